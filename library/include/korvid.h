@@ -1,0 +1,286 @@
+/*
+ * Korvid: the 3D object library behind Vantor.
+ *
+ * One process-wide context holds every model, image, light and particle
+ * emitter. All functions act on that context (and mostly on its current
+ * model); there are no handles. Records cross the boundary by pointer and are
+ * copied on both sides. Every function must be called on the thread whose
+ * OpenGL context was current when objInitWin ran.
+ */
+#ifndef KORVID_H
+#define KORVID_H
+
+#include <stddef.h>
+#include <stdint.h>
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
+
+#if defined(KORVID_BUILDING)
+#define KORVID_API __attribute__((visibility("default")))
+#else
+#define KORVID_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Sizes of the fixed text fields (including the terminating NUL). */
+#define KORVID_NAME_SIZE 28        /* surface, emitter and stored image names */
+#define KORVID_IMAGE_NAME_SIZE 80  /* names in the image library */
+#define KORVID_PATH_SIZE 260       /* file paths */
+#define KORVID_ERROR_SIZE 256      /* the last-error text */
+#define KORVID_MAX_SURFACES 10     /* surfaces per model */
+#define KORVID_MAX_TEXTURES 24     /* images in the image library */
+#define KORVID_LIGHT_COUNT 7       /* lights in the light set */
+
+/* ---- Records ---------------------------------------------------------- */
+
+/* Counts and box extents of the current model, filled by objGetModelData. */
+typedef struct ModelInfo {
+    int32_t polygonCount; /* triangles of the whole model */
+    int32_t surfaceCount; /* surfaces in use, 0..10 */
+    int32_t emitterCount; /* particle emitters of the model */
+    float maxX;           /* largest x of the model's outline */
+    float maxY;           /* largest y of the model's outline */
+    float maxZ;           /* largest z of the model's outline */
+    float minX;           /* smallest x of the model's outline */
+    float minY;           /* smallest y of the model's outline */
+    float minZ;           /* smallest z of the model's outline */
+} ModelInfo;
+
+/* One surface as the editor reads and writes it. */
+typedef struct SurfaceData {
+    char name[KORVID_NAME_SIZE]; /* surface name */
+    int32_t blending;            /* 1: alpha-blended without depth writes */
+    int32_t culling;             /* 1: back faces culled */
+    int32_t anim1;               /* 1: texture matrix of unit 1 in use */
+    int32_t anim2;               /* 1: texture matrix of unit 2 in use */
+    float animTranslate1[3];     /* unit 1 texture matrix translation */
+    float animRotate1[3];        /* unit 1 texture matrix rotations, degrees */
+    float animTranslate2[3];     /* unit 2 texture matrix translation */
+    float animRotate2[3];        /* unit 2 texture matrix rotations, degrees */
+    int32_t genMode1;            /* texture-coordinate generation mode, unit 1 */
+    int32_t genMode2;            /* texture-coordinate generation mode, unit 2 */
+    int32_t planeMode1;          /* GL_OBJECT_PLANE or GL_EYE_PLANE, unit 1 */
+    int32_t planeMode2;          /* GL_OBJECT_PLANE or GL_EYE_PLANE, unit 2 */
+    int32_t textureCount;        /* 0, 1 or 2 textures */
+    char texture1Name[KORVID_NAME_SIZE]; /* image name of unit 1 */
+    uint32_t texture1Id;         /* OpenGL texture name of unit 1 */
+    float sPlane1[4];            /* s generation plane, unit 1 */
+    float tPlane1[4];            /* t generation plane, unit 1 */
+    int32_t texEnv1;             /* texture environment mode, unit 1 */
+    char texture2Name[KORVID_NAME_SIZE]; /* image name of unit 2 */
+    uint32_t texture2Id;         /* OpenGL texture name of unit 2 */
+    float sPlane2[4];            /* s generation plane, unit 2 */
+    float tPlane2[4];            /* t generation plane, unit 2 */
+    int32_t texEnv2;             /* texture environment mode, unit 2 */
+    int32_t smooth;              /* 1: drawn with per-vertex normals */
+    float angle;                 /* smoothing angle, degrees */
+    float diffuse[4];            /* material diffuse colour */
+    float ambient[4];            /* material ambient colour */
+    float specular[4];           /* material specular colour */
+    float emission[4];           /* material emission colour */
+    float shininess;             /* material shininess */
+    int32_t vertexFloatCount;    /* read only: floats of the vertex array */
+    int32_t polygonCount;        /* read only: triangles of the surface */
+} SurfaceData;
+
+/* The 3D view's size and vertical field of view, given to objInitWin. */
+typedef struct WindowData {
+    int32_t width;       /* pixels */
+    int32_t height;      /* pixels */
+    int32_t fieldOfView; /* vertical, degrees */
+} WindowData;
+
+/* The camera of one frame, given to objRender. */
+typedef struct CameraData {
+    float tx, ty, tz; /* translation */
+    float rx, ry, rz; /* rotation about x, y, z in degrees */
+} CameraData;
+
+/* The burst an emitter's particles set off when they die or hit the ground. */
+typedef struct BurstData {
+    int32_t count;          /* particles per burst */
+    int32_t life;           /* burst particle life, ms */
+    int32_t lifeVar;        /* random spread of life, ms */
+    float yaw;              /* direction heading, radians */
+    float yawVar;           /* spread of the heading */
+    float pitch;            /* direction elevation, radians */
+    float pitchVar;         /* spread of the elevation */
+    float speed;            /* speed per frame */
+    float speedVar;         /* spread of the speed */
+    float origin[3];        /* where the last burst started */
+    float startColor[4];    /* colour at birth */
+    float startColorVar[4]; /* spread of the colour at birth */
+    float endColor[4];      /* colour at death */
+    float endColorVar[4];   /* spread of the colour at death */
+    float startSize;        /* size at birth */
+    float startSizeVar;     /* spread of the size at birth */
+    float endSize;          /* size at death */
+    float endSizeVar;       /* spread of the size at death */
+} BurstData;
+
+struct Particle; /* the library's particle record; opaque to callers */
+
+/* One particle emitter: the library's list node and the exchanged record. */
+typedef struct EmitterData {
+    struct EmitterData* next;    /* list link, owned by the library */
+    char name[KORVID_NAME_SIZE]; /* emitter name */
+    int32_t particleType;        /* 0 Points, 1 Lines, 2 Sparks, 3 Polygons */
+    int32_t isReflected;         /* particles bounce off the ground plane */
+    float groundPosition;        /* height of the ground plane */
+    int32_t isBurst;             /* dying particles set off a burst */
+    int32_t isBurstOnGround;     /* particles touching the ground burst */
+    int32_t isLighting;          /* particles drawn with lighting on */
+    int32_t isAltAlpha;          /* additive blending */
+    int32_t isLifespan;          /* lifespanTime counts down */
+    int32_t lifespanTime;        /* remaining emission time, ms */
+    int32_t isAttachToModel;     /* stored only ("Use Object" in the editor) */
+    float position[3];           /* where new particles start */
+    float yaw;                   /* emission heading about y, radians */
+    float yawVar;                /* spread of the heading */
+    float pitch;                 /* emission elevation, radians */
+    float pitchVar;              /* spread of the elevation */
+    float speed;                 /* initial speed per frame */
+    float speedVar;              /* spread of the speed */
+    int32_t totalParticles;      /* size of the particle pool */
+    struct Particle* freeList;   /* idle particles, owned by the library */
+    struct Particle* liveList;   /* live particles, owned by the library */
+    BurstData burst;             /* the burst block */
+    int32_t liveCount;           /* live particles, owned by the library */
+    int32_t emitterPerCycle;     /* particles per emission cycle */
+    int32_t emitterPerCycleVar;  /* spread of emitterPerCycle */
+    int32_t emitterTime;         /* ms between emission cycles */
+    int32_t emitCountdown;       /* ms to the next cycle, owned by the library */
+    int32_t life;                /* particle life, ms */
+    int32_t lifeVar;             /* spread of life, ms */
+    float startColor[4];         /* colour at birth */
+    float startColorVar[4];      /* spread of the colour at birth */
+    float endColor[4];           /* colour at death */
+    float endColorVar[4];        /* spread of the colour at death */
+    float startSize;             /* point size, line width or quad scale */
+    float startSizeVar;          /* spread of the quad scale at birth */
+    float endSize;               /* quad scale at death */
+    float endSizeVar;            /* spread of the quad scale at death */
+    uint32_t textureId;          /* texture of Polygons particles, 0 none */
+    char imageName[KORVID_NAME_SIZE]; /* image behind textureId, "" none */
+    float force[3];              /* added to every velocity once per frame */
+} EmitterData;
+
+/* One image as it crosses the boundary. */
+typedef struct TextureInfo {
+    char path[KORVID_PATH_SIZE];       /* bitmap file path */
+    char name[KORVID_IMAGE_NAME_SIZE]; /* image name, the lookup key */
+    int32_t width;                     /* pixels; output */
+    int32_t height;                    /* pixels; output */
+    int32_t alpha;                     /* 1: the texture has an alpha channel */
+    int32_t averaged;                  /* 1: alpha is the mean of r, g, b */
+    int32_t high;                      /* top of the transparent colour range */
+    int32_t low;                       /* bottom of the transparent colour range */
+    int32_t filter;                    /* 1 none, 2 linear, 3 bilinear, 4 trilinear */
+    uint32_t textureId;                /* OpenGL texture name; output */
+    unsigned char* pixels;             /* decoded texels, owned by the library; output */
+} TextureInfo;
+
+/* One light of the light set. */
+typedef struct LightData {
+    bool on;                    /* switched on */
+    int32_t number;             /* the light's own index */
+    float position[4];          /* x, y, z; w 1 point light, 0 directional */
+    float ambient[4];           /* GL_AMBIENT */
+    float specular[4];          /* GL_SPECULAR */
+    float diffuse[4];           /* GL_DIFFUSE, also the marker colour */
+    float constantAttenuation;  /* GL_CONSTANT_ATTENUATION */
+    float linearAttenuation;    /* GL_LINEAR_ATTENUATION */
+    float quadraticAttenuation; /* GL_QUADRATIC_ATTENUATION */
+} LightData;
+
+/* ---- Context, model and switches -------------------------------------- */
+
+KORVID_API void objNew(void);                       /* discard models, images, lights; start fresh */
+KORVID_API const char* objGetLastError(void);       /* text of the latest failure */
+KORVID_API void objClearLastError(void);            /* last error back to "No Errors" */
+KORVID_API bool objTestGlError(void);               /* true and a message when OpenGL has an error */
+KORVID_API bool objSetCurrentModel(int32_t index);  /* select a model by list index */
+KORVID_API void objGetModelData(ModelInfo* info);   /* counts and extents of the current model */
+KORVID_API void objSetModelPosition(const float position[3]); /* move the current model */
+KORVID_API void objSetGrid(float halfSize, float step, float height); /* ground grid layout */
+KORVID_API int32_t objOnGrid(void);                 /* toggle the grid; returns the new state */
+KORVID_API void objSetBBox(int32_t visible);        /* show the first model's outline */
+KORVID_API void objSetAntiAliasPoints(bool on);     /* GL_POINT_SMOOTH */
+KORVID_API void objSetAntiAliasLines(bool on);      /* GL_LINE_SMOOTH */
+KORVID_API void objSetAntiAliasPolys(bool on);      /* GL_POLYGON_SMOOTH */
+KORVID_API void objSetClearColor(const float rgba[4]); /* background colour */
+
+/* ---- Files ------------------------------------------------------------- */
+
+KORVID_API bool objLoadZOB(const char* path); /* read an entity; the new model becomes current */
+KORVID_API bool objSaveZOB(const char* path); /* write the current model with images and emitters */
+KORVID_API bool objLoadRaw(const char* path); /* import a triangle list; current model unchanged */
+
+/* ---- Window and drawing ------------------------------------------------ */
+
+KORVID_API void objInitWin(const WindowData* window); /* start the library on the current GL context */
+KORVID_API void objResizeWin(int32_t width, int32_t height); /* new viewport and projection */
+KORVID_API void objZoomWin(int32_t fieldOfView);      /* new field of view, degrees */
+KORVID_API void objRender(const CameraData* camera);  /* draw one frame (no buffer swap) */
+
+/* ---- Surfaces ---------------------------------------------------------- */
+
+KORVID_API void objGetSurfaceData(SurfaceData* out, int32_t index);      /* read a surface */
+KORVID_API void objSetSurfaceData(const SurfaceData* in, int32_t index); /* write a surface */
+KORVID_API void objSelectSurface(int32_t index, int32_t selection);      /* 0 none .. 3 glow and outline */
+KORVID_API bool objSetSmoothSurface(int32_t index, float angle);         /* recompute vertex normals */
+
+/* ---- Geometry ------------------------------------------------------------ */
+
+KORVID_API void objGeoScale(const float factors[3]);   /* scale every vertex */
+KORVID_API void objGeoTranslate(const float offset[3]); /* move every vertex */
+KORVID_API void objGeoRotate(const float angles[3]);   /* rotate about x, y, z (radians) */
+
+/* ---- Emitters and bursts ------------------------------------------------ */
+
+KORVID_API EmitterData* objInitEmitter(EmitterData* out);   /* fill a record with the defaults */
+KORVID_API int32_t objAddEmitter(const EmitterData* tmpl);  /* add an emitter; returns the new count */
+KORVID_API int32_t objSetEmitterPtr(int32_t index);         /* make emitter `index` current */
+KORVID_API int32_t objGetEmitter(EmitterData* out);         /* copy the current emitter */
+KORVID_API int32_t objSetEmitter(const EmitterData* in);    /* update the current emitter */
+KORVID_API int32_t objSetPosEmitter(const float position[3]); /* move the current emitter */
+KORVID_API int32_t objGetBurst(BurstData* out);             /* copy the current emitter's burst */
+KORVID_API int32_t objSetBurst(const BurstData* in);        /* replace the current emitter's burst */
+
+/* ---- Images -------------------------------------------------------------- */
+
+KORVID_API bool objAddTexture(const TextureInfo* info);          /* load a 24-bit bitmap as an image */
+KORVID_API int32_t objGetTextureCnt(void);                       /* number of images */
+KORVID_API bool objGetTexture(TextureInfo* out, const char* name); /* image by name */
+KORVID_API bool objGetTexture2(TextureInfo* out, int32_t index);   /* image by position */
+KORVID_API uint32_t objGetTextureId(const char* name);           /* texture name of an image, 0 none */
+KORVID_API bool objDelTexture(const char* name);                 /* remove an image */
+
+/* ---- Lights -------------------------------------------------------------- */
+
+KORVID_API void objSetLight(const LightData* light, int32_t index); /* colours, w, attenuations, switch */
+KORVID_API void objGetLight(LightData* out, int32_t index);         /* copy a light */
+KORVID_API void objActivateLight(bool on, int32_t index);           /* switch a light */
+KORVID_API void objMoveLight(const float xyz[3], int32_t index);    /* move a light */
+KORVID_API void objLightMode(float w, int32_t index);               /* 1 point, 0 directional */
+KORVID_API void objShowLights(bool show);                           /* show the light markers */
+KORVID_API void objSetLightSizeFactor(float size);                  /* marker arm length */
+KORVID_API void objSetGlobalAmb(const float rgba[4]);               /* GL_LIGHT_MODEL_AMBIENT */
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+static_assert(sizeof(ModelInfo) == 36, "ModelInfo layout");
+static_assert(offsetof(SurfaceData, texture1Name) == 112, "SurfaceData layout");
+static_assert(sizeof(BurstData) == 128, "BurstData layout");
+static_assert(offsetof(EmitterData, name) == sizeof(void*), "EmitterData layout");
+static_assert(offsetof(TextureInfo, width) == 340, "TextureInfo layout");
+static_assert(offsetof(LightData, number) == 4, "LightData layout");
+static_assert(sizeof(LightData) == 84, "LightData layout");
+#endif
+
+#endif /* KORVID_H */

@@ -1,0 +1,129 @@
+#include "context.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform.h"
+
+namespace korvid {
+
+void FrameClock::start() {
+    current = previous = platform::milliseconds();
+    delta = 0;
+}
+
+void FrameClock::tick() {
+    previous = current;
+    current = platform::milliseconds();
+    delta = static_cast<int32_t>(current - previous);
+}
+
+Context& context() {
+    static Context instance;
+    return instance;
+}
+
+Model* currentModel() {
+    Context& c = context();
+    return c.store ? c.store->current : nullptr;
+}
+
+void setError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(context().lastError, sizeof context().lastError, format, args);
+    va_end(args);
+}
+
+std::unique_ptr<ModelStore> createModelStore() {
+    auto store = std::make_unique<ModelStore>();
+    if (platform::hasGlExtension("GL_ARB_multitexture")) {
+        store->activeTexture = reinterpret_cast<void (*)(unsigned)>(platform::glProcAddress("glActiveTextureARB"));
+        store->multitexture = store->activeTexture != nullptr;
+    }
+    return store;
+}
+
+}  // namespace korvid
+
+using namespace korvid;
+
+KORVID_EXPORT void objNew(void) {
+    Context& c = context();
+    if (!c.store) return;  // the library has not been started
+    freeAllModels(*c.store);
+    c.store = createModelStore();
+    c.textures.reset();
+    c.textures = std::make_unique<TextureLibrary>();
+    c.lights = std::make_unique<LightSet>();
+    resetLights(*c.lights);
+}
+
+KORVID_EXPORT const char* objGetLastError(void) { return context().lastError; }
+
+KORVID_EXPORT void objClearLastError(void) { std::strcpy(context().lastError, "No Errors"); }
+
+KORVID_EXPORT bool objTestGlError(void) {
+    const GLenum code = glGetError();
+    if (code == GL_NO_ERROR) return false;
+    const GLubyte* text = gluErrorString(code);
+    setError("OpenGL Error: %s", text ? reinterpret_cast<const char*>(text) : "unknown error");
+    return true;
+}
+
+KORVID_EXPORT bool objSetCurrentModel(int32_t index) {
+    Context& c = context();
+    return c.store ? selectModel(*c.store, index) : false;
+}
+
+KORVID_EXPORT void objGetModelData(ModelInfo* info) {
+    Model* m = currentModel();
+    if (!m || !info) return;
+    info->polygonCount = m->polygonCount;
+    info->surfaceCount = m->surfaceCount;
+    info->emitterCount = m->particles.emitterCount;
+    info->maxX = info->maxY = info->maxZ = -99999.0f;
+    info->minX = info->minY = info->minZ = 99999.0f;
+    float* mx[3] = {&info->maxX, &info->maxY, &info->maxZ};
+    float* mn[3] = {&info->minX, &info->minY, &info->minZ};
+    for (int p = 0; p < 24; ++p) {
+        for (int a = 0; a < 3; ++a) {
+            const float v = m->outline[3 * p + a];
+            if (v > *mx[a]) *mx[a] = v;
+            else if (v < *mn[a]) *mn[a] = v;
+        }
+    }
+}
+
+KORVID_EXPORT void objSetModelPosition(const float position[3]) {
+    Model* m = currentModel();
+    if (!m || !position) return;
+    std::memcpy(m->position, position, sizeof m->position);
+}
+
+KORVID_EXPORT void objSetGrid(float halfSize, float step, float height) {
+    Context& c = context();
+    c.gridHalfSize = halfSize;
+    c.gridStep = step;
+    c.gridHeight = height;
+}
+
+KORVID_EXPORT int32_t objOnGrid(void) {
+    Context& c = context();
+    c.gridVisible = !c.gridVisible;
+    return c.gridVisible;
+}
+
+KORVID_EXPORT void objSetBBox(int32_t visible) { context().outlineVisible = visible; }
+
+KORVID_EXPORT void objSetAntiAliasPoints(bool on) { on ? glEnable(GL_POINT_SMOOTH) : glDisable(GL_POINT_SMOOTH); }
+KORVID_EXPORT void objSetAntiAliasLines(bool on) { on ? glEnable(GL_LINE_SMOOTH) : glDisable(GL_LINE_SMOOTH); }
+KORVID_EXPORT void objSetAntiAliasPolys(bool on) { on ? glEnable(GL_POLYGON_SMOOTH) : glDisable(GL_POLYGON_SMOOTH); }
+
+KORVID_EXPORT void objSetClearColor(const float rgba[4]) {
+    if (rgba) glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+}

@@ -1,0 +1,47 @@
+// The one process-wide library context.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "images.h"
+#include "lights.h"
+#include "model.h"
+
+// Definitions of the exported functions; korvid.h gives them C linkage and visibility.
+#define KORVID_EXPORT extern "C"
+
+namespace korvid {
+
+struct FrameClock {
+    uint32_t current = 0;
+    uint32_t previous = 0;
+    int32_t delta = 0;
+    void start();
+    void tick();
+};
+
+struct Context {
+    std::unique_ptr<ModelStore> store;
+    std::unique_ptr<TextureLibrary> textures;
+    std::unique_ptr<LightSet> lights;
+    char lastError[256] = {};
+    FrameClock clock;
+    int32_t width = 0, height = 0, fieldOfView = 0;
+    float gridHalfSize = 4.0f, gridStep = 0.4f, gridHeight = 0.0f;
+    int32_t gridVisible = 1;
+    int32_t outlineVisible = 1;
+    float cameraRotation[3] = {0, 0, 0};
+};
+
+Context& context();
+
+// The current model, or null (also before objInitWin).
+Model* currentModel();
+
+// Writes a printf-style message into lastError, cut to 255 characters.
+void setError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A fresh model store with the multitexture entry point detected.
+std::unique_ptr<ModelStore> createModelStore();
+
+}  // namespace korvid

@@ -1,0 +1,236 @@
+#include "images.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "context.h"
+
+namespace korvid {
+namespace {
+
+uint32_t le32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+constexpr int64_t kMaxImageSide = 32768;
+constexpr int64_t kMaxImageBytes = int64_t(1) << 30;
+
+struct File {
+    FILE* f;
+    ~File() {
+        if (f) std::fclose(f);
+    }
+};
+
+void upload(const TextureEntry& e) {
+    glBindTexture(GL_TEXTURE_2D, e.textureId);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    GLint mag = 0, min = 0;
+    switch (e.filter) {
+    case 1: mag = GL_NEAREST; min = GL_NEAREST; break;
+    case 2: mag = GL_LINEAR; min = GL_LINEAR; break;
+    case 3: mag = GL_LINEAR; min = GL_LINEAR_MIPMAP_NEAREST; break;
+    case 4: mag = GL_LINEAR; min = GL_LINEAR_MIPMAP_LINEAR; break;
+    default: break;
+    }
+    if (mag) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+    }
+    // Rows are stored without padding, so the upload must not assume 4-byte rows.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const bool rgba = e.alpha == 1;
+    gluBuild2DMipmaps(GL_TEXTURE_2D, rgba ? 4 : 3, e.width, e.height, rgba ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+                      e.pixels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+void copyText(char* field, size_t size, const char* text) {
+    size_t n = 0;
+    while (n + 1 < size && text[n]) ++n;
+    std::memcpy(field, text, n);
+    field[n] = '\0';
+}
+
+void toInfo(const TextureEntry& e, TextureInfo* out) {
+    std::memcpy(out->path, e.path, sizeof out->path);
+    std::memcpy(out->name, e.name, sizeof out->name);
+    out->width = e.width;
+    out->height = e.height;
+    out->alpha = e.alpha;
+    out->averaged = e.averaged;
+    out->high = e.high;
+    out->low = e.low;
+    out->filter = e.filter;
+    out->textureId = e.textureId;
+    out->pixels = const_cast<unsigned char*>(e.pixels.data());
+}
+
+}  // namespace
+
+int readBitmap(TextureEntry& e) {
+    struct stat info{};
+    if (::stat(e.path, &info) != 0 || S_ISDIR(info.st_mode)) return kImageNotFound;
+    File file{std::fopen(e.path, "rb")};
+    if (!file.f) return kImageNotFound;
+    unsigned char header[54];
+    if (std::fread(header, 1, sizeof header, file.f) != sizeof header) return kImageDamaged;
+    if (le16(header + 14 + 14) != 24) return kImageNot24Bit;
+    const int32_t width = static_cast<int32_t>(le32(header + 14 + 4));
+    const int32_t rawHeight = static_cast<int32_t>(le32(header + 14 + 8));
+    if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return kImageDamaged;
+    const bool topDown = rawHeight < 0;
+    const int64_t height = topDown ? -int64_t(rawHeight) : rawHeight;
+    const int64_t texel = e.alpha == 1 ? 4 : 3;
+    if (width > kMaxImageSide || height > kMaxImageSide || width * height * texel > kMaxImageBytes)
+        return kImageDamaged;
+    const int64_t rowBytes = (int64_t(width) * 3 + 3) / 4 * 4;
+    if (S_ISREG(info.st_mode) && info.st_size < 54 + rowBytes * height) return kImageDamaged;
+
+    std::vector<unsigned char> pixels;
+    std::vector<unsigned char> row;
+    try {
+        pixels.assign(static_cast<size_t>(width * height * texel), 0);
+        row.resize(static_cast<size_t>(rowBytes));
+    } catch (const std::bad_alloc&) {
+        return kImageDamaged;
+    }
+    for (int64_t r = 0; r < height; ++r) {
+        if (std::fread(row.data(), 1, row.size(), file.f) != row.size()) return kImageDamaged;
+        // Rows are kept bottom row first; a top-down file lists them the other way round.
+        const int64_t target = topDown ? height - 1 - r : r;
+        unsigned char* out = pixels.data() + target * width * texel;
+        for (int32_t x = 0; x < width; ++x) {
+            const unsigned char* bgr = row.data() + 3 * x;
+            unsigned char* t = out + texel * x;
+            t[0] = bgr[2];
+            t[1] = bgr[1];
+            t[2] = bgr[0];
+            if (texel == 4) {
+                if (e.averaged == 1) {
+                    t[3] = static_cast<unsigned char>((t[0] + t[1] + t[2]) / 3);
+                } else {
+                    const bool clear = t[0] >= e.low && t[0] <= e.high && t[1] >= e.low && t[2] >= e.low;
+                    t[3] = clear ? 0 : 255;
+                }
+            }
+        }
+    }
+    e.width = width;
+    e.height = static_cast<int32_t>(height);
+    e.pixels = std::move(pixels);
+    return kImageOk;
+}
+
+TextureLibrary::~TextureLibrary() { clearTextures(*this); }
+
+int addTexture(TextureLibrary& library, const TextureInfo& info) {
+    if (library.entries.size() >= KORVID_MAX_TEXTURES) return kImageLibraryFull;
+    auto entry = std::make_unique<TextureEntry>();
+    copyText(entry->path, sizeof entry->path, info.path);
+    copyText(entry->name, sizeof entry->name, info.name);
+    entry->alpha = info.alpha;
+    entry->averaged = info.averaged;
+    entry->high = info.high;
+    entry->low = info.low;
+    entry->filter = info.filter;
+    const int code = readBitmap(*entry);
+    if (code != kImageOk) return code;
+    glGenTextures(1, &entry->textureId);
+    upload(*entry);
+    library.entries.push_back(std::move(entry));
+    return kImageOk;
+}
+
+const char* imageErrorText(int code) {
+    switch (code) {
+    case kImageNotFound: return "Image file not found.";
+    case kImageLibraryFull: return "The maximum number of textures is currently loaded.";
+    case kImageNot24Bit: return "Only supports 24bit bitmaps.";
+    case kImageDamaged: return "Image file is damaged.";
+    default: return "No Errors";
+    }
+}
+
+uint32_t findTextureId(const TextureLibrary& library, const char* name) {
+    if (!name) return 0;
+    for (const auto& e : library.entries)
+        if (std::strcmp(e->name, name) == 0) return e->textureId;
+    return 0;
+}
+
+void markTextureReferenced(TextureLibrary& library, uint32_t textureId) {
+    for (auto& e : library.entries) {
+        if (e->textureId == textureId) {
+            e->referenced = 1;
+            return;
+        }
+    }
+}
+
+void clearTextures(TextureLibrary& library) {
+    for (auto& e : library.entries) glDeleteTextures(1, &e->textureId);
+    library.entries.clear();
+}
+
+}  // namespace korvid
+
+using namespace korvid;
+
+KORVID_EXPORT bool objAddTexture(const TextureInfo* info) {
+    TextureLibrary* library = context().textures.get();
+    if (!library || !info) return false;
+    const int code = addTexture(*library, *info);
+    if (code == kImageOk) return true;
+    setError("%s", imageErrorText(code));
+    return false;
+}
+
+KORVID_EXPORT int32_t objGetTextureCnt(void) {
+    TextureLibrary* library = context().textures.get();
+    return library ? static_cast<int32_t>(library->entries.size()) : 0;
+}
+
+KORVID_EXPORT bool objGetTexture(TextureInfo* out, const char* name) {
+    TextureLibrary* library = context().textures.get();
+    if (!library || !out || !name) return false;
+    for (const auto& e : library->entries) {
+        if (std::strcmp(e->name, name) == 0) {
+            toInfo(*e, out);
+            return true;
+        }
+    }
+    return false;
+}
+
+KORVID_EXPORT bool objGetTexture2(TextureInfo* out, int32_t index) {
+    TextureLibrary* library = context().textures.get();
+    if (!library || !out || index < 0 || index >= static_cast<int32_t>(library->entries.size())) return false;
+    toInfo(*library->entries[static_cast<size_t>(index)], out);
+    return true;
+}
+
+KORVID_EXPORT uint32_t objGetTextureId(const char* name) {
+    TextureLibrary* library = context().textures.get();
+    return library ? findTextureId(*library, name) : 0;
+}
+
+KORVID_EXPORT bool objDelTexture(const char* name) {
+    TextureLibrary* library = context().textures.get();
+    if (!library || !name) return false;
+    for (auto it = library->entries.begin(); it != library->entries.end(); ++it) {
+        if (std::strcmp((*it)->name, name) == 0) {
+            glDeleteTextures(1, &(*it)->textureId);
+            library->entries.erase(it);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,136 @@
+#include "model.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <new>
+
+namespace korvid {
+
+bool Surface::allocate(int64_t triangles) {
+    try {
+        vertices.reset(new float[static_cast<size_t>(triangles) * 9]());
+        faceNormals.reset(new float[static_cast<size_t>(triangles) * 3]());
+        vertexNormals.reset(new float[static_cast<size_t>(triangles) * 9]());
+        outline.reset(new BoxOutline{});
+    } catch (const std::bad_alloc&) {
+        releaseArrays();
+        return false;
+    }
+    geometryChanged = true;
+    return true;
+}
+
+void Surface::releaseArrays() {
+    vertices.reset();
+    faceNormals.reset();
+    vertexNormals.reset();
+    outline.reset();
+    geometryChanged = true;
+}
+
+std::unique_ptr<Model> newModel() { return std::make_unique<Model>(); }
+
+void appendModel(ModelStore& store, Model* model) {
+    model->next = nullptr;
+    if (!store.head) {
+        store.head = model;
+    } else {
+        Model* last = store.head;
+        while (last->next) last = last->next;
+        last->next = model;
+    }
+    store.count += 1;
+}
+
+bool selectModel(ModelStore& store, int32_t n) {
+    if (!store.head) return false;
+    store.current = store.head;
+    for (int32_t i = 0; i < n; ++i) {
+        if (!store.current->next) break;
+        store.current = store.current->next;
+    }
+    return true;
+}
+
+void releaseDisplayLists(Model& model) {
+    for (Surface& s : model.surfaces) {
+        if (s.displayList) glDeleteLists(s.displayList, 1);
+        s.displayList = 0;
+        s.geometryChanged = true;
+    }
+}
+
+void freeModel(Model* model) {
+    if (!model) return;
+    releaseDisplayLists(*model);
+    delete model;  // surfaces, outline and particle system go with it
+}
+
+void freeAllModels(ModelStore& store) {
+    Model* m = store.head;
+    while (m) {
+        Model* next = m->next;
+        freeModel(m);
+        m = next;
+    }
+    store.head = store.current = nullptr;
+}
+
+namespace {
+
+struct Extents {
+    float maxX = -99999.0f, maxY = -99999.0f, maxZ = -99999.0f;
+    float minX = 99999.0f, minY = 99999.0f, minZ = 99999.0f;
+
+    void add(const float* v, int64_t floatCount) {
+        const int64_t vertices = (floatCount + 2) / 3;
+        for (int64_t i = 0; i < vertices && v; ++i) {
+            const float* p = v + 3 * i;
+            if (p[0] > maxX) maxX = p[0];
+            if (p[0] < minX) minX = p[0];
+            if (p[1] > maxY) maxY = p[1];
+            if (p[1] < minY) minY = p[1];
+            if (p[2] > maxZ) maxZ = p[2];
+            if (p[2] < minZ) minZ = p[2];
+        }
+    }
+
+    void write(BoxOutline& o) const {
+        const float pts[24][3] = {
+            {minX, maxY, maxZ}, {minX, minY, maxZ}, {maxX, minY, maxZ}, {maxX, maxY, maxZ},
+            {maxX, maxY, maxZ}, {maxX, minY, maxZ}, {maxX, minY, minZ}, {maxX, maxY, minZ},
+            {maxX, maxY, minZ}, {maxX, minY, minZ}, {minX, minY, minZ}, {minX, maxY, minZ},
+            {minX, maxY, minZ}, {minX, minY, minZ}, {minX, minY, maxZ}, {minX, maxY, maxZ},
+            {minX, maxY, maxZ}, {maxX, maxY, maxZ}, {maxX, maxY, minZ}, {minX, maxY, minZ},
+            {minX, minY, minZ}, {maxX, minY, minZ}, {maxX, minY, maxZ}, {minX, minY, maxZ},
+        };
+        std::memcpy(o.data(), pts, sizeof pts);
+    }
+};
+
+}  // namespace
+
+void buildOutline(const float* v, int64_t floatCount, BoxOutline& o) {
+    Extents e;
+    e.add(v, floatCount);
+    e.write(o);
+}
+
+void buildModelOutline(Model& model) {
+    Extents e;
+    for (int32_t s = 0; s < model.surfaceCount; ++s) {
+        const Surface& surface = model.surfaces[s];
+        e.add(surface.vertices.get(), surface.vertexFloatCount);
+    }
+    e.write(model.outline);
+}
+
+void copyName(char (&field)[28], const char* text) {
+    size_t n = 0;
+    while (n < 27 && text[n]) ++n;
+    std::memcpy(field, text, n);
+    field[n] = '\0';
+}
+
+}  // namespace korvid

@@ -1,0 +1,439 @@
+#include "particles.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <new>
+
+#include "model.h"
+#include "platform.h"
+
+namespace korvid {
+namespace {
+
+bool batchedPolygons = true;
+
+constexpr float kCorners[4][3] = {
+    {-0.05f, -0.05f, 0.0f}, {-0.05f, 0.05f, 0.0f}, {0.05f, 0.05f, 0.0f}, {0.05f, -0.05f, 0.0f}};
+
+void freePool(EmitterData& e) {
+    auto& node = static_cast<EmitterNode&>(e);
+    delete[] node.pool;
+    node.pool = nullptr;
+    e.freeList = nullptr;
+    e.liveList = nullptr;
+    e.liveCount = 0;
+}
+
+void direction(float yaw, float pitch, float out[3]) {
+    const float cp = std::cos(pitch);
+    out[0] = -std::sin(yaw) * cp;
+    out[1] = std::sin(pitch);
+    out[2] = std::cos(yaw) * cp;
+}
+
+// The values shared by ordinary and burst emission.
+struct EmissionSource {
+    float yaw, yawVar, pitch, pitchVar, speed, speedVar;
+    int32_t life, lifeVar;
+    const float *startColor, *startColorVar, *endColor, *endColorVar;
+    float startSize, startSizeVar, endSize, endSizeVar;
+};
+
+EmissionSource fromEmitter(const EmitterData& e) {
+    return {e.yaw, e.yawVar, e.pitch, e.pitchVar, e.speed, e.speedVar, e.life, e.lifeVar,
+            e.startColor, e.startColorVar, e.endColor, e.endColorVar,
+            e.startSize, e.startSizeVar, e.endSize, e.endSizeVar};
+}
+
+EmissionSource fromBurst(const BurstData& b) {
+    return {b.yaw, b.yawVar, b.pitch, b.pitchVar, b.speed, b.speedVar, b.life, b.lifeVar,
+            b.startColor, b.startColorVar, b.endColor, b.endColorVar,
+            b.startSize, b.startSizeVar, b.endSize, b.endSizeVar};
+}
+
+// Returns false when the pool was full and nothing was emitted.
+bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool burst) {
+    const float u = randomUnit();
+    const float v = randomUnit();
+    if (e.liveCount >= e.totalParticles || !e.freeList) return false;
+
+    Particle* p = e.freeList;
+    e.freeList = p->next;
+    p->prev = nullptr;
+    p->next = e.liveList;
+    if (e.liveList) e.liveList->prev = p;
+    e.liveList = p;
+
+    std::memcpy(p->position, origin, sizeof p->position);
+    std::memcpy(p->previousPosition, origin, sizeof p->previousPosition);
+    if (burst) std::memcpy(p->olderPosition, origin, sizeof p->olderPosition);
+
+    float dir[3];
+    direction(s.yaw + u * s.yawVar, s.pitch + v * s.pitchVar, dir);
+    const float w = randomUnit();
+    const float speed = s.speed + w * s.speedVar;
+    for (int i = 0; i < 3; ++i) p->velocity[i] = dir[i] * speed;
+
+    const float start[4] = {s.startColor[0] + u * s.startColorVar[0], s.startColor[1] + v * s.startColorVar[1],
+                            s.startColor[2] + u * s.startColorVar[2], s.startColor[3] + v * s.startColorVar[3]};
+    const float end[4] = {s.endColor[0] + v * s.endColorVar[0], s.endColor[1] + u * s.endColorVar[1],
+                          s.endColor[2] + v * s.endColorVar[2], s.endColor[3] + u * s.endColorVar[3]};
+    std::memcpy(p->color, start, sizeof start);
+
+    p->lifeLeft = s.life + static_cast<int32_t>(v * static_cast<float>(s.lifeVar));
+    // A particle born with no life dies at its next update; its steps are never used.
+    const float life = p->lifeLeft > 0 ? static_cast<float>(p->lifeLeft) : 0.0f;
+
+    if (e.particleType == 3) {
+        const float startSize = s.startSize + u * s.startSizeVar;
+        const float endSize = s.endSize + v * s.endSizeVar;
+        p->size = startSize;
+        p->sizeStep = life > 0 ? (endSize - startSize) / life : 0.0f;
+    }
+    for (int i = 0; i < 4; ++i) p->colorStep[i] = life > 0 ? (end[i] - start[i]) / life : 0.0f;
+    if (burst) p->fromBurst = 1;
+    e.liveCount += 1;
+    return true;
+}
+
+void updateParticle(Particle* p, EmitterData& e, int32_t frameDelta) {
+    if (p->lifeLeft > 0) {
+        if (e.isReflected && p->position[1] <= e.groundPosition) {
+            if (e.isBurst && e.isBurstOnGround && !p->fromBurst) p->lifeLeft = 0;
+            p->velocity[1] = -p->velocity[1];
+        }
+        std::memcpy(p->olderPosition, p->previousPosition, sizeof p->olderPosition);
+        std::memcpy(p->previousPosition, p->position, sizeof p->previousPosition);
+        for (int i = 0; i < 3; ++i) p->position[i] += p->velocity[i];
+        for (int i = 0; i < 3; ++i) p->velocity[i] += e.force[i];
+        const float dt = static_cast<float>(frameDelta);
+        for (int i = 0; i < 4; ++i) p->color[i] += dt * p->colorStep[i];
+        if (e.particleType == 3) p->size += dt * p->sizeStep;
+        p->lifeLeft -= frameDelta;
+        return;
+    }
+    if (e.isBurst && !p->fromBurst) {
+        std::memcpy(e.burst.origin, p->position, sizeof e.burst.origin);
+        for (int32_t i = 0; i < e.burst.count; ++i) {
+            // Once the pool is full every further burst particle would be dropped.
+            if (!emit(e, fromBurst(e.burst), e.burst.origin, true)) break;
+        }
+    }
+    p->fromBurst = 0;
+    if (p->prev) p->prev->next = p->next; else e.liveList = p->next;
+    if (p->next) p->next->prev = p->prev;
+    p->prev = nullptr;
+    p->next = e.freeList;
+    e.freeList = p;
+    e.liveCount -= 1;
+}
+
+// Row-major 3x3 rotation about a unit axis, as glRotatef builds it.
+void rotation(float degrees, int axis, float m[9]) {
+    const float a = degrees * 3.14159265358979f / 180.0f;
+    const float c = std::cos(a), s = std::sin(a);
+    const float id[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::memcpy(m, id, sizeof id);
+    const int i = (axis + 1) % 3, j = (axis + 2) % 3;
+    m[i * 3 + i] = c;
+    m[i * 3 + j] = -s;
+    m[j * 3 + i] = s;
+    m[j * 3 + j] = c;
+}
+
+void multiply(const float a[9], const float b[9], float out[9]) {
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            out[r * 3 + c] = a[r * 3] * b[c] + a[r * 3 + 1] * b[3 + c] + a[r * 3 + 2] * b[6 + c];
+}
+
+void drawPolygonsBatched(const EmitterData& e, const float cam[3]) {
+    float rz[9], ry[9], rx[9], zy[9], m[9];
+    rotation(-cam[2], 2, rz);
+    rotation(-cam[1], 1, ry);
+    rotation(-cam[0], 0, rx);
+    multiply(rz, ry, zy);
+    multiply(zy, rx, m);
+    float corner[4][3];
+    for (int k = 0; k < 4; ++k)
+        for (int r = 0; r < 3; ++r)
+            corner[k][r] = m[r * 3] * kCorners[k][0] + m[r * 3 + 1] * kCorners[k][1] + m[r * 3 + 2] * kCorners[k][2];
+    const float normal[3] = {m[2], m[5], m[8]};
+    static const float tex[4][2] = {{1, 0}, {1, 1}, {0, 1}, {0, 0}};
+    glBegin(GL_QUADS);
+    glNormal3fv(normal);
+    for (const Particle* p = e.liveList; p; p = p->next) {
+        glColor4fv(p->color);
+        for (int k = 0; k < 4; ++k) {
+            glTexCoord2fv(tex[k]);
+            glVertex3f(p->position[0] + p->size * corner[k][0], p->position[1] + p->size * corner[k][1],
+                       p->position[2] + p->size * corner[k][2]);
+        }
+    }
+    glEnd();
+}
+
+void drawPolygonsEach(const EmitterData& e, const float cam[3]) {
+    for (const Particle* p = e.liveList; p; p = p->next) {
+        glPushMatrix();
+        glTranslatef(p->position[0], p->position[1], p->position[2]);
+        glScalef(p->size, p->size, p->size);
+        glRotatef(-cam[2], 0, 0, 1);
+        glRotatef(-cam[1], 0, 1, 0);
+        glRotatef(-cam[0], 1, 0, 0);
+        glBegin(GL_QUADS);
+        glColor4fv(p->color);
+        glNormal3f(0, 0, 1);
+        glTexCoord2f(1, 0);
+        glVertex3fv(p->corners[0]);
+        glTexCoord2f(1, 1);
+        glVertex3fv(p->corners[1]);
+        glTexCoord2f(0, 1);
+        glVertex3fv(p->corners[2]);
+        glTexCoord2f(0, 0);
+        glVertex3fv(p->corners[3]);
+        glEnd();
+        glPopMatrix();
+    }
+}
+
+}  // namespace
+
+float randomUnit() {
+    const float k = 6.103888e-05f;  // 2^-14 + 2^-28
+    return static_cast<float>(platform::random15() - 16383) * k;
+}
+
+void setBatchedPolygons(bool on) { batchedPolygons = on; }
+
+ParticleSystem::ParticleSystem() {
+    platform::seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    if (platform::hasGlExtension("GL_EXT_point_parameters")) {
+        pointParameterf = reinterpret_cast<void (*)(unsigned, float)>(platform::glProcAddress("glPointParameterfEXT"));
+        pointParameterfv =
+            reinterpret_cast<void (*)(unsigned, const float*)>(platform::glProcAddress("glPointParameterfvEXT"));
+        if (pointParameterf && pointParameterfv) {
+            pointParametersAvailable = true;
+            const float attenuation[3] = {0.0f, 0.2f, 0.0f};
+            pointParameterfv(GL_DISTANCE_ATTENUATION_EXT, attenuation);
+            pointParameterf(GL_POINT_FADE_THRESHOLD_SIZE_EXT, 1.0f);
+        }
+    }
+}
+
+ParticleSystem::~ParticleSystem() {
+    EmitterData* e = emitters;
+    while (e) {
+        EmitterData* next = e->next;
+        freePool(*e);
+        delete static_cast<EmitterNode*>(e);
+        e = next;
+    }
+}
+
+void initEmitter(EmitterData& e) {
+    std::memset(&e, 0, sizeof e);
+    e.totalParticles = 1000;
+    e.burst.count = 10;
+    e.burst.life = 500;
+    e.burst.yawVar = 3.1415927f;
+    e.burst.pitch = 1.5707964f;
+    e.burst.pitchVar = 0.78539819f;
+    e.burst.speed = 0.01f;
+    for (int i = 0; i < 4; ++i) e.burst.startColor[i] = 1.0f;
+    e.burst.startSize = 1.0f;
+    e.burst.endSize = 1.0f;
+    e.emitterPerCycle = 1;
+    e.life = 2000;
+    for (int i = 0; i < 4; ++i) e.startColor[i] = 1.0f;
+    e.startSize = 1.0f;
+}
+
+void buildParticlePool(EmitterData& e) {
+    freePool(e);
+    if (e.totalParticles <= 0 || e.totalParticles > kMaxPoolParticles) return;
+    auto& node = static_cast<EmitterNode&>(e);
+    node.pool = new (std::nothrow) Particle[static_cast<size_t>(e.totalParticles)];
+    if (!node.pool) return;
+    for (int32_t i = 0; i < e.totalParticles; ++i) {
+        Particle& p = node.pool[i];
+        std::memset(&p, 0, sizeof p);
+        std::memcpy(p.corners, kCorners, sizeof kCorners);
+        p.next = i + 1 < e.totalParticles ? &node.pool[i + 1] : nullptr;
+    }
+    e.freeList = node.pool;
+}
+
+int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) {
+    auto* node = new EmitterNode;
+    static_cast<EmitterData&>(*node) = tmpl;
+    node->next = nullptr;
+    node->freeList = nullptr;
+    node->liveList = nullptr;
+    node->pool = nullptr;
+    node->liveCount = 0;
+    node->name[27] = '\0';
+    node->imageName[27] = '\0';
+    buildParticlePool(*node);
+    if (!ps.emitters) {
+        ps.emitters = node;
+    } else {
+        EmitterData* last = ps.emitters;
+        while (last->next) last = last->next;
+        last->next = node;
+    }
+    ps.emitterCount += 1;
+    return ps.emitterCount;
+}
+
+int32_t selectEmitter(ParticleSystem& ps, int32_t index) {
+    if (index < 0 || index > ps.emitterCount) return 0;
+    EmitterData* e = ps.emitters;
+    for (int32_t i = 0; i < index && e; ++i) e = e->next;
+    ps.currentEmitter = e;
+    return 1;
+}
+
+void setEmitter(ParticleSystem& ps, const EmitterData& s) {
+    EmitterData* e = ps.currentEmitter;
+    if (!e) return;
+    if (s.totalParticles < s.emitterPerCycle) return;
+    copyName(e->name, s.name);
+    e->particleType = s.particleType;
+    e->isReflected = s.isReflected;
+    e->groundPosition = s.groundPosition;
+    e->isBurst = s.isBurst;
+    e->isBurstOnGround = s.isBurstOnGround;
+    e->isLighting = s.isLighting;
+    e->isAltAlpha = s.isAltAlpha;
+    e->isLifespan = s.isLifespan;
+    e->lifespanTime = s.lifespanTime;
+    e->isAttachToModel = s.isAttachToModel;
+    std::memcpy(e->position, s.position, sizeof e->position);
+    e->yaw = s.yaw;
+    e->yawVar = s.yawVar;
+    e->pitch = s.pitch;
+    e->pitchVar = s.pitchVar;
+    e->speed = s.speed;
+    e->speedVar = s.speedVar;
+    if (s.totalParticles != e->totalParticles) {
+        e->totalParticles = s.totalParticles;
+        buildParticlePool(*e);
+    }
+    e->emitterPerCycle = s.emitterPerCycle;
+    e->emitterPerCycleVar = s.emitterPerCycleVar;
+    e->emitterTime = s.emitterTime;
+    e->life = s.life;
+    e->lifeVar = s.lifeVar;
+    std::memcpy(e->startColor, s.startColor, sizeof e->startColor);
+    std::memcpy(e->startColorVar, s.startColorVar, sizeof e->startColorVar);
+    std::memcpy(e->endColor, s.endColor, sizeof e->endColor);
+    std::memcpy(e->endColorVar, s.endColorVar, sizeof e->endColorVar);
+    e->startSize = s.startSize;
+    e->startSizeVar = s.startSizeVar;
+    e->endSize = s.endSize;
+    e->endSizeVar = s.endSizeVar;
+    e->textureId = s.textureId;
+    copyName(e->imageName, s.imageName);
+    std::memcpy(e->force, s.force, sizeof e->force);
+}
+
+void setBurst(ParticleSystem& ps, const BurstData& burst) {
+    if (ps.currentEmitter) ps.currentEmitter->burst = burst;
+}
+
+void simulateEmitter(EmitterData& e, int32_t frameDelta) {
+    if (e.isLifespan) e.lifespanTime -= frameDelta;
+    if (e.lifespanTime > 0) {
+        e.emitCountdown -= frameDelta;
+        if (e.emitCountdown <= 0) {
+            const int32_t n = static_cast<int32_t>(randomUnit() * static_cast<float>(e.emitterPerCycleVar)) +
+                              e.emitterPerCycle;
+            const EmissionSource source = fromEmitter(e);
+            for (int32_t i = 0; i < n; ++i) {
+                // Past a full pool only the random draws would remain.
+                if (!emit(e, source, e.position, false)) break;
+            }
+            e.emitCountdown = e.emitterTime;
+        }
+    } else {
+        e.lifespanTime = 0;
+    }
+    for (Particle* p = e.liveList; p;) {
+        Particle* next = p->next;
+        updateParticle(p, e, frameDelta);
+        p = next;
+    }
+}
+
+void drawEmitter(const EmitterData& e, const float cam[3]) {
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    if (!e.isLighting) glDisable(GL_LIGHTING);
+    if (e.isAltAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    switch (e.particleType) {
+    case 0:
+        glPointSize(e.startSize);
+        glBegin(GL_POINTS);
+        for (const Particle* p = e.liveList; p; p = p->next) {
+            glColor4fv(p->color);
+            glVertex3fv(p->position);
+        }
+        glEnd();
+        break;
+    case 1:
+        glLineWidth(e.startSize);
+        glBegin(GL_LINES);
+        for (const Particle* p = e.liveList; p; p = p->next) {
+            glColor4fv(p->color);
+            glVertex3fv(p->previousPosition);
+            glVertex3fv(p->position);
+        }
+        glEnd();
+        break;
+    case 2:
+        glLineWidth(e.startSize);
+        for (const Particle* p = e.liveList; p; p = p->next) {
+            glBegin(GL_LINE_STRIP);
+            glColor4f(p->color[0], p->color[1], p->color[2], 0.0f);
+            glVertex3fv(p->olderPosition);
+            glColor4f(p->color[0], p->color[1], p->color[2], 0.6f);
+            glVertex3fv(p->previousPosition);
+            glColor4fv(p->color);
+            glVertex3fv(p->position);
+            glEnd();
+        }
+        break;
+    case 3:
+        if (e.textureId) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, e.textureId);
+        }
+        // Lit quads need the per-particle matrix so their normals scale as before.
+        if (batchedPolygons && !e.isLighting) drawPolygonsBatched(e, cam);
+        else drawPolygonsEach(e, cam);
+        glDisable(GL_TEXTURE_2D);
+        break;
+    default:
+        break;
+    }
+    if (e.isAltAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (!e.isLighting) glEnable(GL_LIGHTING);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glDisable(GL_COLOR_MATERIAL);
+}
+
+void runParticleSystem(ParticleSystem& ps, int32_t frameDelta, const float cameraRotation[3]) {
+    for (EmitterData* e = ps.emitters; e; e = e->next) {
+        simulateEmitter(*e, frameDelta);
+        drawEmitter(*e, cameraRotation);
+    }
+}
+
+}  // namespace korvid

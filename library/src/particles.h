@@ -1,0 +1,70 @@
+// The particle engine: emitters with their bursts, particle pools, simulation
+// and drawing. Every model owns one ParticleSystem.
+#pragma once
+#include <cstdint>
+
+#include "korvid.h"
+
+// One record of an emitter's particle pool; idle on freeList or live on liveList.
+struct Particle {
+    Particle* prev;
+    Particle* next;
+    float corners[4][3];
+    float position[3];
+    float previousPosition[3];
+    float olderPosition[3];
+    float velocity[3];
+    float color[4];
+    float colorStep[4];
+    float size;
+    float sizeStep;
+    int32_t fromBurst;
+    int32_t lifeLeft;
+};
+
+namespace korvid {
+
+// The library's emitter node: the exchanged record plus the pool it owns.
+struct EmitterNode : EmitterData {
+    Particle* pool = nullptr;
+};
+
+// The largest pool an emitter may have; larger requests leave it without one.
+constexpr int32_t kMaxPoolParticles = 1'000'000;
+
+struct ParticleSystem {
+    EmitterData* emitters = nullptr;
+    EmitterData* currentEmitter = nullptr;
+    int32_t emitterCount = 0;
+    bool pointParametersAvailable = false;
+    void (*pointParameterf)(unsigned, float) = nullptr;
+    void (*pointParameterfv)(unsigned, const float*) = nullptr;
+    char lineBuffer[256] = {};
+
+    ParticleSystem();  // seeds the generator and sets up point parameters
+    ~ParticleSystem();
+    ParticleSystem(const ParticleSystem&) = delete;
+    ParticleSystem& operator=(const ParticleSystem&) = delete;
+};
+
+void initEmitter(EmitterData& e);
+int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl);
+int32_t selectEmitter(ParticleSystem& ps, int32_t index);
+void setEmitter(ParticleSystem& ps, const EmitterData& source);
+void setBurst(ParticleSystem& ps, const BurstData& burst);
+void buildParticlePool(EmitterData& e);
+
+// Emits, moves, ages and draws every emitter of the system for one frame.
+void runParticleSystem(ParticleSystem& ps, int32_t frameDelta, const float cameraRotation[3]);
+
+// Simulation without drawing (used by benchmarks and tests).
+void simulateEmitter(EmitterData& e, int32_t frameDelta);
+void drawEmitter(const EmitterData& e, const float cameraRotation[3]);
+
+// Polygons particles are drawn as one batch of quads whose corners are
+// computed on the CPU; switching this off draws them one matrix at a time.
+void setBatchedPolygons(bool on);
+
+float randomUnit();
+
+}  // namespace korvid

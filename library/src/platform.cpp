@@ -1,0 +1,60 @@
+#include "platform.h"
+
+#include <EGL/egl.h>
+#include <GL/gl.h>
+#include <GL/glx.h>
+
+#include <chrono>
+#include <cstring>
+
+namespace korvid::platform {
+namespace {
+
+std::function<uint32_t()>& clockSource() {
+    static std::function<uint32_t()> source;
+    return source;
+}
+
+uint32_t randomState = 1;
+bool randomLocked = false;
+
+}  // namespace
+
+uint32_t milliseconds() {
+    if (clockSource()) return clockSource()();
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void setClockSource(std::function<uint32_t()> source) { clockSource() = std::move(source); }
+
+void seedRandom(uint32_t seed) {
+    if (!randomLocked) randomState = seed;
+}
+
+int random15() {
+    randomState = randomState * 1103515245u + 12345u;
+    return static_cast<int>((randomState / 65536u) % 32768u);
+}
+
+void lockRandomSeed(bool locked) { randomLocked = locked; }
+
+void* glProcAddress(const char* name) {
+    if (eglGetCurrentContext() != EGL_NO_CONTEXT)
+        return reinterpret_cast<void*>(eglGetProcAddress(name));
+    return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+bool hasGlExtension(const char* extension) {
+    const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!all) return false;
+    const size_t length = std::strlen(extension);
+    for (const char* p = std::strstr(all, extension); p; p = std::strstr(p + 1, extension)) {
+        const bool startOk = p == all || p[-1] == ' ';
+        const bool endOk = p[length] == '\0' || p[length] == ' ';
+        if (startOk && endOk) return true;
+    }
+    return false;
+}
+
+}  // namespace korvid::platform

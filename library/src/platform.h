@@ -1,0 +1,29 @@
+// Thin platform layer: the millisecond clock, the 15-bit random generator and
+// the loader for OpenGL extension entry points.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+namespace korvid::platform {
+
+// Milliseconds of a monotonic clock. Tests and tools may install their own
+// source; passing an empty function restores the system clock.
+uint32_t milliseconds();
+void setClockSource(std::function<uint32_t()> source);
+
+// The portable generator of the C standard, kept apart from the process-wide
+// rand() state. Values are 0..32767.
+void seedRandom(uint32_t seed);
+int random15();
+// While locked, seedRandom() is ignored so that a caller's fixed seed survives
+// the reseeding done when particle systems are created.
+void lockRandomSeed(bool locked);
+
+// Address of an OpenGL entry point, whichever way (EGL or GLX) the caller made
+// its context current. Null when unknown.
+void* glProcAddress(const char* name);
+
+// True when the current context's extension string names `extension`.
+bool hasGlExtension(const char* extension);
+
+}  // namespace korvid::platform

@@ -1,0 +1,236 @@
+#include "renderer.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "context.h"
+#include "surfaces.h"
+
+namespace korvid {
+namespace {
+
+bool useDisplayLists = true;
+
+constexpr float kGlow[4] = {0.0f, 0.6f, 0.0f, 1.0f};
+
+void rebuildProjection() {
+    Context& c = context();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(c.fieldOfView, static_cast<double>(c.width) / static_cast<double>(c.height), 0.1f, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void drawGrid() {
+    const Context& c = context();
+    glLineWidth(1.5f);
+    glColor3f(0.0f, 0.4f, 0.0f);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBegin(GL_LINES);
+    const float d = c.gridHalfSize + 0.000001f;
+    const float step = c.gridStep;
+    // A step that is not positive, or so small that the lines could not be
+    // counted, would never end the loop: no lines are drawn then.
+    const bool usable = step > 0.0f && std::isfinite(d) && (2.0f * d) / step < 100000.0f;
+    if (!(d < -d) && usable) {
+        for (float g = -d; g <= d; g += step) {
+            glVertex3f(g, c.gridHeight, d);
+            glVertex3f(g, c.gridHeight, -d);
+            glVertex3f(d, c.gridHeight, g);
+            glVertex3f(-d, c.gridHeight, g);
+            if (g + step == g) break;
+        }
+    }
+    glEnd();
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+}
+
+void drawOutline(const BoxOutline& o) {
+    glColor3f(0.2f, 1.0f, 0.2f);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBegin(GL_LINES);
+    for (int p : {0, 1, 4, 5, 8, 9, 12, 13}) glVertex3fv(&o[3 * p]);
+    glEnd();
+    glBegin(GL_LINE_LOOP);
+    for (int p = 16; p < 20; ++p) glVertex3fv(&o[3 * p]);
+    glEnd();
+    glBegin(GL_LINE_LOOP);
+    for (int p = 20; p < 24; ++p) glVertex3fv(&o[3 * p]);
+    glEnd();
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+}
+
+void fullMaterial(const Surface& s) {
+    glMaterialfv(GL_FRONT, GL_AMBIENT, s.ambient);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, s.diffuse);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, s.specular);
+    glMaterialfv(GL_FRONT, GL_EMISSION, s.emission);
+    glMaterialf(GL_FRONT, GL_SHININESS, s.shininess);
+}
+
+void drawTriangles(const Surface& s) {
+    if (!s.vertices) return;
+    if (s.smooth) {
+        if (!s.vertexNormals) return;
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, s.vertices.get());
+        glNormalPointer(GL_FLOAT, 0, s.vertexNormals.get());
+        glDrawArrays(GL_TRIANGLES, 0, s.vertexFloatCount / 3);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+    } else {
+        if (!s.faceNormals) return;
+        glBegin(GL_TRIANGLES);
+        for (int64_t k = 0; 9 * k < s.vertexFloatCount; ++k) {
+            glNormal3fv(s.faceNormals.get() + 3 * k);
+            const float* v = s.vertices.get() + 9 * k;
+            glVertex3fv(v);
+            glVertex3fv(v + 3);
+            glVertex3fv(v + 6);
+        }
+        glEnd();
+    }
+}
+
+void drawTrianglesCached(Surface& s) {
+    if (!useDisplayLists) {
+        drawTriangles(s);
+        return;
+    }
+    if (!s.displayList || s.geometryChanged || s.listSmooth != s.smooth) {
+        if (!s.displayList) s.displayList = glGenLists(1);
+        if (!s.displayList) {
+            drawTriangles(s);
+            return;
+        }
+        glNewList(s.displayList, GL_COMPILE);
+        drawTriangles(s);
+        glEndList();
+        s.geometryChanged = false;
+        s.listSmooth = s.smooth;
+    }
+    glCallList(s.displayList);
+}
+
+void drawModel(Model& m, const ModelStore& store) {
+    glPushMatrix();
+    glTranslatef(m.position[0], m.position[1], m.position[2]);
+    for (int32_t i = 0; i < m.surfaceCount; ++i) {
+        Surface& s = m.surfaces[i];
+        glPushMatrix();
+        glTranslatef(s.position[0], s.position[1], s.position[2]);
+        switch (s.selection) {
+        case 0: fullMaterial(s); break;
+        case 1: glMaterialfv(GL_FRONT, GL_EMISSION, kGlow); break;
+        case 2:
+            if (s.outline) drawOutline(*s.outline);
+            fullMaterial(s);
+            break;
+        case 3:
+            glMaterialfv(GL_FRONT, GL_EMISSION, kGlow);
+            if (s.outline) drawOutline(*s.outline);
+            break;
+        default: break;
+        }
+        applySurfaceState(s, store);
+        drawTrianglesCached(s);
+        restoreSurfaceState(s, store);
+        glPopMatrix();
+    }
+    glPopMatrix();
+}
+
+}  // namespace
+
+void setDisplayListCache(bool on) { useDisplayLists = on; }
+
+}  // namespace korvid
+
+using namespace korvid;
+
+KORVID_EXPORT void objInitWin(const WindowData* window) {
+    Context& c = context();
+    // Library start.
+    c.clock.start();
+    std::strcpy(c.lastError, "No Errors");
+    if (c.store) freeAllModels(*c.store);
+    c.store = createModelStore();
+    c.textures = std::make_unique<TextureLibrary>();
+    c.lights = std::make_unique<LightSet>();
+    resetLights(*c.lights);
+    c.gridHalfSize = 4.0f;
+    c.gridStep = 0.4f;
+    c.gridHeight = 0.0f;
+    c.outlineVisible = 1;
+    c.gridVisible = 1;
+
+    // OpenGL state.
+    c.width = window ? window->width : 1;
+    c.height = window ? window->height : 1;
+    c.fieldOfView = window ? window->fieldOfView : 45;
+    if (c.width == 0) c.width = 1;
+    if (c.height == 0) c.height = 1;
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_POINT_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glLineWidth(1.5f);
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glViewport(0, 0, c.width, c.height);
+    rebuildProjection();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_LIGHTING);
+}
+
+KORVID_EXPORT void objResizeWin(int32_t width, int32_t height) {
+    Context& c = context();
+    c.width = width == 0 ? 1 : width;
+    c.height = height == 0 ? 1 : height;  // a zero height would give an infinite aspect
+    glViewport(0, 0, c.width, c.height);
+    rebuildProjection();
+}
+
+KORVID_EXPORT void objZoomWin(int32_t fieldOfView) {
+    context().fieldOfView = fieldOfView;
+    rebuildProjection();
+}
+
+KORVID_EXPORT void objRender(const CameraData* camera) {
+    Context& c = context();
+    if (!c.store || !camera) return;
+    c.clock.tick();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glTranslatef(camera->tx, camera->ty, camera->tz);
+    c.cameraRotation[0] = camera->rx;
+    c.cameraRotation[1] = camera->ry;
+    c.cameraRotation[2] = camera->rz;
+    glRotatef(camera->rx, 1, 0, 0);
+    glRotatef(camera->ry, 0, 1, 0);
+    glRotatef(camera->rz, 0, 0, 1);
+    drawLights(*c.lights);
+    if (c.gridVisible) drawGrid();
+    if (c.outlineVisible && c.store->head) drawOutline(c.store->head->outline);
+    for (Model* m = c.store->head; m; m = m->next) {
+        drawModel(*m, *c.store);
+        runParticleSystem(m->particles, c.clock.delta, c.cameraRotation);
+    }
+    glFlush();
+}

@@ -1,0 +1,11 @@
+// OpenGL state applied around each surface: blending, culling and the two
+// generated-coordinate texture units.
+#pragma once
+#include "model.h"
+
+namespace korvid {
+
+void applySurfaceState(const Surface& s, const ModelStore& store);
+void restoreSurfaceState(const Surface& s, const ModelStore& store);
+
+}  // namespace korvid

@@ -1,0 +1,136 @@
+#include "textscan.h"
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace korvid {
+namespace {
+
+inline bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+inline void skipBlanks(const char*& p, const char* end) {
+    while (p < end && isBlank(*p)) ++p;
+}
+
+// Conversion through the C library for the forms the fast parser does not
+// take; the text is copied so that it ends with a NUL.
+bool slowFloat(const char*& p, const char* end, float& out) {
+    char buffer[260];
+    const size_t n = std::min<size_t>(static_cast<size_t>(end - p), sizeof buffer - 1);
+    std::memcpy(buffer, p, n);
+    buffer[n] = '\0';
+    char* stop = nullptr;
+    const float value = std::strtof(buffer, &stop);
+    if (stop == buffer) return false;
+    out = value;
+    p += stop - buffer;
+    return true;
+}
+
+}  // namespace
+
+bool readWholeFile(const char* path, std::string& out) {
+    if (!path) return false;
+    struct stat info{};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    out.clear();
+    bool ok = true;
+    try {
+        if (info.st_size > 0) out.reserve(static_cast<size_t>(info.st_size));
+        char chunk[1 << 16];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) out.append(chunk, got);
+        if (std::ferror(file)) ok = false;
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    std::fclose(file);
+    return ok;
+}
+
+bool LineReader::next(std::string_view& line) {
+    for (;;) {
+        if (pos_ >= text_.size()) return false;
+        const size_t limit = std::min<size_t>(255, text_.size() - pos_);
+        const char* start = text_.data() + pos_;
+        const void* newline = std::memchr(start, '\n', limit);
+        const bool hasNewline = newline != nullptr;
+        size_t length = limit, consumed = limit;
+        if (hasNewline) {
+            length = static_cast<size_t>(static_cast<const char*>(newline) - start);
+            consumed = length + 1;
+        }
+        pos_ += consumed;
+        if (hasNewline && length > 0 && start[length - 1] == '\r') --length;  // lines written on Windows
+        if (hasNewline && length == 0) continue;                               // empty line
+        if (start[0] == '/') continue;                                          // comment line
+        // A NUL ends the line's text, as it does for a C string.
+        if (const void* nul = std::memchr(start, '\0', length))
+            length = static_cast<size_t>(static_cast<const char*>(nul) - start);
+        line = std::string_view(start, length);
+        return true;
+    }
+}
+
+bool scanFloat(const char*& p, const char* end, float& out) {
+    skipBlanks(p, end);
+    if (p >= end) return false;
+    const char c = *p;
+    if ((c >= '0' && c <= '9') || c == '-' || c == '.') {
+        float value;
+        const auto result = std::from_chars(p, end, value, std::chars_format::general);
+        if (result.ec == std::errc() && !(result.ptr < end && (*result.ptr == 'x' || *result.ptr == 'X'))) {
+            out = value;
+            p = result.ptr;
+            return true;
+        }
+    }
+    return slowFloat(p, end, out);
+}
+
+bool scanInt(const char*& p, const char* end, int32_t& out) {
+    skipBlanks(p, end);
+    const char* q = p;
+    bool negative = false;
+    if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
+    if (q >= end || *q < '0' || *q > '9') return false;
+    uint64_t value = 0;
+    while (q < end && *q >= '0' && *q <= '9') {
+        if (value < (1ull << 40)) value = value * 10 + static_cast<uint64_t>(*q - '0');
+        ++q;
+    }
+    // Out-of-range values wrap to 32 bits the way the C library's conversion leaves them.
+    const uint32_t low = static_cast<uint32_t>(value);
+    out = static_cast<int32_t>(negative ? 0u - low : low);
+    p = q;
+    return true;
+}
+
+bool scanWord(const char*& p, const char* end, char* out, size_t capacity) {
+    skipBlanks(p, end);
+    if (p >= end) return false;
+    size_t n = 0;
+    while (p < end && !isBlank(*p)) {
+        if (n + 1 < capacity) out[n++] = *p;
+        ++p;
+    }
+    out[n] = '\0';
+    return true;
+}
+
+int scanFloats(std::string_view line, float* out, int count) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    int n = 0;
+    while (n < count && scanFloat(p, end, out[n])) ++n;
+    return n;
+}
+
+}  // namespace korvid

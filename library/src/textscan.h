@@ -1,0 +1,39 @@
+// Line-oriented reading of the text formats: lines in pieces of at most 255
+// characters (comment and empty lines skipped) and the scanf-style
+// conversions of their values.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvid {
+
+// Reads a whole regular file. False when it is missing, not a regular file or
+// unreadable.
+bool readWholeFile(const char* path, std::string& out);
+
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+    // The next line that is neither empty nor a comment ("/..."), or false at
+    // the end of the text. The view ends before the newline.
+    bool next(std::string_view& line);
+    size_t position() const { return pos_; }
+    void seek(size_t position) { pos_ = position; }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+// Each returns false when no value could be converted, like a failed scanf
+// conversion; on success `p` moves past the value.
+bool scanFloat(const char*& p, const char* end, float& out);
+bool scanInt(const char*& p, const char* end, int32_t& out);
+// The first blank-delimited word, at most `capacity` - 1 characters kept.
+bool scanWord(const char*& p, const char* end, char* out, size_t capacity);
+
+// Number of floats converted from the start of `line`, at most `count`.
+int scanFloats(std::string_view line, float* out, int count);
+
+}  // namespace korvid

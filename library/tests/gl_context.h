@@ -1,0 +1,37 @@
+// A headless OpenGL context (Mesa EGL, surfaceless platform, pbuffer) for
+// tests and tools that need one without an X server.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvid::testing {
+
+class HeadlessContext {
+public:
+    // Creates and makes current a compatibility context with a pbuffer of the given size.
+    HeadlessContext(int width, int height);
+    ~HeadlessContext();
+    bool ok() const { return ok_; }
+    const std::string& error() const { return error_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    void* display_ = nullptr;
+    void* surface_ = nullptr;
+    void* context_ = nullptr;
+    bool ok_ = false;
+    std::string error_;
+    int width_, height_;
+};
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+
+// Reads the colour buffer (bottom row first).
+std::vector<Rgba> readPixels(int width, int height);
+Rgba pixelAt(int x, int y);
+
+}  // namespace korvid::testing
