@@ -1,0 +1,469 @@
+// Emitters, bursts, the particle simulation and particle drawing.
+#include <GL/gl.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "bitmap_writer.h"
+#include "context.h"
+#include "library_test.h"
+#include "particles.h"
+#include "platform.h"
+
+using namespace korvid;
+using namespace korvid::testing;
+
+// Counts C++ allocations while `countAllocations` is set.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+static std::atomic<bool> countAllocations{false};
+static std::atomic<long> allocations{0};
+
+void* operator new(size_t size) {
+    if (countAllocations) ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](size_t size) { return ::operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+
+namespace {
+
+class ParticlesTest : public LibraryTest {
+protected:
+    uint32_t now = 5000;
+
+    void SetUp() override {
+        LibraryTest::SetUp();
+        platform::setClockSource([this] { return now; });
+        const WindowData window{kWidth, kHeight, 45};
+        objInitWin(&window);  // restart the frame clock on the test's own time
+        objOnGrid();
+        objSetBBox(0);
+        objShowLights(false);
+        // A model far to the side: it only carries the particle system.
+        ASSERT_TRUE(objLoadRaw(writeFile("holder.raw", "Holder\n100 0 0  101 0 0  100 1 0\n").c_str()));
+        ASSERT_TRUE(objSetCurrentModel(0));
+        platform::seedRandom(1);
+    }
+    void TearDown() override {
+        setBatchedPolygons(true);
+        LibraryTest::TearDown();
+    }
+
+    void frame(uint32_t ms) {
+        now += ms;
+        render();
+    }
+
+    EmitterData emitter() {
+        EmitterData e;
+        objInitEmitter(&e);
+        e.lifespanTime = 1000000;
+        e.emitterTime = 0;
+        return e;
+    }
+
+    EmitterData current() {
+        EmitterData e{};
+        objGetEmitter(&e);
+        return e;
+    }
+
+    // Adds the emitter and makes it current.
+    void use(const EmitterData& e) {
+        const int32_t count = objAddEmitter(&e);
+        ASSERT_GT(count, 0);
+        ASSERT_EQ(objSetEmitterPtr(count - 1), 1);
+    }
+
+    int countPixels(bool (*match)(const Rgba&)) {
+        int n = 0;
+        for (const Rgba& p : readPixels(kWidth, kHeight))
+            if (match(p)) ++n;
+        return n;
+    }
+};
+
+TEST_F(ParticlesTest, InitEmitterWritesEveryDefault) {
+    EmitterData e;
+    std::memset(&e, 0xAB, sizeof e);
+    EXPECT_EQ(objInitEmitter(&e), &e);
+    EXPECT_EQ(e.next, nullptr);
+    EXPECT_EQ(e.name[0], '\0');
+    EXPECT_EQ(e.particleType, 0);
+    EXPECT_EQ(e.lifespanTime, 0);
+    EXPECT_EQ(e.totalParticles, 1000);
+    EXPECT_EQ(e.freeList, nullptr);
+    EXPECT_EQ(e.liveList, nullptr);
+    EXPECT_EQ(e.liveCount, 0);
+    EXPECT_EQ(e.emitterPerCycle, 1);
+    EXPECT_EQ(e.emitCountdown, 0);
+    EXPECT_EQ(e.life, 2000);
+    EXPECT_FLOAT_EQ(e.startColor[3], 1.0f);
+    EXPECT_FLOAT_EQ(e.endColor[0], 0.0f);
+    EXPECT_FLOAT_EQ(e.startSize, 1.0f);
+    EXPECT_FLOAT_EQ(e.endSize, 0.0f);
+    EXPECT_EQ(e.textureId, 0u);
+    EXPECT_EQ(e.imageName[0], '\0');
+    EXPECT_FLOAT_EQ(e.force[1], 0.0f);
+    EXPECT_EQ(e.burst.count, 10);
+    EXPECT_EQ(e.burst.life, 500);
+    EXPECT_FLOAT_EQ(e.burst.yawVar, 3.1415927f);
+    EXPECT_FLOAT_EQ(e.burst.pitch, 1.5707964f);
+    EXPECT_FLOAT_EQ(e.burst.pitchVar, 0.78539819f);
+    EXPECT_FLOAT_EQ(e.burst.speed, 0.01f);
+    EXPECT_FLOAT_EQ(e.burst.endSize, 1.0f);
+    EXPECT_FLOAT_EQ(e.burst.origin[0], 0.0f);
+}
+
+TEST_F(ParticlesTest, AddSelectAndGet) {
+    EmitterData e = emitter();
+    for (int i = 0; i < 3; ++i) {
+        std::snprintf(e.name, sizeof e.name, "E%d", i);
+        EXPECT_EQ(objAddEmitter(&e), i + 1);
+    }
+    EmitterData out{};
+    EXPECT_EQ(objGetEmitter(&out), 1);
+    EXPECT_EQ(out.name[0], '\0') << "adding selects nothing";
+    EXPECT_EQ(objSetEmitterPtr(1), 1);
+    EXPECT_STREQ(current().name, "E1");
+    EXPECT_EQ(objSetEmitterPtr(3), 1);
+    out = {};
+    objGetEmitter(&out);
+    EXPECT_EQ(out.name[0], '\0') << "index equal to the count leaves no emitter current";
+    BurstData burst{};
+    EXPECT_EQ(objGetBurst(&burst), 0);
+    EXPECT_EQ(objSetEmitterPtr(4), 0);
+    EXPECT_EQ(objSetEmitterPtr(-1), 0);
+    ModelInfo info{};
+    objGetModelData(&info);
+    EXPECT_EQ(info.emitterCount, 3);
+
+    objNew();
+    EXPECT_EQ(objAddEmitter(&e), 0);
+    EXPECT_EQ(objSetEmitterPtr(0), 0);
+    EXPECT_EQ(objGetEmitter(&out), 0);
+}
+
+TEST_F(ParticlesTest, SetEmitterCopiesSomeFieldsAndRejectsSmallPools) {
+    EmitterData e = emitter();
+    use(e);
+    frame(15);
+    EmitterData change = current();
+    std::strcpy(change.name, "Renamed");
+    change.totalParticles = 5;
+    change.emitterPerCycle = 6;
+    objSetEmitter(&change);
+    EXPECT_EQ(current().name[0], '\0') << "rejected as a whole";
+    EXPECT_EQ(current().totalParticles, 1000);
+
+    change.emitterPerCycle = 1;
+    change.totalParticles = 1000;
+    change.burst.count = 99;
+    change.emitCountdown = 12345;
+    change.speed = 0.5f;
+    objSetEmitter(&change);
+    EXPECT_STREQ(current().name, "Renamed");
+    EXPECT_FLOAT_EQ(current().speed, 0.5f);
+    EXPECT_EQ(current().burst.count, 10) << "the burst changes only through objSetBurst";
+    EXPECT_NE(current().emitCountdown, 12345);
+    EXPECT_EQ(current().liveCount, 1) << "same pool size keeps the live particles";
+
+    change.totalParticles = 50;
+    objSetEmitter(&change);
+    EXPECT_EQ(current().liveCount, 0) << "a new pool size ends every live particle";
+
+    BurstData burst{};
+    ASSERT_EQ(objGetBurst(&burst), 1);
+    burst.count = 3;
+    burst.origin[1] = 7;
+    ASSERT_EQ(objSetBurst(&burst), 1);
+    EXPECT_EQ(current().burst.count, 3);
+    EXPECT_FLOAT_EQ(current().burst.origin[1], 7);
+
+    const float where[3] = {1, 2, 3};
+    EXPECT_EQ(objSetPosEmitter(where), 1);
+    EXPECT_FLOAT_EQ(current().position[2], 3);
+}
+
+TEST_F(ParticlesTest, OneBatchPerFrameWhateverTheDelta) {
+    EmitterData e = emitter();
+    e.life = 1000;
+    e.emitterTime = 0;
+    use(e);
+    for (int i = 0; i < 10; ++i) frame(15);
+    EXPECT_EQ(current().liveCount, 10);
+    frame(5000);
+    EXPECT_EQ(current().liveCount, 11) << "one batch, and every particle aged by the whole delta";
+    frame(15);
+    EXPECT_EQ(current().liveCount, 1);
+
+    // No lifespan left: nothing is emitted, and the time is held at 0.
+    EmitterData stop = current();
+    stop.isLifespan = 1;
+    stop.lifespanTime = 20;
+    objSetEmitter(&stop);
+    frame(15);
+    frame(15);
+    EXPECT_EQ(current().lifespanTime, 0);
+    const int32_t live = current().liveCount;
+    frame(15);
+    EXPECT_LE(current().liveCount, live);
+}
+
+TEST_F(ParticlesTest, BatchSizesVaryByTheSpread) {
+    EmitterData e = emitter();
+    e.emitterPerCycleVar = 3;
+    e.life = 100000;
+    e.totalParticles = 100000;
+    use(e);
+    int seen[5] = {};
+    int32_t before = 0;
+    for (int i = 0; i < 300; ++i) {
+        frame(15);
+        const int32_t added = current().liveCount - before;
+        before = current().liveCount;
+        ASSERT_GE(added, 0);
+        ASSERT_LE(added, 4);
+        ++seen[added];
+    }
+    EXPECT_GT(seen[0], 0) << "batches of 0 or fewer emit nothing";
+    EXPECT_GT(seen[3], 0);
+}
+
+TEST_F(ParticlesTest, ZeroPoolNeverEmits) {
+    EmitterData e = emitter();
+    e.totalParticles = 0;
+    use(e);
+    frame(15);
+    EXPECT_EQ(current().liveCount, 0);
+    EmitterData huge = emitter();
+    huge.totalParticles = 2000000000;  // more than can be pooled: no pool, no crash
+    use(huge);
+    frame(15);
+    EXPECT_EQ(current().liveCount, 0);
+}
+
+TEST_F(ParticlesTest, DyingParticlesBurstButBurstParticlesDoNot) {
+    EmitterData e = emitter();
+    e.life = 30;
+    e.isLifespan = 1;
+    e.lifespanTime = 16;  // one emission only
+    e.isBurst = 1;
+    e.burst.count = 5;
+    e.burst.life = 100;
+    e.speed = 0.1f;
+    e.pitch = 1.5707964f;
+    use(e);
+    frame(15);
+    EXPECT_EQ(current().liveCount, 1);
+    frame(15);
+    EXPECT_EQ(current().liveCount, 1);
+    frame(15);
+    EXPECT_EQ(current().liveCount, 5) << "the dying particle set off its burst";
+    EXPECT_NEAR(current().burst.origin[1], 0.2f, 1e-6) << "where the particle died";
+    for (int i = 0; i < 12; ++i) frame(15);
+    EXPECT_EQ(current().liveCount, 0) << "burst particles die without bursting";
+}
+
+TEST_F(ParticlesTest, GroundStopsAndBurstsParticlesOnlyWhenReflected) {
+    EmitterData e = emitter();
+    e.life = 100000;
+    e.isLifespan = 1;
+    e.lifespanTime = 16;
+    e.isBurst = 1;
+    e.isBurstOnGround = 1;
+    e.burst.count = 4;
+    e.burst.life = 100000;
+    e.speed = 0.1f;
+    e.pitch = -0.5f;
+    use(e);
+    frame(15);  // emitted at the ground height
+    frame(15);
+    EXPECT_EQ(current().liveCount, 1) << "without reflection there is no ground test";
+
+    EmitterData reflected = current();
+    reflected.isReflected = 1;
+    reflected.lifespanTime = 16;
+    reflected.totalParticles = 999;  // new pool
+    objSetEmitter(&reflected);
+    frame(15);
+    EXPECT_EQ(current().liveCount, 1);
+    const Particle* p = current().liveList;
+    ASSERT_NE(p, nullptr);
+    EXPECT_GT(p->velocity[1], 0) << "the vertical velocity was reversed";
+    EXPECT_EQ(p->lifeLeft, -15);
+    frame(15);
+    EXPECT_EQ(current().liveCount, 4);
+}
+
+TEST_F(ParticlesTest, DirectionAndSparkTails) {
+    EmitterData e = emitter();
+    e.yaw = 1.5707964f;
+    e.speed = 0.1f;
+    e.isLifespan = 1;
+    e.lifespanTime = 16;
+    e.position[1] = 1;
+    use(e);
+    frame(15);
+    const Particle* p = current().liveList;
+    ASSERT_NE(p, nullptr);
+    EXPECT_NEAR(p->position[0], -0.1f, 1e-6);
+    EXPECT_NEAR(p->position[2], 0.0f, 1e-6);
+    EXPECT_FLOAT_EQ(p->olderPosition[1], 1.0f) << "the tail starts at the emitter";
+    EXPECT_FLOAT_EQ(p->previousPosition[0], 0.0f);
+}
+
+TEST_F(ParticlesTest, ColourAndSizeStepPerMillisecond) {
+    EmitterData e = emitter();
+    e.particleType = 3;
+    e.life = 100;
+    e.startSize = 1;
+    e.endSize = 3;
+    e.isLifespan = 1;
+    e.lifespanTime = 16;
+    use(e);
+    frame(10);
+    const Particle* p = current().liveList;
+    ASSERT_NE(p, nullptr);
+    EXPECT_NEAR(p->color[0], 0.9f, 1e-6);
+    EXPECT_NEAR(p->size, 1.2f, 1e-6);
+    EXPECT_EQ(p->lifeLeft, 90);
+
+    // A life that starts at 0 computes no steps and dies at once.
+    EmitterData dead = emitter();
+    dead.life = 0;
+    use(dead);
+    frame(10);
+    EXPECT_EQ(current().liveCount, 0) << "updated in the frame it was born, and dead";
+    ASSERT_NE(current().freeList, nullptr);
+    EXPECT_EQ(current().freeList->colorStep[0], 0.0f) << "no division by a life of 0";
+}
+
+TEST_F(ParticlesTest, EmissionAndDeathAllocateNothing) {
+    EmitterData e = emitter();
+    e.life = 40;
+    e.emitterPerCycle = 20;
+    e.isBurst = 1;
+    e.burst.count = 10;
+    e.burst.life = 40;
+    e.totalParticles = 500;
+    use(e);
+    frame(15);
+    allocations = 0;
+    countAllocations = true;
+    for (int i = 0; i < 50; ++i) simulateEmitter(*context().store->current->particles.currentEmitter, 15);
+    countAllocations = false;
+    EXPECT_EQ(allocations, 0);
+    EmitterData after = current();
+    int free = 0;
+    for (const Particle* q = after.freeList; q; q = q->next) ++free;
+    EXPECT_EQ(after.liveCount + free, after.totalParticles);
+}
+
+TEST_F(ParticlesTest, PointsLinesAndSparksAreDrawn) {
+    for (int type = 0; type < 3; ++type) {
+        objNew();
+        ASSERT_TRUE(objLoadRaw(writeFile("h.raw", "Holder\n100 0 0  101 0 0  100 1 0\n").c_str()));
+        ASSERT_TRUE(objSetCurrentModel(0));
+        EmitterData e = emitter();
+        e.particleType = type;
+        e.startSize = 6;
+        e.speed = 0.05f;
+        e.yaw = 1.5707964f;
+        e.startColor[1] = e.startColor[2] = 0;
+        e.endColor[0] = 1;
+        e.endColor[3] = 1;
+        e.life = 100000;
+        use(e);
+        for (int i = 0; i < 20; ++i) frame(15);
+        const int red = countPixels([](const Rgba& p) { return p.r > 200 && p.g < 50 && p.b < 50; });
+        EXPECT_GT(red, 20) << "type " << type;
+        EXPECT_TRUE(glIsEnabled(GL_LIGHTING)) << "restored";
+        EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+        GLboolean mask = GL_FALSE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+        EXPECT_TRUE(mask);
+    }
+}
+
+TEST_F(ParticlesTest, PolygonsAreCulledWhileCullingIsOnAndShowMirroredTextures) {
+    TextureInfo t{};
+    std::strcpy(t.path, writeFile("rb.bmp", bitmap24(2, 1, {{255, 0, 0}, {0, 0, 255}})).c_str());
+    std::strcpy(t.name, "RedBlue");
+    t.filter = 1;
+    ASSERT_TRUE(objAddTexture(&t));
+    EmitterData e = emitter();
+    e.particleType = 3;
+    e.startSize = 20;  // a quad 2 units across
+    e.endSize = 20;
+    e.life = 100000;
+    e.isLifespan = 1;
+    e.lifespanTime = 16;
+    e.textureId = objGetTextureId("RedBlue");
+    use(e);
+
+    SurfaceData holder{};
+    objGetSurfaceData(&holder, 0);
+    holder.culling = 0;
+    objSetSurfaceData(&holder, 0);
+    frame(15);
+    EXPECT_EQ(countPixels([](const Rgba& p) { return p.r > 0 || p.b > 0; }), 0) << "culled from start-up on";
+
+    holder.culling = 1;  // the holder's surface switches culling off after itself
+    objSetSurfaceData(&holder, 0);
+    frame(15);
+    const Rgba left = pixelAt(kWidth / 2 - 20, kHeight / 2);
+    const Rgba right = pixelAt(kWidth / 2 + 20, kHeight / 2);
+    EXPECT_GT(left.b, 200) << "s = 1 on the left edge: mirrored";
+    EXPECT_GT(right.r, 200);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST_F(ParticlesTest, BatchedPolygonsMatchThePerParticlePath) {
+    EmitterData e = emitter();
+    e.particleType = 3;
+    e.startSize = 3;
+    e.endSize = 1;
+    e.speed = 0.02f;
+    e.yawVar = 3.14f;
+    e.pitchVar = 1.5f;
+    e.emitterPerCycle = 5;
+    e.life = 100000;
+    e.startColor[0] = 0.2f;
+    e.isAltAlpha = 1;
+    use(e);
+    for (int i = 0; i < 30; ++i) frame(15);
+    const EmitterData live = current();
+    const float cam[3] = {20, 35, 10};
+    auto draw = [&](bool batched) {
+        setBatchedPolygons(batched);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        glTranslatef(0, 0, -5);
+        glRotatef(cam[0], 1, 0, 0);
+        glRotatef(cam[1], 0, 1, 0);
+        glRotatef(cam[2], 0, 0, 1);
+        glDisable(GL_CULL_FACE);
+        drawEmitter(live, cam);
+        glFinish();
+        return readPixels(kWidth, kHeight);
+    };
+    const auto each = draw(false);
+    const auto batch = draw(true);
+    int differing = 0, lit = 0;
+    for (size_t i = 0; i < each.size(); ++i) {
+        if (each[i].r > 0) ++lit;
+        if (std::abs(each[i].r - batch[i].r) > 2 || std::abs(each[i].g - batch[i].g) > 2) ++differing;
+    }
+    EXPECT_GT(lit, 200);
+    EXPECT_LT(differing, lit / 50 + 5) << "edge pixels may differ by rounding";
+}
+
+}  // namespace
