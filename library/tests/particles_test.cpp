@@ -21,6 +21,9 @@ using namespace korvid::testing;
 static std::atomic<bool> countAllocations{false};
 static std::atomic<long> allocations{0};
 
+#if !defined(__SANITIZE_ADDRESS__)
+// The address sanitizer keeps its own allocator, so the count is taken in the plain build only.
+#define KORVID_COUNTS_ALLOCATIONS 1
 void* operator new(size_t size) {
     if (countAllocations) ++allocations;
     if (void* p = std::malloc(size ? size : 1)) return p;
@@ -31,6 +34,7 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
 void operator delete[](void* p, size_t) noexcept { std::free(p); }
+#endif
 
 namespace {
 
@@ -347,6 +351,9 @@ TEST_F(ParticlesTest, ColourAndSizeStepPerMillisecond) {
 }
 
 TEST_F(ParticlesTest, EmissionAndDeathAllocateNothing) {
+#if !defined(KORVID_COUNTS_ALLOCATIONS)
+    GTEST_SKIP() << "allocations are counted in the plain build";
+#endif
     EmitterData e = emitter();
     e.life = 40;
     e.emitterPerCycle = 20;
