@@ -1,6 +1,7 @@
 // Writing of ZOB entity files. The file is written beside the target and
 // renamed over it only when every byte is on disk, so a failed save never
 // damages the previous file.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -217,25 +218,45 @@ bool saveZob(const char* path) {
     for (const EmitterData* e = m->particles.emitters; e; e = e->next)
         if (e->particleType == 3) markTextureReferenced(*c.textures, e->textureId);
 
-    std::string temporary = std::string(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    // A symbolic link is followed so that the file it names is replaced, not the link.
+    std::string target = path;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) target = resolved.string();
+    }
+    // Something that is not a regular file (a device, a pipe) is written in
+    // place; only regular files are replaced through a temporary file.
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    const bool inPlace = exists && !S_ISREG(info.st_mode);
+    std::string temporary;
+    int fd = -1;
+    if (inPlace) {
+        fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } else {
+        temporary = target + ".XXXXXX";
+        fd = ::mkstemp(temporary.data());
+    }
     if (fd < 0) {
         setError("Unable to create file");
         return false;
     }
-    // Keep the permissions an existing file had; a new file gets the usual ones.
-    mode_t mode = 0666;
-    if (::stat(path, &info) == 0) mode = info.st_mode & 07777;
-    else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+    if (!inPlace) {
+        // Keep the permissions an existing file had; a new file gets the usual ones.
+        mode_t mode = 0666;
+        if (exists) {
+            mode = info.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode &= ~mask;
+        }
+        ::fchmod(fd, mode);
     }
-    ::fchmod(fd, mode);
     FILE* f = ::fdopen(fd, "w");
     if (!f) {
         ::close(fd);
-        ::unlink(temporary.c_str());
+        if (!inPlace) ::unlink(temporary.c_str());
         setError("Unable to create file");
         return false;
     }
@@ -245,9 +266,9 @@ bool saveZob(const char* path) {
     if (std::fflush(f) != 0 && !error) error = errno;
     if (!error && ::fsync(::fileno(f)) != 0 && errno != EINVAL) error = errno;
     if (std::fclose(f) != 0 && !error) error = errno;
-    if (!error && std::rename(temporary.c_str(), path) != 0) error = errno;
+    if (!error && !inPlace && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error) {
-        ::unlink(temporary.c_str());
+        if (!inPlace) ::unlink(temporary.c_str());
         setError("Unable to write file: %s", std::strerror(error));
         return false;
     }
