@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <vector>
 
 #include "model.h"
 #include "platform.h"
@@ -164,17 +165,40 @@ void drawPolygonsBatched(const EmitterData& e, const float cam[3]) {
             corner[k][r] = m[r * 3] * kCorners[k][0] + m[r * 3 + 1] * kCorners[k][1] + m[r * 3 + 2] * kCorners[k][2];
     const float normal[3] = {m[2], m[5], m[8]};
     static const float tex[4][2] = {{1, 0}, {1, 1}, {0, 1}, {0, 0}};
-    glBegin(GL_QUADS);
-    glNormal3fv(normal);
-    for (const Particle* p = e.liveList; p; p = p->next) {
-        glColor4fv(p->color);
+    // Reused between frames: grows to the largest pool drawn, never shrinks.
+    static std::vector<float> vertices, colours, coords;
+    const size_t quads = static_cast<size_t>(e.liveCount > 0 ? e.liveCount : 0);
+    if (vertices.size() < quads * 12) {
+        vertices.resize(quads * 12);
+        colours.resize(quads * 16);
+        coords.resize(quads * 8);
+    }
+    size_t n = 0;
+    for (const Particle* p = e.liveList; p && n < quads; p = p->next, ++n) {
+        float* v = vertices.data() + n * 12;
+        float* c = colours.data() + n * 16;
+        float* t = coords.data() + n * 8;
         for (int k = 0; k < 4; ++k) {
-            glTexCoord2fv(tex[k]);
-            glVertex3f(p->position[0] + p->size * corner[k][0], p->position[1] + p->size * corner[k][1],
-                       p->position[2] + p->size * corner[k][2]);
+            for (int r = 0; r < 3; ++r) v[3 * k + r] = p->position[r] + p->size * corner[k][r];
+            std::memcpy(c + 4 * k, p->color, sizeof p->color);
+            t[2 * k] = tex[k][0];
+            t[2 * k + 1] = tex[k][1];
         }
     }
-    glEnd();
+    if (n == 0) return;
+    glNormal3fv(normal);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+    glColorPointer(4, GL_FLOAT, 0, colours.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, coords.data());
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(n * 4));
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    // The current colour is the last particle's, as after drawing one by one.
+    glColor4fv(colours.data() + (n - 1) * 16);
 }
 
 void drawPolygonsEach(const EmitterData& e, const float cam[3]) {

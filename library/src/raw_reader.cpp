@@ -1,7 +1,6 @@
 // Import of RAW triangle lists: named groups of triangles, nine numbers a line.
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "context.h"
 #include "normals.h"
@@ -20,16 +19,15 @@ bool isNameLine(std::string_view line) {
 
 // Reads `path` into a new model; null with lastError set on failure.
 static std::unique_ptr<Model> readRaw(const char* path) {
-    std::string text;
-    if (!readWholeFile(path, text)) {
+    FileText file(path);
+    if (!file.ok()) {
         setError("File not found");
         return nullptr;
     }
     auto model = newModel();
-    LineReader reader(text);
+    LineReader reader(file.text());
     std::string_view line;
     bool have = reader.next(line);
-    std::vector<float> triangles;
     while (have) {
         if (!isNameLine(line)) {
             have = reader.next(line);
@@ -46,27 +44,32 @@ static std::unique_ptr<Model> readRaw(const char* path) {
         scanWord(p, p + line.size(), word, sizeof word);
         copyName(surface.name, word);
 
-        triangles.clear();
-        int32_t n = 0;
-        while ((have = reader.next(line)) && !isNameLine(line)) {
-            ++n;
-            float t[9];
-            if (scanFloats(line, t, 9) < 9) {
-                setError("Error Parsing file %s\n vertex line %d", path, n);
-                return nullptr;
-            }
-            triangles.insert(triangles.end(), t, t + 9);
-        }
-        if (!surface.allocate(n)) {
-            setError("Error Parsing file %s\n not enough memory for %d triangles", path, n);
+        // Count the group's lines, then go back and read them.
+        const size_t start = reader.position();
+        int64_t n = 0;
+        while ((have = reader.next(line)) && !isNameLine(line)) ++n;
+        const size_t end = reader.position();
+        const std::string_view next = line;  // the line that ended the group
+        if (n > INT32_MAX / 9 || !surface.allocate(n)) {
+            setError("Error Parsing file %s\n not enough memory for %lld triangles", path, static_cast<long long>(n));
             return nullptr;
         }
-        if (n > 0) std::memcpy(surface.vertices.get(), triangles.data(), triangles.size() * sizeof(float));
-        computeFaceNormals(surface.vertices.get(), 9 * int64_t(n), surface.faceNormals.get());
-        surface.vertexFloatCount = 9 * n;
-        surface.polygonCount = n;
-        buildOutline(surface.vertices.get(), surface.vertexFloatCount, *surface.outline);
-        model->polygonCount += n;
+        reader.seek(start);
+        float* v = surface.vertices.get();
+        for (int64_t k = 0; k < n; ++k) {
+            reader.next(line);
+            if (scanFloats(line, v + 9 * k, 9) < 9) {
+                setError("Error Parsing file %s\n vertex line %lld", path, static_cast<long long>(k + 1));
+                return nullptr;
+            }
+        }
+        reader.seek(end);
+        line = next;
+        computeFaceNormals(v, 9 * n, surface.faceNormals.get());
+        surface.vertexFloatCount = static_cast<int32_t>(9 * n);
+        surface.polygonCount = static_cast<int32_t>(n);
+        buildOutline(v, surface.vertexFloatCount, *surface.outline);
+        model->polygonCount += surface.polygonCount;
         model->surfaceCount += 1;
     }
     buildModelOutline(*model);

@@ -1,6 +1,9 @@
 #include "textscan.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cstdio>
@@ -34,25 +37,33 @@ bool slowFloat(const char*& p, const char* end, float& out) {
 
 }  // namespace
 
-bool readWholeFile(const char* path, std::string& out) {
-    if (!path) return false;
+FileText::FileText(const char* path) {
+    if (!path) return;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
     struct stat info{};
-    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    out.clear();
-    bool ok = true;
-    try {
-        if (info.st_size > 0) out.reserve(static_cast<size_t>(info.st_size));
-        char chunk[1 << 16];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) out.append(chunk, got);
-        if (std::ferror(file)) ok = false;
-    } catch (const std::bad_alloc&) {
-        ok = false;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return;
     }
-    std::fclose(file);
-    return ok;
+    size_ = static_cast<size_t>(info.st_size);
+    if (size_ > 0) {
+        void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (map == MAP_FAILED) {
+            ::close(fd);
+            size_ = 0;
+            return;
+        }
+        ::madvise(map, size_, MADV_SEQUENTIAL);
+        data_ = static_cast<const char*>(map);
+        mapped_ = true;
+    }
+    ::close(fd);
+    ok_ = true;
+}
+
+FileText::~FileText() {
+    if (mapped_) ::munmap(const_cast<char*>(data_), size_);
 }
 
 bool LineReader::next(std::string_view& line) {

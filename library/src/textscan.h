@@ -8,9 +8,23 @@
 
 namespace korvid {
 
-// Reads a whole regular file. False when it is missing, not a regular file or
-// unreadable.
-bool readWholeFile(const char* path, std::string& out);
+// The contents of a regular file, mapped into memory. Empty and not ok() when
+// the file is missing, not a regular file or unreadable.
+class FileText {
+public:
+    explicit FileText(const char* path);
+    ~FileText();
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+    bool ok() const { return ok_; }
+    std::string_view text() const { return {data_, size_}; }
+
+private:
+    const char* data_ = "";
+    size_t size_ = 0;
+    bool mapped_ = false;
+    bool ok_ = false;
+};
 
 class LineReader {
 public:

@@ -198,17 +198,18 @@ void readBurst(ZobLines& in, BurstData& b) {
 
 bool loadZob(const char* path) {
     Context& c = context();
-    std::string text;
-    if (!readWholeFile(path, text)) {
+    FileText file(path);
+    if (!file.ok()) {
         setError("File not found");
         return false;
     }
+    const std::string_view text = file.text();
     // The header word: at most 31 characters after any leading white space.
     size_t pos = 0;
     while (pos < text.size() && std::strchr(" \t\n\v\f\r", text[pos]) && text[pos]) ++pos;
     const size_t start = pos;
     while (pos < text.size() && pos - start < 31 && !std::strchr(" \t\n\v\f\r", text[pos]) && text[pos]) ++pos;
-    const std::string header = text.substr(start, pos - start);
+    const std::string header(text.substr(start, pos - start));
     if (header != kVersion) {
         setError("Unsuported File Version. Header = %s Current version = %s", header.c_str(), kVersion);
         return false;
