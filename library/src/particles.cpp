@@ -119,6 +119,7 @@ void updateParticle(Particle* p, EmitterData& e, int32_t frameDelta) {
     }
     if (e.isBurst && !p->fromBurst) {
         std::memcpy(e.burst.origin, p->position, sizeof e.burst.origin);
+        static_cast<EmitterNode&>(e).burstsFired += 1;
         for (int32_t i = 0; i < e.burst.count; ++i) {
             // Once the pool is full every further burst particle would be dropped.
             if (!emit(e, fromBurst(e.burst), e.burst.origin, true)) break;

@@ -27,6 +27,7 @@ namespace korvid {
 // The library's emitter node: the exchanged record plus the pool it owns.
 struct EmitterNode : EmitterData {
     Particle* pool = nullptr;
+    int64_t burstsFired = 0;  // statistics for tools; not part of the record
 };
 
 // The largest pool an emitter may have; larger requests leave it without one.

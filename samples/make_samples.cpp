@@ -1,0 +1,340 @@
+// Writes the sample entities of samples/: RAW models, bitmaps and ZOB files,
+// built through the library's own exports. Run from the samples folder so that
+// image paths are stored relative to it.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bitmap_writer.h"
+#include "gl_context.h"
+#include "korvid.h"
+
+using korvid::testing::Rgb;
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+void writeText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+void writeBitmap(const std::string& path, int size, Rgb (*texel)(int, int, int)) {
+    std::vector<Rgb> rows;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) rows.push_back(texel(x, y, size));
+    writeText(path, korvid::testing::bitmap24(size, size, rows));
+}
+
+std::string triangle(const float a[3], const float b[3], const float c[3]) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%.5f %.5f %.5f  %.5f %.5f %.5f  %.5f %.5f %.5f\n", a[0], a[1], a[2], b[0], b[1],
+                  b[2], c[0], c[1], c[2]);
+    return line;
+}
+
+// A torus standing in the x-y plane, its triangles counter-clockwise from outside.
+std::string torus(const char* name, float major, float minor, int rings, int sides) {
+    std::string out = std::string(name) + "\n";
+    auto at = [&](int i, int j, float* p, float* tube) {
+        const float u = 2 * kPi * i / rings, v = 2 * kPi * j / sides;
+        tube[0] = major * std::cos(u);
+        tube[1] = major * std::sin(u);
+        tube[2] = 0;
+        p[0] = (major + minor * std::cos(v)) * std::cos(u);
+        p[1] = (major + minor * std::cos(v)) * std::sin(u);
+        p[2] = minor * std::sin(v);
+    };
+    auto emit = [&](const float* a, const float* b, const float* c, const float* centre) {
+        const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const float n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+        const float out_[3] = {a[0] - centre[0], a[1] - centre[1], a[2] - centre[2]};
+        out += n[0] * out_[0] + n[1] * out_[1] + n[2] * out_[2] >= 0 ? triangle(a, b, c) : triangle(a, c, b);
+    };
+    for (int i = 0; i < rings; ++i)
+        for (int j = 0; j < sides; ++j) {
+            float a[3], b[3], c[3], d[3], ta[3], tb[3];
+            at(i, j, a, ta);
+            at(i + 1, j, b, tb);
+            at(i + 1, j + 1, c, tb);
+            at(i, j + 1, d, ta);
+            const float centre[3] = {(ta[0] + tb[0]) / 2, (ta[1] + tb[1]) / 2, 0};
+            emit(a, b, c, centre);
+            emit(a, c, d, centre);
+        }
+    return out;
+}
+
+// An axis-aligned box from (x0, y0, z0) to (x1, y1, z1), faces outward.
+std::string box(const char* name, float x0, float y0, float z0, float x1, float y1, float z1) {
+    const float p[8][3] = {{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}, {x0, y1, z0},
+                           {x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}};
+    const int faces[6][4] = {{4, 5, 6, 7}, {1, 0, 3, 2}, {5, 1, 2, 6}, {0, 4, 7, 3}, {7, 6, 2, 3}, {0, 1, 5, 4}};
+    std::string out = std::string(name) + "\n";
+    for (const auto& f : faces) {
+        out += triangle(p[f[0]], p[f[1]], p[f[2]]);
+        out += triangle(p[f[0]], p[f[2]], p[f[3]]);
+    }
+    return out;
+}
+
+void addImage(const char* path, const char* name, int filter, int alpha = 0, int averaged = 0) {
+    TextureInfo t{};
+    std::strcpy(t.path, path);
+    std::strcpy(t.name, name);
+    t.filter = filter;
+    t.alpha = alpha;
+    t.averaged = averaged;
+    if (!objAddTexture(&t)) std::fprintf(stderr, "%s: %s\n", path, objGetLastError());
+}
+
+void load(const char* raw) {
+    objNew();
+    if (!objLoadRaw(raw)) std::fprintf(stderr, "%s: %s\n", raw, objGetLastError());
+    objSetCurrentModel(0);
+}
+
+// Gives surface `index` a plain lit colour.
+void paint(int index, float r, float g, float b) {
+    SurfaceData s{};
+    objGetSurfaceData(&s, index);
+    const float diffuse[4] = {r, g, b, 1}, ambient[4] = {r * 0.4f, g * 0.4f, b * 0.4f, 1};
+    const float specular[4] = {0.3f, 0.3f, 0.3f, 1};
+    std::memcpy(s.diffuse, diffuse, sizeof diffuse);
+    std::memcpy(s.ambient, ambient, sizeof ambient);
+    std::memcpy(s.specular, specular, sizeof specular);
+    objSetSurfaceData(&s, index);
+}
+
+EmitterData baseEmitter(const char* name) {
+    EmitterData e;
+    objInitEmitter(&e);
+    std::strcpy(e.name, name);
+    e.lifespanTime = 1000;
+    return e;
+}
+
+void save(const char* path) {
+    if (!objSaveZOB(path)) std::fprintf(stderr, "%s: %s\n", path, objGetLastError());
+}
+
+void showcase() {
+    load("torus.raw");
+    addImage("marble.bmp", "Marble", 4);
+    addImage("stripes.bmp", "Stripes", 3);
+    SurfaceData s{};
+    objGetSurfaceData(&s, 0);
+    s.smooth = 1;
+    s.angle = 60;
+    s.textureCount = 2;
+    std::strcpy(s.texture1Name, "Marble");
+    s.texture1Id = objGetTextureId("Marble");
+    std::strcpy(s.texture2Name, "Stripes");
+    s.texture2Id = objGetTextureId("Stripes");
+    const float sPlane[4] = {0.5f, 0, 0, 0}, tPlane[4] = {0, 0.5f, 0, 0};
+    std::memcpy(s.sPlane1, sPlane, sizeof sPlane);
+    std::memcpy(s.tPlane1, tPlane, sizeof tPlane);
+    s.genMode2 = 0x2402;  // sphere map
+    s.anim2 = 1;
+    s.animRotate2[2] = 30;
+    s.animTranslate2[0] = 0.25f;
+    const float diffuse[4] = {0.9f, 0.85f, 0.8f, 1}, specular[4] = {0.8f, 0.8f, 0.8f, 1};
+    std::memcpy(s.diffuse, diffuse, sizeof diffuse);
+    std::memcpy(s.specular, specular, sizeof specular);
+    s.shininess = 40;
+    objSetSurfaceData(&s, 0);
+    objSetSmoothSurface(0, 60);
+
+    objGetSurfaceData(&s, 1);
+    const float plinth[4] = {0.3f, 0.35f, 0.5f, 1};
+    std::memcpy(s.diffuse, plinth, sizeof plinth);
+    std::memcpy(s.ambient, plinth, sizeof plinth);
+    objSetSurfaceData(&s, 1);
+    save("showcase.zob");
+}
+
+void fountain() {
+    load("basin.raw");
+    paint(0, 0.45f, 0.5f, 0.6f);
+    paint(1, 0.7f, 0.7f, 0.75f);
+    EmitterData e = baseEmitter("Fountain");
+    e.particleType = 0;
+    e.isReflected = 1;
+    e.groundPosition = 0;
+    e.position[1] = 1.2f;
+    e.pitch = kPi / 2;
+    e.pitchVar = 0.12f;
+    e.yawVar = kPi;
+    e.speed = 0.045f;
+    e.speedVar = 0.01f;
+    e.totalParticles = 3000;
+    e.emitterPerCycle = 6;
+    e.emitterPerCycleVar = 2;
+    e.life = 2500;
+    e.lifeVar = 500;
+    const float start[4] = {0.5f, 0.7f, 1, 1}, end[4] = {0.1f, 0.2f, 0.8f, 0};
+    std::memcpy(e.startColor, start, sizeof start);
+    std::memcpy(e.endColor, end, sizeof end);
+    e.startColorVar[0] = 0.1f;
+    e.startSize = 3;
+    e.force[1] = -0.0015f;
+    objAddEmitter(&e);
+    save("fountain.zob");
+}
+
+void sparks() {
+    load("anvil.raw");
+    paint(0, 0.35f, 0.35f, 0.4f);
+    paint(1, 0.25f, 0.22f, 0.2f);
+    paint(2, 0.45f, 0.3f, 0.2f);
+    EmitterData e = baseEmitter("Sparks");
+    e.particleType = 2;
+    e.isAltAlpha = 1;
+    e.isReflected = 1;
+    e.groundPosition = 0;
+    e.position[1] = 0.62f;
+    e.pitch = 0.9f;
+    e.pitchVar = 0.5f;
+    e.yawVar = kPi;
+    e.speed = 0.05f;
+    e.speedVar = 0.02f;
+    e.totalParticles = 1500;
+    e.emitterPerCycle = 4;
+    e.emitterPerCycleVar = 3;
+    e.emitterTime = 10;
+    e.life = 1200;
+    e.lifeVar = 400;
+    const float start[4] = {1, 0.9f, 0.4f, 1}, end[4] = {1, 0.2f, 0, 0};
+    std::memcpy(e.startColor, start, sizeof start);
+    std::memcpy(e.endColor, end, sizeof end);
+    e.startSize = 2;
+    e.force[1] = -0.002f;
+    objAddEmitter(&e);
+    save("sparks.zob");
+}
+
+void fireworks() {
+    load("launcher.raw");
+    paint(0, 0.6f, 0.2f, 0.15f);
+    paint(1, 0.2f, 0.3f, 0.2f);
+    paint(2, 0.5f, 0.5f, 0.55f);
+    paint(3, 0.5f, 0.5f, 0.55f);
+    EmitterData e = baseEmitter("Rockets");
+    e.particleType = 1;
+    e.isAltAlpha = 1;
+    e.isBurst = 1;
+    e.isReflected = 1;
+    e.isBurstOnGround = 1;
+    e.groundPosition = 0;
+    e.position[1] = 0.2f;
+    e.pitch = kPi / 2;
+    e.pitchVar = 0.25f;
+    e.yawVar = kPi;
+    e.speed = 0.06f;
+    e.speedVar = 0.01f;
+    e.totalParticles = 4000;
+    e.emitterPerCycle = 1;
+    e.emitterTime = 400;
+    e.life = 1400;
+    e.lifeVar = 300;
+    const float start[4] = {1, 1, 0.6f, 1}, end[4] = {1, 0.5f, 0.2f, 1};
+    std::memcpy(e.startColor, start, sizeof start);
+    std::memcpy(e.endColor, end, sizeof end);
+    e.startSize = 2;
+    e.force[1] = -0.0008f;
+    objAddEmitter(&e);
+    objSetEmitterPtr(0);
+    BurstData b{};
+    objGetBurst(&b);
+    b.count = 120;
+    b.life = 1300;
+    b.lifeVar = 400;
+    b.pitch = 0;
+    b.pitchVar = kPi / 2;
+    b.speed = 0.03f;
+    b.speedVar = 0.01f;
+    const float bs[4] = {1, 0.4f, 0.8f, 1}, bsv[4] = {0, 0.4f, 0.2f, 0}, be[4] = {0.3f, 0.1f, 1, 0};
+    std::memcpy(b.startColor, bs, sizeof bs);
+    std::memcpy(b.startColorVar, bsv, sizeof bsv);
+    std::memcpy(b.endColor, be, sizeof be);
+    objSetBurst(&b);
+    save("fireworks.zob");
+}
+
+void smoke() {
+    load("chimney.raw");
+    paint(0, 0.6f, 0.3f, 0.25f);
+    paint(1, 0.35f, 0.3f, 0.3f);
+    addImage("puff.bmp", "Puff", 2, 1, 1);
+    EmitterData e = baseEmitter("Smoke");
+    e.particleType = 3;
+    std::strcpy(e.imageName, "Puff");
+    e.textureId = objGetTextureId("Puff");
+    e.position[1] = 1.05f;
+    e.pitch = kPi / 2;
+    e.pitchVar = 0.2f;
+    e.yawVar = kPi;
+    e.speed = 0.008f;
+    e.speedVar = 0.003f;
+    e.totalParticles = 400;
+    e.emitterPerCycle = 1;
+    e.emitterTime = 60;
+    e.life = 4000;
+    e.lifeVar = 800;
+    const float start[4] = {0.8f, 0.8f, 0.8f, 0.8f}, end[4] = {0.4f, 0.4f, 0.45f, 0};
+    std::memcpy(e.startColor, start, sizeof start);
+    std::memcpy(e.endColor, end, sizeof end);
+    e.startSize = 2;
+    e.startSizeVar = 0.5f;
+    e.endSize = 9;
+    e.endSizeVar = 2;
+    e.force[0] = 0.00004f;
+    objAddEmitter(&e);
+    save("smoke.zob");
+}
+
+}  // namespace
+
+int main() {
+    korvid::testing::HeadlessContext context(64, 64);
+    if (!context.ok()) {
+        std::fprintf(stderr, "no OpenGL context: %s\n", context.error().c_str());
+        return 1;
+    }
+    const WindowData window{64, 64, 45};
+    objInitWin(&window);
+
+    writeText("torus.raw", torus("Torus", 0.8f, 0.3f, 48, 24) + box("Plinth", -1.4f, -1.35f, -0.8f, 1.4f, -1.15f, 0.8f));
+    writeText("basin.raw", box("Basin", -1.0f, 0.0f, -1.0f, 1.0f, 0.15f, 1.0f) +
+                               box("Spout", -0.05f, 0.15f, -0.05f, 0.05f, 1.2f, 0.05f));
+    writeText("anvil.raw", box("Anvil", -0.4f, 0.3f, -0.15f, 0.4f, 0.6f, 0.15f) +
+                               box("Floor", -1.5f, -0.05f, -1.0f, 1.5f, 0.0f, 1.0f) +
+                               box("Stand", -0.15f, 0.0f, -0.1f, 0.15f, 0.3f, 0.1f));
+    writeText("launcher.raw", box("Launcher", -0.15f, 0.0f, -0.15f, 0.15f, 0.2f, 0.15f) +
+                                  box("Field", -2.5f, -0.05f, -1.5f, 2.5f, 0.0f, 1.5f) +
+                                  box("LeftMast", -2.45f, 0.0f, -0.05f, -2.35f, 3.0f, 0.05f) +
+                                  box("RightMast", 2.35f, 0.0f, -0.05f, 2.45f, 3.0f, 0.05f));
+    writeText("chimney.raw", box("Chimney", -0.15f, 0.0f, -0.15f, 0.15f, 1.0f, 0.15f) +
+                                 box("Roof", -0.6f, 0.0f, -0.6f, 0.6f, 0.1f, 0.6f));
+    writeBitmap("marble.bmp", 64, [](int x, int y, int) {
+        const float v = 0.5f + 0.5f * std::sin(x * 0.25f + 3 * std::sin(y * 0.15f));
+        return Rgb{uint8_t(170 + 80 * v), uint8_t(160 + 80 * v), uint8_t(150 + 70 * v)};
+    });
+    writeBitmap("stripes.bmp", 32, [](int x, int, int) {
+        return (x / 4) % 2 ? Rgb{255, 255, 255} : Rgb{200, 220, 255};
+    });
+    writeBitmap("puff.bmp", 32, [](int x, int y, int size) {
+        const float dx = (x + 0.5f) / size - 0.5f, dy = (y + 0.5f) / size - 0.5f;
+        const float d = std::sqrt(dx * dx + dy * dy) * 2;
+        const int v = d >= 1 ? 0 : static_cast<int>(255 * (1 - d) * (1 - d));
+        return Rgb{uint8_t(v), uint8_t(v), uint8_t(v)};
+    });
+
+    showcase();
+    fountain();
+    sparks();
+    fireworks();
+    smoke();
+    return 0;
+}
