@@ -1,0 +1,137 @@
+#include "controls.h"
+
+#include <QColorDialog>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vantor {
+
+void setControlId(QWidget* control, int id) { control->setProperty("controlId", id); }
+
+int controlId(const QWidget* control) {
+    const QVariant v = control->property("controlId");
+    return v.isValid() ? v.toInt() : -1;
+}
+
+QWidget* findControl(const QWidget* window, int id) {
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (controlId(w) == id) return w;
+    return nullptr;
+}
+
+CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void CommitEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    emit committed();
+}
+
+Swatch::Swatch(QWidget* parent) : QWidget(parent) { setMinimumSize(20, 16); }
+
+void Swatch::setColor(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+void Swatch::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(Qt::black);
+    p.setBrush(color_);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+int swatchByte(float channel) {
+    const double scaled = static_cast<double>(channel) * 255.0;
+    if (!std::isfinite(scaled) || std::fabs(scaled) > 2.0e9) return 0;
+    return static_cast<int>(static_cast<long long>(std::trunc(scaled)) & 0xff);
+}
+
+QColor swatchColor(const float rgb[3]) { return QColor(swatchByte(rgb[0]), swatchByte(rgb[1]), swatchByte(rgb[2])); }
+
+float toFloat(const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    return static_cast<float>(std::atof(bytes.constData()));
+}
+
+int toInt(const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::atoi(bytes.constData());
+}
+
+bool isNumber(const QString& text, double* value) {
+    const QByteArray bytes = text.trimmed().toLocal8Bit();
+    if (bytes.isEmpty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(bytes.constData(), &end);
+    if (end == bytes.constData() || *end != '\0') return false;
+    if (value) *value = v;
+    return true;
+}
+
+bool isInteger(const QString& text, int* value) {
+    const QByteArray bytes = text.trimmed().toLocal8Bit();
+    if (bytes.isEmpty()) return false;
+    char* end = nullptr;
+    const long v = std::strtol(bytes.constData(), &end, 10);
+    if (end == bytes.constData() || *end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+    if (value) *value = static_cast<int>(v);
+    return true;
+}
+
+QString format(const char* pattern, double value) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, pattern, value);
+    return QString::fromLatin1(buffer);
+}
+
+QString formatInt(int value) { return QString::number(value); }
+
+QString formatG6(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*g", 6, value);
+    return QString::fromLatin1(buffer);
+}
+
+namespace {
+std::function<void(const QString&)>& messageHook() {
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+std::function<std::optional<QColor>(const QColor&)>& colorHook() {
+    static std::function<std::optional<QColor>(const QColor&)> hook;
+    return hook;
+}
+}  // namespace
+
+void setMessageHook(std::function<void(const QString&)> hook) { messageHook() = std::move(hook); }
+void setColorHook(std::function<std::optional<QColor>(const QColor&)> hook) { colorHook() = std::move(hook); }
+
+std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) {
+    if (colorHook()) return colorHook()(initial);
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
+}
+
+void message(QWidget* parent, const QString& text) {
+    if (messageHook()) {
+        messageHook()(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Vantor"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& caption, int id) {
+    auto* b = new QPushButton(caption, parent);
+    if (id >= 0) setControlId(b, id);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace vantor

@@ -1,0 +1,88 @@
+// Small building blocks shared by Vantor's windows: control ids, edits that
+// commit when they lose the focus, colour swatches, number conversions and
+// formats, and message boxes.
+#pragma once
+#include <QColor>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QAbstractButton;
+class QPushButton;
+
+namespace vantor {
+
+// Every control with a numeric id carries it as the property "controlId".
+void setControlId(QWidget* control, int id);
+int controlId(const QWidget* control);
+// The first control below `window` with the given id, or null.
+QWidget* findControl(const QWidget* window, int id);
+template <typename T>
+T* control(const QWidget* window, int id) {
+    return qobject_cast<T*>(findControl(window, id));
+}
+
+// A line edit that announces `committed` whenever it loses the focus.
+class CommitEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CommitEdit(QWidget* parent = nullptr);
+signals:
+    void committed();
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+// A filled rectangle with a black outline showing one colour.
+class Swatch : public QWidget {
+    Q_OBJECT
+public:
+    explicit Swatch(QWidget* parent = nullptr);
+    void setColor(const QColor& color);
+    QColor color() const { return color_; }
+    QSize sizeHint() const override { return {24, 18}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor color_{192, 192, 192};
+};
+
+// Swatch colour of a float colour: each of R, G, B times 255, truncated
+// toward zero, low eight bits kept (2.0 gives 254).
+QColor swatchColor(const float rgb[3]);
+int swatchByte(float channel);
+
+// The standard decimal conversions: the longest leading number, 0 when none.
+float toFloat(const QString& text);
+int toInt(const QString& text);
+// Strict forms for dialogs that refuse text that is not a number.
+bool isNumber(const QString& text, double* value = nullptr);
+bool isInteger(const QString& text, int* value = nullptr);
+
+// printf-style formatting of one value.
+QString format(const char* pattern, double value);
+QString formatInt(int value);
+// The shortest form with at most six significant digits ("%.*g", precision 6).
+QString formatG6(double value);
+
+// An information box with an OK button, titled "Vantor". Tests may divert
+// the messages with a hook instead of showing boxes.
+void message(QWidget* parent, const QString& text);
+void setMessageHook(std::function<void(const QString&)> hook);
+
+// The common colour dialog started on `initial`; empty on Cancel. Tests may
+// answer it with a hook.
+std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial);
+void setColorHook(std::function<std::optional<QColor>(const QColor&)> hook);
+
+// Creates a button, label or check box with an id in one line.
+QPushButton* makeButton(QWidget* parent, const QString& caption, int id);
+
+}  // namespace vantor

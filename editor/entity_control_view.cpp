@@ -1,0 +1,78 @@
+#include "entity_control_view.h"
+
+#include <QEvent>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include "animate_page.h"
+#include "controls.h"
+#include "object_page.h"
+#include "particles_page.h"
+#include "surface_page.h"
+
+CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_tabs = new QTabBar(this);
+    vantor::setControlId(m_tabs, 1111);
+    m_tabs->setExpanding(false);
+    m_tabs->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(m_tabs);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_area = new QWidget(scroll);
+    auto* stack = new QVBoxLayout(m_area);
+    stack->setContentsMargins(5, 5, 5, 5);
+    scroll->setWidget(m_area);
+    layout->addWidget(scroll);
+
+    const char* captions[4] = {"OBJECT", "SURFACE", "ANIMATE", "PARTICLES"};
+    m_pages = {new CObjectPage(m_area), new CSurfacePage(m_area), new CAnimatePage(m_area),
+               new CParticlesPage(m_area)};
+    for (int i = 0; i < 4; ++i) {
+        m_pages[i]->setFocusPolicy(Qt::ClickFocus);
+        m_pages[i]->hide();
+        stack->addWidget(m_pages[i]);
+        m_tabs->insertTab(i, QString::fromLatin1(captions[i]));
+    }
+    m_tabs->installEventFilter(this);
+    m_tabs->setCurrentIndex(0);
+    showCurrentPage();
+    connect(m_tabs, &QTabBar::currentChanged, this, &CEntityControlView::showCurrentPage);
+}
+
+bool CEntityControlView::eventFilter(QObject* watched, QEvent* event) {
+    // The page of the old tab is hidden before the selection changes.
+    if (watched == m_tabs && event->type() == QEvent::MouseButtonPress) {
+        if (QWidget* old = m_pages.value(m_tabs->currentIndex())) old->hide();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CEntityControlView::showCurrentPage() {
+    const int current = m_tabs->currentIndex();
+    for (int i = 0; i < m_pages.size(); ++i)
+        if (i != current) m_pages[i]->hide();
+    if (QWidget* page = m_pages.value(current)) {
+        page->show();
+        // The page takes the focus and hands it to its first control that accepts it.
+        page->setFocus();
+        for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+            if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(page) && (w->focusPolicy() & Qt::TabFocus)) {
+                w->setFocus();
+                break;
+            }
+        }
+    }
+}
+
+void CEntityControlView::resizeEvent(QResizeEvent* event) { QWidget::resizeEvent(event); }
+
+void CEntityControlView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    showCurrentPage();
+}

@@ -1,0 +1,368 @@
+#include "image_dlg.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <cstring>
+
+#include "controls.h"
+#include "particles_page.h"
+#include "surface_page.h"
+#include "vantor_view.h"
+
+using namespace vantor;
+
+namespace {
+
+std::function<QString()>& browseHook() {
+    static std::function<QString()> hook;
+    return hook;
+}
+
+const char* kFilterNames[4] = {"NONE", "LINEAR", "BILINEAR", "TRILINEAR"};
+
+QString filterText(int code) {
+    return code >= 1 && code <= 4 ? QString::fromLatin1(kFilterNames[code - 1]) : QString();
+}
+
+QString alphaText(const TextureInfo& t) {
+    if (!t.alpha) return QString();
+    if (t.averaged) return QStringLiteral("Averaged");
+    return QString::asprintf("%d to %d", t.low, t.high);
+}
+
+void copyText(char* field, size_t size, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    const size_t n = std::min<size_t>(static_cast<size_t>(bytes.size()), size - 1);
+    std::memcpy(field, bytes.constData(), n);
+    field[n] = '\0';
+}
+
+}  // namespace
+
+void CImageDlg::setBrowseHook(std::function<QString()> hook) { browseHook() = std::move(hook); }
+
+CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Image Add and Edit"));
+    setModal(false);
+    auto* layout = new QGridLayout(this);
+
+    m_list = new QTreeWidget(this);
+    setControlId(m_list, 1072);
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels({QStringLiteral("Image Name"), QStringLiteral("Filter"), QStringLiteral("Alpha")});
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setStyleSheet(QStringLiteral("QTreeWidget::item { border: 1px solid #d0d0d0; }"));  // grid lines
+    m_list->setMinimumSize(300, 200);
+    layout->addWidget(m_list, 0, 0, 6, 1);
+
+    m_previewFrame = new QLabel(this);
+    setControlId(m_previewFrame, 1073);
+    m_previewFrame->setMinimumSize(128, 128);
+    m_previewFrame->installEventFilter(this);
+    layout->addWidget(m_previewFrame, 0, 1, 3, 2);
+
+    auto* fields = new QGridLayout;
+    m_path = new QLineEdit(this);
+    setControlId(m_path, 1080);
+    auto* browseButton = makeButton(this, QStringLiteral(". . ."), 1090);
+    m_name = new QLineEdit(this);
+    setControlId(m_name, 1081);
+    m_filter = new QComboBox(this);
+    m_filter->setEditable(true);
+    m_filter->setInsertPolicy(QComboBox::NoInsert);
+    setControlId(m_filter, 1092);
+    for (const char* f : kFilterNames) m_filter->addItem(QString::fromLatin1(f));
+    m_filter->setEditText(QStringLiteral("BILINEAR"));
+    fields->addWidget(new QLabel(QStringLiteral("Path:"), this), 0, 0);
+    fields->addWidget(m_path, 0, 1);
+    fields->addWidget(browseButton, 0, 2);
+    fields->addWidget(new QLabel(QStringLiteral("Name:"), this), 1, 0);
+    fields->addWidget(m_name, 1, 1, 1, 2);
+    fields->addWidget(new QLabel(QStringLiteral("Filter:"), this), 2, 0);
+    fields->addWidget(m_filter, 2, 1, 1, 2);
+    layout->addLayout(fields, 3, 1, 1, 3);
+
+    auto* alphaBox = new QGroupBox(QStringLiteral("Image Alpha Prop"), this);
+    auto* ag = new QGridLayout(alphaBox);
+    m_alpha = new QCheckBox(QStringLiteral("Alpha"), this);
+    setControlId(m_alpha, 1093);
+    m_average = new QCheckBox(QStringLiteral("Average"), this);
+    setControlId(m_average, 1094);
+    m_low = new QLineEdit(QStringLiteral("0"), this);
+    setControlId(m_low, 1084);
+    m_high = new QLineEdit(QStringLiteral("0"), this);
+    setControlId(m_high, 1085);
+    ag->addWidget(m_alpha, 0, 0);
+    ag->addWidget(m_average, 0, 1);
+    ag->addWidget(m_low, 1, 0);
+    ag->addWidget(new QLabel(QStringLiteral("To"), this), 1, 1, Qt::AlignCenter);
+    ag->addWidget(m_high, 1, 2);
+    layout->addWidget(alphaBox, 4, 1, 1, 2);
+
+    auto* sizeBox = new QGroupBox(QStringLiteral("Size"), this);
+    auto* sg = new QGridLayout(sizeBox);
+    m_sizeX = new QLineEdit(this);
+    m_sizeX->setReadOnly(true);
+    setControlId(m_sizeX, 1077);
+    m_sizeY = new QLineEdit(this);
+    m_sizeY->setReadOnly(true);
+    setControlId(m_sizeY, 1078);
+    sg->addWidget(new QLabel(QStringLiteral("X"), this), 0, 0);
+    sg->addWidget(m_sizeX, 0, 1);
+    sg->addWidget(new QLabel(QStringLiteral("Y"), this), 1, 0);
+    sg->addWidget(m_sizeY, 1, 1);
+    layout->addWidget(sizeBox, 0, 3, 3, 1);
+
+    auto* addButton = makeButton(this, QStringLiteral("Add"), 1074);
+    auto* updateButton = makeButton(this, QStringLiteral("Update"), 1075);
+    auto* removeButton = makeButton(this, QStringLiteral("Remove"), 1076);
+    auto* closeButton = makeButton(this, QStringLiteral("Close"), 1);
+    closeButton->setDefault(true);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(addButton, 0, 0);
+    buttons->addWidget(updateButton, 0, 1);
+    buttons->addWidget(removeButton, 0, 2);
+    buttons->addWidget(closeButton, 0, 3);
+    layout->addLayout(buttons, 5, 1, 1, 3);
+
+    // Initialisation.
+    m_average->setEnabled(false);
+    m_low->setEnabled(false);
+    m_high->setEnabled(false);
+
+    connect(browseButton, &QPushButton::clicked, this, &CImageDlg::browse);
+    connect(addButton, &QPushButton::clicked, this, &CImageDlg::add);
+    connect(updateButton, &QPushButton::clicked, this, [this] { message(this, QStringLiteral("Currently not supported")); });
+    connect(removeButton, &QPushButton::clicked, this, [this] { message(this, QStringLiteral("Currently not supported")); });
+    connect(closeButton, &QPushButton::clicked, this, &CImageDlg::accept);
+    connect(m_alpha, &QCheckBox::clicked, this, [this](bool on) {
+        m_average->setEnabled(on);
+        m_low->setEnabled(on);
+        m_high->setEnabled(on);
+    });
+    connect(m_average, &QCheckBox::clicked, this, [this](bool on) {
+        m_low->setEnabled(!on);
+        m_high->setEnabled(!on);
+    });
+    connect(m_list, &QTreeWidget::currentItemChanged, this, &CImageDlg::chooseRow);
+}
+
+void CImageDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int w = m_list->viewport()->width();
+    m_list->setColumnWidth(0, w * 4 / 10);
+    m_list->setColumnWidth(1, w * 2 / 10);
+    m_list->setColumnWidth(2, w * 3 / 10);
+}
+
+bool CImageDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_previewFrame && event->type() == QEvent::Paint) {
+        QPainter painter(m_previewFrame);
+        if (m_preview.isNull()) painter.fillRect(m_previewFrame->rect(), Qt::black);
+        else painter.drawImage(m_previewFrame->rect(), m_preview);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CImageDlg::browse() {
+    QString path;
+    if (browseHook()) {
+        path = browseHook()();
+    } else {
+        RedrawPause pause;
+        path = QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("Image (*.BMP *.bmp)"));
+    }
+    if (path.isEmpty()) return;
+    m_path->setText(path);
+    m_name->setText(QFileInfo(path).completeBaseName());
+    m_low->setText(QStringLiteral("0"));
+    m_high->setText(QStringLiteral("0"));
+    m_alpha->setChecked(false);
+    m_average->setChecked(false);
+    m_average->setEnabled(false);
+    m_low->setEnabled(false);
+    m_high->setEnabled(false);
+}
+
+bool CImageDlg::readRange(int& low, int& high) {
+    QLineEdit* fields[2] = {m_low, m_high};
+    int values[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        if (!isInteger(fields[i]->text(), &values[i])) {
+            message(this, QStringLiteral("Please enter an integer."));
+            fields[i]->setFocus();
+            return false;
+        }
+        if (values[i] < 0 || values[i] > 255) {
+            message(this, QStringLiteral("Please enter an integer between 0 and 255."));
+            fields[i]->setFocus();
+            return false;
+        }
+    }
+    low = values[0];
+    high = values[1];
+    return true;
+}
+
+void CImageDlg::add() {
+    int low = 0, high = 0;
+    if (!readRange(low, high)) return;
+    TextureInfo& t = g_pView->m_texture;
+    const QByteArray path = m_path->text().toLocal8Bit();
+    if (path.isEmpty()) {
+        message(this, QStringLiteral("Must have a path specified."));
+        return;
+    }
+    if (m_name->text().isEmpty()) {
+        message(this, QStringLiteral("Image must have a name."));
+        return;
+    }
+    if (std::strcmp(path.constData(), t.path) == 0) {
+        message(this, QStringLiteral("Already Exists"));
+        return;
+    }
+    t.alpha = m_alpha->isChecked() ? 1 : 0;
+    t.averaged = m_average->isChecked() ? 1 : 0;
+    t.low = low;
+    t.high = high;
+    const QString filter = m_filter->currentText();
+    if (!filter.isEmpty()) {
+        switch (filter.at(0).toLatin1()) {
+        case 'B': t.filter = 3; break;
+        case 'L': t.filter = 2; break;
+        case 'N': t.filter = 1; break;
+        case 'T': t.filter = 4; break;
+        default: break;
+        }
+    }
+    copyText(t.name, sizeof t.name, m_name->text());
+    copyText(t.path, sizeof t.path, m_path->text());
+    g_pView->makeCurrent();
+    if (!objAddTexture(&t)) {
+        message(this, QString::fromLocal8Bit(objGetLastError()));
+        return;
+    }
+    auto* row = new QTreeWidgetItem(m_list, {QString::fromLocal8Bit(t.name), filter, alphaText(t)});
+    (void)row;
+    m_lastAppended = m_list->topLevelItemCount() - 1;
+    offerName(QString::fromLocal8Bit(t.name));
+    loadPreview(m_path->text());
+}
+
+void CImageDlg::appendRow(const TextureInfo& t) {
+    new QTreeWidgetItem(m_list, {QString::fromLocal8Bit(t.name), filterText(t.filter), alphaText(t)});
+    m_lastAppended = m_list->topLevelItemCount() - 1;
+    offerName(QString::fromLocal8Bit(t.name));
+}
+
+void CImageDlg::offerName(const QString& name) {
+    if (g_pSurfacePage) g_pSurfacePage->imageList()->addItem(name);
+    if (g_pParticlesPage) g_pParticlesPage->imageList()->addItem(name);
+}
+
+void CImageDlg::listLibrary() {
+    g_pView->makeCurrent();
+    const int count = objGetTextureCnt();
+    for (int i = 0; i < count; ++i) {
+        TextureInfo& t = g_pView->m_texture;
+        if (!objGetTexture2(&t, i)) {
+            message(this, QString::fromLocal8Bit(objGetLastError()));
+            continue;
+        }
+        // Each image is listed once, even when a second entity is opened without File New.
+        const QString name = QString::fromLocal8Bit(t.name);
+        if (!m_list->findItems(name, Qt::MatchExactly, 0).isEmpty()) continue;
+        appendRow(t);
+    }
+}
+
+void CImageDlg::chooseRow() {
+    const int row = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
+    if (row < 0 || row == m_lastHandled) return;
+    m_lastHandled = row;
+    m_chosenName = m_list->currentItem()->text(0);
+    TextureInfo& t = g_pView->m_texture;
+    const QByteArray name = m_chosenName.toLocal8Bit();
+    g_pView->makeCurrent();
+    if (!objGetTexture(&t, name.constData())) {
+        message(this, QStringLiteral("Unable to find the texture name"));
+        return;
+    }
+    loadPreview(QString::fromLocal8Bit(t.path));
+    m_sizeX->setText(QString::asprintf("%d", t.width));
+    m_sizeY->setText(QString::asprintf("%d", t.height));
+    m_path->setText(QString::fromLocal8Bit(t.path));
+    m_name->setText(QString::fromLocal8Bit(t.name));
+    if (t.filter >= 1 && t.filter <= 4) m_filter->setEditText(filterText(t.filter));
+    if (t.alpha) {
+        m_alpha->setChecked(true);
+        m_average->setEnabled(true);
+        if (!t.averaged) {
+            m_average->setChecked(false);
+            m_low->setEnabled(true);
+            m_high->setEnabled(true);
+            m_low->setText(QString::asprintf("%d", t.low));
+            m_high->setText(QString::asprintf("%d", t.high));
+        } else {
+            m_average->setChecked(true);
+            m_low->setText(QStringLiteral("0"));
+            m_high->setText(QStringLiteral("0"));
+            m_low->setEnabled(false);
+            m_high->setEnabled(false);
+        }
+    } else {
+        m_alpha->setChecked(false);
+        m_average->setChecked(false);
+        m_average->setEnabled(false);
+        m_low->setEnabled(false);
+        m_high->setEnabled(false);
+    }
+}
+
+void CImageDlg::loadPreview(const QString& path) {
+    m_preview = QImage();
+    QImage picture;
+    if (picture.load(path)) m_preview = picture;
+    m_previewFrame->update();
+}
+
+void CImageDlg::empty() {
+    m_preview = QImage();
+    m_previewFrame->update();
+    m_list->clear();
+    m_alpha->setChecked(false);
+    m_average->setChecked(false);
+    m_average->setEnabled(false);
+    m_low->setText(QStringLiteral("0"));
+    m_high->setText(QStringLiteral("0"));
+    m_low->setEnabled(false);
+    m_high->setEnabled(false);
+    if (g_pView) {
+        g_pView->m_texture.path[0] = '\0';
+        g_pView->m_texture.name[0] = '\0';
+    }
+    m_path->clear();
+    m_name->clear();
+    m_lastAppended = -1;
+    m_lastHandled = -1;
+}
+
+void CImageDlg::accept() {
+    int low = 0, high = 0;
+    if (!readRange(low, high)) return;
+    hide();
+}

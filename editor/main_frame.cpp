@@ -1,0 +1,392 @@
+#include "main_frame.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "controls.h"
+#include "entity_control_view.h"
+#include "object_page.h"
+#include "particles_page.h"
+#include "surface_page.h"
+#include "vantor_app.h"
+#include "vantor_doc.h"
+#include "vantor_view.h"
+
+using namespace vantor;
+
+namespace {
+
+// Draws a 16 x 15 toolbar image for a command.
+QIcon toolIcon(int id) {
+    QPixmap pixmap(16, 15);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QColor ink(30, 30, 30), blue(40, 80, 190), red(190, 40, 40), green(30, 140, 60);
+    p.setPen(ink);
+    auto letter = [&](const QString& text, const QColor& colour) {
+        QFont font = p.font();
+        font.setPixelSize(11);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(QRect(0, 0, 16, 15), Qt::AlignCenter, text);
+    };
+    switch (id) {
+    case 57600:  // New: a sheet with a folded corner
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygon({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)}));
+        p.drawLine(10, 1, 10, 4);
+        p.drawLine(10, 4, 13, 4);
+        break;
+    case 57601:  // Open: a folder
+        p.setBrush(QColor(230, 200, 90));
+        p.drawRect(1, 4, 13, 9);
+        p.drawRect(1, 2, 5, 2);
+        break;
+    case 57603:  // Save: a disk
+        p.setBrush(blue);
+        p.drawRect(1, 1, 13, 13);
+        p.setBrush(Qt::white);
+        p.drawRect(4, 1, 7, 5);
+        break;
+    case 57664: letter(QStringLiteral("?"), blue); break;
+    case 32780:  // Images: a small picture
+        p.setBrush(QColor(150, 200, 240));
+        p.drawRect(1, 2, 13, 11);
+        p.setBrush(green);
+        p.drawPolygon(QPolygon({QPoint(2, 12), QPoint(7, 6), QPoint(13, 12)}));
+        break;
+    case 32775: letter(QStringLiteral("↻Y"), ink); break;
+    case 32774: letter(QStringLiteral("↻X"), ink); break;
+    case 32773: letter(QStringLiteral("R"), red); break;
+    case 32776: letter(QStringLiteral("X"), red); break;
+    case 32777: letter(QStringLiteral("Y"), green); break;
+    case 32778: letter(QStringLiteral("Z"), blue); break;
+    case 32784:  // Move: a cross of arrows
+        p.drawLine(8, 1, 8, 13);
+        p.drawLine(2, 7, 14, 7);
+        p.drawLine(8, 1, 6, 3);
+        p.drawLine(8, 1, 10, 3);
+        p.drawLine(2, 7, 4, 5);
+        p.drawLine(14, 7, 12, 5);
+        break;
+    case 32785:  // Rotate: an arc
+        p.drawArc(2, 2, 12, 11, 30 * 16, 300 * 16);
+        p.drawLine(13, 4, 14, 1);
+        break;
+    case 32781: letter(QStringLiteral("C"), ink); break;
+    case 32782:  // Light: a bulb
+        p.setBrush(QColor(250, 230, 80));
+        p.drawEllipse(4, 1, 8, 8);
+        p.drawRect(6, 10, 4, 3);
+        break;
+    case 32783:  // Object: a cube
+        p.setBrush(QColor(200, 200, 220));
+        p.drawRect(2, 5, 8, 8);
+        p.drawLine(2, 5, 6, 1);
+        p.drawLine(10, 5, 14, 1);
+        p.drawLine(6, 1, 14, 1);
+        p.drawLine(14, 1, 14, 9);
+        p.drawLine(10, 13, 14, 9);
+        break;
+    case 32786:  // Particle emitter: sparks
+        p.setPen(red);
+        for (QPoint d : {QPoint(8, 1), QPoint(2, 4), QPoint(14, 4), QPoint(4, 10), QPoint(12, 10)})
+            p.drawLine(8, 13, d.x(), d.y());
+        break;
+    default: break;
+    }
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(parent), m_document(document) {
+    resize(800, 600);
+    buildMenus();
+    buildToolBar();
+
+    // Status bar: the message pane and the three key indicators.
+    statusBar()->showMessage(QStringLiteral("Ready"));
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromLatin1(indicator), this);
+        label->setEnabled(false);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        statusBar()->addPermanentWidget(label);
+    }
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty()) statusBar()->showMessage(QStringLiteral("Ready"));
+    });
+
+    // The splitter: the 3D view first, then the control view.
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_view = new CVantorView(m_splitter);
+    m_controlView = new CEntityControlView(m_splitter);
+    m_splitter->addWidget(m_view);
+    m_splitter->addWidget(m_controlView);
+    m_splitter->setSizes({450, 350});
+    m_splitter->setChildrenCollapsible(false);
+    m_view->setMinimumWidth(10);
+    m_controlView->setMinimumWidth(10);
+    setCentralWidget(m_splitter);
+    m_splitterReady = true;
+
+    connect(m_view, &CVantorView::libraryStarted, this, &CMainFrame::libraryStarted);
+    connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);
+    connect(m_document, &CVantorDoc::fileOpened, this, [this](const QString& path) {
+        CVantorApp::addRecentFile(path);
+        updateRecentFiles();
+    });
+    updateTitle(m_document->title());
+
+    // The command states follow the working state at idle time.
+    auto* idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, &CMainFrame::updateCommands);
+    idle->start(100);
+    updateCommands();
+}
+
+void CMainFrame::libraryStarted() {
+    g_pObjectPage->initialise();
+    g_pSurfacePage->initialise();
+    g_pParticlesPage->initialise();
+}
+
+void CMainFrame::updateTitle(const QString& documentTitle) {
+    setWindowTitle(documentTitle + QStringLiteral(" - Vantor"));
+}
+
+QAction* CMainFrame::addCommand(int id, const QString& text, const QString& prompt, bool checkable) {
+    auto* action = new QAction(text, this);
+    action->setProperty("commandId", id);
+    action->setCheckable(checkable);
+    const int newline = prompt.indexOf(QLatin1Char('\n'));
+    action->setStatusTip(newline >= 0 ? prompt.left(newline) : prompt);
+    if (newline >= 0) action->setToolTip(prompt.mid(newline + 1));
+    m_actions[id] = action;
+    return action;
+}
+
+void CMainFrame::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* newFile = addCommand(57600, QStringLiteral("&New"), QStringLiteral("Create a new document\nNew"));
+    newFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    QAction* open = addCommand(57601, QStringLiteral("&Open..."), QStringLiteral("Open an existing document\nOpen"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* save = addCommand(57603, QStringLiteral("&Save"), QStringLiteral("Save the active document\nSave"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* saveAs = addCommand(57604, QStringLiteral("Save &As..."),
+                                 QStringLiteral("Save the active document with a new name\nSave As"));
+    QAction* exit = addCommand(57665, QStringLiteral("E&xit"), QStringLiteral("Quit the application\nExit"));
+    file->addAction(newFile);
+    file->addAction(open);
+    file->addAction(save);
+    file->addAction(saveAs);
+    file->addSeparator();
+    m_recentMenu = file;
+    m_recentSeparator = file->addSeparator();
+    file->addAction(exit);
+    connect(newFile, &QAction::triggered, m_document, &CVantorDoc::onFileNew);
+    connect(open, &QAction::triggered, m_document, &CVantorDoc::onFileOpen);
+    connect(save, &QAction::triggered, m_document, &CVantorDoc::onFileSave);
+    connect(saveAs, &QAction::triggered, m_document, &CVantorDoc::onFileSave);  // Save As behaves as Save
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    const struct {
+        int id;
+        const char* text;
+        const char* prompt;
+        QKeySequence keys;
+    } editCommands[] = {
+        {57643, "&Undo\tCtrl+Z", "Undo the last action\nUndo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {57635, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {57634, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy", QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {57637, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", QKeySequence(Qt::CTRL | Qt::Key_V)},
+    };
+    for (const auto& c : editCommands) {
+        QAction* a = addCommand(c.id, QString::fromUtf8(c.text).section(QLatin1Char('\t'), 0, 0),
+                                QString::fromLatin1(c.prompt));
+        a->setShortcut(c.keys);
+        a->setEnabled(false);  // nothing in the program handles these
+        edit->addAction(a);
+        if (c.id == 57643) edit->addSeparator();
+    }
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* toolbar = addCommand(59392, QStringLiteral("&Toolbar"), QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), true);
+    QAction* status = addCommand(59393, QStringLiteral("&Status Bar"), QStringLiteral("Show or hide the status bar\nToggle StatusBar"), true);
+    toolbar->setChecked(true);
+    status->setChecked(true);
+    view->addAction(toolbar);
+    view->addAction(status);
+    connect(toolbar, &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
+    connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* about = addCommand(57664, QStringLiteral("&About Vantor..."), QStringLiteral("Display program information, version number and copyright\nAbout"));
+    help->addAction(about);
+    connect(about, &QAction::triggered, this, &CMainFrame::about);
+
+    // Pane switching: F6 and Shift+F6.
+    QAction* next = addCommand(57680, QStringLiteral("Next Pane"), QStringLiteral("Switch to the next window pane\nNext Pane"));
+    next->setShortcut(QKeySequence(Qt::Key_F6));
+    QAction* previous = addCommand(57681, QStringLiteral("Previous Pane"), QStringLiteral("Switch back to the previous window pane\nPrevious Pane"));
+    previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    addAction(next);
+    addAction(previous);
+    connect(next, &QAction::triggered, this, [this] { nextPane(true); });
+    connect(previous, &QAction::triggered, this, [this] { nextPane(false); });
+    updateRecentFiles();
+}
+
+void CMainFrame::nextPane(bool) {
+    // Two panes: either direction moves the focus to the other one.
+    if (m_view->hasFocus() || m_view->isAncestorOf(QApplication::focusWidget())) m_controlView->setFocus();
+    else m_view->setFocus();
+}
+
+void CMainFrame::buildToolBar() {
+    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setMovable(true);
+    m_toolBar->setFloatable(true);
+    m_toolBar->setIconSize(QSize(16, 15));
+    const struct {
+        int id;
+        const char* text;
+        const char* prompt;
+        int style;  // 0 push, 1 check, 2 check group
+    } buttons[] = {
+        {57600, nullptr, nullptr, 0},
+        {57601, nullptr, nullptr, 0},
+        {57603, nullptr, nullptr, 0},
+        {0, nullptr, nullptr, 0},
+        {57664, nullptr, nullptr, 0},
+        {0, nullptr, nullptr, 0},
+        {32780, "Images", "Image Properties\nImages", 0},
+        {0, nullptr, nullptr, 0},
+        {32775, "Rotate Y", "Rotate About Y axis\nRotate Cam Y", 1},
+        {32774, "Rotate X", "Rotate About X axis\nRotate Cam X", 1},
+        {32773, "Reset", "Reset Rotation\nReset", 0},
+        {0, nullptr, nullptr, 0},
+        {32776, "Lock X", "Lock & Free X axis\nLock X axis", 1},
+        {32777, "Lock Y", "Lock & Free Y axis\nLock Y axis", 1},
+        {32778, "Lock Z", "Lock & Free Z axis\nLock Z axis", 1},
+        {0, nullptr, nullptr, 0},
+        {32784, "Move", "Move\nMove", 2},
+        {32785, "Rotate", "Rotate\nRotate", 2},
+        {0, nullptr, nullptr, 0},
+        {32781, "Camera", "Position Camera\nCamera", 2},
+        {32782, "Light", "Position Light\nLight", 2},
+        {32783, "Object", "Position Object\nObject", 2},
+        {32786, "Particle Emitter", "Position Particle Emitter\nParticle Emitter", 2},
+    };
+    QActionGroup* group = nullptr;
+    for (const auto& b : buttons) {
+        if (b.id == 0) {
+            m_toolBar->addSeparator();
+            group = nullptr;
+            continue;
+        }
+        QAction* a = m_actions.value(b.id);
+        if (!a) a = addCommand(b.id, QString::fromLatin1(b.text), QString::fromLatin1(b.prompt), b.style != 0);
+        a->setIcon(toolIcon(b.id));
+        if (b.style == 2) {
+            if (!group) {
+                group = new QActionGroup(this);
+                group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+            }
+            group->addAction(a);
+        }
+        m_toolBar->addAction(a);
+    }
+    connect(m_actions[32780], &QAction::triggered, this, [] {
+        if (g_pSurfacePage) g_pSurfacePage->showImages();
+    });
+    connect(m_actions[32775], &QAction::triggered, this, [this] { m_view->m_spinY = !m_view->m_spinY; });
+    connect(m_actions[32774], &QAction::triggered, this, [this] { m_view->m_spinX = !m_view->m_spinX; });
+    connect(m_actions[32773], &QAction::triggered, this, [this] {
+        m_view->m_spinX = m_view->m_spinY = 0;
+        m_view->fitCamera(45.0f);
+        updateCommands();
+    });
+    for (int axis = 0; axis < 3; ++axis)
+        connect(m_actions[32776 + axis], &QAction::triggered, this,
+                [this, axis] { m_view->m_axisFree[axis] = !m_view->m_axisFree[axis]; });
+    connect(m_actions[32784], &QAction::triggered, this, [this] { m_view->m_dragMode = 1; });
+    connect(m_actions[32785], &QAction::triggered, this, [this] { m_view->m_dragMode = 2; });
+    connect(m_actions[32781], &QAction::triggered, this, [this] { m_view->m_target = 1; });
+    connect(m_actions[32782], &QAction::triggered, this, [this] { m_view->m_target = 2; });
+    connect(m_actions[32783], &QAction::triggered, this, [this] { m_view->m_target = 3; });
+    connect(m_actions[32786], &QAction::triggered, this, [this] { m_view->m_target = 4; });
+}
+
+void CMainFrame::updateCommands() {
+    if (!m_view) return;
+    if (!m_view->m_spinY) m_actions[32775]->setChecked(false);
+    if (!m_view->m_spinX) m_actions[32774]->setChecked(false);
+    m_actions[32785]->setEnabled(m_view->m_target == 1);
+    m_actions[32786]->setEnabled(m_view->m_currentEmitter >= 0);
+}
+
+void CMainFrame::updateRecentFiles() {
+    if (!m_recentMenu) return;
+    for (QAction* a : m_recentMenu->actions())
+        if (a->property("recentFile").isValid()) {
+            m_recentMenu->removeAction(a);
+            a->deleteLater();
+        }
+    const QStringList files = CVantorApp::recentFiles();
+    int number = 1;
+    for (const QString& path : files) {
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()), this);
+        a->setProperty("recentFile", path);
+        a->setStatusTip(QStringLiteral("Open this document"));
+        connect(a, &QAction::triggered, this, [this, path] { m_document->openFile(path); });
+        m_recentMenu->insertAction(m_recentSeparator, a);
+    }
+}
+
+void CMainFrame::about() {
+    RedrawPause pause;
+    QDialog box(this);
+    box.setWindowTitle(QStringLiteral("About Vantor"));
+    auto* grid = new QGridLayout(&box);
+    auto* icon = new QLabel(&box);
+    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    grid->addWidget(icon, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(new QLabel(QStringLiteral("Vantor Version 0.72"), &box), 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("An editor for lit, textured 3D models with particle effects."), &box), 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Drawing by the Korvid library."), &box), 2, 1);
+    auto* ok = makeButton(&box, QStringLiteral("OK"), 1);
+    ok->setDefault(true);
+    grid->addWidget(ok, 0, 2);
+    connect(ok, &QPushButton::clicked, &box, &QDialog::accept);
+    box.exec();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The control view keeps 350 pixels; the 3D view takes the rest of the frame's outer width.
+    const int w = frameGeometry().width() - 350;
+    if (m_splitterReady && w > 0) m_splitter->setSizes({w, 350});
+}
+
+bool CMainFrame::event(QEvent* event) {
+    return QMainWindow::event(event);
+}

@@ -1,0 +1,52 @@
+// CMainFrame: menus, toolbar, status bar and the splitter with the 3D view
+// and the control view.
+#pragma once
+#include <QMainWindow>
+#include <QMap>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class CEntityControlView;
+class CVantorDoc;
+class CVantorView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CVantorDoc* document, QWidget* parent = nullptr);
+
+    QAction* action(int id) const { return m_actions.value(id); }
+    QToolBar* toolBar() const { return m_toolBar; }
+    QSplitter* splitter() const { return m_splitter; }
+    CVantorView* view() const { return m_view; }
+    CEntityControlView* controlView() const { return m_controlView; }
+    // Enables and checks the toolbar commands from the working state.
+    void updateCommands();
+    void updateRecentFiles();
+    void about();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    QAction* addCommand(int id, const QString& text, const QString& prompt, bool checkable = false);
+    void buildMenus();
+    void buildToolBar();
+    void libraryStarted();
+    void updateTitle(const QString& documentTitle);
+    void nextPane(bool forward);
+
+    CVantorDoc* m_document;
+    QMap<int, QAction*> m_actions;
+    QToolBar* m_toolBar = nullptr;
+    QSplitter* m_splitter = nullptr;
+    CVantorView* m_view = nullptr;
+    CEntityControlView* m_controlView = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    bool m_splitterReady = false;
+};

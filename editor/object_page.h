@@ -1,0 +1,78 @@
+// CObjectPage: the OBJECT tab, model summary, drawing options, clear colour,
+// view angle and the six editor lights.
+#pragma once
+#include <QWidget>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+namespace vantor {
+class CommitEdit;
+class Swatch;
+}
+
+class CObjectPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CObjectPage(QWidget* parent = nullptr);
+    ~CObjectPage() override;
+
+    // Page initialisation, once the library has started.
+    void initialise();
+    // Shows every display value in its control.
+    void redisplay();
+    QComboBox* objectList() const { return m_objectList; }
+
+    // Display values.
+    int m_selection = 1;
+    int m_boundingBox = 0;
+    int m_grid = 1;
+    float m_clearDisplay[4] = {0, 0, 0, 1.0f};  // R, G, B, A
+    float m_height = 0, m_width = 0, m_depth = 0;
+    int m_polygons = 0, m_surfaceCount = 0;
+    int m_zoomAngle = 45;
+    float m_ambientDisplay[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    int m_lightOn[6] = {1, 0, 0, 0, 0, 0};
+    int m_lightSwarm = 0;
+    int m_dragLight = 0;
+    int m_antialiasLines = 1, m_antialiasPoints = 1, m_antialiasPolys = 0;
+    int m_showLights = 1;
+    // Working colours: what the library receives.
+    float m_clearColour[4] = {0, 0, 0, 1.0f};
+    float m_ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+
+private:
+    void colourEdit(bool clear, int component);
+    void colourDialog(bool clear);
+    void sendColour(bool clear);
+    void zoomFromSlider(int value);
+    void zoomFromEdit();
+    void toggleLight(int n);
+    void editLight(int n);
+    void modifyGeometry();
+
+    QSlider* m_slider;
+    QComboBox* m_objectList;
+    QRadioButton* m_selectionRadios[3];
+    QCheckBox* m_options[6];
+    vantor::CommitEdit* m_clearEdits[4];
+    vantor::CommitEdit* m_ambientEdits[4];
+    QLineEdit* m_polygonsEdit;
+    QLineEdit* m_surfaceCountEdit;
+    QLineEdit* m_heightEdit;
+    QLineEdit* m_widthEdit;
+    QLineEdit* m_depthEdit;
+    vantor::CommitEdit* m_zoomEdit;
+    vantor::Swatch* m_clearSwatch;
+    vantor::Swatch* m_ambientSwatch;
+    vantor::Swatch* m_lightSwatches[6];
+    QRadioButton* m_dragRadios[6];
+    QCheckBox* m_lightBoxes[6];
+    QPushButton* m_swarm;
+};
+
+extern CObjectPage* g_pObjectPage;

@@ -1,0 +1,432 @@
+#include "particles_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <cstddef>
+#include <cstring>
+
+#include "controls.h"
+#include "name_dlg.h"
+#include "particle_burst_dialog.h"
+#include "record_fields.h"
+#include "vantor_view.h"
+
+using namespace vantor;
+
+CParticlesPage* g_pParticlesPage = nullptr;
+
+namespace {
+
+constexpr size_t kColor = sizeof(float);
+
+const FieldSpec kFields[] = {
+    {1128, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d"},
+    {1129, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d"},
+    {1130, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d"},
+    {1006, offsetof(EmitterData, emitterPerCycleVar), FieldKind::Integer, "%d"},
+    {1007, offsetof(EmitterData, emitterTime), FieldKind::Integer, "%d"},
+    {1151, offsetof(EmitterData, position) + 0 * kColor, FieldKind::Real, "%1.3f"},
+    {1152, offsetof(EmitterData, position) + 1 * kColor, FieldKind::Real, "%1.3f"},
+    {1153, offsetof(EmitterData, position) + 2 * kColor, FieldKind::Real, "%1.3f"},
+    {1168, offsetof(EmitterData, yaw), FieldKind::Angle, "%3.1f"},
+    {1106, offsetof(EmitterData, yawVar), FieldKind::Angle, "%3.1f"},
+    {1107, offsetof(EmitterData, pitch), FieldKind::Angle, "%3.1f"},
+    {1108, offsetof(EmitterData, pitchVar), FieldKind::Angle, "%3.1f"},
+    {1109, offsetof(EmitterData, speed), FieldKind::Real, "%1.4f"},
+    {1110, offsetof(EmitterData, speedVar), FieldKind::Real, "%1.4f"},
+    {1111, offsetof(EmitterData, life), FieldKind::Integer, "%d"},
+    {1112, offsetof(EmitterData, lifeVar), FieldKind::Integer, "%d"},
+    {1113, offsetof(EmitterData, startColor) + 0 * kColor, FieldKind::Real, "%1.3f"},
+    {1114, offsetof(EmitterData, startColor) + 1 * kColor, FieldKind::Real, "%1.3f"},
+    {1115, offsetof(EmitterData, startColor) + 2 * kColor, FieldKind::Real, "%1.3f"},
+    {1116, offsetof(EmitterData, startColor) + 3 * kColor, FieldKind::Real, "%1.3f"},
+    {1119, offsetof(EmitterData, startColorVar) + 0 * kColor, FieldKind::Real, "%1.3f"},
+    {1120, offsetof(EmitterData, startColorVar) + 1 * kColor, FieldKind::Real, "%1.3f"},
+    {1121, offsetof(EmitterData, startColorVar) + 2 * kColor, FieldKind::Real, "%1.3f"},
+    {1122, offsetof(EmitterData, startColorVar) + 3 * kColor, FieldKind::Real, "%1.3f"},
+    {1137, offsetof(EmitterData, endColor) + 0 * kColor, FieldKind::Real, "%1.3f"},
+    {1138, offsetof(EmitterData, endColor) + 1 * kColor, FieldKind::Real, "%1.3f"},
+    {1139, offsetof(EmitterData, endColor) + 2 * kColor, FieldKind::Real, "%1.3f"},
+    {1140, offsetof(EmitterData, endColor) + 3 * kColor, FieldKind::Real, "%1.3f"},
+    {1143, offsetof(EmitterData, endColorVar) + 0 * kColor, FieldKind::Real, "%1.3f"},
+    {1144, offsetof(EmitterData, endColorVar) + 1 * kColor, FieldKind::Real, "%1.3f"},
+    {1145, offsetof(EmitterData, endColorVar) + 2 * kColor, FieldKind::Real, "%1.3f"},
+    {1146, offsetof(EmitterData, endColorVar) + 3 * kColor, FieldKind::Real, "%1.3f"},
+    {1158, offsetof(EmitterData, startSize), FieldKind::Real, "%1.3f"},
+    {1159, offsetof(EmitterData, startSizeVar), FieldKind::Real, "%1.3f"},
+    {1161, offsetof(EmitterData, endSize), FieldKind::Real, "%1.3f"},
+    {1162, offsetof(EmitterData, endSizeVar), FieldKind::Real, "%1.3f"},
+    {1163, offsetof(EmitterData, force) + 0 * kColor, FieldKind::Real, "%1.5f"},
+    {1164, offsetof(EmitterData, force) + 1 * kColor, FieldKind::Real, "%1.5f"},
+    {1165, offsetof(EmitterData, force) + 2 * kColor, FieldKind::Real, "%1.5f"},
+    {1157, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f"},
+};
+
+const FieldSpec& spec(int id) {
+    for (const FieldSpec& f : kFields)
+        if (f.id == id) return f;
+    return kFields[0];
+}
+
+// The seven check boxes in the order of the remembered states.
+struct CheckSpec {
+    int id;
+    const char* caption;
+    int32_t EmitterData::*flag;
+};
+const CheckSpec kChecks[7] = {
+    {1150, "Reflect particles", &EmitterData::isReflected}, {1171, "Burst", &EmitterData::isBurst},
+    {1172, "Burst on ground", &EmitterData::isBurstOnGround}, {1160, "Use Lights", &EmitterData::isLighting},
+    {1149, "Alt Alpha", &EmitterData::isAltAlpha},           {1170, "Emitter Life:", &EmitterData::isLifespan},
+    {1155, "Use Object", &EmitterData::isAttachToModel},
+};
+enum { kReflect, kBurst, kBurstOnGround, kLighting, kAltAlpha, kLifespan, kUseObject };
+
+}  // namespace
+
+CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
+    g_pParticlesPage = this;
+    for (const FieldSpec& f : kFields) {
+        auto* edit = new CommitEdit(this);
+        setControlId(edit, f.id);
+        edit->setMinimumWidth(40);
+        m_edits[f.id] = edit;
+        connect(edit, &CommitEdit::committed, this, [this, id = f.id] { commit(id); });
+    }
+    for (int i = 0; i < 7; ++i) {
+        m_boxes[i] = new QCheckBox(QString::fromLatin1(kChecks[i].caption), this);
+        setControlId(m_boxes[i], kChecks[i].id);
+        connect(m_boxes[i], &QCheckBox::clicked, this, [this, i] { toggle(i); });
+    }
+    auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), this); };
+    auto combo = [this](int id) {
+        auto* box = new QComboBox(this);
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        setControlId(box, id);
+        return box;
+    };
+    m_emitterList = combo(1167);
+    m_modeList = combo(1132);
+    m_imageList = combo(1039);
+    m_modeList->addItems({QStringLiteral("Points"), QStringLiteral("Lines"), QStringLiteral("Sparks"),
+                          QStringLiteral("Polygons")});
+    m_add = makeButton(this, QStringLiteral("Add"), 1074);
+    m_remove = makeButton(this, QStringLiteral("Remove"), 1076);
+    m_resetTimer = makeButton(this, QStringLiteral("Reset Emitter Timer"), 1131);
+    m_properties = makeButton(this, QStringLiteral("Properties"), 1134);
+    m_startSelect = makeButton(this, QStringLiteral("Select"), 1117);
+    m_endSelect = makeButton(this, QStringLiteral("Select"), 1141);
+    m_startSwatch = new Swatch(this);
+    m_endSwatch = new Swatch(this);
+    setControlId(m_startSwatch, 1169);
+    setControlId(m_endSwatch, 1136);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(label("Emitter"), 0, 0);
+    layout->addWidget(m_emitterList, 0, 1, 2, 1, Qt::AlignVCenter);
+    layout->addWidget(m_add, 0, 2);
+    layout->addWidget(m_remove, 1, 2);
+
+    auto* emitterBox = new QGroupBox(QStringLiteral("Emitter Properties"), this);
+    auto* e = new QGridLayout(emitterBox);
+    e->addWidget(label("Total Particles:"), 0, 0, 1, 2);
+    e->addWidget(m_edits[1128], 0, 2);
+    e->addWidget(m_boxes[kLifespan], 0, 3, 1, 2);
+    e->addWidget(m_edits[1129], 0, 5);
+    e->addWidget(label("ms"), 0, 6);
+    e->addWidget(label("Emitted per Cycle:"), 1, 0, 1, 2);
+    e->addWidget(m_edits[1130], 1, 2);
+    e->addWidget(label("Variation:"), 1, 3);
+    e->addWidget(m_edits[1006], 1, 4);
+    e->addWidget(label("Emitted every:"), 2, 0, 1, 2);
+    e->addWidget(m_edits[1007], 2, 2);
+    e->addWidget(label("ms"), 2, 3);
+    e->addWidget(m_resetTimer, 2, 4, 1, 3);
+    e->addWidget(label("Position:"), 3, 0);
+    e->addWidget(label("X"), 3, 1, Qt::AlignRight);
+    e->addWidget(m_edits[1151], 3, 2);
+    e->addWidget(label("Y"), 3, 3, Qt::AlignRight);
+    e->addWidget(m_edits[1152], 3, 4);
+    e->addWidget(label("Z"), 3, 5, Qt::AlignRight);
+    e->addWidget(m_edits[1153], 3, 6);
+    e->addWidget(m_boxes[kUseObject], 3, 7);
+    e->addWidget(label("Yaw:"), 4, 0);
+    e->addWidget(m_edits[1168], 4, 1, 1, 2);
+    e->addWidget(label("Var:"), 4, 3);
+    e->addWidget(m_edits[1106], 4, 4);
+    e->addWidget(label("Pitch:"), 4, 5);
+    e->addWidget(m_edits[1107], 4, 6);
+    e->addWidget(label("Var:"), 4, 7);
+    e->addWidget(m_edits[1108], 4, 8);
+    e->addWidget(label("Speed:"), 5, 0);
+    e->addWidget(m_edits[1109], 5, 1, 1, 2);
+    e->addWidget(label("Var:"), 5, 3);
+    e->addWidget(m_edits[1110], 5, 4);
+    e->addWidget(label("Life:"), 5, 5);
+    e->addWidget(m_edits[1111], 5, 6);
+    e->addWidget(label("ms"), 5, 7);
+    e->addWidget(label("Var:"), 5, 8);
+    e->addWidget(m_edits[1112], 5, 9);
+    layout->addWidget(emitterBox, 2, 0, 1, 3);
+
+    auto* particleBox = new QGroupBox(QStringLiteral("Particle Properties"), this);
+    auto* p = new QGridLayout(particleBox);
+    p->addWidget(label("Mode:"), 0, 0);
+    p->addWidget(m_modeList, 0, 1, 1, 2);
+    p->addWidget(label("Image:"), 0, 3);
+    p->addWidget(m_imageList, 0, 4, 1, 3);
+    const char* heads[4] = {"R", "G", "B", "A"};
+    for (int c = 0; c < 4; ++c) p->addWidget(label(heads[c]), 1, 2 + c, Qt::AlignCenter);
+    const int rowIds[4] = {1113, 1119, 1137, 1143};
+    const char* rowLabels[4] = {"Start:", "Var:", "End:", "Var:"};
+    for (int r = 0; r < 4; ++r) {
+        p->addWidget(label(rowLabels[r]), r + 2, 0);
+        for (int c = 0; c < 4; ++c) p->addWidget(m_edits[rowIds[r] + c], r + 2, 2 + c);
+    }
+    p->addWidget(m_startSwatch, 2, 1);
+    p->addWidget(m_startSelect, 2, 6);
+    p->addWidget(m_endSwatch, 4, 1);
+    p->addWidget(m_endSelect, 4, 6);
+    p->addWidget(label("Start Size"), 6, 0);
+    p->addWidget(m_edits[1158], 6, 1);
+    p->addWidget(label("Var:"), 6, 2);
+    p->addWidget(m_edits[1159], 6, 3);
+    p->addWidget(label("End:"), 6, 4);
+    p->addWidget(m_edits[1161], 6, 5);
+    p->addWidget(label("Var:"), 6, 6);
+    p->addWidget(m_edits[1162], 6, 7);
+    p->addWidget(label("Force:"), 7, 0);
+    p->addWidget(label("X"), 7, 1, Qt::AlignRight);
+    p->addWidget(m_edits[1163], 7, 2);
+    p->addWidget(label("Y"), 7, 3, Qt::AlignRight);
+    p->addWidget(m_edits[1164], 7, 4);
+    p->addWidget(label("Z"), 7, 5, Qt::AlignRight);
+    p->addWidget(m_edits[1165], 7, 6);
+    p->addWidget(m_boxes[kLighting], 8, 0, 1, 2);
+    p->addWidget(m_boxes[kReflect], 8, 2, 1, 3);
+    p->addWidget(label("Ground:"), 8, 5);
+    p->addWidget(m_edits[1157], 8, 6);
+    p->addWidget(m_boxes[kAltAlpha], 9, 0, 1, 2);
+    p->addWidget(m_boxes[kBurst], 9, 2);
+    p->addWidget(m_boxes[kBurstOnGround], 9, 3, 1, 3);
+    p->addWidget(m_properties, 9, 6, 1, 2);
+    layout->addWidget(particleBox, 3, 0, 1, 3);
+    layout->setRowStretch(4, 1);
+
+    m_emitterList->setEditText(m_emitterName);
+    m_imageList->setEditText(m_imageName);
+
+    connect(m_add, &QPushButton::clicked, this, &CParticlesPage::addEmitter);
+    connect(m_emitterList, &QComboBox::activated, this, &CParticlesPage::selectEmitter);
+    connect(m_modeList, &QComboBox::activated, this, [this](int i) {
+        applyType(i);
+        send();
+    });
+    connect(m_imageList, &QComboBox::activated, this, &CParticlesPage::chooseImage);
+    connect(m_startSelect, &QPushButton::clicked, this, [this] { selectColour(true); });
+    connect(m_endSelect, &QPushButton::clicked, this, [this] { selectColour(false); });
+    connect(m_properties, &QPushButton::clicked, this, [this] {
+        if (m_burstDialog) m_burstDialog->show();
+    });
+    // "Remove" and "Reset Emitter Timer" have no action: the library has no such operations.
+}
+
+CParticlesPage::~CParticlesPage() {
+    delete m_burstDialog;
+    if (g_pParticlesPage == this) g_pParticlesPage = nullptr;
+}
+
+void CParticlesPage::initialise() {
+    objInitEmitter(&g_pView->m_emitter);
+    {
+        const QSignalBlocker block(m_imageList);
+        m_imageList->addItem(QStringLiteral("NONE"));
+        m_imageList->setEditText(m_imageName);
+    }
+    m_burstDialog = new CParticleBurstDialog(window());
+    m_burstDialog->hide();
+    enableControls(false);
+}
+
+void CParticlesPage::send() {
+    if (!g_pView) return;
+    g_pView->makeCurrent();
+    objSetEmitter(&g_pView->m_emitter);
+}
+
+void CParticlesPage::enableControls(bool on) {
+    for (QWidget* w : findChildren<QWidget*>())
+        if (controlId(w) >= 0) w->setEnabled(on);
+}
+
+void CParticlesPage::enableListOnly() {
+    enableControls(false);
+    m_emitterList->setEnabled(true);
+    m_add->setEnabled(true);
+}
+
+void CParticlesPage::addEmitter() {
+    RedrawPause pause;
+    CNameDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    EmitterData& e = g_pView->m_emitter;
+    // Names keep at most 27 characters, as the library's name field holds.
+    m_emitterName = dialog.name().left(KORVID_NAME_SIZE - 1);
+    while (m_emitterName.toLocal8Bit().size() > KORVID_NAME_SIZE - 1) m_emitterName.chop(1);
+    {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->addItem(m_emitterName);
+        m_emitterList->setEditText(m_emitterName);
+    }
+    enableControls(true);
+    objInitEmitter(&e);
+    e.isReflected = e.isBurst = e.isBurstOnGround = e.isLighting = e.isAltAlpha = e.isLifespan =
+        e.isAttachToModel = 0;
+    e.totalParticles = 1000;
+    e.lifespanTime = 5000;
+    e.emitterPerCycle = 1;
+    e.emitterTime = 20;
+    e.yawVar = 3.1415927f;
+    e.pitch = 1.5707964f;
+    e.pitchVar = 0.78539819f;
+    e.speed = 0.01f;
+    e.life = 2000;
+    for (float& c : e.startColor) c = 1.0f;
+    e.startSize = 2.0f;
+    e.endSize = 2.0f;
+    e.force[0] = 0;
+    e.force[1] = -0.0001f;
+    e.force[2] = 0;
+    for (int id : {1159, 1161, 1162}) m_edits[id]->setEnabled(false);
+    m_imageList->setEnabled(false);
+    refreshFromEmitter();
+    const QByteArray name = m_emitterName.toLocal8Bit();
+    std::memset(e.name, 0, sizeof e.name);
+    std::memcpy(e.name, name.constData(), std::min<size_t>(name.size(), sizeof e.name - 1));
+    g_pView->makeCurrent();
+    objAddEmitter(&e);
+    g_pView->m_lastEmitter += 1;
+    g_pView->m_currentEmitter = g_pView->m_lastEmitter;
+    objSetEmitterPtr(g_pView->m_currentEmitter);
+}
+
+void CParticlesPage::selectEmitter(int index) {
+    if (index < 0 || !g_pView) return;
+    g_pView->m_currentEmitter = index;
+    g_pView->makeCurrent();
+    objSetEmitterPtr(index);
+    objGetEmitter(&g_pView->m_emitter);
+    objGetBurst(&g_pView->m_burst);
+    m_burstDialog->refreshFromBurst();
+    if (g_pView->m_emitter.isBurst) {
+        m_burstDialog->enableAll(true);
+        m_burstDialog->enableSizesByType();
+    } else {
+        m_burstDialog->enableAll(false);
+    }
+    refreshFromEmitter();
+}
+
+void CParticlesPage::applyType(int index) {
+    EmitterData& e = g_pView->m_emitter;
+    if (index >= 0 && index <= 3) {
+        e.particleType = index;
+        const bool polygons = index == 3;
+        for (int id : {1159, 1161, 1162}) m_edits[id]->setEnabled(polygons);
+        m_imageList->setEnabled(polygons);
+    }
+    if (m_burstDialog) m_burstDialog->enableSizesByType();
+}
+
+void CParticlesPage::chooseImage(int index) {
+    if (index < 0 || !g_pView) return;
+    EmitterData& e = g_pView->m_emitter;
+    const QString text = m_imageList->itemText(index);
+    if (text != QLatin1String("NONE")) {
+        const QByteArray name = text.toLocal8Bit();
+        g_pView->makeCurrent();
+        e.textureId = objGetTextureId(name.constData());
+        std::memset(e.imageName, 0, sizeof e.imageName);
+        std::memcpy(e.imageName, name.constData(), std::min<size_t>(name.size(), sizeof e.imageName - 1));
+    } else {
+        e.textureId = 0;
+        e.imageName[0] = '\0';
+    }
+    send();
+}
+
+void CParticlesPage::commit(int id) {
+    if (!g_pView) return;
+    commitField(m_edits[id], spec(id), &g_pView->m_emitter);
+    if ((id >= 1113 && id <= 1115) || (id >= 1137 && id <= 1139)) rebuildSwatches();
+    send();
+}
+
+void CParticlesPage::setDependents() {
+    m_edits[1157]->setEnabled(m_checks[kReflect] != 0);
+    m_boxes[kBurstOnGround]->setEnabled(m_checks[kBurst] != 0);
+    m_properties->setEnabled(m_checks[kBurst] != 0);
+    if (m_burstDialog) m_burstDialog->enableAll(m_checks[kBurst] != 0);
+    m_edits[1129]->setEnabled(m_checks[kLifespan] != 0);
+    for (int id : {1151, 1152, 1153}) m_edits[id]->setEnabled(m_checks[kUseObject] == 0);
+}
+
+void CParticlesPage::toggle(int which) {
+    m_checks[which] = !m_checks[which];
+    g_pView->m_emitter.*(kChecks[which].flag) = m_checks[which];
+    m_boxes[which]->setChecked(m_checks[which] != 0);
+    setDependents();
+    send();
+}
+
+void CParticlesPage::refreshFromEmitter() {
+    const EmitterData& e = g_pView->m_emitter;
+    for (int i = 0; i < 7; ++i) {
+        m_checks[i] = e.*(kChecks[i].flag) != 0;
+        m_boxes[i]->setChecked(m_checks[i] != 0);
+    }
+    setDependents();
+    for (const FieldSpec& f : kFields) showField(m_edits[f.id], f, &e);
+    applyType(e.particleType);
+    {
+        const QSignalBlocker block(m_modeList);
+        if (e.particleType >= 0 && e.particleType <= 3) m_modeList->setCurrentIndex(e.particleType);
+    }
+    m_imageName = QString::fromLocal8Bit(e.imageName);
+    {
+        const QSignalBlocker block(m_imageList);
+        m_imageList->setEditText(m_imageName);
+    }
+    rebuildSwatches();
+}
+
+void CParticlesPage::showEmitterPosition() {
+    for (int i = 0; i < 3; ++i) m_edits[1151 + i]->setText(format("%1.3f", g_pView->m_emitter.position[i]));
+}
+
+void CParticlesPage::rebuildSwatches() {
+    m_startSwatch->setColor(swatchColor(g_pView->m_emitter.startColor));
+    m_endSwatch->setColor(swatchColor(g_pView->m_emitter.endColor));
+}
+
+void CParticlesPage::selectColour(bool start) {
+    float* colour = start ? g_pView->m_emitter.startColor : g_pView->m_emitter.endColor;
+    const auto chosen = chooseColor(this, swatchColor(colour));
+    if (!chosen) return;
+    const int bytes[3] = {chosen->red(), chosen->green(), chosen->blue()};
+    const int first = start ? 1113 : 1137;
+    for (int c = 0; c < 3; ++c) {
+        colour[c] = static_cast<float>(bytes[c]) * 0.003921569f;
+        m_edits[first + c]->setText(format("%1.3f", colour[c]));
+    }
+    rebuildSwatches();
+    send();
+}

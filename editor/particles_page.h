@@ -1,0 +1,67 @@
+// CParticlesPage: the PARTICLES tab, emitters of the current model.
+#pragma once
+#include <QMap>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class CParticleBurstDialog;
+namespace vantor {
+class CommitEdit;
+class Swatch;
+}
+
+class CParticlesPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CParticlesPage(QWidget* parent = nullptr);
+    ~CParticlesPage() override;
+
+    // Called once the library has started (the page's initialisation).
+    void initialise();
+    void refreshFromEmitter();
+    void enableControls(bool on);
+    // Only the emitter list and Add (a model without emitters).
+    void enableListOnly();
+    void showEmitterPosition();
+
+    QComboBox* emitterList() const { return m_emitterList; }
+    QComboBox* imageList() const { return m_imageList; }
+    CParticleBurstDialog* burstDialog() const { return m_burstDialog; }
+
+    QString m_imageName = QStringLiteral("NONE");
+    QString m_emitterName = QStringLiteral("<ADD>");
+    // Remembered check states: reflect, burst, burst on ground, lighting,
+    // alt alpha, lifespan, use object.
+    int m_checks[7] = {0, 0, 0, 0, 0, 0, 0};
+
+private:
+    void addEmitter();
+    void selectEmitter(int index);
+    void applyType(int index);
+    void chooseImage(int index);
+    void commit(int id);
+    void toggle(int which);
+    void setDependents();
+    void selectColour(bool start);
+    void rebuildSwatches();
+    void send();
+
+    QComboBox* m_emitterList;
+    QComboBox* m_modeList;
+    QComboBox* m_imageList;
+    CParticleBurstDialog* m_burstDialog = nullptr;
+    QMap<int, vantor::CommitEdit*> m_edits;
+    QCheckBox* m_boxes[7];
+    vantor::Swatch* m_startSwatch;
+    vantor::Swatch* m_endSwatch;
+    QPushButton* m_add;
+    QPushButton* m_remove;
+    QPushButton* m_resetTimer;
+    QPushButton* m_properties;
+    QPushButton* m_startSelect;
+    QPushButton* m_endSelect;
+};
+
+extern CParticlesPage* g_pParticlesPage;

@@ -1,0 +1,546 @@
+#include "surface_page.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+#include "controls.h"
+#include "image_dlg.h"
+#include "vantor_view.h"
+
+using namespace vantor;
+
+CSurfacePage* g_pSurfacePage = nullptr;
+
+namespace {
+const int kColourEditIds[4] = {1018, 1023, 1028, 1033};
+const int kSelectIds[4] = {1022, 1027, 1032, 1037};
+const int kSwatchIds[4] = {1062, 1063, 1064, 1065};
+const char* kColourLabels[4] = {"Diffuse:", "Ambient:", "Specular:", "Emission:"};
+const int kFunctions[3] = {GL_MODULATE, GL_DECAL, GL_BLEND};
+const int kGenModes[3] = {GL_OBJECT_LINEAR, GL_EYE_LINEAR, GL_SPHERE_MAP};
+const int kPlaneModes[2] = {GL_OBJECT_PLANE, GL_EYE_PLANE};
+const int kSAxisIds[3] = {1046, 1047, 1048};
+const int kTAxisIds[3] = {1049, 1050, 1056};
+const int kSCoefficientIds[3] = {1115, 1117, 1119};
+const int kTCoefficientIds[3] = {1114, 1116, 1118};
+const QColor kGrey(192, 192, 192);
+
+float* surfaceColour(SurfaceData& s, int row) {
+    return row == 0 ? s.diffuse : row == 1 ? s.ambient : row == 2 ? s.specular : s.emission;
+}
+
+QComboBox* dropList(QWidget* parent, int id, std::initializer_list<const char*> items) {
+    auto* box = new QComboBox(parent);
+    setControlId(box, id);
+    for (const char* item : items) box->addItem(QString::fromLatin1(item));
+    return box;
+}
+
+// Selects the item whose value matches; a value matching none leaves the box as it was.
+template <size_t N>
+void selectValue(QComboBox* box, const int (&values)[N], int value) {
+    for (size_t i = 0; i < N; ++i) {
+        if (values[i] == value) {
+            const QSignalBlocker block(box);
+            box->setCurrentIndex(static_cast<int>(i));
+        }
+    }
+}
+}  // namespace
+
+CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
+    g_pSurfacePage = this;
+    auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), this); };
+    auto* layout = new QGridLayout(this);
+
+    m_surfaceList = new QComboBox(this);
+    m_surfaceList->setEditable(true);
+    m_surfaceList->setInsertPolicy(QComboBox::NoInsert);
+    setControlId(m_surfaceList, 1002);
+    layout->addWidget(label("Surface:"), 0, 0);
+    layout->addWidget(m_surfaceList, 0, 1, 1, 3);
+
+    auto* countBox = new QGroupBox(this);
+    auto* cg = new QGridLayout(countBox);
+    m_polygonsEdit = new QLineEdit(this);
+    m_polygonsEdit->setReadOnly(true);
+    setControlId(m_polygonsEdit, 1003);
+    m_verticesEdit = new QLineEdit(this);
+    m_verticesEdit->setReadOnly(true);
+    setControlId(m_verticesEdit, 1004);
+    m_unselect = makeButton(this, QStringLiteral("Unselect"), 1058);
+    cg->addWidget(label("Polygons:"), 0, 0);
+    cg->addWidget(m_polygonsEdit, 0, 1);
+    cg->addWidget(label("Verticies:"), 0, 2);
+    cg->addWidget(m_verticesEdit, 0, 3);
+    cg->addWidget(m_unselect, 0, 4);
+    layout->addWidget(countBox, 1, 0, 1, 4);
+
+    auto* descriptionBox = new QGroupBox(QStringLiteral("Surface Discription"), this);
+    auto* dg = new QGridLayout(descriptionBox);
+    const char* heads[4] = {"R", "G", "B", "A"};
+    for (int c = 0; c < 4; ++c) dg->addWidget(label(heads[c]), 0, 2 + c, Qt::AlignCenter);
+    for (int r = 0; r < 4; ++r) {
+        dg->addWidget(label(kColourLabels[r]), r + 1, 0);
+        m_swatches[r] = new Swatch(this);
+        setControlId(m_swatches[r], kSwatchIds[r]);
+        m_swatches[r]->setColor(kGrey);
+        dg->addWidget(m_swatches[r], r + 1, 1);
+        for (int c = 0; c < 4; ++c) {
+            m_colourEdits[r][c] = new CommitEdit(this);
+            setControlId(m_colourEdits[r][c], kColourEditIds[r] + c);
+            m_colourEdits[r][c]->setMinimumWidth(40);
+            dg->addWidget(m_colourEdits[r][c], r + 1, 2 + c);
+            connect(m_colourEdits[r][c], &CommitEdit::committed, this, [this, r, c] { commitColour(r, c); });
+        }
+        m_selects[r] = makeButton(this, QStringLiteral("Select"), kSelectIds[r]);
+        dg->addWidget(m_selects[r], r + 1, 6);
+        connect(m_selects[r], &QPushButton::clicked, this, [this, r] { selectColour(r); });
+    }
+    m_shininessEdit = new CommitEdit(this);
+    setControlId(m_shininessEdit, 1017);
+    m_smoothBox = new QCheckBox(QStringLiteral("Smooth"), this);
+    setControlId(m_smoothBox, 1041);
+    m_angleEdit = new CommitEdit(this);
+    setControlId(m_angleEdit, 1066);
+    dg->addWidget(label("Shininess:"), 5, 0);
+    dg->addWidget(m_shininessEdit, 5, 1, 1, 2);
+    dg->addWidget(m_smoothBox, 5, 3);
+    dg->addWidget(label("Angle:"), 5, 4);
+    dg->addWidget(m_angleEdit, 5, 5);
+    layout->addWidget(descriptionBox, 2, 0, 1, 4);
+
+    auto* switchBox = new QGroupBox(this);
+    auto* sw = new QGridLayout(switchBox);
+    m_blendingBox = new QCheckBox(QStringLiteral("Blending"), this);
+    setControlId(m_blendingBox, 1067);
+    m_cullingBox = new QCheckBox(QStringLiteral("Culling"), this);
+    setControlId(m_cullingBox, 1038);
+    m_texture1 = new QRadioButton(QStringLiteral("Texture 1"), this);
+    setControlId(m_texture1, 1068);
+    m_texture2 = new QRadioButton(QStringLiteral("Texture 2"), this);
+    setControlId(m_texture2, 1069);
+    sw->addWidget(m_blendingBox, 0, 0);
+    sw->addWidget(m_cullingBox, 0, 1);
+    sw->addWidget(m_texture1, 0, 2);
+    sw->addWidget(m_texture2, 0, 3);
+    layout->addWidget(switchBox, 3, 0, 1, 4);
+
+    auto* textureBox = new QGroupBox(QStringLiteral("Texture Properties"), this);
+    auto* tg = new QGridLayout(textureBox);
+    m_imageList = new QComboBox(this);
+    m_imageList->setEditable(true);
+    m_imageList->setInsertPolicy(QComboBox::NoInsert);
+    setControlId(m_imageList, 1039);
+    auto* images = makeButton(this, QStringLiteral("Images"), 1051);
+    m_function = dropList(this, 1053, {"MODULATE", "DECAL", "BLEND"});
+    m_planeMode = dropList(this, 1055, {"OBJECT_PLANE", "EYE_PLANE"});
+    m_genMode = dropList(this, 1052, {"OBJECT_LINEAR", "EYE_LINEAR", "SPHERE_MAP"});
+    tg->addWidget(label("Image:"), 0, 0);
+    tg->addWidget(m_imageList, 0, 1, 1, 4);
+    tg->addWidget(images, 0, 5, 1, 2);
+    tg->addWidget(label("Function:"), 1, 0);
+    tg->addWidget(m_function, 1, 1, 1, 2);
+    tg->addWidget(label("Plane:"), 1, 3);
+    tg->addWidget(m_planeMode, 1, 4, 1, 3);
+    tg->addWidget(label("Generating Mode:"), 2, 0, 1, 2);
+    tg->addWidget(m_genMode, 2, 2, 1, 3);
+    const char* axes[3] = {"X", "Y", "Z"};
+    auto axisButton = [&](int id, int axis) {
+        auto* b = makeButton(this, QString::fromLatin1(axes[axis]), id);
+        b->setCheckable(true);
+        b->setMaximumWidth(28);
+        return b;
+    };
+    tg->addWidget(label("sPlane:"), 3, 0);
+    tg->addWidget(label("tPlane:"), 4, 0);
+    for (int a = 0; a < 3; ++a) {
+        m_sAxisBoxes[a] = axisButton(kSAxisIds[a], a);
+        m_tAxisBoxes[a] = axisButton(kTAxisIds[a], a);
+        tg->addWidget(m_sAxisBoxes[a], 3, 1 + a);
+        tg->addWidget(m_tAxisBoxes[a], 4, 1 + a);
+        connect(m_sAxisBoxes[a], &QPushButton::clicked, this, [this, a] { toggleAxis(true, a); });
+        connect(m_tAxisBoxes[a], &QPushButton::clicked, this, [this, a] { toggleAxis(false, a); });
+    }
+    m_sScaleEdit = new CommitEdit(this);
+    setControlId(m_sScaleEdit, 1070);
+    m_tScaleEdit = new CommitEdit(this);
+    setControlId(m_tScaleEdit, 1071);
+    tg->addWidget(label("Scale ->"), 3, 4);
+    tg->addWidget(m_sScaleEdit, 3, 5, 1, 2);
+    tg->addWidget(label("Scale ->"), 4, 4);
+    tg->addWidget(m_tScaleEdit, 4, 5, 1, 2);
+    tg->addWidget(label("sPlane:"), 5, 0);
+    tg->addWidget(label("tPlane:"), 6, 0);
+    for (int a = 0; a < 3; ++a) {
+        m_sCoefficients[a] = new CommitEdit(this);
+        setControlId(m_sCoefficients[a], kSCoefficientIds[a]);
+        m_tCoefficients[a] = new CommitEdit(this);
+        setControlId(m_tCoefficients[a], kTCoefficientIds[a]);
+        tg->addWidget(m_sCoefficients[a], 5, 1 + 2 * a, 1, 2);
+        tg->addWidget(m_tCoefficients[a], 6, 1 + 2 * a, 1, 2);
+        connect(m_sCoefficients[a], &CommitEdit::committed, this, [this, a] { commitCoefficient(true, a); });
+        connect(m_tCoefficients[a], &CommitEdit::committed, this, [this, a] { commitCoefficient(false, a); });
+    }
+    tg->addWidget(label("P1X+P2Y+P3Z"), 7, 1, 1, 6, Qt::AlignCenter);
+    layout->addWidget(textureBox, 4, 0, 1, 4);
+    layout->setRowStretch(5, 1);
+
+    m_surfaceList->setEditText(QStringLiteral("<Select Surface>"));
+    m_imageList->setEditText(QStringLiteral("NONE"));
+
+    connect(m_surfaceList, &QComboBox::activated, this, &CSurfacePage::chooseSurface);
+    connect(m_unselect, &QPushButton::clicked, this, &CSurfacePage::unselect);
+    connect(m_shininessEdit, &CommitEdit::committed, this, [this] {
+        m_shininess = toFloat(m_shininessEdit->text());
+        g_pView->m_surface.shininess = m_shininess;
+        writeBack();
+    });
+    connect(m_smoothBox, &QCheckBox::clicked, this, &CSurfacePage::toggleSmooth);
+    connect(m_angleEdit, &CommitEdit::committed, this, &CSurfacePage::commitAngle);
+    connect(m_blendingBox, &QCheckBox::clicked, this, [this] {
+        m_blending = !m_blending;
+        g_pView->m_surface.blending = m_blending;
+        writeBack();
+    });
+    connect(m_cullingBox, &QCheckBox::clicked, this, [this] {
+        m_culling = !m_culling;
+        g_pView->m_surface.culling = m_culling;
+        writeBack();
+    });
+    connect(m_texture1, &QRadioButton::clicked, this, [this] { loadSlot(0); });
+    connect(m_texture2, &QRadioButton::clicked, this, [this] { loadSlot(1); });
+    connect(m_imageList, &QComboBox::activated, this, &CSurfacePage::chooseImage);
+    connect(images, &QPushButton::clicked, this, &CSurfacePage::showImages);
+    connect(m_function, &QComboBox::activated, this, [this](int i) {
+        if (i < 0) return;
+        (m_slot == 0 ? g_pView->m_surface.texEnv1 : g_pView->m_surface.texEnv2) = kFunctions[i];
+        writeBack();
+    });
+    connect(m_genMode, &QComboBox::activated, this, [this](int i) {
+        if (i < 0) return;
+        (m_slot == 0 ? g_pView->m_surface.genMode1 : g_pView->m_surface.genMode2) = kGenModes[i];
+        writeBack();
+    });
+    connect(m_planeMode, &QComboBox::activated, this, [this](int i) {
+        if (i < 0) return;
+        (m_slot == 0 ? g_pView->m_surface.planeMode1 : g_pView->m_surface.planeMode2) = kPlaneModes[i];
+        writeBack();
+    });
+    connect(m_sScaleEdit, &CommitEdit::committed, this, [this] { commitScale(true); });
+    connect(m_tScaleEdit, &CommitEdit::committed, this, [this] { commitScale(false); });
+}
+
+CSurfacePage::~CSurfacePage() {
+    delete m_imageDialog;
+    if (g_pSurfacePage == this) g_pSurfacePage = nullptr;
+}
+
+void CSurfacePage::initialise() {
+    {
+        const QSignalBlocker block(m_imageList);
+        m_imageList->addItem(QStringLiteral("NONE"));
+        m_imageList->setEditText(QStringLiteral("NONE"));
+    }
+    m_imageDialog = new CImageDlg(window());
+    m_imageDialog->hide();
+    m_surfaceList->setEnabled(false);
+    enableSurfaceControls(false);
+    enableTextureControls(false);
+}
+
+void CSurfacePage::showImages() {
+    if (m_imageDialog) {
+        m_imageDialog->show();
+        m_imageDialog->raise();
+    }
+}
+
+void CSurfacePage::enableSurfaceControls(bool on) {
+    m_unselect->setEnabled(on);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) m_colourEdits[r][c]->setEnabled(on);
+        m_selects[r]->setEnabled(on);
+    }
+    m_shininessEdit->setEnabled(on);
+    m_smoothBox->setEnabled(on);
+    m_angleEdit->setEnabled(on);
+    m_blendingBox->setEnabled(on);
+    m_cullingBox->setEnabled(on);
+    m_texture1->setEnabled(on);
+    m_texture2->setEnabled(on);
+}
+
+void CSurfacePage::enableTextureControls(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_function, m_planeMode, m_genMode, m_imageList, m_sScaleEdit,
+                                                      m_tScaleEdit})
+        w->setEnabled(on);
+    for (int a = 0; a < 3; ++a) {
+        m_sAxisBoxes[a]->setEnabled(on);
+        m_tAxisBoxes[a]->setEnabled(on);
+        m_sCoefficients[a]->setEnabled(on);
+        m_tCoefficients[a]->setEnabled(on);
+    }
+}
+
+void CSurfacePage::writeBack() {
+    if (!g_pView) return;
+    g_pView->makeCurrent();
+    objSetSurfaceData(&g_pView->m_surface, g_pView->m_currentSurface);
+}
+
+void CSurfacePage::showValues() {
+    {
+        const QSignalBlocker block(m_surfaceList);
+        m_surfaceList->setEditText(QStringLiteral("<Select Surface>"));
+    }
+    m_polygonsEdit->setText(formatInt(m_polygons));
+    m_verticesEdit->setText(formatInt(m_vertices));
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) m_colourEdits[r][c]->setText(formatG6(m_colours[r][c]));
+    m_shininessEdit->setText(formatG6(m_shininess));
+    m_angleEdit->setText(formatG6(m_angle));
+    m_smoothBox->setChecked(m_smooth != 0);
+    m_blendingBox->setChecked(m_blending != 0);
+    m_cullingBox->setChecked(m_culling != 0);
+}
+
+void CSurfacePage::rebuildSwatch(int row) { m_swatches[row]->setColor(swatchColor(m_colours[row])); }
+
+void CSurfacePage::chooseSurface(int index) {
+    if (index < 0 || !g_pView) return;
+    CVantorView& v = *g_pView;
+    v.makeCurrent();
+    objSelectSurface(v.m_currentSurface, 0);
+    objGetSurfaceData(&v.m_surface, index);
+    v.m_currentSurface = index;
+    objSelectSurface(index, v.m_selectionMode);
+    SurfaceData& s = v.m_surface;
+    m_polygons = s.polygonCount;
+    m_vertices = s.vertexFloatCount / 3;
+    enableSurfaceControls(true);
+    enableTextureControls(true);
+    for (int r = 0; r < 4; ++r) {
+        std::memcpy(m_colours[r], surfaceColour(s, r), sizeof m_colours[r]);
+        rebuildSwatch(r);
+    }
+    m_shininess = s.shininess;
+    m_blending = s.blending;
+    m_culling = s.culling;
+    m_angle = s.angle;
+    m_smooth = s.smooth;
+    if (!m_smooth) m_angleEdit->setEnabled(false);
+    showValues();
+    m_texture1->setChecked(true);
+    m_texture2->setChecked(false);
+    loadSlot(0);
+}
+
+void CSurfacePage::loadSlot(int slot) {
+    SurfaceData& s = g_pView->m_surface;
+    if (slot == 0) {
+        m_slot = 0;
+        enableTextureControls(true);
+    } else {
+        if (s.textureCount == 0) {
+            enableTextureControls(false);
+            return;
+        }
+        m_slot = 1;
+        enableTextureControls(true);
+    }
+    QString image = QStringLiteral("NONE");
+    if (m_slot == 0 && s.textureCount >= 1) image = QString::fromLocal8Bit(s.texture1Name);
+    if (m_slot == 1 && s.textureCount == 2) image = QString::fromLocal8Bit(s.texture2Name);
+    {
+        const QSignalBlocker block(m_imageList);
+        m_imageList->setEditText(image);
+    }
+    selectValue(m_genMode, kGenModes, m_slot == 0 ? s.genMode1 : s.genMode2);
+    selectValue(m_function, kFunctions, m_slot == 0 ? s.texEnv1 : s.texEnv2);
+    selectValue(m_planeMode, kPlaneModes, m_slot == 0 ? s.planeMode1 : s.planeMode2);
+    for (int which = 0; which < 2; ++which) {
+        const bool sPlane = which == 0;
+        const float* p = plane(sPlane);
+        int* flags = sPlane ? m_sAxis : m_tAxis;
+        QPushButton** boxes = sPlane ? m_sAxisBoxes : m_tAxisBoxes;
+        CommitEdit** edits = sPlane ? m_sCoefficients : m_tCoefficients;
+        for (int a = 0; a < 3; ++a) {
+            flags[a] = p[a] > 0;
+            boxes[a]->setChecked(flags[a] != 0);
+            if (flags[a]) {
+                (sPlane ? m_sScale : m_tScale) = p[a];
+                (sPlane ? m_sScaleEdit : m_tScaleEdit)->setText(format("%f", p[a]));
+            }
+            edits[a]->setText(format("%f", p[a]));
+        }
+    }
+}
+
+float* CSurfacePage::plane(bool sPlane) {
+    SurfaceData& s = g_pView->m_surface;
+    if (m_slot == 0) return sPlane ? s.sPlane1 : s.tPlane1;
+    return sPlane ? s.sPlane2 : s.tPlane2;
+}
+
+void CSurfacePage::commitColour(int row, int component) {
+    const float value = toFloat(m_colourEdits[row][component]->text());
+    surfaceColour(g_pView->m_surface, row)[component] = value;
+    m_colours[row][component] = value;
+    if (component < 3) rebuildSwatch(row);
+    writeBack();
+}
+
+void CSurfacePage::selectColour(int row) {
+    const auto chosen = chooseColor(this, swatchColor(m_colours[row]));
+    if (!chosen) return;
+    const int bytes[3] = {chosen->red(), chosen->green(), chosen->blue()};
+    float* colour = surfaceColour(g_pView->m_surface, row);
+    for (int c = 0; c < 3; ++c) {
+        m_colours[row][c] = static_cast<float>(bytes[c]) / 255.0f;
+        colour[c] = m_colours[row][c];
+        m_colourEdits[row][c]->setText(format("%1.3f", m_colours[row][c]));
+    }
+    rebuildSwatch(row);
+    writeBack();
+}
+
+void CSurfacePage::recomputeNormals(float angle) {
+    RedrawPause pause;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    g_pView->makeCurrent();
+    objSetSmoothSurface(g_pView->m_currentSurface, angle);
+    QApplication::restoreOverrideCursor();
+}
+
+void CSurfacePage::toggleSmooth() {
+    SurfaceData& s = g_pView->m_surface;
+    m_smooth = !m_smooth;
+    m_smoothBox->setChecked(m_smooth != 0);
+    if (!m_smooth) {
+        s.smooth = 0;
+        writeBack();
+        m_angleEdit->setEnabled(false);
+        return;
+    }
+    m_angleEdit->setEnabled(true);
+    if (!(m_angle > 1.0f)) return;
+    if (m_angle != s.angle) recomputeNormals(m_angle);
+    s.angle = m_angle;
+    s.smooth = 1;
+    writeBack();
+}
+
+void CSurfacePage::commitAngle() {
+    SurfaceData& s = g_pView->m_surface;
+    const float value = toFloat(m_angleEdit->text());
+    m_angle = value;
+    if (!(value > 1.0f)) {
+        message(this, QStringLiteral("Angle must be larger than 1.0 degree"));
+        return;
+    }
+    if (value == s.angle) return;
+    recomputeNormals(value);
+    s.angle = value;
+    s.smooth = m_smooth;
+    writeBack();
+}
+
+void CSurfacePage::chooseImage(int index) {
+    if (index < 0 || !g_pView) return;
+    SurfaceData& s = g_pView->m_surface;
+    const QString text = m_imageList->itemText(index);
+    if (text == QLatin1String("NONE")) {
+        s.textureCount = m_slot == 0 ? 0 : 1;
+        writeBack();
+        return;
+    }
+    const QByteArray name = text.toLocal8Bit();
+    g_pView->makeCurrent();
+    const uint32_t id = objGetTextureId(name.constData());
+    if (id != 0) {
+        char* field = m_slot == 0 ? s.texture1Name : s.texture2Name;
+        std::memset(field, 0, KORVID_NAME_SIZE);
+        std::memcpy(field, name.constData(), std::min<size_t>(name.size(), KORVID_NAME_SIZE - 1));
+        if (m_slot == 0) {
+            s.textureCount = 1;
+            s.texture1Id = id;
+        } else {
+            s.textureCount = 2;
+            s.texture2Id = id;
+        }
+        writeBack();
+        return;
+    }
+    if (objTestGlError()) message(this, QString::fromLocal8Bit(objGetLastError()));
+}
+
+void CSurfacePage::commitScale(bool sPlane) {
+    CommitEdit* edit = sPlane ? m_sScaleEdit : m_tScaleEdit;
+    float& scale = sPlane ? m_sScale : m_tScale;
+    scale = toFloat(edit->text());
+    float* p = plane(sPlane);
+    const int* flags = sPlane ? m_sAxis : m_tAxis;
+    CommitEdit** edits = sPlane ? m_sCoefficients : m_tCoefficients;
+    for (int a = 0; a < 3; ++a) {
+        if (!flags[a]) continue;
+        p[a] = scale;
+        edits[a]->setText(format("%f", scale));
+    }
+    writeBack();
+}
+
+void CSurfacePage::commitCoefficient(bool sPlane, int axis) {
+    CommitEdit* edit = (sPlane ? m_sCoefficients : m_tCoefficients)[axis];
+    const float value = toFloat(edit->text());
+    plane(sPlane)[axis] = value;
+    int* flags = sPlane ? m_sAxis : m_tAxis;
+    flags[axis] = value > 0;
+    (sPlane ? m_sAxisBoxes : m_tAxisBoxes)[axis]->setChecked(flags[axis] != 0);
+    writeBack();
+}
+
+void CSurfacePage::toggleAxis(bool sPlane, int axis) {
+    int* flags = sPlane ? m_sAxis : m_tAxis;
+    flags[axis] = !flags[axis];
+    (sPlane ? m_sAxisBoxes : m_tAxisBoxes)[axis]->setChecked(flags[axis] != 0);
+    CommitEdit* edit = (sPlane ? m_sCoefficients : m_tCoefficients)[axis];
+    float* p = plane(sPlane);
+    if (!flags[axis]) {
+        p[axis] = 0;
+        edit->setText(QStringLiteral("0.000000"));
+    } else {
+        p[axis] = sPlane ? m_sScale : m_tScale;
+        edit->setText(format("%f", p[axis]));
+    }
+    writeBack();
+}
+
+void CSurfacePage::unselect() {
+    {
+        const QSignalBlocker block(m_surfaceList);
+        m_surfaceList->setCurrentIndex(-1);
+        m_surfaceList->setEditText(QString());
+    }
+    g_pView->makeCurrent();
+    objSelectSurface(g_pView->m_currentSurface, 0);
+    m_polygons = 0;
+    m_vertices = 0;
+    for (Swatch* s : m_swatches) s->setColor(kGrey);
+    enableSurfaceControls(false);
+    enableTextureControls(false);
+    showValues();
+    m_surfaceList->setFocus();
+}

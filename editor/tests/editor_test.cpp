@@ -1,0 +1,99 @@
+#include "editor_test.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QTimer>
+
+#include "image_dlg.h"
+
+namespace vantor::testing {
+
+CVantorApp& app() { return *static_cast<CVantorApp*>(QCoreApplication::instance()); }
+
+void EditorTest::SetUp() {
+    ASSERT_NE(app().mainFrame(), nullptr);
+    for (int i = 0; i < 200 && !(g_pView && g_pView->libraryReady()); ++i) pump(20);
+    ASSERT_TRUE(g_pView && g_pView->libraryReady()) << "the 3D view did not start the library";
+    setMessageHook([this](const QString& text) { messages << text; });
+    setColorHook([this](const QColor& initial) {
+        colourOffered = initial;
+        auto answer = nextColour;
+        nextColour.reset();
+        return answer;
+    });
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::temp_directory_path() / "vantor-tests" /
+           (std::string(info->test_suite_name()) + "." + info->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    doc().onFileNew();
+    messages.clear();
+}
+
+void EditorTest::TearDown() {
+    CVantorDoc::setOpenHook(nullptr);
+    CVantorDoc::setSaveHook(nullptr);
+    CImageDlg::setBrowseHook(nullptr);
+    setMessageHook(nullptr);
+    setColorHook(nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+void EditorTest::open(const std::string& path) {
+    CVantorDoc::setOpenHook([path] { return QString::fromStdString(path); });
+    doc().onFileOpen();
+}
+
+void EditorTest::commit(QWidget* window, int id, const QString& text) {
+    auto* edit = control<QLineEdit>(window, id);
+    ASSERT_NE(edit, nullptr) << "no edit " << id;
+    edit->setFocus();
+    edit->setText(text);
+    // Losing the focus commits the edit.
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(edit, &out);
+}
+
+void EditorTest::click(QWidget* window, int id) {
+    auto* button = control<QAbstractButton>(window, id);
+    ASSERT_NE(button, nullptr) << "no button " << id;
+    button->click();
+}
+
+void EditorTest::choose(QWidget* window, int id, int index) {
+    auto* box = control<QComboBox>(window, id);
+    ASSERT_NE(box, nullptr) << "no combo box " << id;
+    ASSERT_LT(index, box->count());
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+void EditorTest::choose(QWidget* window, int id, const QString& text) {
+    auto* box = control<QComboBox>(window, id);
+    ASSERT_NE(box, nullptr) << "no combo box " << id;
+    const int index = box->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    choose(window, id, index);
+}
+
+void EditorTest::pump(int milliseconds) { QTest::qWait(milliseconds); }
+
+std::string EditorTest::sample(const char* name) const { return std::string(VANTOR_SAMPLES) + "/" + name; }
+
+}  // namespace vantor::testing
+
+int main(int argc, char** argv) {
+    // Listing the tests needs no window system.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--gtest_list_tests") {
+            ::testing::InitGoogleTest(&argc, argv);
+            return RUN_ALL_TESTS();
+        }
+    }
+    setVantorSurfaceFormat();
+    CVantorApp application(argc, argv);
+    if (!application.initInstance()) return 1;
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

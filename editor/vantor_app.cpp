@@ -1,0 +1,123 @@
+#include "vantor_app.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QPainter>
+#include <QSettings>
+#include <QSurfaceFormat>
+
+#include "main_frame.h"
+#include "vantor_doc.h"
+
+namespace {
+QSettings settings() {
+    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("Vantor"));
+}
+
+QIcon programIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(40, 60, 140));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(1, 1, 30, 30, 6, 6);
+    p.setPen(QPen(QColor(255, 200, 80), 2));
+    for (QPoint d : {QPoint(16, 4), QPoint(6, 10), QPoint(26, 10), QPoint(9, 20), QPoint(23, 20)})
+        p.drawLine(16, 27, d.x(), d.y());
+    return QIcon(pixmap);
+}
+}  // namespace
+
+CVantorApp::CVantorApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Vantor"));
+    setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    setWindowIcon(programIcon());
+    installEventFilter(new KeyTranslator(this));
+}
+
+CVantorApp::~CVantorApp() {
+    delete m_frame;
+    delete m_document;
+}
+
+bool CVantorApp::initInstance() {
+    if (!openGlUsable()) {
+        QMessageBox::information(nullptr, QStringLiteral("Vantor"), QStringLiteral("OpenGL failed to initialized."));
+        return false;
+    }
+    m_document = new CVantorDoc;
+    m_frame = new CMainFrame(m_document);
+    m_frame->show();
+    return true;
+}
+
+QStringList CVantorApp::recentFiles() {
+    QSettings s = settings();
+    QStringList files;
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        const QString path = s.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+        if (!path.isEmpty()) files << path;
+    }
+    return files;
+}
+
+void CVantorApp::addRecentFile(const QString& path) {
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > kRecentFiles) files.removeLast();
+    QSettings s = settings();
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        const QString key = QStringLiteral("Recent File List/File%1").arg(i);
+        if (i <= files.size()) s.setValue(key, files[i - 1]);
+        else s.remove(key);
+    }
+}
+
+bool KeyTranslator::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget) return false;
+    QWidget* top = widget->window();
+    // The system's dialogs keep their usual keys.
+    if (qobject_cast<QFileDialog*>(top) || qobject_cast<QColorDialog*>(top) || qobject_cast<QMessageBox*>(top))
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape) return true;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, key->modifiers() & ~Qt::KeypadModifier);
+        QCoreApplication::sendEvent(watched, &tab);
+        return true;
+    }
+    return false;
+}
+
+void setVantorSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setAlphaBufferSize(8);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    QSurfaceFormat::setDefaultFormat(format);
+}
+
+bool openGlUsable() {
+    QOpenGLContext context;
+    if (!context.create()) return false;
+    QOffscreenSurface surface;
+    surface.create();
+    if (!context.makeCurrent(&surface)) return false;
+    context.doneCurrent();
+    return true;
+}

@@ -1,0 +1,173 @@
+#include "vantor_view.h"
+
+#include <QMouseEvent>
+
+#include <cmath>
+
+#include "particles_page.h"
+
+CVantorView* g_pView = nullptr;
+
+CVantorView::CVantorView(QWidget* parent) : QOpenGLWidget(parent) {
+    g_pView = this;
+    setMinimumSize(10, 10);
+    setFocusPolicy(Qt::ClickFocus);
+    connect(&m_timer, &QTimer::timeout, this, &CVantorView::tick);
+}
+
+CVantorView::~CVantorView() {
+    stopRedrawTimer();
+    if (g_pView == this) g_pView = nullptr;
+}
+
+void CVantorView::startRedrawTimer(int milliseconds) { m_timer.start(milliseconds); }
+
+void CVantorView::stopRedrawTimer() { m_timer.stop(); }
+
+void CVantorView::initializeGL() {
+    const WindowData window{width(), height(), 45};
+    objInitWin(&window);
+    for (int i = 0; i < 6; ++i) objGetLight(&m_lights[i], i);
+    m_dragLight = 0;
+    m_ready = true;
+    startRedrawTimer(15);
+    emit libraryStarted();
+}
+
+void CVantorView::resizeGL(int width, int height) { objResizeWin(width, height); }
+
+void CVantorView::paintGL() { objRender(&m_camera); }
+
+void CVantorView::tick() {
+    if (m_spinY) m_camera.ry += 0.3f;
+    if (m_spinX) m_camera.rx += 0.3f;
+    if (m_swarmOn) {
+        m_swarmPhase += 0.01f;
+        updateSwarm();
+    }
+    update();
+}
+
+void CVantorView::updateSwarm() {
+    if (m_swarmPhase > 6.283185307179586) m_swarmPhase = 0;
+    makeCurrent();
+    for (int i = 0; i < 6; ++i) {
+        if (!m_lights[i].on) continue;
+        const float t = m_swarmPhase;
+        m_lights[i].position[0] = 4 * std::cos(2 * t + i);
+        m_lights[i].position[1] = 4 * std::sin(i + t);
+        m_lights[i].position[2] = 4 * std::cos(i * t);
+        objMoveLight(m_lights[i].position, i);
+    }
+}
+
+void CVantorView::fitCamera(float angle) {
+    if (angle >= 180 || m_modelCount == 0) return;
+    const ModelInfo& m = m_modelInfo;
+    m_camera.rx = m_camera.ry = m_camera.rz = 0;
+    m_camera.tx = 0;
+    m_camera.ty = -(m.minY + (m.maxY - m.minY) * 0.5f);
+    const float big = std::max(m.maxX, m.maxY);
+    m_camera.tz = -(big / (2.0f * std::tan(angle * 0.5f * 3.14159265358979f / 180.0f)) + (m.maxZ - m.minZ));
+}
+
+void CVantorView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_capture = true;
+        m_leftLast = event->position().toPoint();
+        m_leftDown = 1;
+    } else if (event->button() == Qt::RightButton) {
+        m_capture = true;
+        m_rightLast = event->position().toPoint();
+        m_rightDown = 1;
+    }
+}
+
+void CVantorView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_capture) return;
+    if (event->button() == Qt::LeftButton) {
+        m_leftDown = 0;
+        m_capture = false;
+    } else if (event->button() == Qt::RightButton) {
+        m_rightDown = 0;
+        m_capture = false;
+    }
+}
+
+void CVantorView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_capture) drag(event->position().toPoint());
+}
+
+void CVantorView::drag(const QPoint& position) {
+    bool left;
+    int dx, dy;
+    if (m_leftDown) {
+        dx = m_leftLast.x() - position.x();
+        dy = m_leftLast.y() - position.y();
+        m_leftLast = position;
+        left = true;
+    } else if (m_rightDown) {
+        dx = m_rightLast.x() - position.x();
+        dy = m_rightLast.y() - position.y();
+        m_rightLast = position;
+        left = false;
+    } else {
+        return;
+    }
+    const bool freeX = m_axisFree[0], freeY = m_axisFree[1], freeZ = m_axisFree[2];
+    const float step = 0.01f;
+    // Moves in the x-z plane with the left button, up and down with the right one.
+    auto moveXyz = [&](float* p) {
+        if (left) {
+            if (freeX) p[0] -= step * dx;
+            if (freeZ) p[2] -= step * dy;
+        } else if (freeY) {
+            p[1] += step * dy;
+        }
+    };
+    switch (m_target) {
+    case 1:
+        if (m_dragMode == 1) {
+            if (left) {
+                if (freeX) m_camera.tx -= step * dx;
+                if (freeZ) m_camera.tz -= step * dy;
+            } else if (freeY) {
+                m_camera.ty += step * dy;
+            }
+        } else if (m_dragMode == 2) {
+            if (left) {
+                if (freeY) m_camera.ry -= dx;
+                if (freeX) m_camera.rx -= dy;
+            } else if (freeZ) {
+                m_camera.rz -= dx;
+            }
+        }
+        break;
+    case 2:
+        moveXyz(m_lights[m_dragLight].position);
+        makeCurrent();
+        objMoveLight(m_lights[m_dragLight].position, m_dragLight);
+        break;
+    case 3:
+        moveXyz(m_modelPosition);
+        makeCurrent();
+        objSetModelPosition(m_modelPosition);
+        break;
+    case 4:
+        moveXyz(m_emitter.position);
+        if (g_pParticlesPage) g_pParticlesPage->showEmitterPosition();
+        makeCurrent();
+        objSetPosEmitter(m_emitter.position);
+        break;
+    default:
+        break;
+    }
+}
+
+RedrawPause::RedrawPause() {
+    if (g_pView) g_pView->stopRedrawTimer();
+}
+
+RedrawPause::~RedrawPause() {
+    if (g_pView) g_pView->startRedrawTimer(15);
+}
