@@ -24,7 +24,11 @@ QWidget* findControl(const QWidget* window, int id) {
     return nullptr;
 }
 
-CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {}
+CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {
+    // Numbers fit in narrow fields; the pages keep the width of the control column.
+    setMinimumWidth(28);
+    setMaximumWidth(72);
+}
 
 void CommitEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);

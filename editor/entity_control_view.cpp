@@ -25,6 +25,9 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     m_area = new QWidget(scroll);
+    QFont compact = m_area->font();
+    compact.setPointSizeF(compact.pointSizeF() * 0.85);
+    m_area->setFont(compact);
     auto* stack = new QVBoxLayout(m_area);
     stack->setContentsMargins(5, 5, 5, 5);
     scroll->setWidget(m_area);

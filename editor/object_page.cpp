@@ -55,6 +55,7 @@ protected:
 QLineEdit* readOnly(QWidget* parent, int id) {
     auto* edit = new QLineEdit(parent);
     edit->setReadOnly(true);
+    edit->setMaximumWidth(72);
     setControlId(edit, id);
     return edit;
 }

@@ -26,6 +26,9 @@ void EditorTest::SetUp() {
            (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
+    // Xvfb has no window manager: the frame is made the active window by hand
+    // so that focus changes happen as they do on a desktop.
+    QApplication::setActiveWindow(app().mainFrame());
     doc().onFileNew();
     messages.clear();
 }

@@ -2,17 +2,21 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "editor_test.h"
 #include "entity_control_view.h"
+#include "name_dlg.h"
 #include "object_page.h"
 #include "particles_page.h"
 #include "surface_page.h"
@@ -20,7 +24,331 @@
 namespace vantor::testing {
 namespace {
 
-class ShellTest : public EditorTest {};
+class ShellTest : public EditorTest {
+protected:
+    void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {
+        QMouseEvent event(type, QPointF(at), view().mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view(), &event);
+    }
+    // Presses `button` at `from`, moves to `to` and releases.
+    void drag(Qt::MouseButton button, QPoint from, QPoint to) {
+        mouse(QEvent::MouseButtonPress, button, button, from);
+        mouse(QEvent::MouseMove, Qt::NoButton, button, to);
+        mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, to);
+    }
+    void trigger(int id) {
+        QAction* a = frame().action(id);
+        ASSERT_NE(a, nullptr) << id;
+        frame().updateCommands();
+        ASSERT_TRUE(a->isEnabled()) << id;
+        a->trigger();
+    }
+    std::string readAll(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+};
+
+TEST_F(ShellTest, OpeningRawAndZobFilesFillsThePages) {
+    const int before = view().m_modelCount;
+    open(sample("torus.raw"));
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(view().m_modelCount, before + 1);
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("torus - Vantor"));
+    EXPECT_EQ(view().m_modelInfo.surfaceCount, 2);
+    EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
+    EXPECT_EQ(g_pSurfacePage->surfaceList()->itemText(0), QStringLiteral("Torus"));
+    EXPECT_TRUE(g_pObjectPage->objectList()->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, 1003)->text(), QString::number(view().m_modelInfo.polygonCount));
+    EXPECT_EQ(view().m_lastEmitter, -1);
+    EXPECT_FALSE(control<QLineEdit>(g_pParticlesPage, 1128)->isEnabled());
+    EXPECT_TRUE(g_pParticlesPage->emitterList()->isEnabled()) << "a model without emitters offers Add";
+
+    open(sample("fireworks.zob"));
+    ASSERT_TRUE(messages.isEmpty());
+    EXPECT_EQ(view().m_modelCount, before + 2);
+    QComboBox* objects = g_pObjectPage->objectList();
+    ASSERT_EQ(objects->count(), 2);
+    EXPECT_EQ(objects->itemText(0), QStringLiteral("fireworks")) << "the object list is sorted";
+    EXPECT_EQ(view().m_currentEmitter, 0);
+    EXPECT_EQ(view().m_lastEmitter, 0);
+    EXPECT_STREQ(view().m_emitter.name, "Rockets");
+    EXPECT_EQ(g_pParticlesPage->emitterList()->itemText(0), QStringLiteral("Rockets"));
+    EXPECT_EQ(view().m_burst.count, 120);
+    // The new model is the current one in the library.
+    ModelInfo info{};
+    view().makeCurrent();
+    objGetModelData(&info);
+    EXPECT_EQ(info.emitterCount, 1);
+}
+
+TEST_F(ShellTest, FailingOpensShowTheLibrarysMessage) {
+    open((scratch() / "missing.zob").string());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("File not found"));
+    open((scratch() / "model.obj").string());
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1], QStringLiteral("File Extension error"));
+    const auto bad = scratch() / "bad.raw";
+    std::ofstream(bad) << "Group\n1 2 3\n";
+    open(bad.string());
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_EQ(messages[2], QString::fromStdString("Error Parsing file " + bad.string() + "\n vertex line 1"));
+    // Capital letters in the extension are fine.
+    const auto capital = scratch() / "BOX.RAW";
+    std::filesystem::copy_file(sample("launcher.raw"), capital);
+    open(capital.string());
+    EXPECT_EQ(messages.size(), 3);
+}
+
+TEST_F(ShellTest, SaveRoundTripAndItsRefusals) {
+    open(sample("smoke.zob"));
+    // A name typed without an extension gets ".zob".
+    const auto typed = scratch() / "copy";
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString(typed.string()); });
+    doc().onFileSave();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    const auto saved = scratch() / "copy.zob";
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    EXPECT_NE(readAll(saved).find("Smoke"), std::string::npos);
+
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString((scratch() / "copy.txt").string()); });
+    doc().onFileSave();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("File Extension error"));
+    EXPECT_FALSE(std::filesystem::exists(scratch() / "copy.txt"));
+
+    std::filesystem::create_directories(scratch() / "folder.zob");
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString((scratch() / "folder.zob").string()); });
+    doc().onFileSave();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1], QStringLiteral("Unable to create file"));
+
+    doc().onFileNew();
+    open(saved.string());
+    EXPECT_EQ(messages.size(), 2);
+    EXPECT_STREQ(view().m_emitter.name, "Smoke");
+    EXPECT_EQ(view().m_emitter.particleType, 3);
+}
+
+TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
+    open(sample("fireworks.zob"));
+    view().m_camera.tx = 1.5f;
+    doc().onFileNew();
+    EXPECT_EQ(g_pObjectPage->objectList()->count(), 0);
+    EXPECT_FALSE(g_pObjectPage->objectList()->isEnabled());
+    EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 0);
+    EXPECT_FALSE(g_pSurfacePage->surfaceList()->isEnabled());
+    EXPECT_EQ(g_pParticlesPage->emitterList()->count(), 0);
+    EXPECT_EQ(g_pParticlesPage->emitterList()->currentText(), QStringLiteral("<ADD>"));
+    EXPECT_FALSE(g_pParticlesPage->emitterList()->isEnabled());
+    EXPECT_EQ(view().m_currentEmitter, -1);
+    EXPECT_EQ(view().m_emitter.totalParticles, 1000) << "the library's emitter defaults";
+    EXPECT_FLOAT_EQ(view().m_camera.tx, 1.5f);
+    view().makeCurrent();
+    EXPECT_EQ(objGetTextureCnt(), 0);
+}
+
+TEST_F(ShellTest, ToolbarEnablingAndChecks) {
+    view().m_target = 0;
+    view().m_currentEmitter = -1;
+    frame().updateCommands();
+    EXPECT_FALSE(frame().action(32785)->isEnabled()) << "Rotate only for the camera";
+    EXPECT_FALSE(frame().action(32786)->isEnabled()) << "no emitter chosen";
+    trigger(32781);
+    EXPECT_EQ(view().m_target, 1);
+    frame().updateCommands();
+    EXPECT_TRUE(frame().action(32785)->isEnabled());
+    trigger(32785);
+    EXPECT_EQ(view().m_dragMode, 2);
+    trigger(32783);
+    EXPECT_EQ(view().m_target, 3);
+    EXPECT_TRUE(frame().action(32783)->isChecked());
+    EXPECT_FALSE(frame().action(32781)->isChecked()) << "one button of a group at a time";
+    frame().updateCommands();
+    EXPECT_FALSE(frame().action(32785)->isEnabled());
+    EXPECT_EQ(view().m_dragMode, 2) << "the drag mode stays";
+
+    open(sample("sparks.zob"));
+    frame().updateCommands();
+    EXPECT_TRUE(frame().action(32786)->isEnabled());
+
+    trigger(32775);
+    EXPECT_EQ(view().m_spinY, 1);
+    EXPECT_TRUE(frame().action(32775)->isChecked());
+    const float ry = view().m_camera.ry;
+    view().tick();
+    EXPECT_NEAR(view().m_camera.ry, ry + 0.3f, 1e-4);
+    trigger(32773);  // Reset
+    EXPECT_EQ(view().m_spinY, 0);
+    EXPECT_FALSE(frame().action(32775)->isChecked());
+    const ModelInfo& m = view().m_modelInfo;
+    EXPECT_FLOAT_EQ(view().m_camera.ty, -(m.minY + (m.maxY - m.minY) * 0.5f));
+    EXPECT_NEAR(view().m_camera.tz, -(std::max(m.maxX, m.maxY) / (2 * std::tan(22.5 * M_PI / 180)) + (m.maxZ - m.minZ)),
+                1e-4);
+
+    trigger(32776);
+    EXPECT_EQ(view().m_axisFree[0], 0);
+    EXPECT_TRUE(frame().action(32776)->isChecked()) << "a pressed lock button means locked";
+    trigger(32776);
+    EXPECT_EQ(view().m_axisFree[0], 1);
+}
+
+TEST_F(ShellTest, DragsFollowTheTable) {
+    CVantorView& v = view();
+    v.m_camera = {0, 0, -5, 0, 0, 0};
+    v.m_target = 0;
+    drag(Qt::LeftButton, {100, 100}, {200, 50});
+    EXPECT_FLOAT_EQ(v.m_camera.tx, 0) << "no target: nothing moves";
+
+    v.m_target = 1;
+    v.m_dragMode = 1;
+    drag(Qt::LeftButton, {100, 100}, {200, 100});
+    EXPECT_NEAR(v.m_camera.tx, 1.0f, 1e-5) << "100 pixels right";
+    drag(Qt::LeftButton, {100, 100}, {100, 0});
+    EXPECT_NEAR(v.m_camera.tz, -6.0f, 1e-5) << "100 pixels up";
+    v.m_axisFree[0] = 0;
+    drag(Qt::LeftButton, {100, 100}, {200, 0});
+    EXPECT_NEAR(v.m_camera.tx, 1.0f, 1e-5) << "X locked";
+    EXPECT_NEAR(v.m_camera.tz, -7.0f, 1e-5);
+    v.m_axisFree[0] = 1;
+    drag(Qt::RightButton, {100, 100}, {100, 50});
+    EXPECT_NEAR(v.m_camera.ty, 0.5f, 1e-5);
+
+    v.m_dragMode = 2;
+    drag(Qt::LeftButton, {100, 100}, {70, 100});
+    EXPECT_NEAR(v.m_camera.ry, -30.0f, 1e-5) << "30 pixels left";
+    drag(Qt::RightButton, {100, 100}, {70, 100});
+    EXPECT_NEAR(v.m_camera.rz, -30.0f, 1e-5);
+
+    // Both buttons held: only the left one counts.
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {100, 100});
+    mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, {100, 100});
+    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::RightButton, {90, 100});
+    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::RightButton, {90, 100});
+    EXPECT_NEAR(v.m_camera.ry, -40.0f, 1e-5);
+    EXPECT_NEAR(v.m_camera.rz, -30.0f, 1e-5);
+    // The capture went with the release: moves are ignored until the next press.
+    mouse(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, {50, 100});
+    EXPECT_NEAR(v.m_camera.rz, -30.0f, 1e-5);
+    mouse(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, {50, 100});
+
+    // A light moves even while it is off, and the library receives the move.
+    v.m_target = 2;
+    v.m_dragLight = 3;
+    drag(Qt::LeftButton, {100, 100}, {50, 100});
+    LightData light{};
+    v.makeCurrent();
+    objGetLight(&light, 3);
+    EXPECT_FALSE(light.on);
+    EXPECT_NEAR(light.position[0], -0.5f, 1e-5) << "50 pixels left";
+
+    // With all axes locked an object drag still calls the library.
+    open(sample("launcher.raw"));
+    v.m_target = 3;
+    v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 0;
+    drag(Qt::LeftButton, {100, 100}, {0, 0});
+    EXPECT_FLOAT_EQ(v.m_modelPosition[0], 0);
+    v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 1;
+    drag(Qt::RightButton, {100, 100}, {100, 80});
+    EXPECT_NEAR(v.m_modelPosition[1], 0.2f, 1e-5);
+
+    // An emitter drag shows the position on the Particles page.
+    open(sample("fountain.zob"));
+    v.m_target = 4;
+    drag(Qt::LeftButton, {100, 100}, {150, 100});
+    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, 1151)->text(), QStringLiteral("0.500")) << "50 pixels right";
+    EmitterData e{};
+    v.makeCurrent();
+    objGetEmitter(&e);
+    EXPECT_FLOAT_EQ(e.position[0], 0.5f);
+    v.m_target = 0;
+    v.m_dragMode = 0;
+}
+
+TEST_F(ShellTest, ModalDialogsStopTheRedrawTimer) {
+    ASSERT_TRUE(view().redrawTimerRunning());
+    bool runningInside = true;
+    QTimer::singleShot(50, [&] {
+        runningInside = view().redrawTimerRunning();
+        if (QWidget* modal = QApplication::activeModalWidget()) static_cast<QDialog*>(modal)->done(0);
+    });
+    frame().about();
+    EXPECT_FALSE(runningInside);
+    EXPECT_TRUE(view().redrawTimerRunning());
+    EXPECT_EQ(view().m_timer.interval(), 15);
+}
+
+TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
+    frame().activateWindow();
+    auto* tabs = frame().controlView()->tabs();
+    tabs->setCurrentIndex(0);
+    auto* red = control<QLineEdit>(g_pObjectPage, 1105);
+    red->setFocus();
+    red->setText(QStringLiteral("0.25"));
+    QTest::keyClick(red, Qt::Key_Return);
+    EXPECT_FALSE(red->hasFocus()) << "Enter moved the focus on";
+    EXPECT_FLOAT_EQ(g_pObjectPage->m_clearColour[0], 0.25f) << "and the edit committed";
+
+    // Escape does not close a dialog.
+    bool stillOpen = false;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        stillOpen = dialog->isVisible();
+        dialog->done(0);
+    });
+    CNameDlg names(&frame());
+    names.exec();
+    EXPECT_TRUE(stillOpen);
+    commit(g_pObjectPage, 1105, QStringLiteral("0"));
+}
+
+TEST_F(ShellTest, SplitterKeepsThreeHundredFiftyPixelsForThePages) {
+    frame().resize(900, 600);
+    pump(50);
+    const QList<int> sizes = frame().splitter()->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    EXPECT_NEAR(sizes[1], 350, 8);
+    EXPECT_GT(sizes[0], 500);
+    frame().resize(800, 600);
+}
+
+TEST_F(ShellTest, TabsShowOnePageAndGiveItTheFocus) {
+    frame().activateWindow();
+    QTabBar* tabs = frame().controlView()->tabs();
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("OBJECT"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("SURFACE"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("ANIMATE"));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("PARTICLES"));
+    tabs->setCurrentIndex(2);
+    EXPECT_TRUE(frame().controlView()->page(2)->isVisible());
+    for (int i : {0, 1, 3}) EXPECT_FALSE(frame().controlView()->page(i)->isVisible()) << i;
+    EXPECT_FALSE(frame().controlView()->page(2)->findChildren<QLabel*>().isEmpty());
+    EXPECT_EQ(frame().controlView()->page(2)->findChildren<QLabel*>().first()->text(),
+              QStringLiteral("Maybe in a future date."));
+    tabs->setCurrentIndex(0);
+    QWidget* focus = QApplication::focusWidget();
+    EXPECT_TRUE(focus && frame().controlView()->page(0)->isAncestorOf(focus));
+}
+
+TEST_F(ShellTest, RecentFilesReopenAndReportMissingOnes) {
+    const auto copy = scratch() / "recent.raw";
+    std::filesystem::copy_file(sample("launcher.raw"), copy);
+    open(copy.string());
+    const QStringList recent = CVantorApp::recentFiles();
+    ASSERT_FALSE(recent.isEmpty());
+    EXPECT_EQ(recent.first(), QString::fromStdString(copy.string()));
+    EXPECT_LE(recent.size(), 4);
+    std::filesystem::remove(copy);
+    doc().openFile(recent.first());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("File not found"));
+}
 
 TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
     open(sample("showcase.zob"));
@@ -30,6 +358,7 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
     const QImage shot = frame().grab().toImage();
     ASSERT_FALSE(shot.isNull());
     if (const char* out = std::getenv("VANTOR_SCREENSHOT")) shot.save(QString::fromLocal8Bit(out));
+    frame().resize(800, 600);
 }
 
 }  // namespace
