@@ -46,6 +46,9 @@ void CVantorDoc::onFileNew() {
         g_pSurfacePage->surfaceList()->setEnabled(false);
         g_pSurfacePage->surfaceList()->clear();
         g_pSurfacePage->imageList()->clear();
+        // "NONE" stays offered: without it no texture could be taken off again.
+        g_pSurfacePage->imageList()->addItem(QStringLiteral("NONE"));
+        g_pSurfacePage->imageList()->setEditText(QStringLiteral("NONE"));
     }
     g_pSurfacePage->enableSurfaceControls(false);
     g_pSurfacePage->enableTextureControls(false);
@@ -60,6 +63,7 @@ void CVantorDoc::onFileNew() {
         const QSignalBlocker b(g_pParticlesPage->imageList());
         g_pParticlesPage->emitterList()->clear();
         g_pParticlesPage->imageList()->clear();
+        g_pParticlesPage->imageList()->addItem(QStringLiteral("NONE"));
         g_pParticlesPage->emitterList()->setEditText(QStringLiteral("<ADD>"));
     }
     g_pParticlesPage->refreshFromEmitter();

@@ -1,0 +1,274 @@
+// The SURFACE page and the Image Add and Edit dialog.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <GL/gl.h>
+
+#include <fstream>
+
+#include "editor_test.h"
+#include "image_dlg.h"
+#include "particles_page.h"
+#include "surface_page.h"
+
+namespace vantor::testing {
+namespace {
+
+class SurfacePageTest : public EditorTest {
+protected:
+    QWidget* page() { return g_pSurfacePage; }
+    SurfaceData library(int index = -1) {
+        SurfaceData s{};
+        view().makeCurrent();
+        objGetSurfaceData(&s, index < 0 ? view().m_currentSurface : index);
+        return s;
+    }
+    void chooseSurface(int index) { choose(page(), 1002, index); }
+    // A 24-bit bitmap in the scratch folder.
+    std::string bitmap(const char* name) {
+        const auto path = scratch() / name;
+        std::filesystem::copy_file(sample("stripes.bmp"), path, std::filesystem::copy_options::overwrite_existing);
+        return path.string();
+    }
+};
+
+TEST_F(SurfacePageTest, ChoosingASurfaceFillsThePage) {
+    open(sample("showcase.zob"));
+    EXPECT_FALSE(control<QLineEdit>(page(), 1018)->isEnabled()) << "no surface chosen yet";
+    chooseSurface(0);
+    EXPECT_EQ(view().m_currentSurface, 0);
+    EXPECT_TRUE(control<QLineEdit>(page(), 1018)->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(page(), 1003)->text(), QStringLiteral("2304"));
+    EXPECT_EQ(control<QLineEdit>(page(), 1004)->text(), QStringLiteral("6912"));
+    EXPECT_EQ(control<QLineEdit>(page(), 1018)->text(), QStringLiteral("0.9"));
+    EXPECT_EQ(control<QLineEdit>(page(), 1017)->text(), QStringLiteral("40"));
+    EXPECT_TRUE(control<QCheckBox>(page(), 1041)->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(page(), 1068)->isChecked());
+    EXPECT_EQ(g_pSurfacePage->imageList()->currentText(), QStringLiteral("Marble"));
+    EXPECT_EQ(control<QComboBox>(page(), 1052)->currentText(), QStringLiteral("OBJECT_LINEAR"));
+    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("0.500000"));
+    EXPECT_TRUE(control<QPushButton>(page(), 1046)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(page(), 1070)->text(), QStringLiteral("0.500000"));
+    EXPECT_EQ(control<Swatch>(page(), 1062)->color(), QColor(229, 216, 204));
+    click(page(), 1069);  // Texture 2
+    EXPECT_EQ(g_pSurfacePage->imageList()->currentText(), QStringLiteral("Stripes"));
+    EXPECT_EQ(control<QComboBox>(page(), 1052)->currentText(), QStringLiteral("SPHERE_MAP"));
+
+    click(page(), 1058);  // Unselect
+    EXPECT_FALSE(control<QLineEdit>(page(), 1018)->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(page(), 1003)->text(), QStringLiteral("0"));
+    EXPECT_EQ(control<Swatch>(page(), 1062)->color(), QColor(192, 192, 192));
+}
+
+TEST_F(SurfacePageTest, SmoothingAngleRules) {
+    open(sample("launcher.raw"));
+    chooseSurface(0);
+    EXPECT_FALSE(control<QLineEdit>(page(), 1066)->isEnabled()) << "smooth 0 leaves Angle disabled";
+    click(page(), 1041);  // Smooth on with the angle 1.0
+    EXPECT_TRUE(control<QLineEdit>(page(), 1066)->isEnabled());
+    EXPECT_EQ(library().smooth, 0) << "nothing sent for an angle of 1";
+    commit(page(), 1066, QStringLiteral("0.5"));
+    EXPECT_EQ(messages.value(0), QStringLiteral("Angle must be larger than 1.0 degree"));
+    EXPECT_EQ(library().smooth, 0);
+    commit(page(), 1066, QStringLiteral("45"));
+    EXPECT_EQ(library().smooth, 1);
+    EXPECT_FLOAT_EQ(library().angle, 45.0f);
+    EXPECT_TRUE(view().redrawTimerRunning());
+    commit(page(), 1066, QStringLiteral("45"));
+    EXPECT_EQ(messages.size(), 1);
+    click(page(), 1041);  // Smooth off
+    EXPECT_EQ(library().smooth, 0);
+    EXPECT_FALSE(control<QLineEdit>(page(), 1066)->isEnabled());
+    click(page(), 1041);  // on again with the page's angle 45: no recompute needed, switch on
+    EXPECT_EQ(library().smooth, 1);
+}
+
+TEST_F(SurfacePageTest, TexturesSlotsAndPlanes) {
+    open(sample("launcher.raw"));
+    chooseSurface(1);
+    click(page(), 1069);  // Texture 2 without textures
+    EXPECT_FALSE(control<QComboBox>(page(), 1052)->isEnabled());
+    click(page(), 1068);
+    EXPECT_TRUE(control<QComboBox>(page(), 1052)->isEnabled());
+
+    // sPlane X and Z ticked with a scale of 2.
+    click(page(), 1048);  // Z
+    commit(page(), 1070, QStringLiteral("2"));
+    EXPECT_FLOAT_EQ(library().sPlane1[0], 2);
+    EXPECT_FLOAT_EQ(library().sPlane1[1], 0);
+    EXPECT_FLOAT_EQ(library().sPlane1[2], 2);
+    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("2.000000"));
+    EXPECT_EQ(control<QLineEdit>(page(), 1119)->text(), QStringLiteral("2.000000"));
+    click(page(), 1046);  // X off
+    EXPECT_FLOAT_EQ(library().sPlane1[0], 0);
+    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("0.000000"));
+
+    commit(page(), 1116, QStringLiteral("0"));  // tPlane Y
+    EXPECT_FALSE(control<QPushButton>(page(), 1050)->isChecked());
+    commit(page(), 1116, QStringLiteral("0.5"));
+    EXPECT_TRUE(control<QPushButton>(page(), 1050)->isChecked());
+    EXPECT_FLOAT_EQ(library().tPlane1[1], 0.5f);
+
+    // "Plane:" changes only the plane mode of the slot.
+    choose(page(), 1055, 1);
+    EXPECT_EQ(library().planeMode1, GL_EYE_PLANE);
+    EXPECT_EQ(library().genMode1, GL_OBJECT_LINEAR);
+    EXPECT_EQ(library().planeMode2, GL_OBJECT_PLANE);
+    choose(page(), 1053, 2);
+    EXPECT_EQ(library().texEnv1, GL_BLEND);
+    choose(page(), 1052, 1);
+    EXPECT_EQ(library().genMode1, GL_EYE_LINEAR);
+}
+
+TEST_F(SurfacePageTest, ImageBoxSetsTheTextureCount) {
+    open(sample("showcase.zob"));
+    chooseSurface(0);
+    ASSERT_EQ(library().textureCount, 2);
+    click(page(), 1069);
+    choose(page(), 1039, QStringLiteral("NONE"));
+    EXPECT_EQ(library().textureCount, 1) << "slot 1 NONE keeps texture 1";
+    EXPECT_STREQ(library().texture1Name, "Marble");
+    choose(page(), 1039, QStringLiteral("Marble"));
+    EXPECT_EQ(library().textureCount, 2);
+    EXPECT_STREQ(library().texture2Name, "Marble");
+    commit(page(), 1118, QStringLiteral("0.75"));  // tPlane Z on slot 1
+    EXPECT_FLOAT_EQ(library().tPlane2[2], 0.75f);
+    EXPECT_FLOAT_EQ(library().tPlane1[2], 0.0f);
+    click(page(), 1068);
+    choose(page(), 1039, QStringLiteral("Stripes"));
+    EXPECT_EQ(library().textureCount, 1) << "an image for slot 0 sets the count to 1";
+    EXPECT_EQ(library().texture1Id, objGetTextureId("Stripes"));
+    choose(page(), 1039, QStringLiteral("NONE"));
+    EXPECT_EQ(library().textureCount, 0);
+}
+
+TEST_F(SurfacePageTest, EachColourEditWritesItsOwnComponent) {
+    open(sample("launcher.raw"));
+    chooseSurface(0);
+    const int first[4] = {1018, 1023, 1028, 1033};
+    for (int row = 0; row < 4; ++row) {
+        for (int c = 0; c < 4; ++c) {
+            const SurfaceData before = library();
+            const float value = 0.1f * (row + 1) + 0.01f * (c + 1);
+            commit(page(), first[row] + c, QString::number(value));
+            SurfaceData after = library();
+            const float* colours[4] = {after.diffuse, after.ambient, after.specular, after.emission};
+            EXPECT_FLOAT_EQ(colours[row][c], value) << row << "," << c;
+            float* restore[4] = {after.diffuse, after.ambient, after.specular, after.emission};
+            const float* old[4] = {before.diffuse, before.ambient, before.specular, before.emission};
+            restore[row][c] = old[row][c];
+            EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0) << "only that component changed";
+        }
+    }
+    EXPECT_EQ(control<Swatch>(page(), 1065)->color(), QColor(int(0.41f * 255), int(0.42f * 255), int(0.43f * 255)));
+    nextColour = QColor(255, 0, 128);
+    click(page(), 1027);
+    EXPECT_EQ(control<QLineEdit>(page(), 1025)->text(), QStringLiteral("0.502"));
+    EXPECT_FLOAT_EQ(library().ambient[0], 1.0f);
+    EXPECT_FLOAT_EQ(library().ambient[3], 0.24f) << "alpha unchanged";
+    click(page(), 1067);
+    EXPECT_EQ(library().blending, 1);
+    click(page(), 1038);
+    EXPECT_EQ(library().culling, 0);
+}
+
+TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
+    open(sample("launcher.raw"));
+    CImageDlg* images = g_pSurfacePage->imageDialog();
+    g_pSurfacePage->showImages();
+    const std::string a = bitmap("a.bmp"), b = bitmap("b.bmp");
+    auto browse = [&](const std::string& path) {
+        CImageDlg::setBrowseHook([path] { return QString::fromStdString(path); });
+        click(images, 1090);
+    };
+    browse(a);
+    EXPECT_EQ(control<QLineEdit>(images, 1081)->text(), QStringLiteral("a"));
+    EXPECT_FALSE(control<QCheckBox>(images, 1094)->isEnabled());
+    click(images, 1074);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    ASSERT_EQ(images->list()->topLevelItemCount(), 1);
+    EXPECT_EQ(images->list()->topLevelItem(0)->text(1), QStringLiteral("BILINEAR"));
+    EXPECT_TRUE(images->hasPreview());
+    EXPECT_GE(g_pSurfacePage->imageList()->findText(QStringLiteral("a")), 0);
+    EXPECT_GE(g_pParticlesPage->imageList()->findText(QStringLiteral("a")), 0);
+
+    click(images, 1074);
+    EXPECT_EQ(messages.value(0), QStringLiteral("Already Exists"));
+    browse(b);
+    control<QCheckBox>(images, 1093)->click();  // Alpha
+    EXPECT_TRUE(control<QLineEdit>(images, 1084)->isEnabled());
+    control<QLineEdit>(images, 1084)->setText(QStringLiteral("10"));
+    control<QLineEdit>(images, 1085)->setText(QStringLiteral("300"));
+    click(images, 1074);
+    EXPECT_EQ(messages.value(1), QStringLiteral("Please enter an integer between 0 and 255."));
+    control<QLineEdit>(images, 1085)->setText(QStringLiteral("200"));
+    control<QComboBox>(images, 1092)->setEditText(QStringLiteral("TRILINEAR"));
+    click(images, 1074);
+    ASSERT_EQ(images->list()->topLevelItemCount(), 2);
+    EXPECT_EQ(images->list()->topLevelItem(1)->text(2), QStringLiteral("10 to 200"));
+    EXPECT_EQ(view().m_texture.filter, 4);
+    browse(a);
+    control<QLineEdit>(images, 1081)->setText(QStringLiteral("again"));
+    control<QCheckBox>(images, 1093)->click();
+    control<QCheckBox>(images, 1094)->click();  // Average
+    EXPECT_FALSE(control<QLineEdit>(images, 1084)->isEnabled());
+    click(images, 1074);
+    ASSERT_EQ(images->list()->topLevelItemCount(), 3) << "A, B, A: only the last path counts";
+    EXPECT_EQ(images->list()->topLevelItem(2)->text(2), QStringLiteral("Averaged"));
+
+    // Choosing the row of an image without alpha clears the boxes.
+    images->list()->setCurrentItem(images->list()->topLevelItem(0));
+    EXPECT_FALSE(control<QCheckBox>(images, 1093)->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(images, 1094)->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(images, 1084)->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(images, 1077)->text(), QStringLiteral("32"));
+    images->list()->setCurrentItem(images->list()->topLevelItem(1));
+    EXPECT_TRUE(control<QCheckBox>(images, 1093)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(images, 1085)->text(), QStringLiteral("200"));
+
+    const int shown = messages.size();
+    click(images, 1075);
+    click(images, 1076);
+    EXPECT_EQ(messages.mid(shown), QStringList({QStringLiteral("Currently not supported"),
+                                                QStringLiteral("Currently not supported")}));
+
+    // The 25th image is refused by the library.
+    for (int i = 3; i < 24; ++i) {
+        const std::string path = bitmap(("i" + std::to_string(i) + ".bmp").c_str());
+        browse(path);
+        click(images, 1074);
+    }
+    view().makeCurrent();
+    EXPECT_EQ(objGetTextureCnt(), 24);
+    browse(bitmap("last.bmp"));
+    click(images, 1074);
+    EXPECT_EQ(messages.last(), QStringLiteral("The maximum number of textures is currently loaded."));
+    EXPECT_EQ(images->list()->topLevelItemCount(), 24);
+
+    // After File New the list is empty and the same path may be added again.
+    doc().onFileNew();
+    EXPECT_EQ(images->list()->topLevelItemCount(), 0);
+    EXPECT_FALSE(images->hasPreview());
+    browse(a);
+    click(images, 1074);
+    EXPECT_EQ(images->list()->topLevelItemCount(), 1);
+    click(images, 1);
+    EXPECT_FALSE(images->isVisible());
+}
+
+TEST_F(SurfacePageTest, OpeningEntitiesListsTheirImagesOnce) {
+    open(sample("showcase.zob"));
+    CImageDlg* images = g_pSurfacePage->imageDialog();
+    EXPECT_EQ(images->list()->topLevelItemCount(), 2);
+    open(sample("smoke.zob"));
+    EXPECT_EQ(images->list()->topLevelItemCount(), 3);
+    open(sample("showcase.zob"));
+    EXPECT_EQ(images->list()->topLevelItemCount(), 3) << "each image once";
+}
+
+}  // namespace
+}  // namespace vantor::testing
