@@ -1,6 +1,10 @@
 #include "entity_control_view.h"
 
+#include <QComboBox>
 #include <QEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -10,6 +14,29 @@
 #include "object_page.h"
 #include "particles_page.h"
 #include "surface_page.h"
+
+namespace {
+// The pages share a 350 pixel column: tight spacing and narrow fields.
+void compactLayout(QWidget* area) {
+    for (QLayout* layout : area->findChildren<QLayout*>()) {
+        layout->setSpacing(3);
+        layout->setContentsMargins(3, 3, 3, 3);
+    }
+    for (QLineEdit* edit : area->findChildren<QLineEdit*>()) {
+        if (qobject_cast<QComboBox*>(edit->parentWidget())) continue;
+        // The Particles page has the most fields a row.
+        const bool crowded = g_pParticlesPage && g_pParticlesPage->isAncestorOf(edit);
+        const int id = vantor::controlId(edit);
+        const bool force = crowded && id >= 1163 && id <= 1165;  // five decimals
+        edit->setMaximumWidth(force ? 62 : crowded ? 42 : 56);
+    }
+    for (vantor::Swatch* swatch : area->findChildren<vantor::Swatch*>()) swatch->setMaximumWidth(24);
+    for (QComboBox* box : area->findChildren<QComboBox*>()) box->setMaximumWidth(150);
+    for (QPushButton* button : area->findChildren<QPushButton*>()) {
+        if (button->text() == QLatin1String("Select")) button->setMaximumWidth(46);
+    }
+}
+}  // namespace
 
 CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
@@ -42,6 +69,7 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
         stack->addWidget(m_pages[i]);
         m_tabs->insertTab(i, QString::fromLatin1(captions[i]));
     }
+    compactLayout(m_area);
     m_tabs->installEventFilter(this);
     m_tabs->setCurrentIndex(0);
     showCurrentPage();

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -129,97 +131,62 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     setControlId(m_startSwatch, 1169);
     setControlId(m_endSwatch, 1136);
 
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(label("Emitter"), 0, 0);
-    layout->addWidget(m_emitterList, 0, 1, 2, 1, Qt::AlignVCenter);
-    layout->addWidget(m_add, 0, 2);
-    layout->addWidget(m_remove, 1, 2);
+    // Rows as on the page, top to bottom; each row lays out its own widgets.
+    auto row = [](std::initializer_list<QWidget*> widgets) {
+        auto* line = new QHBoxLayout;
+        for (QWidget* w : widgets) line->addWidget(w);
+        line->addStretch(1);
+        return line;
+    };
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QGridLayout;
+    m_emitterList->setMinimumWidth(150);
+    top->addWidget(label("Emitter"), 0, 0, 2, 1);
+    top->addWidget(m_emitterList, 0, 1, 2, 1);
+    top->addWidget(m_add, 0, 2);
+    top->addWidget(m_remove, 1, 2);
+    top->setColumnStretch(3, 1);
+    layout->addLayout(top);
 
     auto* emitterBox = new QGroupBox(QStringLiteral("Emitter Properties"), this);
-    auto* e = new QGridLayout(emitterBox);
-    e->addWidget(label("Total Particles:"), 0, 0, 1, 2);
-    e->addWidget(m_edits[1128], 0, 2);
-    e->addWidget(m_boxes[kLifespan], 0, 3, 1, 2);
-    e->addWidget(m_edits[1129], 0, 5);
-    e->addWidget(label("ms"), 0, 6);
-    e->addWidget(label("Emitted per Cycle:"), 1, 0, 1, 2);
-    e->addWidget(m_edits[1130], 1, 2);
-    e->addWidget(label("Variation:"), 1, 3);
-    e->addWidget(m_edits[1006], 1, 4);
-    e->addWidget(label("Emitted every:"), 2, 0, 1, 2);
-    e->addWidget(m_edits[1007], 2, 2);
-    e->addWidget(label("ms"), 2, 3);
-    e->addWidget(m_resetTimer, 2, 4, 1, 3);
-    e->addWidget(label("Position:"), 3, 0);
-    e->addWidget(label("X"), 3, 1, Qt::AlignRight);
-    e->addWidget(m_edits[1151], 3, 2);
-    e->addWidget(label("Y"), 3, 3, Qt::AlignRight);
-    e->addWidget(m_edits[1152], 3, 4);
-    e->addWidget(label("Z"), 3, 5, Qt::AlignRight);
-    e->addWidget(m_edits[1153], 3, 6);
-    e->addWidget(m_boxes[kUseObject], 3, 7);
-    e->addWidget(label("Yaw:"), 4, 0);
-    e->addWidget(m_edits[1168], 4, 1, 1, 2);
-    e->addWidget(label("Var:"), 4, 3);
-    e->addWidget(m_edits[1106], 4, 4);
-    e->addWidget(label("Pitch:"), 4, 5);
-    e->addWidget(m_edits[1107], 4, 6);
-    e->addWidget(label("Var:"), 4, 7);
-    e->addWidget(m_edits[1108], 4, 8);
-    e->addWidget(label("Speed:"), 5, 0);
-    e->addWidget(m_edits[1109], 5, 1, 1, 2);
-    e->addWidget(label("Var:"), 5, 3);
-    e->addWidget(m_edits[1110], 5, 4);
-    e->addWidget(label("Life:"), 5, 5);
-    e->addWidget(m_edits[1111], 5, 6);
-    e->addWidget(label("ms"), 5, 7);
-    e->addWidget(label("Var:"), 5, 8);
-    e->addWidget(m_edits[1112], 5, 9);
-    layout->addWidget(emitterBox, 2, 0, 1, 3);
+    auto* e = new QVBoxLayout(emitterBox);
+    e->addLayout(row({label("Total Particles:"), m_edits[1128], m_boxes[kLifespan], m_edits[1129], label("ms")}));
+    e->addLayout(row({label("Emitted per Cycle:"), m_edits[1130], label("Variation:"), m_edits[1006]}));
+    e->addLayout(row({label("Emitted every:"), m_edits[1007], label("ms"), m_resetTimer}));
+    e->addLayout(row({label("Position:"), label("X"), m_edits[1151], label("Y"), m_edits[1152], label("Z"),
+                      m_edits[1153], m_boxes[kUseObject]}));
+    e->addLayout(row({label("Yaw:"), m_edits[1168], label("Var:"), m_edits[1106], label("Pitch:"), m_edits[1107],
+                      label("Var:"), m_edits[1108]}));
+    e->addLayout(row({label("Speed:"), m_edits[1109], label("Var:"), m_edits[1110], label("Life:"), m_edits[1111],
+                      label("ms"), label("Var:"), m_edits[1112]}));
+    layout->addWidget(emitterBox);
 
     auto* particleBox = new QGroupBox(QStringLiteral("Particle Properties"), this);
-    auto* p = new QGridLayout(particleBox);
-    p->addWidget(label("Mode:"), 0, 0);
-    p->addWidget(m_modeList, 0, 1, 1, 2);
-    p->addWidget(label("Image:"), 0, 3);
-    p->addWidget(m_imageList, 0, 4, 1, 3);
+    auto* p = new QVBoxLayout(particleBox);
+    p->addLayout(row({label("Mode:"), m_modeList, label("Image:"), m_imageList}));
+    auto* colours = new QGridLayout;
     const char* heads[4] = {"R", "G", "B", "A"};
-    for (int c = 0; c < 4; ++c) p->addWidget(label(heads[c]), 1, 2 + c, Qt::AlignCenter);
+    for (int c = 0; c < 4; ++c) colours->addWidget(label(heads[c]), 0, 2 + c, Qt::AlignCenter);
     const int rowIds[4] = {1113, 1119, 1137, 1143};
     const char* rowLabels[4] = {"Start:", "Var:", "End:", "Var:"};
     for (int r = 0; r < 4; ++r) {
-        p->addWidget(label(rowLabels[r]), r + 2, 0);
-        for (int c = 0; c < 4; ++c) p->addWidget(m_edits[rowIds[r] + c], r + 2, 2 + c);
+        colours->addWidget(label(rowLabels[r]), r + 1, 0);
+        for (int c = 0; c < 4; ++c) colours->addWidget(m_edits[rowIds[r] + c], r + 1, 2 + c);
     }
-    p->addWidget(m_startSwatch, 2, 1);
-    p->addWidget(m_startSelect, 2, 6);
-    p->addWidget(m_endSwatch, 4, 1);
-    p->addWidget(m_endSelect, 4, 6);
-    p->addWidget(label("Start Size"), 6, 0);
-    p->addWidget(m_edits[1158], 6, 1);
-    p->addWidget(label("Var:"), 6, 2);
-    p->addWidget(m_edits[1159], 6, 3);
-    p->addWidget(label("End:"), 6, 4);
-    p->addWidget(m_edits[1161], 6, 5);
-    p->addWidget(label("Var:"), 6, 6);
-    p->addWidget(m_edits[1162], 6, 7);
-    p->addWidget(label("Force:"), 7, 0);
-    p->addWidget(label("X"), 7, 1, Qt::AlignRight);
-    p->addWidget(m_edits[1163], 7, 2);
-    p->addWidget(label("Y"), 7, 3, Qt::AlignRight);
-    p->addWidget(m_edits[1164], 7, 4);
-    p->addWidget(label("Z"), 7, 5, Qt::AlignRight);
-    p->addWidget(m_edits[1165], 7, 6);
-    p->addWidget(m_boxes[kLighting], 8, 0, 1, 2);
-    p->addWidget(m_boxes[kReflect], 8, 2, 1, 3);
-    p->addWidget(label("Ground:"), 8, 5);
-    p->addWidget(m_edits[1157], 8, 6);
-    p->addWidget(m_boxes[kAltAlpha], 9, 0, 1, 2);
-    p->addWidget(m_boxes[kBurst], 9, 2);
-    p->addWidget(m_boxes[kBurstOnGround], 9, 3, 1, 3);
-    p->addWidget(m_properties, 9, 6, 1, 2);
-    layout->addWidget(particleBox, 3, 0, 1, 3);
-    layout->setRowStretch(4, 1);
+    colours->addWidget(m_startSwatch, 1, 1);
+    colours->addWidget(m_startSelect, 1, 6);
+    colours->addWidget(m_endSwatch, 3, 1);
+    colours->addWidget(m_endSelect, 3, 6);
+    colours->setColumnStretch(7, 1);
+    p->addLayout(colours);
+    p->addLayout(row({label("Start Size"), m_edits[1158], label("Var:"), m_edits[1159], label("End:"), m_edits[1161],
+                      label("Var:"), m_edits[1162]}));
+    p->addLayout(row({label("Force:"), label("X"), m_edits[1163], label("Y"), m_edits[1164], label("Z"),
+                      m_edits[1165]}));
+    p->addLayout(row({m_boxes[kLighting], m_boxes[kReflect], label("Ground:"), m_edits[1157]}));
+    p->addLayout(row({m_boxes[kAltAlpha], m_boxes[kBurst], m_boxes[kBurstOnGround], m_properties}));
+    layout->addWidget(particleBox);
+    layout->addStretch(1);
 
     m_emitterList->setEditText(m_emitterName);
     m_imageList->setEditText(m_imageName);

@@ -18,6 +18,8 @@
 #include "entity_control_view.h"
 #include "name_dlg.h"
 #include "object_page.h"
+#include "image_dlg.h"
+#include "particle_burst_dialog.h"
 #include "particles_page.h"
 #include "surface_page.h"
 
@@ -358,6 +360,33 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
     const QImage shot = frame().grab().toImage();
     ASSERT_FALSE(shot.isNull());
     if (const char* out = std::getenv("VANTOR_SCREENSHOT")) shot.save(QString::fromLocal8Bit(out));
+
+    // With VANTOR_SCREENSHOT_DIR set, every page and dialog is photographed too.
+    if (const char* dir = std::getenv("VANTOR_SCREENSHOT_DIR")) {
+        const QString folder = QString::fromLocal8Bit(dir);
+        QTabBar* tabs = frame().controlView()->tabs();
+        g_pSurfacePage->surfaceList()->setCurrentIndex(0);
+        emit g_pSurfacePage->surfaceList()->activated(0);
+        for (int i = 0; i < 4; ++i) {
+            tabs->setCurrentIndex(i);
+            pump(200);
+            frame().grab().save(folder + QStringLiteral("/page%1.png").arg(i));
+        }
+        open(sample("fireworks.zob"));
+        view().m_camera = {0, -1.2f, -7, 10, 0, 0};
+        tabs->setCurrentIndex(3);
+        pump(2500);
+        frame().grab().save(folder + QStringLiteral("/fireworks.png"));
+        g_pParticlesPage->burstDialog()->show();
+        pump(200);
+        g_pParticlesPage->burstDialog()->grab().save(folder + QStringLiteral("/burst.png"));
+        g_pParticlesPage->burstDialog()->hide();
+        g_pSurfacePage->showImages();
+        pump(200);
+        g_pSurfacePage->imageDialog()->grab().save(folder + QStringLiteral("/images.png"));
+        g_pSurfacePage->imageDialog()->hide();
+        tabs->setCurrentIndex(0);
+    }
     frame().resize(800, 600);
 }
 
