@@ -77,7 +77,8 @@ void toInfo(const TextureEntry& e, TextureInfo* out) {
 
 int readBitmap(TextureEntry& e) {
     struct stat info{};
-    if (::stat(e.path, &info) != 0 || S_ISDIR(info.st_mode)) return kImageNotFound;
+    // Only regular files: a device or a pipe could block or never end.
+    if (::stat(e.path, &info) != 0 || !S_ISREG(info.st_mode)) return kImageNotFound;
     File file{std::fopen(e.path, "rb")};
     if (!file.f) return kImageNotFound;
     unsigned char header[54];
@@ -92,7 +93,7 @@ int readBitmap(TextureEntry& e) {
     if (width > kMaxImageSide || height > kMaxImageSide || width * height * texel > kMaxImageBytes)
         return kImageDamaged;
     const int64_t rowBytes = (int64_t(width) * 3 + 3) / 4 * 4;
-    if (S_ISREG(info.st_mode) && info.st_size < 54 + rowBytes * height) return kImageDamaged;
+    if (info.st_size < 54 + rowBytes * height) return kImageDamaged;
 
     std::vector<unsigned char> pixels;
     std::vector<unsigned char> row;

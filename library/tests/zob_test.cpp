@@ -391,6 +391,10 @@ TEST_F(ZobTest, FailedSavesKeepThePreviousFile) {
         EXPECT_EQ(readAll(locked), "previous contents");
     }
     ::chmod((scratch() / "locked").c_str(), 0755);
+    // A folder that cannot take the file (here: a path through a regular file) fails the same way.
+    EXPECT_FALSE(objSaveZOB((scratch() / "keep.zob" / "inner.zob").c_str()));
+    EXPECT_STREQ(objGetLastError(), "Unable to create file");
+    EXPECT_EQ(readAll(path), "previous contents");
     ASSERT_TRUE(objSaveZOB(path.c_str()));
     EXPECT_EQ(readAll(path), kExample) << "a successful save replaces the file completely";
     int leftovers = 0;
