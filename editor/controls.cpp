@@ -131,6 +131,19 @@ void message(QWidget* parent, const QString& text) {
     box.exec();
 }
 
+bool selectColour(QWidget* parent, float colour[3], QLineEdit* const edits[3], Swatch* swatch, ByteScale scale) {
+    const auto chosen = chooseColor(parent, swatchColor(colour));
+    if (!chosen) return false;
+    const int bytes[3] = {chosen->red(), chosen->green(), chosen->blue()};
+    for (int c = 0; c < 3; ++c) {
+        colour[c] = scale == ByteScale::Divide ? static_cast<float>(bytes[c]) / 255.0f
+                                               : static_cast<float>(bytes[c]) * 0.003921569f;
+        edits[c]->setText(format("%1.3f", colour[c]));
+    }
+    swatch->setColor(swatchColor(colour));
+    return true;
+}
+
 QPushButton* makeButton(QWidget* parent, const QString& caption, int id) {
     auto* b = new QPushButton(caption, parent);
     if (id >= 0) setControlId(b, id);

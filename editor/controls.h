@@ -82,6 +82,15 @@ void setMessageHook(std::function<void(const QString&)> hook);
 std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial);
 void setColorHook(std::function<std::optional<QColor>(const QColor&)> hook);
 
+// The "Select" rule of every colour row: the colour dialog opens on the
+// row's swatch colour; on OK red, green and blue become the chosen bytes
+// divided by 255 (or multiplied by 1/255 as a float where the row says so),
+// the three edits show them with "%1.3f" and the swatch is repainted. Alpha is
+// left alone. False on Cancel.
+enum class ByteScale { Divide, MultiplyByInverse };
+bool selectColour(QWidget* parent, float colour[3], QLineEdit* const edits[3], Swatch* swatch,
+                  ByteScale scale = ByteScale::Divide);
+
 // Creates a button, label or check box with an id in one line.
 QPushButton* makeButton(QWidget* parent, const QString& caption, int id);
 

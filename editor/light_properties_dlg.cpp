@@ -99,14 +99,8 @@ void CLightPropertiesDlg::commitColour(int row, int component) {
 }
 
 void CLightPropertiesDlg::selectColour(int row) {
-    const auto chosen = chooseColor(this, swatchColor(colour(row)));
-    if (!chosen) return;
-    const int bytes[3] = {chosen->red(), chosen->green(), chosen->blue()};
-    for (int c = 0; c < 3; ++c) {
-        colour(row)[c] = bytes[c] / 255.0f;
-        m_colourEdits[row][c]->setText(format("%1.3f", colour(row)[c]));
-    }
-    m_swatches[row]->setColor(swatchColor(colour(row)));
+    QLineEdit* edits[3] = {m_colourEdits[row][0], m_colourEdits[row][1], m_colourEdits[row][2]};
+    vantor::selectColour(this, colour(row), edits, m_swatches[row]);
 }
 
 void CLightPropertiesDlg::accept() {

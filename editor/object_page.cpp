@@ -315,15 +315,10 @@ void CObjectPage::colourDialog(bool clear) {
     float* working = clear ? m_clearColour : m_ambient;
     float* display = clear ? m_clearDisplay : m_ambientDisplay;
     CommitEdit** edits = clear ? m_clearEdits : m_ambientEdits;
-    const auto chosen = chooseColor(this, swatchColor(working));
-    if (!chosen) return;
-    const int bytes[3] = {chosen->red(), chosen->green(), chosen->blue()};
-    for (int c = 0; c < 3; ++c) {
-        working[c] = static_cast<float>(bytes[c]) * (1.0f / 255.0f);
-        display[c] = working[c];
-        edits[c]->setText(format("%1.3f", working[c]));
-    }
-    (clear ? m_clearSwatch : m_ambientSwatch)->setColor(swatchColor(working));
+    QLineEdit* rgb[3] = {edits[0], edits[1], edits[2]};
+    if (!selectColour(this, working, rgb, clear ? m_clearSwatch : m_ambientSwatch, ByteScale::MultiplyByInverse))
+        return;
+    std::copy(working, working + 3, display);
     sendColour(clear);
 }
 

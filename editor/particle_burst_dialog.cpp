@@ -163,15 +163,10 @@ void CParticleBurstDialog::enableSizesByType() {
 
 void CParticleBurstDialog::selectColour(bool start) {
     float* colour = start ? g_pView->m_burst.startColor : g_pView->m_burst.endColor;
-    const auto chosen = chooseColor(this, swatchColor(colour));
-    if (!chosen) return;
-    const int bytes[3] = {chosen->red(), chosen->green(), chosen->blue()};
     const int first = start ? 1113 : 1137;
-    for (int c = 0; c < 3; ++c) {
-        colour[c] = static_cast<float>(bytes[c]) * 0.003921569f;
-        m_edits[first + c]->setText(format("%1.3f", colour[c]));
-    }
-    rebuildSwatches();
+    QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
+    if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
+        return;
     g_pView->makeCurrent();
     objSetBurst(&g_pView->m_burst);
 }

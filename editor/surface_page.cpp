@@ -404,16 +404,9 @@ void CSurfacePage::commitColour(int row, int component) {
 }
 
 void CSurfacePage::selectColour(int row) {
-    const auto chosen = chooseColor(this, swatchColor(m_colours[row]));
-    if (!chosen) return;
-    const int bytes[3] = {chosen->red(), chosen->green(), chosen->blue()};
-    float* colour = surfaceColour(g_pView->m_surface, row);
-    for (int c = 0; c < 3; ++c) {
-        m_colours[row][c] = static_cast<float>(bytes[c]) / 255.0f;
-        colour[c] = m_colours[row][c];
-        m_colourEdits[row][c]->setText(format("%1.3f", m_colours[row][c]));
-    }
-    rebuildSwatch(row);
+    QLineEdit* edits[3] = {m_colourEdits[row][0], m_colourEdits[row][1], m_colourEdits[row][2]};
+    if (!vantor::selectColour(this, m_colours[row], edits, m_swatches[row])) return;
+    std::copy(m_colours[row], m_colours[row] + 3, surfaceColour(g_pView->m_surface, row));
     writeBack();
 }
 
