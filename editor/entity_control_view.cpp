@@ -101,8 +101,6 @@ void CEntityControlView::showCurrentPage() {
     }
 }
 
-void CEntityControlView::resizeEvent(QResizeEvent* event) { QWidget::resizeEvent(event); }
-
 void CEntityControlView::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     showCurrentPage();

@@ -14,7 +14,6 @@ public:
     void showCurrentPage();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -386,7 +386,3 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
     const int w = frameGeometry().width() - 350;
     if (m_splitterReady && w > 0) m_splitter->setSizes({w, 350});
 }
-
-bool CMainFrame::event(QEvent* event) {
-    return QMainWindow::event(event);
-}

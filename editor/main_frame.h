@@ -30,7 +30,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     QAction* addCommand(int id, const QString& text, const QString& prompt, bool checkable = false);
