@@ -181,3 +181,7 @@ TEST(Exports, OnlyObjFunctionsLeaveTheSharedLibrary) {
 }
 
 }  // namespace
+
+extern "C" int korvidHeaderFromC(void);
+
+TEST(Header, IsUsableFromC) { EXPECT_EQ(korvidHeaderFromC(), static_cast<int>(sizeof(BurstData)) + 1); }
