@@ -38,8 +38,9 @@ TEST_F(FuzzRegressions, ZobInputs) {
     for (const auto& file : inputs("zob")) {
         SCOPED_TRACE(file.filename().string());
         const bool loaded = objLoadZOB(file.c_str());
-        if (file.filename().string().rfind("huge-", 0) == 0 || file.filename() == "eleven-surfaces.zob")
+        if (file.filename().string().rfind("huge-", 0) == 0 || file.filename() == "eleven-surfaces.zob") {
             EXPECT_FALSE(loaded) << "refused before allocating";
+        }
         render();
         const std::string out = (scratch() / "out.zob").string();
         objSaveZOB(out.c_str());

@@ -10,6 +10,7 @@ int korvidHeaderFromC(void) {
     objInitEmitter(&emitter);
     light.on = true;
     (void)surface;
+    (void)light;
     (void)texture;
     return (int)sizeof(BurstData) + info.surfaceCount + (emitter.totalParticles == 1000 ? 1 : 0);
 }
