@@ -111,6 +111,8 @@ struct Extents {
 
 }  // namespace
 
+ModelStore::~ModelStore() { freeAllModels(*this); }
+
 void buildOutline(const float* v, int64_t floatCount, BoxOutline& o) {
     Extents e;
     e.add(v, floatCount);

@@ -64,6 +64,10 @@ struct Model {
 };
 
 struct ModelStore {
+    ModelStore() = default;
+    ModelStore(const ModelStore&) = delete;
+    ModelStore& operator=(const ModelStore&) = delete;
+    ~ModelStore();  // the store owns its models
     Model* head = nullptr;
     Model* current = nullptr;
     int32_t count = 0;

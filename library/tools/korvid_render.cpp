@@ -180,7 +180,9 @@ int main(int argc, char** argv) {
     const bool sheet = o.cols > 0;
     const int cellW = o.width, cellH = o.height;
 
-    korvid::testing::HeadlessContext gl(cellW, cellH);
+    // The context lives until the process ends, so the driver stays loaded to the last.
+    static auto* context = new korvid::testing::HeadlessContext(cellW, cellH);
+    const auto& gl = *context;
     if (!gl.ok()) {
         std::fprintf(stderr, "korvid-render: no OpenGL context (%s)\n", gl.error().c_str());
         return 1;
@@ -253,7 +255,8 @@ int main(int argc, char** argv) {
         picture = grab(cellW, cellH);
     }
     std::string error;
-    if (!korvid::tools::writePng(o.output, picture, &error)) {
+    const bool written = korvid::tools::writePng(o.output, picture, &error);
+    if (!written) {
         std::fprintf(stderr, "korvid-render: %s: %s\n", o.output.c_str(), error.c_str());
         return 1;
     }
@@ -286,5 +289,6 @@ int main(int argc, char** argv) {
             }
         }
     }
+    objNew();  // releases models and images while the context is current
     return 0;
 }
