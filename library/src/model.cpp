@@ -9,8 +9,10 @@ namespace korvid {
 
 bool Surface::allocate(int64_t triangles) {
     try {
-        vertices.reset(new float[static_cast<size_t>(triangles) * 9]());
-        faceNormals.reset(new float[static_cast<size_t>(triangles) * 3]());
+        // The readers fill every vertex and face normal; the vertex normals stay
+        // zero until they are computed.
+        vertices.reset(new float[static_cast<size_t>(triangles) * 9]);
+        faceNormals.reset(new float[static_cast<size_t>(triangles) * 3]);
         vertexNormals.reset(new float[static_cast<size_t>(triangles) * 9]());
         outline.reset(new BoxOutline{});
     } catch (const std::bad_alloc&) {

@@ -54,7 +54,7 @@ FileText::FileText(const char* path) {
             size_ = 0;
             return;
         }
-        ::madvise(map, size_, MADV_SEQUENTIAL);
+        ::madvise(map, size_, MADV_WILLNEED);
         data_ = static_cast<const char*>(map);
         mapped_ = true;
     }
