@@ -15,7 +15,7 @@ using namespace vantor;
 
 namespace {
 
-const FieldSpec kFields[] = {
+const FieldBinding kFields[] = {
     {1128, offsetof(BurstData, count), FieldKind::Integer, "%d"},
     {1168, offsetof(BurstData, yaw), FieldKind::Angle, "%3.1f"},
     {1106, offsetof(BurstData, yawVar), FieldKind::Angle, "%3.1f"},
@@ -47,8 +47,8 @@ const FieldSpec kFields[] = {
     {1162, offsetof(BurstData, endSizeVar), FieldKind::Real, "%1.3f"},
 };
 
-const FieldSpec& spec(int id) {
-    for (const FieldSpec& f : kFields)
+const FieldBinding& bindingFor(int id) {
+    for (const FieldBinding& f : kFields)
         if (f.id == id) return f;
     return kFields[0];
 }
@@ -58,7 +58,7 @@ const FieldSpec& spec(int id) {
 CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Particle Burst Properties"));
     setModal(false);
-    for (const FieldSpec& f : kFields) {
+    for (const FieldBinding& f : kFields) {
         auto* edit = new CommitEdit(this);
         setControlId(edit, f.id);
         edit->setMinimumWidth(44);
@@ -133,7 +133,7 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
 
 void CParticleBurstDialog::commit(int id) {
     if (!g_pView) return;
-    commitField(m_edits[id], spec(id), &g_pView->m_burst);
+    commitField(m_edits[id], bindingFor(id), &g_pView->m_burst);
     if ((id >= 1113 && id <= 1115) || (id >= 1137 && id <= 1139)) rebuildSwatches();
     g_pView->makeCurrent();
     objSetBurst(&g_pView->m_burst);
@@ -141,7 +141,7 @@ void CParticleBurstDialog::commit(int id) {
 
 void CParticleBurstDialog::refreshFromBurst() {
     if (!g_pView) return;
-    for (const FieldSpec& f : kFields) showField(m_edits[f.id], f, &g_pView->m_burst);
+    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &g_pView->m_burst);
     rebuildSwatches();
 }
 

@@ -28,7 +28,7 @@ namespace {
 
 constexpr size_t kColor = sizeof(float);
 
-const FieldSpec kFields[] = {
+const FieldBinding kFields[] = {
     {1128, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d"},
     {1129, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d"},
     {1130, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d"},
@@ -71,8 +71,8 @@ const FieldSpec kFields[] = {
     {1157, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f"},
 };
 
-const FieldSpec& spec(int id) {
-    for (const FieldSpec& f : kFields)
+const FieldBinding& bindingFor(int id) {
+    for (const FieldBinding& f : kFields)
         if (f.id == id) return f;
     return kFields[0];
 }
@@ -95,7 +95,7 @@ enum { kReflect, kBurst, kBurstOnGround, kLighting, kAltAlpha, kLifespan, kUseOb
 
 CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     g_pParticlesPage = this;
-    for (const FieldSpec& f : kFields) {
+    for (const FieldBinding& f : kFields) {
         auto* edit = new CommitEdit(this);
         setControlId(edit, f.id);
         edit->setMinimumWidth(40);
@@ -332,7 +332,7 @@ void CParticlesPage::chooseImage(int index) {
 
 void CParticlesPage::commit(int id) {
     if (!g_pView) return;
-    commitField(m_edits[id], spec(id), &g_pView->m_emitter);
+    commitField(m_edits[id], bindingFor(id), &g_pView->m_emitter);
     if ((id >= 1113 && id <= 1115) || (id >= 1137 && id <= 1139)) rebuildSwatches();
     send();
 }
@@ -361,7 +361,7 @@ void CParticlesPage::refreshFromEmitter() {
         m_boxes[i]->setChecked(m_checks[i] != 0);
     }
     setDependents();
-    for (const FieldSpec& f : kFields) showField(m_edits[f.id], f, &e);
+    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &e);
     applyType(e.particleType);
     {
         const QSignalBlocker block(m_modeList);

@@ -11,10 +11,10 @@ float degreesToRadians(float degrees) { return degrees * 3.1415927f * 0.00555555
 
 float radiansToDegrees(float radians) { return radians * 180.0f * 0.31830987f; }
 
-void commitField(CommitEdit* edit, const FieldSpec& spec, void* record) {
-    char* field = static_cast<char*>(record) + spec.offset;
+void commitField(CommitEdit* edit, const FieldBinding& binding, void* record) {
+    char* field = static_cast<char*>(record) + binding.offset;
     const QString text = edit->text();
-    switch (spec.kind) {
+    switch (binding.kind) {
     case FieldKind::Integer: {
         const int32_t value = toInt(text);
         std::memcpy(field, &value, sizeof value);
@@ -24,7 +24,7 @@ void commitField(CommitEdit* edit, const FieldSpec& spec, void* record) {
     case FieldKind::Real: {
         const float value = toFloat(text);
         std::memcpy(field, &value, sizeof value);
-        edit->setText(format(spec.format, value));
+        edit->setText(format(binding.format, value));
         break;
     }
     case FieldKind::Angle: {
@@ -35,9 +35,9 @@ void commitField(CommitEdit* edit, const FieldSpec& spec, void* record) {
     }
 }
 
-void showField(CommitEdit* edit, const FieldSpec& spec, const void* record) {
-    const char* field = static_cast<const char*>(record) + spec.offset;
-    switch (spec.kind) {
+void showField(CommitEdit* edit, const FieldBinding& binding, const void* record) {
+    const char* field = static_cast<const char*>(record) + binding.offset;
+    switch (binding.kind) {
     case FieldKind::Integer: {
         int32_t value;
         std::memcpy(&value, field, sizeof value);
@@ -47,13 +47,13 @@ void showField(CommitEdit* edit, const FieldSpec& spec, const void* record) {
     case FieldKind::Real: {
         float value;
         std::memcpy(&value, field, sizeof value);
-        edit->setText(format(spec.format, value));
+        edit->setText(format(binding.format, value));
         break;
     }
     case FieldKind::Angle: {
         float value;
         std::memcpy(&value, field, sizeof value);
-        edit->setText(format(spec.format, radiansToDegrees(value)));
+        edit->setText(format(binding.format, radiansToDegrees(value)));
         break;
     }
     }

@@ -11,7 +11,7 @@ class CommitEdit;
 
 enum class FieldKind { Integer, Real, Angle };
 
-struct FieldSpec {
+struct FieldBinding {
     int id;            // control id
     size_t offset;     // offset of the field in its record
     FieldKind kind;
@@ -24,8 +24,8 @@ float radiansToDegrees(float radians);
 
 // Reads the edit with atoi/atof into the record's field and rewrites the edit
 // from the stored value (angles keep the text as typed).
-void commitField(CommitEdit* edit, const FieldSpec& spec, void* record);
+void commitField(CommitEdit* edit, const FieldBinding& binding, void* record);
 // Writes the record's field into the edit with the field's format.
-void showField(CommitEdit* edit, const FieldSpec& spec, const void* record);
+void showField(CommitEdit* edit, const FieldBinding& binding, const void* record);
 
 }  // namespace vantor
