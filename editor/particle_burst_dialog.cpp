@@ -1,6 +1,7 @@
 #include "particle_burst_dialog.h"
 
 #include <QGridLayout>
+#include <QVBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -69,32 +70,14 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
     auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), this); };
 
     auto* emitterBox = new QGroupBox(QStringLiteral("Burst Emitter Properties"), this);
-    auto* eg = new QGridLayout(emitterBox);
-    eg->addWidget(label("Number of particle in the burst:"), 0, 0, 1, 3);
-    eg->addWidget(m_edits[1128], 0, 3);
-    eg->addWidget(label("Yaw:"), 1, 0);
-    eg->addWidget(m_edits[1168], 1, 1);
-    eg->addWidget(label("Var:"), 1, 2);
-    eg->addWidget(m_edits[1106], 1, 3);
-    eg->addWidget(label("Pitch:"), 1, 4);
-    eg->addWidget(m_edits[1107], 1, 5);
-    eg->addWidget(label("Var:"), 1, 6);
-    eg->addWidget(m_edits[1108], 1, 7);
-    eg->addWidget(label("Speed:"), 2, 0);
-    eg->addWidget(m_edits[1109], 2, 1);
-    eg->addWidget(label("Var:"), 2, 2);
-    eg->addWidget(m_edits[1110], 2, 3);
-    eg->addWidget(label("Life:"), 2, 4);
-    eg->addWidget(m_edits[1111], 2, 5);
-    eg->addWidget(label("ms"), 2, 6);
-    eg->addWidget(label("Var:"), 2, 7);
-    eg->addWidget(m_edits[1112], 2, 8);
+    auto* e = new QVBoxLayout(emitterBox);
+    e->addLayout(rowOf({label("Number of particle in the burst:"), m_edits[1128]}));
+    e->addLayout(rowOf({label("Yaw:"), m_edits[1168], label("Var:"), m_edits[1106], label("Pitch:"), m_edits[1107],
+                        label("Var:"), m_edits[1108]}));
+    e->addLayout(rowOf({label("Speed:"), m_edits[1109], label("Var:"), m_edits[1110], label("Life:"), m_edits[1111],
+                        label("ms"), label("Var:"), m_edits[1112]}));
     layout->addWidget(emitterBox, 0, 0);
 
-    auto* particleBox = new QGroupBox(QStringLiteral("Burst Particle Properties"), this);
-    auto* pg = new QGridLayout(particleBox);
-    const char* heads[4] = {"R", "G", "B", "A"};
-    for (int c = 0; c < 4; ++c) pg->addWidget(label(heads[c]), 0, 2 + c, Qt::AlignCenter);
     m_startSwatch = new Swatch(this);
     m_endSwatch = new Swatch(this);
     setControlId(m_startSwatch, 1169);
@@ -103,24 +86,11 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
     auto* endSelect = makeButton(this, QStringLiteral("Select"), 1141);
     m_selects[0] = startSelect;
     m_selects[1] = endSelect;
-    const int rowIds[4] = {1113, 1119, 1137, 1143};
-    const char* rowLabels[4] = {"Start:", "Var:", "End:", "Var:"};
-    for (int r = 0; r < 4; ++r) {
-        pg->addWidget(label(rowLabels[r]), r + 1, 0);
-        for (int c = 0; c < 4; ++c) pg->addWidget(m_edits[rowIds[r] + c], r + 1, 2 + c);
-    }
-    pg->addWidget(m_startSwatch, 1, 1);
-    pg->addWidget(startSelect, 1, 6);
-    pg->addWidget(m_endSwatch, 3, 1);
-    pg->addWidget(endSelect, 3, 6);
-    pg->addWidget(label("Start Size"), 5, 0);
-    pg->addWidget(m_edits[1158], 5, 1);
-    pg->addWidget(label("Var:"), 5, 2);
-    pg->addWidget(m_edits[1159], 5, 3);
-    pg->addWidget(label("End:"), 5, 4);
-    pg->addWidget(m_edits[1161], 5, 5);
-    pg->addWidget(label("Var:"), 5, 6);
-    pg->addWidget(m_edits[1162], 5, 7);
+    auto* particleBox = new QGroupBox(QStringLiteral("Burst Particle Properties"), this);
+    auto* p = new QVBoxLayout(particleBox);
+    p->addLayout(colourTable(this, m_edits, m_startSwatch, m_endSwatch, startSelect, endSelect));
+    p->addLayout(rowOf({label("Start Size"), m_edits[1158], label("Var:"), m_edits[1159], label("End:"), m_edits[1161],
+                        label("Var:"), m_edits[1162]}));
     layout->addWidget(particleBox, 1, 0);
 
     auto* close = makeButton(this, QStringLiteral("Close"), 1);

@@ -132,12 +132,7 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     setControlId(m_endSwatch, 1136);
 
     // Rows as on the page, top to bottom; each row lays out its own widgets.
-    auto row = [](std::initializer_list<QWidget*> widgets) {
-        auto* line = new QHBoxLayout;
-        for (QWidget* w : widgets) line->addWidget(w);
-        line->addStretch(1);
-        return line;
-    };
+    const auto row = rowOf;
     auto* layout = new QVBoxLayout(this);
     auto* top = new QGridLayout;
     m_emitterList->setMinimumWidth(150);
@@ -164,20 +159,7 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     auto* particleBox = new QGroupBox(QStringLiteral("Particle Properties"), this);
     auto* p = new QVBoxLayout(particleBox);
     p->addLayout(row({label("Mode:"), m_modeList, label("Image:"), m_imageList}));
-    auto* colours = new QGridLayout;
-    const char* heads[4] = {"R", "G", "B", "A"};
-    for (int c = 0; c < 4; ++c) colours->addWidget(label(heads[c]), 0, 2 + c, Qt::AlignCenter);
-    const int rowIds[4] = {1113, 1119, 1137, 1143};
-    const char* rowLabels[4] = {"Start:", "Var:", "End:", "Var:"};
-    for (int r = 0; r < 4; ++r) {
-        colours->addWidget(label(rowLabels[r]), r + 1, 0);
-        for (int c = 0; c < 4; ++c) colours->addWidget(m_edits[rowIds[r] + c], r + 1, 2 + c);
-    }
-    colours->addWidget(m_startSwatch, 1, 1);
-    colours->addWidget(m_startSelect, 1, 6);
-    colours->addWidget(m_endSwatch, 3, 1);
-    colours->addWidget(m_endSelect, 3, 6);
-    colours->setColumnStretch(7, 1);
+    auto* colours = colourTable(this, m_edits, m_startSwatch, m_endSwatch, m_startSelect, m_endSelect);
     p->addLayout(colours);
     p->addLayout(row({label("Start Size"), m_edits[1158], label("Var:"), m_edits[1159], label("End:"), m_edits[1161],
                       label("Var:"), m_edits[1162]}));

@@ -1,8 +1,13 @@
 // Edit fields bound to one field of a library record (an EmitterData or a
 // BurstData held in the working state): parsing, storing and formatting.
 #pragma once
-#include <cstddef>
+#include <QMap>
 
+#include <cstddef>
+#include <initializer_list>
+
+class QGridLayout;
+class QHBoxLayout;
 class QWidget;
 
 namespace vantor {
@@ -27,5 +32,16 @@ float radiansToDegrees(float radians);
 void commitField(CommitEdit* edit, const FieldBinding& binding, void* record);
 // Writes the record's field into the edit with the field's format.
 void showField(CommitEdit* edit, const FieldBinding& binding, const void* record);
+
+class Swatch;
+
+// One row of widgets laid out left to right, independent of the other rows.
+QHBoxLayout* rowOf(std::initializer_list<QWidget*> widgets);
+
+// The colour table of the particle windows: column heads R, G, B, A, then the
+// rows Start (swatch, four edits, Select), Var, End (swatch, edits, Select)
+// and Var, with the edits 1113.., 1119.., 1137.. and 1143...
+QGridLayout* colourTable(QWidget* parent, const QMap<int, CommitEdit*>& edits, Swatch* startSwatch,
+                         Swatch* endSwatch, QWidget* startSelect, QWidget* endSelect);
 
 }  // namespace vantor
