@@ -16,43 +16,13 @@ using namespace vantor;
 
 namespace {
 
-const FieldBinding kFields[] = {
-    {1128, offsetof(BurstData, count), FieldKind::Integer, "%d"},
-    {1168, offsetof(BurstData, yaw), FieldKind::Angle, "%3.1f"},
-    {1106, offsetof(BurstData, yawVar), FieldKind::Angle, "%3.1f"},
-    {1107, offsetof(BurstData, pitch), FieldKind::Angle, "%3.1f"},
-    {1108, offsetof(BurstData, pitchVar), FieldKind::Angle, "%3.1f"},
-    {1109, offsetof(BurstData, speed), FieldKind::Real, "%1.4f"},
-    {1110, offsetof(BurstData, speedVar), FieldKind::Real, "%1.4f"},
-    {1111, offsetof(BurstData, life), FieldKind::Integer, "%d"},
-    {1112, offsetof(BurstData, lifeVar), FieldKind::Integer, "%d"},
-    {1113, offsetof(BurstData, startColor) + 0, FieldKind::Real, "%1.3f"},
-    {1114, offsetof(BurstData, startColor) + 4, FieldKind::Real, "%1.3f"},
-    {1115, offsetof(BurstData, startColor) + 8, FieldKind::Real, "%1.3f"},
-    {1116, offsetof(BurstData, startColor) + 12, FieldKind::Real, "%1.3f"},
-    {1119, offsetof(BurstData, startColorVar) + 0, FieldKind::Real, "%1.3f"},
-    {1120, offsetof(BurstData, startColorVar) + 4, FieldKind::Real, "%1.3f"},
-    {1121, offsetof(BurstData, startColorVar) + 8, FieldKind::Real, "%1.3f"},
-    {1122, offsetof(BurstData, startColorVar) + 12, FieldKind::Real, "%1.3f"},
-    {1137, offsetof(BurstData, endColor) + 0, FieldKind::Real, "%1.3f"},
-    {1138, offsetof(BurstData, endColor) + 4, FieldKind::Real, "%1.3f"},
-    {1139, offsetof(BurstData, endColor) + 8, FieldKind::Real, "%1.3f"},
-    {1140, offsetof(BurstData, endColor) + 12, FieldKind::Real, "%1.3f"},
-    {1143, offsetof(BurstData, endColorVar) + 0, FieldKind::Real, "%1.3f"},
-    {1144, offsetof(BurstData, endColorVar) + 4, FieldKind::Real, "%1.3f"},
-    {1145, offsetof(BurstData, endColorVar) + 8, FieldKind::Real, "%1.3f"},
-    {1146, offsetof(BurstData, endColorVar) + 12, FieldKind::Real, "%1.3f"},
-    {1158, offsetof(BurstData, startSize), FieldKind::Real, "%1.3f"},
-    {1159, offsetof(BurstData, startSizeVar), FieldKind::Real, "%1.3f"},
-    {1161, offsetof(BurstData, endSize), FieldKind::Real, "%1.3f"},
-    {1162, offsetof(BurstData, endSizeVar), FieldKind::Real, "%1.3f"},
-};
+const std::vector<FieldBinding> kFields = [] {
+    std::vector<FieldBinding> fields = {{1128, offsetof(BurstData, count), FieldKind::Integer, "%d"}};
+    for (const FieldBinding& f : particleFields<BurstData>()) fields.push_back(f);
+    return fields;
+}();
 
-const FieldBinding& bindingFor(int id) {
-    for (const FieldBinding& f : kFields)
-        if (f.id == id) return f;
-    return kFields[0];
-}
+const FieldBinding& bindingFor(int id) { return vantor::bindingFor(kFields, id); }
 
 }  // namespace
 

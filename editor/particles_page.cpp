@@ -26,56 +26,26 @@ CParticlesPage* g_pParticlesPage = nullptr;
 
 namespace {
 
-constexpr size_t kColor = sizeof(float);
+constexpr size_t kFloat = sizeof(float);
 
-const FieldBinding kFields[] = {
-    {1128, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d"},
-    {1129, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d"},
-    {1130, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d"},
-    {1006, offsetof(EmitterData, emitterPerCycleVar), FieldKind::Integer, "%d"},
-    {1007, offsetof(EmitterData, emitterTime), FieldKind::Integer, "%d"},
-    {1151, offsetof(EmitterData, position) + 0 * kColor, FieldKind::Real, "%1.3f"},
-    {1152, offsetof(EmitterData, position) + 1 * kColor, FieldKind::Real, "%1.3f"},
-    {1153, offsetof(EmitterData, position) + 2 * kColor, FieldKind::Real, "%1.3f"},
-    {1168, offsetof(EmitterData, yaw), FieldKind::Angle, "%3.1f"},
-    {1106, offsetof(EmitterData, yawVar), FieldKind::Angle, "%3.1f"},
-    {1107, offsetof(EmitterData, pitch), FieldKind::Angle, "%3.1f"},
-    {1108, offsetof(EmitterData, pitchVar), FieldKind::Angle, "%3.1f"},
-    {1109, offsetof(EmitterData, speed), FieldKind::Real, "%1.4f"},
-    {1110, offsetof(EmitterData, speedVar), FieldKind::Real, "%1.4f"},
-    {1111, offsetof(EmitterData, life), FieldKind::Integer, "%d"},
-    {1112, offsetof(EmitterData, lifeVar), FieldKind::Integer, "%d"},
-    {1113, offsetof(EmitterData, startColor) + 0 * kColor, FieldKind::Real, "%1.3f"},
-    {1114, offsetof(EmitterData, startColor) + 1 * kColor, FieldKind::Real, "%1.3f"},
-    {1115, offsetof(EmitterData, startColor) + 2 * kColor, FieldKind::Real, "%1.3f"},
-    {1116, offsetof(EmitterData, startColor) + 3 * kColor, FieldKind::Real, "%1.3f"},
-    {1119, offsetof(EmitterData, startColorVar) + 0 * kColor, FieldKind::Real, "%1.3f"},
-    {1120, offsetof(EmitterData, startColorVar) + 1 * kColor, FieldKind::Real, "%1.3f"},
-    {1121, offsetof(EmitterData, startColorVar) + 2 * kColor, FieldKind::Real, "%1.3f"},
-    {1122, offsetof(EmitterData, startColorVar) + 3 * kColor, FieldKind::Real, "%1.3f"},
-    {1137, offsetof(EmitterData, endColor) + 0 * kColor, FieldKind::Real, "%1.3f"},
-    {1138, offsetof(EmitterData, endColor) + 1 * kColor, FieldKind::Real, "%1.3f"},
-    {1139, offsetof(EmitterData, endColor) + 2 * kColor, FieldKind::Real, "%1.3f"},
-    {1140, offsetof(EmitterData, endColor) + 3 * kColor, FieldKind::Real, "%1.3f"},
-    {1143, offsetof(EmitterData, endColorVar) + 0 * kColor, FieldKind::Real, "%1.3f"},
-    {1144, offsetof(EmitterData, endColorVar) + 1 * kColor, FieldKind::Real, "%1.3f"},
-    {1145, offsetof(EmitterData, endColorVar) + 2 * kColor, FieldKind::Real, "%1.3f"},
-    {1146, offsetof(EmitterData, endColorVar) + 3 * kColor, FieldKind::Real, "%1.3f"},
-    {1158, offsetof(EmitterData, startSize), FieldKind::Real, "%1.3f"},
-    {1159, offsetof(EmitterData, startSizeVar), FieldKind::Real, "%1.3f"},
-    {1161, offsetof(EmitterData, endSize), FieldKind::Real, "%1.3f"},
-    {1162, offsetof(EmitterData, endSizeVar), FieldKind::Real, "%1.3f"},
-    {1163, offsetof(EmitterData, force) + 0 * kColor, FieldKind::Real, "%1.5f"},
-    {1164, offsetof(EmitterData, force) + 1 * kColor, FieldKind::Real, "%1.5f"},
-    {1165, offsetof(EmitterData, force) + 2 * kColor, FieldKind::Real, "%1.5f"},
-    {1157, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f"},
-};
+const std::vector<FieldBinding> kFields = [] {
+    std::vector<FieldBinding> fields = {
+        {1128, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d"},
+        {1129, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d"},
+        {1130, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d"},
+        {1006, offsetof(EmitterData, emitterPerCycleVar), FieldKind::Integer, "%d"},
+        {1007, offsetof(EmitterData, emitterTime), FieldKind::Integer, "%d"},
+        {1157, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f"},
+    };
+    for (int axis = 0; axis < 3; ++axis) {
+        fields.push_back({1151 + axis, offsetof(EmitterData, position) + axis * kFloat, FieldKind::Real, "%1.3f"});
+        fields.push_back({1163 + axis, offsetof(EmitterData, force) + axis * kFloat, FieldKind::Real, "%1.5f"});
+    }
+    for (const FieldBinding& f : particleFields<EmitterData>()) fields.push_back(f);
+    return fields;
+}();
 
-const FieldBinding& bindingFor(int id) {
-    for (const FieldBinding& f : kFields)
-        if (f.id == id) return f;
-    return kFields[0];
-}
+const FieldBinding& bindingFor(int id) { return vantor::bindingFor(kFields, id); }
 
 // The seven check boxes in the order of the remembered states.
 struct CheckSpec {

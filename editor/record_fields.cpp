@@ -11,6 +11,12 @@
 
 namespace vantor {
 
+const FieldBinding& bindingFor(const std::vector<FieldBinding>& fields, int id) {
+    for (const FieldBinding& f : fields)
+        if (f.id == id) return f;
+    return fields.front();
+}
+
 float degreesToRadians(float degrees) { return degrees * 3.1415927f * 0.0055555557f; }
 
 float radiansToDegrees(float radians) { return radians * 180.0f * 0.31830987f; }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <vector>
 
 class QGridLayout;
 class QHBoxLayout;
@@ -22,6 +23,38 @@ struct FieldBinding {
     FieldKind kind;
     const char* format;
 };
+
+// The fields an emitter and its burst share, with the same control ids and
+// formats in both windows: direction, speed, life, the four colours and the
+// four sizes. `Record` is EmitterData or BurstData.
+template <typename Record>
+std::vector<FieldBinding> particleFields() {
+    const size_t f = sizeof(float);
+    std::vector<FieldBinding> fields = {
+        {1168, offsetof(Record, yaw), FieldKind::Angle, "%3.1f"},
+        {1106, offsetof(Record, yawVar), FieldKind::Angle, "%3.1f"},
+        {1107, offsetof(Record, pitch), FieldKind::Angle, "%3.1f"},
+        {1108, offsetof(Record, pitchVar), FieldKind::Angle, "%3.1f"},
+        {1109, offsetof(Record, speed), FieldKind::Real, "%1.4f"},
+        {1110, offsetof(Record, speedVar), FieldKind::Real, "%1.4f"},
+        {1111, offsetof(Record, life), FieldKind::Integer, "%d"},
+        {1112, offsetof(Record, lifeVar), FieldKind::Integer, "%d"},
+        {1158, offsetof(Record, startSize), FieldKind::Real, "%1.3f"},
+        {1159, offsetof(Record, startSizeVar), FieldKind::Real, "%1.3f"},
+        {1161, offsetof(Record, endSize), FieldKind::Real, "%1.3f"},
+        {1162, offsetof(Record, endSizeVar), FieldKind::Real, "%1.3f"},
+    };
+    const size_t colours[4] = {offsetof(Record, startColor), offsetof(Record, startColorVar),
+                               offsetof(Record, endColor), offsetof(Record, endColorVar)};
+    const int firstIds[4] = {1113, 1119, 1137, 1143};
+    for (int row = 0; row < 4; ++row)
+        for (int c = 0; c < 4; ++c)
+            fields.push_back({firstIds[row] + c, colours[row] + c * f, FieldKind::Real, "%1.3f"});
+    return fields;
+}
+
+// The binding with the given control id (the first one when there is none).
+const FieldBinding& bindingFor(const std::vector<FieldBinding>& fields, int id);
 
 // Angles are typed in degrees and stored in radians, with 32-bit constants.
 float degreesToRadians(float degrees);
