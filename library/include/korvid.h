@@ -34,6 +34,11 @@ extern "C" {
 #define KORVID_MAX_SURFACES 10     /* surfaces per model */
 #define KORVID_MAX_TEXTURES 24     /* images in the image library */
 #define KORVID_LIGHT_COUNT 7       /* lights in the light set */
+/* Particles the emitters of one model may pool together. objAddEmitter and
+ * objSetEmitter refuse a pool that would pass it (result 0, last error "Too
+ * many particles: ..."), and objLoadZOB fails on such a file with "Error
+ * Loading particle system data: ...". */
+#define KORVID_MAX_PARTICLES 4000000
 
 /* ---- Records ---------------------------------------------------------- */
 
@@ -243,10 +248,10 @@ KORVID_API void objGeoRotate(const float angles[3]);   /* rotate about x, y, z (
 /* ---- Emitters and bursts ------------------------------------------------ */
 
 KORVID_API EmitterData* objInitEmitter(EmitterData* out);   /* fill a record with the defaults */
-KORVID_API int32_t objAddEmitter(const EmitterData* tmpl);  /* add an emitter; returns the new count */
+KORVID_API int32_t objAddEmitter(const EmitterData* tmpl);  /* add an emitter; the new count, 0 refused */
 KORVID_API int32_t objSetEmitterPtr(int32_t index);         /* make emitter `index` current */
 KORVID_API int32_t objGetEmitter(EmitterData* out);         /* copy the current emitter */
-KORVID_API int32_t objSetEmitter(const EmitterData* in);    /* update the current emitter */
+KORVID_API int32_t objSetEmitter(const EmitterData* in);    /* update the current emitter; 0 refused */
 KORVID_API int32_t objSetPosEmitter(const float position[3]); /* move the current emitter */
 KORVID_API int32_t objGetBurst(BurstData* out);             /* copy the current emitter's burst */
 KORVID_API int32_t objSetBurst(const BurstData* in);        /* replace the current emitter's burst */

@@ -19,7 +19,10 @@ KORVID_EXPORT EmitterData* objInitEmitter(EmitterData* out) {
 
 KORVID_EXPORT int32_t objAddEmitter(const EmitterData* tmpl) {
     ParticleSystem* ps = particles();
-    return ps && tmpl ? addEmitter(*ps, *tmpl) : 0;
+    if (!ps || !tmpl) return 0;
+    const int32_t count = addEmitter(*ps, *tmpl);
+    if (count == 0) setError("Too many particles: %s", kParticleLimitText);
+    return count;
 }
 
 KORVID_EXPORT int32_t objSetEmitterPtr(int32_t index) {
@@ -37,8 +40,13 @@ KORVID_EXPORT int32_t objGetEmitter(EmitterData* out) {
 KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
     ParticleSystem* ps = particles();
     if (!ps || !in) return 0;
-    setEmitter(*ps, *in);
-    return ps->currentEmitter ? 1 : 0;
+    switch (setEmitter(*ps, *in)) {
+    case SetEmitterResult::Done: return 1;
+    case SetEmitterResult::FewerThanPerCycle: return 1;  // silently ignored
+    case SetEmitterResult::NoEmitter: return 0;
+    case SetEmitterResult::OverParticleLimit: setError("Too many particles: %s", kParticleLimitText); return 0;
+    }
+    return 0;
 }
 
 KORVID_EXPORT int32_t objSetPosEmitter(const float position[3]) {

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -26,7 +27,13 @@ struct File {
     }
 };
 
-void upload(const TextureEntry& e) {
+}  // namespace
+
+size_t pixelBufferBytes(int64_t width, int64_t height, bool rgba) {
+    return static_cast<size_t>(width * height * (rgba ? 4 : 3) + kPixelSlack);
+}
+
+void uploadTexture(const TextureEntry& e, const unsigned char* pixels) {
     glBindTexture(GL_TEXTURE_2D, e.textureId);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -48,9 +55,11 @@ void upload(const TextureEntry& e) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const bool rgba = e.alpha == 1;
     gluBuild2DMipmaps(GL_TEXTURE_2D, rgba ? 4 : 3, e.width, e.height, rgba ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
-                      e.pixels.data());
+                      pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
+
+namespace {
 
 void copyText(char* field, size_t size, const char* text) {
     size_t n = 0;
@@ -84,6 +93,8 @@ int readBitmap(TextureEntry& e) {
     unsigned char header[54];
     if (std::fread(header, 1, sizeof header, file.f) != sizeof header) return kImageDamaged;
     if (le16(header + 14 + 14) != 24) return kImageNot24Bit;
+    // Only uncompressed pixels (BI_RGB) are read.
+    if (le32(header + 14 + 16) != 0) return kImageDamaged;
     const int32_t width = static_cast<int32_t>(le32(header + 14 + 4));
     const int32_t rawHeight = static_cast<int32_t>(le32(header + 14 + 8));
     if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return kImageDamaged;
@@ -93,12 +104,17 @@ int readBitmap(TextureEntry& e) {
     if (width > kMaxImageSide || height > kMaxImageSide || width * height * texel > kMaxImageBytes)
         return kImageDamaged;
     const int64_t rowBytes = (int64_t(width) * 3 + 3) / 4 * 4;
-    if (info.st_size < 54 + rowBytes * height) return kImageDamaged;
+    // The pixels start where the file header says; larger info headers (108
+    // and 124 bytes) put them further on. An offset inside the headers is
+    // taken as the classic 54.
+    const int64_t offset = std::max<int64_t>(54, le32(header + 10));
+    if (info.st_size < offset + rowBytes * height) return kImageDamaged;
+    if (offset != 54 && std::fseek(file.f, static_cast<long>(offset), SEEK_SET) != 0) return kImageDamaged;
 
     std::vector<unsigned char> pixels;
     std::vector<unsigned char> row;
     try {
-        pixels.assign(static_cast<size_t>(width * height * texel), 0);
+        pixels.assign(pixelBufferBytes(width, height, e.alpha == 1), 0);
         row.resize(static_cast<size_t>(rowBytes));
     } catch (const std::bad_alloc&) {
         return kImageDamaged;
@@ -145,7 +161,7 @@ int addTexture(TextureLibrary& library, const TextureInfo& info) {
     const int code = readBitmap(*entry);
     if (code != kImageOk) return code;
     glGenTextures(1, &entry->textureId);
-    upload(*entry);
+    uploadTexture(*entry, entry->pixels.data());
     library.entries.push_back(std::move(entry));
     return kImageOk;
 }
@@ -165,6 +181,12 @@ uint32_t findTextureId(const TextureLibrary& library, const char* name) {
     for (const auto& e : library.entries)
         if (std::strcmp(e->name, name) == 0) return e->textureId;
     return 0;
+}
+
+const TextureEntry* findTextureById(const TextureLibrary& library, uint32_t textureId) {
+    for (const auto& e : library.entries)
+        if (e->textureId == textureId) return e.get();
+    return nullptr;
 }
 
 void markTextureReferenced(TextureLibrary& library, uint32_t textureId) {

@@ -37,8 +37,20 @@ int addTexture(TextureLibrary& library, const TextureInfo& info);
 // The message for a failing addTexture code.
 const char* imageErrorText(int code);
 uint32_t findTextureId(const TextureLibrary& library, const char* name);
+// The first image with that texture id, or null.
+const TextureEntry* findTextureById(const TextureLibrary& library, uint32_t textureId);
 void markTextureReferenced(TextureLibrary& library, uint32_t textureId);
 void clearTextures(TextureLibrary& library);
+
+// GLU's image scaling (gluBuild2DMipmaps) reads one texel past the end of the
+// pixels for some sizes (a width that divides the target width, such as 4x5
+// or 16x3), so pixel buffers end with this many zero bytes.
+constexpr size_t kPixelSlack = 4;
+// The size of the pixel buffer of an image, slack included.
+size_t pixelBufferBytes(int64_t width, int64_t height, bool rgba);
+// Uploads `pixels` (laid out as the entry's width, height and alpha say) as
+// the entry's mipmapped texture.
+void uploadTexture(const TextureEntry& e, const unsigned char* pixels);
 
 // Decodes a bitmap file into an entry's pixel buffer (no OpenGL involved).
 int readBitmap(TextureEntry& entry);

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -35,6 +37,18 @@ void direction(float yaw, float pitch, float out[3]) {
     out[1] = std::sin(pitch);
     out[2] = std::cos(yaw) * cp;
 }
+
+// Integer arithmetic of the simulation saturates at the 32-bit limits, so no
+// value in a record can make it overflow.
+int32_t saturate(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+int32_t subtractSaturated(int32_t a, int32_t b) { return saturate(int64_t(a) - b); }
+
+// Truncation toward zero of a random multiple of a 32-bit field (below 2^32
+// in size, so it always fits).
+int64_t truncated(float v) { return static_cast<int64_t>(v); }
 
 // The values shared by ordinary and burst emission.
 struct EmissionSource {
@@ -85,7 +99,7 @@ bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool b
                           s.endColor[2] + v * s.endColorVar[2], s.endColor[3] + u * s.endColorVar[3]};
     std::memcpy(p->color, start, sizeof start);
 
-    p->lifeLeft = s.life + static_cast<int32_t>(v * static_cast<float>(s.lifeVar));
+    p->lifeLeft = saturate(int64_t(s.life) + truncated(v * static_cast<float>(s.lifeVar)));
     // A particle born with no life dies at its next update; its steps are never used.
     const float life = p->lifeLeft > 0 ? static_cast<float>(p->lifeLeft) : 0.0f;
 
@@ -101,6 +115,18 @@ bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool b
     return true;
 }
 
+// Runs emit `count` times. Once the pool refuses a particle it refuses every
+// further one in this run, so the remaining tries only advance the generator
+// by their two draws each; that is done in one jump, however large the count.
+void emitMany(EmitterData& e, const EmissionSource& s, const float origin[3], bool burst, int64_t count) {
+    for (int64_t i = 0; i < count; ++i) {
+        if (!emit(e, s, origin, burst)) {
+            platform::skipRandom(2 * static_cast<uint64_t>(count - i - 1));
+            return;
+        }
+    }
+}
+
 void updateParticle(Particle* p, EmitterData& e, int32_t frameDelta) {
     if (p->lifeLeft > 0) {
         if (e.isReflected && p->position[1] <= e.groundPosition) {
@@ -114,16 +140,13 @@ void updateParticle(Particle* p, EmitterData& e, int32_t frameDelta) {
         const float dt = static_cast<float>(frameDelta);
         for (int i = 0; i < 4; ++i) p->color[i] += dt * p->colorStep[i];
         if (e.particleType == 3) p->size += dt * p->sizeStep;
-        p->lifeLeft -= frameDelta;
+        p->lifeLeft = subtractSaturated(p->lifeLeft, frameDelta);
         return;
     }
     if (e.isBurst && !p->fromBurst) {
         std::memcpy(e.burst.origin, p->position, sizeof e.burst.origin);
         static_cast<EmitterNode&>(e).burstsFired += 1;
-        for (int32_t i = 0; i < e.burst.count; ++i) {
-            // Once the pool is full every further burst particle would be dropped.
-            if (!emit(e, fromBurst(e.burst), e.burst.origin, true)) break;
-        }
+        emitMany(e, fromBurst(e.burst), e.burst.origin, true, e.burst.count);
     }
     p->fromBurst = 0;
     if (p->prev) p->prev->next = p->next; else e.liveList = p->next;
@@ -280,7 +303,7 @@ void initEmitter(EmitterData& e) {
 
 void buildParticlePool(EmitterData& e) {
     freePool(e);
-    if (e.totalParticles <= 0 || e.totalParticles > kMaxPoolParticles) return;
+    if (e.totalParticles <= 0) return;
     auto& node = static_cast<EmitterNode&>(e);
     node.pool = new (std::nothrow) Particle[static_cast<size_t>(e.totalParticles)];
     if (!node.pool) return;
@@ -293,7 +316,20 @@ void buildParticlePool(EmitterData& e) {
     e.freeList = node.pool;
 }
 
+int64_t pooledParticles(const ParticleSystem& ps, const EmitterData* except) {
+    int64_t total = 0;
+    for (const EmitterData* e = ps.emitters; e; e = e->next)
+        if (e != except && e->totalParticles > 0) total += e->totalParticles;
+    return total;
+}
+
+bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, int32_t totalParticles) {
+    const int64_t wanted = totalParticles > 0 ? totalParticles : 0;
+    return pooledParticles(ps, replaced) + wanted <= KORVID_MAX_PARTICLES;
+}
+
 int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) {
+    if (!fitsParticleLimit(ps, nullptr, tmpl.totalParticles)) return 0;
     auto* node = new EmitterNode;
     static_cast<EmitterData&>(*node) = tmpl;
     node->next = nullptr;
@@ -323,10 +359,12 @@ int32_t selectEmitter(ParticleSystem& ps, int32_t index) {
     return 1;
 }
 
-void setEmitter(ParticleSystem& ps, const EmitterData& s) {
+SetEmitterResult setEmitter(ParticleSystem& ps, const EmitterData& s) {
     EmitterData* e = ps.currentEmitter;
-    if (!e) return;
-    if (s.totalParticles < s.emitterPerCycle) return;
+    if (!e) return SetEmitterResult::NoEmitter;
+    if (s.totalParticles < s.emitterPerCycle) return SetEmitterResult::FewerThanPerCycle;
+    if (s.totalParticles != e->totalParticles && !fitsParticleLimit(ps, e, s.totalParticles))
+        return SetEmitterResult::OverParticleLimit;
     copyName(e->name, s.name);
     e->particleType = s.particleType;
     e->isReflected = s.isReflected;
@@ -365,6 +403,7 @@ void setEmitter(ParticleSystem& ps, const EmitterData& s) {
     e->textureId = s.textureId;
     copyName(e->imageName, s.imageName);
     std::memcpy(e->force, s.force, sizeof e->force);
+    return SetEmitterResult::Done;
 }
 
 void setBurst(ParticleSystem& ps, const BurstData& burst) {
@@ -372,17 +411,12 @@ void setBurst(ParticleSystem& ps, const BurstData& burst) {
 }
 
 void simulateEmitter(EmitterData& e, int32_t frameDelta) {
-    if (e.isLifespan) e.lifespanTime -= frameDelta;
+    if (e.isLifespan) e.lifespanTime = subtractSaturated(e.lifespanTime, frameDelta);
     if (e.lifespanTime > 0) {
-        e.emitCountdown -= frameDelta;
+        e.emitCountdown = subtractSaturated(e.emitCountdown, frameDelta);
         if (e.emitCountdown <= 0) {
-            const int32_t n = static_cast<int32_t>(randomUnit() * static_cast<float>(e.emitterPerCycleVar)) +
-                              e.emitterPerCycle;
-            const EmissionSource source = fromEmitter(e);
-            for (int32_t i = 0; i < n; ++i) {
-                // Past a full pool only the random draws would remain.
-                if (!emit(e, source, e.position, false)) break;
-            }
+            const int64_t n = truncated(randomUnit() * static_cast<float>(e.emitterPerCycleVar)) + e.emitterPerCycle;
+            emitMany(e, fromEmitter(e), e.position, false, n);
             e.emitCountdown = e.emitterTime;
         }
     } else {

@@ -30,8 +30,9 @@ struct EmitterNode : EmitterData {
     int64_t burstsFired = 0;  // statistics for tools; not part of the record
 };
 
-// The largest pool an emitter may have; larger requests leave it without one.
-constexpr int32_t kMaxPoolParticles = 1'000'000;
+// The refusal of a pool over KORVID_MAX_PARTICLES, in every place that refuses it.
+constexpr const char* kParticleLimitText = "the emitters of a model hold at most 4000000 particles together";
+static_assert(KORVID_MAX_PARTICLES == 4000000, "kParticleLimitText names the limit");
 
 struct ParticleSystem {
     EmitterData* emitters = nullptr;
@@ -48,10 +49,18 @@ struct ParticleSystem {
     ParticleSystem& operator=(const ParticleSystem&) = delete;
 };
 
+enum class SetEmitterResult { Done, NoEmitter, FewerThanPerCycle, OverParticleLimit };
+
 void initEmitter(EmitterData& e);
+// Particles pooled by the system's emitters, leaving out `except`.
+int64_t pooledParticles(const ParticleSystem& ps, const EmitterData* except);
+// Whether a pool of `totalParticles` (replacing the pool of `replaced`, if
+// any) keeps the system within KORVID_MAX_PARTICLES.
+bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, int32_t totalParticles);
+// The new emitter count, or 0 when the pool would pass the limit.
 int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl);
 int32_t selectEmitter(ParticleSystem& ps, int32_t index);
-void setEmitter(ParticleSystem& ps, const EmitterData& source);
+SetEmitterResult setEmitter(ParticleSystem& ps, const EmitterData& source);
 void setBurst(ParticleSystem& ps, const BurstData& burst);
 void buildParticlePool(EmitterData& e);
 

@@ -39,6 +39,28 @@ int random15() {
 
 void lockRandomSeed(bool locked) { randomLocked = locked; }
 
+void skipRandom(uint64_t count) {
+    // n steps of x -> a*x + c compose to x -> A*x + C; square the step while
+    // walking the bits of n.
+    uint32_t stepMul = 1103515245u, stepAdd = 12345u;
+    uint32_t totalMul = 1u, totalAdd = 0u;
+    while (count) {
+        if (count & 1u) {
+            totalMul *= stepMul;
+            totalAdd = totalAdd * stepMul + stepAdd;
+        }
+        stepAdd = (stepMul + 1u) * stepAdd;
+        stepMul *= stepMul;
+        count >>= 1;
+    }
+    randomState = totalMul * randomState + totalAdd;
+}
+
+locale_t cLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    return c;
+}
+
 void* glProcAddress(const char* name) {
     if (eglGetCurrentContext() != EGL_NO_CONTEXT)
         return reinterpret_cast<void*>(eglGetProcAddress(name));

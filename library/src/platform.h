@@ -1,6 +1,8 @@
 // Thin platform layer: the millisecond clock, the 15-bit random generator and
 // the loader for OpenGL extension entry points.
 #pragma once
+#include <locale.h>
+
 #include <cstdint>
 #include <functional>
 
@@ -18,6 +20,25 @@ int random15();
 // While locked, seedRandom() is ignored so that a caller's fixed seed survives
 // the reseeding done when particle systems are created.
 void lockRandomSeed(bool locked);
+// Advances the generator as if random15() had been called `count` times,
+// in time logarithmic in `count`.
+void skipRandom(uint64_t count);
+
+// The "C" locale, for number conversions that must read and write a dot as
+// the decimal mark whatever locale the process runs in.
+locale_t cLocale();
+
+// Makes the "C" locale the calling thread's locale for the scope's lifetime.
+class CLocaleScope {
+public:
+    CLocaleScope() : previous_(uselocale(cLocale())) {}
+    ~CLocaleScope() { uselocale(previous_); }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    locale_t previous_;
+};
 
 // Address of an OpenGL entry point, whichever way (EGL or GLX) the caller made
 // its context current. Null when unknown.

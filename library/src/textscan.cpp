@@ -1,5 +1,7 @@
 #include "textscan.h"
 
+#include <stdlib.h>
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -11,6 +13,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform.h"
+
 namespace korvid {
 namespace {
 
@@ -21,14 +25,15 @@ inline void skipBlanks(const char*& p, const char* end) {
 }
 
 // Conversion through the C library for the forms the fast parser does not
-// take; the text is copied so that it ends with a NUL.
+// take (a leading '+', inf, nan, hexadecimal); always with the "C" locale's
+// dot. The text is copied so that it ends with a NUL.
 bool slowFloat(const char*& p, const char* end, float& out) {
     char buffer[260];
     const size_t n = std::min<size_t>(static_cast<size_t>(end - p), sizeof buffer - 1);
     std::memcpy(buffer, p, n);
     buffer[n] = '\0';
     char* stop = nullptr;
-    const float value = std::strtof(buffer, &stop);
+    const float value = strtof_l(buffer, &stop, platform::cLocale());
     if (stop == buffer) return false;
     out = value;
     p += stop - buffer;

@@ -12,8 +12,6 @@ namespace korvid {
 namespace {
 
 constexpr const char* kVersion = "#ZOBv0.6.5";
-// The most particles all emitters of one file may pool together.
-constexpr int64_t kMaxFileParticles = 4'000'000;
 
 struct EndOfFile {};
 
@@ -262,14 +260,14 @@ bool loadZob(const char* path) {
         EmitterData working;
         initEmitter(working);
         BurstData burst = working.burst;
-        int64_t pooled = 0;
         for (int32_t i = 0; i < count; ++i) {
             if (in.firstWord() != "[EMITTER]") throw EndOfFile{};
             readEmitter(in, working);
-            // Pools are allocated as emitters are added; a file may not ask for absurd memory.
-            pooled += working.totalParticles > 0 ? working.totalParticles : 0;
-            if (pooled > kMaxFileParticles) throw EndOfFile{};
-            addEmitter(ps, working);
+            // Pools are allocated as emitters are added, within the library's limit.
+            if (addEmitter(ps, working) == 0) {
+                setError("Error Loading particle system data: %s", kParticleLimitText);
+                return false;
+            }
             if (working.isBurst) {
                 readBurst(in, burst);
                 selectEmitter(ps, i);

@@ -1,18 +1,20 @@
-// Writing of ZOB entity files. The file is written beside the target and
-// renamed over it only when every byte is on disk, so a failed save never
-// damages the previous file.
-#include <fcntl.h>
-#include <sys/stat.h>
+// Writing of ZOB entity files. Where it is safe the file is written beside
+// the target and renamed over it only when every byte is on disk, so a failed
+// save never damages the previous file (see SafeOutput).
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "context.h"
+#include "platform.h"
+#include "safe_file.h"
 
 namespace korvid {
 namespace {
@@ -167,10 +169,9 @@ void writeEmitter(ZobWriter& w, const EmitterData& e) {
     w.put("\n");
 }
 
-void writeEntity(ZobWriter& w, const Model& m, const TextureLibrary& library) {
+void writeEntity(ZobWriter& w, const Model& m, const std::vector<const TextureEntry*>& images) {
     w.put("#ZOBv0.6.5\n//Korvid entity: images, model and particle systems\n\n");
-    for (const auto& image : library.entries) {
-        if (!image->referenced) continue;
+    for (const TextureEntry* image : images) {
         w.put("[IMAGE]\n");
         w.put("%s //Path\n", relativeImagePath(image->path).c_str());
         w.put("%s //Name\n", image->name);
@@ -192,6 +193,33 @@ void writeEntity(ZobWriter& w, const Model& m, const TextureLibrary& library) {
     for (const EmitterData* e = m.particles.emitters; e; e = e->next) writeEmitter(w, *e);
 }
 
+// The images the model uses now: surface textures named on a surface and the
+// textures of Polygons emitters.
+std::vector<uint32_t> usedTextureIds(const Model& m) {
+    std::vector<uint32_t> used;
+    for (int32_t i = 0; i < m.surfaceCount; ++i) {
+        const Surface& s = m.surfaces[i];
+        if (s.texture1Name[0]) used.push_back(s.texture1Id);
+        if (s.texture2Name[0]) used.push_back(s.texture2Id);
+    }
+    for (const EmitterData* e = m.particles.emitters; e; e = e->next)
+        if (e->particleType == 3) used.push_back(e->textureId);
+    return used;
+}
+
+// The images a save writes, in library order: those marked by earlier saves
+// and those the model uses now.
+std::vector<const TextureEntry*> imagesToWrite(const TextureLibrary& library, const std::vector<uint32_t>& used) {
+    std::vector<const TextureEntry*> inUse;
+    for (uint32_t id : used)
+        if (const TextureEntry* e = findTextureById(library, id)) inUse.push_back(e);
+    std::vector<const TextureEntry*> images;
+    for (const auto& image : library.entries)
+        if (image->referenced || std::find(inUse.begin(), inUse.end(), image.get()) != inUse.end())
+            images.push_back(image.get());
+    return images;
+}
+
 bool saveZob(const char* path) {
     Context& c = context();
     Model* m = currentModel();
@@ -203,75 +231,40 @@ bool saveZob(const char* path) {
         setError("Unable to create file: there is no model to save");
         return false;
     }
-    struct stat info{};
-    if (::stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
-        setError("Unable to create file");
+    SafeOutput output;
+    if (const int error = output.open(path)) {
+        if (error == EACCES || error == EPERM || error == EROFS)
+            setError("Unable to create file: %s", std::strerror(error));
+        else
+            setError("Unable to create file");
         return false;
     }
-
-    // The images in use are marked before anything is written.
-    for (int32_t i = 0; i < m->surfaceCount; ++i) {
-        const Surface& s = m->surfaces[i];
-        if (s.texture1Name[0]) markTextureReferenced(*c.textures, s.texture1Id);
-        if (s.texture2Name[0]) markTextureReferenced(*c.textures, s.texture2Id);
-    }
-    for (const EmitterData* e = m->particles.emitters; e; e = e->next)
-        if (e->particleType == 3) markTextureReferenced(*c.textures, e->textureId);
-
-    // A symbolic link is followed so that the file it names is replaced, not the link.
-    std::string target = path;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(path, ec);
-        if (!ec) target = resolved.string();
-    }
-    // Something that is not a regular file (a device, a pipe) is written in
-    // place; only regular files are replaced through a temporary file.
-    const bool exists = ::stat(target.c_str(), &info) == 0;
-    const bool inPlace = exists && !S_ISREG(info.st_mode);
-    std::string temporary;
-    int fd = -1;
-    if (inPlace) {
-        fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    } else {
-        temporary = target + ".XXXXXX";
-        fd = ::mkstemp(temporary.data());
-    }
-    if (fd < 0) {
-        setError("Unable to create file");
-        return false;
-    }
-    if (!inPlace) {
-        // Keep the permissions an existing file had; a new file gets the usual ones.
-        mode_t mode = 0666;
-        if (exists) {
-            mode = info.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode &= ~mask;
-        }
-        ::fchmod(fd, mode);
-    }
-    FILE* f = ::fdopen(fd, "w");
+    FILE* f = ::fdopen(output.fd(), "w");
     if (!f) {
-        ::close(fd);
-        if (!inPlace) ::unlink(temporary.c_str());
         setError("Unable to create file");
         return false;
     }
+    output.release();
+    const std::vector<uint32_t> used = usedTextureIds(*m);
+    const std::vector<const TextureEntry*> images = imagesToWrite(*c.textures, used);
     ZobWriter writer(f);
-    writeEntity(writer, *m, *c.textures);
+    {
+        // Numbers are written with a dot whatever the process locale is.
+        platform::CLocaleScope cLocale;
+        writeEntity(writer, *m, images);
+    }
     int error = writer.error();
     if (std::fflush(f) != 0 && !error) error = errno;
     if (!error && ::fsync(::fileno(f)) != 0 && errno != EINVAL) error = errno;
     if (std::fclose(f) != 0 && !error) error = errno;
-    if (!error && !inPlace && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (!error) error = output.commit();
     if (error) {
-        if (!inPlace) ::unlink(temporary.c_str());
+        output.abandon();
         setError("Unable to write file: %s", std::strerror(error));
         return false;
     }
+    // Only a written file marks its images: once marked, always written again.
+    for (uint32_t id : used) markTextureReferenced(*c.textures, id);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "platform.h"
 
@@ -42,6 +43,13 @@ std::string LibraryTest::writeFile(const std::string& name, const std::string& c
     std::ofstream out(path, std::ios::binary);
     out << content;
     return path.string();
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 void LibraryTest::render(float tz, float rx, float ry, float rz) {

@@ -17,6 +17,9 @@ constexpr int kHeight = 150;
 
 HeadlessContext& sharedContext();
 
+// The whole content of a file ("" when it cannot be read).
+std::string readAll(const std::string& path);
+
 class LibraryTest : public ::testing::Test {
 protected:
     void SetUp() override;

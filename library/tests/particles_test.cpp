@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "bitmap_writer.h"
 #include "context.h"
@@ -247,11 +248,144 @@ TEST_F(ParticlesTest, ZeroPoolNeverEmits) {
     use(e);
     frame(15);
     EXPECT_EQ(current().liveCount, 0);
+}
+
+TEST_F(ParticlesTest, OneParticleLimitPerModelRefusedAlike) {
     EmitterData huge = emitter();
-    huge.totalParticles = 2000000000;  // more than can be pooled: no pool, no crash
-    use(huge);
+    huge.totalParticles = 2000000000;
+    objClearLastError();
+    EXPECT_EQ(objAddEmitter(&huge), 0) << "refused, not added without a pool";
+    EXPECT_STREQ(objGetLastError(),
+                 "Too many particles: the emitters of a model hold at most 4000000 particles together");
+    ModelInfo info{};
+    objGetModelData(&info);
+    EXPECT_EQ(info.emitterCount, 0);
+
+    // Up to the limit together; the emitter that would pass it is refused.
+    EmitterData half = emitter();
+    half.totalParticles = KORVID_MAX_PARTICLES / 2;
+    half.particleType = 1;
+    EXPECT_EQ(objAddEmitter(&half), 1);
+    std::strcpy(half.name, "Second");
+    EXPECT_EQ(objAddEmitter(&half), 2);
+    EmitterData one = emitter();
+    one.totalParticles = 1;
+    EXPECT_EQ(objAddEmitter(&one), 0);
+
+    // Growing a pool past the limit rejects the whole record; the rest stays as it was.
+    ASSERT_EQ(objSetEmitterPtr(0), 1);
+    objClearLastError();
+    EmitterData grown = current();
+    grown.totalParticles += 1;
+    grown.particleType = 2;
+    EXPECT_EQ(objSetEmitter(&grown), 0);
+    EXPECT_NE(std::string(objGetLastError()).find("Too many particles"), std::string::npos);
+    EXPECT_EQ(current().totalParticles, KORVID_MAX_PARTICLES / 2);
+    EXPECT_EQ(current().particleType, 1);
+    grown.totalParticles -= 2;
+    EXPECT_EQ(objSetEmitter(&grown), 1);
+    EXPECT_EQ(current().particleType, 2);
+
+    // The reader takes back everything the writer writes at the limit ...
+    grown.totalParticles += 1;
+    EXPECT_EQ(objSetEmitter(&grown), 1);
+    const std::string path = (scratch() / "full.zob").string();
+    ASSERT_TRUE(objSaveZOB(path.c_str())) << objGetLastError();
+    objNew();
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
+    objGetModelData(&info);
+    EXPECT_EQ(info.emitterCount, 2);
+    ASSERT_EQ(objSetEmitterPtr(1), 1);
+    EXPECT_STREQ(current().name, "Second");
+    EXPECT_EQ(current().totalParticles, KORVID_MAX_PARTICLES / 2);
+    // ... and refuses a file that asks for more, with the same reason.
+    objNew();
+    std::string text = readAll(path);
+    const std::string pool = std::to_string(KORVID_MAX_PARTICLES / 2) + " //Total Particles";
+    text.replace(text.find(pool), pool.size(), std::to_string(KORVID_MAX_PARTICLES / 2 + 1) + " //Total Particles");
+    EXPECT_FALSE(objLoadZOB(writeFile("over.zob", text).c_str()));
+    EXPECT_STREQ(objGetLastError(),
+                 "Error Loading particle system data: the emitters of a model hold at most 4000000 particles together");
+}
+
+TEST_F(ParticlesTest, SkippingTheGeneratorEqualsDrawing) {
+    for (uint64_t n : {0ull, 1ull, 2ull, 7ull, 1000ull, 123457ull}) {
+        platform::seedRandom(99);
+        for (uint64_t i = 0; i < n; ++i) platform::random15();
+        const int drawn = platform::random15();
+        platform::seedRandom(99);
+        platform::skipRandom(n);
+        EXPECT_EQ(platform::random15(), drawn) << n;
+    }
+}
+
+TEST_F(ParticlesTest, FullPoolLeavesTheRandomSequenceOfLaterEmittersIntact) {
+    // The first emitter tries 5 particles into a pool of 2 (and, with a huge
+    // spread, about two billion in a later frame); the second emits one.
+    EmitterData full = emitter();
+    full.totalParticles = 2;
+    full.emitterPerCycle = 5;
+    full.life = 1000000;
+    use(full);
+    EmitterData later = emitter();
+    later.yawVar = 3.0f;
+    later.pitchVar = 1.0f;
+    later.speed = 1.0f;
+    later.speedVar = 0.5f;
+    later.life = 1;
+    use(later);
+    platform::seedRandom(7);
     frame(15);
-    EXPECT_EQ(current().liveCount, 0);
+    const int after = platform::random15();
+    // The straightforward loop: A draws its batch size, two numbers per try and
+    // a third per emitted particle; B then draws its batch size, u, v and w.
+    platform::seedRandom(7);
+    for (int i = 0; i < 1 + 5 * 2 + 2; ++i) platform::random15();
+    platform::random15();
+    const float u = randomUnit(), v = randomUnit(), w = randomUnit();
+    EXPECT_EQ(after, platform::random15());
+    ASSERT_EQ(objSetEmitterPtr(1), 1);
+    const Particle* p = current().liveList;
+    ASSERT_NE(p, nullptr);
+    const float speed = 1.0f + w * 0.5f;
+    const float yaw = u * 3.0f, pitch = v * 1.0f;
+    EXPECT_FLOAT_EQ(p->velocity[0], -std::sin(yaw) * std::cos(pitch) * speed);
+    EXPECT_FLOAT_EQ(p->velocity[1], std::sin(pitch) * speed);
+    EXPECT_FLOAT_EQ(p->velocity[2], std::cos(yaw) * std::cos(pitch) * speed);
+
+    // A batch far larger than the pool, into the full pool: every try only draws.
+    currentModel()->particles.emitters->emitterPerCycle = 100000;
+    platform::seedRandom(11);
+    frame(15);
+    const int afterLarge = platform::random15();
+    platform::seedRandom(11);
+    for (int i = 0; i < 1 + 100000 * 2 + 4; ++i) platform::random15();
+    EXPECT_EQ(afterLarge, platform::random15());
+}
+
+TEST_F(ParticlesTest, HostileNumbersSaturate) {
+    EmitterData e = emitter();
+    e.totalParticles = 50;
+    e.emitterPerCycle = INT32_MAX;
+    e.emitterPerCycleVar = INT32_MAX;
+    e.life = INT32_MAX;
+    e.lifeVar = INT32_MAX;
+    e.emitterTime = INT32_MIN;
+    e.isLifespan = 1;
+    e.lifespanTime = INT32_MAX;
+    e.isBurst = 1;
+    e.burst.count = INT32_MAX;
+    e.burst.life = INT32_MIN;
+    e.burst.lifeVar = INT32_MAX;
+    use(e);
+    for (int i = 0; i < 5; ++i) {
+        frame(i == 2 ? 0x7fffffffu : 15);
+        if (i >= 2) continue;  // the long frame ends every life
+        for (const Particle* p = current().liveList; p; p = p->next)
+            ASSERT_GT(p->lifeLeft, 0) << "no life wraps to a negative value";
+    }
+    EXPECT_LE(current().liveCount, 50);
+    EXPECT_EQ(current().lifespanTime, 0);
 }
 
 TEST_F(ParticlesTest, DyingParticlesBurstButBurstParticlesDoNot) {

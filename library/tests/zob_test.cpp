@@ -33,13 +33,6 @@ const char* kExample =
     "1.000000 0.000000 0.000000\n0.000000 1.000000 0.000000\n\n"
     "[PARTICLE_SYSTEMS]\n0 //Emitter Count\n\n";
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class ZobTest : public LibraryTest {
 protected:
     void SetUp() override {
