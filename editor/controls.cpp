@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,9 +60,28 @@ int swatchByte(float channel) {
 
 QColor swatchColor(const float rgb[3]) { return QColor(swatchByte(rgb[0]), swatchByte(rgb[1]), swatchByte(rgb[2])); }
 
+namespace {
+
+// Numbers in the fields are read and written with a dot as the decimal mark,
+// whatever locale Qt took from the environment.
+locale_t cLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    return c;
+}
+
+QString formatInCLocale(const char* pattern, double value) {
+    const locale_t previous = uselocale(cLocale());
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, pattern, value);
+    uselocale(previous);
+    return QString::fromLatin1(buffer);
+}
+
+}  // namespace
+
 float toFloat(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
-    return static_cast<float>(std::atof(bytes.constData()));
+    return static_cast<float>(strtod_l(bytes.constData(), nullptr, cLocale()));  // atof, with a dot
 }
 
 int toInt(const QString& text) {
@@ -71,7 +93,7 @@ bool isNumber(const QString& text, double* value) {
     const QByteArray bytes = text.trimmed().toLocal8Bit();
     if (bytes.isEmpty()) return false;
     char* end = nullptr;
-    const double v = std::strtod(bytes.constData(), &end);
+    const double v = strtod_l(bytes.constData(), &end, cLocale());
     if (end == bytes.constData() || *end != '\0') return false;
     if (value) *value = v;
     return true;
@@ -87,19 +109,11 @@ bool isInteger(const QString& text, int* value) {
     return true;
 }
 
-QString format(const char* pattern, double value) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, pattern, value);
-    return QString::fromLatin1(buffer);
-}
+QString format(const char* pattern, double value) { return formatInCLocale(pattern, value); }
 
 QString formatInt(int value) { return QString::number(value); }
 
-QString formatG6(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*g", 6, value);
-    return QString::fromLatin1(buffer);
-}
+QString formatG6(double value) { return formatInCLocale("%.6g", value); }
 
 namespace {
 std::function<void(const QString&)>& messageHook() {

@@ -8,7 +8,10 @@
 
 #include <GL/gl.h>
 
+#include <clocale>
 #include <fstream>
+#include <iterator>
+#include <regex>
 
 #include "editor_test.h"
 #include "image_dlg.h"
@@ -174,6 +177,42 @@ TEST_F(SurfacePageTest, EachColourEditWritesItsOwnComponent) {
     EXPECT_EQ(library().blending, 1);
     click(page(), 1038);
     EXPECT_EQ(library().culling, 0);
+}
+
+// Qt sets the C library's locale from LANG; under a comma locale the fields
+// must still show and accept numbers with a dot, and saved files keep it.
+TEST_F(SurfacePageTest, NumbersKeepTheDotInACommaLocale) {
+    const std::string previous = setlocale(LC_ALL, nullptr);
+    bool comma = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+        if (setlocale(LC_ALL, name) && std::string(localeconv()->decimal_point) == ",") {
+            comma = true;
+            break;
+        }
+    if (!comma) {
+        setlocale(LC_ALL, previous.c_str());
+        GTEST_SKIP() << "no locale with a decimal comma is installed (Debian package locales-all)";
+    }
+    open(sample("showcase.zob"));
+    chooseSurface(0);
+    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("0.500000"));
+    EXPECT_EQ(control<QLineEdit>(page(), 1018)->text(), QStringLiteral("0.9"));
+    commit(page(), 1018, QStringLiteral("0.25"));
+    EXPECT_FLOAT_EQ(library().diffuse[0], 0.25f);
+    commit(page(), 1115, QStringLiteral("1.75"));
+    EXPECT_FLOAT_EQ(library().sPlane1[0], 1.75f);
+    nextColour = QColor(255, 0, 128);
+    click(page(), 1027);
+    EXPECT_EQ(control<QLineEdit>(page(), 1025)->text(), QStringLiteral("0.502"));
+    EXPECT_FLOAT_EQ(library().ambient[1], 0.0f);
+    view().makeCurrent();
+    const std::string saved = (scratch() / "comma.zob").string();
+    EXPECT_TRUE(objSaveZOB(saved.c_str()));
+    std::ifstream in(saved);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("0.250000 "), std::string::npos);
+    EXPECT_FALSE(std::regex_search(text, std::regex("[0-9],[0-9]"))) << "no decimal comma anywhere in the file";
+    setlocale(LC_ALL, previous.c_str());
 }
 
 TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {

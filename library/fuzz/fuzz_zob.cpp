@@ -1,15 +1,26 @@
 // Fuzz target: the ZOB entity reader, images and particle systems included.
 #include "fuzz_target.h"
 #include "korvid.h"
+#include "platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A fixed clock and seed: every input runs the same frames each time.
+    static uint32_t now = 0;
+    korvid::platform::setClockSource([] { return now; });
     korvid::fuzz::startLibrary();
+    korvid::platform::seedRandom(1);
+    korvid::platform::lockRandomSeed(true);
     const std::string path = korvid::fuzz::writeInput(data, size, ".zob");
     objLoadZOB(path.c_str());
-    // Whatever was loaded must also draw and save without harm.
+    // Whatever was loaded must also simulate, draw and save without harm:
+    // a few ordinary frames, one very long one, and one more.
     const CameraData camera{0, 0, -5, 10, 20, 0};
-    objRender(&camera);
+    for (uint32_t delta : {15u, 15u, 40u, 0x7fffffffu, 15u}) {
+        now += delta;
+        objRender(&camera);
+    }
     objSaveZOB((path + ".out.zob").c_str());
     objNew();
+    korvid::platform::lockRandomSeed(false);
     return 0;
 }

@@ -1,5 +1,7 @@
 // The image library: bitmap decoding, alpha rules, upload and the exports.
 #include <GL/gl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -152,6 +154,83 @@ TEST_F(ImagesTest, FailuresLeaveTheLibraryUnchanged) {
     EXPECT_FALSE(objAddTexture(&directory));
     EXPECT_STREQ(objGetLastError(), "Image file not found.");
     EXPECT_EQ(objGetTextureCnt(), 1);
+}
+
+TEST_F(ImagesTest, PixelsStartWhereTheFileHeaderSays) {
+    std::vector<Rgb> rows;
+    for (int i = 0; i < 6; ++i) rows.push_back({uint8_t(40 * i + 1), uint8_t(i), uint8_t(200 - i)});
+    const std::string classic = bitmap24(3, 2, rows);
+    const auto put32 = [](std::string& b, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    };
+    // Version 4 and 5 info headers (108 and 124 bytes) as many programs write them.
+    for (uint32_t headerSize : {108u, 124u}) {
+        std::string wide = classic;
+        wide.insert(54, headerSize - 40, '\0');
+        put32(wide, 14, headerSize);
+        put32(wide, 10, 14 + headerSize);
+        put32(wide, 2, static_cast<uint32_t>(wide.size()));
+        const std::string name = "V" + std::to_string(headerSize);
+        const TextureInfo t = info(writeFile(name + ".bmp", wide), name.c_str());
+        ASSERT_TRUE(objAddTexture(&t)) << objGetLastError();
+        TextureInfo out{};
+        ASSERT_TRUE(objGetTexture(&out, name.c_str()));
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(out.pixels[3 * i], rows[i].r) << headerSize << " " << i;
+            EXPECT_EQ(out.pixels[3 * i + 2], rows[i].b) << headerSize << " " << i;
+        }
+    }
+    // Compressed pixels are refused; a classic file still reads from byte 54.
+    std::string compressed = classic;
+    put32(compressed, 30, 1);
+    const TextureInfo packed = info(writeFile("packed.bmp", compressed), "Packed");
+    EXPECT_FALSE(objAddTexture(&packed));
+    EXPECT_STREQ(objGetLastError(), "Image file is damaged.");
+    std::string zeroOffset = classic;
+    put32(zeroOffset, 10, 0);
+    const TextureInfo old = info(writeFile("old.bmp", zeroOffset), "Old");
+    ASSERT_TRUE(objAddTexture(&old));
+    TextureInfo out{};
+    ASSERT_TRUE(objGetTexture(&out, "Old"));
+    EXPECT_EQ(out.pixels[0], rows[0].r);
+}
+
+// GLU reads one texel past the pixels when it rescales some sizes; the pixel
+// buffer's slack must cover it. The buffer here ends right at a page that
+// may not be read, so any read past the slack faults.
+TEST_F(ImagesTest, MipmapUploadStaysInsideThePixelBuffer) {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    const long page = ::sysconf(_SC_PAGESIZE);
+    struct Size {
+        int width, height;
+    };
+    for (const Size size : {Size{4, 5}, Size{16, 3}, Size{128, 100}, Size{2 * maxSize, 1}}) {
+        for (const bool rgba : {false, true}) {
+            SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height) + (rgba ? " RGBA" : " RGB"));
+            const size_t bytes = pixelBufferBytes(size.width, size.height, rgba);
+            const size_t mapped = (bytes + page - 1) / page * page + page;
+            auto* base = static_cast<unsigned char*>(
+                ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+            ASSERT_NE(base, MAP_FAILED);
+            unsigned char* guard = base + mapped - page;
+            ASSERT_EQ(::mprotect(guard, static_cast<size_t>(page), PROT_NONE), 0);
+            unsigned char* pixels = guard - bytes;
+            std::memset(pixels, 0x80, bytes);
+            TextureEntry e;
+            e.width = size.width;
+            e.height = size.height;
+            e.alpha = rgba ? 1 : 0;
+            e.filter = 4;
+            glGenTextures(1, &e.textureId);
+            uploadTexture(e, pixels);
+            GLint width = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+            EXPECT_GT(width, 0);
+            glDeleteTextures(1, &e.textureId);
+            ::munmap(base, mapped);
+        }
+    }
 }
 
 TEST_F(ImagesTest, TopDownBitmapsAreStoredBottomRowFirst) {
