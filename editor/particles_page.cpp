@@ -178,7 +178,17 @@ void CParticlesPage::initialise() {
 void CParticlesPage::send() {
     if (!g_pView) return;
     g_pView->makeCurrent();
-    objSetEmitter(&g_pView->m_emitter);
+    // A pool past the library's particle limit is refused as a whole: say so
+    // and show the emitter as the library still holds it.
+    if (objSetEmitter(&g_pView->m_emitter) == 0 && isParticleLimitRefusal()) {
+        message(this, QString::fromLocal8Bit(objGetLastError()));
+        objGetEmitter(&g_pView->m_emitter);
+        refreshFromEmitter();
+    }
+}
+
+bool CParticlesPage::isParticleLimitRefusal() {
+    return std::strncmp(objGetLastError(), "Too many particles", 18) == 0;
 }
 
 void CParticlesPage::enableControls(bool on) {
@@ -231,7 +241,18 @@ void CParticlesPage::addEmitter() {
     std::memset(e.name, 0, sizeof e.name);
     std::memcpy(e.name, name.constData(), std::min<size_t>(name.size(), sizeof e.name - 1));
     g_pView->makeCurrent();
-    objAddEmitter(&e);
+    if (objAddEmitter(&e) == 0) {
+        message(this, QString::fromLocal8Bit(objGetLastError()));
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->removeItem(m_emitterList->count() - 1);
+        if (g_pView->m_currentEmitter >= 0) {
+            m_emitterList->setCurrentIndex(g_pView->m_currentEmitter);
+            selectEmitter(g_pView->m_currentEmitter);
+        } else {
+            enableListOnly();
+        }
+        return;
+    }
     g_pView->m_lastEmitter += 1;
     g_pView->m_currentEmitter = g_pView->m_lastEmitter;
     objSetEmitterPtr(g_pView->m_currentEmitter);

@@ -47,6 +47,7 @@ private:
     void selectColour(bool start);
     void rebuildSwatches();
     void send();
+    static bool isParticleLimitRefusal();
 
     QComboBox* m_emitterList;
     QComboBox* m_modeList;

@@ -99,6 +99,20 @@ TEST_F(ParticlesPageTest, FieldsParseAndFormat) {
     EXPECT_FLOAT_EQ(library().endColor[3], 0.0f);
 }
 
+TEST_F(ParticlesPageTest, PoolsPastTheParticleLimitAreRefusedWithAMessage) {
+    open(sample("launcher.raw"));
+    add(QStringLiteral("Jet"));
+    commit(page(), 1128, QString::number(KORVID_MAX_PARTICLES + 1));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Too many particles"))) << messages[0].toStdString();
+    EXPECT_EQ(library().totalParticles, 1000);
+    EXPECT_EQ(text(page(), 1128), QStringLiteral("1000")) << "the page shows what the library kept";
+    EXPECT_EQ(view().m_emitter.totalParticles, 1000);
+    commit(page(), 1128, QStringLiteral("2000"));
+    EXPECT_EQ(library().totalParticles, 2000);
+    EXPECT_EQ(messages.size(), 1);
+}
+
 TEST_F(ParticlesPageTest, TypesImagesAndCheckBoxes) {
     open(sample("smoke.zob"));
     EXPECT_TRUE(control<QComboBox>(page(), 1039)->isEnabled()) << "Polygons: image box";
