@@ -32,13 +32,6 @@ Model* currentModel() {
     return c.store ? c.store->current : nullptr;
 }
 
-void setError(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(context().lastError, sizeof context().lastError, format, args);
-    va_end(args);
-}
-
 std::unique_ptr<ModelStore> createModelStore() {
     auto store = std::make_unique<ModelStore>();
     if (platform::hasGlExtension("GL_ARB_multitexture")) {
@@ -65,19 +58,21 @@ KORVID_EXPORT void objNew(void) {
 
 KORVID_EXPORT const char* objGetLastError(void) { return context().lastError; }
 
-KORVID_EXPORT void objClearLastError(void) { std::strcpy(context().lastError, "No Errors"); }
+KORVID_EXPORT void objClearLastError(void) { std::strcpy(context().lastError, failureFormat(Failure::None)); }
 
 KORVID_EXPORT bool objTestGlError(void) {
     const GLenum code = glGetError();
     if (code == GL_NO_ERROR) return false;
     const GLubyte* text = gluErrorString(code);
-    setError("OpenGL Error: %s", text ? reinterpret_cast<const char*>(text) : "unknown error");
+    fail(Failure::GlError, text ? reinterpret_cast<const char*>(text) : "unknown error");
     return true;
 }
 
 KORVID_EXPORT bool objSetCurrentModel(int32_t index) {
     Context& c = context();
-    return c.store ? selectModel(*c.store, index) : false;
+    if (c.store && selectModel(*c.store, index)) return true;
+    fail(Failure::NoModel);
+    return false;
 }
 
 KORVID_EXPORT void objGetModelData(ModelInfo* info) {

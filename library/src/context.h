@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "failure.h"
 #include "images.h"
 #include "lights.h"
 #include "model.h"
@@ -38,8 +39,6 @@ Context& context();
 // The current model, or null (also before objInitWin).
 Model* currentModel();
 
-// Writes a printf-style message into lastError, cut to 255 characters.
-void setError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A fresh model store with the multitexture entry point detected.
 std::unique_ptr<ModelStore> createModelStore();

@@ -6,9 +6,18 @@
 using namespace korvid;
 
 namespace {
+// The current model's particle system; records the refusal when there is none.
 ParticleSystem* particles() {
     Model* m = currentModel();
+    if (!m) fail(Failure::NoModel);
     return m ? &m->particles : nullptr;
+}
+
+// The current emitter; records why there is none.
+EmitterData* currentEmitter(ParticleSystem* ps) {
+    if (!ps) return nullptr;
+    if (!ps->currentEmitter) fail(Failure::NoEmitter);
+    return ps->currentEmitter;
 }
 }  // namespace
 
@@ -21,51 +30,54 @@ KORVID_EXPORT int32_t objAddEmitter(const EmitterData* tmpl) {
     ParticleSystem* ps = particles();
     if (!ps || !tmpl) return 0;
     const int32_t count = addEmitter(*ps, *tmpl);
-    if (count == 0) setError("Too many particles: %s", kParticleLimitText);
+    if (count == 0) fail(Failure::ParticleLimit);
     return count;
 }
 
 KORVID_EXPORT int32_t objSetEmitterPtr(int32_t index) {
     ParticleSystem* ps = particles();
-    return ps ? selectEmitter(*ps, index) : 0;
+    if (!ps) return 0;
+    if (selectEmitter(*ps, index)) return 1;
+    fail(Failure::BadArgument);
+    return 0;
 }
 
 KORVID_EXPORT int32_t objGetEmitter(EmitterData* out) {
     ParticleSystem* ps = particles();
     if (!ps) return 0;
-    if (ps->currentEmitter && out) std::memcpy(out, ps->currentEmitter, sizeof(EmitterData));
+    if (const EmitterData* e = currentEmitter(ps); e && out) std::memcpy(out, e, sizeof(EmitterData));
     return 1;
 }
 
 KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
     ParticleSystem* ps = particles();
     if (!ps || !in) return 0;
-    switch (setEmitter(*ps, *in)) {
-    case SetEmitterResult::Done: return 1;
-    case SetEmitterResult::FewerThanPerCycle: return 1;  // silently ignored
-    case SetEmitterResult::NoEmitter: return 0;
-    case SetEmitterResult::OverParticleLimit: setError("Too many particles: %s", kParticleLimitText); return 0;
-    }
-    return 0;
+    const Failure refusal = setEmitter(*ps, *in);
+    if (refusal == Failure::None) return 1;
+    fail(refusal);
+    // A pool below the batch size is ignored silently, and the call still counts as made.
+    return refusal == Failure::PoolBelowBatch ? 1 : 0;
 }
 
 KORVID_EXPORT int32_t objSetPosEmitter(const float position[3]) {
     ParticleSystem* ps = particles();
-    if (!ps || !ps->currentEmitter || !position) return 0;
-    std::memcpy(ps->currentEmitter->position, position, 3 * sizeof(float));
+    EmitterData* e = currentEmitter(ps);
+    if (!e || !position) return 0;
+    std::memcpy(e->position, position, 3 * sizeof(float));
     return 1;
 }
 
 KORVID_EXPORT int32_t objGetBurst(BurstData* out) {
     ParticleSystem* ps = particles();
-    if (!ps || !ps->currentEmitter || !out) return 0;
-    *out = ps->currentEmitter->burst;
+    const EmitterData* e = currentEmitter(ps);
+    if (!e || !out) return 0;
+    *out = e->burst;
     return 1;
 }
 
 KORVID_EXPORT int32_t objSetBurst(const BurstData* in) {
     ParticleSystem* ps = particles();
-    if (!ps || !ps->currentEmitter || !in) return 0;
+    if (!currentEmitter(ps) || !in) return 0;
     setBurst(*ps, *in);
     return 1;
 }

@@ -84,32 +84,32 @@ void toInfo(const TextureEntry& e, TextureInfo* out) {
 
 }  // namespace
 
-int readBitmap(TextureEntry& e) {
+Failure readBitmap(TextureEntry& e) {
     struct stat info{};
     // Only regular files: a device or a pipe could block or never end.
-    if (::stat(e.path, &info) != 0 || !S_ISREG(info.st_mode)) return kImageNotFound;
+    if (::stat(e.path, &info) != 0 || !S_ISREG(info.st_mode)) return Failure::ImageNotFound;
     File file{std::fopen(e.path, "rb")};
-    if (!file.f) return kImageNotFound;
+    if (!file.f) return Failure::ImageNotFound;
     unsigned char header[54];
-    if (std::fread(header, 1, sizeof header, file.f) != sizeof header) return kImageDamaged;
-    if (le16(header + 14 + 14) != 24) return kImageNot24Bit;
+    if (std::fread(header, 1, sizeof header, file.f) != sizeof header) return Failure::ImageDamaged;
+    if (le16(header + 14 + 14) != 24) return Failure::ImageNot24Bit;
     // Only uncompressed pixels (BI_RGB) are read.
-    if (le32(header + 14 + 16) != 0) return kImageDamaged;
+    if (le32(header + 14 + 16) != 0) return Failure::ImageDamaged;
     const int32_t width = static_cast<int32_t>(le32(header + 14 + 4));
     const int32_t rawHeight = static_cast<int32_t>(le32(header + 14 + 8));
-    if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return kImageDamaged;
+    if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return Failure::ImageDamaged;
     const bool topDown = rawHeight < 0;
     const int64_t height = topDown ? -int64_t(rawHeight) : rawHeight;
     const int64_t texel = e.alpha == 1 ? 4 : 3;
     if (width > kMaxImageSide || height > kMaxImageSide || width * height * texel > kMaxImageBytes)
-        return kImageDamaged;
+        return Failure::ImageDamaged;
     const int64_t rowBytes = (int64_t(width) * 3 + 3) / 4 * 4;
     // The pixels start where the file header says; larger info headers (108
     // and 124 bytes) put them further on. An offset inside the headers is
     // taken as the classic 54.
     const int64_t offset = std::max<int64_t>(54, le32(header + 10));
-    if (info.st_size < offset + rowBytes * height) return kImageDamaged;
-    if (offset != 54 && std::fseek(file.f, static_cast<long>(offset), SEEK_SET) != 0) return kImageDamaged;
+    if (info.st_size < offset + rowBytes * height) return Failure::ImageDamaged;
+    if (offset != 54 && std::fseek(file.f, static_cast<long>(offset), SEEK_SET) != 0) return Failure::ImageDamaged;
 
     std::vector<unsigned char> pixels;
     std::vector<unsigned char> row;
@@ -117,10 +117,10 @@ int readBitmap(TextureEntry& e) {
         pixels.assign(pixelBufferBytes(width, height, e.alpha == 1), 0);
         row.resize(static_cast<size_t>(rowBytes));
     } catch (const std::bad_alloc&) {
-        return kImageDamaged;
+        return Failure::ImageDamaged;
     }
     for (int64_t r = 0; r < height; ++r) {
-        if (std::fread(row.data(), 1, row.size(), file.f) != row.size()) return kImageDamaged;
+        if (std::fread(row.data(), 1, row.size(), file.f) != row.size()) return Failure::ImageDamaged;
         // Rows are kept bottom row first; a top-down file lists them the other way round.
         const int64_t target = topDown ? height - 1 - r : r;
         unsigned char* out = pixels.data() + target * width * texel;
@@ -143,13 +143,13 @@ int readBitmap(TextureEntry& e) {
     e.width = width;
     e.height = static_cast<int32_t>(height);
     e.pixels = std::move(pixels);
-    return kImageOk;
+    return Failure::None;
 }
 
 TextureLibrary::~TextureLibrary() { clearTextures(*this); }
 
-int addTexture(TextureLibrary& library, const TextureInfo& info) {
-    if (library.entries.size() >= KORVID_MAX_TEXTURES) return kImageLibraryFull;
+Failure addTexture(TextureLibrary& library, const TextureInfo& info) {
+    if (library.entries.size() >= KORVID_MAX_TEXTURES) return Failure::ImageLibraryFull;
     auto entry = std::make_unique<TextureEntry>();
     copyText(entry->path, sizeof entry->path, info.path);
     copyText(entry->name, sizeof entry->name, info.name);
@@ -158,22 +158,12 @@ int addTexture(TextureLibrary& library, const TextureInfo& info) {
     entry->high = info.high;
     entry->low = info.low;
     entry->filter = info.filter;
-    const int code = readBitmap(*entry);
-    if (code != kImageOk) return code;
+    const Failure code = readBitmap(*entry);
+    if (code != Failure::None) return code;
     glGenTextures(1, &entry->textureId);
     uploadTexture(*entry, entry->pixels.data());
     library.entries.push_back(std::move(entry));
-    return kImageOk;
-}
-
-const char* imageErrorText(int code) {
-    switch (code) {
-    case kImageNotFound: return "Image file not found.";
-    case kImageLibraryFull: return "The maximum number of textures is currently loaded.";
-    case kImageNot24Bit: return "Only supports 24bit bitmaps.";
-    case kImageDamaged: return "Image file is damaged.";
-    default: return "No Errors";
-    }
+    return Failure::None;
 }
 
 uint32_t findTextureId(const TextureLibrary& library, const char* name) {
@@ -209,10 +199,13 @@ using namespace korvid;
 
 KORVID_EXPORT bool objAddTexture(const TextureInfo* info) {
     TextureLibrary* library = context().textures.get();
-    if (!library || !info) return false;
-    const int code = addTexture(*library, *info);
-    if (code == kImageOk) return true;
-    setError("%s", imageErrorText(code));
+    if (!library || !info) {
+        fail(library ? Failure::BadArgument : Failure::NoModel);
+        return false;
+    }
+    const Failure code = addTexture(*library, *info);
+    if (code == Failure::None) return true;
+    fail(code);
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "failure.h"
 #include "korvid.h"
 
 namespace korvid {
@@ -24,18 +25,8 @@ struct TextureLibrary {
     ~TextureLibrary();  // deletes every texture (clearTextures)
 };
 
-// Result codes of addTexture.
-enum : int {
-    kImageOk = 0,
-    kImageNotFound = -1,
-    kImageLibraryFull = -2,
-    kImageNot24Bit = -3,
-    kImageDamaged = -4,
-};
-
-int addTexture(TextureLibrary& library, const TextureInfo& info);
-// The message for a failing addTexture code.
-const char* imageErrorText(int code);
+// Failure::None, or ImageNotFound, ImageLibraryFull, ImageNot24Bit, ImageDamaged.
+Failure addTexture(TextureLibrary& library, const TextureInfo& info);
 uint32_t findTextureId(const TextureLibrary& library, const char* name);
 // The first image with that texture id, or null.
 const TextureEntry* findTextureById(const TextureLibrary& library, uint32_t textureId);
@@ -53,6 +44,6 @@ size_t pixelBufferBytes(int64_t width, int64_t height, bool rgba);
 void uploadTexture(const TextureEntry& e, const unsigned char* pixels);
 
 // Decodes a bitmap file into an entry's pixel buffer (no OpenGL involved).
-int readBitmap(TextureEntry& entry);
+Failure readBitmap(TextureEntry& entry);
 
 }  // namespace korvid

@@ -359,12 +359,12 @@ int32_t selectEmitter(ParticleSystem& ps, int32_t index) {
     return 1;
 }
 
-SetEmitterResult setEmitter(ParticleSystem& ps, const EmitterData& s) {
+Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
     EmitterData* e = ps.currentEmitter;
-    if (!e) return SetEmitterResult::NoEmitter;
-    if (s.totalParticles < s.emitterPerCycle) return SetEmitterResult::FewerThanPerCycle;
+    if (!e) return Failure::NoEmitter;
+    if (s.totalParticles < s.emitterPerCycle) return Failure::PoolBelowBatch;
     if (s.totalParticles != e->totalParticles && !fitsParticleLimit(ps, e, s.totalParticles))
-        return SetEmitterResult::OverParticleLimit;
+        return Failure::ParticleLimit;
     copyName(e->name, s.name);
     e->particleType = s.particleType;
     e->isReflected = s.isReflected;
@@ -403,7 +403,7 @@ SetEmitterResult setEmitter(ParticleSystem& ps, const EmitterData& s) {
     e->textureId = s.textureId;
     copyName(e->imageName, s.imageName);
     std::memcpy(e->force, s.force, sizeof e->force);
-    return SetEmitterResult::Done;
+    return Failure::None;
 }
 
 void setBurst(ParticleSystem& ps, const BurstData& burst) {

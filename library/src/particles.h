@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "failure.h"
 #include "korvid.h"
 
 // One record of an emitter's particle pool; idle on freeList or live on liveList.
@@ -30,9 +31,6 @@ struct EmitterNode : EmitterData {
     int64_t burstsFired = 0;  // statistics for tools; not part of the record
 };
 
-// The refusal of a pool over KORVID_MAX_PARTICLES, in every place that refuses it.
-constexpr const char* kParticleLimitText = "the emitters of a model hold at most 4000000 particles together";
-static_assert(KORVID_MAX_PARTICLES == 4000000, "kParticleLimitText names the limit");
 
 struct ParticleSystem {
     EmitterData* emitters = nullptr;
@@ -49,8 +47,6 @@ struct ParticleSystem {
     ParticleSystem& operator=(const ParticleSystem&) = delete;
 };
 
-enum class SetEmitterResult { Done, NoEmitter, FewerThanPerCycle, OverParticleLimit };
-
 void initEmitter(EmitterData& e);
 // Particles pooled by the system's emitters, leaving out `except`.
 int64_t pooledParticles(const ParticleSystem& ps, const EmitterData* except);
@@ -60,7 +56,9 @@ bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, in
 // The new emitter count, or 0 when the pool would pass the limit.
 int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl);
 int32_t selectEmitter(ParticleSystem& ps, int32_t index);
-SetEmitterResult setEmitter(ParticleSystem& ps, const EmitterData& source);
+// Failure::None, or why the record was not taken (NoEmitter, PoolBelowBatch,
+// ParticleLimit); nothing changes when it is refused.
+Failure setEmitter(ParticleSystem& ps, const EmitterData& source);
 void setBurst(ParticleSystem& ps, const BurstData& burst);
 void buildParticlePool(EmitterData& e);
 

@@ -21,7 +21,7 @@ bool isNameLine(std::string_view line) {
 static std::unique_ptr<Model> readRaw(const char* path) {
     FileText file(path);
     if (!file.ok()) {
-        setError("File not found");
+        fail(Failure::FileNotFound);
         return nullptr;
     }
     auto model = newModel();
@@ -34,8 +34,7 @@ static std::unique_ptr<Model> readRaw(const char* path) {
             continue;
         }
         if (model->surfaceCount == KORVID_MAX_SURFACES) {
-            setError("Error Parsing file %s\n more than %d surfaces; a model holds at most %d", path,
-                     KORVID_MAX_SURFACES, KORVID_MAX_SURFACES);
+            fail(Failure::RawParse, path, "more than 10 surfaces; a model holds at most 10");
             return nullptr;
         }
         Surface& surface = model->surfaces[model->surfaceCount];
@@ -51,7 +50,7 @@ static std::unique_ptr<Model> readRaw(const char* path) {
         const size_t end = reader.position();
         const std::string_view next = line;  // the line that ended the group
         if (n > INT32_MAX / 9 || !surface.allocate(n)) {
-            setError("Error Parsing file %s\n not enough memory for %lld triangles", path, static_cast<long long>(n));
+            fail(Failure::RawParse, path, ("not enough memory for " + std::to_string(n) + " triangles").c_str());
             return nullptr;
         }
         reader.seek(start);
@@ -59,7 +58,7 @@ static std::unique_ptr<Model> readRaw(const char* path) {
         for (int64_t k = 0; k < n; ++k) {
             reader.next(line);
             if (scanFloats(line, v + 9 * k, 9) < 9) {
-                setError("Error Parsing file %s\n vertex line %lld", path, static_cast<long long>(k + 1));
+                fail(Failure::RawParse, path, ("vertex line " + std::to_string(k + 1)).c_str());
                 return nullptr;
             }
         }
@@ -82,7 +81,10 @@ using namespace korvid;
 
 KORVID_EXPORT bool objLoadRaw(const char* path) {
     Context& c = context();
-    if (!c.store) return false;
+    if (!c.store) {
+        fail(Failure::NoModel);
+        return false;
+    }
     std::unique_ptr<Model> model = readRaw(path);
     if (!model) return false;
     appendModel(*c.store, model.release());

@@ -160,7 +160,7 @@ KORVID_EXPORT void objInitWin(const WindowData* window) {
     Context& c = context();
     // Library start.
     c.clock.start();
-    std::strcpy(c.lastError, "No Errors");
+    std::strcpy(c.lastError, failureFormat(Failure::None));
     if (c.store) freeAllModels(*c.store);
     c.store = createModelStore();
     c.textures = std::make_unique<TextureLibrary>();

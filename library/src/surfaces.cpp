@@ -110,9 +110,17 @@ void restoreSurfaceState(const Surface& s, const ModelStore& store) {
 using namespace korvid;
 
 namespace {
+// The current model's surface `index`; records why there is none.
 Surface* surfaceAt(int32_t index) {
     Model* m = currentModel();
-    if (!m || index < 0 || index >= m->surfaceCount) return nullptr;
+    if (!m) {
+        fail(Failure::NoModel);
+        return nullptr;
+    }
+    if (index < 0 || index >= m->surfaceCount) {
+        fail(Failure::BadArgument);
+        return nullptr;
+    }
     return &m->surfaces[index];
 }
 
@@ -206,5 +214,8 @@ KORVID_EXPORT bool objSetSmoothSurface(int32_t index, float angle) {
     if (!s) return false;
     s->angle = angle;
     s->geometryChanged = true;
-    return smoothNormals(s->vertices.get(), s->vertexFloatCount, s->faceNormals.get(), s->vertexNormals.get(), angle);
+    if (smoothNormals(s->vertices.get(), s->vertexFloatCount, s->faceNormals.get(), s->vertexNormals.get(), angle))
+        return true;
+    fail(Failure::NoVertexData);
+    return false;
 }

@@ -68,9 +68,9 @@ private:
 };
 
 // Tries the image path from the working directory, then from the folder of the file being read.
-int addImage(TextureLibrary& library, TextureInfo info, const std::filesystem::path& folder) {
-    int code = addTexture(library, info);
-    if (code == kImageNotFound && info.path[0] != '/' && !folder.empty()) {
+Failure addImage(TextureLibrary& library, TextureInfo info, const std::filesystem::path& folder) {
+    Failure code = addTexture(library, info);
+    if (code == Failure::ImageNotFound && info.path[0] != '/' && !folder.empty()) {
         const std::string beside = (folder / info.path).string();
         if (beside.size() < sizeof info.path) {
             std::strcpy(info.path, beside.c_str());
@@ -198,7 +198,7 @@ bool loadZob(const char* path) {
     Context& c = context();
     FileText file(path);
     if (!file.ok()) {
-        setError("File not found");
+        fail(Failure::FileNotFound);
         return false;
     }
     const std::string_view text = file.text();
@@ -209,7 +209,7 @@ bool loadZob(const char* path) {
     while (pos < text.size() && pos - start < 31 && !std::strchr(" \t\n\v\f\r", text[pos]) && text[pos]) ++pos;
     const std::string header(text.substr(start, pos - start));
     if (header != kVersion) {
-        setError("Unsuported File Version. Header = %s Current version = %s", header.c_str(), kVersion);
+        fail(Failure::VersionMismatch, header.c_str(), kVersion);
         return false;
     }
 
@@ -226,9 +226,9 @@ bool loadZob(const char* path) {
             in.integer(info.averaged);
             in.integer(info.low);
             in.integer(info.high);
-            const int code = addImage(*c.textures, info, folder);
-            if (code != kImageOk) {
-                setError("%s", imageErrorText(code));
+            const Failure code = addImage(*c.textures, info, folder);
+            if (code != Failure::None) {
+                fail(code);
                 return false;
             }
         }
@@ -238,7 +238,7 @@ bool loadZob(const char* path) {
         if (model->surfaceCount < 0 || model->surfaceCount > KORVID_MAX_SURFACES) throw EndOfFile{};
         for (int32_t i = 0; i < model->surfaceCount; ++i) readSurface(in, model->surfaces[i], text.size());
     } catch (const EndOfFile&) {
-        setError("Error Loading vertices data");
+        fail(Failure::VerticesData);
         return false;
     }
 
@@ -265,7 +265,7 @@ bool loadZob(const char* path) {
             readEmitter(in, working);
             // Pools are allocated as emitters are added, within the library's limit.
             if (addEmitter(ps, working) == 0) {
-                setError("Error Loading particle system data: %s", kParticleLimitText);
+                fail(Failure::ParticleDataLimit);
                 return false;
             }
             if (working.isBurst) {
@@ -275,7 +275,7 @@ bool loadZob(const char* path) {
             }
         }
     } catch (const EndOfFile&) {
-        setError("Error Loading particle system data");
+        fail(Failure::ParticleData);
         return false;
     }
     for (int32_t i = 0; i < ps.emitterCount; ++i) {

@@ -224,24 +224,25 @@ bool saveZob(const char* path) {
     Context& c = context();
     Model* m = currentModel();
     if (!path || !path[0]) {
-        setError("Unable to create file");
+        fail(Failure::CreateFile);
         return false;
     }
     if (!m) {
-        setError("Unable to create file: there is no model to save");
+        fail(Failure::NoModelToSave);
         return false;
     }
     SafeOutput output;
     if (const int error = output.open(path)) {
+        // A target the user may not write is refused with the reason.
         if (error == EACCES || error == EPERM || error == EROFS)
-            setError("Unable to create file: %s", std::strerror(error));
+            fail(Failure::CreateFileDenied, std::strerror(error));
         else
-            setError("Unable to create file");
+            fail(Failure::CreateFile);
         return false;
     }
     FILE* f = ::fdopen(output.fd(), "w");
     if (!f) {
-        setError("Unable to create file");
+        fail(Failure::CreateFile);
         return false;
     }
     output.release();
@@ -260,7 +261,7 @@ bool saveZob(const char* path) {
     if (!error) error = output.commit();
     if (error) {
         output.abandon();
-        setError("Unable to write file: %s", std::strerror(error));
+        fail(Failure::WriteFile, std::strerror(error));
         return false;
     }
     // Only a written file marks its images: once marked, always written again.

@@ -1,0 +1,47 @@
+// Every way an operation of the library can refuse, and the one place that
+// records it. Refusals that callers see set the last-error text; refusals
+// the library makes silently record only their code, for tests and tools.
+#pragma once
+
+namespace korvid {
+
+enum class Failure {
+    None,
+    // Silent: callers see only the return value.
+    NoModel,           // no current model (or the library has not been started)
+    NoEmitter,         // no current emitter
+    BadArgument,       // a null record or an index out of range
+    PoolBelowBatch,    // objSetEmitter: totalParticles below emitterPerCycle
+    NoVertexData,      // smoothing a surface that has no vertices
+    // Reported in the last-error text.
+    FileNotFound,
+    VersionMismatch,   // detail: the header word read, the current version
+    ImageNotFound,
+    ImageLibraryFull,
+    ImageNot24Bit,
+    ImageDamaged,
+    VerticesData,
+    ParticleData,
+    ParticleDataLimit, // a file's emitters pass KORVID_MAX_PARTICLES
+    ParticleLimit,     // objAddEmitter or objSetEmitter would pass it
+    RawParse,          // detail: the path, what is wrong
+    CreateFile,
+    CreateFileDenied,  // detail: the reason
+    NoModelToSave,
+    WriteFile,         // detail: the reason
+    GlError,           // detail: OpenGL's text
+};
+
+// The printf-style text of a failure ("" for the silent ones; %s marks a detail).
+const char* failureFormat(Failure code);
+bool isSilent(Failure code);
+
+// Records a refusal: the code always, the last-error text (cut to 255
+// characters) unless the refusal is silent. Details fill the text's %s in order.
+void fail(Failure code, const char* detail1 = "", const char* detail2 = "");
+
+// The latest refusal recorded, and its reset (for tests and tools).
+Failure lastFailure();
+void clearLastFailure();
+
+}  // namespace korvid
