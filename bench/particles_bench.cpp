@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kSize = 256;
 
-EmitterData& fill(int count, int type) {
+korvid::Emitter& fill(int count, int type) {
     static auto* context = new korvid::testing::HeadlessContext(kSize, kSize);
     (void)context;
     const WindowData w{kSize, kSize, 45};
@@ -43,16 +43,16 @@ EmitterData& fill(int count, int type) {
     e.startSize = 2;
     e.endSize = 2;
     objAddEmitter(&e);
-    EmitterData& live = *korvid::context().store->current->particles.emitters;
+    korvid::Emitter& live = *korvid::context().store->current->particles.emitters.front();
     korvid::simulateEmitter(live, 1);  // one batch fills the pool
     return live;
 }
 
 void UpdateLinkedPool(benchmark::State& state) {
-    EmitterData& e = fill(static_cast<int>(state.range(0)), 0);
-    e.lifespanTime = 0;
+    korvid::Emitter& e = fill(static_cast<int>(state.range(0)), 0);
+    e.data.lifespanTime = 0;
     for (auto _ : state) korvid::simulateEmitter(e, 1);
-    state.SetItemsProcessed(int64_t(state.iterations()) * e.liveCount);
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
     objNew();
 }
 
@@ -83,8 +83,8 @@ void UpdateFlatArray(benchmark::State& state) {
 
 void UpdateAndDraw(benchmark::State& state) {
     const int type = static_cast<int>(state.range(1));
-    EmitterData& e = fill(static_cast<int>(state.range(0)), type);
-    e.lifespanTime = 0;
+    korvid::Emitter& e = fill(static_cast<int>(state.range(0)), type);
+    e.data.lifespanTime = 0;
     korvid::setBatchedPolygons(state.range(2) != 0);
     const float camera[3] = {10, 20, 0};
     for (auto _ : state) {
@@ -93,7 +93,7 @@ void UpdateAndDraw(benchmark::State& state) {
         glTranslatef(0, 0, -3);
         glDisable(GL_CULL_FACE);
         korvid::simulateEmitter(e, 1);
-        korvid::drawEmitter(e, camera);
+        korvid::drawEmitter(e.data, camera);
         glFinish();
     }
     static const char* names[] = {"Points", "Lines", "Sparks", "Polygons"};

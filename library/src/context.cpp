@@ -32,13 +32,21 @@ Model* currentModel() {
     return c.store ? c.store->current : nullptr;
 }
 
-std::unique_ptr<ModelStore> createModelStore() {
-    auto store = std::make_unique<ModelStore>();
+Multitexture probeMultitexture() {
+    Multitexture m;
     if (platform::hasGlExtension("GL_ARB_multitexture")) {
-        store->activeTexture = reinterpret_cast<void (*)(unsigned)>(platform::glProcAddress("glActiveTextureARB"));
-        store->multitexture = store->activeTexture != nullptr;
+        m.activeTexture = reinterpret_cast<void (*)(unsigned)>(platform::glProcAddress("glActiveTextureARB"));
+        m.available = m.activeTexture != nullptr;
     }
-    return store;
+    return m;
+}
+
+void startFresh(Context& c) {
+    if (c.store) freeAllModels(*c.store);
+    c.store = std::make_unique<ModelStore>();
+    c.textures = std::make_unique<TextureLibrary>();
+    c.lights = std::make_unique<LightSet>();
+    resetLights(*c.lights);
 }
 
 }  // namespace korvid
@@ -48,12 +56,7 @@ using namespace korvid;
 KORVID_EXPORT void objNew(void) {
     Context& c = context();
     if (!c.store) return;  // the library has not been started
-    freeAllModels(*c.store);
-    c.store = createModelStore();
-    c.textures.reset();
-    c.textures = std::make_unique<TextureLibrary>();
-    c.lights = std::make_unique<LightSet>();
-    resetLights(*c.lights);
+    startFresh(c);
 }
 
 KORVID_EXPORT const char* objGetLastError(void) { return context().lastError; }
@@ -80,7 +83,7 @@ KORVID_EXPORT void objGetModelData(ModelInfo* info) {
     if (!m || !info) return;
     info->polygonCount = m->polygonCount;
     info->surfaceCount = m->surfaceCount;
-    info->emitterCount = m->particles.emitterCount;
+    info->emitterCount = m->particles.count();
     info->maxX = info->maxY = info->maxZ = -99999.0f;
     info->minX = info->minY = info->minZ = 99999.0f;
     float* mx[3] = {&info->maxX, &info->maxY, &info->maxZ};

@@ -25,6 +25,7 @@ struct Context {
     std::unique_ptr<ModelStore> store;
     std::unique_ptr<TextureLibrary> textures;
     std::unique_ptr<LightSet> lights;
+    Multitexture multitexture;
     char lastError[256] = {};
     FrameClock clock;
     int32_t width = 0, height = 0, fieldOfView = 0;
@@ -40,7 +41,9 @@ Context& context();
 Model* currentModel();
 
 
-// A fresh model store with the multitexture entry point detected.
-std::unique_ptr<ModelStore> createModelStore();
+// Drops every model, image and light and starts with fresh ones (the part of
+// starting the library that objNew repeats).
+void startFresh(Context& c);
+Multitexture probeMultitexture();
 
 }  // namespace korvid

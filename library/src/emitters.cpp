@@ -16,8 +16,8 @@ ParticleSystem* particles() {
 // The current emitter; records why there is none.
 EmitterData* currentEmitter(ParticleSystem* ps) {
     if (!ps) return nullptr;
-    if (!ps->currentEmitter) fail(Failure::NoEmitter);
-    return ps->currentEmitter;
+    if (!ps->current) fail(Failure::NoEmitter);
+    return ps->currentEmitter();
 }
 }  // namespace
 

@@ -21,7 +21,6 @@ struct TextureEntry {
 
 struct TextureLibrary {
     std::vector<std::unique_ptr<TextureEntry>> entries;  // in order of adding
-    char lineBuffer[256] = {};
     ~TextureLibrary();  // deletes every texture (clearTextures)
 };
 

@@ -33,25 +33,16 @@ void Surface::releaseArrays() {
 
 std::unique_ptr<Model> newModel() { return std::make_unique<Model>(); }
 
-void appendModel(ModelStore& store, Model* model) {
-    model->next = nullptr;
-    if (!store.head) {
-        store.head = model;
-    } else {
-        Model* last = store.head;
-        while (last->next) last = last->next;
-        last->next = model;
-    }
-    store.count += 1;
+Model* appendModel(ModelStore& store, std::unique_ptr<Model> model) {
+    store.models.push_back(std::move(model));
+    return store.models.back().get();
 }
 
 bool selectModel(ModelStore& store, int32_t n) {
-    if (!store.head) return false;
-    store.current = store.head;
-    for (int32_t i = 0; i < n; ++i) {
-        if (!store.current->next) break;
-        store.current = store.current->next;
-    }
+    if (store.models.empty()) return false;
+    // Past the end the last model is chosen; below 0 the first.
+    const int32_t index = n < 0 ? 0 : (n >= store.count() ? store.count() - 1 : n);
+    store.current = store.models[static_cast<size_t>(index)].get();
     return true;
 }
 
@@ -63,20 +54,10 @@ void releaseDisplayLists(Model& model) {
     }
 }
 
-void freeModel(Model* model) {
-    if (!model) return;
-    releaseDisplayLists(*model);
-    delete model;  // surfaces, outline and particle system go with it
-}
-
 void freeAllModels(ModelStore& store) {
-    Model* m = store.head;
-    while (m) {
-        Model* next = m->next;
-        freeModel(m);
-        m = next;
-    }
-    store.head = store.current = nullptr;
+    for (auto& m : store.models) releaseDisplayLists(*m);
+    store.models.clear();
+    store.current = nullptr;
 }
 
 namespace {

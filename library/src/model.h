@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "particles.h"
 
@@ -60,25 +61,29 @@ struct Model {
     float position[3] = {0, 0, 0};
     BoxOutline outline{};
     ParticleSystem particles;
-    Model* next = nullptr;
 };
 
 struct ModelStore {
     ModelStore() = default;
     ModelStore(const ModelStore&) = delete;
     ModelStore& operator=(const ModelStore&) = delete;
-    ~ModelStore();  // the store owns its models
-    Model* head = nullptr;
+    ~ModelStore();  // releases the models' display lists
+    std::vector<std::unique_ptr<Model>> models;  // in order of adding
     Model* current = nullptr;
-    int32_t count = 0;
-    bool multitexture = false;
-    void (*activeTexture)(unsigned) = nullptr; // glActiveTextureARB
+    int32_t count() const { return static_cast<int32_t>(models.size()); }
+    Model* first() const { return models.empty() ? nullptr : models.front().get(); }
+};
+
+// The second texture unit, when the context offers GL_ARB_multitexture.
+struct Multitexture {
+    bool available = false;
+    void (*activeTexture)(unsigned) = nullptr;  // glActiveTextureARB
 };
 
 std::unique_ptr<Model> newModel();
-void appendModel(ModelStore& store, Model* model);
+// Adds the model at the end of the store; returns it.
+Model* appendModel(ModelStore& store, std::unique_ptr<Model> model);
 bool selectModel(ModelStore& store, int32_t n);
-void freeModel(Model* model);
 void freeAllModels(ModelStore& store);
 void buildOutline(const float* vertices, int64_t floatCount, BoxOutline& outline);
 // The model outline over the vertices of every used surface.

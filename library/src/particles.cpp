@@ -22,13 +22,17 @@ bool batchedPolygons = true;
 constexpr float kCorners[4][3] = {
     {-0.05f, -0.05f, 0.0f}, {-0.05f, 0.05f, 0.0f}, {0.05f, 0.05f, 0.0f}, {0.05f, -0.05f, 0.0f}};
 
-void freePool(EmitterData& e) {
-    auto& node = static_cast<EmitterNode&>(e);
-    delete[] node.pool;
-    node.pool = nullptr;
-    e.freeList = nullptr;
-    e.liveList = nullptr;
-    e.liveCount = 0;
+void freePool(Emitter& e) {
+    e.pool.reset();
+    e.data.freeList = nullptr;
+    e.data.liveList = nullptr;
+    e.data.liveCount = 0;
+}
+
+// Keeps each record's `next` naming the record after it, as callers see it.
+void relink(ParticleSystem& ps) {
+    for (size_t i = 0; i < ps.emitters.size(); ++i)
+        ps.emitters[i]->data.next = i + 1 < ps.emitters.size() ? &ps.emitters[i + 1]->data : nullptr;
 }
 
 void direction(float yaw, float pitch, float out[3]) {
@@ -127,7 +131,8 @@ void emitMany(EmitterData& e, const EmissionSource& s, const float origin[3], bo
     }
 }
 
-void updateParticle(Particle* p, EmitterData& e, int32_t frameDelta) {
+void updateParticle(Particle* p, Emitter& emitter, int32_t frameDelta) {
+    EmitterData& e = emitter.data;
     if (p->lifeLeft > 0) {
         if (e.isReflected && p->position[1] <= e.groundPosition) {
             if (e.isBurst && e.isBurstOnGround && !p->fromBurst) p->lifeLeft = 0;
@@ -145,7 +150,7 @@ void updateParticle(Particle* p, EmitterData& e, int32_t frameDelta) {
     }
     if (e.isBurst && !p->fromBurst) {
         std::memcpy(e.burst.origin, p->position, sizeof e.burst.origin);
-        static_cast<EmitterNode&>(e).burstsFired += 1;
+        emitter.burstsFired += 1;
         emitMany(e, fromBurst(e.burst), e.burst.origin, true, e.burst.count);
     }
     p->fromBurst = 0;
@@ -258,29 +263,17 @@ float randomUnit() {
 
 void setBatchedPolygons(bool on) { batchedPolygons = on; }
 
-ParticleSystem::ParticleSystem() {
-    platform::seedRandom(static_cast<uint32_t>(std::time(nullptr)));
-    if (platform::hasGlExtension("GL_EXT_point_parameters")) {
-        pointParameterf = reinterpret_cast<void (*)(unsigned, float)>(platform::glProcAddress("glPointParameterfEXT"));
-        pointParameterfv =
-            reinterpret_cast<void (*)(unsigned, const float*)>(platform::glProcAddress("glPointParameterfvEXT"));
-        if (pointParameterf && pointParameterfv) {
-            pointParametersAvailable = true;
-            const float attenuation[3] = {0.0f, 0.2f, 0.0f};
-            pointParameterfv(GL_DISTANCE_ATTENUATION_EXT, attenuation);
-            pointParameterf(GL_POINT_FADE_THRESHOLD_SIZE_EXT, 1.0f);
-        }
-    }
-}
+ParticleSystem::ParticleSystem() { platform::seedRandom(static_cast<uint32_t>(std::time(nullptr))); }
 
-ParticleSystem::~ParticleSystem() {
-    EmitterData* e = emitters;
-    while (e) {
-        EmitterData* next = e->next;
-        freePool(*e);
-        delete static_cast<EmitterNode*>(e);
-        e = next;
-    }
+void setUpPointParameters() {
+    if (!platform::hasGlExtension("GL_EXT_point_parameters")) return;
+    auto pointParameterf = reinterpret_cast<void (*)(unsigned, float)>(platform::glProcAddress("glPointParameterfEXT"));
+    auto pointParameterfv =
+        reinterpret_cast<void (*)(unsigned, const float*)>(platform::glProcAddress("glPointParameterfvEXT"));
+    if (!pointParameterf || !pointParameterfv) return;
+    const float attenuation[3] = {0.0f, 0.2f, 0.0f};
+    pointParameterfv(GL_DISTANCE_ATTENUATION_EXT, attenuation);
+    pointParameterf(GL_POINT_FADE_THRESHOLD_SIZE_EXT, 1.0f);
 }
 
 void initEmitter(EmitterData& e) {
@@ -301,25 +294,26 @@ void initEmitter(EmitterData& e) {
     e.startSize = 1.0f;
 }
 
-void buildParticlePool(EmitterData& e) {
-    freePool(e);
+void buildParticlePool(Emitter& emitter) {
+    freePool(emitter);
+    EmitterData& e = emitter.data;
     if (e.totalParticles <= 0) return;
-    auto& node = static_cast<EmitterNode&>(e);
-    node.pool = new (std::nothrow) Particle[static_cast<size_t>(e.totalParticles)];
-    if (!node.pool) return;
+    emitter.pool.reset(new (std::nothrow) Particle[static_cast<size_t>(e.totalParticles)]);
+    if (!emitter.pool) return;
+    Particle* pool = emitter.pool.get();
     for (int32_t i = 0; i < e.totalParticles; ++i) {
-        Particle& p = node.pool[i];
+        Particle& p = pool[i];
         std::memset(&p, 0, sizeof p);
         std::memcpy(p.corners, kCorners, sizeof kCorners);
-        p.next = i + 1 < e.totalParticles ? &node.pool[i + 1] : nullptr;
+        p.next = i + 1 < e.totalParticles ? &pool[i + 1] : nullptr;
     }
-    e.freeList = node.pool;
+    e.freeList = pool;
 }
 
 int64_t pooledParticles(const ParticleSystem& ps, const EmitterData* except) {
     int64_t total = 0;
-    for (const EmitterData* e = ps.emitters; e; e = e->next)
-        if (e != except && e->totalParticles > 0) total += e->totalParticles;
+    for (const auto& e : ps.emitters)
+        if (&e->data != except && e->data.totalParticles > 0) total += e->data.totalParticles;
     return total;
 }
 
@@ -330,38 +324,30 @@ bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, in
 
 int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) {
     if (!fitsParticleLimit(ps, nullptr, tmpl.totalParticles)) return 0;
-    auto* node = new EmitterNode;
-    static_cast<EmitterData&>(*node) = tmpl;
-    node->next = nullptr;
-    node->freeList = nullptr;
-    node->liveList = nullptr;
-    node->pool = nullptr;
-    node->liveCount = 0;
-    node->name[27] = '\0';
-    node->imageName[27] = '\0';
-    buildParticlePool(*node);
-    if (!ps.emitters) {
-        ps.emitters = node;
-    } else {
-        EmitterData* last = ps.emitters;
-        while (last->next) last = last->next;
-        last->next = node;
-    }
-    ps.emitterCount += 1;
-    return ps.emitterCount;
+    auto emitter = std::make_unique<Emitter>();
+    EmitterData& e = emitter->data;
+    e = tmpl;
+    e.freeList = nullptr;
+    e.liveList = nullptr;
+    e.liveCount = 0;
+    e.name[27] = '\0';
+    e.imageName[27] = '\0';
+    buildParticlePool(*emitter);
+    ps.emitters.push_back(std::move(emitter));
+    relink(ps);
+    return ps.count();
 }
 
 int32_t selectEmitter(ParticleSystem& ps, int32_t index) {
-    if (index < 0 || index > ps.emitterCount) return 0;
-    EmitterData* e = ps.emitters;
-    for (int32_t i = 0; i < index && e; ++i) e = e->next;
-    ps.currentEmitter = e;
+    if (index < 0 || index > ps.count()) return 0;
+    // The index just past the end leaves no emitter current.
+    ps.current = index < ps.count() ? ps.emitters[static_cast<size_t>(index)].get() : nullptr;
     return 1;
 }
 
 Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
-    EmitterData* e = ps.currentEmitter;
-    if (!e) return Failure::NoEmitter;
+    if (!ps.current) return Failure::NoEmitter;
+    EmitterData* e = &ps.current->data;
     if (s.totalParticles < s.emitterPerCycle) return Failure::PoolBelowBatch;
     if (s.totalParticles != e->totalParticles && !fitsParticleLimit(ps, e, s.totalParticles))
         return Failure::ParticleLimit;
@@ -385,7 +371,7 @@ Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
     e->speedVar = s.speedVar;
     if (s.totalParticles != e->totalParticles) {
         e->totalParticles = s.totalParticles;
-        buildParticlePool(*e);
+        buildParticlePool(*ps.current);
     }
     e->emitterPerCycle = s.emitterPerCycle;
     e->emitterPerCycleVar = s.emitterPerCycleVar;
@@ -407,10 +393,11 @@ Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
 }
 
 void setBurst(ParticleSystem& ps, const BurstData& burst) {
-    if (ps.currentEmitter) ps.currentEmitter->burst = burst;
+    if (ps.current) ps.current->data.burst = burst;
 }
 
-void simulateEmitter(EmitterData& e, int32_t frameDelta) {
+void simulateEmitter(Emitter& emitter, int32_t frameDelta) {
+    EmitterData& e = emitter.data;
     if (e.isLifespan) e.lifespanTime = subtractSaturated(e.lifespanTime, frameDelta);
     if (e.lifespanTime > 0) {
         e.emitCountdown = subtractSaturated(e.emitCountdown, frameDelta);
@@ -424,7 +411,7 @@ void simulateEmitter(EmitterData& e, int32_t frameDelta) {
     }
     for (Particle* p = e.liveList; p;) {
         Particle* next = p->next;
-        updateParticle(p, e, frameDelta);
+        updateParticle(p, emitter, frameDelta);
         p = next;
     }
 }
@@ -489,9 +476,9 @@ void drawEmitter(const EmitterData& e, const float cam[3]) {
 }
 
 void runParticleSystem(ParticleSystem& ps, int32_t frameDelta, const float cameraRotation[3]) {
-    for (EmitterData* e = ps.emitters; e; e = e->next) {
+    for (const auto& e : ps.emitters) {
         simulateEmitter(*e, frameDelta);
-        drawEmitter(*e, cameraRotation);
+        drawEmitter(e->data, cameraRotation);
     }
 }
 

@@ -2,6 +2,8 @@
 // and drawing. Every model owns one ParticleSystem.
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "failure.h"
 #include "korvid.h"
@@ -25,27 +27,26 @@ struct Particle {
 
 namespace korvid {
 
-// The library's emitter node: the exchanged record plus the pool it owns.
-struct EmitterNode : EmitterData {
-    Particle* pool = nullptr;
+// One emitter: the exchanged record, whose `next`, lists and counts the
+// library keeps up to date, and the particle pool it owns.
+struct Emitter {
+    EmitterData data{};
+    std::unique_ptr<Particle[]> pool;
     int64_t burstsFired = 0;  // statistics for tools; not part of the record
 };
 
-
 struct ParticleSystem {
-    EmitterData* emitters = nullptr;
-    EmitterData* currentEmitter = nullptr;
-    int32_t emitterCount = 0;
-    bool pointParametersAvailable = false;
-    void (*pointParameterf)(unsigned, float) = nullptr;
-    void (*pointParameterfv)(unsigned, const float*) = nullptr;
-    char lineBuffer[256] = {};
+    std::vector<std::unique_ptr<Emitter>> emitters;  // in list order
+    Emitter* current = nullptr;
 
-    ParticleSystem();  // seeds the generator and sets up point parameters
-    ~ParticleSystem();
-    ParticleSystem(const ParticleSystem&) = delete;
-    ParticleSystem& operator=(const ParticleSystem&) = delete;
+    ParticleSystem();  // reseeds the generator, as every new model does
+    int32_t count() const { return static_cast<int32_t>(emitters.size()); }
+    EmitterData* currentEmitter() const { return current ? &current->data : nullptr; }
 };
+
+// Point parameters for distance-attenuated points, when the context offers
+// them; set once when the library starts.
+void setUpPointParameters();
 
 void initEmitter(EmitterData& e);
 // Particles pooled by the system's emitters, leaving out `except`.
@@ -60,13 +61,13 @@ int32_t selectEmitter(ParticleSystem& ps, int32_t index);
 // ParticleLimit); nothing changes when it is refused.
 Failure setEmitter(ParticleSystem& ps, const EmitterData& source);
 void setBurst(ParticleSystem& ps, const BurstData& burst);
-void buildParticlePool(EmitterData& e);
+void buildParticlePool(Emitter& e);
 
 // Emits, moves, ages and draws every emitter of the system for one frame.
 void runParticleSystem(ParticleSystem& ps, int32_t frameDelta, const float cameraRotation[3]);
 
 // Simulation without drawing (used by benchmarks and tests).
-void simulateEmitter(EmitterData& e, int32_t frameDelta);
+void simulateEmitter(Emitter& e, int32_t frameDelta);
 void drawEmitter(const EmitterData& e, const float cameraRotation[3]);
 
 // Polygons particles are drawn as one batch of quads whose corners are

@@ -87,6 +87,6 @@ KORVID_EXPORT bool objLoadRaw(const char* path) {
     }
     std::unique_ptr<Model> model = readRaw(path);
     if (!model) return false;
-    appendModel(*c.store, model.release());
+    appendModel(*c.store, std::move(model));
     return true;
 }

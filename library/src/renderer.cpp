@@ -120,7 +120,7 @@ void drawTrianglesCached(Surface& s) {
     glCallList(s.displayList);
 }
 
-void drawModel(Model& m, const ModelStore& store) {
+void drawModel(Model& m, const Multitexture& store) {
     glPushMatrix();
     glTranslatef(m.position[0], m.position[1], m.position[2]);
     for (int32_t i = 0; i < m.surfaceCount; ++i) {
@@ -161,11 +161,10 @@ KORVID_EXPORT void objInitWin(const WindowData* window) {
     // Library start.
     c.clock.start();
     std::strcpy(c.lastError, failureFormat(Failure::None));
-    if (c.store) freeAllModels(*c.store);
-    c.store = createModelStore();
-    c.textures = std::make_unique<TextureLibrary>();
-    c.lights = std::make_unique<LightSet>();
-    resetLights(*c.lights);
+    // The context's extensions, probed once.
+    c.multitexture = probeMultitexture();
+    setUpPointParameters();
+    startFresh(c);
     c.gridHalfSize = 4.0f;
     c.gridStep = 0.4f;
     c.gridHeight = 0.0f;
@@ -227,9 +226,9 @@ KORVID_EXPORT void objRender(const CameraData* camera) {
     glRotatef(camera->rz, 0, 0, 1);
     drawLights(*c.lights);
     if (c.gridVisible) drawGrid();
-    if (c.outlineVisible && c.store->head) drawOutline(c.store->head->outline);
-    for (Model* m = c.store->head; m; m = m->next) {
-        drawModel(*m, *c.store);
+    if (c.outlineVisible && c.store->first()) drawOutline(c.store->first()->outline);
+    for (const auto& m : c.store->models) {
+        drawModel(*m, c.multitexture);
         runParticleSystem(m->particles, c.clock.delta, c.cameraRotation);
     }
     glFlush();

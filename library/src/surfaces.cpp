@@ -58,14 +58,14 @@ void resetTextureMatrix() {
 
 }  // namespace
 
-void applySurfaceState(const Surface& s, const ModelStore& store) {
+void applySurfaceState(const Surface& s, const Multitexture& store) {
     if (s.blending) {
         glEnable(GL_BLEND);
         glDepthMask(GL_FALSE);
     }
     if (s.culling) glEnable(GL_CULL_FACE);
     if (s.textureCount == 2) {
-        if (store.multitexture) {
+        if (store.available) {
             store.activeTexture(GL_TEXTURE1_ARB);
             setUpUnit(unit2(s));
             store.activeTexture(GL_TEXTURE0_ARB);
@@ -76,9 +76,9 @@ void applySurfaceState(const Surface& s, const ModelStore& store) {
     }
 }
 
-void restoreSurfaceState(const Surface& s, const ModelStore& store) {
+void restoreSurfaceState(const Surface& s, const Multitexture& store) {
     if (s.textureCount == 2) {
-        if (store.multitexture) {
+        if (store.available) {
             glDisable(GL_TEXTURE_GEN_T);
             glDisable(GL_TEXTURE_GEN_S);
             store.activeTexture(GL_TEXTURE1_ARB);

@@ -5,7 +5,7 @@
 
 namespace korvid {
 
-void applySurfaceState(const Surface& s, const ModelStore& store);
-void restoreSurfaceState(const Surface& s, const ModelStore& store);
+void applySurfaceState(const Surface& s, const Multitexture& store);
+void restoreSurfaceState(const Surface& s, const Multitexture& store);
 
 }  // namespace korvid

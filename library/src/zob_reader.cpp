@@ -243,9 +243,8 @@ bool loadZob(const char* path) {
     }
 
     buildModelOutline(*model);
-    Model* added = model.release();
-    appendModel(*c.store, added);
-    selectModel(*c.store, c.store->count);
+    Model* added = appendModel(*c.store, std::move(model));
+    selectModel(*c.store, c.store->count());
     for (int32_t i = 0; i < added->surfaceCount; ++i) {
         Surface& s = added->surfaces[i];
         if (s.textureCount == 1 || s.textureCount == 2) s.texture1Id = findTextureId(*c.textures, s.texture1Name);
@@ -278,9 +277,9 @@ bool loadZob(const char* path) {
         fail(Failure::ParticleData);
         return false;
     }
-    for (int32_t i = 0; i < ps.emitterCount; ++i) {
+    for (int32_t i = 0; i < ps.count(); ++i) {
         selectEmitter(ps, i);
-        EmitterData* e = ps.currentEmitter;
+        EmitterData* e = ps.currentEmitter();
         if (e->particleType == 3) e->textureId = findTextureId(*c.textures, e->imageName);
     }
     return true;

@@ -188,9 +188,9 @@ void writeEntity(ZobWriter& w, const Model& m, const std::vector<const TextureEn
     w.put("\n");
     for (int32_t i = 0; i < m.surfaceCount; ++i) writeSurface(w, m.surfaces[i], i);
     w.put("[PARTICLE_SYSTEMS]\n");
-    w.put("%d //Emitter Count\n", m.particles.emitterCount);
+    w.put("%d //Emitter Count\n", m.particles.count());
     w.put("\n");
-    for (const EmitterData* e = m.particles.emitters; e; e = e->next) writeEmitter(w, *e);
+    for (const auto& e : m.particles.emitters) writeEmitter(w, e->data);
 }
 
 // The images the model uses now: surface textures named on a surface and the
@@ -202,8 +202,8 @@ std::vector<uint32_t> usedTextureIds(const Model& m) {
         if (s.texture1Name[0]) used.push_back(s.texture1Id);
         if (s.texture2Name[0]) used.push_back(s.texture2Id);
     }
-    for (const EmitterData* e = m.particles.emitters; e; e = e->next)
-        if (e->particleType == 3) used.push_back(e->textureId);
+    for (const auto& e : m.particles.emitters)
+        if (e->data.particleType == 3) used.push_back(e->data.textureId);
     return used;
 }
 

@@ -354,7 +354,7 @@ TEST_F(ParticlesTest, FullPoolLeavesTheRandomSequenceOfLaterEmittersIntact) {
     EXPECT_FLOAT_EQ(p->velocity[2], std::cos(yaw) * std::cos(pitch) * speed);
 
     // A batch far larger than the pool, into the full pool: every try only draws.
-    currentModel()->particles.emitters->emitterPerCycle = 100000;
+    currentModel()->particles.emitters.front()->data.emitterPerCycle = 100000;
     platform::seedRandom(11);
     frame(15);
     const int afterLarge = platform::random15();
@@ -499,7 +499,7 @@ TEST_F(ParticlesTest, EmissionAndDeathAllocateNothing) {
     frame(15);
     allocations = 0;
     countAllocations = true;
-    for (int i = 0; i < 50; ++i) simulateEmitter(*context().store->current->particles.currentEmitter, 15);
+    for (int i = 0; i < 50; ++i) simulateEmitter(*context().store->current->particles.current, 15);
     countAllocations = false;
     EXPECT_EQ(allocations, 0);
     EmitterData after = current();

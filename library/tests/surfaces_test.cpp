@@ -133,7 +133,7 @@ TEST_F(SurfacesTest, GeneratedCoordinatesMapTheTextureOnScreen) {
 }
 
 TEST_F(SurfacesTest, SecondUnitOnlyWithMultitexture) {
-    ASSERT_TRUE(context().store->multitexture) << "llvmpipe offers GL_ARB_multitexture";
+    ASSERT_TRUE(context().multitexture.available) << "llvmpipe offers GL_ARB_multitexture";
     const uint32_t white = addImage("White", {{255, 255, 255}}, 1, 1);
     const uint32_t green = addImage("Green", {{0, 255, 0}}, 1, 1);
     paint(1, 1, 1, 1);
@@ -147,11 +147,11 @@ TEST_F(SurfacesTest, SecondUnitOnlyWithMultitexture) {
     EXPECT_EQ(p.r, 0) << "unit 2 modulates with green";
     EXPECT_EQ(p.g, 255);
 
-    context().store->multitexture = false;
+    context().multitexture.available = false;
     render();
     p = pixelAt(kWidth / 2, kHeight / 2);
     EXPECT_EQ(p.r, 255) << "without the extension only texture 1 shows";
-    context().store->multitexture = true;
+    context().multitexture.available = true;
 }
 
 TEST_F(SurfacesTest, BlendingTurnsDepthWritesOff) {

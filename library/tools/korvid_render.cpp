@@ -229,9 +229,9 @@ int main(int argc, char** argv) {
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         if (o.stats && model) {
             FrameStats s{f, ms, {}, {}};
-            for (EmitterData* e = model->particles.emitters; e; e = e->next) {
-                s.live.push_back(e->liveCount);
-                s.bursts.push_back(static_cast<korvid::EmitterNode*>(e)->burstsFired);
+            for (const auto& e : model->particles.emitters) {
+                s.live.push_back(e->data.liveCount);
+                s.bursts.push_back(e->burstsFired);
             }
             stats.push_back(std::move(s));
         }
@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
     if (o.stats) {
         std::vector<std::string> names;
         if (model)
-            for (EmitterData* e = model->particles.emitters; e; e = e->next) names.push_back(e->name);
+            for (const auto& e : model->particles.emitters) names.push_back(e->data.name);
         if (o.json) {
             std::printf("{\"file\": \"%s\", \"emitters\": [", in.c_str());
             for (size_t i = 0; i < names.size(); ++i) std::printf("%s\"%s\"", i ? ", " : "", names[i].c_str());
