@@ -10,6 +10,7 @@
 #include <new>
 
 #include "context.h"
+#include "record_fields.h"
 
 namespace korvid {
 namespace {
@@ -61,26 +62,8 @@ void uploadTexture(const TextureEntry& e, const unsigned char* pixels) {
 
 namespace {
 
-void copyText(char* field, size_t size, const char* text) {
-    size_t n = 0;
-    while (n + 1 < size && text[n]) ++n;
-    std::memcpy(field, text, n);
-    field[n] = '\0';
-}
 
-void toInfo(const TextureEntry& e, TextureInfo* out) {
-    std::memcpy(out->path, e.path, sizeof out->path);
-    std::memcpy(out->name, e.name, sizeof out->name);
-    out->width = e.width;
-    out->height = e.height;
-    out->alpha = e.alpha;
-    out->averaged = e.averaged;
-    out->high = e.high;
-    out->low = e.low;
-    out->filter = e.filter;
-    out->textureId = e.textureId;
-    out->pixels = const_cast<unsigned char*>(e.pixels.data());
-}
+void toInfo(const TextureEntry& e, TextureInfo* out) { *out = e; }
 
 }  // namespace
 
@@ -142,7 +125,8 @@ Failure readBitmap(TextureEntry& e) {
     }
     e.width = width;
     e.height = static_cast<int32_t>(height);
-    e.pixels = std::move(pixels);
+    e.pixelData = std::move(pixels);
+    e.pixels = e.pixelData.data();
     return Failure::None;
 }
 
@@ -151,17 +135,11 @@ TextureLibrary::~TextureLibrary() { clearTextures(*this); }
 Failure addTexture(TextureLibrary& library, const TextureInfo& info) {
     if (library.entries.size() >= KORVID_MAX_TEXTURES) return Failure::ImageLibraryFull;
     auto entry = std::make_unique<TextureEntry>();
-    copyText(entry->path, sizeof entry->path, info.path);
-    copyText(entry->name, sizeof entry->name, info.name);
-    entry->alpha = info.alpha;
-    entry->averaged = info.averaged;
-    entry->high = info.high;
-    entry->low = info.low;
-    entry->filter = info.filter;
+    copyFields<TextureInfo>(*entry, info, imageFields(), kInput);
     const Failure code = readBitmap(*entry);
     if (code != Failure::None) return code;
     glGenTextures(1, &entry->textureId);
-    uploadTexture(*entry, entry->pixels.data());
+    uploadTexture(*entry, entry->pixels);
     library.entries.push_back(std::move(entry));
     return Failure::None;
 }

@@ -9,14 +9,12 @@
 
 namespace korvid {
 
-struct TextureEntry {
-    char path[KORVID_PATH_SIZE] = {};
-    char name[KORVID_IMAGE_NAME_SIZE] = {};
+// One image: the exchanged record (its `pixels` pointing into `pixelData`)
+// and whether a save has written it.
+struct TextureEntry : TextureInfo {
+    TextureEntry() : TextureInfo{} {}
     int32_t referenced = 0;
-    int32_t width = 0, height = 0;
-    int32_t alpha = 0, averaged = 0, high = 0, low = 0, filter = 0;
-    uint32_t textureId = 0;
-    std::vector<unsigned char> pixels;
+    std::vector<unsigned char> pixelData;  // decoded texels and their slack
 };
 
 struct TextureLibrary {

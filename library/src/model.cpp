@@ -31,6 +31,21 @@ void Surface::releaseArrays() {
     geometryChanged = true;
 }
 
+SurfaceData defaultSurfaceData() {
+    SurfaceData d{};
+    d.culling = 1;
+    d.genMode1 = d.genMode2 = 0x2401;      // GL_OBJECT_LINEAR
+    d.planeMode1 = d.planeMode2 = 0x2501;  // GL_OBJECT_PLANE
+    std::strcpy(d.texture1Name, "NONE");
+    std::strcpy(d.texture2Name, "NONE");
+    d.sPlane1[0] = d.tPlane1[1] = d.sPlane2[0] = d.tPlane2[1] = 1.0f;
+    d.texEnv1 = d.texEnv2 = 0x2100;  // GL_MODULATE
+    d.angle = 1.0f;
+    for (int i = 0; i < 4; ++i) d.diffuse[i] = d.specular[i] = 1.0f;
+    d.shininess = 10.0f;
+    return d;
+}
+
 std::unique_ptr<Model> newModel() { return std::make_unique<Model>(); }
 
 Model* appendModel(ModelStore& store, std::unique_ptr<Model> model) {

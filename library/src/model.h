@@ -12,32 +12,15 @@ namespace korvid {
 // 24 points (72 floats): the six faces of an axis-aligned box, four corners each.
 using BoxOutline = std::array<float, 72>;
 
-struct Surface {
-    char name[28] = {};
+// The record a new surface starts from.
+SurfaceData defaultSurfaceData();
+
+// A surface: the exchanged record (its vertexFloatCount and polygonCount are
+// the library's to keep) with the position, arrays and drawing state behind it.
+struct Surface : SurfaceData {
+    Surface() : SurfaceData(defaultSurfaceData()) {}
+
     float position[3] = {0, 0, 0};
-    int32_t blending = 0;
-    int32_t culling = 1;
-    int32_t anim1 = 0, anim2 = 0;
-    float animTranslate1[3] = {0, 0, 0}, animRotate1[3] = {0, 0, 0};
-    float animTranslate2[3] = {0, 0, 0}, animRotate2[3] = {0, 0, 0};
-    int32_t genMode1 = 0x2401, genMode2 = 0x2401;     // GL_OBJECT_LINEAR
-    int32_t planeMode1 = 0x2501, planeMode2 = 0x2501; // GL_OBJECT_PLANE
-    int32_t textureCount = 0;
-    char texture1Name[28] = "NONE";
-    uint32_t texture1Id = 0;
-    float sPlane1[4] = {1, 0, 0, 0}, tPlane1[4] = {0, 1, 0, 0};
-    int32_t texEnv1 = 0x2100; // GL_MODULATE
-    char texture2Name[28] = "NONE";
-    uint32_t texture2Id = 0;
-    float sPlane2[4] = {1, 0, 0, 0}, tPlane2[4] = {0, 1, 0, 0};
-    int32_t texEnv2 = 0x2100;
-    int32_t smooth = 0;
-    float angle = 1.0f;
-    float diffuse[4] = {1, 1, 1, 1}, ambient[4] = {0, 0, 0, 0};
-    float specular[4] = {1, 1, 1, 1}, emission[4] = {0, 0, 0, 0};
-    float shininess = 10.0f;
-    int32_t vertexFloatCount = 0;
-    int32_t polygonCount = 0;
     std::unique_ptr<float[]> vertices;      // 9 floats per triangle
     std::unique_ptr<float[]> faceNormals;   // 3 floats per triangle
     std::unique_ptr<float[]> vertexNormals; // 3 floats per vertex

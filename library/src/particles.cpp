@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model.h"
+#include "record_fields.h"
 #include "platform.h"
 
 namespace korvid {
@@ -351,44 +352,11 @@ Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
     if (s.totalParticles < s.emitterPerCycle) return Failure::PoolBelowBatch;
     if (s.totalParticles != e->totalParticles && !fitsParticleLimit(ps, e, s.totalParticles))
         return Failure::ParticleLimit;
-    copyName(e->name, s.name);
-    e->particleType = s.particleType;
-    e->isReflected = s.isReflected;
-    e->groundPosition = s.groundPosition;
-    e->isBurst = s.isBurst;
-    e->isBurstOnGround = s.isBurstOnGround;
-    e->isLighting = s.isLighting;
-    e->isAltAlpha = s.isAltAlpha;
-    e->isLifespan = s.isLifespan;
-    e->lifespanTime = s.lifespanTime;
-    e->isAttachToModel = s.isAttachToModel;
-    std::memcpy(e->position, s.position, sizeof e->position);
-    e->yaw = s.yaw;
-    e->yawVar = s.yawVar;
-    e->pitch = s.pitch;
-    e->pitchVar = s.pitchVar;
-    e->speed = s.speed;
-    e->speedVar = s.speedVar;
-    if (s.totalParticles != e->totalParticles) {
-        e->totalParticles = s.totalParticles;
-        buildParticlePool(*ps.current);
-    }
-    e->emitterPerCycle = s.emitterPerCycle;
-    e->emitterPerCycleVar = s.emitterPerCycleVar;
-    e->emitterTime = s.emitterTime;
-    e->life = s.life;
-    e->lifeVar = s.lifeVar;
-    std::memcpy(e->startColor, s.startColor, sizeof e->startColor);
-    std::memcpy(e->startColorVar, s.startColorVar, sizeof e->startColorVar);
-    std::memcpy(e->endColor, s.endColor, sizeof e->endColor);
-    std::memcpy(e->endColorVar, s.endColorVar, sizeof e->endColorVar);
-    e->startSize = s.startSize;
-    e->startSizeVar = s.startSizeVar;
-    e->endSize = s.endSize;
-    e->endSizeVar = s.endSizeVar;
-    e->textureId = s.textureId;
-    copyName(e->imageName, s.imageName);
-    std::memcpy(e->force, s.force, sizeof e->force);
+    // Every field the caller may set; a new pool size also rebuilds the pool,
+    // which ends every live particle. Lists, counts and the burst stay.
+    const bool newPool = s.totalParticles != e->totalParticles;
+    copyFields<EmitterData>(*e, s, emitterFields(), kInput);
+    if (newPool) buildParticlePool(*ps.current);
     return Failure::None;
 }
 

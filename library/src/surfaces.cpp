@@ -124,85 +124,27 @@ Surface* surfaceAt(int32_t index) {
     return &m->surfaces[index];
 }
 
-template <size_t N>
-void copyArray(float (&to)[N], const float (&from)[N]) {
-    std::memcpy(to, from, sizeof to);
-}
 }  // namespace
 
 KORVID_EXPORT void objGetSurfaceData(SurfaceData* out, int32_t index) {
     const Surface* s = surfaceAt(index);
     if (!s || !out) return;
-    std::memcpy(out->name, s->name, sizeof out->name);
-    out->blending = s->blending;
-    out->culling = s->culling;
-    out->anim1 = s->anim1;
-    out->anim2 = s->anim2;
-    copyArray(out->animTranslate1, s->animTranslate1);
-    copyArray(out->animRotate1, s->animRotate1);
-    copyArray(out->animTranslate2, s->animTranslate2);
-    copyArray(out->animRotate2, s->animRotate2);
-    out->genMode1 = s->genMode1;
-    out->genMode2 = s->genMode2;
-    out->planeMode1 = s->planeMode1;
-    out->planeMode2 = s->planeMode2;
-    out->textureCount = s->textureCount;
-    std::memcpy(out->texture1Name, s->texture1Name, sizeof out->texture1Name);
-    out->texture1Id = s->texture1Id;
-    copyArray(out->sPlane1, s->sPlane1);
-    copyArray(out->tPlane1, s->tPlane1);
-    out->texEnv1 = s->texEnv1;
-    std::memcpy(out->texture2Name, s->texture2Name, sizeof out->texture2Name);
-    out->texture2Id = s->texture2Id;
-    copyArray(out->sPlane2, s->sPlane2);
-    copyArray(out->tPlane2, s->tPlane2);
-    out->texEnv2 = s->texEnv2;
-    out->smooth = s->smooth;
-    out->angle = s->angle;
-    copyArray(out->diffuse, s->diffuse);
-    copyArray(out->ambient, s->ambient);
-    copyArray(out->specular, s->specular);
-    copyArray(out->emission, s->emission);
-    out->shininess = s->shininess;
-    out->vertexFloatCount = s->vertexFloatCount;
-    out->polygonCount = s->polygonCount;
+    *out = *s;
 }
 
 KORVID_EXPORT void objSetSurfaceData(const SurfaceData* in, int32_t index) {
     Surface* s = surfaceAt(index);
     if (!s || !in) return;
-    copyName(s->name, in->name);
-    s->blending = in->blending;
-    s->culling = in->culling;
-    s->anim1 = in->anim1;
-    s->anim2 = in->anim2;
-    copyArray(s->animTranslate1, in->animTranslate1);
-    copyArray(s->animRotate1, in->animRotate1);
-    copyArray(s->animTranslate2, in->animTranslate2);
-    copyArray(s->animRotate2, in->animRotate2);
-    s->genMode1 = in->genMode1;
-    s->genMode2 = in->genMode2;
-    s->planeMode1 = in->planeMode1;
-    s->planeMode2 = in->planeMode2;
-    s->textureCount = in->textureCount;
-    copyName(s->texture1Name, in->texture1Name);
-    s->texture1Id = in->texture1Id;
-    copyArray(s->sPlane1, in->sPlane1);
-    copyArray(s->tPlane1, in->tPlane1);
-    s->texEnv1 = in->texEnv1;
-    copyName(s->texture2Name, in->texture2Name);
-    s->texture2Id = in->texture2Id;
-    copyArray(s->sPlane2, in->sPlane2);
-    copyArray(s->tPlane2, in->tPlane2);
-    s->texEnv2 = in->texEnv2;
+    // Everything but the read-only counts, with the names kept as strings.
+    const int32_t vertexFloatCount = s->vertexFloatCount, polygonCount = s->polygonCount;
     if (s->smooth != in->smooth) s->geometryChanged = true;
-    s->smooth = in->smooth;
-    s->angle = in->angle;
-    copyArray(s->diffuse, in->diffuse);
-    copyArray(s->ambient, in->ambient);
-    copyArray(s->specular, in->specular);
-    copyArray(s->emission, in->emission);
-    s->shininess = in->shininess;
+    SurfaceData& record = *s;
+    record = *in;
+    s->vertexFloatCount = vertexFloatCount;
+    s->polygonCount = polygonCount;
+    copyName(s->name, in->name);
+    copyName(s->texture1Name, in->texture1Name);
+    copyName(s->texture2Name, in->texture2Name);
 }
 
 KORVID_EXPORT void objSelectSurface(int32_t index, int32_t selection) {

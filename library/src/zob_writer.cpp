@@ -14,6 +14,7 @@
 
 #include "context.h"
 #include "platform.h"
+#include "record_fields.h"
 #include "safe_file.h"
 
 namespace korvid {
@@ -40,8 +41,6 @@ private:
     int error_ = 0;
 };
 
-const char* orNone(const char* name) { return name[0] ? name : "NONE"; }
-
 // The image path as written: relative to the working directory, never absolute.
 std::string relativeImagePath(const char* path) {
     namespace fs = std::filesystem;
@@ -54,39 +53,34 @@ std::string relativeImagePath(const char* path) {
     return relative.empty() ? image.filename().string() : relative.string();
 }
 
+// Writes the fields of one record that files store, a line each, in table order.
+template <class Record>
+void writeFields(ZobWriter& w, const Record& r, std::span<const Field<Record>> fields, int slot = 0) {
+    for (const Field<Record>& f : fields) {
+        if (!(f.flags & kInFile)) continue;
+        switch (f.kind) {
+        case FieldKind::Int: w.put("%d", *f.template in<int32_t>(r)); break;
+        case FieldKind::Float:
+            for (int i = 0; i < f.count; ++i) w.put(i ? " %f" : "%f", static_cast<double>(f.template in<float>(r)[i]));
+            break;
+        case FieldKind::Text: {
+            std::string text = f.template in<char>(r);
+            if (f.flags & kRelativePath) text = relativeImagePath(text.c_str());
+            // An empty line would be skipped when reading.
+            if (text.empty() && (f.flags & kNoneWhenEmpty)) text = "NONE";
+            if (text.empty() && (f.flags & kNumberedWhenEmpty)) text = "Surface" + std::to_string(slot + 1);
+            w.put("%s", text.c_str());
+            break;
+        }
+        }
+        if (f.comment) w.put(" //%s\n", f.comment);
+        else w.put((f.flags & kBlankBeforeNewline) ? " \n" : "\n");
+    }
+}
+
 void writeSurface(ZobWriter& w, const Surface& s, int slot) {
     w.put("[SURFACE]\n");
-    if (s.name[0]) w.put("%s\n", s.name);
-    else w.put("Surface%d\n", slot + 1);  // an empty line would be skipped when reading
-    w.floats(s.position, 3, "Position");
-    w.put("%d //Blending\n", s.blending);
-    w.put("%d //Culling\n", s.culling);
-    w.put("%d //Anim 1\n", s.anim1);
-    w.put("%d //Anim 2\n", s.anim2);
-    w.floats(s.animTranslate1, 3, "Anim translate 1");
-    w.floats(s.animRotate1, 3, "Anim Rotate 1");
-    w.floats(s.animTranslate2, 3, "Anim translate 2");
-    w.floats(s.animRotate2, 3, "Anim Rotate 2");
-    w.put("%d //GenMode1\n", s.genMode1);
-    w.put("%d //GenMode2\n", s.genMode2);
-    w.put("%d //PlaneMode1\n", s.planeMode1);
-    w.put("%d //PlaneMode2\n", s.planeMode2);
-    w.put("%d //Texture Count\n", s.textureCount);
-    w.put("%s\n", orNone(s.texture1Name));
-    w.floats(s.sPlane1, 4, "sPlane1");
-    w.floats(s.tPlane1, 4, "tPlane1");
-    w.put("%d //TexEnv1\n", s.texEnv1);
-    w.put("%s\n", orNone(s.texture2Name));
-    w.floats(s.sPlane2, 4, "sPlane2");
-    w.floats(s.tPlane2, 4, "tPlane2");
-    w.put("%d //TexEnv2\n", s.texEnv2);
-    w.put("%d //Smooth\n", s.smooth);
-    w.floats(&s.angle, 1, "Angle");
-    w.floats(s.diffuse, 4, "MatDif");
-    w.floats(s.ambient, 4, "MatAmb");
-    w.floats(s.specular, 4, "MatSpec");
-    w.floats(s.emission, 4, "MatEmission");
-    w.floats(&s.shininess, 1, "MatShininess");
+    writeFields(w, s, surfaceFields(), slot);
     w.put("\n");
     // A surface read without vertex data is written as an empty one.
     const bool hasData = s.vertices != nullptr;
@@ -112,60 +106,8 @@ void writeSurface(ZobWriter& w, const Surface& s, int slot) {
 
 void writeEmitter(ZobWriter& w, const EmitterData& e) {
     w.put("[EMITTER]\n");
-    w.put("%s \n", e.name);
-    w.put("%d //Particle type\n", e.particleType);
-    w.put("%d //Is reflected\n", e.isReflected);
-    w.floats(&e.groundPosition, 1, "ground position");
-    w.put("%d //Is burst\n", e.isBurst);
-    w.put("%d //Is burst on ground\n", e.isBurstOnGround);
-    w.put("%d //Is lighting\n", e.isLighting);
-    w.put("%d //Is Alt Alpha\n", e.isAltAlpha);
-    w.put("%d //Is lifespan\n", e.isLifespan);
-    w.put("%d //Lifespan time\n", e.lifespanTime);
-    w.put("%d //Is attach to model\n", e.isAttachToModel);
-    w.floats(e.position, 3, "Position");
-    w.floats(&e.yaw, 1, "Yaw");
-    w.floats(&e.yawVar, 1, "YawVar");
-    w.floats(&e.pitch, 1, "Pitch");
-    w.floats(&e.pitchVar, 1, "PitchVar");
-    w.floats(&e.speed, 1, "Speed");
-    w.floats(&e.speedVar, 1, "SpeedVar");
-    w.put("%d //Total Particles\n", e.totalParticles);
-    w.put("%d //Emitter per cycle\n", e.emitterPerCycle);
-    w.put("%d //Emitter per cycle var\n", e.emitterPerCycleVar);
-    w.put("%d //Emitter time\n", e.emitterTime);
-    w.put("%d //Life\n", e.life);
-    w.put("%d //LifeVar\n", e.lifeVar);
-    w.floats(e.startColor, 4, "Start color");
-    w.floats(e.startColorVar, 4, "Start color var");
-    w.floats(e.endColor, 4, "End color");
-    w.floats(e.endColorVar, 4, "End color var");
-    w.floats(&e.startSize, 1, "Start Size");
-    w.floats(&e.startSizeVar, 1, "Start SizeVar");
-    w.floats(&e.endSize, 1, "End Size");
-    w.floats(&e.endSizeVar, 1, "End SizeVar");
-    w.put("%s\n", orNone(e.imageName));
-    w.floats(e.force, 3, "Force");
-    if (e.isBurst) {
-        const BurstData& b = e.burst;
-        w.put("%d //Total Particles\n", b.count);
-        w.floats(&b.yaw, 1, "Yaw");
-        w.floats(&b.yawVar, 1, "YawVar");
-        w.floats(&b.pitch, 1, "Pitch");
-        w.floats(&b.pitchVar, 1, "PitchVar");
-        w.floats(&b.speed, 1, "Speed");
-        w.floats(&b.speedVar, 1, "SpeedVar");
-        w.put("%d //Life\n", b.life);
-        w.put("%d //LifeVar\n", b.lifeVar);
-        w.floats(b.startColor, 4, "Start color");
-        w.floats(b.startColorVar, 4, "Start color var");
-        w.floats(b.endColor, 4, "End color");
-        w.floats(b.endColorVar, 4, "End color var");
-        w.floats(&b.startSize, 1, "Start Size");
-        w.floats(&b.startSizeVar, 1, "Start SizeVar");
-        w.floats(&b.endSize, 1, "End Size");
-        w.floats(&b.endSizeVar, 1, "End SizeVar");
-    }
+    writeFields(w, e, emitterFields());
+    if (e.isBurst) writeFields(w, e.burst, burstFields());
     w.put("\n");
 }
 
@@ -173,13 +115,7 @@ void writeEntity(ZobWriter& w, const Model& m, const std::vector<const TextureEn
     w.put("#ZOBv0.6.5\n//Korvid entity: images, model and particle systems\n\n");
     for (const TextureEntry* image : images) {
         w.put("[IMAGE]\n");
-        w.put("%s //Path\n", relativeImagePath(image->path).c_str());
-        w.put("%s //Name\n", image->name);
-        w.put("%d //Filter\n", image->filter);
-        w.put("%d //Alpha\n", image->alpha);
-        w.put("%d //Averaged\n", image->averaged);
-        w.put("%d //Low\n", image->low);
-        w.put("%d //High\n", image->high);
+        writeFields<TextureInfo>(w, *image, imageFields());
         w.put("\n");
     }
     w.put("[OBJECT]\n");
