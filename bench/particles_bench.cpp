@@ -16,7 +16,7 @@ namespace {
 constexpr int kSize = 256;
 
 korvid::Emitter& fill(int count, int type) {
-    static auto* context = new korvid::testing::HeadlessContext(kSize, kSize);
+    static auto* context = new korvid::support::HeadlessContext(kSize, kSize);
     (void)context;
     const WindowData w{kSize, kSize, 45};
     objInitWin(&w);

@@ -32,9 +32,9 @@ std::string generated(int triangles) {
     return path.string();
 }
 
-korvid::testing::HeadlessContext& gl() {
+korvid::support::HeadlessContext& gl() {
     static auto* context = [] {
-        auto* c = new korvid::testing::HeadlessContext(64, 64);
+        auto* c = new korvid::support::HeadlessContext(64, 64);
         const WindowData w{64, 64, 45};
         objInitWin(&w);
         return c;

@@ -17,7 +17,7 @@ namespace {
 constexpr int kSize = 256;
 
 void setUp(bool smooth) {
-    static auto* context = new korvid::testing::HeadlessContext(kSize, kSize);
+    static auto* context = new korvid::support::HeadlessContext(kSize, kSize);
     (void)context;
     const WindowData w{kSize, kSize, 45};
     objInitWin(&w);

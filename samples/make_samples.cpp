@@ -12,7 +12,7 @@
 #include "gl_context.h"
 #include "korvid.h"
 
-using korvid::testing::Rgb;
+using korvid::support::Rgb;
 
 namespace {
 
@@ -24,7 +24,7 @@ void writeBitmap(const std::string& path, int size, Rgb (*texel)(int, int, int))
     std::vector<Rgb> rows;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) rows.push_back(texel(x, y, size));
-    writeText(path, korvid::testing::bitmap24(size, size, rows));
+    writeText(path, korvid::support::bitmap24(size, size, rows));
 }
 
 std::string triangle(const float a[3], const float b[3], const float c[3]) {
@@ -297,7 +297,7 @@ void smoke() {
 }  // namespace
 
 int main() {
-    korvid::testing::HeadlessContext context(64, 64);
+    korvid::support::HeadlessContext context(64, 64);
     if (!context.ok()) {
         std::fprintf(stderr, "no OpenGL context: %s\n", context.error().c_str());
         return 1;

@@ -11,8 +11,8 @@
 namespace korvid::fuzz {
 
 void startLibrary() {
-    static korvid::testing::HeadlessContext* context = [] {
-        auto* c = new korvid::testing::HeadlessContext(64, 64);
+    static korvid::support::HeadlessContext* context = [] {
+        auto* c = new korvid::support::HeadlessContext(64, 64);
         if (!c->ok()) {
             std::fprintf(stderr, "no headless OpenGL context: %s\n", c->error().c_str());
             std::abort();

@@ -26,11 +26,11 @@ TEST_P(Golden, MatchesItsBaseline) {
                                 actual + kArguments;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-    korvid::tools::Image want, got;
+    korvid::support::Image want, got;
     std::string error;
-    ASSERT_TRUE(korvid::tools::readPng(actual, got, &error)) << error;
+    ASSERT_TRUE(korvid::support::readPng(actual, got, &error)) << error;
     const std::string baseline = std::string(KORVID_GOLDEN) + "/" + name + ".png";
-    ASSERT_TRUE(korvid::tools::readPng(baseline, want, &error))
+    ASSERT_TRUE(korvid::support::readPng(baseline, want, &error))
         << "no baseline " << baseline << " (" << error << "); the actual picture is " << actual;
     ASSERT_EQ(want.width, got.width);
     ASSERT_EQ(want.height, got.height);

@@ -12,6 +12,8 @@
 
 namespace korvid::testing {
 
+using namespace korvid::support;
+
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
 

@@ -80,7 +80,9 @@ TEST_F(SaveTest, ReplacedFilesKeepOwnerGroupModeAndHardLinks) {
     ::chmod(path.c_str(), 0640);
     const passwd* nobody = ::getpwnam("nobody");
     const bool root = ::geteuid() == 0 && nobody;
-    if (root) ASSERT_EQ(::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    if (root) {
+        ASSERT_EQ(::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
     struct stat before{};
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
     ASSERT_TRUE(objSaveZOB(path.c_str())) << objGetLastError();
@@ -118,7 +120,9 @@ TEST_F(SaveTest, OrdinaryUserMayWriteExactlyWhatAPlainSaveMay) {
     const std::string inLocked = writeFile("user/locked/keep.zob", "previous");
     const std::string rootOwned = writeFile("user/root-owned.zob", "previous");
     for (const auto& p : {home, home / "locked", std::filesystem::path(readOnly), std::filesystem::path(inLocked)})
-        if (root) ASSERT_EQ(::chown(p.c_str(), uid, gid), 0);
+        if (root) {
+            ASSERT_EQ(::chown(p.c_str(), uid, gid), 0);
+        }
     ::chmod(scratch().c_str(), 0755);
     ::chmod(readOnly.c_str(), 0444);
     ::chmod(inLocked.c_str(), 0644);

@@ -129,7 +129,7 @@ const uint8_t kDigits[10][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7
                                 {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1},
                                 {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}};
 
-void label(korvid::tools::Image& image, int x0, int y0, int number) {
+void label(korvid::support::Image& image, int x0, int y0, int number) {
     const std::string text = std::to_string(number);
     const int scale = 2, w = static_cast<int>(text.size()) * 4 * scale + scale, h = 7 * scale;
     auto put = [&](int x, int y, uint8_t v) {
@@ -151,8 +151,8 @@ void label(korvid::tools::Image& image, int x0, int y0, int number) {
     }
 }
 
-korvid::tools::Image grab(int width, int height) {
-    korvid::tools::Image image;
+korvid::support::Image grab(int width, int height) {
+    korvid::support::Image image;
     image.width = width;
     image.height = height;
     image.rgba.resize(static_cast<size_t>(width) * height * 4);
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
     const int cellW = o.width, cellH = o.height;
 
     // The context lives until the process ends, so the driver stays loaded to the last.
-    static auto* context = new korvid::testing::HeadlessContext(cellW, cellH);
+    static auto* context = new korvid::support::HeadlessContext(cellW, cellH);
     const auto& gl = *context;
     if (!gl.ok()) {
         std::fprintf(stderr, "korvid-render: no OpenGL context (%s)\n", gl.error().c_str());
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
     objGetModelData(&info);
     const CameraData camera = o.haveCamera ? o.camera : fitCamera(info);
 
-    std::vector<korvid::tools::Image> cells;
+    std::vector<korvid::support::Image> cells;
     std::vector<int> cellFrames;
     const int cellCount = sheet ? o.cols * o.rows : 0;
     for (int k = 0; k < cellCount; ++k) cellFrames.push_back(std::max(1, (k + 1) * o.frames / cellCount));
@@ -239,7 +239,7 @@ int main(int argc, char** argv) {
             if (cellFrames[k] == f) cells.push_back(grab(cellW, cellH));
     }
 
-    korvid::tools::Image picture;
+    korvid::support::Image picture;
     if (sheet) {
         picture.width = cellW * o.cols;
         picture.height = cellH * o.rows;
@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
         picture = grab(cellW, cellH);
     }
     std::string error;
-    const bool written = korvid::tools::writePng(o.output, picture, &error);
+    const bool written = korvid::support::writePng(o.output, picture, &error);
     if (!written) {
         std::fprintf(stderr, "korvid-render: %s: %s\n", o.output.c_str(), error.c_str());
         return 1;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace korvid::testing {
+namespace korvid::support {
 
 struct Rgb {
     uint8_t r, g, b;
@@ -16,4 +16,4 @@ std::string bitmap24(int width, int height, const std::vector<Rgb>& rows);
 // A header claiming another bit depth, with some pixel bytes after it.
 std::string bitmapWithDepth(int width, int height, int bitsPerPixel);
 
-}  // namespace korvid::testing
+}  // namespace korvid::support

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace korvid::testing {
+namespace korvid::support {
 
 class HeadlessContext {
 public:
@@ -34,4 +34,4 @@ struct Rgba {
 std::vector<Rgba> readPixels(int width, int height);
 Rgba pixelAt(int x, int y);
 
-}  // namespace korvid::testing
+}  // namespace korvid::support

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace korvid::testing {
+namespace korvid::support {
 namespace {
 
 void put16(std::string& s, size_t at, uint16_t v) {
@@ -56,4 +56,4 @@ std::string bitmapWithDepth(int width, int height, int bits) {
     return s;
 }
 
-}  // namespace korvid::testing
+}  // namespace korvid::support

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace korvid::tools {
+namespace korvid::support {
 
 bool writePng(const std::string& path, const Image& image, std::string* error) {
     png_image png;
@@ -41,4 +41,4 @@ bool readPng(const std::string& path, Image& image, std::string* error) {
     return true;
 }
 
-}  // namespace korvid::tools
+}  // namespace korvid::support

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace korvid::tools {
+namespace korvid::support {
 
 struct Image {
     int width = 0, height = 0;
@@ -14,4 +14,4 @@ struct Image {
 bool writePng(const std::string& path, const Image& image, std::string* error = nullptr);
 bool readPng(const std::string& path, Image& image, std::string* error = nullptr);
 
-}  // namespace korvid::tools
+}  // namespace korvid::support

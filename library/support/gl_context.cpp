@@ -4,7 +4,7 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
-namespace korvid::testing {
+namespace korvid::support {
 
 HeadlessContext::HeadlessContext(int width, int height) : width_(width), height_(height) {
     auto getPlatformDisplay =
@@ -74,4 +74,4 @@ Rgba pixelAt(int x, int y) {
     return p;
 }
 
-}  // namespace korvid::testing
+}  // namespace korvid::support

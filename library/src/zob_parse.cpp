@@ -1,0 +1,163 @@
+// Parsing of ZOB entity files into a plain value; nothing here touches
+// OpenGL or the library's state.
+#include "zob_parse.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "normals.h"
+#include "particles.h"
+#include "record_fields.h"
+#include "textscan.h"
+
+namespace korvid {
+namespace {
+
+struct EndOfFile {};
+
+// Line-by-line access to the file with the scan conversions of the format.
+// A conversion that fails leaves its target as it was.
+class ZobLines {
+public:
+    ZobLines(std::string_view text, size_t start) : reader_(text) { reader_.seek(start); }
+
+    std::string_view next() {
+        if (!reader_.next(line_)) throw EndOfFile{};
+        return line_;
+    }
+    std::string firstWord() {
+        next();
+        char word[256];
+        const char* p = line_.data();
+        if (!scanWord(p, p + line_.size(), word, sizeof word)) return {};
+        return word;
+    }
+    void text(char* out, size_t size) {
+        next();
+        char word[256];
+        const char* p = line_.data();
+        if (scanWord(p, p + line_.size(), word, sizeof word)) {
+            const size_t n = std::min(std::strlen(word), size - 1);
+            std::memcpy(out, word, n);
+            out[n] = '\0';
+        }
+    }
+    void integer(int32_t& out) {
+        next();
+        const char* p = line_.data();
+        scanInt(p, p + line_.size(), out);
+    }
+    void floats(float* out, int count) {
+        next();
+        float values[6];
+        const int n = scanFloats(line_, values, count);
+        for (int i = 0; i < n; ++i) out[i] = values[i];
+    }
+    // Vertex lines must carry all their numbers.
+    bool exactFloats(float* out, int count) { return scanFloats(next(), out, count) == count; }
+
+private:
+    LineReader reader_;
+    std::string_view line_;
+};
+
+// Reads the fields of one record that files store, a line each, in table order.
+template <class Record>
+void readFields(ZobLines& in, Record& r, std::span<const Field<Record>> fields) {
+    for (const Field<Record>& f : fields) {
+        if (!(f.flags & kInFile)) continue;
+        switch (f.kind) {
+        case FieldKind::Int: in.integer(*f.template in<int32_t>(r)); break;
+        case FieldKind::Float: in.floats(f.template in<float>(r), f.count); break;
+        case FieldKind::Text: in.text(f.template in<char>(r), static_cast<size_t>(f.count)); break;
+        }
+    }
+}
+
+void readSurface(ZobLines& in, Surface& s, size_t textSize) {
+    if (in.firstWord() != "[SURFACE]") throw EndOfFile{};
+    readFields(in, s, surfaceFields());
+    in.integer(s.polygonCount);
+    const std::string marker = in.firstWord();
+    const bool withNormals = marker == "[VN]";
+    if (!withNormals && marker != "[V]") return;  // no vertex data for this surface
+    in.integer(s.vertexFloatCount);
+    // Every vertex takes a line of at least six characters, so counts beyond
+    // what the file could hold are damage, not a reason to allocate.
+    const int64_t vertices = int64_t(s.vertexFloatCount) / 3;
+    if (s.polygonCount < 0 || int64_t(s.vertexFloatCount) != 9 * int64_t(s.polygonCount) ||
+        vertices > int64_t(textSize / 6))
+        throw EndOfFile{};
+    if (!s.allocate(s.polygonCount)) throw EndOfFile{};
+    for (int64_t i = 0; i < vertices; ++i) {
+        float values[6];
+        if (!in.exactFloats(values, withNormals ? 6 : 3)) throw EndOfFile{};
+        std::memcpy(s.vertices.get() + 3 * i, values, 3 * sizeof(float));
+        if (withNormals) std::memcpy(s.vertexNormals.get() + 3 * i, values + 3, 3 * sizeof(float));
+    }
+    buildOutline(s.vertices.get(), s.vertexFloatCount, *s.outline);
+    computeFaceNormals(s.vertices.get(), s.vertexFloatCount, s.faceNormals.get());
+    // A smooth surface stored without normals gets them computed now.
+    if (!withNormals && s.smooth)
+        smoothNormals(s.vertices.get(), s.vertexFloatCount, s.faceNormals.get(), s.vertexNormals.get(), s.angle);
+}
+
+}  // namespace
+
+ParsedEntity parseZob(std::string_view text) {
+    ParsedEntity out;
+    // The header word: at most 31 characters after any leading white space.
+    size_t pos = 0;
+    while (pos < text.size() && std::strchr(" \t\n\v\f\r", text[pos]) && text[pos]) ++pos;
+    const size_t start = pos;
+    while (pos < text.size() && pos - start < 31 && !std::strchr(" \t\n\v\f\r", text[pos]) && text[pos]) ++pos;
+    out.header = std::string(text.substr(start, pos - start));
+    if (out.header != kZobVersion) {
+        out.failure = Failure::VersionMismatch;
+        return out;
+    }
+
+    ZobLines in(text, pos);
+    try {
+        while (in.firstWord() == "[IMAGE]") {
+            TextureInfo info{};
+            readFields(in, info, imageFields());
+            out.images.push_back(info);
+        }
+        in.integer(out.polygonCount);
+        in.integer(out.surfaceCount);
+        if (out.surfaceCount < 0 || out.surfaceCount > KORVID_MAX_SURFACES) throw EndOfFile{};
+        std::vector<Surface> surfaces(static_cast<size_t>(out.surfaceCount));
+        for (Surface& s : surfaces) readSurface(in, s, text.size());
+        out.surfaces = std::move(surfaces);
+    } catch (const EndOfFile&) {
+        out.failure = Failure::VerticesData;
+        return out;
+    }
+
+    try {
+        if (in.firstWord() != "[PARTICLE_SYSTEMS]") throw EndOfFile{};
+        int32_t count = 0;
+        in.integer(count);
+        // One working record for all emitters: what a block does not store
+        // carries over from the emitter before it.
+        EmitterData working;
+        initEmitter(working);
+        BurstData burst = working.burst;
+        for (int32_t i = 0; i < count; ++i) {
+            if (in.firstWord() != "[EMITTER]") throw EndOfFile{};
+            readFields(in, working, emitterFields());
+            out.emitters.push_back({working, false, {}});
+            if (working.isBurst) {
+                readFields(in, burst, burstFields());
+                out.emitters.back().hasBurst = true;
+                out.emitters.back().burst = burst;
+            }
+        }
+    } catch (const EndOfFile&) {
+        out.failure = Failure::ParticleData;
+    }
+    return out;
+}
+
+}  // namespace korvid

@@ -1,0 +1,43 @@
+// The ZOB reader in two steps. parseZob turns a file's text into a plain
+// value without touching OpenGL or any state of the library; commitZob then
+// adds the images, the model and its emitters, stage by stage, so that a
+// damaged file leaves exactly what reading it line by line would leave.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "failure.h"
+#include "korvid.h"
+#include "model.h"
+
+namespace korvid {
+
+inline constexpr const char* kZobVersion = "#ZOBv0.6.5";
+
+struct ParsedEmitter {
+    EmitterData record{};  // the working record as it stood after this emitter's lines
+    bool hasBurst = false; // the burst lines were read in full
+    BurstData burst{};
+};
+
+struct ParsedEntity {
+    // Where the parse stopped: None (the whole file), VersionMismatch,
+    // VerticesData (in the image or surface part) or ParticleData.
+    Failure failure = Failure::None;
+    std::string header;                // the first word, for the version message
+    std::vector<TextureInfo> images;   // complete image blocks, in file order
+    int32_t polygonCount = 0;
+    int32_t surfaceCount = 0;
+    std::vector<Surface> surfaces;     // read when the model part is complete
+    std::vector<ParsedEmitter> emitters;  // complete emitter blocks, in file order
+};
+
+ParsedEntity parseZob(std::string_view text);
+
+// Applies a parse to the library; false with the last error set when the
+// parse or a stage of the commit failed. `folder` is the file's folder,
+// where images are looked for when the working directory lacks them.
+bool commitZob(ParsedEntity&& parsed, const std::string& folder);
+
+}  // namespace korvid
