@@ -35,6 +35,10 @@ CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {
 
 void CommitEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    // Only what the user edited is committed: a field the focus merely
+    // passes through sends nothing.
+    if (!isModified()) return;
+    setModified(false);
     emit committed();
 }
 

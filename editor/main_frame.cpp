@@ -22,6 +22,7 @@
 #include "particles_page.h"
 #include "surface_page.h"
 #include "vantor_app.h"
+#include "keyboard_state.h"
 #include "vantor_doc.h"
 #include "vantor_view.h"
 
@@ -122,12 +123,18 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(pare
 
     // Status bar: the message pane and the three key indicators.
     statusBar()->showMessage(QStringLiteral("Ready"));
+    // Each indicator shows its text while its lock key is on, and an empty
+    // pane of the same width while it is off.
+    int i = 0;
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), this);
-        label->setEnabled(false);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->sizeHint().width());
+        label->setObjectName(QString::fromLatin1(indicator));
         statusBar()->addPermanentWidget(label);
+        m_indicators[i++] = label;
     }
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty()) statusBar()->showMessage(QStringLiteral("Ready"));
@@ -212,17 +219,21 @@ void CMainFrame::buildMenus() {
         int id;
         const char* text;
         const char* prompt;
-        QKeySequence keys;
+        QKeySequence keys, alternate;
     } editCommands[] = {
-        {57643, "&Undo\tCtrl+Z", "Undo the last action\nUndo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
-        {57635, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", QKeySequence(Qt::CTRL | Qt::Key_X)},
-        {57634, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy", QKeySequence(Qt::CTRL | Qt::Key_C)},
-        {57637, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {57643, "&Undo\tCtrl+Z", "Undo the last action\nUndo", QKeySequence(Qt::CTRL | Qt::Key_Z),
+         QKeySequence(Qt::ALT | Qt::Key_Backspace)},
+        {57635, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", QKeySequence(Qt::CTRL | Qt::Key_X),
+         QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+        {57634, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
+         QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {57637, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", QKeySequence(Qt::CTRL | Qt::Key_V),
+         QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
     };
     for (const auto& c : editCommands) {
         QAction* a = addCommand(c.id, QString::fromUtf8(c.text).section(QLatin1Char('\t'), 0, 0),
                                 QString::fromLatin1(c.prompt));
-        a->setShortcut(c.keys);
+        a->setShortcuts({c.keys, c.alternate});
         a->setEnabled(false);  // nothing in the program handles these
         edit->addAction(a);
         if (c.id == 57643) edit->addSeparator();
@@ -336,7 +347,16 @@ void CMainFrame::buildToolBar() {
     connect(m_actions[32786], &QAction::triggered, this, [this] { m_view->m_target = 4; });
 }
 
+void CMainFrame::updateIndicators() {
+    const vantor::LockKeys keys = vantor::lockKeys();
+    const bool on[3] = {keys.caps, keys.num, keys.scroll};
+    const char* texts[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i)
+        if (m_indicators[i]) m_indicators[i]->setText(on[i] ? QString::fromLatin1(texts[i]) : QString());
+}
+
 void CMainFrame::updateCommands() {
+    updateIndicators();
     if (!m_view) return;
     if (!m_view->m_spinY) m_actions[32775]->setChecked(false);
     if (!m_view->m_spinX) m_actions[32774]->setChecked(false);
@@ -352,12 +372,24 @@ void CMainFrame::updateRecentFiles() {
             a->deleteLater();
         }
     const QStringList files = CVantorApp::recentFiles();
+    if (files.isEmpty()) {
+        // An empty list shows its place as a disabled entry.
+        auto* a = new QAction(QStringLiteral("Recent File"), this);
+        a->setProperty("recentFile", QString());
+        a->setProperty("commandId", 57616);
+        a->setEnabled(false);
+        m_recentMenu->insertAction(m_recentSeparator, a);
+        return;
+    }
     int number = 1;
     for (const QString& path : files) {
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()), this);
         a->setProperty("recentFile", path);
         a->setStatusTip(QStringLiteral("Open this document"));
-        connect(a, &QAction::triggered, this, [this, path] { m_document->openFile(path); });
+        connect(a, &QAction::triggered, this, [this, path] {
+            CVantorDoc::enterFolderOf(path);
+            m_document->openFile(path);
+        });
         m_recentMenu->insertAction(m_recentSeparator, a);
     }
 }

@@ -25,6 +25,8 @@ public:
     CEntityControlView* controlView() const { return m_controlView; }
     // Enables and checks the toolbar commands from the working state.
     void updateCommands();
+    // The CAP, NUM and SCRL panes follow the lock keys.
+    void updateIndicators();
     void updateRecentFiles();
     void about();
 
@@ -48,4 +50,5 @@ private:
     QMenu* m_recentMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     bool m_splitterReady = false;
+    QLabel* m_indicators[3] = {nullptr, nullptr, nullptr};
 };

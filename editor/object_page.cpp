@@ -385,4 +385,21 @@ void CObjectPage::modifyGeometry() {
     RedrawPause pause;
     CGeometryDlg dialog(this);
     dialog.exec();
+    showModelSize();
+}
+
+void CObjectPage::showModelSize() {
+    // The geometry operations change the vertices, so the extents are read again.
+    if (!g_pView) return;
+    g_pView->makeCurrent();
+    ModelInfo& m = g_pView->m_modelInfo;
+    objGetModelData(&m);
+    m_height = m.maxY - m.minY;
+    m_width = m.maxX - m.minX;
+    m_depth = m.maxZ - m.minZ;
+    redisplay();
+}
+
+void CObjectPage::showLights() {
+    for (int i = 0; i < 6; ++i) m_lightSwatches[i]->setColor(swatchColor(g_pView->m_lights[i].diffuse));
 }

@@ -24,6 +24,10 @@ public:
     // Page initialisation, once the library has started.
     void initialise();
     // Shows every display value in its control.
+    // Reads the current model's extents again and shows them.
+    void showModelSize();
+    // The light swatches show the working copies of the six lights.
+    void showLights();
     void redisplay();
     QComboBox* objectList() const { return m_objectList; }
 

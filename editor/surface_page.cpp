@@ -529,11 +529,17 @@ void CSurfacePage::unselect() {
     }
     g_pView->makeCurrent();
     objSelectSurface(g_pView->m_currentSurface, 0);
+    // The list takes the focus first, so that disabling the field that had it
+    // does not walk the focus through the other fields.
+    m_surfaceList->setFocus();
+    clearSurface();
+}
+
+void CSurfacePage::clearSurface() {
     m_polygons = 0;
     m_vertices = 0;
     for (Swatch* s : m_swatches) s->setColor(kGrey);
     enableSurfaceControls(false);
     enableTextureControls(false);
     showValues();
-    m_surfaceList->setFocus();
 }

@@ -28,6 +28,8 @@ public:
     void enableTextureControls(bool on);
     void showImages();
     // Shows the page's values in its controls.
+    // No surface chosen: counts 0, grey swatches, the groups disabled.
+    void clearSurface();
     void showValues();
 
     // Mirrors of the surface being edited.

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -85,9 +86,12 @@ bool KeyTranslator::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
     QWidget* top = widget->window();
-    // The system's dialogs keep their usual keys.
+    // The system's dialogs keep their usual keys, and so do menus, drop-down
+    // lists, completers and other pop-ups, which run their own loop on the
+    // original platform; so does the menu bar while it has the keyboard.
     if (qobject_cast<QFileDialog*>(top) || qobject_cast<QColorDialog*>(top) || qobject_cast<QMessageBox*>(top))
         return false;
+    if (top->windowType() == Qt::Popup || qobject_cast<QMenuBar*>(widget)) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape) return true;
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

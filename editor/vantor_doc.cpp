@@ -1,6 +1,7 @@
 #include "vantor_doc.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSignalBlocker>
@@ -55,6 +56,7 @@ void CVantorDoc::onFileNew() {
     g_pSurfacePage->imageDialog()->empty();
     v.m_modelPosition[0] = v.m_modelPosition[1] = v.m_modelPosition[2] = 0;
     for (int i = 0; i < 6; ++i) objGetLight(&v.m_lights[i], i);
+    g_pObjectPage->showLights();
     v.m_lastEmitter = -1;
     v.m_currentEmitter = -1;
     objInitEmitter(&v.m_emitter);
@@ -80,7 +82,14 @@ void CVantorDoc::onFileOpen() {
                                             QStringLiteral("RAW Model (*.raw);;ZOB Model (*.zob)"));
     }
     if (path.isEmpty()) return;
+    enterFolderOf(path);
     openFile(path);
+}
+
+void CVantorDoc::enterFolderOf(const QString& path) {
+    // As the file dialogs of the original platform did: image paths in saved
+    // entities are written relative to the working directory.
+    QDir::setCurrent(QFileInfo(path).absolutePath());
 }
 
 bool CVantorDoc::openFile(const QString& path) {
@@ -91,11 +100,18 @@ bool CVantorDoc::openFile(const QString& path) {
     objSelectSurface(v.m_currentSurface, 0);
 
     const QFileInfo info(path);
+    // A file that fails to load leaves the document's name and title as they were.
+    const QString previous[4] = {m_pathName, m_fileTitle, m_extension, m_title};
+    const auto keepPrevious = [&] {
+        m_pathName = previous[0];
+        m_fileTitle = previous[1];
+        m_extension = previous[2];
+        m_title = previous[3];
+    };
     m_pathName = info.absoluteFilePath();
     m_fileTitle = info.completeBaseName();
     m_extension = info.suffix();
     m_title = m_fileTitle;
-    emit titleChanged(m_title);
 
     const QByteArray file = m_pathName.toLocal8Bit();
     bool loaded;
@@ -105,13 +121,16 @@ bool CVantorDoc::openFile(const QString& path) {
     } else if (zob) {
         loaded = objLoadZOB(file.constData());
     } else {
+        keepPrevious();
         message(dialogParent(), QStringLiteral("File Extension error"));
         return false;
     }
     if (!loaded) {
+        keepPrevious();
         message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
         return false;
     }
+    emit titleChanged(m_title);
     emit fileOpened(m_pathName);
 
     QComboBox* objects = g_pObjectPage->objectList();
@@ -169,7 +188,9 @@ bool CVantorDoc::openFile(const QString& path) {
         g_pParticlesPage->enableListOnly();
     }
     g_pObjectPage->redisplay();
-    g_pSurfacePage->showValues();
+    // No surface of the new model is chosen yet: the page must not go on
+    // editing a surface of the model shown before.
+    g_pSurfacePage->clearSurface();
     return true;
 }
 
@@ -189,6 +210,7 @@ void CVantorDoc::onFileSave() {
     if (path.isEmpty()) return;
     // A name typed without an extension gets the default one.
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".zob");
+    enterFolderOf(path);
     saveFile(path);
 }
 

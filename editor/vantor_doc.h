@@ -20,6 +20,8 @@ public:
     // Opens a file chosen by any means (File Open, the recent-file list).
     bool openFile(const QString& path);
     bool saveFile(const QString& path);
+    // Makes the folder of a file the user chose the working directory.
+    static void enterFolderOf(const QString& path);
 
     // Tests answer the file dialogs through these hooks; an empty answer is Cancel.
     static void setOpenHook(std::function<QString()> hook);

@@ -53,6 +53,7 @@ void EditorTest::commit(QWidget* window, int id, const QString& text) {
     ASSERT_NE(edit, nullptr) << "no edit " << id;
     edit->setFocus();
     edit->setText(text);
+    edit->setModified(true);  // as typing does
     // Losing the focus commits the edit.
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(edit, &out);

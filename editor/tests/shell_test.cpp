@@ -289,7 +289,8 @@ TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
     tabs->setCurrentIndex(0);
     auto* red = control<QLineEdit>(g_pObjectPage, 1105);
     red->setFocus();
-    red->setText(QStringLiteral("0.25"));
+    red->selectAll();
+    QTest::keyClicks(red, QStringLiteral("0.25"));
     QTest::keyClick(red, Qt::Key_Return);
     EXPECT_FALSE(red->hasFocus()) << "Enter moved the focus on";
     EXPECT_FLOAT_EQ(g_pObjectPage->m_clearColour[0], 0.25f) << "and the edit committed";

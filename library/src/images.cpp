@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -138,6 +139,9 @@ Failure addTexture(TextureLibrary& library, const TextureInfo& info) {
     copyFields<TextureInfo>(*entry, info, imageFields(), kInput);
     const Failure code = readBitmap(*entry);
     if (code != Failure::None) return code;
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(entry->path, ec);
+    entry->absolutePath = ec ? std::string(entry->path) : absolute.lexically_normal().string();
     glGenTextures(1, &entry->textureId);
     uploadTexture(*entry, entry->pixels);
     library.entries.push_back(std::move(entry));

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "failure.h"
@@ -15,6 +16,9 @@ struct TextureEntry : TextureInfo {
     TextureEntry() : TextureInfo{} {}
     int32_t referenced = 0;
     std::vector<unsigned char> pixelData;  // decoded texels and their slack
+    // The bitmap's path from the root, fixed when it was loaded: `path` may be
+    // relative to a working directory that has changed since.
+    std::string absolutePath;
 };
 
 struct TextureLibrary {

@@ -115,7 +115,11 @@ void writeEntity(ZobWriter& w, const Model& m, const std::vector<const TextureEn
     w.put("#ZOBv0.6.5\n//Korvid entity: images, model and particle systems\n\n");
     for (const TextureEntry* image : images) {
         w.put("[IMAGE]\n");
-        writeFields<TextureInfo>(w, *image, imageFields());
+        // The path is made relative from where the bitmap really is.
+        TextureInfo written = *image;
+        if (image->absolutePath.size() < sizeof written.path)
+            copyText(written.path, sizeof written.path, image->absolutePath.c_str());
+        writeFields<TextureInfo>(w, written, imageFields());
         w.put("\n");
     }
     w.put("[OBJECT]\n");

@@ -414,6 +414,33 @@ TEST_F(ZobTest, ImagesAreMarkedForGoodAndPathsWrittenRelative) {
     EXPECT_EQ(objGetTextureCnt(), 1);
 }
 
+TEST_F(ZobTest, ImagePathsFollowTheWorkingDirectoryTheyWereLoadedFrom) {
+    loadTriangle();
+    std::filesystem::create_directories(scratch() / "art");
+    std::filesystem::create_directories(scratch() / "scenes");
+    std::filesystem::current_path(scratch() / "art");
+    writeFile("art/wood.bmp", bitmap24(2, 2, std::vector<Rgb>(4, {9, 8, 7})));
+    TextureInfo t{};
+    std::strcpy(t.path, "wood.bmp");  // relative to the working directory of the moment
+    std::strcpy(t.name, "Wood");
+    ASSERT_TRUE(objAddTexture(&t));
+    SurfaceData s{};
+    objGetSurfaceData(&s, 0);
+    s.textureCount = 1;
+    std::strcpy(s.texture1Name, "Wood");
+    s.texture1Id = objGetTextureId("Wood");
+    objSetSurfaceData(&s, 0);
+    std::filesystem::current_path(scratch() / "scenes");
+    const std::string path = (scratch() / "scenes" / "scene.zob").string();
+    ASSERT_TRUE(objSaveZOB(path.c_str()));
+    EXPECT_NE(readAll(path).find("\n../art/wood.bmp //Path\n"), std::string::npos);
+    TextureInfo out{};
+    ASSERT_TRUE(objGetTexture(&out, "Wood"));
+    EXPECT_STREQ(out.path, "wood.bmp") << "callers still see the path they gave";
+    objNew();
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
+}
+
 TEST_F(ZobTest, FailedSavesKeepThePreviousFile) {
     EXPECT_FALSE(objSaveZOB((scratch() / "none.zob").c_str()));
     EXPECT_NE(std::string(objGetLastError()).find("Unable to create file"), std::string::npos);
