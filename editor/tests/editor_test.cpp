@@ -26,6 +26,8 @@ void EditorTest::SetUp() {
            (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
+    // Choosing files moves the working directory; each test starts from the same one.
+    startFolder_ = std::filesystem::current_path();
     // Xvfb has no window manager: the frame is made the active window by hand
     // so that focus changes happen as they do on a desktop.
     QApplication::setActiveWindow(app().mainFrame());
@@ -40,6 +42,7 @@ void EditorTest::TearDown() {
     setMessageHook(nullptr);
     setColorHook(nullptr);
     std::error_code ec;
+    std::filesystem::current_path(startFolder_, ec);
     std::filesystem::remove_all(dir_, ec);
 }
 

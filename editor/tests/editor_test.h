@@ -55,6 +55,7 @@ protected:
 
 private:
     std::filesystem::path dir_;
+    std::filesystem::path startFolder_;
 };
 
 }  // namespace vantor::testing

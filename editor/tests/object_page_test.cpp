@@ -230,6 +230,32 @@ TEST_F(ObjectPageTest, GeometryDialogScalesTranslatesAndRotates) {
     EXPECT_TRUE(view().redrawTimerRunning());
 }
 
+TEST_F(ObjectPageTest, GeometryAndNewShowTheModelAndLightsAsTheyAre) {
+    open(sample("launcher.raw"));
+    auto* height = control<QLineEdit>(page(), 1005);
+    const double before = height->text().toDouble();
+    whenModal<CGeometryDlg>([this](CGeometryDlg* dialog) {
+        control<QLineEdit>(dialog, 1112)->setText(QStringLiteral("1"));
+        control<QLineEdit>(dialog, 1113)->setText(QStringLiteral("3"));
+        control<QLineEdit>(dialog, 1114)->setText(QStringLiteral("1"));
+        click(dialog, 1111);
+        click(dialog, 1);
+    });
+    click(page(), 1098);
+    EXPECT_NEAR(height->text().toDouble(), 3 * before, 1e-3 * before) << "the height shown is the new one";
+
+    // A light edited to red shows white again after File New, as the library reset it.
+    whenModal<CLightPropertiesDlg>([this](CLightPropertiesDlg* dialog) {
+        commit(dialog, 1019, QStringLiteral("0"));  // diffuse green
+        commit(dialog, 1020, QStringLiteral("0"));  // diffuse blue
+        click(dialog, 1);
+    });
+    click(page(), 1112);
+    EXPECT_EQ(swatch(1111)->color(), QColor(255, 0, 0));
+    doc().onFileNew();
+    EXPECT_EQ(swatch(1111)->color(), QColor(255, 255, 255));
+}
+
 TEST_F(ObjectPageTest, NameDialogRefusesOnlyTheEmptyText) {
     CNameDlg dialog(&frame());
     dialog.show();

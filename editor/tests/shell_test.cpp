@@ -1,9 +1,13 @@
 // The editor shell: documents, the toolbar, the 3D view's drags, keys, layout.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QTabBar>
@@ -19,6 +23,7 @@
 #include "name_dlg.h"
 #include "object_page.h"
 #include "image_dlg.h"
+#include "keyboard_state.h"
 #include "particle_burst_dialog.h"
 #include "particles_page.h"
 #include "surface_page.h"
@@ -133,6 +138,114 @@ TEST_F(ShellTest, SaveRoundTripAndItsRefusals) {
     EXPECT_EQ(messages.size(), 2);
     EXPECT_STREQ(view().m_emitter.name, "Smoke");
     EXPECT_EQ(view().m_emitter.particleType, 3);
+}
+
+TEST_F(ShellTest, FailedOpenKeepsTheTitle) {
+    open(sample("fountain.zob"));
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("fountain - Vantor"));
+    const auto bad = scratch() / "broken.zob";
+    std::ofstream(bad) << "#ZOBv0.6.4\n";
+    open(bad.string());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("fountain - Vantor"));
+    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("fountain"));
+    open(sample("sparks.zob"));
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("sparks - Vantor"));
+}
+
+// An entity saved with its bitmap beside it can be moved as a folder and
+// opened from the new place, whatever folder the editor started in.
+TEST_F(ShellTest, ChosenFilesFolderBecomesTheWorkingDirectory) {
+    const auto folder = scratch() / "entity";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(sample("smoke.zob"), folder / "smoke.zob");
+    std::filesystem::copy_file(sample("puff.bmp"), folder / "puff.bmp");
+    open((folder / "smoke.zob").string());
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(std::filesystem::current_path(), folder);
+    const auto saved = folder / "again.zob";
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
+    doc().onFileSave();
+    EXPECT_NE(readAll(saved).find("\npuff.bmp //Path\n"), std::string::npos) << "relative to its own folder";
+
+    const auto moved = scratch() / "moved";
+    std::filesystem::rename(folder, moved);
+    std::filesystem::current_path(scratch());
+    doc().onFileNew();
+    open((moved / "again.zob").string());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    view().makeCurrent();
+    EXPECT_EQ(objGetTextureCnt(), 1);
+    EXPECT_NE(objGetTextureId("Puff"), 0u);
+}
+
+TEST_F(ShellTest, MenusAndDropDownsKeepEnterAndEscape) {
+    frame().activateWindow();
+    QMenu* file = frame().menuBar()->actions().value(0)->menu();
+    ASSERT_NE(file, nullptr);
+    bool newRan = false;
+    auto connection = QObject::connect(frame().action(57600), &QAction::triggered, [&] { newRan = true; });
+    file->popup(frame().mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    QTest::keyClick(file, Qt::Key_Down);
+    QTest::keyClick(file, Qt::Key_Return);
+    EXPECT_TRUE(newRan) << "Enter runs the highlighted command";
+    EXPECT_FALSE(file->isVisible());
+    QObject::disconnect(connection);
+
+    file->popup(frame().mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    QTest::keyClick(file, Qt::Key_Escape);
+    EXPECT_FALSE(file->isVisible()) << "Escape closes the menu";
+
+    open(sample("showcase.zob"));
+    frame().controlView()->tabs()->setCurrentIndex(1);
+    auto* surfaces = control<QComboBox>(g_pSurfacePage, 1002);
+    surfaces->setFocus();
+    surfaces->showPopup();
+    QAbstractItemView* popup = surfaces->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup->window()));
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(surfaces->currentIndex(), 1) << "Enter in a drop-down chooses the highlighted entry";
+    EXPECT_EQ(view().m_currentSurface, 1);
+}
+
+TEST_F(ShellTest, AlternateEditKeysIndicatorsAndTheEmptyRecentList) {
+    const auto shortcuts = [this](int id) { return frame().action(id)->shortcuts(); };
+    EXPECT_TRUE(shortcuts(57643).contains(QKeySequence(Qt::ALT | Qt::Key_Backspace)));
+    EXPECT_TRUE(shortcuts(57635).contains(QKeySequence(Qt::SHIFT | Qt::Key_Delete)));
+    EXPECT_TRUE(shortcuts(57634).contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
+    EXPECT_TRUE(shortcuts(57637).contains(QKeySequence(Qt::SHIFT | Qt::Key_Insert)));
+    EXPECT_TRUE(shortcuts(57643).contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
+
+    auto* caps = frame().findChild<QLabel*>(QStringLiteral("CAP"));
+    auto* num = frame().findChild<QLabel*>(QStringLiteral("NUM"));
+    auto* scroll = frame().findChild<QLabel*>(QStringLiteral("SCRL"));
+    ASSERT_TRUE(caps && num && scroll);
+    setLockKeysSource([] { return LockKeys{true, false, true}; });
+    frame().updateIndicators();
+    EXPECT_EQ(caps->text(), QStringLiteral("CAP"));
+    EXPECT_EQ(num->text(), QString());
+    EXPECT_EQ(scroll->text(), QStringLiteral("SCRL"));
+    setLockKeysSource([] { return LockKeys{false, true, false}; });
+    frame().updateIndicators();
+    EXPECT_EQ(caps->text(), QString());
+    EXPECT_EQ(num->text(), QStringLiteral("NUM"));
+    setLockKeysSource(nullptr);
+
+    QSettings(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("Vantor"))
+        .remove(QStringLiteral("Recent File List"));
+    frame().updateRecentFiles();
+    QMenu* file = frame().menuBar()->actions().value(0)->menu();
+    QAction* placeholder = nullptr;
+    for (QAction* a : file->actions())
+        if (a->text() == QStringLiteral("Recent File")) placeholder = a;
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_FALSE(placeholder->isEnabled());
+    open(sample("fountain.zob"));
+    for (QAction* a : file->actions()) EXPECT_NE(a->text(), QStringLiteral("Recent File"));
 }
 
 TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {

@@ -13,6 +13,8 @@
 #include <iterator>
 #include <regex>
 
+#include <cstring>
+
 #include "editor_test.h"
 #include "image_dlg.h"
 #include "particles_page.h"
@@ -65,6 +67,47 @@ TEST_F(SurfacePageTest, ChoosingASurfaceFillsThePage) {
     EXPECT_FALSE(control<QLineEdit>(page(), 1018)->isEnabled());
     EXPECT_EQ(control<QLineEdit>(page(), 1003)->text(), QStringLiteral("0"));
     EXPECT_EQ(control<Swatch>(page(), 1062)->color(), QColor(192, 192, 192));
+}
+
+// A second Open must not leave the page editing a surface of the first model.
+TEST_F(SurfacePageTest, SecondOpenLeavesNoSurfaceChosen) {
+    open(sample("showcase.zob"));
+    chooseSurface(0);
+    ASSERT_TRUE(control<QLineEdit>(page(), 1018)->isEnabled());
+    open(sample("fountain.zob"));
+    EXPECT_FALSE(control<QLineEdit>(page(), 1018)->isEnabled()) << "groups disabled until a surface is chosen";
+    EXPECT_FALSE(control<QLineEdit>(page(), 1019)->isEnabled());
+    EXPECT_EQ(control<QComboBox>(page(), 1002)->currentIndex(), -1);
+    EXPECT_EQ(control<QLineEdit>(page(), 1003)->text(), QStringLiteral("0"));
+    const SurfaceData before = library(0);
+    const auto saved = scratch() / "fountain.zob";
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
+    doc().onFileSave();
+    view().makeCurrent();
+    const SurfaceData after = library(0);
+    EXPECT_STREQ(after.name, before.name);
+    EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0) << "the fountain's surface is untouched";
+    chooseSurface(0);
+    EXPECT_TRUE(control<QLineEdit>(page(), 1018)->isEnabled());
+    EXPECT_STREQ(view().m_surface.name, before.name);
+}
+
+// Unselect greys the swatches, and fields the focus passes through send nothing.
+TEST_F(SurfacePageTest, UnselectGreysAndCommitsOnlyWhatWasEdited) {
+    open(sample("launcher.raw"));
+    chooseSurface(0);
+    const SurfaceData before = library();
+    auto* angle = control<QLineEdit>(page(), 1066);
+    auto* shininess = control<QLineEdit>(page(), 1017);
+    shininess->setFocus();
+    QTest::keyClick(shininess, Qt::Key_Tab);  // passes through without an edit
+    angle->setFocus();
+    click(page(), 1058);  // Unselect
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    for (int id : {1062, 1063, 1064, 1065}) EXPECT_EQ(control<Swatch>(page(), id)->color(), QColor(192, 192, 192));
+    EXPECT_FALSE(angle->isEnabled());
+    const SurfaceData after = library(0);
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
 }
 
 TEST_F(SurfacePageTest, SmoothingAngleRules) {
