@@ -1,6 +1,9 @@
 #include "controls.h"
 
+#include <QAbstractItemView>
 #include <QColorDialog>
+#include <QComboBox>
+#include <QStyle>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -8,6 +11,7 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -27,10 +31,20 @@ QWidget* findControl(const QWidget* window, int id) {
     return nullptr;
 }
 
-CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {
-    // Numbers fit in narrow fields; the pages keep the width of the control column.
-    setMinimumWidth(28);
-    setMaximumWidth(72);
+CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void fitDropDown(QComboBox* box) {
+    box->setMaxVisibleItems(20);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    box->view()->setTextElideMode(Qt::ElideNone);
+    // The open list is as wide as its longest entry, whatever the box's width.
+    const auto widen = [box] {
+        const int wanted = box->view()->sizeHintForColumn(0) + box->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8;
+        box->view()->setMinimumWidth(std::max(wanted, box->width()));
+    };
+    QObject::connect(box->model(), &QAbstractItemModel::rowsInserted, box, widen);
+    QObject::connect(box->model(), &QAbstractItemModel::modelReset, box, widen);
+    widen();
 }
 
 void CommitEdit::focusOutEvent(QFocusEvent* event) {

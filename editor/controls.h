@@ -14,6 +14,8 @@
 class QAbstractButton;
 class QPushButton;
 
+class QComboBox;
+
 namespace vantor {
 
 // Every control with a numeric id carries it as the property "controlId".
@@ -37,6 +39,9 @@ signals:
 protected:
     void focusOutEvent(QFocusEvent* event) override;
 };
+
+// Lets a drop-down list show up to 20 entries and be as wide as its longest one.
+void fitDropDown(QComboBox* box);
 
 // A filled rectangle with a black outline showing one colour.
 class Swatch : public QWidget {

@@ -1,5 +1,9 @@
 #include "entity_control_view.h"
 
+#include <QStyle>
+
+#include <algorithm>
+
 #include <QComboBox>
 #include <QEvent>
 #include <QLayout>
@@ -16,25 +20,23 @@
 #include "surface_page.h"
 
 namespace {
-// The pages share a 350 pixel column: tight spacing and narrow fields.
-void compactLayout(QWidget* area) {
+// The pages share one column: tight spacing, number fields wide enough for
+// six-digit values, drop-down lists as tall and as wide as their entries.
+void fitControls(QWidget* area) {
     for (QLayout* layout : area->findChildren<QLayout*>()) {
         layout->setSpacing(3);
         layout->setContentsMargins(3, 3, 3, 3);
     }
+    const QFontMetrics fm(area->font());
+    // Frame and text margins of a line edit come on top of the text.
+    const int numberWidth = fm.horizontalAdvance(QStringLiteral("0.333333")) + 10;
     for (QLineEdit* edit : area->findChildren<QLineEdit*>()) {
         if (qobject_cast<QComboBox*>(edit->parentWidget())) continue;
-        // The Particles page has the most fields a row.
-        const bool crowded = g_pParticlesPage && g_pParticlesPage->isAncestorOf(edit);
-        const int id = vantor::controlId(edit);
-        const bool force = crowded && id >= 1163 && id <= 1165;  // five decimals
-        edit->setMaximumWidth(force ? 62 : crowded ? 42 : 56);
+        edit->setMinimumWidth(numberWidth);
+        edit->setMaximumWidth(numberWidth + fm.averageCharWidth() * 2);
     }
     for (vantor::Swatch* swatch : area->findChildren<vantor::Swatch*>()) swatch->setMaximumWidth(24);
-    for (QComboBox* box : area->findChildren<QComboBox*>()) box->setMaximumWidth(150);
-    for (QPushButton* button : area->findChildren<QPushButton*>()) {
-        if (button->text() == QLatin1String("Select")) button->setMaximumWidth(46);
-    }
+    for (QComboBox* box : area->findChildren<QComboBox*>()) vantor::fitDropDown(box);
 }
 }  // namespace
 
@@ -51,10 +53,8 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll = scroll;
     m_area = new QWidget(scroll);
-    QFont compact = m_area->font();
-    compact.setPointSizeF(compact.pointSizeF() * 0.85);
-    m_area->setFont(compact);
     auto* stack = new QVBoxLayout(m_area);
     stack->setContentsMargins(5, 5, 5, 5);
     scroll->setWidget(m_area);
@@ -69,11 +69,18 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
         stack->addWidget(m_pages[i]);
         m_tabs->insertTab(i, QString::fromLatin1(captions[i]));
     }
-    compactLayout(m_area);
+    fitControls(m_area);
     m_tabs->installEventFilter(this);
     m_tabs->setCurrentIndex(0);
     showCurrentPage();
     connect(m_tabs, &QTabBar::currentChanged, this, &CEntityControlView::showCurrentPage);
+}
+
+int CEntityControlView::requiredWidth() const {
+    int widest = 0;
+    for (QWidget* page : m_pages) widest = std::max(widest, page->minimumSizeHint().width());
+    const QMargins margins = m_area->layout()->contentsMargins();
+    return widest + margins.left() + margins.right() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
 }
 
 bool CEntityControlView::eventFilter(QObject* watched, QEvent* event) {

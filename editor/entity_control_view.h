@@ -5,6 +5,8 @@
 
 class QTabBar;
 
+class QScrollArea;
+
 class CEntityControlView : public QWidget {
     Q_OBJECT
 public:
@@ -12,6 +14,9 @@ public:
     QTabBar* tabs() const { return m_tabs; }
     QWidget* page(int index) const { return m_pages.value(index); }
     void showCurrentPage();
+    // The column width at which every page shows without a horizontal scroll bar.
+    int requiredWidth() const;
+    QScrollArea* scrollArea() const { return m_scroll; }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -20,5 +25,6 @@ protected:
 private:
     QTabBar* m_tabs;
     QWidget* m_area;
+    QScrollArea* m_scroll = nullptr;
     QList<QWidget*> m_pages;
 };

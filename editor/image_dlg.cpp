@@ -1,5 +1,7 @@
 #include "image_dlg.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QComboBox>
@@ -64,7 +66,11 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
     m_list->setHeaderLabels({QStringLiteral("Image Name"), QStringLiteral("Filter"), QStringLiteral("Alpha")});
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setStyleSheet(QStringLiteral("QTreeWidget::item { border: 1px solid #d0d0d0; }"));  // grid lines
+    // Grid lines; the selected row keeps the highlight colours so its text stays readable.
+    m_list->setStyleSheet(QStringLiteral(
+        "QTreeWidget::item { border: 1px solid #d0d0d0; }"
+        "QTreeWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }"));
+    m_list->setTextElideMode(Qt::ElideNone);
     m_list->setMinimumSize(300, 200);
     layout->addWidget(m_list, 0, 0, 6, 1);
 
@@ -162,10 +168,22 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
 
 void CImageDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    fitColumns();
+}
+
+void CImageDlg::fitColumns() {
+    // The columns share the list's width as 4 : 2 : 3, and each is at least
+    // as wide as its widest entry ("TRILINEAR", long names).
     const int w = m_list->viewport()->width();
-    m_list->setColumnWidth(0, w * 4 / 10);
-    m_list->setColumnWidth(1, w * 2 / 10);
-    m_list->setColumnWidth(2, w * 3 / 10);
+    const int shares[3] = {4, 2, 3};
+    const QFontMetrics fm = m_list->fontMetrics();
+    for (int c = 0; c < 3; ++c) {
+        int widest = fm.horizontalAdvance(m_list->headerItem()->text(c));
+        if (c == 1) widest = std::max(widest, fm.horizontalAdvance(QStringLiteral("TRILINEAR")));
+        for (int r = 0; r < m_list->topLevelItemCount(); ++r)
+            widest = std::max(widest, fm.horizontalAdvance(m_list->topLevelItem(r)->text(c)));
+        m_list->setColumnWidth(c, std::max(w * shares[c] / 10, widest + 16));
+    }
 }
 
 bool CImageDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -256,8 +274,8 @@ void CImageDlg::add() {
         message(this, QString::fromLocal8Bit(objGetLastError()));
         return;
     }
-    auto* row = new QTreeWidgetItem(m_list, {QString::fromLocal8Bit(t.name), filter, alphaText(t)});
-    (void)row;
+    new QTreeWidgetItem(m_list, {QString::fromLocal8Bit(t.name), filter, alphaText(t)});
+    fitColumns();
     m_lastAppended = m_list->topLevelItemCount() - 1;
     offerName(QString::fromLocal8Bit(t.name));
     loadPreview(m_path->text());
@@ -265,6 +283,7 @@ void CImageDlg::add() {
 
 void CImageDlg::appendRow(const TextureInfo& t) {
     new QTreeWidgetItem(m_list, {QString::fromLocal8Bit(t.name), filterText(t.filter), alphaText(t)});
+    fitColumns();
     m_lastAppended = m_list->topLevelItemCount() - 1;
     offerName(QString::fromLocal8Bit(t.name));
 }

@@ -45,6 +45,7 @@ private:
     void loadPreview(const QString& path);
     void offerName(const QString& name);
     void setAlphaControls();
+    void fitColumns();
 
     QTreeWidget* m_list;
     QWidget* m_previewFrame;

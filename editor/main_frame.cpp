@@ -1,5 +1,10 @@
 #include "main_frame.h"
 
+#include <QCloseEvent>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QDialog>
@@ -15,6 +20,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <algorithm>
+#include <cmath>
 
 #include "controls.h"
 #include "entity_control_view.h"
@@ -117,7 +125,6 @@ QIcon toolIcon(int id) {
 }  // namespace
 
 CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(parent), m_document(document) {
-    resize(800, 600);
     buildMenus();
     buildToolBar();
 
@@ -146,7 +153,17 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(pare
     m_controlView = new CEntityControlView(m_splitter);
     m_splitter->addWidget(m_view);
     m_splitter->addWidget(m_controlView);
-    m_splitter->setSizes({450, 350});
+    // Sizes are those of an 8-point dialog font, scaled by the font in use
+    // (as dialog units scale), and widened if a page needs more.
+    const double fontScale = std::max(1.0, QFontMetricsF(font()).averageCharWidth() / 6.0);
+    m_columnWidth = std::max(static_cast<int>(std::lround(350 * fontScale)), m_controlView->requiredWidth());
+    const double scale = m_columnWidth / 350.0;
+    QSize size(static_cast<int>(std::lround(800 * scale)), static_cast<int>(std::lround(600 * scale)));
+    // Never larger than the screen; the 3D view gives way, the column keeps its width.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    resize(size);
+    m_splitter->setSizes({width() - m_columnWidth, m_columnWidth});
     m_splitter->setChildrenCollapsible(false);
     m_view->setMinimumWidth(10);
     m_controlView->setMinimumWidth(10);
@@ -172,6 +189,26 @@ void CMainFrame::libraryStarted() {
     g_pObjectPage->initialise();
     g_pSurfacePage->initialise();
     g_pParticlesPage->initialise();
+}
+
+namespace {
+QSettings windowSettings() {
+    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("Vantor"));
+}
+}  // namespace
+
+void CMainFrame::saveWindowGeometry() {
+    windowSettings().setValue(QStringLiteral("Settings/WindowGeometry"), saveGeometry());
+}
+
+bool CMainFrame::restoreWindowGeometry() {
+    const QByteArray saved = windowSettings().value(QStringLiteral("Settings/WindowGeometry")).toByteArray();
+    return !saved.isEmpty() && restoreGeometry(saved);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    saveWindowGeometry();
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::updateTitle(const QString& documentTitle) {
@@ -414,7 +451,7 @@ void CMainFrame::about() {
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    // The control view keeps 350 pixels; the 3D view takes the rest of the frame's outer width.
-    const int w = frameGeometry().width() - 350;
-    if (m_splitterReady && w > 0) m_splitter->setSizes({w, 350});
+    // The control view keeps its column; the 3D view takes the rest of the frame's outer width.
+    const int w = frameGeometry().width() - m_columnWidth;
+    if (m_splitterReady && w > 0) m_splitter->setSizes({w, m_columnWidth});
 }

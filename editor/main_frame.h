@@ -29,9 +29,15 @@ public:
     void updateIndicators();
     void updateRecentFiles();
     void about();
+    // The width of the control column (350 pixels at the 8-point dialog font).
+    int columnWidth() const { return m_columnWidth; }
+    // The window's size and position, kept between runs.
+    void saveWindowGeometry();
+    bool restoreWindowGeometry();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* addCommand(int id, const QString& text, const QString& prompt, bool checkable = false);
@@ -50,5 +56,6 @@ private:
     QMenu* m_recentMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     bool m_splitterReady = false;
+    int m_columnWidth = 350;
     QLabel* m_indicators[3] = {nullptr, nullptr, nullptr};
 };

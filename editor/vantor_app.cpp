@@ -54,6 +54,7 @@ bool CVantorApp::initInstance() {
     }
     m_document = new CVantorDoc;
     m_frame = new CMainFrame(m_document);
+    m_frame->restoreWindowGeometry();
     m_frame->show();
     return true;
 }

@@ -1,6 +1,9 @@
 // The editor shell: documents, the toolbar, the 3D view's drags, keys, layout.
 #include <QAbstractItemView>
 #include <QAction>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QComboBox>
 #include <QDialog>
 #include <QKeyEvent>
@@ -423,14 +426,58 @@ TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
     commit(g_pObjectPage, 1105, QStringLiteral("0"));
 }
 
-TEST_F(ShellTest, SplitterKeepsThreeHundredFiftyPixelsForThePages) {
-    frame().resize(900, 600);
+TEST_F(ShellTest, ControlColumnKeepsItsWidthAndEveryPageFitsIt) {
+    const QSize start = frame().size();
+    const int column = frame().columnWidth();
+    // 350 pixels at the 8-point dialog font, scaled by the font in use.
+    EXPECT_GE(column, 350);
+    EXPECT_GE(column, frame().controlView()->requiredWidth());
+    frame().resize(start.width() + 150, start.height());
     pump(50);
-    const QList<int> sizes = frame().splitter()->sizes();
+    QList<int> sizes = frame().splitter()->sizes();
     ASSERT_EQ(sizes.size(), 2);
-    EXPECT_NEAR(sizes[1], 350, 8);
-    EXPECT_GT(sizes[0], 500);
-    frame().resize(800, 600);
+    EXPECT_NEAR(sizes[1], column, 8) << "the column keeps its width when the frame grows";
+    frame().resize(start);
+    pump(50);
+    sizes = frame().splitter()->sizes();
+    EXPECT_NEAR(sizes[1], column, 8);
+
+    // At the first size no page needs a horizontal scroll bar, and number
+    // fields show six-digit values whole.
+    open(sample("showcase.zob"));
+    QTabBar* tabs = frame().controlView()->tabs();
+    for (int i = 0; i < 4; ++i) {
+        tabs->setCurrentIndex(i);
+        pump(30);
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(frame().controlView()->scrollArea()->horizontalScrollBar()->isVisible());
+        QWidget* page = frame().controlView()->page(i);
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>()) {
+            if (qobject_cast<QComboBox*>(edit->parentWidget()) || !edit->isVisible()) continue;
+            EXPECT_GE(edit->contentsRect().width() - 6, edit->fontMetrics().horizontalAdvance(QStringLiteral("0.333333")))
+                << controlId(edit);
+            EXPECT_LE(edit->geometry().right(), page->width()) << "inside the page " << controlId(edit);
+        }
+        for (QComboBox* box : page->findChildren<QComboBox*>()) {
+            EXPECT_GE(box->maxVisibleItems(), 20);
+            for (int r = 0; r < box->count(); ++r)
+                EXPECT_GE(box->view()->minimumWidth(), box->view()->fontMetrics().horizontalAdvance(box->itemText(r)));
+        }
+    }
+    tabs->setCurrentIndex(0);
+}
+
+TEST_F(ShellTest, WindowSizeAndPositionAreRemembered) {
+    const QRect start = frame().geometry();
+    frame().setGeometry(start.adjusted(10, 10, 90, 60));
+    const QSize wanted = frame().size();
+    frame().saveWindowGeometry();
+    frame().setGeometry(start);
+    ASSERT_TRUE(frame().restoreWindowGeometry());
+    EXPECT_EQ(frame().size(), wanted);
+    frame().setGeometry(start);
+    QSettings(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("Vantor"))
+        .remove(QStringLiteral("Settings/WindowGeometry"));
 }
 
 TEST_F(ShellTest, TabsShowOnePageAndGiveItTheFocus) {
@@ -467,6 +514,7 @@ TEST_F(ShellTest, RecentFilesReopenAndReportMissingOnes) {
 }
 
 TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
+    const QSize defaultSize = frame().size();
     open(sample("showcase.zob"));
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     frame().resize(1000, 700);
@@ -475,9 +523,11 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
     ASSERT_FALSE(shot.isNull());
     if (const char* out = std::getenv("VANTOR_SCREENSHOT")) shot.save(QString::fromLocal8Bit(out));
 
-    // With VANTOR_SCREENSHOT_DIR set, every page and dialog is photographed too.
+    // With VANTOR_SCREENSHOT_DIR set, every page and dialog is photographed
+    // too, at the window's first size.
     if (const char* dir = std::getenv("VANTOR_SCREENSHOT_DIR")) {
         const QString folder = QString::fromLocal8Bit(dir);
+        frame().resize(defaultSize);
         QTabBar* tabs = frame().controlView()->tabs();
         g_pSurfacePage->surfaceList()->setCurrentIndex(0);
         emit g_pSurfacePage->surfaceList()->activated(0);
@@ -501,7 +551,7 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
         g_pSurfacePage->imageDialog()->hide();
         tabs->setCurrentIndex(0);
     }
-    frame().resize(800, 600);
+    frame().resize(defaultSize);
 }
 
 }  // namespace

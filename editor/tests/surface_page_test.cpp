@@ -342,6 +342,36 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     EXPECT_FALSE(images->isVisible());
 }
 
+TEST_F(SurfacePageTest, ImageListColumnsFitAndTheSelectedRowStaysReadable) {
+    open(sample("showcase.zob"));
+    CImageDlg* dialog = g_pSurfacePage->imageDialog();
+    g_pSurfacePage->showImages();
+    pump(100);
+    QTreeWidget* list = dialog->list();
+    ASSERT_GE(list->topLevelItemCount(), 2);
+    const QFontMetrics fm = list->fontMetrics();
+    EXPECT_GE(list->columnWidth(1), fm.horizontalAdvance(QStringLiteral("TRILINEAR")) + 8);
+    for (int r = 0; r < list->topLevelItemCount(); ++r)
+        EXPECT_GE(list->columnWidth(0), fm.horizontalAdvance(list->topLevelItem(r)->text(0)) + 8);
+    list->setCurrentItem(list->topLevelItem(0));
+    pump(50);
+    const QRect row = list->visualItemRect(list->topLevelItem(0)).adjusted(2, 2, -2, -2);
+    const QImage shot = list->viewport()->grab(row).toImage();
+    const QColor highlight = list->palette().color(QPalette::Highlight);
+    const QColor text = list->palette().color(QPalette::HighlightedText);
+    int background = 0, letters = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c == highlight) ++background;
+            if (std::abs(c.lightness() - text.lightness()) < 40 && std::abs(c.lightness() - highlight.lightness()) > 60)
+                ++letters;
+        }
+    EXPECT_GT(background, shot.width() * shot.height() / 3) << "the row is highlighted";
+    EXPECT_GT(letters, 10) << "and its text is drawn in the highlighted-text colour";
+    dialog->hide();
+}
+
 TEST_F(SurfacePageTest, OpeningEntitiesListsTheirImagesOnce) {
     open(sample("showcase.zob"));
     CImageDlg* images = g_pSurfacePage->imageDialog();
