@@ -276,6 +276,24 @@ KORVID_API void objShowLights(bool show);                           /* show the 
 KORVID_API void objSetLightSizeFactor(float size);                  /* marker arm length */
 KORVID_API void objSetGlobalAmb(const float rgba[4]);               /* GL_LIGHT_MODEL_AMBIENT */
 
+/* ======================================================================== */
+/* Extensions: additions beyond the original interface. The functions above */
+/* behave exactly as before while none of these is called.                  */
+/* ======================================================================== */
+
+/* ---- Simulation control (every model's particles) ----------------------- */
+KORVID_API void objPauseSimulation(bool paused);        /* hold every particle; frames still draw */
+KORVID_API bool objIsSimulationPaused(void);            /* true while paused */
+KORVID_API float objSetSimulationSpeed(float factor);   /* 0.25..4 (clamped, NaN 1); returns the speed set */
+KORVID_API float objGetSimulationSpeed(void);           /* the speed factor in use */
+KORVID_API bool objStepSimulation(int32_t milliseconds); /* one step at the next frame; false unless paused and ms >= 0 */
+
+/* ---- Emitters of the current model --------------------------------------- */
+KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and start as added; their count, 0 no model */
+KORVID_API int32_t objRemoveEmitter(void);   /* remove the current emitter; the new count, -1 none to remove */
+KORVID_API int32_t objGetLiveParticles(int32_t index); /* live particles of emitter index, -1 all; 0 none or no model */
+KORVID_API int64_t objGetBurstsFired(int32_t index);   /* bursts set off by emitter index, -1 all; 0 none or no model */
+
 #ifdef __cplusplus
 } /* extern "C" */
 

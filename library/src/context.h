@@ -7,6 +7,7 @@
 #include "images.h"
 #include "lights.h"
 #include "model.h"
+#include "simulation.h"
 
 // Definitions of the exported functions; korvid.h gives them C linkage and visibility.
 #define KORVID_EXPORT extern "C"
@@ -28,6 +29,7 @@ struct Context {
     Multitexture multitexture;
     char lastError[256] = {};
     FrameClock clock;
+    SimulationClock simulation;
     int32_t width = 0, height = 0, fieldOfView = 0;
     float gridHalfSize = 4.0f, gridStep = 0.4f, gridHeight = 0.0f;
     int32_t gridVisible = 1;

@@ -334,6 +334,8 @@ int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) {
     e.name[27] = '\0';
     e.imageName[27] = '\0';
     buildParticlePool(*emitter);
+    emitter->startLifespanTime = e.lifespanTime;
+    emitter->startCountdown = e.emitCountdown;
     ps.emitters.push_back(std::move(emitter));
     relink(ps);
     return ps.count();
@@ -356,6 +358,7 @@ Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
     // which ends every live particle. Lists, counts and the burst stay.
     const bool newPool = s.totalParticles != e->totalParticles;
     copyFields<EmitterData>(*e, s, emitterFields(), kInput);
+    ps.current->startLifespanTime = e->lifespanTime;
     if (newPool) buildParticlePool(*ps.current);
     return Failure::None;
 }
@@ -443,11 +446,31 @@ void drawEmitter(const EmitterData& e, const float cam[3]) {
     glDisable(GL_COLOR_MATERIAL);
 }
 
-void runParticleSystem(ParticleSystem& ps, int32_t frameDelta, const float cameraRotation[3]) {
+void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta) {
+    for (const auto& e : ps.emitters) simulateEmitter(*e, frameDelta);
+}
+
+void drawParticleSystem(const ParticleSystem& ps, const float cameraRotation[3]) {
+    for (const auto& e : ps.emitters) drawEmitter(e->data, cameraRotation);
+}
+
+void restartEmitters(ParticleSystem& ps) {
     for (const auto& e : ps.emitters) {
-        simulateEmitter(*e, frameDelta);
-        drawEmitter(e->data, cameraRotation);
+        buildParticlePool(*e);
+        e->data.lifespanTime = e->startLifespanTime;
+        e->data.emitCountdown = e->startCountdown;
+        e->burstsFired = 0;
     }
+}
+
+bool removeCurrentEmitter(ParticleSystem& ps) {
+    const auto at = std::find_if(ps.emitters.begin(), ps.emitters.end(),
+                                 [&ps](const auto& e) { return e.get() == ps.current; });
+    if (at == ps.emitters.end()) return false;
+    const auto next = ps.emitters.erase(at);
+    ps.current = next == ps.emitters.end() ? nullptr : next->get();
+    relink(ps);
+    return true;
 }
 
 }  // namespace korvid

@@ -33,6 +33,9 @@ struct Emitter {
     EmitterData data{};
     std::unique_ptr<Particle[]> pool;
     int64_t burstsFired = 0;  // statistics for tools; not part of the record
+    // The timers as the emitter was added (or its record last set), for a restart.
+    int32_t startLifespanTime = 0;
+    int32_t startCountdown = 0;
 };
 
 struct ParticleSystem {
@@ -63,8 +66,14 @@ Failure setEmitter(ParticleSystem& ps, const EmitterData& source);
 void setBurst(ParticleSystem& ps, const BurstData& burst);
 void buildParticlePool(Emitter& e);
 
-// Emits, moves, ages and draws every emitter of the system for one frame.
-void runParticleSystem(ParticleSystem& ps, int32_t frameDelta, const float cameraRotation[3]);
+// Emits, moves and ages every emitter of the system by one step.
+void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta);
+// Draws every emitter's live particles.
+void drawParticleSystem(const ParticleSystem& ps, const float cameraRotation[3]);
+// Every emitter drops its particles and starts again as when it was added.
+void restartEmitters(ParticleSystem& ps);
+// Removes the current emitter; the one after it becomes current, or none.
+bool removeCurrentEmitter(ParticleSystem& ps);
 
 // Simulation without drawing (used by benchmarks and tests).
 void simulateEmitter(Emitter& e, int32_t frameDelta);

@@ -160,6 +160,7 @@ KORVID_EXPORT void objInitWin(const WindowData* window) {
     Context& c = context();
     // Library start.
     c.clock.start();
+    c.simulation.reset();
     std::strcpy(c.lastError, failureFormat(Failure::None));
     // The context's extensions, probed once.
     c.multitexture = probeMultitexture();
@@ -227,9 +228,16 @@ KORVID_EXPORT void objRender(const CameraData* camera) {
     drawLights(*c.lights);
     if (c.gridVisible) drawGrid();
     if (c.outlineVisible && c.store->first()) drawOutline(c.store->first()->outline);
+    // The simulation runs first, model by model and emitter by emitter; at
+    // speed 1 that is one step of the frame's delta, as drawing draws no
+    // random numbers and so may follow it.
+    int32_t deltas[kMaxStepsPerFrame];
+    const int steps = c.simulation.stepsForFrame(c.clock.delta, deltas);
+    for (int i = 0; i < steps; ++i)
+        for (const auto& m : c.store->models) simulateParticleSystem(m->particles, deltas[i]);
     for (const auto& m : c.store->models) {
         drawModel(*m, c.multitexture);
-        runParticleSystem(m->particles, c.clock.delta, c.cameraRotation);
+        drawParticleSystem(m->particles, c.cameraRotation);
     }
     glFlush();
 }

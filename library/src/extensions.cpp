@@ -1,0 +1,65 @@
+// Exports beyond the original interface: simulation control, restarting and
+// removing emitters, and particle statistics. Nothing here changes what the
+// other exports do while these are not called.
+#include "context.h"
+
+using namespace korvid;
+
+namespace {
+ParticleSystem* currentParticles() {
+    Model* m = currentModel();
+    if (!m) fail(Failure::NoModel);
+    return m ? &m->particles : nullptr;
+}
+}  // namespace
+
+KORVID_EXPORT void objPauseSimulation(bool paused) { context().simulation.setPaused(paused); }
+
+KORVID_EXPORT bool objIsSimulationPaused(void) { return context().simulation.paused(); }
+
+KORVID_EXPORT float objSetSimulationSpeed(float factor) { return context().simulation.setSpeed(factor); }
+
+KORVID_EXPORT float objGetSimulationSpeed(void) { return context().simulation.speed(); }
+
+KORVID_EXPORT bool objStepSimulation(int32_t milliseconds) {
+    if (context().simulation.requestStep(milliseconds)) return true;
+    fail(Failure::BadArgument);
+    return false;
+}
+
+KORVID_EXPORT int32_t objRestartEmitters(void) {
+    ParticleSystem* ps = currentParticles();
+    if (!ps) return 0;
+    restartEmitters(*ps);
+    return ps->count();
+}
+
+KORVID_EXPORT int32_t objRemoveEmitter(void) {
+    ParticleSystem* ps = currentParticles();
+    if (!ps) return -1;
+    if (!removeCurrentEmitter(*ps)) {
+        fail(Failure::NoEmitter);
+        return -1;
+    }
+    return ps->count();
+}
+
+KORVID_EXPORT int32_t objGetLiveParticles(int32_t index) {
+    const Model* m = currentModel();
+    if (!m) return 0;
+    const ParticleSystem& ps = m->particles;
+    if (index >= 0) return index < ps.count() ? ps.emitters[static_cast<size_t>(index)]->data.liveCount : 0;
+    int32_t total = 0;
+    for (const auto& e : ps.emitters) total += e->data.liveCount;
+    return total;
+}
+
+KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) {
+    const Model* m = currentModel();
+    if (!m) return 0;
+    const ParticleSystem& ps = m->particles;
+    if (index >= 0) return index < ps.count() ? ps.emitters[static_cast<size_t>(index)]->burstsFired : 0;
+    int64_t total = 0;
+    for (const auto& e : ps.emitters) total += e->burstsFired;
+    return total;
+}
