@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include "image_dlg.h"
 
 namespace vantor::testing {
@@ -22,7 +24,8 @@ void EditorTest::SetUp() {
         return answer;
     });
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() / "vantor-tests" /
+    // One folder per process, so that builds testing side by side never share one.
+    dir_ = std::filesystem::temp_directory_path() / ("vantor-tests-" + std::to_string(::getpid())) /
            (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
@@ -44,6 +47,7 @@ void EditorTest::TearDown() {
     std::error_code ec;
     std::filesystem::current_path(startFolder_, ec);
     std::filesystem::remove_all(dir_, ec);
+    std::filesystem::remove(dir_.parent_path(), ec);  // the process's folder, once empty
 }
 
 void EditorTest::open(const std::string& path) {

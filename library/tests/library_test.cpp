@@ -1,6 +1,7 @@
 #include "library_test.h"
 
 #include <GL/gl.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -25,7 +26,8 @@ void LibraryTest::SetUp() {
     while (glGetError() != GL_NO_ERROR) {
     }
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() / "korvid-tests" /
+    // One folder per process, so that builds testing side by side never share one.
+    dir_ = std::filesystem::temp_directory_path() / ("korvid-tests-" + std::to_string(::getpid())) /
            (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
@@ -36,6 +38,7 @@ void LibraryTest::TearDown() {
     platform::setClockSource(nullptr);
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
+    std::filesystem::remove(dir_.parent_path(), ec);  // the process's folder, once empty
 }
 
 std::string LibraryTest::writeFile(const std::string& name, const std::string& content) const {
