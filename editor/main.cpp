@@ -5,5 +5,8 @@ int main(int argc, char** argv) {
     setVantorSurfaceFormat();
     CVantorApp app(argc, argv);
     if (!app.initInstance()) return 1;
+    // A model named on the command line opens as File Open opens it.
+    const QStringList arguments = app.arguments();
+    if (arguments.size() > 1) app.openWhenReady(arguments.at(1));
     return app.exec();
 }

@@ -1,6 +1,10 @@
 #include "main_frame.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
@@ -31,6 +35,7 @@
 #include "surface_page.h"
 #include "vantor_app.h"
 #include "keyboard_state.h"
+#include "simulation_controls.h"
 #include "vantor_doc.h"
 #include "vantor_view.h"
 
@@ -168,9 +173,13 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(pare
     m_view->setMinimumWidth(10);
     m_controlView->setMinimumWidth(10);
     setCentralWidget(m_splitter);
+    setAcceptDrops(true);
     m_splitterReady = true;
 
     connect(m_view, &CVantorView::libraryStarted, this, &CMainFrame::libraryStarted);
+    m_simulation = new SimulationControls(this, m_view, m_viewMenu, m_toolBar);
+    connect(m_view, &CVantorView::frameDrawn, m_simulation, &SimulationControls::frameDrawn);
+    connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);
     connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);
     connect(m_document, &CVantorDoc::fileOpened, this, [this](const QString& path) {
         CVantorApp::addRecentFile(path);
@@ -204,6 +213,35 @@ void CMainFrame::saveWindowGeometry() {
 bool CMainFrame::restoreWindowGeometry() {
     const QByteArray saved = windowSettings().value(QStringLiteral("Settings/WindowGeometry")).toByteArray();
     return !saved.isEmpty() && restoreGeometry(saved);
+}
+
+namespace {
+bool isModelFile(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("raw") || suffix == QLatin1String("zob");
+}
+}  // namespace
+
+void CMainFrame::openDropped(const QString& path) {
+    if (!isModelFile(path)) {
+        vantor::message(this, QStringLiteral("Vantor opens RAW and ZOB models only: %1").arg(QFileInfo(path).fileName()));
+        return;
+    }
+    CVantorDoc::enterFolderOf(path);
+    m_document->openFile(QFileInfo(path).absoluteFilePath());
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && !event->mimeData()->urls().isEmpty() &&
+        event->mimeData()->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    event->acceptProposedAction();
+    openDropped(urls.first().toLocalFile());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -277,6 +315,7 @@ void CMainFrame::buildMenus() {
     }
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    m_viewMenu = view;
     QAction* toolbar = addCommand(59392, QStringLiteral("&Toolbar"), QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), true);
     QAction* status = addCommand(59393, QStringLiteral("&Status Bar"), QStringLiteral("Show or hide the status bar\nToggle StatusBar"), true);
     toolbar->setChecked(true);

@@ -6,6 +6,7 @@
 
 class QAction;
 class QLabel;
+class SimulationControls;
 class QMenu;
 class QSplitter;
 class QToolBar;
@@ -31,6 +32,10 @@ public:
     void about();
     // The width of the control column (350 pixels at the 8-point dialog font).
     int columnWidth() const { return m_columnWidth; }
+    SimulationControls* simulation() const { return m_simulation; }
+    // Opens a file named on the command line or dropped on the window:
+    // .raw and .zob as File Open does, anything else refused with a message.
+    void openDropped(const QString& path);
     // The window's size and position, kept between runs.
     void saveWindowGeometry();
     bool restoreWindowGeometry();
@@ -38,6 +43,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QAction* addCommand(int id, const QString& text, const QString& prompt, bool checkable = false);
@@ -58,4 +65,6 @@ private:
     bool m_splitterReady = false;
     int m_columnWidth = 350;
     QLabel* m_indicators[3] = {nullptr, nullptr, nullptr};
+    QMenu* m_viewMenu = nullptr;
+    SimulationControls* m_simulation = nullptr;
 };

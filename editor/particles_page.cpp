@@ -155,7 +155,37 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     connect(m_properties, &QPushButton::clicked, this, [this] {
         if (m_burstDialog) m_burstDialog->show();
     });
-    // "Remove" and "Reset Emitter Timer" have no action: the library has no such operations.
+    connect(m_remove, &QPushButton::clicked, this, &CParticlesPage::removeEmitter);
+    connect(m_resetTimer, &QPushButton::clicked, this, &CParticlesPage::send);  // the record restarts the timer
+}
+
+void CParticlesPage::removeEmitter() {
+    CVantorView& v = *g_pView;
+    if (v.m_currentEmitter < 0) return;
+    v.makeCurrent();
+    if (!objSetEmitterPtr(v.m_currentEmitter) || objRemoveEmitter() < 0) return;
+    {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->removeItem(v.m_currentEmitter);
+    }
+    v.m_lastEmitter -= 1;
+    // The emitter after the removed one takes its place, or the one before it.
+    if (v.m_currentEmitter > v.m_lastEmitter) v.m_currentEmitter = v.m_lastEmitter;
+    if (v.m_currentEmitter < 0) {
+        objInitEmitter(&v.m_emitter);
+        {
+            const QSignalBlocker block(m_emitterList);
+            m_emitterList->setEditText(QStringLiteral("<ADD>"));
+        }
+        refreshFromEmitter();
+        enableListOnly();
+        return;
+    }
+    {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->setCurrentIndex(v.m_currentEmitter);
+    }
+    selectEmitter(v.m_currentEmitter);
 }
 
 CParticlesPage::~CParticlesPage() {

@@ -38,6 +38,8 @@ public:
 
 private:
     void addEmitter();
+    // Removes the current emitter from the library and the list.
+    void removeEmitter();
     void selectEmitter(int index);
     void applyType(int index);
     void chooseImage(int index);

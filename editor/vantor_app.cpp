@@ -14,6 +14,7 @@
 
 #include "main_frame.h"
 #include "vantor_doc.h"
+#include "vantor_view.h"
 
 namespace {
 QSettings settings() {
@@ -57,6 +58,12 @@ bool CVantorApp::initInstance() {
     m_frame->restoreWindowGeometry();
     m_frame->show();
     return true;
+}
+
+void CVantorApp::openWhenReady(const QString& path) {
+    const auto open = [this, path] { m_frame->openDropped(path); };
+    if (g_pView && g_pView->libraryReady()) open();
+    else connect(g_pView, &CVantorView::libraryStarted, this, open, Qt::SingleShotConnection);
 }
 
 QStringList CVantorApp::recentFiles() {

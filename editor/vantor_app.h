@@ -15,6 +15,8 @@ public:
 
     // Creates the document and the main frame; false when OpenGL is unusable.
     bool initInstance();
+    // Opens `path` the way File Open does once the 3D view has started the library.
+    void openWhenReady(const QString& path);
     CMainFrame* mainFrame() const { return m_frame; }
     CVantorDoc* document() const { return m_document; }
 

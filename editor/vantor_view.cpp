@@ -1,5 +1,7 @@
 #include "vantor_view.h"
 
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <cmath>
@@ -36,7 +38,20 @@ void CVantorView::initializeGL() {
 
 void CVantorView::resizeGL(int width, int height) { objResizeWin(width, height); }
 
-void CVantorView::paintGL() { objRender(&m_camera); }
+void CVantorView::paintGL() {
+    QElapsedTimer timer;
+    timer.start();
+    objRender(&m_camera);
+    emit frameDrawn(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+}
+
+void CVantorView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        emit playPauseRequested();
+        return;
+    }
+    QOpenGLWidget::keyPressEvent(event);
+}
 
 void CVantorView::tick() {
     if (m_spinY) m_camera.ry += 0.3f;

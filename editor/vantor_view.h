@@ -53,6 +53,10 @@ public:
 
 signals:
     void libraryStarted();
+    // Each frame's drawing time, for the status bar.
+    void frameDrawn(double milliseconds);
+    // Space pressed in the view.
+    void playPauseRequested();
 
 protected:
     void initializeGL() override;
@@ -61,6 +65,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void drag(const QPoint& position);

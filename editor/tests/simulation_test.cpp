@@ -1,0 +1,148 @@
+// The Simulation commands, the status bar's figures, removing emitters, and
+// opening files from the command line or by dropping them.
+#include <QAction>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <fstream>
+
+#include "editor_test.h"
+#include "name_dlg.h"
+#include "particles_page.h"
+#include "simulation_controls.h"
+
+namespace vantor::testing {
+namespace {
+
+class SimulationTest : public EditorTest {
+protected:
+    SimulationControls& controls() { return *frame().simulation(); }
+    void TearDown() override {
+        controls().setPaused(false);
+        controls().setSpeed(2);
+        EditorTest::TearDown();
+    }
+    std::string readFile(const std::filesystem::path& path) {
+        std::ifstream in(path);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+};
+
+TEST_F(SimulationTest, PauseStepAndRestartFromKeysAndToolbar) {
+    open(sample("fountain.zob"));
+    pump(300);
+    QAction* play = controls().playPause();
+    EXPECT_EQ(play->text(), QStringLiteral("Pause"));
+    EXPECT_FALSE(controls().step()->isEnabled());
+    frame().activateWindow();
+    QTest::keyClick(&frame(), Qt::Key_F5);
+    EXPECT_TRUE(objIsSimulationPaused());
+    EXPECT_EQ(play->text(), QStringLiteral("Play"));
+    EXPECT_TRUE(controls().step()->isEnabled());
+    const int32_t held = objGetLiveParticles(-1);
+    ASSERT_GT(held, 0);
+    pump(300);
+    EXPECT_EQ(objGetLiveParticles(-1), held) << "paused: the view redraws, nothing moves";
+    EXPECT_TRUE(view().redrawTimerRunning());
+
+    QTest::keyClick(&frame(), Qt::Key_F10);
+    pump(100);
+    EXPECT_TRUE(objIsSimulationPaused()) << "a step keeps the simulation paused";
+
+    view().setFocus();
+    QTest::keyClick(&view(), Qt::Key_Space);
+    EXPECT_FALSE(objIsSimulationPaused()) << "Space in the view plays again";
+    EXPECT_EQ(play->text(), QStringLiteral("Pause"));
+
+    QTest::keyClick(&frame(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(objGetLiveParticles(-1), 0) << "restart drops every live particle";
+    pump(300);
+    EXPECT_GT(objGetLiveParticles(-1), 0);
+}
+
+TEST_F(SimulationTest, SpeedChoiceAndStatusBarFigures) {
+    auto* figures = frame().findChild<QLabel*>(QStringLiteral("SimulationStatistics"));
+    ASSERT_NE(figures, nullptr);
+    controls().updateStatistics();
+    EXPECT_TRUE(figures->text().startsWith(QStringLiteral("0 particles"))) << figures->text().toStdString();
+
+    open(sample("fireworks.zob"));
+    controls().speedBox()->setCurrentIndex(3);
+    emit controls().speedBox()->activated(3);
+    EXPECT_FLOAT_EQ(objGetSimulationSpeed(), 2.0f);
+    pump(1500);
+    controls().updateStatistics();
+    const QString text = figures->text();
+    EXPECT_TRUE(text.startsWith(QString::number(objGetLiveParticles(-1)) + QStringLiteral(" particles")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(" ms (")) && text.endsWith(QStringLiteral(" fps)"))) << text.toStdString();
+    controls().setSpeed(0);
+    EXPECT_FLOAT_EQ(objGetSimulationSpeed(), 0.25f);
+    EXPECT_EQ(controls().speedBox()->currentIndex(), 0);
+}
+
+TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
+    open(sample("fireworks.zob"));
+    QTimer::singleShot(30, [this] {
+        auto* dialog = qobject_cast<CNameDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        control<QLineEdit>(dialog, 1081)->setText(QStringLiteral("Second"));
+        click(dialog, 1);
+    });
+    click(g_pParticlesPage, 1074);
+    QComboBox* list = g_pParticlesPage->emitterList();
+    ASSERT_EQ(list->count(), 2);
+    choose(g_pParticlesPage, list->property("controlId").toInt(), 0);
+    click(g_pParticlesPage, 1076);  // Remove
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("Second"));
+    EXPECT_STREQ(view().m_emitter.name, "Second");
+    ModelInfo info{};
+    view().makeCurrent();
+    objGetModelData(&info);
+    EXPECT_EQ(info.emitterCount, 1);
+    const auto saved = scratch() / "one.zob";
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
+    doc().onFileSave();
+    const std::string text = readFile(saved);
+    EXPECT_NE(text.find("1 //Emitter Count"), std::string::npos);
+    EXPECT_NE(text.find("Second \n"), std::string::npos);
+    click(g_pParticlesPage, 1076);
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(view().m_currentEmitter, -1);
+    EXPECT_FALSE(control<QPushButton>(g_pParticlesPage, 1076)->isEnabled());
+}
+
+TEST_F(SimulationTest, DroppedAndNamedFilesOpenAsFileOpenDoes) {
+    frame().openDropped(QString::fromStdString(sample("sparks.zob")));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("sparks - Vantor"));
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(sample("smoke.zob")))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("smoke - Vantor"));
+
+    const auto text = scratch() / "notes.txt";
+    std::ofstream(text) << "hello";
+    frame().openDropped(QString::fromStdString(text.string()));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("Vantor opens RAW and ZOB models only: notes.txt"));
+    frame().openDropped(QString::fromStdString((scratch() / "missing.zob").string()));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1], QStringLiteral("File not found"));
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("smoke - Vantor"));
+}
+
+}  // namespace
+}  // namespace vantor::testing
