@@ -146,11 +146,13 @@ TEST_F(ParticlesPageTest, TypesImagesAndCheckBoxes) {
     EXPECT_TRUE(control<QLineEdit>(page(), 1129)->isEnabled());
     EXPECT_EQ(library().isLifespan, 1);
 
-    // Remove and Reset Emitter Timer change nothing.
+    // Reset Emitter Timer gives the emitter its whole emission time again.
+    pump(200);
+    EXPECT_LT(library().lifespanTime, view().m_emitter.lifespanTime) << "the emitter life ran down";
     const EmitterData before = library();
-    click(page(), 1076);
     click(page(), 1131);
     const EmitterData after = library();
+    EXPECT_EQ(after.lifespanTime, view().m_emitter.lifespanTime);
     EXPECT_EQ(std::memcmp(&before.name, &after.name, sizeof before.name), 0);
     EXPECT_EQ(before.totalParticles, after.totalParticles);
 }
