@@ -35,6 +35,7 @@
 #include "surface_page.h"
 #include "vantor_app.h"
 #include "keyboard_state.h"
+#include "picture_export.h"
 #include "simulation_controls.h"
 #include "vantor_doc.h"
 #include "vantor_view.h"
@@ -279,6 +280,13 @@ void CMainFrame::buildMenus() {
     file->addAction(open);
     file->addAction(save);
     file->addAction(saveAs);
+    file->addSeparator();
+    QAction* picture = file->addAction(QStringLiteral("Save &Picture..."));
+    picture->setStatusTip(QStringLiteral("Save the 3D view as a PNG picture"));
+    QAction* frames = file->addAction(QStringLiteral("Export &Frames..."));
+    frames->setStatusTip(QStringLiteral("Save a run of frames at a fixed step and seed as PNG pictures"));
+    connect(picture, &QAction::triggered, this, [this] { vantor::onSavePicture(this, m_view); });
+    connect(frames, &QAction::triggered, this, [this] { vantor::onExportFrames(this, m_view); });
     file->addSeparator();
     m_recentMenu = file;
     m_recentSeparator = file->addSeparator();

@@ -1,6 +1,7 @@
 // The Simulation commands, the status bar's figures, removing emitters, and
 // opening files from the command line or by dropping them.
 #include <QAction>
+#include <QImage>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -9,11 +10,13 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cstdio>
 #include <fstream>
 
 #include "editor_test.h"
 #include "name_dlg.h"
 #include "particles_page.h"
+#include "picture_export.h"
 #include "simulation_controls.h"
 
 namespace vantor::testing {
@@ -142,6 +145,30 @@ TEST_F(SimulationTest, DroppedAndNamedFilesOpenAsFileOpenDoes) {
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[1], QStringLiteral("File not found"));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("smoke - Vantor"));
+}
+
+TEST_F(SimulationTest, PicturesAndRepeatableFrameExports) {
+    open(sample("sparks.zob"));
+    pump(200);
+    const auto picture = scratch() / "view.png";
+    ASSERT_TRUE(savePicture(&frame(), &view(), QString::fromStdString(picture.string())));
+    QImage shot(QString::fromStdString(picture.string()));
+    EXPECT_EQ(shot.size(), view().size() * view().devicePixelRatio()) << "the view at its current size";
+
+    const FrameExport settings{4, 15, 9};
+    ASSERT_EQ(exportFrames(&frame(), &view(), QString::fromStdString((scratch() / "a.png").string()), settings), 4);
+    pump(300);  // the effect runs on in real time in between
+    ASSERT_EQ(exportFrames(&frame(), &view(), QString::fromStdString((scratch() / "b.png").string()), settings), 4);
+    for (int i = 1; i <= 4; ++i) {
+        char a[32], b[32];
+        std::snprintf(a, sizeof a, "a_%04d.png", i);
+        std::snprintf(b, sizeof b, "b_%04d.png", i);
+        ASSERT_TRUE(std::filesystem::exists(scratch() / a));
+        EXPECT_EQ(readFile(scratch() / a), readFile(scratch() / b)) << "same settings, same picture " << i;
+    }
+    EXPECT_NE(readFile(scratch() / "a_0001.png"), readFile(scratch() / "a_0004.png")) << "the effect moves";
+    EXPECT_TRUE(view().redrawTimerRunning());
+    EXPECT_FALSE(objIsSimulationPaused());
 }
 
 }  // namespace

@@ -287,6 +287,8 @@ KORVID_API bool objIsSimulationPaused(void);            /* true while paused */
 KORVID_API float objSetSimulationSpeed(float factor);   /* 0.25..4 (clamped, NaN 1); returns the speed set */
 KORVID_API float objGetSimulationSpeed(void);           /* the speed factor in use */
 KORVID_API bool objStepSimulation(int32_t milliseconds); /* one step at the next frame; false unless paused and ms >= 0 */
+KORVID_API void objSetFixedFrameTime(int32_t milliseconds); /* each frame advances the clock by ms; below 0 the real clock */
+KORVID_API void objSeedRandom(uint32_t seed);           /* seed the particles' random numbers */
 
 /* ---- Emitters of the current model --------------------------------------- */
 KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and start as added; their count, 0 no model */

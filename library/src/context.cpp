@@ -18,7 +18,7 @@ void FrameClock::start() {
 
 void FrameClock::tick() {
     previous = current;
-    current = platform::milliseconds();
+    current = fixedStep >= 0 ? previous + static_cast<uint32_t>(fixedStep) : platform::milliseconds();
     delta = static_cast<int32_t>(current - previous);
 }
 

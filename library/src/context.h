@@ -18,6 +18,7 @@ struct FrameClock {
     uint32_t current = 0;
     uint32_t previous = 0;
     int32_t delta = 0;
+    int32_t fixedStep = -1;  // when 0 or more, each tick advances exactly this much
     void start();
     void tick();
 };

@@ -2,6 +2,7 @@
 // removing emitters, and particle statistics. Nothing here changes what the
 // other exports do while these are not called.
 #include "context.h"
+#include "platform.h"
 
 using namespace korvid;
 
@@ -26,6 +27,14 @@ KORVID_EXPORT bool objStepSimulation(int32_t milliseconds) {
     fail(Failure::BadArgument);
     return false;
 }
+
+KORVID_EXPORT void objSetFixedFrameTime(int32_t milliseconds) {
+    FrameClock& clock = context().clock;
+    if (milliseconds < 0 && clock.fixedStep >= 0) clock.start();  // back on the real clock from now
+    clock.fixedStep = milliseconds < 0 ? -1 : milliseconds;
+}
+
+KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedRandom(seed); }
 
 KORVID_EXPORT int32_t objRestartEmitters(void) {
     ParticleSystem* ps = currentParticles();

@@ -159,6 +159,7 @@ using namespace korvid;
 KORVID_EXPORT void objInitWin(const WindowData* window) {
     Context& c = context();
     // Library start.
+    c.clock.fixedStep = -1;
     c.clock.start();
     c.simulation.reset();
     std::strcpy(c.lastError, failureFormat(Failure::None));

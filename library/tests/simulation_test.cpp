@@ -170,6 +170,26 @@ TEST_F(SimulationTest, RemovingEachEmitterInTurn) {
     EXPECT_NE(readAll(path).find("0 //Emitter Count"), std::string::npos);
 }
 
+TEST_F(SimulationTest, FixedFrameTimeAndSeedRepeatAnEffect) {
+    platform::setClockSource(nullptr);  // the real clock: the fixed step must not depend on it
+    load("sparks.zob");
+    platform::lockRandomSeed(false);
+    objSetFixedFrameTime(15);
+    const auto run = [] {
+        objSeedRandom(21);
+        objRestartEmitters();
+        for (int i = 0; i < 25; ++i) {
+            const CameraData camera{0, 0, -5, 0, 0, 0};
+            objRender(&camera);
+        }
+        return particles();
+    };
+    const auto first = run();
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(run(), first) << "same step and seed, same particles";
+    objSetFixedFrameTime(-1);
+}
+
 TEST_F(SimulationTest, StatisticsReadWithoutSideEffects) {
     EXPECT_EQ(objGetLiveParticles(-1), 0) << "no model";
     load("fireworks.zob");

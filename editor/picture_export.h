@@ -1,0 +1,47 @@
+// Pictures of the 3D view: "Save Picture..." writes what the view shows as a
+// PNG file; "Export Frames..." renders a run of frames at a fixed step and
+// random seed to numbered PNG files, so the same settings give the same pictures.
+#pragma once
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QSpinBox;
+class CVantorView;
+
+struct FrameExport {
+    int frames = 60;
+    int stepMs = 15;
+    int seed = 1;
+};
+
+// Asks for the number of frames, the step and the seed.
+class CExportFramesDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CExportFramesDlg(QWidget* parent = nullptr);
+    FrameExport settings() const;
+
+private:
+    QSpinBox* m_frames;
+    QSpinBox* m_step;
+    QSpinBox* m_seed;
+};
+
+namespace vantor {
+
+// Tests answer the file dialog through this hook; an empty answer is Cancel.
+void setPictureFileHook(std::function<QString()> hook);
+
+// Writes the view as it is drawn now; false after a message when it cannot.
+bool savePicture(QWidget* parent, CVantorView* view, const QString& path);
+// Writes frames as `<base>_0001.png`, `<base>_0002.png`, ... beside `path`
+// (the name chosen, its extension left off); returns how many were written
+// (fewer when cancelled or when a file cannot be written).
+int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings);
+
+// The menu commands: ask, then save or export.
+void onSavePicture(QWidget* parent, CVantorView* view);
+void onExportFrames(QWidget* parent, CVantorView* view);
+
+}  // namespace vantor
