@@ -15,6 +15,9 @@ CVantorView::CVantorView(QWidget* parent) : QOpenGLWidget(parent) {
     setMinimumSize(10, 10);
     setFocusPolicy(Qt::ClickFocus);
     connect(&m_timer, &QTimer::timeout, this, &CVantorView::tick);
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (m_frameTimer.isValid()) emit frameDrawn(static_cast<double>(m_frameTimer.nsecsElapsed()) / 1e6);
+    });
 }
 
 CVantorView::~CVantorView() {
@@ -39,10 +42,10 @@ void CVantorView::initializeGL() {
 void CVantorView::resizeGL(int width, int height) { objResizeWin(width, height); }
 
 void CVantorView::paintGL() {
-    QElapsedTimer timer;
-    timer.start();
+    // A frame's time runs from here until the picture is on the window, so
+    // that it includes the rasterization the driver does at the swap.
+    m_frameTimer.start();
     objRender(&m_camera);
-    emit frameDrawn(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 }
 
 void CVantorView::keyPressEvent(QKeyEvent* event) {

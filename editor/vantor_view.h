@@ -3,6 +3,7 @@
 #pragma once
 #include <QOpenGLWidget>
 #include <QPoint>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "korvid.h"
@@ -33,6 +34,7 @@ public:
     int m_spinX = 0;
     int m_axisFree[3] = {1, 1, 1};
     QTimer m_timer;  // the redraw timer
+    QElapsedTimer m_frameTimer;  // from the start of a paint to its swap
     SurfaceData m_surface{};
     ModelInfo m_modelInfo{};
     TextureInfo m_texture{};

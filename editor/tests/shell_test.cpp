@@ -27,6 +27,7 @@
 #include "object_page.h"
 #include "image_dlg.h"
 #include "keyboard_state.h"
+#include "simulation_controls.h"
 #include "particle_burst_dialog.h"
 #include "particles_page.h"
 #include "surface_page.h"
@@ -549,6 +550,24 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
         pump(200);
         g_pSurfacePage->imageDialog()->grab().save(folder + QStringLiteral("/images.png"));
         g_pSurfacePage->imageDialog()->hide();
+        // The Simulation commands with the figures in the status bar, paused.
+        open(sample("fireworks.zob"));
+        tabs->setCurrentIndex(3);
+        pump(2500);
+        frame().simulation()->setPaused(true);
+        frame().simulation()->updateStatistics();
+        pump(300);
+        frame().grab().save(folder + QStringLiteral("/simulation.png"));
+        frame().simulation()->setPaused(false);
+        // Each sample's frame time at the first window size, as the status bar shows it.
+        for (const char* name : {"showcase.zob", "fountain.zob", "sparks.zob", "fireworks.zob", "smoke.zob"}) {
+            doc().onFileNew();
+            open(sample(name));
+            pump(3000);
+            frame().simulation()->updateStatistics();
+            std::fprintf(stderr, "%s: %s\n", name,
+                         frame().findChild<QLabel*>(QStringLiteral("SimulationStatistics"))->text().toLocal8Bit().constData());
+        }
         tabs->setCurrentIndex(0);
     }
     frame().resize(defaultSize);
