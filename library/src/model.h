@@ -31,6 +31,7 @@ struct Surface : SurfaceData {
     uint32_t displayList = 0;
     int32_t listSmooth = -1;
     bool geometryChanged = true;
+    bool drawnSinceChange = false;  // drawn directly once since the list went stale
 
     // Allocates the three arrays for `triangles` triangles and the outline.
     bool allocate(int64_t triangles);

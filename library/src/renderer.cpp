@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "context.h"
 #include "surfaces.h"
@@ -13,6 +14,15 @@ namespace korvid {
 namespace {
 
 bool useDisplayLists = true;
+bool deferCompile = true;  // a changed surface is drawn directly once before its list is built
+bool flatArrays = true;    // flat surfaces drawn from vertex arrays rather than one call a vertex
+
+// Face normals repeated for each corner, so flat surfaces can use vertex arrays.
+// Kept between frames unless it grew beyond a few megabytes.
+std::vector<float>& cornerNormals() {
+    static std::vector<float> normals;
+    return normals;
+}
 
 constexpr float kGlow[4] = {0.0f, 0.6f, 0.0f, 1.0f};
 
@@ -86,6 +96,24 @@ void drawTriangles(const Surface& s) {
         glDrawArrays(GL_TRIANGLES, 0, s.vertexFloatCount / 3);
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
+    } else if (flatArrays) {
+        if (!s.faceNormals || s.vertexFloatCount < 9) return;
+        const size_t triangles = static_cast<size_t>(s.vertexFloatCount / 9);
+        std::vector<float>& normals = cornerNormals();
+        normals.resize(triangles * 9);
+        const float* face = s.faceNormals.get();
+        for (size_t k = 0; k < triangles; ++k)
+            for (int corner = 0; corner < 3; ++corner) std::memcpy(&normals[9 * k + 3 * corner], face + 3 * k, 12);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, s.vertices.get());
+        glNormalPointer(GL_FLOAT, 0, normals.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(triangles * 3));
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        // The current normal is the last face's, as after drawing vertex by vertex.
+        glNormal3fv(face + 3 * (triangles - 1));
+        if (normals.size() > (size_t(1) << 20)) std::vector<float>().swap(normals);
     } else {
         if (!s.faceNormals) return;
         glBegin(GL_TRIANGLES);
@@ -106,6 +134,14 @@ void drawTrianglesCached(Surface& s) {
         return;
     }
     if (!s.displayList || s.geometryChanged || s.listSmooth != s.smooth) {
+        // A surface drawn once may never be drawn again unchanged (one
+        // picture, or geometry being edited): building its list pays only
+        // from the second frame on.
+        if (deferCompile && !s.drawnSinceChange) {
+            s.drawnSinceChange = true;
+            drawTriangles(s);
+            return;
+        }
         if (!s.displayList) s.displayList = glGenLists(1);
         if (!s.displayList) {
             drawTriangles(s);
@@ -115,6 +151,7 @@ void drawTrianglesCached(Surface& s) {
         drawTriangles(s);
         glEndList();
         s.geometryChanged = false;
+        s.drawnSinceChange = false;
         s.listSmooth = s.smooth;
     }
     glCallList(s.displayList);
@@ -151,6 +188,8 @@ void drawModel(Model& m, const Multitexture& store) {
 }  // namespace
 
 void setDisplayListCache(bool on) { useDisplayLists = on; }
+void setDeferredCompile(bool on) { deferCompile = on; }
+void setFlatVertexArrays(bool on) { flatArrays = on; }
 
 }  // namespace korvid
 
