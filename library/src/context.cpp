@@ -41,6 +41,12 @@ Multitexture probeMultitexture() {
     return m;
 }
 
+ParticleSystem* currentParticleSystem() {
+    Model* m = currentModel();
+    if (!m) fail(Failure::NoModel);
+    return m ? &m->particles : nullptr;
+}
+
 void startFresh(Context& c) {
     if (c.store) freeAllModels(*c.store);
     c.store = std::make_unique<ModelStore>();

@@ -42,6 +42,9 @@ Context& context();
 
 // The current model, or null (also before objInitWin).
 Model* currentModel();
+// The current model's particle system; null, with the refusal recorded, when
+// there is no current model.
+ParticleSystem* currentParticleSystem();
 
 
 // Drops every model, image and light and starts with fresh ones (the part of

@@ -6,13 +6,6 @@
 using namespace korvid;
 
 namespace {
-// The current model's particle system; records the refusal when there is none.
-ParticleSystem* particles() {
-    Model* m = currentModel();
-    if (!m) fail(Failure::NoModel);
-    return m ? &m->particles : nullptr;
-}
-
 // The current emitter; records why there is none.
 EmitterData* currentEmitter(ParticleSystem* ps) {
     if (!ps) return nullptr;
@@ -27,7 +20,7 @@ KORVID_EXPORT EmitterData* objInitEmitter(EmitterData* out) {
 }
 
 KORVID_EXPORT int32_t objAddEmitter(const EmitterData* tmpl) {
-    ParticleSystem* ps = particles();
+    ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl) return 0;
     const int32_t count = addEmitter(*ps, *tmpl);
     if (count == 0) fail(Failure::ParticleLimit);
@@ -35,7 +28,7 @@ KORVID_EXPORT int32_t objAddEmitter(const EmitterData* tmpl) {
 }
 
 KORVID_EXPORT int32_t objSetEmitterPtr(int32_t index) {
-    ParticleSystem* ps = particles();
+    ParticleSystem* ps = currentParticleSystem();
     if (!ps) return 0;
     if (selectEmitter(*ps, index)) return 1;
     fail(Failure::BadArgument);
@@ -43,14 +36,14 @@ KORVID_EXPORT int32_t objSetEmitterPtr(int32_t index) {
 }
 
 KORVID_EXPORT int32_t objGetEmitter(EmitterData* out) {
-    ParticleSystem* ps = particles();
+    ParticleSystem* ps = currentParticleSystem();
     if (!ps) return 0;
     if (const EmitterData* e = currentEmitter(ps); e && out) std::memcpy(out, e, sizeof(EmitterData));
     return 1;
 }
 
 KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
-    ParticleSystem* ps = particles();
+    ParticleSystem* ps = currentParticleSystem();
     if (!ps || !in) return 0;
     const Failure refusal = setEmitter(*ps, *in);
     if (refusal == Failure::None) return 1;
@@ -60,7 +53,7 @@ KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
 }
 
 KORVID_EXPORT int32_t objSetPosEmitter(const float position[3]) {
-    ParticleSystem* ps = particles();
+    ParticleSystem* ps = currentParticleSystem();
     EmitterData* e = currentEmitter(ps);
     if (!e || !position) return 0;
     std::memcpy(e->position, position, 3 * sizeof(float));
@@ -68,7 +61,7 @@ KORVID_EXPORT int32_t objSetPosEmitter(const float position[3]) {
 }
 
 KORVID_EXPORT int32_t objGetBurst(BurstData* out) {
-    ParticleSystem* ps = particles();
+    ParticleSystem* ps = currentParticleSystem();
     const EmitterData* e = currentEmitter(ps);
     if (!e || !out) return 0;
     *out = e->burst;
@@ -76,7 +69,7 @@ KORVID_EXPORT int32_t objGetBurst(BurstData* out) {
 }
 
 KORVID_EXPORT int32_t objSetBurst(const BurstData* in) {
-    ParticleSystem* ps = particles();
+    ParticleSystem* ps = currentParticleSystem();
     if (!currentEmitter(ps) || !in) return 0;
     setBurst(*ps, *in);
     return 1;

@@ -6,14 +6,6 @@
 
 using namespace korvid;
 
-namespace {
-ParticleSystem* currentParticles() {
-    Model* m = currentModel();
-    if (!m) fail(Failure::NoModel);
-    return m ? &m->particles : nullptr;
-}
-}  // namespace
-
 KORVID_EXPORT void objPauseSimulation(bool paused) { context().simulation.setPaused(paused); }
 
 KORVID_EXPORT bool objIsSimulationPaused(void) { return context().simulation.paused(); }
@@ -37,14 +29,14 @@ KORVID_EXPORT void objSetFixedFrameTime(int32_t milliseconds) {
 KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedRandom(seed); }
 
 KORVID_EXPORT int32_t objRestartEmitters(void) {
-    ParticleSystem* ps = currentParticles();
+    ParticleSystem* ps = currentParticleSystem();
     if (!ps) return 0;
     restartEmitters(*ps);
     return ps->count();
 }
 
 KORVID_EXPORT int32_t objRemoveEmitter(void) {
-    ParticleSystem* ps = currentParticles();
+    ParticleSystem* ps = currentParticleSystem();
     if (!ps) return -1;
     if (!removeCurrentEmitter(*ps)) {
         fail(Failure::NoEmitter);

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -53,6 +54,15 @@ std::string readAll(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void LibraryTest::textureSurface(int32_t index, const char* name) {
+    SurfaceData s{};
+    objGetSurfaceData(&s, index);
+    s.textureCount = 1;
+    std::strncpy(s.texture1Name, name, sizeof s.texture1Name - 1);
+    s.texture1Id = objGetTextureId(name);
+    objSetSurfaceData(&s, index);
 }
 
 void LibraryTest::render(float tz, float rx, float ry, float rz) {

@@ -31,6 +31,8 @@ protected:
     std::filesystem::path scratch() const { return dir_; }
     std::string writeFile(const std::string& name, const std::string& content) const;
 
+    // Puts the image `name` on the first texture unit of surface `index`.
+    static void textureSurface(int32_t index, const char* name);
     // Renders a frame with the camera pulled back along z.
     void render(float tz = -5.0f, float rx = 0, float ry = 0, float rz = 0);
 

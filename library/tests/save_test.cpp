@@ -57,15 +57,12 @@ TEST_F(SaveTest, FailedSaveMarksNoImages) {
     std::strcpy(t.path, bitmap.c_str());
     std::strcpy(t.name, "Wood");
     ASSERT_TRUE(objAddTexture(&t));
-    SurfaceData s{};
-    objGetSurfaceData(&s, 0);
-    s.textureCount = 1;
-    std::strcpy(s.texture1Name, "Wood");
-    s.texture1Id = objGetTextureId("Wood");
-    objSetSurfaceData(&s, 0);
+    textureSurface(0, "Wood");
     EXPECT_FALSE(objSaveZOB((scratch() / "no" / "such" / "folder.zob").c_str()));
     EXPECT_FALSE(objSaveZOB(scratch().c_str()));
 
+    SurfaceData s{};
+    objGetSurfaceData(&s, 0);
     s.textureCount = 0;
     s.texture1Name[0] = '\0';
     objSetSurfaceData(&s, 0);

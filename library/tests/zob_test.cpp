@@ -424,12 +424,7 @@ TEST_F(ZobTest, ImagePathsFollowTheWorkingDirectoryTheyWereLoadedFrom) {
     std::strcpy(t.path, "wood.bmp");  // relative to the working directory of the moment
     std::strcpy(t.name, "Wood");
     ASSERT_TRUE(objAddTexture(&t));
-    SurfaceData s{};
-    objGetSurfaceData(&s, 0);
-    s.textureCount = 1;
-    std::strcpy(s.texture1Name, "Wood");
-    s.texture1Id = objGetTextureId("Wood");
-    objSetSurfaceData(&s, 0);
+    textureSurface(0, "Wood");
     std::filesystem::current_path(scratch() / "scenes");
     const std::string path = (scratch() / "scenes" / "scene.zob").string();
     ASSERT_TRUE(objSaveZOB(path.c_str()));
