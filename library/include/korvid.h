@@ -296,6 +296,18 @@ KORVID_API int32_t objRemoveEmitter(void);   /* remove the current emitter; the 
 KORVID_API int32_t objGetLiveParticles(int32_t index); /* live particles of emitter index, -1 all; 0 none or no model */
 KORVID_API int64_t objGetBurstsFired(int32_t index);   /* bursts set off by emitter index, -1 all; 0 none or no model */
 
+/* ---- Models given in memory (importers) --------------------------------- */
+/* One surface: its name and triangleCount triangles of 9 floats (x, y, z of three corners). */
+typedef struct MeshSurface {
+    const char* name;         /* cut to 27 characters; blanks become '_' */
+    const float* triangles;   /* 9 * triangleCount floats */
+    int32_t triangleCount;    /* 0 or more */
+} MeshSurface;
+/* Adds a model built as objLoadRaw builds one (face normals, extents, outline)
+ * and makes it current; false with the last error ("Error in mesh data: ...")
+ * for more than 10 surfaces, a negative count or missing triangles. */
+KORVID_API bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount);
+
 #ifdef __cplusplus
 } /* extern "C" */
 

@@ -33,6 +33,7 @@ constexpr FailureText kTexts[] = {
      "Error Loading particle system data: the emitters of a model hold at most 4000000 particles together"},
     {Failure::ParticleLimit, "Too many particles: the emitters of a model hold at most 4000000 particles together"},
     {Failure::RawParse, "Error Parsing file %s\n %s"},
+    {Failure::MeshData, "Error in mesh data: %s"},
     {Failure::CreateFile, "Unable to create file"},
     {Failure::CreateFileDenied, "Unable to create file: %s"},
     {Failure::NoModelToSave, "Unable to create file: there is no model to save"},

@@ -25,6 +25,7 @@ enum class Failure {
     ParticleDataLimit, // a file's emitters pass KORVID_MAX_PARTICLES
     ParticleLimit,     // objAddEmitter or objSetEmitter would pass it
     RawParse,          // detail: the path, what is wrong
+    MeshData,          // detail: what is wrong with a model given in memory
     CreateFile,
     CreateFileDenied,  // detail: the reason
     NoModelToSave,

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "normals.h"
+
 namespace korvid {
 
 bool Surface::allocate(int64_t triangles) {
@@ -44,6 +46,15 @@ SurfaceData defaultSurfaceData() {
     for (int i = 0; i < 4; ++i) d.diffuse[i] = d.specular[i] = 1.0f;
     d.shininess = 10.0f;
     return d;
+}
+
+void completeSurface(Model& model, Surface& s, int64_t triangles) {
+    computeFaceNormals(s.vertices.get(), 9 * triangles, s.faceNormals.get());
+    s.vertexFloatCount = static_cast<int32_t>(9 * triangles);
+    s.polygonCount = static_cast<int32_t>(triangles);
+    buildOutline(s.vertices.get(), s.vertexFloatCount, *s.outline);
+    model.polygonCount += s.polygonCount;
+    model.surfaceCount += 1;
 }
 
 std::unique_ptr<Model> newModel() { return std::make_unique<Model>(); }

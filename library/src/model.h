@@ -70,6 +70,9 @@ Model* appendModel(ModelStore& store, std::unique_ptr<Model> model);
 bool selectModel(ModelStore& store, int32_t n);
 void freeAllModels(ModelStore& store);
 void buildOutline(const float* vertices, int64_t floatCount, BoxOutline& outline);
+// Finishes a surface whose `triangles` triangles of vertices are filled in:
+// face normals, counts and outline; the surface becomes the model's next.
+void completeSurface(Model& model, Surface& surface, int64_t triangles);
 // The model outline over the vertices of every used surface.
 void buildModelOutline(Model& model);
 // Deletes the cached display lists of a model's surfaces.

@@ -64,12 +64,7 @@ static std::unique_ptr<Model> readRaw(const char* path) {
         }
         reader.seek(end);
         line = next;
-        computeFaceNormals(v, 9 * n, surface.faceNormals.get());
-        surface.vertexFloatCount = static_cast<int32_t>(9 * n);
-        surface.polygonCount = static_cast<int32_t>(n);
-        buildOutline(v, surface.vertexFloatCount, *surface.outline);
-        model->polygonCount += surface.polygonCount;
-        model->surfaceCount += 1;
+        completeSurface(*model, surface, n);
     }
     buildModelOutline(*model);
     return model;

@@ -26,7 +26,7 @@ TEST_F(FailureTest, EveryCodeHasOneDistinctText) {
         ++reported;
         EXPECT_TRUE(texts.insert(failureFormat(code)).second) << failureFormat(code);
     }
-    EXPECT_EQ(reported, 17);
+    EXPECT_EQ(reported, 18);
     objClearLastError();
     fail(Failure::VersionMismatch, "#ZOBv0.6.4", "#ZOBv0.6.5");
     EXPECT_STREQ(objGetLastError(), "Unsuported File Version. Header = #ZOBv0.6.4 Current version = #ZOBv0.6.5");
