@@ -4,7 +4,11 @@
 // writes new baselines on purpose.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <string>
 
@@ -46,6 +50,46 @@ TEST_P(Golden, MatchesItsBaseline) {
     EXPECT_LE(double(differing), kPixelShare * double(pixels))
         << differing << " of " << pixels << " pixels differ (largest channel difference " << worst
         << "); compare " << actual << " with " << baseline;
+}
+
+// A mesh read through Assimp draws exactly as the same triangles in a RAW file.
+TEST(Import, ObjDrawsAsTheSameTrianglesFromRaw) {
+    const auto dir = std::filesystem::temp_directory_path() / ("korvid-import-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const char* quads[2][4] = {{"-1.5 0 0", "-0.5 0 0", "-0.5 1 0", "-1.5 1 0.5"},
+                               {"0.5 0 0", "1.5 0 0", "1.5 1 -0.5", "0.5 1 0"}};
+    std::string obj, raw;
+    int base = 1;
+    for (int q = 0; q < 2; ++q) {
+        obj += std::string("o Part") + char('A' + q) + "\n";
+        raw += std::string("Part") + char('A' + q) + "\n";
+        for (const char* v : quads[q]) obj += std::string("v ") + v + "\n";
+        obj += "f " + std::to_string(base) + " " + std::to_string(base + 1) + " " + std::to_string(base + 2) + "\n";
+        obj += "f " + std::to_string(base) + " " + std::to_string(base + 2) + " " + std::to_string(base + 3) + "\n";
+        raw += std::string(quads[q][0]) + " " + quads[q][1] + " " + quads[q][2] + "\n";
+        raw += std::string(quads[q][0]) + " " + quads[q][2] + " " + quads[q][3] + "\n";
+        base += 4;
+    }
+    std::ofstream(dir / "parts.obj") << obj;
+    std::ofstream(dir / "parts.raw") << raw;
+    std::ofstream(dir / "broken.obj") << "this is not a model\n";
+    const auto render = [&](const char* in, const char* out) {
+        const std::string command = std::string(KORVID_RENDER) + " " + (dir / in).string() + " -o " +
+                                    (dir / out).string() + " --size 160x120 --frames 1 2>" + (dir / "err.txt").string();
+        return std::system(command.c_str());
+    };
+    ASSERT_EQ(render("parts.raw", "raw.png"), 0);
+    ASSERT_EQ(render("parts.obj", "obj.png"), 0);
+    korvid::support::Image fromRaw, fromObj;
+    std::string error;
+    ASSERT_TRUE(korvid::support::readPng((dir / "raw.png").string(), fromRaw, &error)) << error;
+    ASSERT_TRUE(korvid::support::readPng((dir / "obj.png").string(), fromObj, &error)) << error;
+    EXPECT_EQ(fromRaw.rgba, fromObj.rgba);
+    EXPECT_NE(render("broken.obj", "broken.png"), 0) << "a file Assimp cannot read fails with its message";
+    std::ifstream err(dir / "err.txt");
+    const std::string message((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    EXPECT_NE(message.find("broken.obj"), std::string::npos) << message;
+    std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, Golden,

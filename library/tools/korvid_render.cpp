@@ -16,12 +16,14 @@
 #include "gl_context.h"
 #include "korvid.h"
 #include "platform.h"
+#include "mesh_import.h"
 #include "png_io.h"
 
 namespace {
 
 const char* kHelp =
-    "Usage: korvid-render FILE.zob|FILE.raw -o OUT.png [options]\n"
+    "Usage: korvid-render FILE.zob|FILE.raw|MODEL -o OUT.png [options]\n"
+    "(MODEL: any mesh file Assimp reads: OBJ, STL, PLY, glTF, FBX, Collada, ...)\n"
     "\n"
     "Renders an entity headlessly, through the Korvid library, to a PNG file.\n"
     "\n"
@@ -203,8 +205,14 @@ int main(int argc, char** argv) {
     } else if (ext == ".raw" || ext == ".RAW") {
         loaded = objLoadRaw(in.c_str()) && objSetCurrentModel(0);
     } else {
-        std::fprintf(stderr, "korvid-render: %s: File Extension error\n", in.c_str());
-        return 1;
+        // Every other format goes through Assimp.
+        const korvid::import::ImportResult imported = korvid::import::importMesh(in);
+        if (!imported.ok) {
+            std::fprintf(stderr, "korvid-render: %s: %s\n", in.c_str(), imported.error.c_str());
+            return 1;
+        }
+        if (!imported.note.empty()) std::fprintf(stderr, "korvid-render: %s: %s\n", in.c_str(), imported.note.c_str());
+        loaded = true;
     }
     if (!loaded) {
         std::fprintf(stderr, "korvid-render: %s: %s\n", in.c_str(), objGetLastError());
