@@ -281,6 +281,9 @@ void CMainFrame::buildMenus() {
     file->addAction(save);
     file->addAction(saveAs);
     file->addSeparator();
+    QAction* import = file->addAction(QStringLiteral("&Import Model..."));
+    import->setStatusTip(QStringLiteral("Add a model from an OBJ, STL, PLY, glTF, FBX, Collada or other mesh file"));
+    connect(import, &QAction::triggered, m_document, &CVantorDoc::onFileImport);
     QAction* picture = file->addAction(QStringLiteral("Save &Picture..."));
     picture->setStatusTip(QStringLiteral("Save the 3D view as a PNG picture"));
     QAction* frames = file->addAction(QStringLiteral("Export &Frames..."));

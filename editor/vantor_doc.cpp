@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 
 #include "controls.h"
+#include "mesh_import.h"
 #include "image_dlg.h"
 #include "object_page.h"
 #include "particle_burst_dialog.h"
@@ -92,7 +93,29 @@ void CVantorDoc::enterFolderOf(const QString& path) {
     QDir::setCurrent(QFileInfo(path).absolutePath());
 }
 
-bool CVantorDoc::openFile(const QString& path) {
+bool CVantorDoc::openFile(const QString& path) { return load(path, false); }
+
+bool CVantorDoc::importFile(const QString& path) { return load(path, true); }
+
+void CVantorDoc::onFileImport() {
+    QString path;
+    if (openHook()) {
+        path = openHook()();
+    } else {
+        RedrawPause pause;
+        const QString all = QString::fromStdString(korvid::import::supportedPatterns());
+        path = QFileDialog::getOpenFileName(
+            dialogParent(), QStringLiteral("Import Model"), QString(),
+            QStringLiteral("All supported (%1);;Wavefront OBJ (*.obj);;STL (*.stl);;PLY (*.ply);;glTF (*.gltf *.glb);;"
+                           "FBX (*.fbx);;Collada (*.dae);;All files (*)")
+                .arg(all));
+    }
+    if (path.isEmpty()) return;
+    enterFolderOf(path);
+    importFile(path);
+}
+
+bool CVantorDoc::load(const QString& path, bool import) {
     CVantorView& v = *g_pView;
     g_pSurfacePage->surfaceList()->setEnabled(true);
     g_pObjectPage->objectList()->setEnabled(true);
@@ -115,8 +138,14 @@ bool CVantorDoc::openFile(const QString& path) {
 
     const QByteArray file = m_pathName.toLocal8Bit();
     bool loaded;
-    const bool zob = m_extension.compare(QLatin1String("zob"), Qt::CaseInsensitive) == 0;
-    if (m_extension.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0) {
+    QString failure, note;
+    const bool zob = !import && m_extension.compare(QLatin1String("zob"), Qt::CaseInsensitive) == 0;
+    if (import) {
+        const korvid::import::ImportResult result = korvid::import::importMesh(file.toStdString());
+        loaded = result.ok;
+        failure = QString::fromStdString(result.error);
+        note = QString::fromStdString(result.note);
+    } else if (m_extension.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0) {
         loaded = objLoadRaw(file.constData());
     } else if (zob) {
         loaded = objLoadZOB(file.constData());
@@ -127,11 +156,12 @@ bool CVantorDoc::openFile(const QString& path) {
     }
     if (!loaded) {
         keepPrevious();
-        message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
+        message(dialogParent(), import ? failure : QString::fromLocal8Bit(objGetLastError()));
         return false;
     }
     emit titleChanged(m_title);
-    emit fileOpened(m_pathName);
+    if (!import) emit fileOpened(m_pathName);
+    if (!note.isEmpty()) message(dialogParent(), note);
 
     QComboBox* objects = g_pObjectPage->objectList();
     objects->addItem(m_fileTitle);

@@ -19,6 +19,10 @@ public:
     void onFileSave();
     // Opens a file chosen by any means (File Open, the recent-file list).
     bool openFile(const QString& path);
+    // File > Import Model...: a mesh file of another format, read through
+    // Assimp, shown as an opened file is; not added to the recent files.
+    void onFileImport();
+    bool importFile(const QString& path);
     bool saveFile(const QString& path);
     // Makes the folder of a file the user chose the working directory.
     static void enterFolderOf(const QString& path);
@@ -32,6 +36,7 @@ signals:
     void fileOpened(const QString& path);
 
 private:
+    bool load(const QString& path, bool import);
     QString m_title = QStringLiteral("Untitled");
 };
 

@@ -252,6 +252,53 @@ TEST_F(ShellTest, AlternateEditKeysIndicatorsAndTheEmptyRecentList) {
     for (QAction* a : file->actions()) EXPECT_NE(a->text(), QStringLiteral("Recent File"));
 }
 
+TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
+    std::string obj;
+    for (int part = 0; part < 2; ++part) {
+        obj += "o Part" + std::to_string(part + 1) + "\n";
+        obj += "v " + std::to_string(part) + " 0 0\nv " + std::to_string(part + 1) + " 0 0\nv " + std::to_string(part) +
+               " 1 0\n";
+        obj += "f " + std::to_string(3 * part + 1) + " " + std::to_string(3 * part + 2) + " " +
+               std::to_string(3 * part + 3) + "\n";
+    }
+    const auto parts = scratch() / "parts.obj";
+    std::ofstream(parts) << obj;
+    CVantorDoc::setOpenHook([&] { return QString::fromStdString(parts.string()); });
+    doc().onFileImport();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("parts - Vantor"));
+    EXPECT_EQ(view().m_modelInfo.surfaceCount, 2);
+    EXPECT_EQ(view().m_modelInfo.polygonCount, 2);
+    EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
+    EXPECT_FALSE(CVantorApp::recentFiles().contains(QString::fromStdString(parts.string())))
+        << "File Open could not read it again";
+
+    // Twelve meshes of one material become one surface, and the user is told.
+    std::string many;
+    for (int part = 0; part < 12; ++part) {
+        many += "o Piece" + std::to_string(part) + "\n";
+        many += "v " + std::to_string(part) + " 0 0\nv " + std::to_string(part + 1) + " 0 0\nv " + std::to_string(part) +
+                " 1 0\n";
+        many += "f -3 -2 -1\n";
+    }
+    const auto pieces = scratch() / "pieces.obj";
+    std::ofstream(pieces) << many;
+    doc().onFileNew();
+    ASSERT_TRUE(doc().importFile(QString::fromStdString(pieces.string())));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("12 meshes were merged into 1 surfaces by material")))
+        << messages[0].toStdString();
+    EXPECT_EQ(view().m_modelInfo.surfaceCount, 1);
+    EXPECT_EQ(view().m_modelInfo.polygonCount, 12);
+
+    const auto broken = scratch() / "broken.ply";
+    std::ofstream(broken) << "ply\nthis is not right\n";
+    EXPECT_FALSE(doc().importFile(QString::fromStdString(broken.string())));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_FALSE(messages[1].isEmpty()) << "Assimp's message";
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("pieces - Vantor"));
+}
+
 TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
     open(sample("fireworks.zob"));
     view().m_camera.tx = 1.5f;

@@ -94,4 +94,13 @@ ImportResult importMesh(const std::string& path) {
     return result;
 }
 
+std::string supportedPatterns() {
+    Assimp::Importer importer;
+    std::string list;
+    importer.GetExtensionList(list);  // "*.3ds;*.obj;..."
+    for (char& c : list)
+        if (c == ';') c = ' ';
+    return list;
+}
+
 }  // namespace korvid::import

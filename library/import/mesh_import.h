@@ -17,4 +17,7 @@ struct ImportResult {
 // material); more than 10 meshes are merged by material down to 10.
 ImportResult importMesh(const std::string& path);
 
+// The file patterns of every format Assimp reads, blank-separated ("*.obj *.stl ...").
+std::string supportedPatterns();
+
 }  // namespace korvid::import
