@@ -5,7 +5,9 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -202,18 +204,68 @@ void CImageDlg::browse() {
         path = browseHook()();
     } else {
         RedrawPause pause;
-        path = QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("Image (*.BMP *.bmp)"));
+        QStringList patterns;
+        for (const QByteArray& format : QImageReader::supportedImageFormats())
+            patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+        path = QFileDialog::getOpenFileName(
+            this, QString(), QString(),
+            QStringLiteral("Image (*.BMP *.bmp);;Other pictures, converted to a bitmap (%1)").arg(patterns.join(' ')));
     }
     if (path.isEmpty()) return;
+    bool keyed = false;
+    if (QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0) {
+        const QString converted = convertToBitmap(path, keyed);
+        if (converted.isEmpty()) return;
+        path = converted;
+    }
     m_path->setText(path);
     m_name->setText(QFileInfo(path).completeBaseName());
-    m_low->setText(QStringLiteral("0"));
-    m_high->setText(QStringLiteral("0"));
-    m_alpha->setChecked(false);
+    m_low->setText(keyed ? QStringLiteral("255") : QStringLiteral("0"));
+    m_high->setText(keyed ? QStringLiteral("255") : QStringLiteral("0"));
+    m_alpha->setChecked(keyed);
     m_average->setChecked(false);
-    m_average->setEnabled(false);
-    m_low->setEnabled(false);
-    m_high->setEnabled(false);
+    m_average->setEnabled(keyed);
+    m_low->setEnabled(keyed);
+    m_high->setEnabled(keyed);
+}
+
+QString CImageDlg::convertToBitmap(const QString& path, bool& keyed) {
+    // The library reads 24-bit bitmaps: other pictures are converted to one in
+    // the working directory, where the entity's files are.
+    QImage picture(path);
+    if (picture.isNull()) {
+        message(this, QStringLiteral("Unable to read the picture %1").arg(QFileInfo(path).fileName()));
+        return QString();
+    }
+    // Transparent pixels become pure white, which the alpha range 255 to 255
+    // makes transparent again; opaque pure white is nudged to (254, 254, 254)
+    // so that it stays opaque.
+    keyed = picture.hasAlphaChannel();
+    QImage rgb = picture.convertToFormat(QImage::Format_ARGB32);
+    if (keyed) {
+        for (int y = 0; y < rgb.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(rgb.scanLine(y));
+            for (int x = 0; x < rgb.width(); ++x) {
+                if (qAlpha(line[x]) < 128) line[x] = qRgb(255, 255, 255);
+                else if ((line[x] & 0xffffff) == 0xffffff) line[x] = qRgb(254, 254, 254);
+                else line[x] = line[x] | 0xff000000u;
+            }
+        }
+    }
+    rgb = rgb.convertToFormat(QImage::Format_RGB32);
+    const QString base = QFileInfo(path).completeBaseName();
+    QString target = QDir::current().filePath(base + QStringLiteral(".bmp"));
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = QDir::current().filePath(QStringLiteral("%1-%2.bmp").arg(base).arg(n));
+    if (!rgb.save(target, "BMP")) {
+        message(this, QStringLiteral("Unable to write the bitmap %1").arg(QFileInfo(target).fileName()));
+        return QString();
+    }
+    message(this, keyed ? QStringLiteral("The picture was converted to the bitmap %1. Its transparent pixels became white "
+                                         "(255, 255, 255); Alpha with the range 255 to 255 makes them transparent.")
+                              .arg(QFileInfo(target).fileName())
+                        : QStringLiteral("The picture was converted to the bitmap %1.").arg(QFileInfo(target).fileName()));
+    return target;
 }
 
 bool CImageDlg::readRange(int& low, int& high) {

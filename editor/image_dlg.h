@@ -46,6 +46,9 @@ private:
     void offerName(const QString& name);
     void setAlphaControls();
     void fitColumns();
+    // A picture in another format saved as a 24-bit bitmap; the new path, or
+    // empty after a message. `keyed`: its transparency was turned into a colour key.
+    QString convertToBitmap(const QString& path, bool& keyed);
 
     QTreeWidget* m_list;
     QWidget* m_previewFrame;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bitmap_writer.h"
+#include "png_io.h"
 #include "gl_context.h"
 #include "korvid.h"
 
@@ -296,6 +297,41 @@ void smoke() {
 
 }  // namespace
 
+// Files of other formats, for the importers: an OBJ lantern (a base and a
+// roof, two meshes) and a PNG leaf whose outside is transparent.
+void importSamples() {
+    std::string obj = "# A lantern for File > Import Model: two meshes.\n";
+    const auto vertex = [&obj](float x, float y, float z) {
+        obj += "v " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z) + "\n";
+    };
+    obj += "o Base\n";
+    const float b = 0.5f, h = 0.8f;
+    for (float y : {0.0f, h})
+        for (auto [x, z] : {std::pair{-b, -b}, {b, -b}, {b, b}, {-b, b}}) vertex(x, y, z);
+    // Counter-clockwise from outside, as the RAW samples are.
+    obj += "f 1 2 3 4\nf 5 8 7 6\nf 1 5 6 2\nf 2 6 7 3\nf 3 7 8 4\nf 4 8 5 1\n";
+    obj += "o Roof\n";
+    for (auto [x, z] : {std::pair{-0.7f, -0.7f}, {0.7f, -0.7f}, {0.7f, 0.7f}, {-0.7f, 0.7f}}) vertex(x, h, z);
+    vertex(0, h + 0.6f, 0);
+    obj += "f 9 10 11 12\nf 9 13 10\nf 10 13 11\nf 11 13 12\nf 12 13 9\n";
+    writeText("lantern.obj", obj);
+
+    korvid::support::Image leaf;
+    leaf.width = leaf.height = 32;
+    leaf.rgba.resize(32 * 32 * 4);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const float u = (x + 0.5f) / 16 - 1, v = (y + 0.5f) / 16 - 1;
+            const bool inside = u * u / 0.45f + v * v / 0.9f < 1;
+            uint8_t* p = &leaf.rgba[4 * (y * 32 + x)];
+            p[0] = static_cast<uint8_t>(std::abs(u) < 0.06f ? 150 : 60);
+            p[1] = static_cast<uint8_t>(std::abs(u) < 0.06f ? 200 : 150 + 60 * (1 - std::abs(v)));
+            p[2] = 50;
+            p[3] = inside ? 255 : 0;
+        }
+    korvid::support::writePng("leaf.png", leaf);
+}
+
 int main() {
     korvid::support::HeadlessContext context(64, 64);
     if (!context.ok()) {
@@ -336,5 +372,6 @@ int main() {
     sparks();
     fireworks();
     smoke();
+    importSamples();
     return 0;
 }

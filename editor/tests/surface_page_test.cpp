@@ -1,6 +1,7 @@
 // The SURFACE page and the Image Add and Edit dialog.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QImage>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -256,6 +257,51 @@ TEST_F(SurfacePageTest, NumbersKeepTheDotInACommaLocale) {
     EXPECT_NE(text.find("0.250000 "), std::string::npos);
     EXPECT_FALSE(std::regex_search(text, std::regex("[0-9],[0-9]"))) << "no decimal comma anywhere in the file";
     setlocale(LC_ALL, previous.c_str());
+}
+
+// Pictures in other formats become 24-bit bitmaps beside the entity; their
+// transparency becomes the white colour key that the alpha range 255 to 255 clears.
+TEST_F(SurfacePageTest, OtherPicturesAreConvertedToBitmapsWithTheirTransparency) {
+    open(sample("launcher.raw"));
+    std::filesystem::current_path(scratch());  // as if the entity had been saved here
+    CImageDlg* images = g_pSurfacePage->imageDialog();
+    g_pSurfacePage->showImages();
+    QImage picture(4, 2, QImage::Format_ARGB32);
+    picture.fill(qRgba(200, 30, 40, 255));
+    picture.setPixel(0, 0, qRgba(0, 0, 0, 0));        // transparent
+    picture.setPixel(1, 0, qRgba(255, 255, 255, 255));  // opaque white stays opaque
+    const auto png = scratch() / "pictures" / "leaf.png";
+    std::filesystem::create_directories(png.parent_path());
+    ASSERT_TRUE(picture.save(QString::fromStdString(png.string())));
+    CImageDlg::setBrowseHook([&] { return QString::fromStdString(png.string()); });
+    click(images, 1090);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("leaf.bmp"))) << messages[0].toStdString();
+    EXPECT_TRUE(std::filesystem::exists(scratch() / "leaf.bmp")) << "saved beside the entity";
+    EXPECT_TRUE(control<QCheckBox>(images, 1093)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(images, 1084)->text(), QStringLiteral("255"));
+    EXPECT_EQ(control<QLineEdit>(images, 1085)->text(), QStringLiteral("255"));
+    click(images, 1074);  // Add
+    ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
+    view().makeCurrent();
+    TextureInfo t{};
+    ASSERT_TRUE(objGetTexture(&t, "leaf"));
+    EXPECT_EQ(t.alpha, 1);
+    ASSERT_EQ(t.width, 4);
+    // Rows are stored bottom row first: the picture's top row is the second.
+    const unsigned char* top = t.pixels + 4 * 4;
+    EXPECT_EQ(top[3], 0) << "the transparent pixel is clear";
+    EXPECT_EQ(top[4 + 3], 255) << "opaque white stays opaque";
+    EXPECT_EQ(top[8 + 0], 200);
+    EXPECT_EQ(top[8 + 3], 255);
+
+    const auto junk = scratch() / "junk.png";
+    std::ofstream(junk) << "not a picture";
+    CImageDlg::setBrowseHook([&] { return QString::fromStdString(junk.string()); });
+    click(images, 1090);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1], QStringLiteral("Unable to read the picture junk.png"));
+    images->hide();
 }
 
 TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {

@@ -86,6 +86,9 @@ TEST(Import, ObjDrawsAsTheSameTrianglesFromRaw) {
     ASSERT_TRUE(korvid::support::readPng((dir / "obj.png").string(), fromObj, &error)) << error;
     EXPECT_EQ(fromRaw.rgba, fromObj.rgba);
     EXPECT_NE(render("broken.obj", "broken.png"), 0) << "a file Assimp cannot read fails with its message";
+    const std::string lantern = std::string(KORVID_RENDER) + " " + KORVID_SAMPLES + "/lantern.obj -o " +
+                                (dir / "lantern.png").string() + " --size 160x120 --frames 1";
+    EXPECT_EQ(std::system(lantern.c_str()), 0) << "the OBJ sample imports";
     std::ifstream err(dir / "err.txt");
     const std::string message((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
     EXPECT_NE(message.find("broken.obj"), std::string::npos) << message;
