@@ -304,6 +304,45 @@ TEST_F(SurfacePageTest, OtherPicturesAreConvertedToBitmapsWithTheirTransparency)
     images->hide();
 }
 
+// The whole road: an OBJ model and a PNG picture brought in, put together,
+// saved as an entity that opens again with its texture.
+TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
+    const auto folder = scratch() / "imported";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(sample("lantern.obj"), folder / "lantern.obj");
+    std::filesystem::copy_file(sample("leaf.png"), folder / "leaf.png");
+    CVantorDoc::setOpenHook([&] { return QString::fromStdString((folder / "lantern.obj").string()); });
+    doc().onFileImport();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    ASSERT_EQ(view().m_modelInfo.surfaceCount, 2);
+
+    CImageDlg* images = g_pSurfacePage->imageDialog();
+    g_pSurfacePage->showImages();
+    CImageDlg::setBrowseHook([&] { return QString::fromStdString((folder / "leaf.png").string()); });
+    click(images, 1090);
+    click(images, 1074);  // Add
+    images->hide();
+    ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
+    chooseSurface(1);
+    click(page(), 1068);  // Texture 1
+    choose(page(), 1039, QStringLiteral("leaf"));
+    ASSERT_EQ(library(1).textureCount, 1);
+
+    const auto saved = folder / "lantern.zob";
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
+    doc().onFileSave();
+    ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
+    doc().onFileNew();
+    open(saved.string());
+    ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
+    view().makeCurrent();
+    EXPECT_EQ(objGetTextureCnt(), 1);
+    const SurfaceData roof = library(1);
+    EXPECT_STREQ(roof.texture1Name, "leaf");
+    EXPECT_NE(roof.texture1Id, 0u);
+    EXPECT_EQ(view().m_modelInfo.polygonCount, 12 + 6);
+}
+
 TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     open(sample("launcher.raw"));
     CImageDlg* images = g_pSurfacePage->imageDialog();
