@@ -73,18 +73,23 @@ void CVantorDoc::onFileNew() {
     g_pParticlesPage->enableControls(false);
 }
 
-void CVantorDoc::onFileOpen() {
+// The file chosen in an open dialog (or by the tests' hook), its folder made
+// the working directory; empty when cancelled.
+static QString chooseFileToOpen(const QString& caption, const QString& filter) {
     QString path;
     if (openHook()) {
         path = openHook()();
     } else {
         RedrawPause pause;
-        path = QFileDialog::getOpenFileName(dialogParent(), QString(), QString(),
-                                            QStringLiteral("RAW Model (*.raw);;ZOB Model (*.zob)"));
+        path = QFileDialog::getOpenFileName(dialogParent(), caption, QString(), filter);
     }
-    if (path.isEmpty()) return;
-    enterFolderOf(path);
-    openFile(path);
+    if (!path.isEmpty()) CVantorDoc::enterFolderOf(path);
+    return path;
+}
+
+void CVantorDoc::onFileOpen() {
+    const QString path = chooseFileToOpen(QString(), QStringLiteral("RAW Model (*.raw);;ZOB Model (*.zob)"));
+    if (!path.isEmpty()) openFile(path);
 }
 
 void CVantorDoc::enterFolderOf(const QString& path) {
@@ -98,21 +103,13 @@ bool CVantorDoc::openFile(const QString& path) { return load(path, false); }
 bool CVantorDoc::importFile(const QString& path) { return load(path, true); }
 
 void CVantorDoc::onFileImport() {
-    QString path;
-    if (openHook()) {
-        path = openHook()();
-    } else {
-        RedrawPause pause;
-        const QString all = QString::fromStdString(korvid::import::supportedPatterns());
-        path = QFileDialog::getOpenFileName(
-            dialogParent(), QStringLiteral("Import Model"), QString(),
-            QStringLiteral("All supported (%1);;Wavefront OBJ (*.obj);;STL (*.stl);;PLY (*.ply);;glTF (*.gltf *.glb);;"
-                           "FBX (*.fbx);;Collada (*.dae);;All files (*)")
-                .arg(all));
-    }
-    if (path.isEmpty()) return;
-    enterFolderOf(path);
-    importFile(path);
+    const QString all = QString::fromStdString(korvid::import::supportedPatterns());
+    const QString path = chooseFileToOpen(
+        QStringLiteral("Import Model"),
+        QStringLiteral("All supported (%1);;Wavefront OBJ (*.obj);;STL (*.stl);;PLY (*.ply);;glTF (*.gltf *.glb);;"
+                       "FBX (*.fbx);;Collada (*.dae);;All files (*)")
+            .arg(all));
+    if (!path.isEmpty()) importFile(path);
 }
 
 bool CVantorDoc::load(const QString& path, bool import) {
