@@ -13,6 +13,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "resource.h"
 #include "animate_page.h"
 #include "controls.h"
 #include "object_page.h"
@@ -46,7 +47,7 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_tabs = new QTabBar(this);
-    vantor::setControlId(m_tabs, 1111);
+    vantor::setControlId(m_tabs, IDC_TABS);
     m_tabs->setExpanding(false);
     m_tabs->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(m_tabs);

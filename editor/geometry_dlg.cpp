@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "resource.h"
 #include "controls.h"
 #include "korvid.h"
 #include "vantor_view.h"
@@ -37,8 +38,8 @@ CGeometryDlg::CGeometryDlg(QWidget* parent) : QDialog(parent) {
         grid->addWidget(head, 1, c + 1);
     }
     const char* rows[3] = {"Scale:", "Translate:", "Rotate:"};
-    const int editIds[3] = {1112, 1116, 1120};
-    const int buttonIds[3] = {1111, 1115, 1119};
+    const int editIds[3] = {IDC_GEO_SCALE_X, IDC_GEO_TRANSLATE_X, IDC_GEO_ROTATE_X};
+    const int buttonIds[3] = {IDC_GEO_SCALE, IDC_GEO_TRANSLATE, IDC_GEO_ROTATE};
     float* values[3] = {m_scale, m_translate, m_rotate};
     for (int r = 0; r < 3; ++r) {
         grid->addWidget(new QLabel(QString::fromLatin1(rows[r]), this), r + 2, 0);
@@ -51,12 +52,12 @@ CGeometryDlg::CGeometryDlg(QWidget* parent) : QDialog(parent) {
         auto* button = makeButton(this, QStringLiteral("Calculate"), buttonIds[r]);
         grid->addWidget(button, r + 2, 4);
     }
-    auto* close = makeButton(this, QStringLiteral("Close"), 1);
+    auto* close = makeButton(this, QStringLiteral("Close"), IDOK);
     close->setDefault(true);
     grid->addWidget(close, 5, 4);
-    connect(control<QPushButton>(this, 1111), &QPushButton::clicked, this, &CGeometryDlg::scale);
-    connect(control<QPushButton>(this, 1115), &QPushButton::clicked, this, &CGeometryDlg::translate);
-    connect(control<QPushButton>(this, 1119), &QPushButton::clicked, this, &CGeometryDlg::rotate);
+    connect(control<QPushButton>(this, IDC_GEO_SCALE), &QPushButton::clicked, this, &CGeometryDlg::scale);
+    connect(control<QPushButton>(this, IDC_GEO_TRANSLATE), &QPushButton::clicked, this, &CGeometryDlg::translate);
+    connect(control<QPushButton>(this, IDC_GEO_ROTATE), &QPushButton::clicked, this, &CGeometryDlg::rotate);
     connect(close, &QPushButton::clicked, this, &CGeometryDlg::accept);
 }
 

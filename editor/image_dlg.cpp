@@ -20,6 +20,7 @@
 
 #include <cstring>
 
+#include "resource.h"
 #include "controls.h"
 #include "particles_page.h"
 #include "surface_page.h"
@@ -63,7 +64,7 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QGridLayout(this);
 
     m_list = new QTreeWidget(this);
-    setControlId(m_list, 1072);
+    setControlId(m_list, IDC_IMAGE_LIST);
     m_list->setColumnCount(3);
     m_list->setHeaderLabels({QStringLiteral("Image Name"), QStringLiteral("Filter"), QStringLiteral("Alpha")});
     m_list->setRootIsDecorated(false);
@@ -77,21 +78,21 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_list, 0, 0, 6, 1);
 
     m_previewFrame = new QLabel(this);
-    setControlId(m_previewFrame, 1073);
+    setControlId(m_previewFrame, IDC_IMAGE_PREVIEW);
     m_previewFrame->setMinimumSize(128, 128);
     m_previewFrame->installEventFilter(this);
     layout->addWidget(m_previewFrame, 0, 1, 3, 2);
 
     auto* fields = new QGridLayout;
     m_path = new QLineEdit(this);
-    setControlId(m_path, 1080);
-    auto* browseButton = makeButton(this, QStringLiteral(". . ."), 1090);
+    setControlId(m_path, IDC_IMAGE_PATH);
+    auto* browseButton = makeButton(this, QStringLiteral(". . ."), IDC_IMAGE_BROWSE);
     m_name = new QLineEdit(this);
-    setControlId(m_name, 1081);
+    setControlId(m_name, IDC_IMAGE_NAME);
     m_filter = new QComboBox(this);
     m_filter->setEditable(true);
     m_filter->setInsertPolicy(QComboBox::NoInsert);
-    setControlId(m_filter, 1092);
+    setControlId(m_filter, IDC_IMAGE_FILTER);
     for (const char* f : kFilterNames) m_filter->addItem(QString::fromLatin1(f));
     m_filter->setEditText(QStringLiteral("BILINEAR"));
     fields->addWidget(new QLabel(QStringLiteral("Path:"), this), 0, 0);
@@ -106,13 +107,13 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
     auto* alphaBox = new QGroupBox(QStringLiteral("Image Alpha Prop"), this);
     auto* ag = new QGridLayout(alphaBox);
     m_alpha = new QCheckBox(QStringLiteral("Alpha"), this);
-    setControlId(m_alpha, 1093);
+    setControlId(m_alpha, IDC_IMAGE_ALPHA);
     m_average = new QCheckBox(QStringLiteral("Average"), this);
-    setControlId(m_average, 1094);
+    setControlId(m_average, IDC_IMAGE_AVERAGE);
     m_low = new QLineEdit(QStringLiteral("0"), this);
-    setControlId(m_low, 1084);
+    setControlId(m_low, IDC_IMAGE_LOW);
     m_high = new QLineEdit(QStringLiteral("0"), this);
-    setControlId(m_high, 1085);
+    setControlId(m_high, IDC_IMAGE_HIGH);
     ag->addWidget(m_alpha, 0, 0);
     ag->addWidget(m_average, 0, 1);
     ag->addWidget(m_low, 1, 0);
@@ -124,20 +125,20 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
     auto* sg = new QGridLayout(sizeBox);
     m_sizeX = new QLineEdit(this);
     m_sizeX->setReadOnly(true);
-    setControlId(m_sizeX, 1077);
+    setControlId(m_sizeX, IDC_IMAGE_SIZE_X);
     m_sizeY = new QLineEdit(this);
     m_sizeY->setReadOnly(true);
-    setControlId(m_sizeY, 1078);
+    setControlId(m_sizeY, IDC_IMAGE_SIZE_Y);
     sg->addWidget(new QLabel(QStringLiteral("X"), this), 0, 0);
     sg->addWidget(m_sizeX, 0, 1);
     sg->addWidget(new QLabel(QStringLiteral("Y"), this), 1, 0);
     sg->addWidget(m_sizeY, 1, 1);
     layout->addWidget(sizeBox, 0, 3, 3, 1);
 
-    auto* addButton = makeButton(this, QStringLiteral("Add"), 1074);
-    auto* updateButton = makeButton(this, QStringLiteral("Update"), 1075);
-    auto* removeButton = makeButton(this, QStringLiteral("Remove"), 1076);
-    auto* closeButton = makeButton(this, QStringLiteral("Close"), 1);
+    auto* addButton = makeButton(this, QStringLiteral("Add"), IDC_IMAGE_ADD);
+    auto* updateButton = makeButton(this, QStringLiteral("Update"), IDC_IMAGE_UPDATE);
+    auto* removeButton = makeButton(this, QStringLiteral("Remove"), IDC_IMAGE_REMOVE);
+    auto* closeButton = makeButton(this, QStringLiteral("Close"), IDOK);
     closeButton->setDefault(true);
     auto* buttons = new QGridLayout;
     buttons->addWidget(addButton, 0, 0);

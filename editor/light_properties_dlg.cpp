@@ -6,15 +6,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "resource.h"
 #include "controls.h"
 
 using namespace vantor;
 
 namespace {
 // Rows: ambient, diffuse, specular.
-const int kEditIds[3] = {1023, 1018, 1028};
-const int kSwatchIds[3] = {1113, 1114, 1064};
-const int kSelectIds[3] = {1119, 1120, 1121};
+const int kEditIds[3] = {IDC_LIGHT_AMBIENT_R, IDC_LIGHT_DIFFUSE_R, IDC_LIGHT_SPECULAR_R};
+const int kSwatchIds[3] = {IDC_LIGHT_AMBIENT_SWATCH, IDC_LIGHT_DIFFUSE_SWATCH, IDC_LIGHT_SPECULAR_SWATCH};
+const int kSelectIds[3] = {IDC_LIGHT_AMBIENT_SELECT, IDC_LIGHT_DIFFUSE_SELECT, IDC_LIGHT_SPECULAR_SELECT};
 const char* kRowLabels[3] = {"Ambient:", "Difuse:", "Specular:"};
 }  // namespace
 
@@ -53,7 +54,7 @@ CLightPropertiesDlg::CLightPropertiesDlg(QWidget* parent) : QDialog(parent) {
     for (int i = 0; i < 3; ++i) {
         fgrid->addWidget(new QLabel(QString::fromLatin1(names[i]), falloff), i, 0);
         m_falloff[i] = new CommitEdit(falloff);
-        setControlId(m_falloff[i], 1122 + i);
+        setControlId(m_falloff[i], IDC_LIGHT_CONSTANT + i);
         fgrid->addWidget(m_falloff[i], i, 1);
     }
     layout->addWidget(falloff, 1, 0);
@@ -62,14 +63,14 @@ CLightPropertiesDlg::CLightPropertiesDlg(QWidget* parent) : QDialog(parent) {
     auto* kgrid = new QGridLayout(kind);
     m_directional = new QRadioButton(QStringLiteral("Directional"), kind);
     m_point = new QRadioButton(QStringLiteral("Point"), kind);
-    setControlId(m_directional, 1013);
-    setControlId(m_point, 1014);
+    setControlId(m_directional, IDC_LIGHT_DIRECTIONAL);
+    setControlId(m_point, IDC_LIGHT_POINT);
     kgrid->addWidget(m_directional, 0, 0);
     kgrid->addWidget(m_point, 1, 0);
     layout->addWidget(kind, 1, 1);
 
-    auto* update = makeButton(this, QStringLiteral("Update"), 1);
-    auto* cancel = makeButton(this, QStringLiteral("Cancel"), 2);
+    auto* update = makeButton(this, QStringLiteral("Update"), IDOK);
+    auto* cancel = makeButton(this, QStringLiteral("Cancel"), IDCANCEL);
     update->setDefault(true);
     auto* buttons = new QGridLayout;
     buttons->addWidget(update, 0, 0);

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "resource.h"
 #include "controls.h"
 #include "entity_control_view.h"
 #include "object_page.h"
@@ -61,37 +62,37 @@ QIcon toolIcon(int id) {
         p.drawText(QRect(0, 0, 16, 15), Qt::AlignCenter, text);
     };
     switch (id) {
-    case 57600:  // New: a sheet with a folded corner
+    case ID_FILE_NEW:  // New: a sheet with a folded corner
         p.setBrush(Qt::white);
         p.drawPolygon(QPolygon({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)}));
         p.drawLine(10, 1, 10, 4);
         p.drawLine(10, 4, 13, 4);
         break;
-    case 57601:  // Open: a folder
+    case ID_FILE_OPEN:  // Open: a folder
         p.setBrush(QColor(230, 200, 90));
         p.drawRect(1, 4, 13, 9);
         p.drawRect(1, 2, 5, 2);
         break;
-    case 57603:  // Save: a disk
+    case ID_FILE_SAVE:  // Save: a disk
         p.setBrush(blue);
         p.drawRect(1, 1, 13, 13);
         p.setBrush(Qt::white);
         p.drawRect(4, 1, 7, 5);
         break;
-    case 57664: letter(QStringLiteral("?"), blue); break;
-    case 32780:  // Images: a small picture
+    case ID_APP_ABOUT: letter(QStringLiteral("?"), blue); break;
+    case ID_IMAGES:  // Images: a small picture
         p.setBrush(QColor(150, 200, 240));
         p.drawRect(1, 2, 13, 11);
         p.setBrush(green);
         p.drawPolygon(QPolygon({QPoint(2, 12), QPoint(7, 6), QPoint(13, 12)}));
         break;
-    case 32775: letter(QStringLiteral("↻Y"), ink); break;
-    case 32774: letter(QStringLiteral("↻X"), ink); break;
-    case 32773: letter(QStringLiteral("R"), red); break;
-    case 32776: letter(QStringLiteral("X"), red); break;
-    case 32777: letter(QStringLiteral("Y"), green); break;
-    case 32778: letter(QStringLiteral("Z"), blue); break;
-    case 32784:  // Move: a cross of arrows
+    case ID_ROTATE_Y: letter(QStringLiteral("↻Y"), ink); break;
+    case ID_ROTATE_X: letter(QStringLiteral("↻X"), ink); break;
+    case ID_RESET: letter(QStringLiteral("R"), red); break;
+    case ID_LOCK_X: letter(QStringLiteral("X"), red); break;
+    case ID_LOCK_Y: letter(QStringLiteral("Y"), green); break;
+    case ID_LOCK_Z: letter(QStringLiteral("Z"), blue); break;
+    case ID_MOVE:  // Move: a cross of arrows
         p.drawLine(8, 1, 8, 13);
         p.drawLine(2, 7, 14, 7);
         p.drawLine(8, 1, 6, 3);
@@ -99,17 +100,17 @@ QIcon toolIcon(int id) {
         p.drawLine(2, 7, 4, 5);
         p.drawLine(14, 7, 12, 5);
         break;
-    case 32785:  // Rotate: an arc
+    case ID_ROTATE:  // Rotate: an arc
         p.drawArc(2, 2, 12, 11, 30 * 16, 300 * 16);
         p.drawLine(13, 4, 14, 1);
         break;
-    case 32781: letter(QStringLiteral("C"), ink); break;
-    case 32782:  // Light: a bulb
+    case ID_POS_CAMERA: letter(QStringLiteral("C"), ink); break;
+    case ID_POS_LIGHT:  // Light: a bulb
         p.setBrush(QColor(250, 230, 80));
         p.drawEllipse(4, 1, 8, 8);
         p.drawRect(6, 10, 4, 3);
         break;
-    case 32783:  // Object: a cube
+    case ID_POS_OBJECT:  // Object: a cube
         p.setBrush(QColor(200, 200, 220));
         p.drawRect(2, 5, 8, 8);
         p.drawLine(2, 5, 6, 1);
@@ -118,7 +119,7 @@ QIcon toolIcon(int id) {
         p.drawLine(14, 1, 14, 9);
         p.drawLine(10, 13, 14, 9);
         break;
-    case 32786:  // Particle emitter: sparks
+    case ID_POS_EMITTER:  // Particle emitter: sparks
         p.setPen(red);
         for (QPoint d : {QPoint(8, 1), QPoint(2, 4), QPoint(14, 4), QPoint(4, 10), QPoint(12, 10)})
             p.drawLine(8, 13, d.x(), d.y());
@@ -267,15 +268,15 @@ QAction* CMainFrame::addCommand(int id, const QString& text, const QString& prom
 
 void CMainFrame::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* newFile = addCommand(57600, QStringLiteral("&New"), QStringLiteral("Create a new document\nNew"));
+    QAction* newFile = addCommand(ID_FILE_NEW, QStringLiteral("&New"), QStringLiteral("Create a new document\nNew"));
     newFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction* open = addCommand(57601, QStringLiteral("&Open..."), QStringLiteral("Open an existing document\nOpen"));
+    QAction* open = addCommand(ID_FILE_OPEN, QStringLiteral("&Open..."), QStringLiteral("Open an existing document\nOpen"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* save = addCommand(57603, QStringLiteral("&Save"), QStringLiteral("Save the active document\nSave"));
+    QAction* save = addCommand(ID_FILE_SAVE, QStringLiteral("&Save"), QStringLiteral("Save the active document\nSave"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction* saveAs = addCommand(57604, QStringLiteral("Save &As..."),
+    QAction* saveAs = addCommand(ID_FILE_SAVE_AS, QStringLiteral("Save &As..."),
                                  QStringLiteral("Save the active document with a new name\nSave As"));
-    QAction* exit = addCommand(57665, QStringLiteral("E&xit"), QStringLiteral("Quit the application\nExit"));
+    QAction* exit = addCommand(ID_APP_EXIT, QStringLiteral("E&xit"), QStringLiteral("Quit the application\nExit"));
     file->addAction(newFile);
     file->addAction(open);
     file->addAction(save);
@@ -307,13 +308,13 @@ void CMainFrame::buildMenus() {
         const char* prompt;
         QKeySequence keys, alternate;
     } editCommands[] = {
-        {57643, "&Undo\tCtrl+Z", "Undo the last action\nUndo", QKeySequence(Qt::CTRL | Qt::Key_Z),
+        {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo", QKeySequence(Qt::CTRL | Qt::Key_Z),
          QKeySequence(Qt::ALT | Qt::Key_Backspace)},
-        {57635, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", QKeySequence(Qt::CTRL | Qt::Key_X),
+        {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", QKeySequence(Qt::CTRL | Qt::Key_X),
          QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
-        {57634, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
+        {ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
          QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)},
-        {57637, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", QKeySequence(Qt::CTRL | Qt::Key_V),
+        {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", QKeySequence(Qt::CTRL | Qt::Key_V),
          QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
     };
     for (const auto& c : editCommands) {
@@ -322,13 +323,13 @@ void CMainFrame::buildMenus() {
         a->setShortcuts({c.keys, c.alternate});
         a->setEnabled(false);  // nothing in the program handles these
         edit->addAction(a);
-        if (c.id == 57643) edit->addSeparator();
+        if (c.id == ID_EDIT_UNDO) edit->addSeparator();
     }
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     m_viewMenu = view;
-    QAction* toolbar = addCommand(59392, QStringLiteral("&Toolbar"), QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), true);
-    QAction* status = addCommand(59393, QStringLiteral("&Status Bar"), QStringLiteral("Show or hide the status bar\nToggle StatusBar"), true);
+    QAction* toolbar = addCommand(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"), QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), true);
+    QAction* status = addCommand(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"), QStringLiteral("Show or hide the status bar\nToggle StatusBar"), true);
     toolbar->setChecked(true);
     status->setChecked(true);
     view->addAction(toolbar);
@@ -337,14 +338,14 @@ void CMainFrame::buildMenus() {
     connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* about = addCommand(57664, QStringLiteral("&About Vantor..."), QStringLiteral("Display program information, version number and copyright\nAbout"));
+    QAction* about = addCommand(ID_APP_ABOUT, QStringLiteral("&About Vantor..."), QStringLiteral("Display program information, version number and copyright\nAbout"));
     help->addAction(about);
     connect(about, &QAction::triggered, this, &CMainFrame::about);
 
     // Pane switching: F6 and Shift+F6.
-    QAction* next = addCommand(57680, QStringLiteral("Next Pane"), QStringLiteral("Switch to the next window pane\nNext Pane"));
+    QAction* next = addCommand(ID_NEXT_PANE, QStringLiteral("Next Pane"), QStringLiteral("Switch to the next window pane\nNext Pane"));
     next->setShortcut(QKeySequence(Qt::Key_F6));
-    QAction* previous = addCommand(57681, QStringLiteral("Previous Pane"), QStringLiteral("Switch back to the previous window pane\nPrevious Pane"));
+    QAction* previous = addCommand(ID_PREV_PANE, QStringLiteral("Previous Pane"), QStringLiteral("Switch back to the previous window pane\nPrevious Pane"));
     previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
     addAction(next);
     addAction(previous);
@@ -370,29 +371,29 @@ void CMainFrame::buildToolBar() {
         const char* prompt;
         int style;  // 0 push, 1 check, 2 check group
     } buttons[] = {
-        {57600, nullptr, nullptr, 0},
-        {57601, nullptr, nullptr, 0},
-        {57603, nullptr, nullptr, 0},
+        {ID_FILE_NEW, nullptr, nullptr, 0},
+        {ID_FILE_OPEN, nullptr, nullptr, 0},
+        {ID_FILE_SAVE, nullptr, nullptr, 0},
         {0, nullptr, nullptr, 0},
-        {57664, nullptr, nullptr, 0},
+        {ID_APP_ABOUT, nullptr, nullptr, 0},
         {0, nullptr, nullptr, 0},
-        {32780, "Images", "Image Properties\nImages", 0},
+        {ID_IMAGES, "Images", "Image Properties\nImages", 0},
         {0, nullptr, nullptr, 0},
-        {32775, "Rotate Y", "Rotate About Y axis\nRotate Cam Y", 1},
-        {32774, "Rotate X", "Rotate About X axis\nRotate Cam X", 1},
-        {32773, "Reset", "Reset Rotation\nReset", 0},
+        {ID_ROTATE_Y, "Rotate Y", "Rotate About Y axis\nRotate Cam Y", 1},
+        {ID_ROTATE_X, "Rotate X", "Rotate About X axis\nRotate Cam X", 1},
+        {ID_RESET, "Reset", "Reset Rotation\nReset", 0},
         {0, nullptr, nullptr, 0},
-        {32776, "Lock X", "Lock & Free X axis\nLock X axis", 1},
-        {32777, "Lock Y", "Lock & Free Y axis\nLock Y axis", 1},
-        {32778, "Lock Z", "Lock & Free Z axis\nLock Z axis", 1},
+        {ID_LOCK_X, "Lock X", "Lock & Free X axis\nLock X axis", 1},
+        {ID_LOCK_Y, "Lock Y", "Lock & Free Y axis\nLock Y axis", 1},
+        {ID_LOCK_Z, "Lock Z", "Lock & Free Z axis\nLock Z axis", 1},
         {0, nullptr, nullptr, 0},
-        {32784, "Move", "Move\nMove", 2},
-        {32785, "Rotate", "Rotate\nRotate", 2},
+        {ID_MOVE, "Move", "Move\nMove", 2},
+        {ID_ROTATE, "Rotate", "Rotate\nRotate", 2},
         {0, nullptr, nullptr, 0},
-        {32781, "Camera", "Position Camera\nCamera", 2},
-        {32782, "Light", "Position Light\nLight", 2},
-        {32783, "Object", "Position Object\nObject", 2},
-        {32786, "Particle Emitter", "Position Particle Emitter\nParticle Emitter", 2},
+        {ID_POS_CAMERA, "Camera", "Position Camera\nCamera", 2},
+        {ID_POS_LIGHT, "Light", "Position Light\nLight", 2},
+        {ID_POS_OBJECT, "Object", "Position Object\nObject", 2},
+        {ID_POS_EMITTER, "Particle Emitter", "Position Particle Emitter\nParticle Emitter", 2},
     };
     QActionGroup* group = nullptr;
     for (const auto& b : buttons) {
@@ -413,25 +414,25 @@ void CMainFrame::buildToolBar() {
         }
         m_toolBar->addAction(a);
     }
-    connect(m_actions[32780], &QAction::triggered, this, [] {
+    connect(m_actions[ID_IMAGES], &QAction::triggered, this, [] {
         if (g_pSurfacePage) g_pSurfacePage->showImages();
     });
-    connect(m_actions[32775], &QAction::triggered, this, [this] { m_view->m_spinY = !m_view->m_spinY; });
-    connect(m_actions[32774], &QAction::triggered, this, [this] { m_view->m_spinX = !m_view->m_spinX; });
-    connect(m_actions[32773], &QAction::triggered, this, [this] {
+    connect(m_actions[ID_ROTATE_Y], &QAction::triggered, this, [this] { m_view->m_spinY = !m_view->m_spinY; });
+    connect(m_actions[ID_ROTATE_X], &QAction::triggered, this, [this] { m_view->m_spinX = !m_view->m_spinX; });
+    connect(m_actions[ID_RESET], &QAction::triggered, this, [this] {
         m_view->m_spinX = m_view->m_spinY = 0;
         m_view->fitCamera(45.0f);
         updateCommands();
     });
     for (int axis = 0; axis < 3; ++axis)
-        connect(m_actions[32776 + axis], &QAction::triggered, this,
+        connect(m_actions[ID_LOCK_X + axis], &QAction::triggered, this,
                 [this, axis] { m_view->m_axisFree[axis] = !m_view->m_axisFree[axis]; });
-    connect(m_actions[32784], &QAction::triggered, this, [this] { m_view->m_dragMode = 1; });
-    connect(m_actions[32785], &QAction::triggered, this, [this] { m_view->m_dragMode = 2; });
-    connect(m_actions[32781], &QAction::triggered, this, [this] { m_view->m_target = 1; });
-    connect(m_actions[32782], &QAction::triggered, this, [this] { m_view->m_target = 2; });
-    connect(m_actions[32783], &QAction::triggered, this, [this] { m_view->m_target = 3; });
-    connect(m_actions[32786], &QAction::triggered, this, [this] { m_view->m_target = 4; });
+    connect(m_actions[ID_MOVE], &QAction::triggered, this, [this] { m_view->m_dragMode = 1; });
+    connect(m_actions[ID_ROTATE], &QAction::triggered, this, [this] { m_view->m_dragMode = 2; });
+    connect(m_actions[ID_POS_CAMERA], &QAction::triggered, this, [this] { m_view->m_target = 1; });
+    connect(m_actions[ID_POS_LIGHT], &QAction::triggered, this, [this] { m_view->m_target = 2; });
+    connect(m_actions[ID_POS_OBJECT], &QAction::triggered, this, [this] { m_view->m_target = 3; });
+    connect(m_actions[ID_POS_EMITTER], &QAction::triggered, this, [this] { m_view->m_target = 4; });
 }
 
 void CMainFrame::updateIndicators() {
@@ -445,10 +446,10 @@ void CMainFrame::updateIndicators() {
 void CMainFrame::updateCommands() {
     updateIndicators();
     if (!m_view) return;
-    if (!m_view->m_spinY) m_actions[32775]->setChecked(false);
-    if (!m_view->m_spinX) m_actions[32774]->setChecked(false);
-    m_actions[32785]->setEnabled(m_view->m_target == 1);
-    m_actions[32786]->setEnabled(m_view->m_currentEmitter >= 0);
+    if (!m_view->m_spinY) m_actions[ID_ROTATE_Y]->setChecked(false);
+    if (!m_view->m_spinX) m_actions[ID_ROTATE_X]->setChecked(false);
+    m_actions[ID_ROTATE]->setEnabled(m_view->m_target == 1);
+    m_actions[ID_POS_EMITTER]->setEnabled(m_view->m_currentEmitter >= 0);
 }
 
 void CMainFrame::updateRecentFiles() {
@@ -463,7 +464,7 @@ void CMainFrame::updateRecentFiles() {
         // An empty list shows its place as a disabled entry.
         auto* a = new QAction(QStringLiteral("Recent File"), this);
         a->setProperty("recentFile", QString());
-        a->setProperty("commandId", 57616);
+        a->setProperty("commandId", ID_FILE_MRU_FILE1);
         a->setEnabled(false);
         m_recentMenu->insertAction(m_recentSeparator, a);
         return;
@@ -492,7 +493,7 @@ void CMainFrame::about() {
     grid->addWidget(new QLabel(QStringLiteral("Vantor Version 0.72"), &box), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("An editor for lit, textured 3D models with particle effects."), &box), 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Drawing by the Korvid library."), &box), 2, 1);
-    auto* ok = makeButton(&box, QStringLiteral("OK"), 1);
+    auto* ok = makeButton(&box, QStringLiteral("OK"), IDOK);
     ok->setDefault(true);
     grid->addWidget(ok, 0, 2);
     connect(ok, &QPushButton::clicked, &box, &QDialog::accept);

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "resource.h"
 #include "controls.h"
 
 using namespace vantor;
@@ -14,10 +15,10 @@ CNameDlg::CNameDlg(QWidget* parent) : QDialog(parent) {
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Enter a name"), this), 0, 0);
     m_edit = new QLineEdit(this);
-    setControlId(m_edit, 1081);
+    setControlId(m_edit, IDC_NAME_EDIT);
     grid->addWidget(m_edit, 1, 0);
-    auto* ok = makeButton(this, QStringLiteral("OK"), 1);
-    auto* cancel = makeButton(this, QStringLiteral("Cancel"), 2);
+    auto* ok = makeButton(this, QStringLiteral("OK"), IDOK);
+    auto* cancel = makeButton(this, QStringLiteral("Cancel"), IDCANCEL);
     ok->setDefault(true);
     grid->addWidget(ok, 0, 1);
     grid->addWidget(cancel, 1, 1);

@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
+#include "resource.h"
 #include "controls.h"
 #include "geometry_dlg.h"
 #include "light_properties_dlg.h"
@@ -26,10 +27,10 @@ CObjectPage* g_pObjectPage = nullptr;
 
 namespace {
 // Per editor light 1..6: drag radio, on/off box, swatch, edit button.
-const int kDragIds[6] = {1115, 1130, 1138, 1126, 1134, 1142};
-const int kOnIds[6] = {1116, 1133, 1141, 1129, 1137, 1145};
-const int kSwatchIds[6] = {1111, 1131, 1139, 1127, 1135, 1143};
-const int kEditIds[6] = {1112, 1132, 1140, 1128, 1136, 1144};
+constexpr const int (&kDragIds)[6] = IDC_OBJ_LIGHT_DRAG;
+constexpr const int (&kOnIds)[6] = IDC_OBJ_LIGHT_ON;
+constexpr const int (&kSwatchIds)[6] = IDC_OBJ_LIGHT_SWATCH;
+constexpr const int (&kEditIds)[6] = IDC_OBJ_LIGHT_EDIT;
 
 // The zoom slider draws a single tick mark, at the default angle of 45 degrees.
 class ZoomSlider : public QSlider {
@@ -68,19 +69,19 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
 
     // Top: the object list.
     m_objectList = new QComboBox(this);
-    setControlId(m_objectList, 1001);
+    setControlId(m_objectList, IDC_OBJ_LIST);
     layout->addWidget(label(QStringLiteral("Object:")), 0, 0);
     layout->addWidget(m_objectList, 0, 1, 1, 3);
 
     // "Object": counts and sizes.
     auto* objectBox = new QGroupBox(QStringLiteral("Object"), this);
     auto* o = new QGridLayout(objectBox);
-    m_polygonsEdit = readOnly(this, 1003);
-    m_surfaceCountEdit = readOnly(this, 1110);
-    m_heightEdit = readOnly(this, 1005);
-    m_widthEdit = readOnly(this, 1006);
-    m_depthEdit = readOnly(this, 1017);
-    auto* modify = makeButton(this, QStringLiteral("Modify Geometry"), 1098);
+    m_polygonsEdit = readOnly(this, IDC_OBJ_POLYGONS);
+    m_surfaceCountEdit = readOnly(this, IDC_OBJ_SURFACES);
+    m_heightEdit = readOnly(this, IDC_OBJ_HEIGHT);
+    m_widthEdit = readOnly(this, IDC_OBJ_WIDTH);
+    m_depthEdit = readOnly(this, IDC_OBJ_DEPTH);
+    auto* modify = makeButton(this, QStringLiteral("Modify Geometry"), IDC_OBJ_MODIFY_GEOMETRY);
     o->addWidget(label(QStringLiteral("Polygons:")), 0, 0);
     o->addWidget(m_polygonsEdit, 0, 1);
     o->addWidget(label(QStringLiteral("Surf Cnt:")), 0, 2);
@@ -99,7 +100,7 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
     auto* op = new QGridLayout(optionsBox);
     const char* optionNames[6] = {"Render Object Bounding Box", "Render Grid", "Show Lights", "Antialias Points",
                                   "Antialias Lines", "Antialias Polygons"};
-    const int optionIds[6] = {1016, 1099, 1177, 1174, 1175, 1176};
+    const int optionIds[6] = {IDC_OBJ_BOUNDING_BOX, IDC_OBJ_GRID, IDC_OBJ_SHOW_LIGHTS, IDC_OBJ_ANTIALIAS_POINTS, IDC_OBJ_ANTIALIAS_LINES, IDC_OBJ_ANTIALIAS_POLYS};
     for (int i = 0; i < 6; ++i) {
         m_options[i] = new QCheckBox(QString::fromLatin1(optionNames[i]), this);
         setControlId(m_options[i], optionIds[i]);
@@ -114,7 +115,7 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
     auto* selectionGroup = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
         m_selectionRadios[i] = new QRadioButton(QString::fromLatin1(modes[i]), this);
-        setControlId(m_selectionRadios[i], 1013 + i);
+        setControlId(m_selectionRadios[i], IDC_OBJ_SELECTION_NONE + i);
         selectionGroup->addButton(m_selectionRadios[i], i);
         sl->addWidget(m_selectionRadios[i], i, 0);
     }
@@ -122,19 +123,19 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
 
     // Clear colour.
     m_clearSwatch = new Swatch(this);
-    setControlId(m_clearSwatch, 1104);
+    setControlId(m_clearSwatch, IDC_OBJ_CLEAR_SWATCH);
     auto* clearRow = new QGridLayout;
     clearRow->addWidget(label(QStringLiteral("Clear Color")), 0, 0);
     clearRow->addWidget(m_clearSwatch, 0, 1);
     const char* rgba[4] = {"R", "G", "B", "A"};
     for (int c = 0; c < 4; ++c) {
         m_clearEdits[c] = new CommitEdit(this);
-        setControlId(m_clearEdits[c], 1105 + c);
+        setControlId(m_clearEdits[c], IDC_OBJ_CLEAR_R + c);
         clearRow->addWidget(label(QString::fromLatin1(rgba[c])), 0, 2 + 2 * c);
         clearRow->addWidget(m_clearEdits[c], 0, 3 + 2 * c);
         connect(m_clearEdits[c], &CommitEdit::committed, this, [this, c] { colourEdit(true, c); });
     }
-    auto* clearSelect = makeButton(this, QStringLiteral("Select"), 1109);
+    auto* clearSelect = makeButton(this, QStringLiteral("Select"), IDC_OBJ_CLEAR_SELECT);
     clearRow->addWidget(clearSelect, 0, 10);
     layout->addLayout(clearRow, 3, 0, 1, 4);
 
@@ -142,9 +143,9 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
     auto* cameraBox = new QGroupBox(QStringLiteral("Camera"), this);
     auto* cam = new QGridLayout(cameraBox);
     m_zoomEdit = new CommitEdit(this);
-    setControlId(m_zoomEdit, 1103);
+    setControlId(m_zoomEdit, IDC_OBJ_ZOOM);
     m_slider = new ZoomSlider(this);
-    setControlId(m_slider, 1097);
+    setControlId(m_slider, IDC_OBJ_ZOOM_SLIDER);
     cam->addWidget(label(QStringLiteral("Zoom Angle:")), 0, 0);
     cam->addWidget(m_zoomEdit, 0, 1);
     cam->addWidget(label(QStringLiteral("5°")), 1, 0);
@@ -179,22 +180,22 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
         connect(m_lightBoxes[i], &QCheckBox::clicked, this, [this, i] { toggleLight(i + 1); });
         connect(edit, &QPushButton::clicked, this, [this, i] { editLight(i + 1); });
     }
-    m_swarm = makeButton(this, QStringLiteral("Light Swarm"), 1118);
+    m_swarm = makeButton(this, QStringLiteral("Light Swarm"), IDC_OBJ_SWARM);
     m_swarm->setCheckable(true);
     li->addWidget(m_swarm, 4, 0, 1, 4);
     m_ambientSwatch = new Swatch(this);
-    setControlId(m_ambientSwatch, 1113);
+    setControlId(m_ambientSwatch, IDC_OBJ_AMBIENT_SWATCH);
     auto* ambientRow = new QGridLayout;
     ambientRow->addWidget(label(QStringLiteral("Ambient")), 0, 0);
     ambientRow->addWidget(m_ambientSwatch, 0, 1);
     for (int c = 0; c < 4; ++c) {
         m_ambientEdits[c] = new CommitEdit(this);
-        setControlId(m_ambientEdits[c], 1023 + c);
+        setControlId(m_ambientEdits[c], IDC_OBJ_AMBIENT_R + c);
         ambientRow->addWidget(label(QString::fromLatin1(rgba[c])), 0, 2 + 2 * c);
         ambientRow->addWidget(m_ambientEdits[c], 0, 3 + 2 * c);
         connect(m_ambientEdits[c], &CommitEdit::committed, this, [this, c] { colourEdit(false, c); });
     }
-    auto* ambientSelect = makeButton(this, QStringLiteral("Select"), 1119);
+    auto* ambientSelect = makeButton(this, QStringLiteral("Select"), IDC_OBJ_AMBIENT_SELECT);
     ambientRow->addWidget(ambientSelect, 0, 10);
     li->addLayout(ambientRow, 5, 0, 1, 8);
     layout->addWidget(lightingBox, 5, 0, 1, 4);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 
+#include "resource.h"
 #include "controls.h"
 #include "record_fields.h"
 #include "vantor_view.h"
@@ -17,7 +18,7 @@ using namespace vantor;
 namespace {
 
 const std::vector<FieldBinding> kFields = [] {
-    std::vector<FieldBinding> fields = {{1128, offsetof(BurstData, count), FieldKind::Integer, "%d"}};
+    std::vector<FieldBinding> fields = {{IDC_PART_TOTAL, offsetof(BurstData, count), FieldKind::Integer, "%d"}};
     for (const FieldBinding& f : particleFields<BurstData>()) fields.push_back(f);
     return fields;
 }();
@@ -41,29 +42,29 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
 
     auto* emitterBox = new QGroupBox(QStringLiteral("Burst Emitter Properties"), this);
     auto* e = new QVBoxLayout(emitterBox);
-    e->addLayout(rowOf({label("Number of particle in the burst:"), m_edits[1128]}));
-    e->addLayout(rowOf({label("Yaw:"), m_edits[1168], label("Var:"), m_edits[1106], label("Pitch:"), m_edits[1107],
-                        label("Var:"), m_edits[1108]}));
-    e->addLayout(rowOf({label("Speed:"), m_edits[1109], label("Var:"), m_edits[1110], label("Life:"), m_edits[1111],
-                        label("ms"), label("Var:"), m_edits[1112]}));
+    e->addLayout(rowOf({label("Number of particle in the burst:"), m_edits[IDC_PART_TOTAL]}));
+    e->addLayout(rowOf({label("Yaw:"), m_edits[IDC_PART_YAW], label("Var:"), m_edits[IDC_PART_YAW_VAR], label("Pitch:"), m_edits[IDC_PART_PITCH],
+                        label("Var:"), m_edits[IDC_PART_PITCH_VAR]}));
+    e->addLayout(rowOf({label("Speed:"), m_edits[IDC_PART_SPEED], label("Var:"), m_edits[IDC_PART_SPEED_VAR], label("Life:"), m_edits[IDC_PART_LIFE],
+                        label("ms"), label("Var:"), m_edits[IDC_PART_LIFE_VAR]}));
     layout->addWidget(emitterBox, 0, 0);
 
     m_startSwatch = new Swatch(this);
     m_endSwatch = new Swatch(this);
-    setControlId(m_startSwatch, 1169);
-    setControlId(m_endSwatch, 1136);
-    auto* startSelect = makeButton(this, QStringLiteral("Select"), 1117);
-    auto* endSelect = makeButton(this, QStringLiteral("Select"), 1141);
+    setControlId(m_startSwatch, IDC_PART_START_SWATCH);
+    setControlId(m_endSwatch, IDC_PART_END_SWATCH);
+    auto* startSelect = makeButton(this, QStringLiteral("Select"), IDC_PART_START_SELECT);
+    auto* endSelect = makeButton(this, QStringLiteral("Select"), IDC_PART_END_SELECT);
     m_selects[0] = startSelect;
     m_selects[1] = endSelect;
     auto* particleBox = new QGroupBox(QStringLiteral("Burst Particle Properties"), this);
     auto* p = new QVBoxLayout(particleBox);
     p->addLayout(colourTable(this, m_edits, m_startSwatch, m_endSwatch, startSelect, endSelect));
-    p->addLayout(rowOf({label("Start Size"), m_edits[1158], label("Var:"), m_edits[1159], label("End:"), m_edits[1161],
-                        label("Var:"), m_edits[1162]}));
+    p->addLayout(rowOf({label("Start Size"), m_edits[IDC_PART_START_SIZE], label("Var:"), m_edits[IDC_PART_START_SIZE_VAR], label("End:"), m_edits[IDC_PART_END_SIZE],
+                        label("Var:"), m_edits[IDC_PART_END_SIZE_VAR]}));
     layout->addWidget(particleBox, 1, 0);
 
-    auto* close = makeButton(this, QStringLiteral("Close"), 1);
+    auto* close = makeButton(this, QStringLiteral("Close"), IDOK);
     close->setDefault(true);
     layout->addWidget(close, 2, 0, Qt::AlignRight);
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
@@ -74,7 +75,7 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
 void CParticleBurstDialog::commit(int id) {
     if (!g_pView) return;
     commitField(m_edits[id], bindingFor(id), &g_pView->m_burst);
-    if ((id >= 1113 && id <= 1115) || (id >= 1137 && id <= 1139)) rebuildSwatches();
+    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2)) rebuildSwatches();
     g_pView->makeCurrent();
     objSetBurst(&g_pView->m_burst);
 }
@@ -98,12 +99,12 @@ void CParticleBurstDialog::enableAll(bool on) {
 
 void CParticleBurstDialog::enableSizesByType() {
     const bool polygons = g_pView && g_pView->m_emitter.particleType == 3;
-    for (int id : {1158, 1159, 1161, 1162}) m_edits[id]->setEnabled(polygons);
+    for (int id : {IDC_PART_START_SIZE, IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(polygons);
 }
 
 void CParticleBurstDialog::selectColour(bool start) {
     float* colour = start ? g_pView->m_burst.startColor : g_pView->m_burst.endColor;
-    const int first = start ? 1113 : 1137;
+    const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "resource.h"
 #include "controls.h"
 #include "name_dlg.h"
 #include "particle_burst_dialog.h"
@@ -30,16 +31,16 @@ constexpr size_t kFloat = sizeof(float);
 
 const std::vector<FieldBinding> kFields = [] {
     std::vector<FieldBinding> fields = {
-        {1128, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d"},
-        {1129, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d"},
-        {1130, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d"},
-        {1006, offsetof(EmitterData, emitterPerCycleVar), FieldKind::Integer, "%d"},
-        {1007, offsetof(EmitterData, emitterTime), FieldKind::Integer, "%d"},
-        {1157, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f"},
+        {IDC_PART_TOTAL, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d"},
+        {IDC_PART_LIFESPAN, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d"},
+        {IDC_PART_PER_CYCLE, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d"},
+        {IDC_PART_PER_CYCLE_VAR, offsetof(EmitterData, emitterPerCycleVar), FieldKind::Integer, "%d"},
+        {IDC_PART_EMIT_EVERY, offsetof(EmitterData, emitterTime), FieldKind::Integer, "%d"},
+        {IDC_PART_GROUND, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f"},
     };
     for (int axis = 0; axis < 3; ++axis) {
-        fields.push_back({1151 + axis, offsetof(EmitterData, position) + axis * kFloat, FieldKind::Real, "%1.3f"});
-        fields.push_back({1163 + axis, offsetof(EmitterData, force) + axis * kFloat, FieldKind::Real, "%1.5f"});
+        fields.push_back({IDC_PART_POSITION_X + axis, offsetof(EmitterData, position) + axis * kFloat, FieldKind::Real, "%1.3f"});
+        fields.push_back({IDC_PART_FORCE_X + axis, offsetof(EmitterData, force) + axis * kFloat, FieldKind::Real, "%1.5f"});
     }
     for (const FieldBinding& f : particleFields<EmitterData>()) fields.push_back(f);
     return fields;
@@ -54,10 +55,10 @@ struct CheckSpec {
     int32_t EmitterData::*flag;
 };
 const CheckSpec kChecks[7] = {
-    {1150, "Reflect particles", &EmitterData::isReflected}, {1171, "Burst", &EmitterData::isBurst},
-    {1172, "Burst on ground", &EmitterData::isBurstOnGround}, {1160, "Use Lights", &EmitterData::isLighting},
-    {1149, "Alt Alpha", &EmitterData::isAltAlpha},           {1170, "Emitter Life:", &EmitterData::isLifespan},
-    {1155, "Use Object", &EmitterData::isAttachToModel},
+    {IDC_PART_REFLECT, "Reflect particles", &EmitterData::isReflected}, {IDC_PART_BURST, "Burst", &EmitterData::isBurst},
+    {IDC_PART_BURST_ON_GROUND, "Burst on ground", &EmitterData::isBurstOnGround}, {IDC_PART_LIGHTING, "Use Lights", &EmitterData::isLighting},
+    {IDC_PART_ALT_ALPHA, "Alt Alpha", &EmitterData::isAltAlpha},           {IDC_PART_USE_LIFESPAN, "Emitter Life:", &EmitterData::isLifespan},
+    {IDC_PART_USE_OBJECT, "Use Object", &EmitterData::isAttachToModel},
 };
 enum { kReflect, kBurst, kBurstOnGround, kLighting, kAltAlpha, kLifespan, kUseObject };
 
@@ -85,21 +86,21 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
         setControlId(box, id);
         return box;
     };
-    m_emitterList = combo(1167);
-    m_modeList = combo(1132);
-    m_imageList = combo(1039);
+    m_emitterList = combo(IDC_PART_EMITTER);
+    m_modeList = combo(IDC_PART_MODE);
+    m_imageList = combo(IDC_PART_IMAGE);
     m_modeList->addItems({QStringLiteral("Points"), QStringLiteral("Lines"), QStringLiteral("Sparks"),
                           QStringLiteral("Polygons")});
-    m_add = makeButton(this, QStringLiteral("Add"), 1074);
-    m_remove = makeButton(this, QStringLiteral("Remove"), 1076);
-    m_resetTimer = makeButton(this, QStringLiteral("Reset Emitter Timer"), 1131);
-    m_properties = makeButton(this, QStringLiteral("Properties"), 1134);
-    m_startSelect = makeButton(this, QStringLiteral("Select"), 1117);
-    m_endSelect = makeButton(this, QStringLiteral("Select"), 1141);
+    m_add = makeButton(this, QStringLiteral("Add"), IDC_PART_ADD);
+    m_remove = makeButton(this, QStringLiteral("Remove"), IDC_PART_REMOVE);
+    m_resetTimer = makeButton(this, QStringLiteral("Reset Emitter Timer"), IDC_PART_RESET_TIMER);
+    m_properties = makeButton(this, QStringLiteral("Properties"), IDC_PART_PROPERTIES);
+    m_startSelect = makeButton(this, QStringLiteral("Select"), IDC_PART_START_SELECT);
+    m_endSelect = makeButton(this, QStringLiteral("Select"), IDC_PART_END_SELECT);
     m_startSwatch = new Swatch(this);
     m_endSwatch = new Swatch(this);
-    setControlId(m_startSwatch, 1169);
-    setControlId(m_endSwatch, 1136);
+    setControlId(m_startSwatch, IDC_PART_START_SWATCH);
+    setControlId(m_endSwatch, IDC_PART_END_SWATCH);
 
     // Rows as on the page, top to bottom; each row lays out its own widgets.
     const auto row = rowOf;
@@ -115,15 +116,15 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
 
     auto* emitterBox = new QGroupBox(QStringLiteral("Emitter Properties"), this);
     auto* e = new QVBoxLayout(emitterBox);
-    e->addLayout(row({label("Total Particles:"), m_edits[1128], m_boxes[kLifespan], m_edits[1129], label("ms")}));
-    e->addLayout(row({label("Emitted per Cycle:"), m_edits[1130], label("Variation:"), m_edits[1006]}));
-    e->addLayout(row({label("Emitted every:"), m_edits[1007], label("ms"), m_resetTimer}));
-    e->addLayout(row({label("Position:"), label("X"), m_edits[1151], label("Y"), m_edits[1152], label("Z"),
-                      m_edits[1153], m_boxes[kUseObject]}));
-    e->addLayout(row({label("Yaw:"), m_edits[1168], label("Var:"), m_edits[1106], label("Pitch:"), m_edits[1107],
-                      label("Var:"), m_edits[1108]}));
-    e->addLayout(row({label("Speed:"), m_edits[1109], label("Var:"), m_edits[1110], label("Life:"), m_edits[1111],
-                      label("ms"), label("Var:"), m_edits[1112]}));
+    e->addLayout(row({label("Total Particles:"), m_edits[IDC_PART_TOTAL], m_boxes[kLifespan], m_edits[IDC_PART_LIFESPAN], label("ms")}));
+    e->addLayout(row({label("Emitted per Cycle:"), m_edits[IDC_PART_PER_CYCLE], label("Variation:"), m_edits[IDC_PART_PER_CYCLE_VAR]}));
+    e->addLayout(row({label("Emitted every:"), m_edits[IDC_PART_EMIT_EVERY], label("ms"), m_resetTimer}));
+    e->addLayout(row({label("Position:"), label("X"), m_edits[IDC_PART_POSITION_X], label("Y"), m_edits[IDC_PART_POSITION_X + 1], label("Z"),
+                      m_edits[IDC_PART_POSITION_X + 2], m_boxes[kUseObject]}));
+    e->addLayout(row({label("Yaw:"), m_edits[IDC_PART_YAW], label("Var:"), m_edits[IDC_PART_YAW_VAR], label("Pitch:"), m_edits[IDC_PART_PITCH],
+                      label("Var:"), m_edits[IDC_PART_PITCH_VAR]}));
+    e->addLayout(row({label("Speed:"), m_edits[IDC_PART_SPEED], label("Var:"), m_edits[IDC_PART_SPEED_VAR], label("Life:"), m_edits[IDC_PART_LIFE],
+                      label("ms"), label("Var:"), m_edits[IDC_PART_LIFE_VAR]}));
     layout->addWidget(emitterBox);
 
     auto* particleBox = new QGroupBox(QStringLiteral("Particle Properties"), this);
@@ -131,11 +132,11 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     p->addLayout(row({label("Mode:"), m_modeList, label("Image:"), m_imageList}));
     auto* colours = colourTable(this, m_edits, m_startSwatch, m_endSwatch, m_startSelect, m_endSelect);
     p->addLayout(colours);
-    p->addLayout(row({label("Start Size"), m_edits[1158], label("Var:"), m_edits[1159], label("End:"), m_edits[1161],
-                      label("Var:"), m_edits[1162]}));
-    p->addLayout(row({label("Force:"), label("X"), m_edits[1163], label("Y"), m_edits[1164], label("Z"),
-                      m_edits[1165]}));
-    p->addLayout(row({m_boxes[kLighting], m_boxes[kReflect], label("Ground:"), m_edits[1157]}));
+    p->addLayout(row({label("Start Size"), m_edits[IDC_PART_START_SIZE], label("Var:"), m_edits[IDC_PART_START_SIZE_VAR], label("End:"), m_edits[IDC_PART_END_SIZE],
+                      label("Var:"), m_edits[IDC_PART_END_SIZE_VAR]}));
+    p->addLayout(row({label("Force:"), label("X"), m_edits[IDC_PART_FORCE_X], label("Y"), m_edits[IDC_PART_FORCE_X + 1], label("Z"),
+                      m_edits[IDC_PART_FORCE_X + 2]}));
+    p->addLayout(row({m_boxes[kLighting], m_boxes[kReflect], label("Ground:"), m_edits[IDC_PART_GROUND]}));
     p->addLayout(row({m_boxes[kAltAlpha], m_boxes[kBurst], m_boxes[kBurstOnGround], m_properties}));
     layout->addWidget(particleBox);
     layout->addStretch(1);
@@ -264,7 +265,7 @@ void CParticlesPage::addEmitter() {
     e.force[0] = 0;
     e.force[1] = -0.0001f;
     e.force[2] = 0;
-    for (int id : {1159, 1161, 1162}) m_edits[id]->setEnabled(false);
+    for (int id : {IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(false);
     m_imageList->setEnabled(false);
     refreshFromEmitter();
     const QByteArray name = m_emitterName.toLocal8Bit();
@@ -310,7 +311,7 @@ void CParticlesPage::applyType(int index) {
     if (index >= 0 && index <= 3) {
         e.particleType = index;
         const bool polygons = index == 3;
-        for (int id : {1159, 1161, 1162}) m_edits[id]->setEnabled(polygons);
+        for (int id : {IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(polygons);
         m_imageList->setEnabled(polygons);
     }
     if (m_burstDialog) m_burstDialog->enableSizesByType();
@@ -336,17 +337,17 @@ void CParticlesPage::chooseImage(int index) {
 void CParticlesPage::commit(int id) {
     if (!g_pView) return;
     commitField(m_edits[id], bindingFor(id), &g_pView->m_emitter);
-    if ((id >= 1113 && id <= 1115) || (id >= 1137 && id <= 1139)) rebuildSwatches();
+    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2)) rebuildSwatches();
     send();
 }
 
 void CParticlesPage::setDependents() {
-    m_edits[1157]->setEnabled(m_checks[kReflect] != 0);
+    m_edits[IDC_PART_GROUND]->setEnabled(m_checks[kReflect] != 0);
     m_boxes[kBurstOnGround]->setEnabled(m_checks[kBurst] != 0);
     m_properties->setEnabled(m_checks[kBurst] != 0);
     if (m_burstDialog) m_burstDialog->enableAll(m_checks[kBurst] != 0);
-    m_edits[1129]->setEnabled(m_checks[kLifespan] != 0);
-    for (int id : {1151, 1152, 1153}) m_edits[id]->setEnabled(m_checks[kUseObject] == 0);
+    m_edits[IDC_PART_LIFESPAN]->setEnabled(m_checks[kLifespan] != 0);
+    for (int id : {IDC_PART_POSITION_X, IDC_PART_POSITION_X + 1, IDC_PART_POSITION_X + 2}) m_edits[id]->setEnabled(m_checks[kUseObject] == 0);
 }
 
 void CParticlesPage::toggle(int which) {
@@ -379,7 +380,7 @@ void CParticlesPage::refreshFromEmitter() {
 }
 
 void CParticlesPage::showEmitterPosition() {
-    for (int i = 0; i < 3; ++i) m_edits[1151 + i]->setText(format("%1.3f", g_pView->m_emitter.position[i]));
+    for (int i = 0; i < 3; ++i) m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", g_pView->m_emitter.position[i]));
 }
 
 void CParticlesPage::rebuildSwatches() {
@@ -389,7 +390,7 @@ void CParticlesPage::rebuildSwatches() {
 
 void CParticlesPage::selectColour(bool start) {
     float* colour = start ? g_pView->m_emitter.startColor : g_pView->m_emitter.endColor;
-    const int first = start ? 1113 : 1137;
+    const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;

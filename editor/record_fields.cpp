@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include "resource.h"
 #include "controls.h"
 
 namespace vantor {
@@ -82,7 +83,7 @@ QGridLayout* colourTable(QWidget* parent, const QMap<int, CommitEdit*>& edits, S
     const char* heads[4] = {"R", "G", "B", "A"};
     for (int c = 0; c < 4; ++c)
         grid->addWidget(new QLabel(QString::fromLatin1(heads[c]), parent), 0, 2 + c, Qt::AlignCenter);
-    const int rowIds[4] = {1113, 1119, 1137, 1143};
+    const int rowIds[4] = {IDC_PART_START_R, IDC_PART_START_VAR_R, IDC_PART_END_R, IDC_PART_END_VAR_R};
     const char* rowLabels[4] = {"Start:", "Var:", "End:", "Var:"};
     for (int r = 0; r < 4; ++r) {
         grid->addWidget(new QLabel(QString::fromLatin1(rowLabels[r]), parent), r + 1, 0);

@@ -2,6 +2,7 @@
 // BurstData held in the working state): parsing, storing and formatting.
 #pragma once
 #include <QMap>
+#include "resource.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -31,22 +32,22 @@ template <typename Record>
 std::vector<FieldBinding> particleFields() {
     const size_t f = sizeof(float);
     std::vector<FieldBinding> fields = {
-        {1168, offsetof(Record, yaw), FieldKind::Angle, "%3.1f"},
-        {1106, offsetof(Record, yawVar), FieldKind::Angle, "%3.1f"},
-        {1107, offsetof(Record, pitch), FieldKind::Angle, "%3.1f"},
-        {1108, offsetof(Record, pitchVar), FieldKind::Angle, "%3.1f"},
-        {1109, offsetof(Record, speed), FieldKind::Real, "%1.4f"},
-        {1110, offsetof(Record, speedVar), FieldKind::Real, "%1.4f"},
-        {1111, offsetof(Record, life), FieldKind::Integer, "%d"},
-        {1112, offsetof(Record, lifeVar), FieldKind::Integer, "%d"},
-        {1158, offsetof(Record, startSize), FieldKind::Real, "%1.3f"},
-        {1159, offsetof(Record, startSizeVar), FieldKind::Real, "%1.3f"},
-        {1161, offsetof(Record, endSize), FieldKind::Real, "%1.3f"},
-        {1162, offsetof(Record, endSizeVar), FieldKind::Real, "%1.3f"},
+        {IDC_PART_YAW, offsetof(Record, yaw), FieldKind::Angle, "%3.1f"},
+        {IDC_PART_YAW_VAR, offsetof(Record, yawVar), FieldKind::Angle, "%3.1f"},
+        {IDC_PART_PITCH, offsetof(Record, pitch), FieldKind::Angle, "%3.1f"},
+        {IDC_PART_PITCH_VAR, offsetof(Record, pitchVar), FieldKind::Angle, "%3.1f"},
+        {IDC_PART_SPEED, offsetof(Record, speed), FieldKind::Real, "%1.4f"},
+        {IDC_PART_SPEED_VAR, offsetof(Record, speedVar), FieldKind::Real, "%1.4f"},
+        {IDC_PART_LIFE, offsetof(Record, life), FieldKind::Integer, "%d"},
+        {IDC_PART_LIFE_VAR, offsetof(Record, lifeVar), FieldKind::Integer, "%d"},
+        {IDC_PART_START_SIZE, offsetof(Record, startSize), FieldKind::Real, "%1.3f"},
+        {IDC_PART_START_SIZE_VAR, offsetof(Record, startSizeVar), FieldKind::Real, "%1.3f"},
+        {IDC_PART_END_SIZE, offsetof(Record, endSize), FieldKind::Real, "%1.3f"},
+        {IDC_PART_END_SIZE_VAR, offsetof(Record, endSizeVar), FieldKind::Real, "%1.3f"},
     };
     const size_t colours[4] = {offsetof(Record, startColor), offsetof(Record, startColorVar),
                                offsetof(Record, endColor), offsetof(Record, endColorVar)};
-    const int firstIds[4] = {1113, 1119, 1137, 1143};
+    const int firstIds[4] = {IDC_PART_START_R, IDC_PART_START_VAR_R, IDC_PART_END_R, IDC_PART_END_VAR_R};
     for (int row = 0; row < 4; ++row)
         for (int c = 0; c < 4; ++c)
             fields.push_back({firstIds[row] + c, colours[row] + c * f, FieldKind::Real, "%1.3f"});
@@ -73,7 +74,7 @@ QHBoxLayout* rowOf(std::initializer_list<QWidget*> widgets);
 
 // The colour table of the particle windows: column heads R, G, B, A, then the
 // rows Start (swatch, four edits, Select), Var, End (swatch, edits, Select)
-// and Var, with the edits 1113.., 1119.., 1137.. and 1143...
+// and Var, with the edits IDC_PART_START_R.., IDC_PART_START_VAR_R.., IDC_PART_END_R.. and IDC_PART_END_VAR_R...
 QGridLayout* colourTable(QWidget* parent, const QMap<int, CommitEdit*>& edits, Swatch* startSwatch,
                          Swatch* endSwatch, QWidget* startSelect, QWidget* endSelect);
 

@@ -15,6 +15,7 @@
 
 #include <cstring>
 
+#include "resource.h"
 #include "controls.h"
 #include "image_dlg.h"
 #include "vantor_view.h"
@@ -24,17 +25,17 @@ using namespace vantor;
 CSurfacePage* g_pSurfacePage = nullptr;
 
 namespace {
-const int kColourEditIds[4] = {1018, 1023, 1028, 1033};
-const int kSelectIds[4] = {1022, 1027, 1032, 1037};
-const int kSwatchIds[4] = {1062, 1063, 1064, 1065};
+const int kColourEditIds[4] = {IDC_SURF_DIFFUSE_R, IDC_SURF_AMBIENT_R, IDC_SURF_SPECULAR_R, IDC_SURF_EMISSION_R};
+const int kSelectIds[4] = {IDC_SURF_DIFFUSE_SELECT, IDC_SURF_AMBIENT_SELECT, IDC_SURF_SPECULAR_SELECT, IDC_SURF_EMISSION_SELECT};
+const int kSwatchIds[4] = {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH, IDC_SURF_EMISSION_SWATCH};
 const char* kColourLabels[4] = {"Diffuse:", "Ambient:", "Specular:", "Emission:"};
 const int kFunctions[3] = {GL_MODULATE, GL_DECAL, GL_BLEND};
 const int kGenModes[3] = {GL_OBJECT_LINEAR, GL_EYE_LINEAR, GL_SPHERE_MAP};
 const int kPlaneModes[2] = {GL_OBJECT_PLANE, GL_EYE_PLANE};
-const int kSAxisIds[3] = {1046, 1047, 1048};
-const int kTAxisIds[3] = {1049, 1050, 1056};
-const int kSCoefficientIds[3] = {1115, 1117, 1119};
-const int kTCoefficientIds[3] = {1114, 1116, 1118};
+constexpr const int (&kSAxisIds)[3] = IDC_SURF_S_AXIS;
+constexpr const int (&kTAxisIds)[3] = IDC_SURF_T_AXIS;
+constexpr const int (&kSCoefficientIds)[3] = IDC_SURF_S_COEFFICIENT;
+constexpr const int (&kTCoefficientIds)[3] = IDC_SURF_T_COEFFICIENT;
 const QColor kGrey(192, 192, 192);
 
 float* surfaceColour(SurfaceData& s, int row) {
@@ -68,7 +69,7 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     m_surfaceList = new QComboBox(this);
     m_surfaceList->setEditable(true);
     m_surfaceList->setInsertPolicy(QComboBox::NoInsert);
-    setControlId(m_surfaceList, 1002);
+    setControlId(m_surfaceList, IDC_SURF_LIST);
     layout->addWidget(label("Surface:"), 0, 0);
     layout->addWidget(m_surfaceList, 0, 1, 1, 3);
 
@@ -76,11 +77,11 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     auto* cg = new QGridLayout(countBox);
     m_polygonsEdit = new QLineEdit(this);
     m_polygonsEdit->setReadOnly(true);
-    setControlId(m_polygonsEdit, 1003);
+    setControlId(m_polygonsEdit, IDC_SURF_POLYGONS);
     m_verticesEdit = new QLineEdit(this);
     m_verticesEdit->setReadOnly(true);
-    setControlId(m_verticesEdit, 1004);
-    m_unselect = makeButton(this, QStringLiteral("Unselect"), 1058);
+    setControlId(m_verticesEdit, IDC_SURF_VERTICES);
+    m_unselect = makeButton(this, QStringLiteral("Unselect"), IDC_SURF_UNSELECT);
     cg->addWidget(label("Polygons:"), 0, 0);
     cg->addWidget(m_polygonsEdit, 0, 1);
     cg->addWidget(label("Verticies:"), 0, 2);
@@ -110,11 +111,11 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
         connect(m_selects[r], &QPushButton::clicked, this, [this, r] { selectColour(r); });
     }
     m_shininessEdit = new CommitEdit(this);
-    setControlId(m_shininessEdit, 1017);
+    setControlId(m_shininessEdit, IDC_SURF_SHININESS);
     m_smoothBox = new QCheckBox(QStringLiteral("Smooth"), this);
-    setControlId(m_smoothBox, 1041);
+    setControlId(m_smoothBox, IDC_SURF_SMOOTH);
     m_angleEdit = new CommitEdit(this);
-    setControlId(m_angleEdit, 1066);
+    setControlId(m_angleEdit, IDC_SURF_ANGLE);
     dg->addWidget(label("Shininess:"), 5, 0);
     dg->addWidget(m_shininessEdit, 5, 1, 1, 2);
     dg->addWidget(m_smoothBox, 5, 3);
@@ -125,13 +126,13 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     auto* switchBox = new QGroupBox(this);
     auto* sw = new QGridLayout(switchBox);
     m_blendingBox = new QCheckBox(QStringLiteral("Blending"), this);
-    setControlId(m_blendingBox, 1067);
+    setControlId(m_blendingBox, IDC_SURF_BLENDING);
     m_cullingBox = new QCheckBox(QStringLiteral("Culling"), this);
-    setControlId(m_cullingBox, 1038);
+    setControlId(m_cullingBox, IDC_SURF_CULLING);
     m_texture1 = new QRadioButton(QStringLiteral("Texture 1"), this);
-    setControlId(m_texture1, 1068);
+    setControlId(m_texture1, IDC_SURF_TEXTURE1);
     m_texture2 = new QRadioButton(QStringLiteral("Texture 2"), this);
-    setControlId(m_texture2, 1069);
+    setControlId(m_texture2, IDC_SURF_TEXTURE2);
     sw->addWidget(m_blendingBox, 0, 0);
     sw->addWidget(m_cullingBox, 0, 1);
     sw->addWidget(m_texture1, 0, 2);
@@ -143,11 +144,11 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     m_imageList = new QComboBox(this);
     m_imageList->setEditable(true);
     m_imageList->setInsertPolicy(QComboBox::NoInsert);
-    setControlId(m_imageList, 1039);
-    auto* images = makeButton(this, QStringLiteral("Images"), 1051);
-    m_function = dropList(this, 1053, {"MODULATE", "DECAL", "BLEND"});
-    m_planeMode = dropList(this, 1055, {"OBJECT_PLANE", "EYE_PLANE"});
-    m_genMode = dropList(this, 1052, {"OBJECT_LINEAR", "EYE_LINEAR", "SPHERE_MAP"});
+    setControlId(m_imageList, IDC_SURF_IMAGE);
+    auto* images = makeButton(this, QStringLiteral("Images"), IDC_SURF_IMAGES);
+    m_function = dropList(this, IDC_SURF_FUNCTION, {"MODULATE", "DECAL", "BLEND"});
+    m_planeMode = dropList(this, IDC_SURF_PLANE, {"OBJECT_PLANE", "EYE_PLANE"});
+    m_genMode = dropList(this, IDC_SURF_GEN_MODE, {"OBJECT_LINEAR", "EYE_LINEAR", "SPHERE_MAP"});
     tg->addWidget(label("Image:"), 0, 0);
     tg->addWidget(m_imageList, 0, 1, 1, 4);
     tg->addWidget(images, 0, 5, 1, 2);
@@ -175,9 +176,9 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
         connect(m_tAxisBoxes[a], &QPushButton::clicked, this, [this, a] { toggleAxis(false, a); });
     }
     m_sScaleEdit = new CommitEdit(this);
-    setControlId(m_sScaleEdit, 1070);
+    setControlId(m_sScaleEdit, IDC_SURF_S_SCALE);
     m_tScaleEdit = new CommitEdit(this);
-    setControlId(m_tScaleEdit, 1071);
+    setControlId(m_tScaleEdit, IDC_SURF_T_SCALE);
     tg->addWidget(label("Scale ->"), 3, 4);
     tg->addWidget(m_sScaleEdit, 3, 5, 1, 2);
     tg->addWidget(label("Scale ->"), 4, 4);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "resource.h"
 #include "editor_test.h"
 #include "geometry_dlg.h"
 #include "light_properties_dlg.h"
@@ -43,72 +44,72 @@ protected:
 };
 
 TEST_F(ObjectPageTest, ZoomEditIsClampedAndSentToTheLibrary) {
-    commit(page(), 1103, QStringLiteral("200"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1103)->text(), QStringLiteral("145"));
-    EXPECT_EQ(control<QSlider>(page(), 1097)->value(), 145);
+    commit(page(), IDC_OBJ_ZOOM, QStringLiteral("200"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_ZOOM)->text(), QStringLiteral("145"));
+    EXPECT_EQ(control<QSlider>(page(), IDC_OBJ_ZOOM_SLIDER)->value(), 145);
     EXPECT_NEAR(projectionScaleY(), 1.0 / std::tan(72.5 * M_PI / 180), 1e-4);
-    commit(page(), 1103, QStringLiteral("wide"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1103)->text(), QStringLiteral("5"));
-    EXPECT_EQ(control<QSlider>(page(), 1097)->value(), 5);
-    control<QSlider>(page(), 1097)->setValue(60);
-    EXPECT_EQ(control<QLineEdit>(page(), 1103)->text(), QStringLiteral("60"));
+    commit(page(), IDC_OBJ_ZOOM, QStringLiteral("wide"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_ZOOM)->text(), QStringLiteral("5"));
+    EXPECT_EQ(control<QSlider>(page(), IDC_OBJ_ZOOM_SLIDER)->value(), 5);
+    control<QSlider>(page(), IDC_OBJ_ZOOM_SLIDER)->setValue(60);
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_ZOOM)->text(), QStringLiteral("60"));
     EXPECT_NEAR(projectionScaleY(), 1.0 / std::tan(30 * M_PI / 180), 1e-4);
-    commit(page(), 1103, QStringLiteral("45"));
+    commit(page(), IDC_OBJ_ZOOM, QStringLiteral("45"));
 }
 
 TEST_F(ObjectPageTest, ColourEditsSendTheWholeColourAndPaintTheSwatch) {
-    commit(page(), 1105, QStringLiteral("2"));
+    commit(page(), IDC_OBJ_CLEAR_R, QStringLiteral("2"));
     EXPECT_FLOAT_EQ(g_pObjectPage->m_clearColour[0], 2.0f);
-    EXPECT_EQ(swatch(1104)->color().red(), 254) << "510, low eight bits";
+    EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color().red(), 254) << "510, low eight bits";
     view().makeCurrent();
     float clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_FLOAT_EQ(clear[0], 1.0f) << "OpenGL clamps what the library was given";
-    const QColor before = swatch(1104)->color();
-    commit(page(), 1108, QStringLiteral("0.5"));
-    EXPECT_EQ(swatch(1104)->color(), before) << "alpha leaves the swatch";
+    const QColor before = swatch(IDC_OBJ_CLEAR_SWATCH)->color();
+    commit(page(), IDC_OBJ_CLEAR_R + 3, QStringLiteral("0.5"));
+    EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color(), before) << "alpha leaves the swatch";
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_FLOAT_EQ(clear[3], 0.5f);
 
     nextColour = QColor(128, 64, 0);
-    click(page(), 1109);
-    EXPECT_EQ(control<QLineEdit>(page(), 1105)->text(), QStringLiteral("0.502"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1106)->text(), QStringLiteral("0.251"));
+    click(page(), IDC_OBJ_CLEAR_SELECT);
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("0.502"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R + 1)->text(), QStringLiteral("0.251"));
     EXPECT_FLOAT_EQ(g_pObjectPage->m_clearColour[3], 0.5f) << "alpha stays";
-    EXPECT_EQ(swatch(1104)->color(), QColor(128, 64, 0));
+    EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color(), QColor(128, 64, 0));
     g_pObjectPage->redisplay();
-    EXPECT_EQ(control<QLineEdit>(page(), 1105)->text(), QStringLiteral("0.501961"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("0.501961"));
 
-    commit(page(), 1024, QStringLiteral("0.75"));
+    commit(page(), IDC_OBJ_AMBIENT_R + 1, QStringLiteral("0.75"));
     view().makeCurrent();
     float ambient[4];
     glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
     EXPECT_FLOAT_EQ(ambient[1], 0.75f);
     EXPECT_FLOAT_EQ(ambient[0], 0.3f);
-    commit(page(), 1105, QStringLiteral("0"));
-    commit(page(), 1106, QStringLiteral("0"));
-    commit(page(), 1107, QStringLiteral("0"));
-    commit(page(), 1108, QStringLiteral("1"));
+    commit(page(), IDC_OBJ_CLEAR_R, QStringLiteral("0"));
+    commit(page(), IDC_OBJ_CLEAR_R + 1, QStringLiteral("0"));
+    commit(page(), IDC_OBJ_CLEAR_R + 2, QStringLiteral("0"));
+    commit(page(), IDC_OBJ_CLEAR_R + 3, QStringLiteral("1"));
 }
 
 TEST_F(ObjectPageTest, LightSwitchesFollowTheCheckBoxes) {
-    click(page(), 1141);  // light 3 on
+    click(page(), IDC_OBJ_LIGHT_ON[2]);  // light 3 on
     view().makeCurrent();
     LightData light{};
     objGetLight(&light, 2);
     EXPECT_TRUE(light.on);
     EXPECT_TRUE(view().m_lights[2].on);
-    click(page(), 1141);
+    click(page(), IDC_OBJ_LIGHT_ON[2]);
     objGetLight(&light, 2);
     EXPECT_FALSE(light.on);
     EXPECT_FALSE(view().m_lights[2].on);
-    click(page(), 1126);  // drag radio of light 4
+    click(page(), IDC_OBJ_LIGHT_DRAG[3]);  // drag radio of light 4
     EXPECT_EQ(view().m_dragLight, 3);
-    click(page(), 1115);
+    click(page(), IDC_OBJ_LIGHT_DRAG[0]);
     EXPECT_EQ(view().m_dragLight, 0);
-    click(page(), 1118);
+    click(page(), IDC_OBJ_SWARM);
     EXPECT_EQ(view().m_swarmOn, 1);
-    click(page(), 1118);
+    click(page(), IDC_OBJ_SWARM);
     EXPECT_EQ(view().m_swarmOn, 0);
 }
 
@@ -127,47 +128,47 @@ TEST_F(ObjectPageTest, BothMarksTheChosenSurfaceAtOnce) {
             }
         return n;
     };
-    click(page(), 1014);  // Bound Box: no glow
+    click(page(), IDC_OBJ_SELECTION_NONE + 1);  // Bound Box: no glow
     const int outlined = greenPixels();
-    click(page(), 1015);  // Both
+    click(page(), IDC_OBJ_SELECTION_NONE + 2);  // Both
     EXPECT_EQ(view().m_selectionMode, 3);
     EXPECT_GT(greenPixels(), outlined + 50) << "the field glows green";
-    click(page(), 1014);
+    click(page(), IDC_OBJ_SELECTION_NONE + 1);
 }
 
 TEST_F(ObjectPageTest, CancelledEditLightChangesNothing) {
     view().makeCurrent();
     LightData before{};
     objGetLight(&before, 1);
-    const QColor swatchBefore = swatch(1131)->color();
+    const QColor swatchBefore = swatch(IDC_OBJ_LIGHT_SWATCH[1])->color();
     whenModal<CLightPropertiesDlg>([this](CLightPropertiesDlg* dialog) {
         EXPECT_FALSE(view().redrawTimerRunning());
-        commit(dialog, 1018, QStringLiteral("0.1"));
-        click(dialog, 2);
+        commit(dialog, IDC_LIGHT_DIFFUSE_R, QStringLiteral("0.1"));
+        click(dialog, IDCANCEL);
     });
-    click(page(), 1132);
+    click(page(), IDC_OBJ_LIGHT_EDIT[1]);
     LightData after{};
     view().makeCurrent();
     objGetLight(&after, 1);
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
-    EXPECT_EQ(swatch(1131)->color(), swatchBefore);
+    EXPECT_EQ(swatch(IDC_OBJ_LIGHT_SWATCH[1])->color(), swatchBefore);
     EXPECT_TRUE(view().redrawTimerRunning());
 }
 
 TEST_F(ObjectPageTest, EditLightRoundTripsKindAndAttenuation) {
     whenModal<CLightPropertiesDlg>([this](CLightPropertiesDlg* dialog) {
-        EXPECT_TRUE(control<QRadioButton>(dialog, 1014)->isChecked()) << "w 1: Point";
-        EXPECT_EQ(control<QLineEdit>(dialog, 1122)->text(), QStringLiteral("1"));
-        control<QRadioButton>(dialog, 1013)->setChecked(true);
-        commit(dialog, 1123, QStringLiteral("0.5"));
-        commit(dialog, 1018, QStringLiteral("2"));  // diffuse red
-        EXPECT_EQ(control<Swatch>(dialog, 1114)->color().red(), 254);
-        const QColor diffuse = control<Swatch>(dialog, 1114)->color();
-        commit(dialog, 1021, QStringLiteral("0.5"));  // diffuse alpha: swatch unchanged
-        EXPECT_EQ(control<Swatch>(dialog, 1114)->color(), diffuse);
-        click(dialog, 1);
+        EXPECT_TRUE(control<QRadioButton>(dialog, IDC_LIGHT_POINT)->isChecked()) << "w 1: Point";
+        EXPECT_EQ(control<QLineEdit>(dialog, IDC_LIGHT_CONSTANT)->text(), QStringLiteral("1"));
+        control<QRadioButton>(dialog, IDC_LIGHT_DIRECTIONAL)->setChecked(true);
+        commit(dialog, IDC_LIGHT_LINEAR, QStringLiteral("0.5"));
+        commit(dialog, IDC_LIGHT_DIFFUSE_R, QStringLiteral("2"));  // diffuse red
+        EXPECT_EQ(control<Swatch>(dialog, IDC_LIGHT_DIFFUSE_SWATCH)->color().red(), 254);
+        const QColor diffuse = control<Swatch>(dialog, IDC_LIGHT_DIFFUSE_SWATCH)->color();
+        commit(dialog, IDC_LIGHT_DIFFUSE_R + 3, QStringLiteral("0.5"));  // diffuse alpha: swatch unchanged
+        EXPECT_EQ(control<Swatch>(dialog, IDC_LIGHT_DIFFUSE_SWATCH)->color(), diffuse);
+        click(dialog, IDOK);
     });
-    click(page(), 1112);
+    click(page(), IDC_OBJ_LIGHT_EDIT[0]);
     view().makeCurrent();
     LightData light{};
     objGetLight(&light, 0);
@@ -175,19 +176,19 @@ TEST_F(ObjectPageTest, EditLightRoundTripsKindAndAttenuation) {
     EXPECT_FLOAT_EQ(light.linearAttenuation, 0.5f);
     EXPECT_FLOAT_EQ(light.diffuse[0], 2.0f);
     EXPECT_FLOAT_EQ(light.diffuse[3], 0.5f);
-    EXPECT_EQ(swatch(1111)->color().red(), 254);
+    EXPECT_EQ(swatch(IDC_OBJ_LIGHT_SWATCH[0])->color().red(), 254);
     EXPECT_TRUE(view().redrawTimerRunning());
 
     // Letters in a field keep the dialog open with the message.
     whenModal<CLightPropertiesDlg>([this](CLightPropertiesDlg* dialog) {
-        EXPECT_TRUE(control<QRadioButton>(dialog, 1013)->isChecked()) << "w 0: Directional";
-        control<QLineEdit>(dialog, 1123)->setText(QStringLiteral("abc"));
-        click(dialog, 1);
+        EXPECT_TRUE(control<QRadioButton>(dialog, IDC_LIGHT_DIRECTIONAL)->isChecked()) << "w 0: Directional";
+        control<QLineEdit>(dialog, IDC_LIGHT_LINEAR)->setText(QStringLiteral("abc"));
+        click(dialog, IDOK);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(messages.value(0), QStringLiteral("Please enter a number."));
-        click(dialog, 2);
+        click(dialog, IDCANCEL);
     });
-    click(page(), 1112);
+    click(page(), IDC_OBJ_LIGHT_EDIT[0]);
 }
 
 TEST_F(ObjectPageTest, GeometryDialogScalesTranslatesAndRotates) {
@@ -200,88 +201,88 @@ TEST_F(ObjectPageTest, GeometryDialogScalesTranslatesAndRotates) {
     };
     const ModelInfo start = info();
     whenModal<CGeometryDlg>([this, start, info](CGeometryDlg* dialog) {
-        EXPECT_EQ(control<QLineEdit>(dialog, 1112)->text(), QStringLiteral("1"));
-        control<QLineEdit>(dialog, 1112)->setText(QStringLiteral("2"));
-        control<QLineEdit>(dialog, 1113)->setText(QStringLiteral("0"));
-        click(dialog, 1111);
+        EXPECT_EQ(control<QLineEdit>(dialog, IDC_GEO_SCALE_X)->text(), QStringLiteral("1"));
+        control<QLineEdit>(dialog, IDC_GEO_SCALE_X)->setText(QStringLiteral("2"));
+        control<QLineEdit>(dialog, IDC_GEO_SCALE_X + 1)->setText(QStringLiteral("0"));
+        click(dialog, IDC_GEO_SCALE);
         EXPECT_EQ(messages.value(0), QStringLiteral("Can not scale an object by zero"));
         EXPECT_FLOAT_EQ(info().maxX, start.maxX);
 
-        control<QLineEdit>(dialog, 1116)->setText(QStringLiteral("1"));
-        click(dialog, 1115);
-        click(dialog, 1115);
+        control<QLineEdit>(dialog, IDC_GEO_TRANSLATE_X)->setText(QStringLiteral("1"));
+        click(dialog, IDC_GEO_TRANSLATE);
+        click(dialog, IDC_GEO_TRANSLATE);
         EXPECT_NEAR(info().maxX, start.maxX + 2, 1e-5) << "translated twice";
 
-        control<QLineEdit>(dialog, 1116)->setText(QStringLiteral("-2"));
-        click(dialog, 1115);
-        control<QLineEdit>(dialog, 1120)->setText(QStringLiteral("90"));
-        click(dialog, 1119);
+        control<QLineEdit>(dialog, IDC_GEO_TRANSLATE_X)->setText(QStringLiteral("-2"));
+        click(dialog, IDC_GEO_TRANSLATE);
+        control<QLineEdit>(dialog, IDC_GEO_ROTATE_X)->setText(QStringLiteral("90"));
+        click(dialog, IDC_GEO_ROTATE);
         const ModelInfo turned = info();
         EXPECT_NEAR(turned.maxZ, start.maxY, 1e-4) << "y turned into z";
         EXPECT_NEAR(turned.minY, -start.maxZ, 1e-4);
 
-        control<QLineEdit>(dialog, 1121)->setText(QStringLiteral("x"));
-        click(dialog, 1);
+        control<QLineEdit>(dialog, IDC_GEO_ROTATE_X + 1)->setText(QStringLiteral("x"));
+        click(dialog, IDOK);
         EXPECT_TRUE(dialog->isVisible()) << "Close refuses a field that is not a number";
-        control<QLineEdit>(dialog, 1121)->setText(QStringLiteral("0"));
-        click(dialog, 1);
+        control<QLineEdit>(dialog, IDC_GEO_ROTATE_X + 1)->setText(QStringLiteral("0"));
+        click(dialog, IDOK);
     });
-    click(page(), 1098);
+    click(page(), IDC_OBJ_MODIFY_GEOMETRY);
     EXPECT_TRUE(view().redrawTimerRunning());
 }
 
 TEST_F(ObjectPageTest, GeometryAndNewShowTheModelAndLightsAsTheyAre) {
     open(sample("launcher.raw"));
-    auto* height = control<QLineEdit>(page(), 1005);
+    auto* height = control<QLineEdit>(page(), IDC_OBJ_HEIGHT);
     const double before = height->text().toDouble();
     whenModal<CGeometryDlg>([this](CGeometryDlg* dialog) {
-        control<QLineEdit>(dialog, 1112)->setText(QStringLiteral("1"));
-        control<QLineEdit>(dialog, 1113)->setText(QStringLiteral("3"));
-        control<QLineEdit>(dialog, 1114)->setText(QStringLiteral("1"));
-        click(dialog, 1111);
-        click(dialog, 1);
+        control<QLineEdit>(dialog, IDC_GEO_SCALE_X)->setText(QStringLiteral("1"));
+        control<QLineEdit>(dialog, IDC_GEO_SCALE_X + 1)->setText(QStringLiteral("3"));
+        control<QLineEdit>(dialog, IDC_GEO_SCALE_X + 2)->setText(QStringLiteral("1"));
+        click(dialog, IDC_GEO_SCALE);
+        click(dialog, IDOK);
     });
-    click(page(), 1098);
+    click(page(), IDC_OBJ_MODIFY_GEOMETRY);
     EXPECT_NEAR(height->text().toDouble(), 3 * before, 1e-3 * before) << "the height shown is the new one";
 
     // A light edited to red shows white again after File New, as the library reset it.
     whenModal<CLightPropertiesDlg>([this](CLightPropertiesDlg* dialog) {
-        commit(dialog, 1019, QStringLiteral("0"));  // diffuse green
-        commit(dialog, 1020, QStringLiteral("0"));  // diffuse blue
-        click(dialog, 1);
+        commit(dialog, IDC_LIGHT_DIFFUSE_R + 1, QStringLiteral("0"));  // diffuse green
+        commit(dialog, IDC_LIGHT_DIFFUSE_R + 2, QStringLiteral("0"));  // diffuse blue
+        click(dialog, IDOK);
     });
-    click(page(), 1112);
-    EXPECT_EQ(swatch(1111)->color(), QColor(255, 0, 0));
+    click(page(), IDC_OBJ_LIGHT_EDIT[0]);
+    EXPECT_EQ(swatch(IDC_OBJ_LIGHT_SWATCH[0])->color(), QColor(255, 0, 0));
     doc().onFileNew();
-    EXPECT_EQ(swatch(1111)->color(), QColor(255, 255, 255));
+    EXPECT_EQ(swatch(IDC_OBJ_LIGHT_SWATCH[0])->color(), QColor(255, 255, 255));
 }
 
 TEST_F(ObjectPageTest, NameDialogRefusesOnlyTheEmptyText) {
     CNameDlg dialog(&frame());
     dialog.show();
-    click(&dialog, 1);
+    click(&dialog, IDOK);
     EXPECT_EQ(messages.value(0), QStringLiteral("Enter a name"));
     EXPECT_TRUE(dialog.isVisible());
-    control<QLineEdit>(&dialog, 1081)->setText(QStringLiteral("   "));
-    click(&dialog, 1);
+    control<QLineEdit>(&dialog, IDC_NAME_EDIT)->setText(QStringLiteral("   "));
+    click(&dialog, IDOK);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.name(), QStringLiteral("   "));
 }
 
 TEST_F(ObjectPageTest, OptionBoxesSwitchTheLibrary) {
     view().makeCurrent();
-    click(page(), 1176);
+    click(page(), IDC_OBJ_ANTIALIAS_POLYS);
     EXPECT_TRUE(glIsEnabled(GL_POLYGON_SMOOTH));
-    click(page(), 1176);
+    click(page(), IDC_OBJ_ANTIALIAS_POLYS);
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_SMOOTH));
-    click(page(), 1175);
+    click(page(), IDC_OBJ_ANTIALIAS_LINES);
     view().makeCurrent();
     EXPECT_FALSE(glIsEnabled(GL_LINE_SMOOTH));
-    click(page(), 1175);
+    click(page(), IDC_OBJ_ANTIALIAS_LINES);
     EXPECT_EQ(g_pObjectPage->m_grid, 1);
-    click(page(), 1099);
+    click(page(), IDC_OBJ_GRID);
     EXPECT_EQ(g_pObjectPage->m_grid, 0);
-    click(page(), 1099);
+    click(page(), IDC_OBJ_GRID);
     EXPECT_EQ(g_pObjectPage->m_grid, 1);
 }
 

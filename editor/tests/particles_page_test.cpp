@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "resource.h"
 #include "editor_test.h"
 #include "name_dlg.h"
 #include "particle_burst_dialog.h"
@@ -31,13 +32,13 @@ protected:
             ASSERT_NE(dialog, nullptr);
             EXPECT_FALSE(view().redrawTimerRunning());
             if (name.isEmpty()) {
-                click(dialog, 2);
+                click(dialog, IDCANCEL);
                 return;
             }
-            control<QLineEdit>(dialog, 1081)->setText(name);
-            click(dialog, 1);
+            control<QLineEdit>(dialog, IDC_NAME_EDIT)->setText(name);
+            click(dialog, IDOK);
         });
-        click(page(), 1074);
+        click(page(), IDC_PART_ADD);
     }
     QString text(QWidget* window, int id) { return control<QLineEdit>(window, id)->text(); }
 };
@@ -64,37 +65,37 @@ TEST_F(ParticlesPageTest, FirstEmitterGetsTheEditorDefaults) {
     EXPECT_FLOAT_EQ(e.pitch, 1.5707964f);
     EXPECT_FLOAT_EQ(e.endColor[3], 0.0f);
     EXPECT_EQ(e.burst.count, 10);
-    EXPECT_EQ(text(page(), 1107), QStringLiteral("90.0"));
-    EXPECT_FALSE(control<QLineEdit>(page(), 1161)->isEnabled()) << "Points: no end size";
+    EXPECT_EQ(text(page(), IDC_PART_PITCH), QStringLiteral("90.0"));
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_END_SIZE)->isEnabled()) << "Points: no end size";
     EXPECT_EQ(g_pParticlesPage->emitterList()->currentText(), QStringLiteral("Jet"));
 }
 
 TEST_F(ParticlesPageTest, FieldsParseAndFormat) {
     open(sample("launcher.raw"));
     add(QStringLiteral("Jet"));
-    commit(page(), 1128, QStringLiteral("lots"));
-    EXPECT_EQ(text(page(), 1128), QStringLiteral("0"));
+    commit(page(), IDC_PART_TOTAL, QStringLiteral("lots"));
+    EXPECT_EQ(text(page(), IDC_PART_TOTAL), QStringLiteral("0"));
     EXPECT_EQ(view().m_emitter.totalParticles, 0);
     EXPECT_EQ(library().totalParticles, 1000) << "a pool below the batch size is refused by the library";
-    commit(page(), 1128, QStringLiteral("500"));
+    commit(page(), IDC_PART_TOTAL, QStringLiteral("500"));
     EXPECT_EQ(library().totalParticles, 500);
 
-    commit(page(), 1168, QStringLiteral("45"));
+    commit(page(), IDC_PART_YAW, QStringLiteral("45"));
     EXPECT_NEAR(library().yaw, 0.785398f, 1e-6);
-    EXPECT_EQ(text(page(), 1168), QStringLiteral("45")) << "angles keep the number as typed";
+    EXPECT_EQ(text(page(), IDC_PART_YAW), QStringLiteral("45")) << "angles keep the number as typed";
     g_pParticlesPage->refreshFromEmitter();
-    EXPECT_EQ(text(page(), 1168), QStringLiteral("45.0"));
-    commit(page(), 1109, QStringLiteral("0.5"));
-    EXPECT_EQ(text(page(), 1109), QStringLiteral("0.5000"));
-    commit(page(), 1164, QStringLiteral("-0.002"));
-    EXPECT_EQ(text(page(), 1164), QStringLiteral("-0.00200"));
-    commit(page(), 1113, QStringLiteral("2"));
-    EXPECT_EQ(control<Swatch>(page(), 1169)->color().red(), 254);
+    EXPECT_EQ(text(page(), IDC_PART_YAW), QStringLiteral("45.0"));
+    commit(page(), IDC_PART_SPEED, QStringLiteral("0.5"));
+    EXPECT_EQ(text(page(), IDC_PART_SPEED), QStringLiteral("0.5000"));
+    commit(page(), IDC_PART_FORCE_X + 1, QStringLiteral("-0.002"));
+    EXPECT_EQ(text(page(), IDC_PART_FORCE_X + 1), QStringLiteral("-0.00200"));
+    commit(page(), IDC_PART_START_R, QStringLiteral("2"));
+    EXPECT_EQ(control<Swatch>(page(), IDC_PART_START_SWATCH)->color().red(), 254);
     EXPECT_FLOAT_EQ(library().startColor[0], 2.0f);
 
     nextColour = QColor(0, 128, 255);
-    click(page(), 1141);
-    EXPECT_EQ(text(page(), 1138), QStringLiteral("0.502"));
+    click(page(), IDC_PART_END_SELECT);
+    EXPECT_EQ(text(page(), IDC_PART_END_R + 1), QStringLiteral("0.502"));
     EXPECT_FLOAT_EQ(library().endColor[2], 1.0f);
     EXPECT_FLOAT_EQ(library().endColor[3], 0.0f);
 }
@@ -102,55 +103,55 @@ TEST_F(ParticlesPageTest, FieldsParseAndFormat) {
 TEST_F(ParticlesPageTest, PoolsPastTheParticleLimitAreRefusedWithAMessage) {
     open(sample("launcher.raw"));
     add(QStringLiteral("Jet"));
-    commit(page(), 1128, QString::number(KORVID_MAX_PARTICLES + 1));
+    commit(page(), IDC_PART_TOTAL, QString::number(KORVID_MAX_PARTICLES + 1));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Too many particles"))) << messages[0].toStdString();
     EXPECT_EQ(library().totalParticles, 1000);
-    EXPECT_EQ(text(page(), 1128), QStringLiteral("1000")) << "the page shows what the library kept";
+    EXPECT_EQ(text(page(), IDC_PART_TOTAL), QStringLiteral("1000")) << "the page shows what the library kept";
     EXPECT_EQ(view().m_emitter.totalParticles, 1000);
-    commit(page(), 1128, QStringLiteral("2000"));
+    commit(page(), IDC_PART_TOTAL, QStringLiteral("2000"));
     EXPECT_EQ(library().totalParticles, 2000);
     EXPECT_EQ(messages.size(), 1);
 }
 
 TEST_F(ParticlesPageTest, TypesImagesAndCheckBoxes) {
     open(sample("smoke.zob"));
-    EXPECT_TRUE(control<QComboBox>(page(), 1039)->isEnabled()) << "Polygons: image box";
-    EXPECT_EQ(control<QComboBox>(page(), 1039)->currentText(), QStringLiteral("Puff"));
-    choose(page(), 1132, 0);  // Points
-    EXPECT_FALSE(control<QLineEdit>(page(), 1159)->isEnabled());
-    EXPECT_FALSE(control<QComboBox>(page(), 1039)->isEnabled());
+    EXPECT_TRUE(control<QComboBox>(page(), IDC_PART_IMAGE)->isEnabled()) << "Polygons: image box";
+    EXPECT_EQ(control<QComboBox>(page(), IDC_PART_IMAGE)->currentText(), QStringLiteral("Puff"));
+    choose(page(), IDC_PART_MODE, 0);  // Points
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_START_SIZE_VAR)->isEnabled());
+    EXPECT_FALSE(control<QComboBox>(page(), IDC_PART_IMAGE)->isEnabled());
     EXPECT_EQ(library().particleType, 0);
-    choose(page(), 1132, 3);
-    EXPECT_TRUE(control<QLineEdit>(page(), 1162)->isEnabled());
-    choose(page(), 1039, QStringLiteral("NONE"));
+    choose(page(), IDC_PART_MODE, 3);
+    EXPECT_TRUE(control<QLineEdit>(page(), IDC_PART_END_SIZE_VAR)->isEnabled());
+    choose(page(), IDC_PART_IMAGE, QStringLiteral("NONE"));
     EXPECT_EQ(library().textureId, 0u);
     EXPECT_STREQ(library().imageName, "");
-    choose(page(), 1039, QStringLiteral("Puff"));
+    choose(page(), IDC_PART_IMAGE, QStringLiteral("Puff"));
     EXPECT_NE(library().textureId, 0u);
 
-    EXPECT_FALSE(control<QLineEdit>(page(), 1157)->isEnabled());
-    click(page(), 1150);  // Reflect
-    EXPECT_TRUE(control<QLineEdit>(page(), 1157)->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_GROUND)->isEnabled());
+    click(page(), IDC_PART_REFLECT);  // Reflect
+    EXPECT_TRUE(control<QLineEdit>(page(), IDC_PART_GROUND)->isEnabled());
     EXPECT_EQ(library().isReflected, 1);
-    click(page(), 1155);  // Use Object
-    EXPECT_FALSE(control<QLineEdit>(page(), 1151)->isEnabled());
+    click(page(), IDC_PART_USE_OBJECT);  // Use Object
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_POSITION_X)->isEnabled());
     EXPECT_EQ(library().isAttachToModel, 1);
-    EXPECT_FALSE(control<QPushButton>(page(), 1134)->isEnabled());
-    click(page(), 1171);  // Burst
-    EXPECT_TRUE(control<QPushButton>(page(), 1134)->isEnabled());
-    EXPECT_TRUE(control<QCheckBox>(page(), 1172)->isEnabled());
-    EXPECT_TRUE(control<QLineEdit>(burst(), 1128)->isEnabled());
-    EXPECT_FALSE(control<QLineEdit>(page(), 1129)->isEnabled());
-    click(page(), 1170);  // Emitter Life on
-    EXPECT_TRUE(control<QLineEdit>(page(), 1129)->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(page(), IDC_PART_PROPERTIES)->isEnabled());
+    click(page(), IDC_PART_BURST);  // Burst
+    EXPECT_TRUE(control<QPushButton>(page(), IDC_PART_PROPERTIES)->isEnabled());
+    EXPECT_TRUE(control<QCheckBox>(page(), IDC_PART_BURST_ON_GROUND)->isEnabled());
+    EXPECT_TRUE(control<QLineEdit>(burst(), IDC_PART_TOTAL)->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_LIFESPAN)->isEnabled());
+    click(page(), IDC_PART_USE_LIFESPAN);  // Emitter Life on
+    EXPECT_TRUE(control<QLineEdit>(page(), IDC_PART_LIFESPAN)->isEnabled());
     EXPECT_EQ(library().isLifespan, 1);
 
     // Reset Emitter Timer gives the emitter its whole emission time again.
     pump(200);
     EXPECT_LT(library().lifespanTime, view().m_emitter.lifespanTime) << "the emitter life ran down";
     const EmitterData before = library();
-    click(page(), 1131);
+    click(page(), IDC_PART_RESET_TIMER);
     const EmitterData after = library();
     EXPECT_EQ(after.lifespanTime, view().m_emitter.lifespanTime);
     EXPECT_EQ(std::memcmp(&before.name, &after.name, sizeof before.name), 0);
@@ -163,12 +164,12 @@ TEST_F(ParticlesPageTest, EmittersKeepTheirNamesAndLongNamesAreCut) {
     add(QString(40, QLatin1Char('n')));
     EXPECT_EQ(view().m_currentEmitter, 1);
     EXPECT_EQ(QString::fromLatin1(library().name), QString(27, QLatin1Char('n')));
-    choose(page(), 1167, 0);
+    choose(page(), IDC_PART_EMITTER, 0);
     EXPECT_STREQ(view().m_emitter.name, "First");
-    commit(page(), 1111, QStringLiteral("1234"));
-    choose(page(), 1167, 1);
+    commit(page(), IDC_PART_LIFE, QStringLiteral("1234"));
+    choose(page(), IDC_PART_EMITTER, 1);
     EXPECT_EQ(library().life, 2000);
-    choose(page(), 1167, 0);
+    choose(page(), IDC_PART_EMITTER, 0);
     EXPECT_STREQ(library().name, "First");
     EXPECT_EQ(library().life, 1234);
 }
@@ -176,48 +177,48 @@ TEST_F(ParticlesPageTest, EmittersKeepTheirNamesAndLongNamesAreCut) {
 TEST_F(ParticlesPageTest, BurstDialogShowsAndSendsTheBurst) {
     open(sample("launcher.raw"));
     add(QStringLiteral("Shells"));
-    click(page(), 1171);
-    click(page(), 1134);  // Properties
+    click(page(), IDC_PART_BURST);
+    click(page(), IDC_PART_PROPERTIES);  // Properties
     ASSERT_TRUE(burst()->isVisible());
-    EXPECT_EQ(text(burst(), 1128), QStringLiteral("10"));
-    EXPECT_EQ(text(burst(), 1111), QStringLiteral("500"));
-    EXPECT_EQ(text(burst(), 1112), QStringLiteral("0"));
-    EXPECT_EQ(text(burst(), 1168), QStringLiteral("0.0"));
-    EXPECT_EQ(text(burst(), 1106), QStringLiteral("180.0"));
-    EXPECT_EQ(text(burst(), 1107), QStringLiteral("90.0"));
-    EXPECT_EQ(text(burst(), 1108), QStringLiteral("45.0"));
-    EXPECT_EQ(text(burst(), 1109), QStringLiteral("0.0100"));
-    EXPECT_EQ(text(burst(), 1110), QStringLiteral("0.0000"));
-    EXPECT_EQ(text(burst(), 1113), QStringLiteral("1.000"));
-    EXPECT_EQ(text(burst(), 1137), QStringLiteral("0.000"));
-    EXPECT_EQ(text(burst(), 1158), QStringLiteral("1.000"));
-    EXPECT_EQ(text(burst(), 1161), QStringLiteral("1.000"));
-    choose(page(), 1132, 1);  // Lines: no sizes
-    EXPECT_FALSE(control<QLineEdit>(burst(), 1158)->isEnabled());
+    EXPECT_EQ(text(burst(), IDC_PART_TOTAL), QStringLiteral("10"));
+    EXPECT_EQ(text(burst(), IDC_PART_LIFE), QStringLiteral("500"));
+    EXPECT_EQ(text(burst(), IDC_PART_LIFE_VAR), QStringLiteral("0"));
+    EXPECT_EQ(text(burst(), IDC_PART_YAW), QStringLiteral("0.0"));
+    EXPECT_EQ(text(burst(), IDC_PART_YAW_VAR), QStringLiteral("180.0"));
+    EXPECT_EQ(text(burst(), IDC_PART_PITCH), QStringLiteral("90.0"));
+    EXPECT_EQ(text(burst(), IDC_PART_PITCH_VAR), QStringLiteral("45.0"));
+    EXPECT_EQ(text(burst(), IDC_PART_SPEED), QStringLiteral("0.0100"));
+    EXPECT_EQ(text(burst(), IDC_PART_SPEED_VAR), QStringLiteral("0.0000"));
+    EXPECT_EQ(text(burst(), IDC_PART_START_R), QStringLiteral("1.000"));
+    EXPECT_EQ(text(burst(), IDC_PART_END_R), QStringLiteral("0.000"));
+    EXPECT_EQ(text(burst(), IDC_PART_START_SIZE), QStringLiteral("1.000"));
+    EXPECT_EQ(text(burst(), IDC_PART_END_SIZE), QStringLiteral("1.000"));
+    choose(page(), IDC_PART_MODE, 1);  // Lines: no sizes
+    EXPECT_FALSE(control<QLineEdit>(burst(), IDC_PART_START_SIZE)->isEnabled());
 
-    commit(burst(), 1107, QStringLiteral("30"));
+    commit(burst(), IDC_PART_PITCH, QStringLiteral("30"));
     BurstData b{};
     view().makeCurrent();
     objGetBurst(&b);
     EXPECT_NEAR(b.pitch, 0.523599f, 1e-6);
-    EXPECT_EQ(text(burst(), 1107), QStringLiteral("30"));
-    commit(burst(), 1128, QStringLiteral("25"));
+    EXPECT_EQ(text(burst(), IDC_PART_PITCH), QStringLiteral("30"));
+    commit(burst(), IDC_PART_TOTAL, QStringLiteral("25"));
     objGetBurst(&b);
     EXPECT_EQ(b.count, 25);
-    click(burst(), 1);
+    click(burst(), IDOK);
     EXPECT_FALSE(burst()->isVisible());
-    EXPECT_EQ(text(burst(), 1107), QStringLiteral("30.0")) << "refreshed from the library when hidden";
+    EXPECT_EQ(text(burst(), IDC_PART_PITCH), QStringLiteral("30.0")) << "refreshed from the library when hidden";
 }
 
 TEST_F(ParticlesPageTest, NewDisablesEverything) {
     open(sample("fireworks.zob"));
-    EXPECT_TRUE(control<QLineEdit>(page(), 1128)->isEnabled());
+    EXPECT_TRUE(control<QLineEdit>(page(), IDC_PART_TOTAL)->isEnabled());
     doc().onFileNew();
-    EXPECT_FALSE(control<QLineEdit>(page(), 1128)->isEnabled());
-    EXPECT_FALSE(control<QPushButton>(page(), 1074)->isEnabled());
-    EXPECT_EQ(text(page(), 1128), QStringLiteral("1000"));
-    ASSERT_EQ(control<QComboBox>(page(), 1039)->count(), 1) << "only NONE stays";
-    EXPECT_EQ(control<QComboBox>(page(), 1039)->itemText(0), QStringLiteral("NONE"));
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_TOTAL)->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(page(), IDC_PART_ADD)->isEnabled());
+    EXPECT_EQ(text(page(), IDC_PART_TOTAL), QStringLiteral("1000"));
+    ASSERT_EQ(control<QComboBox>(page(), IDC_PART_IMAGE)->count(), 1) << "only NONE stays";
+    EXPECT_EQ(control<QComboBox>(page(), IDC_PART_IMAGE)->itemText(0), QStringLiteral("NONE"));
 }
 
 }  // namespace

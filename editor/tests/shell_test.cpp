@@ -21,6 +21,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "resource.h"
 #include "editor_test.h"
 #include "entity_control_view.h"
 #include "name_dlg.h"
@@ -72,9 +73,9 @@ TEST_F(ShellTest, OpeningRawAndZobFilesFillsThePages) {
     EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
     EXPECT_EQ(g_pSurfacePage->surfaceList()->itemText(0), QStringLiteral("Torus"));
     EXPECT_TRUE(g_pObjectPage->objectList()->isEnabled());
-    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, 1003)->text(), QString::number(view().m_modelInfo.polygonCount));
+    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_POLYGONS)->text(), QString::number(view().m_modelInfo.polygonCount));
     EXPECT_EQ(view().m_lastEmitter, -1);
-    EXPECT_FALSE(control<QLineEdit>(g_pParticlesPage, 1128)->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(g_pParticlesPage, IDC_PART_TOTAL)->isEnabled());
     EXPECT_TRUE(g_pParticlesPage->emitterList()->isEnabled()) << "a model without emitters offers Add";
 
     open(sample("fireworks.zob"));
@@ -188,7 +189,7 @@ TEST_F(ShellTest, MenusAndDropDownsKeepEnterAndEscape) {
     QMenu* file = frame().menuBar()->actions().value(0)->menu();
     ASSERT_NE(file, nullptr);
     bool newRan = false;
-    auto connection = QObject::connect(frame().action(57600), &QAction::triggered, [&] { newRan = true; });
+    auto connection = QObject::connect(frame().action(ID_FILE_NEW), &QAction::triggered, [&] { newRan = true; });
     file->popup(frame().mapToGlobal(QPoint(10, 10)));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
     QTest::keyClick(file, Qt::Key_Down);
@@ -204,7 +205,7 @@ TEST_F(ShellTest, MenusAndDropDownsKeepEnterAndEscape) {
 
     open(sample("showcase.zob"));
     frame().controlView()->tabs()->setCurrentIndex(1);
-    auto* surfaces = control<QComboBox>(g_pSurfacePage, 1002);
+    auto* surfaces = control<QComboBox>(g_pSurfacePage, IDC_SURF_LIST);
     surfaces->setFocus();
     surfaces->showPopup();
     QAbstractItemView* popup = surfaces->view();
@@ -218,11 +219,11 @@ TEST_F(ShellTest, MenusAndDropDownsKeepEnterAndEscape) {
 
 TEST_F(ShellTest, AlternateEditKeysIndicatorsAndTheEmptyRecentList) {
     const auto shortcuts = [this](int id) { return frame().action(id)->shortcuts(); };
-    EXPECT_TRUE(shortcuts(57643).contains(QKeySequence(Qt::ALT | Qt::Key_Backspace)));
-    EXPECT_TRUE(shortcuts(57635).contains(QKeySequence(Qt::SHIFT | Qt::Key_Delete)));
-    EXPECT_TRUE(shortcuts(57634).contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
-    EXPECT_TRUE(shortcuts(57637).contains(QKeySequence(Qt::SHIFT | Qt::Key_Insert)));
-    EXPECT_TRUE(shortcuts(57643).contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    EXPECT_TRUE(shortcuts(ID_EDIT_UNDO).contains(QKeySequence(Qt::ALT | Qt::Key_Backspace)));
+    EXPECT_TRUE(shortcuts(ID_EDIT_CUT).contains(QKeySequence(Qt::SHIFT | Qt::Key_Delete)));
+    EXPECT_TRUE(shortcuts(ID_EDIT_COPY).contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
+    EXPECT_TRUE(shortcuts(ID_EDIT_PASTE).contains(QKeySequence(Qt::SHIFT | Qt::Key_Insert)));
+    EXPECT_TRUE(shortcuts(ID_EDIT_UNDO).contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
 
     auto* caps = frame().findChild<QLabel*>(QStringLiteral("CAP"));
     auto* num = frame().findChild<QLabel*>(QStringLiteral("NUM"));
@@ -321,44 +322,44 @@ TEST_F(ShellTest, ToolbarEnablingAndChecks) {
     view().m_target = 0;
     view().m_currentEmitter = -1;
     frame().updateCommands();
-    EXPECT_FALSE(frame().action(32785)->isEnabled()) << "Rotate only for the camera";
-    EXPECT_FALSE(frame().action(32786)->isEnabled()) << "no emitter chosen";
-    trigger(32781);
+    EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled()) << "Rotate only for the camera";
+    EXPECT_FALSE(frame().action(ID_POS_EMITTER)->isEnabled()) << "no emitter chosen";
+    trigger(ID_POS_CAMERA);
     EXPECT_EQ(view().m_target, 1);
     frame().updateCommands();
-    EXPECT_TRUE(frame().action(32785)->isEnabled());
-    trigger(32785);
+    EXPECT_TRUE(frame().action(ID_ROTATE)->isEnabled());
+    trigger(ID_ROTATE);
     EXPECT_EQ(view().m_dragMode, 2);
-    trigger(32783);
+    trigger(ID_POS_OBJECT);
     EXPECT_EQ(view().m_target, 3);
-    EXPECT_TRUE(frame().action(32783)->isChecked());
-    EXPECT_FALSE(frame().action(32781)->isChecked()) << "one button of a group at a time";
+    EXPECT_TRUE(frame().action(ID_POS_OBJECT)->isChecked());
+    EXPECT_FALSE(frame().action(ID_POS_CAMERA)->isChecked()) << "one button of a group at a time";
     frame().updateCommands();
-    EXPECT_FALSE(frame().action(32785)->isEnabled());
+    EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled());
     EXPECT_EQ(view().m_dragMode, 2) << "the drag mode stays";
 
     open(sample("sparks.zob"));
     frame().updateCommands();
-    EXPECT_TRUE(frame().action(32786)->isEnabled());
+    EXPECT_TRUE(frame().action(ID_POS_EMITTER)->isEnabled());
 
-    trigger(32775);
+    trigger(ID_ROTATE_Y);
     EXPECT_EQ(view().m_spinY, 1);
-    EXPECT_TRUE(frame().action(32775)->isChecked());
+    EXPECT_TRUE(frame().action(ID_ROTATE_Y)->isChecked());
     const float ry = view().m_camera.ry;
     view().tick();
     EXPECT_NEAR(view().m_camera.ry, ry + 0.3f, 1e-4);
-    trigger(32773);  // Reset
+    trigger(ID_RESET);  // Reset
     EXPECT_EQ(view().m_spinY, 0);
-    EXPECT_FALSE(frame().action(32775)->isChecked());
+    EXPECT_FALSE(frame().action(ID_ROTATE_Y)->isChecked());
     const ModelInfo& m = view().m_modelInfo;
     EXPECT_FLOAT_EQ(view().m_camera.ty, -(m.minY + (m.maxY - m.minY) * 0.5f));
     EXPECT_NEAR(view().m_camera.tz, -(std::max(m.maxX, m.maxY) / (2 * std::tan(22.5 * M_PI / 180)) + (m.maxZ - m.minZ)),
                 1e-4);
 
-    trigger(32776);
+    trigger(ID_LOCK_X);
     EXPECT_EQ(view().m_axisFree[0], 0);
-    EXPECT_TRUE(frame().action(32776)->isChecked()) << "a pressed lock button means locked";
-    trigger(32776);
+    EXPECT_TRUE(frame().action(ID_LOCK_X)->isChecked()) << "a pressed lock button means locked";
+    trigger(ID_LOCK_X);
     EXPECT_EQ(view().m_axisFree[0], 1);
 }
 
@@ -425,7 +426,7 @@ TEST_F(ShellTest, DragsFollowTheTable) {
     open(sample("fountain.zob"));
     v.m_target = 4;
     drag(Qt::LeftButton, {100, 100}, {150, 100});
-    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, 1151)->text(), QStringLiteral("0.500")) << "50 pixels right";
+    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X)->text(), QStringLiteral("0.500")) << "50 pixels right";
     EmitterData e{};
     v.makeCurrent();
     objGetEmitter(&e);
@@ -451,7 +452,7 @@ TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
     frame().activateWindow();
     auto* tabs = frame().controlView()->tabs();
     tabs->setCurrentIndex(0);
-    auto* red = control<QLineEdit>(g_pObjectPage, 1105);
+    auto* red = control<QLineEdit>(g_pObjectPage, IDC_OBJ_CLEAR_R);
     red->setFocus();
     red->selectAll();
     QTest::keyClicks(red, QStringLiteral("0.25"));
@@ -471,7 +472,7 @@ TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
     CNameDlg names(&frame());
     names.exec();
     EXPECT_TRUE(stillOpen);
-    commit(g_pObjectPage, 1105, QStringLiteral("0"));
+    commit(g_pObjectPage, IDC_OBJ_CLEAR_R, QStringLiteral("0"));
 }
 
 TEST_F(ShellTest, ControlColumnKeepsItsWidthAndEveryPageFitsIt) {

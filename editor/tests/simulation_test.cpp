@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "resource.h"
 #include "editor_test.h"
 #include "name_dlg.h"
 #include "particles_page.h"
@@ -94,14 +95,14 @@ TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
     QTimer::singleShot(30, [this] {
         auto* dialog = qobject_cast<CNameDlg*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        control<QLineEdit>(dialog, 1081)->setText(QStringLiteral("Second"));
-        click(dialog, 1);
+        control<QLineEdit>(dialog, IDC_NAME_EDIT)->setText(QStringLiteral("Second"));
+        click(dialog, IDOK);
     });
-    click(g_pParticlesPage, 1074);
+    click(g_pParticlesPage, IDC_PART_ADD);
     QComboBox* list = g_pParticlesPage->emitterList();
     ASSERT_EQ(list->count(), 2);
     choose(g_pParticlesPage, list->property("controlId").toInt(), 0);
-    click(g_pParticlesPage, 1076);  // Remove
+    click(g_pParticlesPage, IDC_PART_REMOVE);  // Remove
     EXPECT_EQ(list->count(), 1);
     EXPECT_EQ(list->itemText(0), QStringLiteral("Second"));
     EXPECT_STREQ(view().m_emitter.name, "Second");
@@ -115,10 +116,10 @@ TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
     const std::string text = readFile(saved);
     EXPECT_NE(text.find("1 //Emitter Count"), std::string::npos);
     EXPECT_NE(text.find("Second \n"), std::string::npos);
-    click(g_pParticlesPage, 1076);
+    click(g_pParticlesPage, IDC_PART_REMOVE);
     EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(view().m_currentEmitter, -1);
-    EXPECT_FALSE(control<QPushButton>(g_pParticlesPage, 1076)->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(g_pParticlesPage, IDC_PART_REMOVE)->isEnabled());
 }
 
 TEST_F(SimulationTest, DroppedAndNamedFilesOpenAsFileOpenDoes) {

@@ -16,6 +16,7 @@
 
 #include <cstring>
 
+#include "resource.h"
 #include "editor_test.h"
 #include "image_dlg.h"
 #include "particles_page.h"
@@ -33,7 +34,7 @@ protected:
         objGetSurfaceData(&s, index < 0 ? view().m_currentSurface : index);
         return s;
     }
-    void chooseSurface(int index) { choose(page(), 1002, index); }
+    void chooseSurface(int index) { choose(page(), IDC_SURF_LIST, index); }
     // A 24-bit bitmap in the scratch folder.
     std::string bitmap(const char* name) {
         const auto path = scratch() / name;
@@ -44,42 +45,42 @@ protected:
 
 TEST_F(SurfacePageTest, ChoosingASurfaceFillsThePage) {
     open(sample("showcase.zob"));
-    EXPECT_FALSE(control<QLineEdit>(page(), 1018)->isEnabled()) << "no surface chosen yet";
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled()) << "no surface chosen yet";
     chooseSurface(0);
     EXPECT_EQ(view().m_currentSurface, 0);
-    EXPECT_TRUE(control<QLineEdit>(page(), 1018)->isEnabled());
-    EXPECT_EQ(control<QLineEdit>(page(), 1003)->text(), QStringLiteral("2304"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1004)->text(), QStringLiteral("6912"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1018)->text(), QStringLiteral("0.9"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1017)->text(), QStringLiteral("40"));
-    EXPECT_TRUE(control<QCheckBox>(page(), 1041)->isChecked());
-    EXPECT_TRUE(control<QRadioButton>(page(), 1068)->isChecked());
+    EXPECT_TRUE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_POLYGONS)->text(), QStringLiteral("2304"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_VERTICES)->text(), QStringLiteral("6912"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->text(), QStringLiteral("0.9"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_SHININESS)->text(), QStringLiteral("40"));
+    EXPECT_TRUE(control<QCheckBox>(page(), IDC_SURF_SMOOTH)->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(page(), IDC_SURF_TEXTURE1)->isChecked());
     EXPECT_EQ(g_pSurfacePage->imageList()->currentText(), QStringLiteral("Marble"));
-    EXPECT_EQ(control<QComboBox>(page(), 1052)->currentText(), QStringLiteral("OBJECT_LINEAR"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("0.500000"));
-    EXPECT_TRUE(control<QPushButton>(page(), 1046)->isChecked());
-    EXPECT_EQ(control<QLineEdit>(page(), 1070)->text(), QStringLiteral("0.500000"));
-    EXPECT_EQ(control<Swatch>(page(), 1062)->color(), QColor(229, 216, 204));
-    click(page(), 1069);  // Texture 2
+    EXPECT_EQ(control<QComboBox>(page(), IDC_SURF_GEN_MODE)->currentText(), QStringLiteral("OBJECT_LINEAR"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_COEFFICIENT[0])->text(), QStringLiteral("0.500000"));
+    EXPECT_TRUE(control<QPushButton>(page(), IDC_SURF_S_AXIS[0])->isChecked());
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_SCALE)->text(), QStringLiteral("0.500000"));
+    EXPECT_EQ(control<Swatch>(page(), IDC_SURF_DIFFUSE_SWATCH)->color(), QColor(229, 216, 204));
+    click(page(), IDC_SURF_TEXTURE2);  // Texture 2
     EXPECT_EQ(g_pSurfacePage->imageList()->currentText(), QStringLiteral("Stripes"));
-    EXPECT_EQ(control<QComboBox>(page(), 1052)->currentText(), QStringLiteral("SPHERE_MAP"));
+    EXPECT_EQ(control<QComboBox>(page(), IDC_SURF_GEN_MODE)->currentText(), QStringLiteral("SPHERE_MAP"));
 
-    click(page(), 1058);  // Unselect
-    EXPECT_FALSE(control<QLineEdit>(page(), 1018)->isEnabled());
-    EXPECT_EQ(control<QLineEdit>(page(), 1003)->text(), QStringLiteral("0"));
-    EXPECT_EQ(control<Swatch>(page(), 1062)->color(), QColor(192, 192, 192));
+    click(page(), IDC_SURF_UNSELECT);  // Unselect
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_POLYGONS)->text(), QStringLiteral("0"));
+    EXPECT_EQ(control<Swatch>(page(), IDC_SURF_DIFFUSE_SWATCH)->color(), QColor(192, 192, 192));
 }
 
 // A second Open must not leave the page editing a surface of the first model.
 TEST_F(SurfacePageTest, SecondOpenLeavesNoSurfaceChosen) {
     open(sample("showcase.zob"));
     chooseSurface(0);
-    ASSERT_TRUE(control<QLineEdit>(page(), 1018)->isEnabled());
+    ASSERT_TRUE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled());
     open(sample("fountain.zob"));
-    EXPECT_FALSE(control<QLineEdit>(page(), 1018)->isEnabled()) << "groups disabled until a surface is chosen";
-    EXPECT_FALSE(control<QLineEdit>(page(), 1019)->isEnabled());
-    EXPECT_EQ(control<QComboBox>(page(), 1002)->currentIndex(), -1);
-    EXPECT_EQ(control<QLineEdit>(page(), 1003)->text(), QStringLiteral("0"));
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled()) << "groups disabled until a surface is chosen";
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R + 1)->isEnabled());
+    EXPECT_EQ(control<QComboBox>(page(), IDC_SURF_LIST)->currentIndex(), -1);
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_POLYGONS)->text(), QStringLiteral("0"));
     const SurfaceData before = library(0);
     const auto saved = scratch() / "fountain.zob";
     CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
@@ -89,7 +90,7 @@ TEST_F(SurfacePageTest, SecondOpenLeavesNoSurfaceChosen) {
     EXPECT_STREQ(after.name, before.name);
     EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0) << "the fountain's surface is untouched";
     chooseSurface(0);
-    EXPECT_TRUE(control<QLineEdit>(page(), 1018)->isEnabled());
+    EXPECT_TRUE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled());
     EXPECT_STREQ(view().m_surface.name, before.name);
 }
 
@@ -98,14 +99,14 @@ TEST_F(SurfacePageTest, UnselectGreysAndCommitsOnlyWhatWasEdited) {
     open(sample("launcher.raw"));
     chooseSurface(0);
     const SurfaceData before = library();
-    auto* angle = control<QLineEdit>(page(), 1066);
-    auto* shininess = control<QLineEdit>(page(), 1017);
+    auto* angle = control<QLineEdit>(page(), IDC_SURF_ANGLE);
+    auto* shininess = control<QLineEdit>(page(), IDC_SURF_SHININESS);
     shininess->setFocus();
     QTest::keyClick(shininess, Qt::Key_Tab);  // passes through without an edit
     angle->setFocus();
-    click(page(), 1058);  // Unselect
+    click(page(), IDC_SURF_UNSELECT);  // Unselect
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
-    for (int id : {1062, 1063, 1064, 1065}) EXPECT_EQ(control<Swatch>(page(), id)->color(), QColor(192, 192, 192));
+    for (int id : {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH, IDC_SURF_EMISSION_SWATCH}) EXPECT_EQ(control<Swatch>(page(), id)->color(), QColor(192, 192, 192));
     EXPECT_FALSE(angle->isEnabled());
     const SurfaceData after = library(0);
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
@@ -114,60 +115,60 @@ TEST_F(SurfacePageTest, UnselectGreysAndCommitsOnlyWhatWasEdited) {
 TEST_F(SurfacePageTest, SmoothingAngleRules) {
     open(sample("launcher.raw"));
     chooseSurface(0);
-    EXPECT_FALSE(control<QLineEdit>(page(), 1066)->isEnabled()) << "smooth 0 leaves Angle disabled";
-    click(page(), 1041);  // Smooth on with the angle 1.0
-    EXPECT_TRUE(control<QLineEdit>(page(), 1066)->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_ANGLE)->isEnabled()) << "smooth 0 leaves Angle disabled";
+    click(page(), IDC_SURF_SMOOTH);  // Smooth on with the angle 1.0
+    EXPECT_TRUE(control<QLineEdit>(page(), IDC_SURF_ANGLE)->isEnabled());
     EXPECT_EQ(library().smooth, 0) << "nothing sent for an angle of 1";
-    commit(page(), 1066, QStringLiteral("0.5"));
+    commit(page(), IDC_SURF_ANGLE, QStringLiteral("0.5"));
     EXPECT_EQ(messages.value(0), QStringLiteral("Angle must be larger than 1.0 degree"));
     EXPECT_EQ(library().smooth, 0);
-    commit(page(), 1066, QStringLiteral("45"));
+    commit(page(), IDC_SURF_ANGLE, QStringLiteral("45"));
     EXPECT_EQ(library().smooth, 1);
     EXPECT_FLOAT_EQ(library().angle, 45.0f);
     EXPECT_TRUE(view().redrawTimerRunning());
-    commit(page(), 1066, QStringLiteral("45"));
+    commit(page(), IDC_SURF_ANGLE, QStringLiteral("45"));
     EXPECT_EQ(messages.size(), 1);
-    click(page(), 1041);  // Smooth off
+    click(page(), IDC_SURF_SMOOTH);  // Smooth off
     EXPECT_EQ(library().smooth, 0);
-    EXPECT_FALSE(control<QLineEdit>(page(), 1066)->isEnabled());
-    click(page(), 1041);  // on again with the page's angle 45: no recompute needed, switch on
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_ANGLE)->isEnabled());
+    click(page(), IDC_SURF_SMOOTH);  // on again with the page's angle 45: no recompute needed, switch on
     EXPECT_EQ(library().smooth, 1);
 }
 
 TEST_F(SurfacePageTest, TexturesSlotsAndPlanes) {
     open(sample("launcher.raw"));
     chooseSurface(1);
-    click(page(), 1069);  // Texture 2 without textures
-    EXPECT_FALSE(control<QComboBox>(page(), 1052)->isEnabled());
-    click(page(), 1068);
-    EXPECT_TRUE(control<QComboBox>(page(), 1052)->isEnabled());
+    click(page(), IDC_SURF_TEXTURE2);  // Texture 2 without textures
+    EXPECT_FALSE(control<QComboBox>(page(), IDC_SURF_GEN_MODE)->isEnabled());
+    click(page(), IDC_SURF_TEXTURE1);
+    EXPECT_TRUE(control<QComboBox>(page(), IDC_SURF_GEN_MODE)->isEnabled());
 
     // sPlane X and Z ticked with a scale of 2.
-    click(page(), 1048);  // Z
-    commit(page(), 1070, QStringLiteral("2"));
+    click(page(), IDC_SURF_S_AXIS[2]);  // Z
+    commit(page(), IDC_SURF_S_SCALE, QStringLiteral("2"));
     EXPECT_FLOAT_EQ(library().sPlane1[0], 2);
     EXPECT_FLOAT_EQ(library().sPlane1[1], 0);
     EXPECT_FLOAT_EQ(library().sPlane1[2], 2);
-    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("2.000000"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1119)->text(), QStringLiteral("2.000000"));
-    click(page(), 1046);  // X off
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_COEFFICIENT[0])->text(), QStringLiteral("2.000000"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_COEFFICIENT[2])->text(), QStringLiteral("2.000000"));
+    click(page(), IDC_SURF_S_AXIS[0]);  // X off
     EXPECT_FLOAT_EQ(library().sPlane1[0], 0);
-    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("0.000000"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_COEFFICIENT[0])->text(), QStringLiteral("0.000000"));
 
-    commit(page(), 1116, QStringLiteral("0"));  // tPlane Y
-    EXPECT_FALSE(control<QPushButton>(page(), 1050)->isChecked());
-    commit(page(), 1116, QStringLiteral("0.5"));
-    EXPECT_TRUE(control<QPushButton>(page(), 1050)->isChecked());
+    commit(page(), IDC_SURF_T_COEFFICIENT[1], QStringLiteral("0"));  // tPlane Y
+    EXPECT_FALSE(control<QPushButton>(page(), IDC_SURF_T_AXIS[1])->isChecked());
+    commit(page(), IDC_SURF_T_COEFFICIENT[1], QStringLiteral("0.5"));
+    EXPECT_TRUE(control<QPushButton>(page(), IDC_SURF_T_AXIS[1])->isChecked());
     EXPECT_FLOAT_EQ(library().tPlane1[1], 0.5f);
 
     // "Plane:" changes only the plane mode of the slot.
-    choose(page(), 1055, 1);
+    choose(page(), IDC_SURF_PLANE, 1);
     EXPECT_EQ(library().planeMode1, GL_EYE_PLANE);
     EXPECT_EQ(library().genMode1, GL_OBJECT_LINEAR);
     EXPECT_EQ(library().planeMode2, GL_OBJECT_PLANE);
-    choose(page(), 1053, 2);
+    choose(page(), IDC_SURF_FUNCTION, 2);
     EXPECT_EQ(library().texEnv1, GL_BLEND);
-    choose(page(), 1052, 1);
+    choose(page(), IDC_SURF_GEN_MODE, 1);
     EXPECT_EQ(library().genMode1, GL_EYE_LINEAR);
 }
 
@@ -175,28 +176,28 @@ TEST_F(SurfacePageTest, ImageBoxSetsTheTextureCount) {
     open(sample("showcase.zob"));
     chooseSurface(0);
     ASSERT_EQ(library().textureCount, 2);
-    click(page(), 1069);
-    choose(page(), 1039, QStringLiteral("NONE"));
+    click(page(), IDC_SURF_TEXTURE2);
+    choose(page(), IDC_SURF_IMAGE, QStringLiteral("NONE"));
     EXPECT_EQ(library().textureCount, 1) << "slot 1 NONE keeps texture 1";
     EXPECT_STREQ(library().texture1Name, "Marble");
-    choose(page(), 1039, QStringLiteral("Marble"));
+    choose(page(), IDC_SURF_IMAGE, QStringLiteral("Marble"));
     EXPECT_EQ(library().textureCount, 2);
     EXPECT_STREQ(library().texture2Name, "Marble");
-    commit(page(), 1118, QStringLiteral("0.75"));  // tPlane Z on slot 1
+    commit(page(), IDC_SURF_T_COEFFICIENT[2], QStringLiteral("0.75"));  // tPlane Z on slot 1
     EXPECT_FLOAT_EQ(library().tPlane2[2], 0.75f);
     EXPECT_FLOAT_EQ(library().tPlane1[2], 0.0f);
-    click(page(), 1068);
-    choose(page(), 1039, QStringLiteral("Stripes"));
+    click(page(), IDC_SURF_TEXTURE1);
+    choose(page(), IDC_SURF_IMAGE, QStringLiteral("Stripes"));
     EXPECT_EQ(library().textureCount, 1) << "an image for slot 0 sets the count to 1";
     EXPECT_EQ(library().texture1Id, objGetTextureId("Stripes"));
-    choose(page(), 1039, QStringLiteral("NONE"));
+    choose(page(), IDC_SURF_IMAGE, QStringLiteral("NONE"));
     EXPECT_EQ(library().textureCount, 0);
 }
 
 TEST_F(SurfacePageTest, EachColourEditWritesItsOwnComponent) {
     open(sample("launcher.raw"));
     chooseSurface(0);
-    const int first[4] = {1018, 1023, 1028, 1033};
+    const int first[4] = {IDC_SURF_DIFFUSE_R, IDC_SURF_AMBIENT_R, IDC_SURF_SPECULAR_R, IDC_SURF_EMISSION_R};
     for (int row = 0; row < 4; ++row) {
         for (int c = 0; c < 4; ++c) {
             const SurfaceData before = library();
@@ -211,15 +212,15 @@ TEST_F(SurfacePageTest, EachColourEditWritesItsOwnComponent) {
             EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0) << "only that component changed";
         }
     }
-    EXPECT_EQ(control<Swatch>(page(), 1065)->color(), QColor(int(0.41f * 255), int(0.42f * 255), int(0.43f * 255)));
+    EXPECT_EQ(control<Swatch>(page(), IDC_SURF_EMISSION_SWATCH)->color(), QColor(int(0.41f * 255), int(0.42f * 255), int(0.43f * 255)));
     nextColour = QColor(255, 0, 128);
-    click(page(), 1027);
-    EXPECT_EQ(control<QLineEdit>(page(), 1025)->text(), QStringLiteral("0.502"));
+    click(page(), IDC_SURF_AMBIENT_SELECT);
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_AMBIENT_R + 2)->text(), QStringLiteral("0.502"));
     EXPECT_FLOAT_EQ(library().ambient[0], 1.0f);
     EXPECT_FLOAT_EQ(library().ambient[3], 0.24f) << "alpha unchanged";
-    click(page(), 1067);
+    click(page(), IDC_SURF_BLENDING);
     EXPECT_EQ(library().blending, 1);
-    click(page(), 1038);
+    click(page(), IDC_SURF_CULLING);
     EXPECT_EQ(library().culling, 0);
 }
 
@@ -239,15 +240,15 @@ TEST_F(SurfacePageTest, NumbersKeepTheDotInACommaLocale) {
     }
     open(sample("showcase.zob"));
     chooseSurface(0);
-    EXPECT_EQ(control<QLineEdit>(page(), 1115)->text(), QStringLiteral("0.500000"));
-    EXPECT_EQ(control<QLineEdit>(page(), 1018)->text(), QStringLiteral("0.9"));
-    commit(page(), 1018, QStringLiteral("0.25"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_COEFFICIENT[0])->text(), QStringLiteral("0.500000"));
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->text(), QStringLiteral("0.9"));
+    commit(page(), IDC_SURF_DIFFUSE_R, QStringLiteral("0.25"));
     EXPECT_FLOAT_EQ(library().diffuse[0], 0.25f);
-    commit(page(), 1115, QStringLiteral("1.75"));
+    commit(page(), IDC_SURF_S_COEFFICIENT[0], QStringLiteral("1.75"));
     EXPECT_FLOAT_EQ(library().sPlane1[0], 1.75f);
     nextColour = QColor(255, 0, 128);
-    click(page(), 1027);
-    EXPECT_EQ(control<QLineEdit>(page(), 1025)->text(), QStringLiteral("0.502"));
+    click(page(), IDC_SURF_AMBIENT_SELECT);
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_AMBIENT_R + 2)->text(), QStringLiteral("0.502"));
     EXPECT_FLOAT_EQ(library().ambient[1], 0.0f);
     view().makeCurrent();
     const std::string saved = (scratch() / "comma.zob").string();
@@ -274,14 +275,14 @@ TEST_F(SurfacePageTest, OtherPicturesAreConvertedToBitmapsWithTheirTransparency)
     std::filesystem::create_directories(png.parent_path());
     ASSERT_TRUE(picture.save(QString::fromStdString(png.string())));
     CImageDlg::setBrowseHook([&] { return QString::fromStdString(png.string()); });
-    click(images, 1090);
+    click(images, IDC_IMAGE_BROWSE);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("leaf.bmp"))) << messages[0].toStdString();
     EXPECT_TRUE(std::filesystem::exists(scratch() / "leaf.bmp")) << "saved beside the entity";
-    EXPECT_TRUE(control<QCheckBox>(images, 1093)->isChecked());
-    EXPECT_EQ(control<QLineEdit>(images, 1084)->text(), QStringLiteral("255"));
-    EXPECT_EQ(control<QLineEdit>(images, 1085)->text(), QStringLiteral("255"));
-    click(images, 1074);  // Add
+    EXPECT_TRUE(control<QCheckBox>(images, IDC_IMAGE_ALPHA)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(images, IDC_IMAGE_LOW)->text(), QStringLiteral("255"));
+    EXPECT_EQ(control<QLineEdit>(images, IDC_IMAGE_HIGH)->text(), QStringLiteral("255"));
+    click(images, IDC_IMAGE_ADD);  // Add
     ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
     view().makeCurrent();
     TextureInfo t{};
@@ -298,7 +299,7 @@ TEST_F(SurfacePageTest, OtherPicturesAreConvertedToBitmapsWithTheirTransparency)
     const auto junk = scratch() / "junk.png";
     std::ofstream(junk) << "not a picture";
     CImageDlg::setBrowseHook([&] { return QString::fromStdString(junk.string()); });
-    click(images, 1090);
+    click(images, IDC_IMAGE_BROWSE);
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[1], QStringLiteral("Unable to read the picture junk.png"));
     images->hide();
@@ -319,13 +320,13 @@ TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
     CImageDlg* images = g_pSurfacePage->imageDialog();
     g_pSurfacePage->showImages();
     CImageDlg::setBrowseHook([&] { return QString::fromStdString((folder / "leaf.png").string()); });
-    click(images, 1090);
-    click(images, 1074);  // Add
+    click(images, IDC_IMAGE_BROWSE);
+    click(images, IDC_IMAGE_ADD);  // Add
     images->hide();
     ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
     chooseSurface(1);
-    click(page(), 1068);  // Texture 1
-    choose(page(), 1039, QStringLiteral("leaf"));
+    click(page(), IDC_SURF_TEXTURE1);  // Texture 1
+    choose(page(), IDC_SURF_IMAGE, QStringLiteral("leaf"));
     ASSERT_EQ(library(1).textureCount, 1);
 
     const auto saved = folder / "lantern.zob";
@@ -350,12 +351,12 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     const std::string a = bitmap("a.bmp"), b = bitmap("b.bmp");
     auto browse = [&](const std::string& path) {
         CImageDlg::setBrowseHook([path] { return QString::fromStdString(path); });
-        click(images, 1090);
+        click(images, IDC_IMAGE_BROWSE);
     };
     browse(a);
-    EXPECT_EQ(control<QLineEdit>(images, 1081)->text(), QStringLiteral("a"));
-    EXPECT_FALSE(control<QCheckBox>(images, 1094)->isEnabled());
-    click(images, 1074);
+    EXPECT_EQ(control<QLineEdit>(images, IDC_IMAGE_NAME)->text(), QStringLiteral("a"));
+    EXPECT_FALSE(control<QCheckBox>(images, IDC_IMAGE_AVERAGE)->isEnabled());
+    click(images, IDC_IMAGE_ADD);
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     ASSERT_EQ(images->list()->topLevelItemCount(), 1);
     EXPECT_EQ(images->list()->topLevelItem(0)->text(1), QStringLiteral("BILINEAR"));
@@ -363,43 +364,43 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     EXPECT_GE(g_pSurfacePage->imageList()->findText(QStringLiteral("a")), 0);
     EXPECT_GE(g_pParticlesPage->imageList()->findText(QStringLiteral("a")), 0);
 
-    click(images, 1074);
+    click(images, IDC_IMAGE_ADD);
     EXPECT_EQ(messages.value(0), QStringLiteral("Already Exists"));
     browse(b);
-    control<QCheckBox>(images, 1093)->click();  // Alpha
-    EXPECT_TRUE(control<QLineEdit>(images, 1084)->isEnabled());
-    control<QLineEdit>(images, 1084)->setText(QStringLiteral("10"));
-    control<QLineEdit>(images, 1085)->setText(QStringLiteral("300"));
-    click(images, 1074);
+    control<QCheckBox>(images, IDC_IMAGE_ALPHA)->click();  // Alpha
+    EXPECT_TRUE(control<QLineEdit>(images, IDC_IMAGE_LOW)->isEnabled());
+    control<QLineEdit>(images, IDC_IMAGE_LOW)->setText(QStringLiteral("10"));
+    control<QLineEdit>(images, IDC_IMAGE_HIGH)->setText(QStringLiteral("300"));
+    click(images, IDC_IMAGE_ADD);
     EXPECT_EQ(messages.value(1), QStringLiteral("Please enter an integer between 0 and 255."));
-    control<QLineEdit>(images, 1085)->setText(QStringLiteral("200"));
-    control<QComboBox>(images, 1092)->setEditText(QStringLiteral("TRILINEAR"));
-    click(images, 1074);
+    control<QLineEdit>(images, IDC_IMAGE_HIGH)->setText(QStringLiteral("200"));
+    control<QComboBox>(images, IDC_IMAGE_FILTER)->setEditText(QStringLiteral("TRILINEAR"));
+    click(images, IDC_IMAGE_ADD);
     ASSERT_EQ(images->list()->topLevelItemCount(), 2);
     EXPECT_EQ(images->list()->topLevelItem(1)->text(2), QStringLiteral("10 to 200"));
     EXPECT_EQ(view().m_texture.filter, 4);
     browse(a);
-    control<QLineEdit>(images, 1081)->setText(QStringLiteral("again"));
-    control<QCheckBox>(images, 1093)->click();
-    control<QCheckBox>(images, 1094)->click();  // Average
-    EXPECT_FALSE(control<QLineEdit>(images, 1084)->isEnabled());
-    click(images, 1074);
+    control<QLineEdit>(images, IDC_IMAGE_NAME)->setText(QStringLiteral("again"));
+    control<QCheckBox>(images, IDC_IMAGE_ALPHA)->click();
+    control<QCheckBox>(images, IDC_IMAGE_AVERAGE)->click();  // Average
+    EXPECT_FALSE(control<QLineEdit>(images, IDC_IMAGE_LOW)->isEnabled());
+    click(images, IDC_IMAGE_ADD);
     ASSERT_EQ(images->list()->topLevelItemCount(), 3) << "A, B, A: only the last path counts";
     EXPECT_EQ(images->list()->topLevelItem(2)->text(2), QStringLiteral("Averaged"));
 
     // Choosing the row of an image without alpha clears the boxes.
     images->list()->setCurrentItem(images->list()->topLevelItem(0));
-    EXPECT_FALSE(control<QCheckBox>(images, 1093)->isChecked());
-    EXPECT_FALSE(control<QCheckBox>(images, 1094)->isEnabled());
-    EXPECT_FALSE(control<QLineEdit>(images, 1084)->isEnabled());
-    EXPECT_EQ(control<QLineEdit>(images, 1077)->text(), QStringLiteral("32"));
+    EXPECT_FALSE(control<QCheckBox>(images, IDC_IMAGE_ALPHA)->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(images, IDC_IMAGE_AVERAGE)->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(images, IDC_IMAGE_LOW)->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(images, IDC_IMAGE_SIZE_X)->text(), QStringLiteral("32"));
     images->list()->setCurrentItem(images->list()->topLevelItem(1));
-    EXPECT_TRUE(control<QCheckBox>(images, 1093)->isChecked());
-    EXPECT_EQ(control<QLineEdit>(images, 1085)->text(), QStringLiteral("200"));
+    EXPECT_TRUE(control<QCheckBox>(images, IDC_IMAGE_ALPHA)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(images, IDC_IMAGE_HIGH)->text(), QStringLiteral("200"));
 
     const int shown = messages.size();
-    click(images, 1075);
-    click(images, 1076);
+    click(images, IDC_IMAGE_UPDATE);
+    click(images, IDC_IMAGE_REMOVE);
     EXPECT_EQ(messages.mid(shown), QStringList({QStringLiteral("Currently not supported"),
                                                 QStringLiteral("Currently not supported")}));
 
@@ -407,12 +408,12 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     for (int i = 3; i < 24; ++i) {
         const std::string path = bitmap(("i" + std::to_string(i) + ".bmp").c_str());
         browse(path);
-        click(images, 1074);
+        click(images, IDC_IMAGE_ADD);
     }
     view().makeCurrent();
     EXPECT_EQ(objGetTextureCnt(), 24);
     browse(bitmap("last.bmp"));
-    click(images, 1074);
+    click(images, IDC_IMAGE_ADD);
     EXPECT_EQ(messages.last(), QStringLiteral("The maximum number of textures is currently loaded."));
     EXPECT_EQ(images->list()->topLevelItemCount(), 24);
 
@@ -421,9 +422,9 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     EXPECT_EQ(images->list()->topLevelItemCount(), 0);
     EXPECT_FALSE(images->hasPreview());
     browse(a);
-    click(images, 1074);
+    click(images, IDC_IMAGE_ADD);
     EXPECT_EQ(images->list()->topLevelItemCount(), 1);
-    click(images, 1);
+    click(images, IDOK);
     EXPECT_FALSE(images->isVisible());
 }
 
