@@ -295,6 +295,21 @@ KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and sta
 KORVID_API int32_t objRemoveEmitter(void);   /* remove the current emitter; the new count, -1 none to remove */
 KORVID_API int32_t objGetLiveParticles(int32_t index); /* live particles of emitter index, -1 all; 0 none or no model */
 KORVID_API int64_t objGetBurstsFired(int32_t index);   /* bursts set off by emitter index, -1 all; 0 none or no model */
+/* Adds an emitter as objAddEmitter does (its burst too) but at position index
+ * (0..count; count appends); the current emitter stays. The new count; 0 when
+ * there is no model, the record is null, the index is out of range (last
+ * error unchanged) or the pool is past the particle limit (last error set). */
+KORVID_API int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index);
+
+/* ---- Vertex data of the current model's surfaces ------------------------- */
+/* The arrays of surface index: vertexFloatCount floats of vertices, polygonCount * 3
+ * of face normals and vertexFloatCount of vertex normals. Get copies them out and
+ * Set puts copies back (outlines and extents follow, the drawing is rebuilt); a null
+ * pointer skips that array. Both return false for no model or a bad index
+ * (last error set). */
+KORVID_API bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals);
+KORVID_API bool objSetSurfaceArrays(int32_t index, const float* vertices, const float* faceNormals,
+                                    const float* vertexNormals);
 
 /* ---- Models given in memory (importers) --------------------------------- */
 /* One surface: its name and triangleCount triangles of 9 floats (x, y, z of three corners). */

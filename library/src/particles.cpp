@@ -323,7 +323,10 @@ bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, in
     return pooledParticles(ps, replaced) + wanted <= KORVID_MAX_PARTICLES;
 }
 
-int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) {
+int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) { return insertEmitter(ps, tmpl, ps.count()); }
+
+int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index) {
+    if (index < 0 || index > ps.count()) return 0;
     if (!fitsParticleLimit(ps, nullptr, tmpl.totalParticles)) return 0;
     auto emitter = std::make_unique<Emitter>();
     EmitterData& e = emitter->data;
@@ -336,7 +339,7 @@ int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) {
     buildParticlePool(*emitter);
     emitter->startLifespanTime = e.lifespanTime;
     emitter->startCountdown = e.emitCountdown;
-    ps.emitters.push_back(std::move(emitter));
+    ps.emitters.insert(ps.emitters.begin() + index, std::move(emitter));
     relink(ps);
     return ps.count();
 }

@@ -59,6 +59,8 @@ int64_t pooledParticles(const ParticleSystem& ps, const EmitterData* except);
 bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, int32_t totalParticles);
 // The new emitter count, or 0 when the pool would pass the limit.
 int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl);
+// As addEmitter, at position `index` (0..count); 0 when refused.
+int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index);
 int32_t selectEmitter(ParticleSystem& ps, int32_t index);
 // Failure::None, or why the record was not taken (NoEmitter, PoolBelowBatch,
 // ParticleLimit); nothing changes when it is refused.

@@ -109,7 +109,7 @@ void restoreSurfaceState(const Surface& s, const Multitexture& store) {
 
 using namespace korvid;
 
-namespace {
+namespace korvid {
 // The current model's surface `index`; records why there is none.
 Surface* surfaceAt(int32_t index) {
     Model* m = currentModel();
@@ -124,7 +124,7 @@ Surface* surfaceAt(int32_t index) {
     return &m->surfaces[index];
 }
 
-}  // namespace
+}  // namespace korvid
 
 KORVID_EXPORT void objGetSurfaceData(SurfaceData* out, int32_t index) {
     const Surface* s = surfaceAt(index);
