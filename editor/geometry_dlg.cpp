@@ -9,16 +9,16 @@
 #include "resource.h"
 #include "controls.h"
 #include "korvid.h"
+#include "vantor_doc.h"
 #include "vantor_view.h"
 
 using namespace vantor;
 
 namespace {
-// Runs a library geometry call with the wait cursor and redraws the view.
+// Runs a geometry change of the document with the wait cursor and redraws the view.
 template <typename Call>
 void withWaitCursor(Call call) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (g_pView) g_pView->makeCurrent();
     call();
     QApplication::restoreOverrideCursor();
     if (g_pView) g_pView->update();
@@ -81,19 +81,19 @@ void CGeometryDlg::scale() {
         message(this, QStringLiteral("Can not scale an object by zero"));
         return;
     }
-    withWaitCursor([this] { objGeoScale(m_scale); });
+    withWaitCursor([this] { g_pDoc->scaleGeometry(m_scale); });
 }
 
 void CGeometryDlg::translate() {
     if (!readAll()) return;
-    withWaitCursor([this] { objGeoTranslate(m_translate); });
+    withWaitCursor([this] { g_pDoc->translateGeometry(m_translate); });
 }
 
 void CGeometryDlg::rotate() {
     if (!readAll()) return;
     float radians[3];
     for (int i = 0; i < 3; ++i) radians[i] = m_rotate[i] * 0.017453292f;
-    withWaitCursor([&radians] { objGeoRotate(radians); });
+    withWaitCursor([&radians] { g_pDoc->rotateGeometry(radians); });
 }
 
 void CGeometryDlg::accept() {

@@ -22,8 +22,7 @@
 
 #include "resource.h"
 #include "controls.h"
-#include "particles_page.h"
-#include "surface_page.h"
+#include "vantor_doc.h"
 #include "vantor_view.h"
 
 using namespace vantor;
@@ -292,7 +291,7 @@ bool CImageDlg::readRange(int& low, int& high) {
 void CImageDlg::add() {
     int low = 0, high = 0;
     if (!readRange(low, high)) return;
-    TextureInfo& t = g_pView->m_texture;
+    TextureInfo& t = g_pDoc->m_texture;
     const QByteArray path = m_path->text().toLocal8Bit();
     if (path.isEmpty()) {
         message(this, QStringLiteral("Must have a path specified."));
@@ -322,15 +321,14 @@ void CImageDlg::add() {
     }
     copyText(t.name, sizeof t.name, m_name->text());
     copyText(t.path, sizeof t.path, m_path->text());
-    g_pView->makeCurrent();
-    if (!objAddTexture(&t)) {
+    // The document offers the new image in the pages' image lists.
+    if (!g_pDoc->addImage()) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
         return;
     }
     new QTreeWidgetItem(m_list, {QString::fromLocal8Bit(t.name), filter, alphaText(t)});
     fitColumns();
     m_lastAppended = m_list->topLevelItemCount() - 1;
-    offerName(QString::fromLocal8Bit(t.name));
     loadPreview(m_path->text());
 }
 
@@ -342,15 +340,14 @@ void CImageDlg::appendRow(const TextureInfo& t) {
 }
 
 void CImageDlg::offerName(const QString& name) {
-    if (g_pSurfacePage) g_pSurfacePage->imageList()->addItem(name);
-    if (g_pParticlesPage) g_pParticlesPage->imageList()->addItem(name);
+    if (g_pDoc) g_pDoc->offerImage(name);
 }
 
 void CImageDlg::listLibrary() {
     g_pView->makeCurrent();
     const int count = objGetTextureCnt();
     for (int i = 0; i < count; ++i) {
-        TextureInfo& t = g_pView->m_texture;
+        TextureInfo& t = g_pDoc->m_texture;
         if (!objGetTexture2(&t, i)) {
             message(this, QString::fromLocal8Bit(objGetLastError()));
             continue;
@@ -367,7 +364,7 @@ void CImageDlg::chooseRow() {
     if (row < 0 || row == m_lastHandled) return;
     m_lastHandled = row;
     m_chosenName = m_list->currentItem()->text(0);
-    TextureInfo& t = g_pView->m_texture;
+    TextureInfo& t = g_pDoc->m_texture;
     const QByteArray name = m_chosenName.toLocal8Bit();
     g_pView->makeCurrent();
     if (!objGetTexture(&t, name.constData())) {
@@ -423,9 +420,9 @@ void CImageDlg::empty() {
     m_high->setText(QStringLiteral("0"));
     m_low->setEnabled(false);
     m_high->setEnabled(false);
-    if (g_pView) {
-        g_pView->m_texture.path[0] = '\0';
-        g_pView->m_texture.name[0] = '\0';
+    if (g_pDoc) {
+        g_pDoc->m_texture.path[0] = '\0';
+        g_pDoc->m_texture.name[0] = '\0';
     }
     m_path->clear();
     m_name->clear();

@@ -449,7 +449,7 @@ void CMainFrame::updateCommands() {
     if (!m_view->m_spinY) m_actions[ID_ROTATE_Y]->setChecked(false);
     if (!m_view->m_spinX) m_actions[ID_ROTATE_X]->setChecked(false);
     m_actions[ID_ROTATE]->setEnabled(m_view->m_target == 1);
-    m_actions[ID_POS_EMITTER]->setEnabled(m_view->m_currentEmitter >= 0);
+    m_actions[ID_POS_EMITTER]->setEnabled(m_document->m_currentEmitter >= 0);
 }
 
 void CMainFrame::updateRecentFiles() {

@@ -19,6 +19,7 @@
 #include "controls.h"
 #include "geometry_dlg.h"
 #include "light_properties_dlg.h"
+#include "vantor_doc.h"
 #include "vantor_view.h"
 
 using namespace vantor;
@@ -208,8 +209,7 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
         m_selection = index;
         if (!g_pView) return;
         g_pView->m_selectionMode = index + 1;
-        g_pView->makeCurrent();
-        objSelectSurface(g_pView->m_currentSurface, g_pView->m_selectionMode);
+        g_pDoc->highlightSurface(g_pView->m_selectionMode);
     });
     connect(m_options[0], &QCheckBox::clicked, this, [this] {
         m_boundingBox = !m_boundingBox;
@@ -251,6 +251,10 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
         if (g_pView) g_pView->m_swarmOn = m_lightSwarm;
     });
     connect(modify, &QPushButton::clicked, this, &CObjectPage::modifyGeometry);
+    if (g_pDoc) {
+        connect(g_pDoc, &CVantorDoc::cleared, this, &CObjectPage::documentCleared);
+        connect(g_pDoc, &CVantorDoc::opened, this, &CObjectPage::documentOpened);
+    }
 
     {
         const QSignalBlocker block(m_slider);
@@ -352,14 +356,12 @@ void CObjectPage::toggleLight(int n) {
     const int i = n - 1;
     m_lightOn[i] = !m_lightOn[i];
     m_lightBoxes[i]->setChecked(m_lightOn[i] != 0);
-    g_pView->m_lights[i].on = m_lightOn[i] != 0;
-    g_pView->makeCurrent();
-    objActivateLight(m_lightOn[i] != 0, i);
+    g_pDoc->switchLight(i, m_lightOn[i] != 0);
 }
 
 void CObjectPage::editLight(int n) {
     const int i = n - 1;
-    LightData& light = g_pView->m_lights[i];
+    LightData& light = g_pDoc->m_lights[i];
     CLightPropertiesDlg dialog(this);
     std::copy(light.ambient, light.ambient + 4, dialog.m_ambient);
     std::copy(light.diffuse, light.diffuse + 4, dialog.m_diffuse);
@@ -378,8 +380,7 @@ void CObjectPage::editLight(int n) {
     light.quadraticAttenuation = dialog.m_quadratic;
     light.position[3] = static_cast<float>(dialog.m_kind);
     m_lightSwatches[i]->setColor(swatchColor(dialog.m_diffuse));
-    g_pView->makeCurrent();
-    objSetLight(&light, i);
+    g_pDoc->writeLight(i);
 }
 
 void CObjectPage::modifyGeometry() {
@@ -391,10 +392,9 @@ void CObjectPage::modifyGeometry() {
 
 void CObjectPage::showModelSize() {
     // The geometry operations change the vertices, so the extents are read again.
-    if (!g_pView) return;
-    g_pView->makeCurrent();
-    ModelInfo& m = g_pView->m_modelInfo;
-    objGetModelData(&m);
+    if (!g_pDoc) return;
+    g_pDoc->refreshModelInfo();
+    const ModelInfo& m = g_pDoc->m_modelInfo;
     m_height = m.maxY - m.minY;
     m_width = m.maxX - m.minX;
     m_depth = m.maxZ - m.minZ;
@@ -402,5 +402,25 @@ void CObjectPage::showModelSize() {
 }
 
 void CObjectPage::showLights() {
-    for (int i = 0; i < 6; ++i) m_lightSwatches[i]->setColor(swatchColor(g_pView->m_lights[i].diffuse));
+    for (int i = 0; i < 6; ++i) m_lightSwatches[i]->setColor(swatchColor(g_pDoc->m_lights[i].diffuse));
+}
+
+void CObjectPage::documentCleared() {
+    m_objectList->clear();
+    m_objectList->setEnabled(false);
+    showLights();
+}
+
+void CObjectPage::documentOpened() {
+    m_objectList->setEnabled(true);
+    m_objectList->addItem(g_pDoc->m_fileTitle);
+    m_objectList->model()->sort(0);
+    m_objectList->setCurrentIndex(0);
+    const ModelInfo& m = g_pDoc->m_modelInfo;
+    m_polygons = m.polygonCount;
+    m_surfaceCount = m.surfaceCount;
+    m_height = m.maxY - m.minY;
+    m_width = m.maxX - m.minX;
+    m_depth = m.maxZ - m.minZ;
+    redisplay();
 }

@@ -29,6 +29,9 @@ public:
     // The light swatches show the working copies of the six lights.
     void showLights();
     void redisplay();
+    // File New emptied the entity; a model was opened.
+    void documentCleared();
+    void documentOpened();
     QComboBox* objectList() const { return m_objectList; }
 
     // Display values.

@@ -11,7 +11,7 @@
 #include "resource.h"
 #include "controls.h"
 #include "record_fields.h"
-#include "vantor_view.h"
+#include "vantor_doc.h"
 
 using namespace vantor;
 
@@ -73,22 +73,21 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void CParticleBurstDialog::commit(int id) {
-    if (!g_pView) return;
-    commitField(m_edits[id], bindingFor(id), &g_pView->m_burst);
+    if (!g_pDoc) return;
+    commitField(m_edits[id], bindingFor(id), &g_pDoc->m_burst);
     if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2)) rebuildSwatches();
-    g_pView->makeCurrent();
-    objSetBurst(&g_pView->m_burst);
+    g_pDoc->writeBurst();
 }
 
 void CParticleBurstDialog::refreshFromBurst() {
-    if (!g_pView) return;
-    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &g_pView->m_burst);
+    if (!g_pDoc) return;
+    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &g_pDoc->m_burst);
     rebuildSwatches();
 }
 
 void CParticleBurstDialog::rebuildSwatches() {
-    m_startSwatch->setColor(swatchColor(g_pView->m_burst.startColor));
-    m_endSwatch->setColor(swatchColor(g_pView->m_burst.endColor));
+    m_startSwatch->setColor(swatchColor(g_pDoc->m_burst.startColor));
+    m_endSwatch->setColor(swatchColor(g_pDoc->m_burst.endColor));
 }
 
 void CParticleBurstDialog::enableAll(bool on) {
@@ -98,24 +97,22 @@ void CParticleBurstDialog::enableAll(bool on) {
 }
 
 void CParticleBurstDialog::enableSizesByType() {
-    const bool polygons = g_pView && g_pView->m_emitter.particleType == 3;
+    const bool polygons = g_pDoc && g_pDoc->m_emitter.particleType == 3;
     for (int id : {IDC_PART_START_SIZE, IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(polygons);
 }
 
 void CParticleBurstDialog::selectColour(bool start) {
-    float* colour = start ? g_pView->m_burst.startColor : g_pView->m_burst.endColor;
+    float* colour = start ? g_pDoc->m_burst.startColor : g_pDoc->m_burst.endColor;
     const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;
-    g_pView->makeCurrent();
-    objSetBurst(&g_pView->m_burst);
+    g_pDoc->writeBurst();
 }
 
 void CParticleBurstDialog::reloadFromLibrary() {
-    if (!g_pView) return;
-    g_pView->makeCurrent();
-    objGetBurst(&g_pView->m_burst);
+    if (!g_pDoc) return;
+    g_pDoc->reloadBurst();
     refreshFromBurst();
 }
 

@@ -19,6 +19,7 @@
 #include "name_dlg.h"
 #include "particle_burst_dialog.h"
 #include "record_fields.h"
+#include "vantor_doc.h"
 #include "vantor_view.h"
 
 using namespace vantor;
@@ -158,22 +159,22 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     });
     connect(m_remove, &QPushButton::clicked, this, &CParticlesPage::removeEmitter);
     connect(m_resetTimer, &QPushButton::clicked, this, &CParticlesPage::send);  // the record restarts the timer
+    if (g_pDoc) {
+        connect(g_pDoc, &CVantorDoc::cleared, this, &CParticlesPage::documentCleared);
+        connect(g_pDoc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
+        connect(g_pDoc, &CVantorDoc::emitterMoved, this, &CParticlesPage::showEmitterPosition);
+        connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
+    }
 }
 
 void CParticlesPage::removeEmitter() {
-    CVantorView& v = *g_pView;
-    if (v.m_currentEmitter < 0) return;
-    v.makeCurrent();
-    if (!objSetEmitterPtr(v.m_currentEmitter) || objRemoveEmitter() < 0) return;
+    const int removed = g_pDoc->m_currentEmitter;
+    if (!g_pDoc->removeEmitter()) return;
     {
         const QSignalBlocker block(m_emitterList);
-        m_emitterList->removeItem(v.m_currentEmitter);
+        m_emitterList->removeItem(removed);
     }
-    v.m_lastEmitter -= 1;
-    // The emitter after the removed one takes its place, or the one before it.
-    if (v.m_currentEmitter > v.m_lastEmitter) v.m_currentEmitter = v.m_lastEmitter;
-    if (v.m_currentEmitter < 0) {
-        objInitEmitter(&v.m_emitter);
+    if (g_pDoc->m_currentEmitter < 0) {
         {
             const QSignalBlocker block(m_emitterList);
             m_emitterList->setEditText(QStringLiteral("<ADD>"));
@@ -184,9 +185,9 @@ void CParticlesPage::removeEmitter() {
     }
     {
         const QSignalBlocker block(m_emitterList);
-        m_emitterList->setCurrentIndex(v.m_currentEmitter);
+        m_emitterList->setCurrentIndex(g_pDoc->m_currentEmitter);
     }
-    selectEmitter(v.m_currentEmitter);
+    selectEmitter(g_pDoc->m_currentEmitter);
 }
 
 CParticlesPage::~CParticlesPage() {
@@ -195,7 +196,7 @@ CParticlesPage::~CParticlesPage() {
 }
 
 void CParticlesPage::initialise() {
-    objInitEmitter(&g_pView->m_emitter);
+    objInitEmitter(&g_pDoc->m_emitter);
     {
         const QSignalBlocker block(m_imageList);
         m_imageList->addItem(QStringLiteral("NONE"));
@@ -207,13 +208,12 @@ void CParticlesPage::initialise() {
 }
 
 void CParticlesPage::send() {
-    if (!g_pView) return;
-    g_pView->makeCurrent();
+    if (!g_pDoc) return;
     // A pool past the library's particle limit is refused as a whole: say so
     // and show the emitter as the library still holds it.
-    if (objSetEmitter(&g_pView->m_emitter) == 0 && isParticleLimitRefusal()) {
+    if (!g_pDoc->writeEmitter() && isParticleLimitRefusal()) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
-        objGetEmitter(&g_pView->m_emitter);
+        g_pDoc->reloadEmitter();
         refreshFromEmitter();
     }
 }
@@ -237,7 +237,7 @@ void CParticlesPage::addEmitter() {
     RedrawPause pause;
     CNameDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
-    EmitterData& e = g_pView->m_emitter;
+    EmitterData& e = g_pDoc->m_emitter;
     // Names keep at most 27 characters, as the library's name field holds.
     m_emitterName = dialog.name().left(KORVID_NAME_SIZE - 1);
     while (m_emitterName.toLocal8Bit().size() > KORVID_NAME_SIZE - 1) m_emitterName.chop(1);
@@ -271,33 +271,25 @@ void CParticlesPage::addEmitter() {
     const QByteArray name = m_emitterName.toLocal8Bit();
     std::memset(e.name, 0, sizeof e.name);
     std::memcpy(e.name, name.constData(), std::min<size_t>(name.size(), sizeof e.name - 1));
-    g_pView->makeCurrent();
-    if (objAddEmitter(&e) == 0) {
+    if (!g_pDoc->addEmitter()) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
         const QSignalBlocker block(m_emitterList);
         m_emitterList->removeItem(m_emitterList->count() - 1);
-        if (g_pView->m_currentEmitter >= 0) {
-            m_emitterList->setCurrentIndex(g_pView->m_currentEmitter);
-            selectEmitter(g_pView->m_currentEmitter);
+        if (g_pDoc->m_currentEmitter >= 0) {
+            m_emitterList->setCurrentIndex(g_pDoc->m_currentEmitter);
+            selectEmitter(g_pDoc->m_currentEmitter);
         } else {
             enableListOnly();
         }
         return;
     }
-    g_pView->m_lastEmitter += 1;
-    g_pView->m_currentEmitter = g_pView->m_lastEmitter;
-    objSetEmitterPtr(g_pView->m_currentEmitter);
 }
 
 void CParticlesPage::selectEmitter(int index) {
-    if (index < 0 || !g_pView) return;
-    g_pView->m_currentEmitter = index;
-    g_pView->makeCurrent();
-    objSetEmitterPtr(index);
-    objGetEmitter(&g_pView->m_emitter);
-    objGetBurst(&g_pView->m_burst);
+    if (index < 0 || !g_pDoc) return;
+    g_pDoc->chooseEmitter(index);
     m_burstDialog->refreshFromBurst();
-    if (g_pView->m_emitter.isBurst) {
+    if (g_pDoc->m_emitter.isBurst) {
         m_burstDialog->enableAll(true);
         m_burstDialog->enableSizesByType();
     } else {
@@ -307,7 +299,7 @@ void CParticlesPage::selectEmitter(int index) {
 }
 
 void CParticlesPage::applyType(int index) {
-    EmitterData& e = g_pView->m_emitter;
+    EmitterData& e = g_pDoc->m_emitter;
     if (index >= 0 && index <= 3) {
         e.particleType = index;
         const bool polygons = index == 3;
@@ -318,13 +310,12 @@ void CParticlesPage::applyType(int index) {
 }
 
 void CParticlesPage::chooseImage(int index) {
-    if (index < 0 || !g_pView) return;
-    EmitterData& e = g_pView->m_emitter;
+    if (index < 0 || !g_pDoc) return;
+    EmitterData& e = g_pDoc->m_emitter;
     const QString text = m_imageList->itemText(index);
     if (text != QLatin1String("NONE")) {
         const QByteArray name = text.toLocal8Bit();
-        g_pView->makeCurrent();
-        e.textureId = objGetTextureId(name.constData());
+        e.textureId = g_pDoc->textureId(text);
         std::memset(e.imageName, 0, sizeof e.imageName);
         std::memcpy(e.imageName, name.constData(), std::min<size_t>(name.size(), sizeof e.imageName - 1));
     } else {
@@ -335,8 +326,8 @@ void CParticlesPage::chooseImage(int index) {
 }
 
 void CParticlesPage::commit(int id) {
-    if (!g_pView) return;
-    commitField(m_edits[id], bindingFor(id), &g_pView->m_emitter);
+    if (!g_pDoc) return;
+    commitField(m_edits[id], bindingFor(id), &g_pDoc->m_emitter);
     if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2)) rebuildSwatches();
     send();
 }
@@ -352,14 +343,14 @@ void CParticlesPage::setDependents() {
 
 void CParticlesPage::toggle(int which) {
     m_checks[which] = !m_checks[which];
-    g_pView->m_emitter.*(kChecks[which].flag) = m_checks[which];
+    g_pDoc->m_emitter.*(kChecks[which].flag) = m_checks[which];
     m_boxes[which]->setChecked(m_checks[which] != 0);
     setDependents();
     send();
 }
 
 void CParticlesPage::refreshFromEmitter() {
-    const EmitterData& e = g_pView->m_emitter;
+    const EmitterData& e = g_pDoc->m_emitter;
     for (int i = 0; i < 7; ++i) {
         m_checks[i] = e.*(kChecks[i].flag) != 0;
         m_boxes[i]->setChecked(m_checks[i] != 0);
@@ -380,19 +371,51 @@ void CParticlesPage::refreshFromEmitter() {
 }
 
 void CParticlesPage::showEmitterPosition() {
-    for (int i = 0; i < 3; ++i) m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", g_pView->m_emitter.position[i]));
+    for (int i = 0; i < 3; ++i) m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", g_pDoc->m_emitter.position[i]));
 }
 
 void CParticlesPage::rebuildSwatches() {
-    m_startSwatch->setColor(swatchColor(g_pView->m_emitter.startColor));
-    m_endSwatch->setColor(swatchColor(g_pView->m_emitter.endColor));
+    m_startSwatch->setColor(swatchColor(g_pDoc->m_emitter.startColor));
+    m_endSwatch->setColor(swatchColor(g_pDoc->m_emitter.endColor));
 }
 
 void CParticlesPage::selectColour(bool start) {
-    float* colour = start ? g_pView->m_emitter.startColor : g_pView->m_emitter.endColor;
+    float* colour = start ? g_pDoc->m_emitter.startColor : g_pDoc->m_emitter.endColor;
     const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;
     send();
+}
+
+void CParticlesPage::documentCleared() {
+    {
+        const QSignalBlocker a(m_emitterList);
+        const QSignalBlocker b(m_imageList);
+        m_emitterList->clear();
+        m_imageList->clear();
+        m_imageList->addItem(QStringLiteral("NONE"));
+        m_emitterList->setEditText(QStringLiteral("<ADD>"));
+    }
+    refreshFromEmitter();
+    enableControls(false);
+}
+
+void CParticlesPage::documentOpened() {
+    {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->clear();
+        m_emitterList->addItems(g_pDoc->m_emitterNames);
+    }
+    if (g_pDoc->m_emitterNames.isEmpty()) {
+        enableListOnly();
+        return;
+    }
+    {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->setCurrentIndex(0);
+    }
+    enableControls(true);
+    refreshFromEmitter();
+    m_burstDialog->refreshFromBurst();
 }

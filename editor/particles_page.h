@@ -25,6 +25,9 @@ public:
     // Only the emitter list and Add (a model without emitters).
     void enableListOnly();
     void showEmitterPosition();
+    // File New emptied the entity; a model was opened.
+    void documentCleared();
+    void documentOpened();
 
     QComboBox* emitterList() const { return m_emitterList; }
     QComboBox* imageList() const { return m_imageList; }

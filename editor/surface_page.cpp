@@ -18,6 +18,7 @@
 #include "resource.h"
 #include "controls.h"
 #include "image_dlg.h"
+#include "vantor_doc.h"
 #include "vantor_view.h"
 
 using namespace vantor;
@@ -41,6 +42,7 @@ const QColor kGrey(192, 192, 192);
 float* surfaceColour(SurfaceData& s, int row) {
     return row == 0 ? s.diffuse : row == 1 ? s.ambient : row == 2 ? s.specular : s.emission;
 }
+const float* surfaceColour(const SurfaceData& s, int row) { return surfaceColour(const_cast<SurfaceData&>(s), row); }
 
 QComboBox* dropList(QWidget* parent, int id, std::initializer_list<const char*> items) {
     auto* box = new QComboBox(parent);
@@ -206,19 +208,19 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(m_unselect, &QPushButton::clicked, this, &CSurfacePage::unselect);
     connect(m_shininessEdit, &CommitEdit::committed, this, [this] {
         m_shininess = toFloat(m_shininessEdit->text());
-        g_pView->m_surface.shininess = m_shininess;
+        g_pDoc->m_surface.shininess = m_shininess;
         writeBack();
     });
     connect(m_smoothBox, &QCheckBox::clicked, this, &CSurfacePage::toggleSmooth);
     connect(m_angleEdit, &CommitEdit::committed, this, &CSurfacePage::commitAngle);
     connect(m_blendingBox, &QCheckBox::clicked, this, [this] {
         m_blending = !m_blending;
-        g_pView->m_surface.blending = m_blending;
+        g_pDoc->m_surface.blending = m_blending;
         writeBack();
     });
     connect(m_cullingBox, &QCheckBox::clicked, this, [this] {
         m_culling = !m_culling;
-        g_pView->m_surface.culling = m_culling;
+        g_pDoc->m_surface.culling = m_culling;
         writeBack();
     });
     connect(m_texture1, &QRadioButton::clicked, this, [this] { loadSlot(0); });
@@ -227,21 +229,56 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(images, &QPushButton::clicked, this, &CSurfacePage::showImages);
     connect(m_function, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? g_pView->m_surface.texEnv1 : g_pView->m_surface.texEnv2) = kFunctions[i];
+        (m_slot == 0 ? g_pDoc->m_surface.texEnv1 : g_pDoc->m_surface.texEnv2) = kFunctions[i];
         writeBack();
     });
     connect(m_genMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? g_pView->m_surface.genMode1 : g_pView->m_surface.genMode2) = kGenModes[i];
+        (m_slot == 0 ? g_pDoc->m_surface.genMode1 : g_pDoc->m_surface.genMode2) = kGenModes[i];
         writeBack();
     });
     connect(m_planeMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? g_pView->m_surface.planeMode1 : g_pView->m_surface.planeMode2) = kPlaneModes[i];
+        (m_slot == 0 ? g_pDoc->m_surface.planeMode1 : g_pDoc->m_surface.planeMode2) = kPlaneModes[i];
         writeBack();
     });
     connect(m_sScaleEdit, &CommitEdit::committed, this, [this] { commitScale(true); });
     connect(m_tScaleEdit, &CommitEdit::committed, this, [this] { commitScale(false); });
+    if (g_pDoc) {
+        connect(g_pDoc, &CVantorDoc::cleared, this, &CSurfacePage::documentCleared);
+        connect(g_pDoc, &CVantorDoc::opened, this, &CSurfacePage::documentOpened);
+        connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
+    }
+}
+
+void CSurfacePage::documentCleared() {
+    {
+        const QSignalBlocker a(m_surfaceList);
+        const QSignalBlocker b(m_imageList);
+        m_surfaceList->setEnabled(false);
+        m_surfaceList->clear();
+        m_imageList->clear();
+        // "NONE" stays offered: without it no texture could be taken off again.
+        m_imageList->addItem(QStringLiteral("NONE"));
+        m_imageList->setEditText(QStringLiteral("NONE"));
+    }
+    enableSurfaceControls(false);
+    enableTextureControls(false);
+    m_imageDialog->empty();
+}
+
+void CSurfacePage::documentOpened(bool zob) {
+    m_surfaceList->setEnabled(true);
+    if (zob) m_imageDialog->listLibrary();
+    {
+        const QSignalBlocker block(m_surfaceList);
+        m_surfaceList->clear();
+        m_surfaceList->addItems(g_pDoc->m_surfaceNames);
+        m_surfaceList->setCurrentIndex(-1);
+    }
+    // No surface of the new model is chosen yet: the page must not go on
+    // editing a surface of the model shown before.
+    clearSurface();
 }
 
 CSurfacePage::~CSurfacePage() {
@@ -297,9 +334,7 @@ void CSurfacePage::enableTextureControls(bool on) {
 }
 
 void CSurfacePage::writeBack() {
-    if (!g_pView) return;
-    g_pView->makeCurrent();
-    objSetSurfaceData(&g_pView->m_surface, g_pView->m_currentSurface);
+    if (g_pDoc) g_pDoc->writeSurface();
 }
 
 void CSurfacePage::showValues() {
@@ -322,13 +357,8 @@ void CSurfacePage::rebuildSwatch(int row) { m_swatches[row]->setColor(swatchColo
 
 void CSurfacePage::chooseSurface(int index) {
     if (index < 0 || !g_pView) return;
-    CVantorView& v = *g_pView;
-    v.makeCurrent();
-    objSelectSurface(v.m_currentSurface, 0);
-    objGetSurfaceData(&v.m_surface, index);
-    v.m_currentSurface = index;
-    objSelectSurface(index, v.m_selectionMode);
-    SurfaceData& s = v.m_surface;
+    g_pDoc->chooseSurface(index, g_pView->m_selectionMode);
+    const SurfaceData& s = g_pDoc->m_surface;
     m_polygons = s.polygonCount;
     m_vertices = s.vertexFloatCount / 3;
     enableSurfaceControls(true);
@@ -350,7 +380,7 @@ void CSurfacePage::chooseSurface(int index) {
 }
 
 void CSurfacePage::loadSlot(int slot) {
-    SurfaceData& s = g_pView->m_surface;
+    const SurfaceData& s = g_pDoc->m_surface;
     if (slot == 0) {
         m_slot = 0;
         enableTextureControls(true);
@@ -391,14 +421,14 @@ void CSurfacePage::loadSlot(int slot) {
 }
 
 float* CSurfacePage::plane(bool sPlane) {
-    SurfaceData& s = g_pView->m_surface;
+    SurfaceData& s = g_pDoc->m_surface;
     if (m_slot == 0) return sPlane ? s.sPlane1 : s.tPlane1;
     return sPlane ? s.sPlane2 : s.tPlane2;
 }
 
 void CSurfacePage::commitColour(int row, int component) {
     const float value = toFloat(m_colourEdits[row][component]->text());
-    surfaceColour(g_pView->m_surface, row)[component] = value;
+    surfaceColour(g_pDoc->m_surface, row)[component] = value;
     m_colours[row][component] = value;
     if (component < 3) rebuildSwatch(row);
     writeBack();
@@ -407,20 +437,19 @@ void CSurfacePage::commitColour(int row, int component) {
 void CSurfacePage::selectColour(int row) {
     QLineEdit* edits[3] = {m_colourEdits[row][0], m_colourEdits[row][1], m_colourEdits[row][2]};
     if (!vantor::selectColour(this, m_colours[row], edits, m_swatches[row])) return;
-    std::copy(m_colours[row], m_colours[row] + 3, surfaceColour(g_pView->m_surface, row));
+    std::copy(m_colours[row], m_colours[row] + 3, surfaceColour(g_pDoc->m_surface, row));
     writeBack();
 }
 
 void CSurfacePage::recomputeNormals(float angle) {
     RedrawPause pause;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    g_pView->makeCurrent();
-    objSetSmoothSurface(g_pView->m_currentSurface, angle);
+    g_pDoc->smoothSurface(angle);
     QApplication::restoreOverrideCursor();
 }
 
 void CSurfacePage::toggleSmooth() {
-    SurfaceData& s = g_pView->m_surface;
+    SurfaceData& s = g_pDoc->m_surface;
     m_smooth = !m_smooth;
     m_smoothBox->setChecked(m_smooth != 0);
     if (!m_smooth) {
@@ -438,7 +467,7 @@ void CSurfacePage::toggleSmooth() {
 }
 
 void CSurfacePage::commitAngle() {
-    SurfaceData& s = g_pView->m_surface;
+    SurfaceData& s = g_pDoc->m_surface;
     const float value = toFloat(m_angleEdit->text());
     m_angle = value;
     if (!(value > 1.0f)) {
@@ -454,7 +483,7 @@ void CSurfacePage::commitAngle() {
 
 void CSurfacePage::chooseImage(int index) {
     if (index < 0 || !g_pView) return;
-    SurfaceData& s = g_pView->m_surface;
+    SurfaceData& s = g_pDoc->m_surface;
     const QString text = m_imageList->itemText(index);
     if (text == QLatin1String("NONE")) {
         s.textureCount = m_slot == 0 ? 0 : 1;
@@ -462,8 +491,7 @@ void CSurfacePage::chooseImage(int index) {
         return;
     }
     const QByteArray name = text.toLocal8Bit();
-    g_pView->makeCurrent();
-    const uint32_t id = objGetTextureId(name.constData());
+    const uint32_t id = g_pDoc->textureId(text);
     if (id != 0) {
         char* field = m_slot == 0 ? s.texture1Name : s.texture2Name;
         std::memset(field, 0, KORVID_NAME_SIZE);
@@ -528,8 +556,7 @@ void CSurfacePage::unselect() {
         m_surfaceList->setCurrentIndex(-1);
         m_surfaceList->setEditText(QString());
     }
-    g_pView->makeCurrent();
-    objSelectSurface(g_pView->m_currentSurface, 0);
+    g_pDoc->highlightSurface(0);
     // The list takes the focus first, so that disabling the field that had it
     // does not walk the focus through the other fields.
     m_surfaceList->setFocus();

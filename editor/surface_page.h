@@ -31,6 +31,9 @@ public:
     // No surface chosen: counts 0, grey swatches, the groups disabled.
     void clearSurface();
     void showValues();
+    // File New emptied the entity; a model was opened.
+    void documentCleared();
+    void documentOpened(bool zob);
 
     // Mirrors of the surface being edited.
     float m_colours[4][4] = {};  // diffuse, ambient, specular, emission

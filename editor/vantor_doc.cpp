@@ -1,18 +1,11 @@
 #include "vantor_doc.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSignalBlocker>
 
 #include "controls.h"
 #include "mesh_import.h"
-#include "image_dlg.h"
-#include "object_page.h"
-#include "particle_burst_dialog.h"
-#include "particles_page.h"
-#include "surface_page.h"
 #include "vantor_view.h"
 
 using namespace vantor;
@@ -36,41 +29,19 @@ void CVantorDoc::setSaveHook(std::function<QString()> hook) { saveHook() = std::
 
 CVantorDoc::CVantorDoc(QObject* parent) : QObject(parent) { g_pDoc = this; }
 
+void CVantorDoc::makeCurrent() {
+    if (g_pView) g_pView->makeCurrent();
+}
+
 void CVantorDoc::onFileNew() {
-    CVantorView& v = *g_pView;
-    v.makeCurrent();
+    makeCurrent();
     objNew();
-    g_pObjectPage->objectList()->clear();
-    g_pObjectPage->objectList()->setEnabled(false);
-    {
-        const QSignalBlocker a(g_pSurfacePage->surfaceList());
-        const QSignalBlocker b(g_pSurfacePage->imageList());
-        g_pSurfacePage->surfaceList()->setEnabled(false);
-        g_pSurfacePage->surfaceList()->clear();
-        g_pSurfacePage->imageList()->clear();
-        // "NONE" stays offered: without it no texture could be taken off again.
-        g_pSurfacePage->imageList()->addItem(QStringLiteral("NONE"));
-        g_pSurfacePage->imageList()->setEditText(QStringLiteral("NONE"));
-    }
-    g_pSurfacePage->enableSurfaceControls(false);
-    g_pSurfacePage->enableTextureControls(false);
-    g_pSurfacePage->imageDialog()->empty();
-    v.m_modelPosition[0] = v.m_modelPosition[1] = v.m_modelPosition[2] = 0;
-    for (int i = 0; i < 6; ++i) objGetLight(&v.m_lights[i], i);
-    g_pObjectPage->showLights();
-    v.m_lastEmitter = -1;
-    v.m_currentEmitter = -1;
-    objInitEmitter(&v.m_emitter);
-    {
-        const QSignalBlocker a(g_pParticlesPage->emitterList());
-        const QSignalBlocker b(g_pParticlesPage->imageList());
-        g_pParticlesPage->emitterList()->clear();
-        g_pParticlesPage->imageList()->clear();
-        g_pParticlesPage->imageList()->addItem(QStringLiteral("NONE"));
-        g_pParticlesPage->emitterList()->setEditText(QStringLiteral("<ADD>"));
-    }
-    g_pParticlesPage->refreshFromEmitter();
-    g_pParticlesPage->enableControls(false);
+    m_modelPosition[0] = m_modelPosition[1] = m_modelPosition[2] = 0;
+    for (int i = 0; i < 6; ++i) objGetLight(&m_lights[i], i);
+    m_lastEmitter = -1;
+    m_currentEmitter = -1;
+    objInitEmitter(&m_emitter);
+    emit cleared();
 }
 
 // The file chosen in an open dialog (or by the tests' hook), its folder made
@@ -113,11 +84,8 @@ void CVantorDoc::onFileImport() {
 }
 
 bool CVantorDoc::load(const QString& path, bool import) {
-    CVantorView& v = *g_pView;
-    g_pSurfacePage->surfaceList()->setEnabled(true);
-    g_pObjectPage->objectList()->setEnabled(true);
-    v.makeCurrent();
-    objSelectSurface(v.m_currentSurface, 0);
+    makeCurrent();
+    objSelectSurface(m_currentSurface, 0);
 
     const QFileInfo info(path);
     // A file that fails to load leaves the document's name and title as they were.
@@ -160,64 +128,29 @@ bool CVantorDoc::load(const QString& path, bool import) {
     if (!import) emit fileOpened(m_pathName);
     if (!note.isEmpty()) message(dialogParent(), note);
 
-    QComboBox* objects = g_pObjectPage->objectList();
-    objects->addItem(m_fileTitle);
-    objects->model()->sort(0);
-    objects->setCurrentIndex(0);
-
-    v.m_modelCount += 1;
-    v.makeCurrent();
-    objSetCurrentModel(v.m_modelCount - 1);
-    objGetModelData(&v.m_modelInfo);
-    if (zob) g_pSurfacePage->imageDialog()->listLibrary();
-
-    {
-        QComboBox* surfaces = g_pSurfacePage->surfaceList();
-        const QSignalBlocker block(surfaces);
-        surfaces->clear();
-        for (int i = 0; i < v.m_modelInfo.surfaceCount; ++i) {
-            objGetSurfaceData(&v.m_surface, i);
-            surfaces->addItem(QString::fromLocal8Bit(v.m_surface.name));
-        }
-        surfaces->setCurrentIndex(-1);
+    m_modelCount += 1;
+    makeCurrent();
+    objSetCurrentModel(m_modelCount - 1);
+    objGetModelData(&m_modelInfo);
+    m_surfaceNames.clear();
+    for (int i = 0; i < m_modelInfo.surfaceCount; ++i) {
+        objGetSurfaceData(&m_surface, i);
+        m_surfaceNames << QString::fromLocal8Bit(m_surface.name);
     }
-    const ModelInfo& m = v.m_modelInfo;
-    g_pObjectPage->m_polygons = m.polygonCount;
-    g_pObjectPage->m_surfaceCount = m.surfaceCount;
-    g_pObjectPage->m_height = m.maxY - m.minY;
-    g_pObjectPage->m_width = m.maxX - m.minX;
-    g_pObjectPage->m_depth = m.maxZ - m.minZ;
-
-    QComboBox* emitters = g_pParticlesPage->emitterList();
-    {
-        const QSignalBlocker block(emitters);
-        emitters->clear();
-        for (int i = 0; i < m.emitterCount; ++i) {
-            objSetEmitterPtr(i);
-            objGetEmitter(&v.m_emitter);
-            emitters->addItem(QString::fromLocal8Bit(v.m_emitter.name));
-        }
+    m_emitterNames.clear();
+    for (int i = 0; i < m_modelInfo.emitterCount; ++i) {
+        objSetEmitterPtr(i);
+        objGetEmitter(&m_emitter);
+        m_emitterNames << QString::fromLocal8Bit(m_emitter.name);
     }
-    v.m_lastEmitter = m.emitterCount - 1;
-    if (m.emitterCount >= 1) {
-        v.m_currentEmitter = 0;
+    m_lastEmitter = m_modelInfo.emitterCount - 1;
+    if (m_modelInfo.emitterCount >= 1) {
+        m_currentEmitter = 0;
         objSetEmitterPtr(0);
-        objGetEmitter(&v.m_emitter);
-        {
-            const QSignalBlocker block(emitters);
-            emitters->setCurrentIndex(0);
-        }
-        g_pParticlesPage->enableControls(true);
-        g_pParticlesPage->refreshFromEmitter();
-        objGetBurst(&v.m_burst);
-        g_pParticlesPage->burstDialog()->refreshFromBurst();
-    } else {
-        g_pParticlesPage->enableListOnly();
+        objGetEmitter(&m_emitter);
+        objGetBurst(&m_burst);
     }
-    g_pObjectPage->redisplay();
-    // No surface of the new model is chosen yet: the page must not go on
-    // editing a surface of the model shown before.
-    g_pSurfacePage->clearSurface();
+    emit opened(zob);
     return true;
 }
 
@@ -246,11 +179,149 @@ bool CVantorDoc::saveFile(const QString& path) {
         message(dialogParent(), QStringLiteral("File Extension error"));
         return false;
     }
-    g_pView->makeCurrent();
+    makeCurrent();
     const QByteArray file = path.toLocal8Bit();
     if (!objSaveZOB(file.constData())) {
         message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
         return false;
     }
+    return true;
+}
+
+// ---- Surfaces ---------------------------------------------------------------
+
+void CVantorDoc::chooseSurface(int index, int selectionMode) {
+    makeCurrent();
+    objSelectSurface(m_currentSurface, 0);
+    objGetSurfaceData(&m_surface, index);
+    m_currentSurface = index;
+    objSelectSurface(index, selectionMode);
+}
+
+void CVantorDoc::highlightSurface(int selectionMode) {
+    makeCurrent();
+    objSelectSurface(m_currentSurface, selectionMode);
+}
+
+void CVantorDoc::writeSurface() {
+    makeCurrent();
+    objSetSurfaceData(&m_surface, m_currentSurface);
+}
+
+void CVantorDoc::smoothSurface(float angle) {
+    makeCurrent();
+    objSetSmoothSurface(m_currentSurface, angle);
+}
+
+uint32_t CVantorDoc::textureId(const QString& name) {
+    makeCurrent();
+    return objGetTextureId(name.toLocal8Bit().constData());
+}
+
+// ---- Emitters and bursts ------------------------------------------------------
+
+bool CVantorDoc::writeEmitter() {
+    makeCurrent();
+    return objSetEmitter(&m_emitter) != 0;
+}
+
+void CVantorDoc::reloadEmitter() {
+    makeCurrent();
+    objGetEmitter(&m_emitter);
+}
+
+bool CVantorDoc::addEmitter() {
+    makeCurrent();
+    if (objAddEmitter(&m_emitter) == 0) return false;
+    m_lastEmitter += 1;
+    m_currentEmitter = m_lastEmitter;
+    objSetEmitterPtr(m_currentEmitter);
+    return true;
+}
+
+bool CVantorDoc::removeEmitter() {
+    if (m_currentEmitter < 0) return false;
+    makeCurrent();
+    if (!objSetEmitterPtr(m_currentEmitter) || objRemoveEmitter() < 0) return false;
+    m_lastEmitter -= 1;
+    // The emitter after the removed one takes its place, or the one before it.
+    if (m_currentEmitter > m_lastEmitter) m_currentEmitter = m_lastEmitter;
+    if (m_currentEmitter < 0) objInitEmitter(&m_emitter);
+    return true;
+}
+
+void CVantorDoc::chooseEmitter(int index) {
+    m_currentEmitter = index;
+    makeCurrent();
+    objSetEmitterPtr(index);
+    objGetEmitter(&m_emitter);
+    objGetBurst(&m_burst);
+}
+
+void CVantorDoc::moveEmitter() {
+    emit emitterMoved();
+    makeCurrent();
+    objSetPosEmitter(m_emitter.position);
+}
+
+void CVantorDoc::writeBurst() {
+    makeCurrent();
+    objSetBurst(&m_burst);
+}
+
+void CVantorDoc::reloadBurst() {
+    makeCurrent();
+    objGetBurst(&m_burst);
+}
+
+// ---- Lights and the model -------------------------------------------------------
+
+void CVantorDoc::switchLight(int index, bool on) {
+    m_lights[index].on = on;
+    makeCurrent();
+    objActivateLight(on, index);
+}
+
+void CVantorDoc::writeLight(int index) {
+    makeCurrent();
+    objSetLight(&m_lights[index], index);
+}
+
+void CVantorDoc::moveLight(int index) {
+    makeCurrent();
+    objMoveLight(m_lights[index].position, index);
+}
+
+void CVantorDoc::moveModel() {
+    makeCurrent();
+    objSetModelPosition(m_modelPosition);
+}
+
+void CVantorDoc::scaleGeometry(const float factors[3]) {
+    makeCurrent();
+    objGeoScale(factors);
+}
+
+void CVantorDoc::translateGeometry(const float offset[3]) {
+    makeCurrent();
+    objGeoTranslate(offset);
+}
+
+void CVantorDoc::rotateGeometry(const float radians[3]) {
+    makeCurrent();
+    objGeoRotate(radians);
+}
+
+void CVantorDoc::refreshModelInfo() {
+    makeCurrent();
+    objGetModelData(&m_modelInfo);
+}
+
+// ---- Images ---------------------------------------------------------------------
+
+bool CVantorDoc::addImage() {
+    makeCurrent();
+    if (!objAddTexture(&m_texture)) return false;
+    emit imageAdded(QString::fromLocal8Bit(m_texture.name));
     return true;
 }

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "particles_page.h"
+#include "vantor_doc.h"
 
 CVantorView* g_pView = nullptr;
 
@@ -32,7 +32,7 @@ void CVantorView::stopRedrawTimer() { m_timer.stop(); }
 void CVantorView::initializeGL() {
     const WindowData window{width(), height(), 45};
     objInitWin(&window);
-    for (int i = 0; i < 6; ++i) objGetLight(&m_lights[i], i);
+    for (int i = 0; i < 6; ++i) objGetLight(&g_pDoc->m_lights[i], i);
     m_dragLight = 0;
     m_ready = true;
     startRedrawTimer(15);
@@ -68,20 +68,20 @@ void CVantorView::tick() {
 
 void CVantorView::updateSwarm() {
     if (m_swarmPhase > 6.283185307179586) m_swarmPhase = 0;
-    makeCurrent();
+    LightData* lights = g_pDoc->m_lights;
     for (int i = 0; i < 6; ++i) {
-        if (!m_lights[i].on) continue;
+        if (!lights[i].on) continue;
         const float t = m_swarmPhase;
-        m_lights[i].position[0] = 4 * std::cos(2 * t + i);
-        m_lights[i].position[1] = 4 * std::sin(i + t);
-        m_lights[i].position[2] = 4 * std::cos(i * t);
-        objMoveLight(m_lights[i].position, i);
+        lights[i].position[0] = 4 * std::cos(2 * t + i);
+        lights[i].position[1] = 4 * std::sin(i + t);
+        lights[i].position[2] = 4 * std::cos(i * t);
+        g_pDoc->moveLight(i);
     }
 }
 
 void CVantorView::fitCamera(float angle) {
-    if (angle >= 180 || m_modelCount == 0) return;
-    const ModelInfo& m = m_modelInfo;
+    if (angle >= 180 || g_pDoc->m_modelCount == 0) return;
+    const ModelInfo& m = g_pDoc->m_modelInfo;
     m_camera.rx = m_camera.ry = m_camera.rz = 0;
     m_camera.tx = 0;
     m_camera.ty = -(m.minY + (m.maxY - m.minY) * 0.5f);
@@ -162,20 +162,16 @@ void CVantorView::drag(const QPoint& position) {
         }
         break;
     case 2:
-        moveXyz(m_lights[m_dragLight].position);
-        makeCurrent();
-        objMoveLight(m_lights[m_dragLight].position, m_dragLight);
+        moveXyz(g_pDoc->m_lights[m_dragLight].position);
+        g_pDoc->moveLight(m_dragLight);
         break;
     case 3:
-        moveXyz(m_modelPosition);
-        makeCurrent();
-        objSetModelPosition(m_modelPosition);
+        moveXyz(g_pDoc->m_modelPosition);
+        g_pDoc->moveModel();
         break;
     case 4:
-        moveXyz(m_emitter.position);
-        if (g_pParticlesPage) g_pParticlesPage->showEmitterPosition();
-        makeCurrent();
-        objSetPosEmitter(m_emitter.position);
+        moveXyz(g_pDoc->m_emitter.position);
+        g_pDoc->moveEmitter();
         break;
     default:
         break;

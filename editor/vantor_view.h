@@ -1,5 +1,5 @@
-// CVantorView: the 3D view, its redraw timer and mouse interaction, and the
-// editor working state that every page and dialog shares through g_pView.
+// CVantorView: the 3D view, its redraw timer and mouse interaction. The
+// entity's working state is the document's (CVantorDoc).
 #pragma once
 #include <QOpenGLWidget>
 #include <QPoint>
@@ -23,25 +23,14 @@ public:
     // One timer tick: spins, Light Swarm, redraw request.
     void tick();
 
-    // Editor working state.
+    // View state: the camera, spins, how the view drags and what.
     CameraData m_camera{0, -1, -3, 0, 0, 0};
-    int m_modelCount = 0;
-    int m_lastEmitter = -1;
-    int m_currentEmitter = -1;
-    int m_currentSurface = 0;
     int m_selectionMode = 1;
     int m_spinY = 0;
     int m_spinX = 0;
     int m_axisFree[3] = {1, 1, 1};
     QTimer m_timer;  // the redraw timer
     QElapsedTimer m_frameTimer;  // from the start of a paint to its swap
-    SurfaceData m_surface{};
-    ModelInfo m_modelInfo{};
-    TextureInfo m_texture{};
-    LightData m_lights[6]{};
-    EmitterData m_emitter{};
-    BurstData m_burst{};
-    float m_modelPosition[3] = {0, 0, 0};
     int m_dragLight = 0;
     int m_swarmOn = 0;
     float m_swarmPhase = 0;

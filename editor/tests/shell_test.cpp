@@ -64,31 +64,31 @@ protected:
 };
 
 TEST_F(ShellTest, OpeningRawAndZobFilesFillsThePages) {
-    const int before = view().m_modelCount;
+    const int before = doc().m_modelCount;
     open(sample("torus.raw"));
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
-    EXPECT_EQ(view().m_modelCount, before + 1);
+    EXPECT_EQ(doc().m_modelCount, before + 1);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("torus - Vantor"));
-    EXPECT_EQ(view().m_modelInfo.surfaceCount, 2);
+    EXPECT_EQ(doc().m_modelInfo.surfaceCount, 2);
     EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
     EXPECT_EQ(g_pSurfacePage->surfaceList()->itemText(0), QStringLiteral("Torus"));
     EXPECT_TRUE(g_pObjectPage->objectList()->isEnabled());
-    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_POLYGONS)->text(), QString::number(view().m_modelInfo.polygonCount));
-    EXPECT_EQ(view().m_lastEmitter, -1);
+    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_POLYGONS)->text(), QString::number(doc().m_modelInfo.polygonCount));
+    EXPECT_EQ(doc().m_lastEmitter, -1);
     EXPECT_FALSE(control<QLineEdit>(g_pParticlesPage, IDC_PART_TOTAL)->isEnabled());
     EXPECT_TRUE(g_pParticlesPage->emitterList()->isEnabled()) << "a model without emitters offers Add";
 
     open(sample("fireworks.zob"));
     ASSERT_TRUE(messages.isEmpty());
-    EXPECT_EQ(view().m_modelCount, before + 2);
+    EXPECT_EQ(doc().m_modelCount, before + 2);
     QComboBox* objects = g_pObjectPage->objectList();
     ASSERT_EQ(objects->count(), 2);
     EXPECT_EQ(objects->itemText(0), QStringLiteral("fireworks")) << "the object list is sorted";
-    EXPECT_EQ(view().m_currentEmitter, 0);
-    EXPECT_EQ(view().m_lastEmitter, 0);
-    EXPECT_STREQ(view().m_emitter.name, "Rockets");
+    EXPECT_EQ(doc().m_currentEmitter, 0);
+    EXPECT_EQ(doc().m_lastEmitter, 0);
+    EXPECT_STREQ(doc().m_emitter.name, "Rockets");
     EXPECT_EQ(g_pParticlesPage->emitterList()->itemText(0), QStringLiteral("Rockets"));
-    EXPECT_EQ(view().m_burst.count, 120);
+    EXPECT_EQ(doc().m_burst.count, 120);
     // The new model is the current one in the library.
     ModelInfo info{};
     view().makeCurrent();
@@ -141,8 +141,8 @@ TEST_F(ShellTest, SaveRoundTripAndItsRefusals) {
     doc().onFileNew();
     open(saved.string());
     EXPECT_EQ(messages.size(), 2);
-    EXPECT_STREQ(view().m_emitter.name, "Smoke");
-    EXPECT_EQ(view().m_emitter.particleType, 3);
+    EXPECT_STREQ(doc().m_emitter.name, "Smoke");
+    EXPECT_EQ(doc().m_emitter.particleType, 3);
 }
 
 TEST_F(ShellTest, FailedOpenKeepsTheTitle) {
@@ -214,7 +214,7 @@ TEST_F(ShellTest, MenusAndDropDownsKeepEnterAndEscape) {
     QTest::keyClick(popup, Qt::Key_Return);
     EXPECT_FALSE(popup->isVisible());
     EXPECT_EQ(surfaces->currentIndex(), 1) << "Enter in a drop-down chooses the highlighted entry";
-    EXPECT_EQ(view().m_currentSurface, 1);
+    EXPECT_EQ(doc().m_currentSurface, 1);
 }
 
 TEST_F(ShellTest, AlternateEditKeysIndicatorsAndTheEmptyRecentList) {
@@ -268,8 +268,8 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
     doc().onFileImport();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("parts - Vantor"));
-    EXPECT_EQ(view().m_modelInfo.surfaceCount, 2);
-    EXPECT_EQ(view().m_modelInfo.polygonCount, 2);
+    EXPECT_EQ(doc().m_modelInfo.surfaceCount, 2);
+    EXPECT_EQ(doc().m_modelInfo.polygonCount, 2);
     EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
     EXPECT_FALSE(CVantorApp::recentFiles().contains(QString::fromStdString(parts.string())))
         << "File Open could not read it again";
@@ -289,8 +289,8 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("12 meshes were merged into 1 surfaces by material")))
         << messages[0].toStdString();
-    EXPECT_EQ(view().m_modelInfo.surfaceCount, 1);
-    EXPECT_EQ(view().m_modelInfo.polygonCount, 12);
+    EXPECT_EQ(doc().m_modelInfo.surfaceCount, 1);
+    EXPECT_EQ(doc().m_modelInfo.polygonCount, 12);
 
     const auto broken = scratch() / "broken.ply";
     std::ofstream(broken) << "ply\nthis is not right\n";
@@ -311,8 +311,8 @@ TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
     EXPECT_EQ(g_pParticlesPage->emitterList()->count(), 0);
     EXPECT_EQ(g_pParticlesPage->emitterList()->currentText(), QStringLiteral("<ADD>"));
     EXPECT_FALSE(g_pParticlesPage->emitterList()->isEnabled());
-    EXPECT_EQ(view().m_currentEmitter, -1);
-    EXPECT_EQ(view().m_emitter.totalParticles, 1000) << "the library's emitter defaults";
+    EXPECT_EQ(doc().m_currentEmitter, -1);
+    EXPECT_EQ(doc().m_emitter.totalParticles, 1000) << "the library's emitter defaults";
     EXPECT_FLOAT_EQ(view().m_camera.tx, 1.5f);
     view().makeCurrent();
     EXPECT_EQ(objGetTextureCnt(), 0);
@@ -320,7 +320,7 @@ TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
 
 TEST_F(ShellTest, ToolbarEnablingAndChecks) {
     view().m_target = 0;
-    view().m_currentEmitter = -1;
+    doc().m_currentEmitter = -1;
     frame().updateCommands();
     EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled()) << "Rotate only for the camera";
     EXPECT_FALSE(frame().action(ID_POS_EMITTER)->isEnabled()) << "no emitter chosen";
@@ -351,7 +351,7 @@ TEST_F(ShellTest, ToolbarEnablingAndChecks) {
     trigger(ID_RESET);  // Reset
     EXPECT_EQ(view().m_spinY, 0);
     EXPECT_FALSE(frame().action(ID_ROTATE_Y)->isChecked());
-    const ModelInfo& m = view().m_modelInfo;
+    const ModelInfo& m = doc().m_modelInfo;
     EXPECT_FLOAT_EQ(view().m_camera.ty, -(m.minY + (m.maxY - m.minY) * 0.5f));
     EXPECT_NEAR(view().m_camera.tz, -(std::max(m.maxX, m.maxY) / (2 * std::tan(22.5 * M_PI / 180)) + (m.maxZ - m.minZ)),
                 1e-4);
@@ -417,10 +417,10 @@ TEST_F(ShellTest, DragsFollowTheTable) {
     v.m_target = 3;
     v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 0;
     drag(Qt::LeftButton, {100, 100}, {0, 0});
-    EXPECT_FLOAT_EQ(v.m_modelPosition[0], 0);
+    EXPECT_FLOAT_EQ(doc().m_modelPosition[0], 0);
     v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 1;
     drag(Qt::RightButton, {100, 100}, {100, 80});
-    EXPECT_NEAR(v.m_modelPosition[1], 0.2f, 1e-5);
+    EXPECT_NEAR(doc().m_modelPosition[1], 0.2f, 1e-5);
 
     // An emitter drag shows the position on the Particles page.
     open(sample("fountain.zob"));
