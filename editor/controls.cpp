@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include <cstring>
+
 #include <QAbstractItemView>
 #include <QColorDialog>
 #include <QComboBox>
@@ -181,6 +183,13 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, int id) {
     if (id >= 0) setControlId(b, id);
     b->setAutoDefault(false);
     return b;
+}
+
+void copyText(char* field, size_t size, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    const size_t n = std::min<size_t>(static_cast<size_t>(bytes.size()), size - 1);
+    std::memcpy(field, bytes.constData(), n);
+    field[n] = '\0';
 }
 
 }  // namespace vantor

@@ -74,6 +74,9 @@ bool isInteger(const QString& text, int* value = nullptr);
 // printf-style formatting of one value.
 QString format(const char* pattern, double value);
 QString formatInt(int value);
+// Copies text in the local 8-bit encoding into a fixed character field,
+// cut to fit and always ended with a zero.
+void copyText(char* field, size_t size, const QString& text);
 // The shortest form with at most six significant digits ("%.*g", precision 6).
 QString formatG6(double value);
 

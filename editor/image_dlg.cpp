@@ -46,13 +46,6 @@ QString alphaText(const TextureInfo& t) {
     return QString::asprintf("%d to %d", t.low, t.high);
 }
 
-void copyText(char* field, size_t size, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    const size_t n = std::min<size_t>(static_cast<size_t>(bytes.size()), size - 1);
-    std::memcpy(field, bytes.constData(), n);
-    field[n] = '\0';
-}
-
 }  // namespace
 
 void CImageDlg::setBrowseHook(std::function<QString()> hook) { browseHook() = std::move(hook); }
@@ -166,6 +159,15 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
         m_high->setEnabled(!on);
     });
     connect(m_list, &QTreeWidget::currentItemChanged, this, &CImageDlg::chooseRow);
+    if (g_pDoc) {
+        // Undo of an added image takes its row away; redo lists it again.
+        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) {
+            for (QTreeWidgetItem* item : m_list->findItems(name, Qt::MatchExactly, 0)) delete item;
+            m_lastAppended = m_list->topLevelItemCount() - 1;
+            m_lastHandled = -1;
+        });
+        connect(g_pDoc, &CVantorDoc::imagesRestored, this, &CImageDlg::listLibrary);
+    }
 }
 
 void CImageDlg::resizeEvent(QResizeEvent* event) {

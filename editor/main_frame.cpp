@@ -38,6 +38,7 @@
 #include "keyboard_state.h"
 #include "picture_export.h"
 #include "simulation_controls.h"
+#include "undo_history.h"
 #include "vantor_doc.h"
 #include "vantor_view.h"
 
@@ -229,6 +230,7 @@ void CMainFrame::openDropped(const QString& path) {
         vantor::message(this, QStringLiteral("Vantor opens RAW and ZOB models only: %1").arg(QFileInfo(path).fileName()));
         return;
     }
+    if (!m_document->saveModified()) return;
     CVantorDoc::enterFolderOf(path);
     m_document->openFile(QFileInfo(path).absoluteFilePath());
 }
@@ -247,6 +249,10 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_document->saveModified()) {
+        event->ignore();
+        return;
+    }
     saveWindowGeometry();
     QMainWindow::closeEvent(event);
 }
@@ -321,10 +327,20 @@ void CMainFrame::buildMenus() {
         QAction* a = addCommand(c.id, QString::fromUtf8(c.text).section(QLatin1Char('\t'), 0, 0),
                                 QString::fromLatin1(c.prompt));
         a->setShortcuts({c.keys, c.alternate});
-        a->setEnabled(false);  // nothing in the program handles these
+        a->setEnabled(false);  // Cut, Copy and Paste: nothing in the program handles these
         edit->addAction(a);
-        if (c.id == ID_EDIT_UNDO) edit->addSeparator();
+        if (c.id == ID_EDIT_UNDO) {
+            QAction* redo = addCommand(ID_EDIT_REDO, QStringLiteral("&Redo"),
+                                       QStringLiteral("Redo the previously undone action\nRedo"));
+            redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+            edit->addAction(redo);
+            edit->addSeparator();
+        }
     }
+    connect(m_actions[ID_EDIT_UNDO], &QAction::triggered, m_document, &CVantorDoc::undo);
+    connect(m_actions[ID_EDIT_REDO], &QAction::triggered, m_document, &CVantorDoc::redo);
+    connect(&m_document->history(), &vantor::UndoHistory::changed, this, &CMainFrame::updateUndoCommands);
+    updateUndoCommands();
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     m_viewMenu = view;
@@ -435,6 +451,17 @@ void CMainFrame::buildToolBar() {
     connect(m_actions[ID_POS_EMITTER], &QAction::triggered, this, [this] { m_view->m_target = 4; });
 }
 
+void CMainFrame::updateUndoCommands() {
+    // The menu names the step: "Undo Shininess", "Redo Add Emitter".
+    const vantor::UndoHistory& history = m_document->history();
+    QAction* undo = m_actions[ID_EDIT_UNDO];
+    QAction* redo = m_actions[ID_EDIT_REDO];
+    undo->setEnabled(history.canUndo());
+    undo->setText(history.canUndo() ? QStringLiteral("&Undo %1").arg(history.undoName()) : QStringLiteral("&Undo"));
+    redo->setEnabled(history.canRedo());
+    redo->setText(history.canRedo() ? QStringLiteral("&Redo %1").arg(history.redoName()) : QStringLiteral("&Redo"));
+}
+
 void CMainFrame::updateIndicators() {
     const vantor::LockKeys keys = vantor::lockKeys();
     const bool on[3] = {keys.caps, keys.num, keys.scroll};
@@ -475,6 +502,7 @@ void CMainFrame::updateRecentFiles() {
         a->setProperty("recentFile", path);
         a->setStatusTip(QStringLiteral("Open this document"));
         connect(a, &QAction::triggered, this, [this, path] {
+            if (!m_document->saveModified()) return;
             CVantorDoc::enterFolderOf(path);
             m_document->openFile(path);
         });

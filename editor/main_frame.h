@@ -28,6 +28,8 @@ public:
     void updateCommands();
     // The CAP, NUM and SCRL panes follow the lock keys.
     void updateIndicators();
+    // Edit > Undo and Redo follow the document's history.
+    void updateUndoCommands();
     void updateRecentFiles();
     void about();
     // The width of the control column (350 pixels at the 8-point dialog font).

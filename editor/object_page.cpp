@@ -254,6 +254,12 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
     if (g_pDoc) {
         connect(g_pDoc, &CVantorDoc::cleared, this, &CObjectPage::documentCleared);
         connect(g_pDoc, &CVantorDoc::opened, this, &CObjectPage::documentOpened);
+        connect(g_pDoc, &CVantorDoc::geometryRestored, this, &CObjectPage::showModelSize);
+        connect(g_pDoc, &CVantorDoc::lightRestored, this, [this](int i) {
+            m_lightOn[i] = g_pDoc->m_lights[i].on ? 1 : 0;
+            m_lightBoxes[i]->setChecked(m_lightOn[i] != 0);
+            m_lightSwatches[i]->setColor(swatchColor(g_pDoc->m_lights[i].diffuse));
+        });
     }
 
     {

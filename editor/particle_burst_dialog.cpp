@@ -18,7 +18,7 @@ using namespace vantor;
 namespace {
 
 const std::vector<FieldBinding> kFields = [] {
-    std::vector<FieldBinding> fields = {{IDC_PART_TOTAL, offsetof(BurstData, count), FieldKind::Integer, "%d"}};
+    std::vector<FieldBinding> fields = {{IDC_PART_TOTAL, offsetof(BurstData, count), FieldKind::Integer, "%d", "Particles"}};
     for (const FieldBinding& f : particleFields<BurstData>()) fields.push_back(f);
     return fields;
 }();
@@ -76,7 +76,7 @@ void CParticleBurstDialog::commit(int id) {
     if (!g_pDoc) return;
     commitField(m_edits[id], bindingFor(id), &g_pDoc->m_burst);
     if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2)) rebuildSwatches();
-    g_pDoc->writeBurst();
+    g_pDoc->writeBurst(QStringLiteral("Burst ") + QString::fromLatin1(bindingFor(id).name), id);
 }
 
 void CParticleBurstDialog::refreshFromBurst() {
@@ -107,7 +107,7 @@ void CParticleBurstDialog::selectColour(bool start) {
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;
-    g_pDoc->writeBurst();
+    g_pDoc->writeBurst(start ? QStringLiteral("Burst Start Colour") : QStringLiteral("Burst End Colour"));
 }
 
 void CParticleBurstDialog::reloadFromLibrary() {

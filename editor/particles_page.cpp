@@ -32,16 +32,18 @@ constexpr size_t kFloat = sizeof(float);
 
 const std::vector<FieldBinding> kFields = [] {
     std::vector<FieldBinding> fields = {
-        {IDC_PART_TOTAL, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d"},
-        {IDC_PART_LIFESPAN, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d"},
-        {IDC_PART_PER_CYCLE, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d"},
-        {IDC_PART_PER_CYCLE_VAR, offsetof(EmitterData, emitterPerCycleVar), FieldKind::Integer, "%d"},
-        {IDC_PART_EMIT_EVERY, offsetof(EmitterData, emitterTime), FieldKind::Integer, "%d"},
-        {IDC_PART_GROUND, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f"},
+        {IDC_PART_TOTAL, offsetof(EmitterData, totalParticles), FieldKind::Integer, "%d", "Total Particles"},
+        {IDC_PART_LIFESPAN, offsetof(EmitterData, lifespanTime), FieldKind::Integer, "%d", "Emitter Life"},
+        {IDC_PART_PER_CYCLE, offsetof(EmitterData, emitterPerCycle), FieldKind::Integer, "%d", "Emitted per Cycle"},
+        {IDC_PART_PER_CYCLE_VAR, offsetof(EmitterData, emitterPerCycleVar), FieldKind::Integer, "%d",
+         "Emission Variation"},
+        {IDC_PART_EMIT_EVERY, offsetof(EmitterData, emitterTime), FieldKind::Integer, "%d", "Emission Time"},
+        {IDC_PART_GROUND, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f", "Ground"},
     };
     for (int axis = 0; axis < 3; ++axis) {
-        fields.push_back({IDC_PART_POSITION_X + axis, offsetof(EmitterData, position) + axis * kFloat, FieldKind::Real, "%1.3f"});
-        fields.push_back({IDC_PART_FORCE_X + axis, offsetof(EmitterData, force) + axis * kFloat, FieldKind::Real, "%1.5f"});
+        fields.push_back({IDC_PART_POSITION_X + axis, offsetof(EmitterData, position) + axis * kFloat, FieldKind::Real, "%1.3f",
+                          "Emitter Position"});
+        fields.push_back({IDC_PART_FORCE_X + axis, offsetof(EmitterData, force) + axis * kFloat, FieldKind::Real, "%1.5f", "Force"});
     }
     for (const FieldBinding& f : particleFields<EmitterData>()) fields.push_back(f);
     return fields;
@@ -149,7 +151,7 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     connect(m_emitterList, &QComboBox::activated, this, &CParticlesPage::selectEmitter);
     connect(m_modeList, &QComboBox::activated, this, [this](int i) {
         applyType(i);
-        send();
+        send(QStringLiteral("Particle Mode"));
     });
     connect(m_imageList, &QComboBox::activated, this, &CParticlesPage::chooseImage);
     connect(m_startSelect, &QPushButton::clicked, this, [this] { selectColour(true); });
@@ -158,12 +160,26 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
         if (m_burstDialog) m_burstDialog->show();
     });
     connect(m_remove, &QPushButton::clicked, this, &CParticlesPage::removeEmitter);
-    connect(m_resetTimer, &QPushButton::clicked, this, &CParticlesPage::send);  // the record restarts the timer
+    connect(m_resetTimer, &QPushButton::clicked, this, [this] { send(QString()); });  // the record restarts the timer
     if (g_pDoc) {
         connect(g_pDoc, &CVantorDoc::cleared, this, &CParticlesPage::documentCleared);
         connect(g_pDoc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
         connect(g_pDoc, &CVantorDoc::emitterMoved, this, &CParticlesPage::showEmitterPosition);
         connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
+        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) {
+            const QSignalBlocker block(m_imageList);
+            const QString shown = m_imageList->currentText();
+            m_imageList->removeItem(m_imageList->findText(name, Qt::MatchExactly));
+            m_imageList->setEditText(shown);
+        });
+        connect(g_pDoc, &CVantorDoc::emitterRestored, this, [this](int index) {
+            {
+                const QSignalBlocker block(m_emitterList);
+                m_emitterList->setCurrentIndex(index);
+            }
+            selectEmitter(index);
+        });
+        connect(g_pDoc, &CVantorDoc::emittersRestored, this, &CParticlesPage::showEmitters);
     }
 }
 
@@ -207,11 +223,11 @@ void CParticlesPage::initialise() {
     enableControls(false);
 }
 
-void CParticlesPage::send() {
+void CParticlesPage::send(const QString& change, int field) {
     if (!g_pDoc) return;
     // A pool past the library's particle limit is refused as a whole: say so
     // and show the emitter as the library still holds it.
-    if (!g_pDoc->writeEmitter() && isParticleLimitRefusal()) {
+    if (!g_pDoc->writeEmitter(change, field) && isParticleLimitRefusal()) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
         g_pDoc->reloadEmitter();
         refreshFromEmitter();
@@ -322,14 +338,15 @@ void CParticlesPage::chooseImage(int index) {
         e.textureId = 0;
         e.imageName[0] = '\0';
     }
-    send();
+    send(QStringLiteral("Particle Image"));
 }
 
 void CParticlesPage::commit(int id) {
     if (!g_pDoc) return;
     commitField(m_edits[id], bindingFor(id), &g_pDoc->m_emitter);
-    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2)) rebuildSwatches();
-    send();
+    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2))
+        rebuildSwatches();
+    send(QString::fromLatin1(bindingFor(id).name), id);
 }
 
 void CParticlesPage::setDependents() {
@@ -346,7 +363,7 @@ void CParticlesPage::toggle(int which) {
     g_pDoc->m_emitter.*(kChecks[which].flag) = m_checks[which];
     m_boxes[which]->setChecked(m_checks[which] != 0);
     setDependents();
-    send();
+    send(QString::fromLatin1(kChecks[which].caption).remove(QLatin1Char(':')));
 }
 
 void CParticlesPage::refreshFromEmitter() {
@@ -385,7 +402,7 @@ void CParticlesPage::selectColour(bool start) {
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;
-    send();
+    send(start ? QStringLiteral("Start Colour") : QStringLiteral("End Colour"));
 }
 
 void CParticlesPage::documentCleared() {
@@ -418,4 +435,27 @@ void CParticlesPage::documentOpened() {
     enableControls(true);
     refreshFromEmitter();
     m_burstDialog->refreshFromBurst();
+}
+
+void CParticlesPage::showEmitters() {
+    {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->clear();
+        m_emitterList->addItems(g_pDoc->m_emitterNames);
+    }
+    if (g_pDoc->m_currentEmitter < 0) {
+        {
+            const QSignalBlocker block(m_emitterList);
+            m_emitterList->setEditText(QStringLiteral("<ADD>"));
+        }
+        refreshFromEmitter();
+        enableListOnly();
+        return;
+    }
+    {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->setCurrentIndex(g_pDoc->m_currentEmitter);
+    }
+    enableControls(true);
+    selectEmitter(g_pDoc->m_currentEmitter);
 }

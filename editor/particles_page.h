@@ -28,6 +28,8 @@ public:
     // File New emptied the entity; a model was opened.
     void documentCleared();
     void documentOpened();
+    // Emitters were added or removed by undo or redo: the list follows.
+    void showEmitters();
 
     QComboBox* emitterList() const { return m_emitterList; }
     QComboBox* imageList() const { return m_imageList; }
@@ -51,7 +53,8 @@ private:
     void setDependents();
     void selectColour(bool start);
     void rebuildSwatches();
-    void send();
+    // Sends the working emitter as the change `change` (none when empty).
+    void send(const QString& change, int field = -1);
     static bool isParticleLimitRefusal();
 
     QComboBox* m_emitterList;

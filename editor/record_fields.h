@@ -23,6 +23,7 @@ struct FieldBinding {
     size_t offset;     // offset of the field in its record
     FieldKind kind;
     const char* format;
+    const char* name;  // what the field is called in Undo and Redo
 };
 
 // The fields an emitter and its burst share, with the same control ids and
@@ -32,25 +33,26 @@ template <typename Record>
 std::vector<FieldBinding> particleFields() {
     const size_t f = sizeof(float);
     std::vector<FieldBinding> fields = {
-        {IDC_PART_YAW, offsetof(Record, yaw), FieldKind::Angle, "%3.1f"},
-        {IDC_PART_YAW_VAR, offsetof(Record, yawVar), FieldKind::Angle, "%3.1f"},
-        {IDC_PART_PITCH, offsetof(Record, pitch), FieldKind::Angle, "%3.1f"},
-        {IDC_PART_PITCH_VAR, offsetof(Record, pitchVar), FieldKind::Angle, "%3.1f"},
-        {IDC_PART_SPEED, offsetof(Record, speed), FieldKind::Real, "%1.4f"},
-        {IDC_PART_SPEED_VAR, offsetof(Record, speedVar), FieldKind::Real, "%1.4f"},
-        {IDC_PART_LIFE, offsetof(Record, life), FieldKind::Integer, "%d"},
-        {IDC_PART_LIFE_VAR, offsetof(Record, lifeVar), FieldKind::Integer, "%d"},
-        {IDC_PART_START_SIZE, offsetof(Record, startSize), FieldKind::Real, "%1.3f"},
-        {IDC_PART_START_SIZE_VAR, offsetof(Record, startSizeVar), FieldKind::Real, "%1.3f"},
-        {IDC_PART_END_SIZE, offsetof(Record, endSize), FieldKind::Real, "%1.3f"},
-        {IDC_PART_END_SIZE_VAR, offsetof(Record, endSizeVar), FieldKind::Real, "%1.3f"},
+        {IDC_PART_YAW, offsetof(Record, yaw), FieldKind::Angle, "%3.1f", "Yaw"},
+        {IDC_PART_YAW_VAR, offsetof(Record, yawVar), FieldKind::Angle, "%3.1f", "Yaw Variation"},
+        {IDC_PART_PITCH, offsetof(Record, pitch), FieldKind::Angle, "%3.1f", "Pitch"},
+        {IDC_PART_PITCH_VAR, offsetof(Record, pitchVar), FieldKind::Angle, "%3.1f", "Pitch Variation"},
+        {IDC_PART_SPEED, offsetof(Record, speed), FieldKind::Real, "%1.4f", "Speed"},
+        {IDC_PART_SPEED_VAR, offsetof(Record, speedVar), FieldKind::Real, "%1.4f", "Speed Variation"},
+        {IDC_PART_LIFE, offsetof(Record, life), FieldKind::Integer, "%d", "Life"},
+        {IDC_PART_LIFE_VAR, offsetof(Record, lifeVar), FieldKind::Integer, "%d", "Life Variation"},
+        {IDC_PART_START_SIZE, offsetof(Record, startSize), FieldKind::Real, "%1.3f", "Start Size"},
+        {IDC_PART_START_SIZE_VAR, offsetof(Record, startSizeVar), FieldKind::Real, "%1.3f", "Start Size Variation"},
+        {IDC_PART_END_SIZE, offsetof(Record, endSize), FieldKind::Real, "%1.3f", "End Size"},
+        {IDC_PART_END_SIZE_VAR, offsetof(Record, endSizeVar), FieldKind::Real, "%1.3f", "End Size Variation"},
     };
     const size_t colours[4] = {offsetof(Record, startColor), offsetof(Record, startColorVar),
                                offsetof(Record, endColor), offsetof(Record, endColorVar)};
     const int firstIds[4] = {IDC_PART_START_R, IDC_PART_START_VAR_R, IDC_PART_END_R, IDC_PART_END_VAR_R};
+    const char* rowNames[4] = {"Start Colour", "Start Colour Variation", "End Colour", "End Colour Variation"};
     for (int row = 0; row < 4; ++row)
         for (int c = 0; c < 4; ++c)
-            fields.push_back({firstIds[row] + c, colours[row] + c * f, FieldKind::Real, "%1.3f"});
+            fields.push_back({firstIds[row] + c, colours[row] + c * f, FieldKind::Real, "%1.3f", rowNames[row]});
     return fields;
 }
 

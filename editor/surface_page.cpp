@@ -30,6 +30,8 @@ const int kColourEditIds[4] = {IDC_SURF_DIFFUSE_R, IDC_SURF_AMBIENT_R, IDC_SURF_
 const int kSelectIds[4] = {IDC_SURF_DIFFUSE_SELECT, IDC_SURF_AMBIENT_SELECT, IDC_SURF_SPECULAR_SELECT, IDC_SURF_EMISSION_SELECT};
 const int kSwatchIds[4] = {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH, IDC_SURF_EMISSION_SWATCH};
 const char* kColourLabels[4] = {"Diffuse:", "Ambient:", "Specular:", "Emission:"};
+const QString kColourNames[4] = {QStringLiteral("Diffuse"), QStringLiteral("Ambient"), QStringLiteral("Specular"),
+                                 QStringLiteral("Emission")};
 const int kFunctions[3] = {GL_MODULATE, GL_DECAL, GL_BLEND};
 const int kGenModes[3] = {GL_OBJECT_LINEAR, GL_EYE_LINEAR, GL_SPHERE_MAP};
 const int kPlaneModes[2] = {GL_OBJECT_PLANE, GL_EYE_PLANE};
@@ -209,19 +211,19 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(m_shininessEdit, &CommitEdit::committed, this, [this] {
         m_shininess = toFloat(m_shininessEdit->text());
         g_pDoc->m_surface.shininess = m_shininess;
-        writeBack();
+        writeBack(QStringLiteral("Shininess"), IDC_SURF_SHININESS);
     });
     connect(m_smoothBox, &QCheckBox::clicked, this, &CSurfacePage::toggleSmooth);
     connect(m_angleEdit, &CommitEdit::committed, this, &CSurfacePage::commitAngle);
     connect(m_blendingBox, &QCheckBox::clicked, this, [this] {
         m_blending = !m_blending;
         g_pDoc->m_surface.blending = m_blending;
-        writeBack();
+        writeBack(QStringLiteral("Blending"));
     });
     connect(m_cullingBox, &QCheckBox::clicked, this, [this] {
         m_culling = !m_culling;
         g_pDoc->m_surface.culling = m_culling;
-        writeBack();
+        writeBack(QStringLiteral("Culling"));
     });
     connect(m_texture1, &QRadioButton::clicked, this, [this] { loadSlot(0); });
     connect(m_texture2, &QRadioButton::clicked, this, [this] { loadSlot(1); });
@@ -230,17 +232,17 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(m_function, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
         (m_slot == 0 ? g_pDoc->m_surface.texEnv1 : g_pDoc->m_surface.texEnv2) = kFunctions[i];
-        writeBack();
+        writeBack(QStringLiteral("Texture Function"));
     });
     connect(m_genMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
         (m_slot == 0 ? g_pDoc->m_surface.genMode1 : g_pDoc->m_surface.genMode2) = kGenModes[i];
-        writeBack();
+        writeBack(QStringLiteral("Generating Mode"));
     });
     connect(m_planeMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
         (m_slot == 0 ? g_pDoc->m_surface.planeMode1 : g_pDoc->m_surface.planeMode2) = kPlaneModes[i];
-        writeBack();
+        writeBack(QStringLiteral("Texture Plane"));
     });
     connect(m_sScaleEdit, &CommitEdit::committed, this, [this] { commitScale(true); });
     connect(m_tScaleEdit, &CommitEdit::committed, this, [this] { commitScale(false); });
@@ -248,6 +250,30 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
         connect(g_pDoc, &CVantorDoc::cleared, this, &CSurfacePage::documentCleared);
         connect(g_pDoc, &CVantorDoc::opened, this, &CSurfacePage::documentOpened);
         connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
+        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) {
+            const QSignalBlocker block(m_imageList);
+            const QString shown = m_imageList->currentText();
+            m_imageList->removeItem(m_imageList->findText(name, Qt::MatchExactly));
+            m_imageList->setEditText(shown);
+        });
+        connect(g_pDoc, &CVantorDoc::surfaceRestored, this, &CSurfacePage::showRestored);
+    }
+}
+
+void CSurfacePage::showRestored(int index) {
+    // The surface whose change was taken back is shown, on the texture slot
+    // that was shown before when it is the same surface.
+    const bool same = index == g_pDoc->m_currentSurface && m_unselect->isEnabled();
+    const int slot = m_slot;
+    {
+        const QSignalBlocker block(m_surfaceList);
+        m_surfaceList->setCurrentIndex(index);
+    }
+    chooseSurface(index);
+    if (same && slot == 1 && g_pDoc->m_surface.textureCount > 0) {
+        m_texture1->setChecked(false);
+        m_texture2->setChecked(true);
+        loadSlot(1);
     }
 }
 
@@ -333,8 +359,8 @@ void CSurfacePage::enableTextureControls(bool on) {
     }
 }
 
-void CSurfacePage::writeBack() {
-    if (g_pDoc) g_pDoc->writeSurface();
+void CSurfacePage::writeBack(const QString& change, int field) {
+    if (g_pDoc) g_pDoc->writeSurface(change, field);
 }
 
 void CSurfacePage::showValues() {
@@ -431,14 +457,14 @@ void CSurfacePage::commitColour(int row, int component) {
     surfaceColour(g_pDoc->m_surface, row)[component] = value;
     m_colours[row][component] = value;
     if (component < 3) rebuildSwatch(row);
-    writeBack();
+    writeBack(kColourNames[row], kColourEditIds[row] + component);
 }
 
 void CSurfacePage::selectColour(int row) {
     QLineEdit* edits[3] = {m_colourEdits[row][0], m_colourEdits[row][1], m_colourEdits[row][2]};
     if (!vantor::selectColour(this, m_colours[row], edits, m_swatches[row])) return;
     std::copy(m_colours[row], m_colours[row] + 3, surfaceColour(g_pDoc->m_surface, row));
-    writeBack();
+    writeBack(kColourNames[row]);
 }
 
 void CSurfacePage::recomputeNormals(float angle) {
@@ -449,12 +475,13 @@ void CSurfacePage::recomputeNormals(float angle) {
 }
 
 void CSurfacePage::toggleSmooth() {
+    CVantorDoc::Change change(*g_pDoc, QStringLiteral("Smooth"), vantor::EntityPart::SurfaceShape);
     SurfaceData& s = g_pDoc->m_surface;
     m_smooth = !m_smooth;
     m_smoothBox->setChecked(m_smooth != 0);
     if (!m_smooth) {
         s.smooth = 0;
-        writeBack();
+        writeBack(QStringLiteral("Smooth"));
         m_angleEdit->setEnabled(false);
         return;
     }
@@ -463,7 +490,7 @@ void CSurfacePage::toggleSmooth() {
     if (m_angle != s.angle) recomputeNormals(m_angle);
     s.angle = m_angle;
     s.smooth = 1;
-    writeBack();
+    writeBack(QStringLiteral("Smooth"));
 }
 
 void CSurfacePage::commitAngle() {
@@ -475,10 +502,11 @@ void CSurfacePage::commitAngle() {
         return;
     }
     if (value == s.angle) return;
+    CVantorDoc::Change change(*g_pDoc, QStringLiteral("Smoothing Angle"), vantor::EntityPart::SurfaceShape);
     recomputeNormals(value);
     s.angle = value;
     s.smooth = m_smooth;
-    writeBack();
+    writeBack(QStringLiteral("Smoothing Angle"));
 }
 
 void CSurfacePage::chooseImage(int index) {
@@ -487,7 +515,7 @@ void CSurfacePage::chooseImage(int index) {
     const QString text = m_imageList->itemText(index);
     if (text == QLatin1String("NONE")) {
         s.textureCount = m_slot == 0 ? 0 : 1;
-        writeBack();
+        writeBack(QStringLiteral("Texture"));
         return;
     }
     const QByteArray name = text.toLocal8Bit();
@@ -503,7 +531,7 @@ void CSurfacePage::chooseImage(int index) {
             s.textureCount = 2;
             s.texture2Id = id;
         }
-        writeBack();
+        writeBack(QStringLiteral("Texture"));
         return;
     }
     if (objTestGlError()) message(this, QString::fromLocal8Bit(objGetLastError()));
@@ -521,7 +549,7 @@ void CSurfacePage::commitScale(bool sPlane) {
         p[a] = scale;
         edits[a]->setText(format("%f", scale));
     }
-    writeBack();
+    writeBack(sPlane ? QStringLiteral("sPlane Scale") : QStringLiteral("tPlane Scale"));
 }
 
 void CSurfacePage::commitCoefficient(bool sPlane, int axis) {
@@ -531,7 +559,7 @@ void CSurfacePage::commitCoefficient(bool sPlane, int axis) {
     int* flags = sPlane ? m_sAxis : m_tAxis;
     flags[axis] = value > 0;
     (sPlane ? m_sAxisBoxes : m_tAxisBoxes)[axis]->setChecked(flags[axis] != 0);
-    writeBack();
+    writeBack(sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"), (sPlane ? IDC_SURF_S_COEFFICIENT : IDC_SURF_T_COEFFICIENT)[axis]);
 }
 
 void CSurfacePage::toggleAxis(bool sPlane, int axis) {
@@ -547,7 +575,7 @@ void CSurfacePage::toggleAxis(bool sPlane, int axis) {
         p[axis] = sPlane ? m_sScale : m_tScale;
         edit->setText(format("%f", p[axis]));
     }
-    writeBack();
+    writeBack(sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"));
 }
 
 void CSurfacePage::unselect() {

@@ -34,6 +34,8 @@ public:
     // File New emptied the entity; a model was opened.
     void documentCleared();
     void documentOpened(bool zob);
+    // Undo or redo put back a surface: it is shown with its values.
+    void showRestored(int index);
 
     // Mirrors of the surface being edited.
     float m_colours[4][4] = {};  // diffuse, ambient, specular, emission
@@ -48,7 +50,9 @@ public:
 private:
     void chooseSurface(int index);
     void loadSlot(int slot);
-    void writeBack();
+    // Sends the working surface to the library as the change `change`
+    // (repeated edits of one `field` merge into one step).
+    void writeBack(const QString& change, int field = -1);
     void commitColour(int row, int component);
     void selectColour(int row);
     void rebuildSwatch(int row);

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QOffscreenSurface>
@@ -89,7 +90,30 @@ void CVantorApp::addRecentFile(const QString& path) {
     }
 }
 
+namespace {
+// Ctrl+Z and Ctrl+Y (and their other keys) go to a text field only while it
+// has typing of its own to take back; otherwise to Edit > Undo and Redo.
+bool leavesUndoToTheDocument(QObject* watched, QKeyEvent* key) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit) return false;
+    const QKeyCombination k = key->keyCombination();
+    const bool undo = key->matches(QKeySequence::Undo) || k == QKeyCombination(Qt::CTRL, Qt::Key_Z) ||
+                      k == QKeyCombination(Qt::ALT, Qt::Key_Backspace);
+    const bool redo = key->matches(QKeySequence::Redo) || k == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+                      k == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
+    if (undo) return !edit->isUndoAvailable();
+    if (redo) return !edit->isRedoAvailable();
+    return false;
+}
+}  // namespace
+
 bool KeyTranslator::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Not claiming the keys lets the menu's shortcut have them.
+        if (!leavesUndoToTheDocument(watched, static_cast<QKeyEvent*>(event))) return false;
+        event->ignore();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;

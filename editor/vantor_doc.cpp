@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include "controls.h"
+#include "document_steps.h"
 #include "mesh_import.h"
 #include "vantor_view.h"
 
@@ -21,19 +23,33 @@ std::function<QString()>& saveHook() {
     static std::function<QString()> hook;
     return hook;
 }
+std::function<int(const QString&)>& savePromptHook() {
+    static std::function<int(const QString&)> hook;
+    return hook;
+}
 QWidget* dialogParent() { return g_pView ? g_pView->window() : nullptr; }
 }  // namespace
 
 void CVantorDoc::setOpenHook(std::function<QString()> hook) { openHook() = std::move(hook); }
 void CVantorDoc::setSaveHook(std::function<QString()> hook) { saveHook() = std::move(hook); }
 
-CVantorDoc::CVantorDoc(QObject* parent) : QObject(parent) { g_pDoc = this; }
+void CVantorDoc::setSavePromptHook(std::function<int(const QString&)> hook) { savePromptHook() = std::move(hook); }
+
+CVantorDoc::CVantorDoc(QObject* parent) : QObject(parent), m_history(std::make_unique<vantor::UndoHistory>(*this)) {
+    g_pDoc = this;
+    connect(m_history.get(), &vantor::UndoHistory::changed, this, &CVantorDoc::showModified);
+}
+
+CVantorDoc::~CVantorDoc() {
+    if (g_pDoc == this) g_pDoc = nullptr;
+}
 
 void CVantorDoc::makeCurrent() {
     if (g_pView) g_pView->makeCurrent();
 }
 
 void CVantorDoc::onFileNew() {
+    if (!saveModified()) return;
     makeCurrent();
     objNew();
     m_modelPosition[0] = m_modelPosition[1] = m_modelPosition[2] = 0;
@@ -42,6 +58,7 @@ void CVantorDoc::onFileNew() {
     m_currentEmitter = -1;
     objInitEmitter(&m_emitter);
     emit cleared();
+    startHistory();
 }
 
 // The file chosen in an open dialog (or by the tests' hook), its folder made
@@ -59,6 +76,7 @@ static QString chooseFileToOpen(const QString& caption, const QString& filter) {
 }
 
 void CVantorDoc::onFileOpen() {
+    if (!saveModified()) return;
     const QString path = chooseFileToOpen(QString(), QStringLiteral("RAW Model (*.raw);;ZOB Model (*.zob)"));
     if (!path.isEmpty()) openFile(path);
 }
@@ -74,6 +92,7 @@ bool CVantorDoc::openFile(const QString& path) { return load(path, false); }
 bool CVantorDoc::importFile(const QString& path) { return load(path, true); }
 
 void CVantorDoc::onFileImport() {
+    if (!saveModified()) return;
     const QString all = QString::fromStdString(korvid::import::supportedPatterns());
     const QString path = chooseFileToOpen(
         QStringLiteral("Import Model"),
@@ -151,10 +170,13 @@ bool CVantorDoc::load(const QString& path, bool import) {
         objGetBurst(&m_burst);
     }
     emit opened(zob);
+    startHistory();
     return true;
 }
 
-void CVantorDoc::onFileSave() {
+void CVantorDoc::onFileSave() { saveWithDialog(); }
+
+bool CVantorDoc::saveWithDialog() {
     QString path;
     if (saveHook()) {
         path = saveHook()();
@@ -164,14 +186,14 @@ void CVantorDoc::onFileSave() {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("zob"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = dialog.selectedFiles().first();
     }
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     // A name typed without an extension gets the default one.
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".zob");
     enterFolderOf(path);
-    saveFile(path);
+    return saveFile(path);
 }
 
 bool CVantorDoc::saveFile(const QString& path) {
@@ -185,6 +207,7 @@ bool CVantorDoc::saveFile(const QString& path) {
         message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
         return false;
     }
+    m_history->markClean();
     return true;
 }
 
@@ -203,7 +226,8 @@ void CVantorDoc::highlightSurface(int selectionMode) {
     objSelectSurface(m_currentSurface, selectionMode);
 }
 
-void CVantorDoc::writeSurface() {
+void CVantorDoc::writeSurface(const QString& change, int field) {
+    Change step(*this, change, vantor::EntityPart::Surface, m_currentSurface, field);
     makeCurrent();
     objSetSurfaceData(&m_surface, m_currentSurface);
 }
@@ -220,7 +244,8 @@ uint32_t CVantorDoc::textureId(const QString& name) {
 
 // ---- Emitters and bursts ------------------------------------------------------
 
-bool CVantorDoc::writeEmitter() {
+bool CVantorDoc::writeEmitter(const QString& change, int field) {
+    Change step(*this, change, vantor::EntityPart::Emitter, m_currentEmitter, field);
     makeCurrent();
     return objSetEmitter(&m_emitter) != 0;
 }
@@ -236,13 +261,21 @@ bool CVantorDoc::addEmitter() {
     m_lastEmitter += 1;
     m_currentEmitter = m_lastEmitter;
     objSetEmitterPtr(m_currentEmitter);
+    EmitterData added{};
+    objGetEmitter(&added);
+    m_history->push(std::make_unique<vantor::EmitterStep>(QStringLiteral("Add Emitter"), m_currentEmitter, true, added));
     return true;
 }
 
 bool CVantorDoc::removeEmitter() {
     if (m_currentEmitter < 0) return false;
     makeCurrent();
-    if (!objSetEmitterPtr(m_currentEmitter) || objRemoveEmitter() < 0) return false;
+    const int removed = m_currentEmitter;
+    EmitterData record{};
+    if (!objSetEmitterPtr(m_currentEmitter)) return false;
+    objGetEmitter(&record);
+    if (objRemoveEmitter() < 0) return false;
+    m_history->push(std::make_unique<vantor::EmitterStep>(QStringLiteral("Remove Emitter"), removed, false, record));
     m_lastEmitter -= 1;
     // The emitter after the removed one takes its place, or the one before it.
     if (m_currentEmitter > m_lastEmitter) m_currentEmitter = m_lastEmitter;
@@ -264,7 +297,8 @@ void CVantorDoc::moveEmitter() {
     objSetPosEmitter(m_emitter.position);
 }
 
-void CVantorDoc::writeBurst() {
+void CVantorDoc::writeBurst(const QString& change, int field) {
+    Change step(*this, change, vantor::EntityPart::Burst, m_currentEmitter, field);
     makeCurrent();
     objSetBurst(&m_burst);
 }
@@ -277,12 +311,14 @@ void CVantorDoc::reloadBurst() {
 // ---- Lights and the model -------------------------------------------------------
 
 void CVantorDoc::switchLight(int index, bool on) {
+    Change step(*this, QStringLiteral("Switch Light %1").arg(index + 1), vantor::EntityPart::Light, index);
     m_lights[index].on = on;
     makeCurrent();
     objActivateLight(on, index);
 }
 
 void CVantorDoc::writeLight(int index) {
+    Change step(*this, QStringLiteral("Edit Light %1").arg(index + 1), vantor::EntityPart::Light, index);
     makeCurrent();
     objSetLight(&m_lights[index], index);
 }
@@ -298,16 +334,19 @@ void CVantorDoc::moveModel() {
 }
 
 void CVantorDoc::scaleGeometry(const float factors[3]) {
+    Change step(*this, QStringLiteral("Scale"), vantor::EntityPart::Geometry);
     makeCurrent();
     objGeoScale(factors);
 }
 
 void CVantorDoc::translateGeometry(const float offset[3]) {
+    Change step(*this, QStringLiteral("Translate"), vantor::EntityPart::Geometry);
     makeCurrent();
     objGeoTranslate(offset);
 }
 
 void CVantorDoc::rotateGeometry(const float radians[3]) {
+    Change step(*this, QStringLiteral("Rotate"), vantor::EntityPart::Geometry);
     makeCurrent();
     objGeoRotate(radians);
 }
@@ -322,6 +361,155 @@ void CVantorDoc::refreshModelInfo() {
 bool CVantorDoc::addImage() {
     makeCurrent();
     if (!objAddTexture(&m_texture)) return false;
+    // Redo reads the bitmap again, from wherever the working directory is then.
+    TextureInfo added = m_texture;
+    copyText(added.path, sizeof added.path, QFileInfo(QString::fromLocal8Bit(m_texture.path)).absoluteFilePath());
+    m_history->push(std::make_unique<vantor::ImageStep>(QStringLiteral("Add Image"), added));
     emit imageAdded(QString::fromLocal8Bit(m_texture.name));
     return true;
+}
+
+// ---- Changes, undo and redo -------------------------------------------------------
+
+void CVantorDoc::startHistory() { m_history->clear(); }
+
+void CVantorDoc::showModified() {
+    const bool modified = isModified();
+    if (modified == m_shownModified) return;
+    m_shownModified = modified;
+    emit titleChanged(modified ? m_title + QLatin1Char('*') : m_title);
+}
+
+bool CVantorDoc::saveModified() {
+    if (!isModified()) return true;
+    const QString question = QStringLiteral("Save changes to %1?").arg(m_title);
+    int answer;
+    if (savePromptHook()) {
+        answer = savePromptHook()(question);
+    } else {
+        RedrawPause pause;
+        answer = QMessageBox::question(dialogParent(), QStringLiteral("Vantor"), question,
+                                       QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                       QMessageBox::Save);
+    }
+    if (answer == QMessageBox::Save) return saveWithDialog();
+    return answer == QMessageBox::Discard;
+}
+
+void CVantorDoc::beginChange(const QString& name, vantor::EntityPart part, int index, int field) {
+    using vantor::EntityPart;
+    if (m_changeDepth++ > 0) return;
+    const bool surface = part == EntityPart::Surface || part == EntityPart::SurfaceShape;
+    const bool emitter = part == EntityPart::Emitter || part == EntityPart::Burst;
+    if (index < 0) index = surface ? m_currentSurface : emitter ? m_currentEmitter : 0;
+    m_recording = !name.isEmpty() && !(emitter && index < 0) && !(surface && m_modelCount == 0);
+    if (!m_recording) return;
+    m_changeName = name;
+    m_changeField = field;
+    makeCurrent();
+    m_before = vantor::captureSnapshot(part, index, m_modelPosition);
+}
+
+void CVantorDoc::endChange() {
+    using vantor::EntityPart;
+    if (--m_changeDepth > 0 || !m_recording) return;
+    m_recording = false;
+    // The whole model's vertex data is not compared: a geometry operation always counts.
+    if (m_before.part != EntityPart::Geometry) {
+        makeCurrent();
+        const vantor::EntitySnapshot after = vantor::captureSnapshot(m_before.part, m_before.index, m_modelPosition);
+        if (vantor::sameSnapshot(m_before, after)) return;
+    }
+    m_history->push(std::make_unique<vantor::RecordStep>(m_changeName, std::move(m_before), m_changeField));
+    m_before = vantor::EntitySnapshot();
+}
+
+vantor::EntitySnapshot CVantorDoc::capture(vantor::EntityPart part, int index) {
+    makeCurrent();
+    return vantor::captureSnapshot(part, index, m_modelPosition);
+}
+
+void CVantorDoc::restore(const vantor::EntitySnapshot& snapshot) {
+    using vantor::EntityPart;
+    makeCurrent();
+    vantor::applySnapshot(snapshot);
+    switch (snapshot.part) {
+    case EntityPart::Surface:
+    case EntityPart::SurfaceShape:
+        emit surfaceRestored(snapshot.index);
+        break;
+    case EntityPart::Geometry:
+        refreshModelInfo();
+        emit geometryRestored();
+        break;
+    case EntityPart::Emitter:
+    case EntityPart::Burst:
+        chooseEmitter(snapshot.index);
+        emit emitterRestored(snapshot.index);
+        break;
+    case EntityPart::Light:
+        m_lights[snapshot.index] = snapshot.light;
+        emit lightRestored(snapshot.index);
+        break;
+    case EntityPart::Position:
+        std::copy(snapshot.position, snapshot.position + 3, m_modelPosition);
+        break;
+    }
+}
+
+void CVantorDoc::refreshEmitterNames() {
+    m_emitterNames.clear();
+    EmitterData e{};
+    for (int i = 0; i <= m_lastEmitter; ++i) {
+        objSetEmitterPtr(i);
+        objGetEmitter(&e);
+        m_emitterNames << QString::fromLocal8Bit(e.name);
+    }
+    if (m_currentEmitter >= 0) objSetEmitterPtr(m_currentEmitter);
+}
+
+EmitterData CVantorDoc::removeEmitterAt(int index) {
+    makeCurrent();
+    EmitterData record{};
+    objSetEmitterPtr(index);
+    objGetEmitter(&record);
+    objRemoveEmitter();
+    m_lastEmitter -= 1;
+    m_currentEmitter = std::min(index, m_lastEmitter);
+    refreshEmitterNames();
+    if (m_currentEmitter >= 0) chooseEmitter(m_currentEmitter);
+    else objInitEmitter(&m_emitter);
+    emit emittersRestored();
+    return record;
+}
+
+void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
+    makeCurrent();
+    EmitterData e = record;
+    e.textureId = e.imageName[0] && objGetTextureId(e.imageName) ? objGetTextureId(e.imageName) : e.textureId;
+    if (objInsertEmitter(&e, index) == 0) {
+        message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
+        return;
+    }
+    m_lastEmitter += 1;
+    m_currentEmitter = index;
+    refreshEmitterNames();
+    chooseEmitter(index);
+    emit emittersRestored();
+}
+
+void CVantorDoc::removeImage(const TextureInfo& info) {
+    makeCurrent();
+    objDelTexture(info.name);
+    emit imageRemoved(QString::fromLocal8Bit(info.name));
+}
+
+void CVantorDoc::restoreImage(const TextureInfo& info) {
+    makeCurrent();
+    TextureInfo t = info;
+    if (!objAddTexture(&t)) {
+        message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
+        return;
+    }
+    emit imagesRestored();
 }

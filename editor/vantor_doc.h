@@ -7,13 +7,17 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
+#include "entity_snapshot.h"
 #include "korvid.h"
+#include "undo_history.h"
 
 class CVantorDoc : public QObject {
     Q_OBJECT
 public:
     explicit CVantorDoc(QObject* parent = nullptr);
+    ~CVantorDoc() override;
 
     QString m_pathName;
     QString m_fileTitle;
@@ -23,6 +27,8 @@ public:
     void onFileNew();
     void onFileOpen();
     void onFileSave();
+    // File Save's dialog and save; true when the entity was saved.
+    bool saveWithDialog();
     // Opens a file chosen by any means (File Open, the recent-file list).
     bool openFile(const QString& path);
     // File > Import Model...: a mesh file of another format, read through
@@ -36,6 +42,46 @@ public:
     // Tests answer the file dialogs through these hooks; an empty answer is Cancel.
     static void setOpenHook(std::function<QString()> hook);
     static void setSaveHook(std::function<QString()> hook);
+    // Tests answer "Save changes to <name>?" through this hook with
+    // QMessageBox::Save, Discard or Cancel.
+    static void setSavePromptHook(std::function<int(const QString& question)> hook);
+
+    // ---- Changes, undo and redo ---------------------------------------------
+    vantor::UndoHistory& history() { return *m_history; }
+    void undo() { m_history->undo(); }
+    void redo() { m_history->redo(); }
+    // The entity differs from what was last opened or saved.
+    bool isModified() const { return !m_history->isClean(); }
+    // When the entity is modified, asks whether to save it first: Save saves
+    // (and goes on only when it did), Discard goes on, Cancel stops. True
+    // when the caller may go on.
+    bool saveModified();
+    // Everything the library does to `part` between begin and end is one
+    // undoable step named `name` (nested changes join the outer one; an
+    // empty name records nothing). Index -1 means the current surface or
+    // emitter. Steps with the same `field` (>= 0) in a row merge.
+    void beginChange(const QString& name, vantor::EntityPart part, int index = -1, int field = -1);
+    void endChange();
+    class Change {
+    public:
+        Change(CVantorDoc& doc, const QString& name, vantor::EntityPart part, int index = -1, int field = -1)
+            : m_doc(doc) {
+            m_doc.beginChange(name, part, index, field);
+        }
+        ~Change() { m_doc.endChange(); }
+        Change(const Change&) = delete;
+        Change& operator=(const Change&) = delete;
+
+    private:
+        CVantorDoc& m_doc;
+    };
+    // Used by the history's steps: read a part, put a part back and show it.
+    vantor::EntitySnapshot capture(vantor::EntityPart part, int index);
+    void restore(const vantor::EntitySnapshot& snapshot);
+    EmitterData removeEmitterAt(int index);
+    void insertEmitterAt(const EmitterData& record, int index);
+    void removeImage(const TextureInfo& info);
+    void restoreImage(const TextureInfo& info);
 
     // ---- The entity's working state -------------------------------------
     int m_modelCount = 0;
@@ -57,15 +103,16 @@ public:
     void chooseSurface(int index, int selectionMode);
     // Highlights the current surface in the given way (0 leaves it).
     void highlightSurface(int selectionMode);
-    // Sends the working surface to the library.
-    void writeSurface();
-    // Recomputes the current surface's vertex normals.
+    // Sends the working surface to the library, as the step `change`.
+    void writeSurface(const QString& change, int field = -1);
+    // Recomputes the current surface's vertex normals (inside a change of
+    // the surface's shape).
     void smoothSurface(float angle);
     uint32_t textureId(const QString& name);
 
     // ---- Emitters and bursts ---------------------------------------------
     // Sends the working emitter; false when the library refused it.
-    bool writeEmitter();
+    bool writeEmitter(const QString& change, int field = -1);
     // Adds the working emitter after the others and makes it current; false
     // when the library refused it.
     bool addEmitter();
@@ -74,7 +121,7 @@ public:
     bool removeEmitter();
     void chooseEmitter(int index);
     void moveEmitter();
-    void writeBurst();
+    void writeBurst(const QString& change, int field = -1);
     void reloadBurst();
     // Reads the current emitter back after a refusal.
     void reloadEmitter();
@@ -104,13 +151,32 @@ signals:
     // A model was opened or imported; `zob` when it came with images and emitters.
     void opened(bool zob);
     void imageAdded(const QString& name);
+    // Undo and redo put these back; the pages show them again.
+    void surfaceRestored(int index);
+    void emitterRestored(int index);
+    void emittersRestored();  // emitters were added or removed
+    void lightRestored(int index);
+    void geometryRestored();
+    void imageRemoved(const QString& name);
+    void imagesRestored();
     // The current emitter's position changed in the view.
     void emitterMoved();
 
 private:
     bool load(const QString& path, bool import);
     void makeCurrent();
+    void startHistory();
+    void showModified();
+    void refreshEmitterNames();
     QString m_title = QStringLiteral("Untitled");
+    std::unique_ptr<vantor::UndoHistory> m_history;
+    bool m_shownModified = false;
+    // The change being recorded.
+    int m_changeDepth = 0;
+    bool m_recording = false;
+    QString m_changeName;
+    int m_changeField = -1;
+    vantor::EntitySnapshot m_before;
 };
 
 extern CVantorDoc* g_pDoc;

@@ -89,7 +89,27 @@ void CVantorView::fitCamera(float angle) {
     m_camera.tz = -(big / (2.0f * std::tan(angle * 0.5f * 3.14159265358979f / 180.0f)) + (m.maxZ - m.minZ));
 }
 
+void CVantorView::beginDragChange() {
+    // A drag of a light, the model or an emitter is one step of the document's history.
+    if (m_dragChange || !g_pDoc) return;
+    using vantor::EntityPart;
+    switch (m_target) {
+    case 2: g_pDoc->beginChange(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight); break;
+    case 3: g_pDoc->beginChange(QStringLiteral("Move Object"), EntityPart::Position); break;
+    case 4: g_pDoc->beginChange(QStringLiteral("Move Emitter"), EntityPart::Emitter); break;
+    default: return;
+    }
+    m_dragChange = true;
+}
+
+void CVantorView::endDragChange() {
+    if (!m_dragChange) return;
+    m_dragChange = false;
+    g_pDoc->endChange();
+}
+
 void CVantorView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) beginDragChange();
     if (event->button() == Qt::LeftButton) {
         m_capture = true;
         m_leftLast = event->position().toPoint();
@@ -110,6 +130,7 @@ void CVantorView::mouseReleaseEvent(QMouseEvent* event) {
         m_rightDown = 0;
         m_capture = false;
     }
+    if (!m_capture) endDragChange();
 }
 
 void CVantorView::mouseMoveEvent(QMouseEvent* event) {

@@ -60,6 +60,9 @@ protected:
 
 private:
     void drag(const QPoint& position);
+    void beginDragChange();
+    void endDragChange();
+    bool m_dragChange = false;
     bool m_capture = false;
     bool m_ready = false;
 };

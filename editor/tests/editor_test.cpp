@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <unistd.h>
@@ -17,6 +18,11 @@ void EditorTest::SetUp() {
     for (int i = 0; i < 200 && !(g_pView && g_pView->libraryReady()); ++i) pump(20);
     ASSERT_TRUE(g_pView && g_pView->libraryReady()) << "the 3D view did not start the library";
     setMessageHook([this](const QString& text) { messages << text; });
+    // "Save changes to ...?" is answered with `promptAnswer` (Discard unless a test says otherwise).
+    CVantorDoc::setSavePromptHook([this](const QString& question) {
+        prompts << question;
+        return promptAnswer;
+    });
     setColorHook([this](const QColor& initial) {
         colourOffered = initial;
         auto answer = nextColour;
@@ -36,11 +42,13 @@ void EditorTest::SetUp() {
     QApplication::setActiveWindow(app().mainFrame());
     doc().onFileNew();
     messages.clear();
+    prompts.clear();
 }
 
 void EditorTest::TearDown() {
     CVantorDoc::setOpenHook(nullptr);
     CVantorDoc::setSaveHook(nullptr);
+    CVantorDoc::setSavePromptHook(nullptr);
     CImageDlg::setBrowseHook(nullptr);
     setMessageHook(nullptr);
     setColorHook(nullptr);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -50,6 +51,8 @@ protected:
     std::filesystem::path scratch() const { return dir_; }
 
     QStringList messages;                   // message boxes shown
+    QStringList prompts;                    // "Save changes to ...?" questions asked
+    int promptAnswer = QMessageBox::Discard;
     std::optional<QColor> nextColour;       // answer of the next colour dialog
     std::optional<QColor> colourOffered;    // initial colour the dialog got
 

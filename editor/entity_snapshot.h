@@ -1,0 +1,48 @@
+// A copy of one part of the entity as the library holds it, taken before a
+// change so that the change can be taken back exactly.
+#pragma once
+#include <cstddef>
+#include <vector>
+
+#include "korvid.h"
+
+namespace vantor {
+
+enum class EntityPart {
+    Surface,       // one surface's record
+    SurfaceShape,  // one surface's record and its vertex data (smoothing)
+    Geometry,      // the vertex data of every surface (geometry operations)
+    Emitter,       // one emitter's record
+    Burst,         // one emitter's burst
+    Light,         // one light
+    Position,      // where the model stands
+};
+
+struct SurfaceArrays {
+    std::vector<float> vertices, faceNormals, vertexNormals;
+};
+
+struct EntitySnapshot {
+    EntityPart part = EntityPart::Surface;
+    int index = 0;  // surface, emitter or light
+    SurfaceData surface{};
+    std::vector<SurfaceArrays> arrays;  // one surface, or every surface of the model
+    EmitterData emitter{};
+    BurstData burst{};
+    LightData light{};
+    float position[3] = {0, 0, 0};
+
+    size_t bytes() const;
+};
+
+// Reads the part from the library (the GL context must be current).
+// `position` is where the model stands, which the library does not report.
+EntitySnapshot captureSnapshot(EntityPart part, int index, const float position[3]);
+// Writes the part back into the library. Texture ids follow the image names,
+// since an image added again may have a new id.
+void applySnapshot(const EntitySnapshot& snapshot);
+// Equal in everything the user can change (an emitter's live particles and
+// countdowns are not compared).
+bool sameSnapshot(const EntitySnapshot& a, const EntitySnapshot& b);
+
+}  // namespace vantor
