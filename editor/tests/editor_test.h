@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <optional>
@@ -46,6 +47,15 @@ protected:
     void choose(QWidget* window, int id, const QString& text);
     // Lets the event loop run for a while (timer ticks, redraws).
     static void pump(int milliseconds);
+    // Runs `inside` once the next modal dialog is up.
+    template <typename Dialog, typename Inside>
+    void whenModal(Inside inside) {
+        QTimer::singleShot(30, [inside] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << "no modal dialog";
+            inside(dialog);
+        });
+    }
 
     std::string sample(const char* name) const;
     std::filesystem::path scratch() const { return dir_; }

@@ -26,15 +26,6 @@ protected:
     QWidget* page() { return g_pObjectPage; }
     Swatch* swatch(int id) { return control<Swatch>(page(), id); }
 
-    // Runs `inside` once the next modal dialog is up.
-    template <typename Dialog, typename Inside>
-    void whenModal(Inside inside) {
-        QTimer::singleShot(30, [inside] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr) << "no modal dialog";
-            inside(dialog);
-        });
-    }
     float projectionScaleY() {
         view().makeCurrent();
         float m[16];

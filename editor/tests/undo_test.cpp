@@ -1,0 +1,360 @@
+// Undo and redo of changes to the entity, the unsaved-changes mark in the
+// title, and the question before unsaved changes would be lost.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#include <cstring>
+#include <vector>
+
+#include "editor_test.h"
+#include "entity_control_view.h"
+#include "geometry_dlg.h"
+#include "image_dlg.h"
+#include "name_dlg.h"
+#include "object_page.h"
+#include "particle_burst_dialog.h"
+#include "particles_page.h"
+#include "resource.h"
+#include "surface_page.h"
+#include "undo_history.h"
+
+namespace vantor::testing {
+namespace {
+
+class UndoTest : public EditorTest {
+protected:
+    QAction* undoAction() { return frame().action(ID_EDIT_UNDO); }
+    QAction* redoAction() { return frame().action(ID_EDIT_REDO); }
+    SurfaceData surface(int index) {
+        SurfaceData s{};
+        view().makeCurrent();
+        objGetSurfaceData(&s, index);
+        return s;
+    }
+    static bool same(const SurfaceData& a, const SurfaceData& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+    // Every vertex, face normal and vertex normal of the current model.
+    std::vector<float> vertexData() {
+        view().makeCurrent();
+        ModelInfo m{};
+        objGetModelData(&m);
+        std::vector<float> all;
+        for (int i = 0; i < m.surfaceCount; ++i) {
+            const SurfaceData s = surface(i);
+            std::vector<float> v(size_t(s.vertexFloatCount)), f(size_t(s.polygonCount) * 3), n(v.size());
+            objGetSurfaceArrays(i, v.data(), f.data(), n.data());
+            all.insert(all.end(), v.begin(), v.end());
+            all.insert(all.end(), f.begin(), f.end());
+            all.insert(all.end(), n.begin(), n.end());
+        }
+        return all;
+    }
+    static bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
+        return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+    }
+    // The emitter as the user sees it: what the simulation changes is left out.
+    EmitterData emitter(int index) {
+        EmitterData e{};
+        view().makeCurrent();
+        objSetEmitterPtr(index);
+        objGetEmitter(&e);
+        objSetEmitterPtr(doc().m_currentEmitter);
+        e.next = nullptr;
+        e.freeList = e.liveList = nullptr;
+        e.liveCount = e.emitCountdown = 0;
+        std::memset(e.burst.origin, 0, sizeof e.burst.origin);
+        return e;
+    }
+    QString title() const { return app().mainFrame()->windowTitle(); }
+    void chooseSurface(int index) { choose(g_pSurfacePage, IDC_SURF_LIST, index); }
+};
+
+TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
+    EXPECT_FALSE(undoAction()->isEnabled()) << "nothing to undo after File New";
+    EXPECT_FALSE(redoAction()->isEnabled());
+    open(sample("showcase.zob"));
+    EXPECT_EQ(title(), QStringLiteral("showcase - Vantor"));
+    chooseSurface(0);
+    const SurfaceData original = surface(0);
+
+    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("12"));
+    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("13"));  // a second commit of the same field
+    commit(g_pSurfacePage, IDC_SURF_DIFFUSE_R, QStringLiteral("0.25"));
+    EXPECT_EQ(title(), QStringLiteral("showcase* - Vantor"));
+    EXPECT_EQ(doc().history().count(), 2u) << "the two Shininess commits are one step";
+    ASSERT_TRUE(undoAction()->isEnabled());
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Diffuse"));
+
+    undoAction()->trigger();
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Shininess"));
+    EXPECT_EQ(redoAction()->text(), QStringLiteral("&Redo Diffuse"));
+    undoAction()->trigger();
+    EXPECT_TRUE(same(surface(0), original)) << "the record is back bit for bit";
+    EXPECT_EQ(control<QLineEdit>(g_pSurfacePage, IDC_SURF_SHININESS)->text(), QStringLiteral("40"));
+    EXPECT_FALSE(undoAction()->isEnabled());
+    EXPECT_EQ(title(), QStringLiteral("showcase - Vantor")) << "undone back to the opened state: clean";
+
+    redoAction()->trigger();
+    redoAction()->trigger();
+    EXPECT_FLOAT_EQ(surface(0).shininess, 13);
+    EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.25f);
+    EXPECT_EQ(control<QLineEdit>(g_pSurfacePage, IDC_SURF_DIFFUSE_R)->text(), QStringLiteral("0.25"));
+    EXPECT_FALSE(redoAction()->isEnabled());
+
+    ASSERT_TRUE(doc().saveFile(QString::fromStdString((scratch() / "saved.zob").string())));
+    EXPECT_FALSE(doc().isModified());
+    EXPECT_EQ(title(), QStringLiteral("showcase - Vantor"));
+    undoAction()->trigger();
+    EXPECT_TRUE(doc().isModified()) << "undo past the save makes it modified again";
+    EXPECT_EQ(title(), QStringLiteral("showcase* - Vantor"));
+    redoAction()->trigger();
+    EXPECT_FALSE(doc().isModified());
+
+    // A new change after an undo ends the redo steps; File New ends the history.
+    undoAction()->trigger();
+    click(g_pSurfacePage, IDC_SURF_CULLING);
+    EXPECT_FALSE(redoAction()->isEnabled());
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Culling"));
+    doc().onFileNew();
+    EXPECT_EQ(prompts.value(0), QStringLiteral("Save changes to showcase?"));
+    EXPECT_FALSE(undoAction()->isEnabled());
+    EXPECT_EQ(doc().history().count(), 0u);
+}
+
+TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
+    open(sample("showcase.zob"));
+    const std::vector<float> original = vertexData();
+    const ModelInfo size = doc().m_modelInfo;
+    ASSERT_FALSE(original.empty());
+
+    // Scaling by zero has no inverse: only the kept vertex data can undo it.
+    const float zero[3] = {0, 0, 0};
+    doc().scaleGeometry(zero);
+    EXPECT_FALSE(sameBits(vertexData(), original));
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Scale"));
+    undoAction()->trigger();
+    EXPECT_TRUE(sameBits(vertexData(), original));
+    EXPECT_EQ(std::memcmp(&doc().m_modelInfo, &size, sizeof size), 0);
+    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_HEIGHT)->text(),
+              formatG6(size.maxY - size.minY)) << "the OBJECT page shows the size again";
+
+    // The same through the dialog, with a scale that underflows and a rotation.
+    whenModal<CGeometryDlg>([this](CGeometryDlg* dialog) {
+        for (int axis = 0; axis < 3; ++axis)
+            control<QLineEdit>(dialog, IDC_GEO_SCALE_X + axis)->setText(QStringLiteral("1e-30"));
+        click(dialog, IDC_GEO_SCALE);
+        control<QLineEdit>(dialog, IDC_GEO_ROTATE_X)->setText(QStringLiteral("33"));
+        click(dialog, IDC_GEO_ROTATE);
+        click(dialog, IDOK);
+    });
+    click(g_pObjectPage, IDC_OBJ_MODIFY_GEOMETRY);
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Rotate"));
+    undoAction()->trigger();
+    undoAction()->trigger();
+    EXPECT_TRUE(sameBits(vertexData(), original));
+
+    // Smoothing recomputes the normals; undo puts the old ones back.
+    chooseSurface(1);
+    const SurfaceData record = surface(1);
+    commit(g_pSurfacePage, IDC_SURF_ANGLE, QStringLiteral("75"));
+    ASSERT_EQ(undoAction()->text(), QStringLiteral("&Undo Smoothing Angle"));
+    EXPECT_FALSE(sameBits(vertexData(), original));
+    undoAction()->trigger();
+    EXPECT_TRUE(sameBits(vertexData(), original));
+    EXPECT_TRUE(same(surface(1), record));
+    redoAction()->trigger();
+    EXPECT_FLOAT_EQ(surface(1).angle, 75);
+    EXPECT_EQ(control<QLineEdit>(g_pSurfacePage, IDC_SURF_ANGLE)->text(), QStringLiteral("75"));
+}
+
+TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
+    open(sample("fireworks.zob"));
+    objPauseSimulation(true);
+    const int count = doc().m_lastEmitter + 1;
+    ASSERT_GE(count, 1);
+    const EmitterData first = emitter(0);
+
+    // A field of the emitter, then its removal, both undone.
+    commit(g_pParticlesPage, IDC_PART_SPEED, QStringLiteral("0.5"));
+    click(g_pParticlesPage, IDC_PART_REMOVE);
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Remove Emitter"));
+    EXPECT_EQ(doc().m_lastEmitter, count - 2);
+    undoAction()->trigger();
+    EXPECT_EQ(doc().m_lastEmitter, count - 1);
+    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_EMITTER)->count(), count);
+    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_SPEED)->text(), QStringLiteral("0.5000"));
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Speed"));
+    undoAction()->trigger();
+    const EmitterData back = emitter(0);
+    EXPECT_EQ(std::memcmp(&back, &first, sizeof first), 0) << "the emitter record and its burst, bit for bit";
+    EXPECT_EQ(doc().m_currentEmitter, 0);
+
+    // The burst dialog's fields.
+    click(g_pParticlesPage, IDC_PART_PROPERTIES);
+    commit(g_pParticlesPage->burstDialog(), IDC_PART_TOTAL, QStringLiteral("7"));
+    g_pParticlesPage->burstDialog()->hide();
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Burst Particles"));
+    undoAction()->trigger();
+    EXPECT_EQ(emitter(0).burst.count, first.burst.count);
+
+    // An added emitter goes again on undo and comes back on redo.
+    whenModal<CNameDlg>([this](CNameDlg* dialog) {
+        control<QLineEdit>(dialog, IDC_NAME_EDIT)->setText(QStringLiteral("Extra"));
+        click(dialog, IDOK);
+    });
+    click(g_pParticlesPage, IDC_PART_ADD);
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Add Emitter"));
+    undoAction()->trigger();
+    EXPECT_EQ(doc().m_lastEmitter, count - 1);
+    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_EMITTER)->findText(QStringLiteral("Extra")), -1);
+    redoAction()->trigger();
+    EXPECT_EQ(doc().m_lastEmitter, count);
+    EXPECT_STREQ(doc().m_emitter.name, "Extra");
+    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_EMITTER)->currentText(), QStringLiteral("Extra"));
+
+    // A light switched on, undone.
+    LightData light{};
+    click(g_pObjectPage, IDC_OBJ_LIGHT_ON[1]);
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Switch Light 2"));
+    undoAction()->trigger();
+    view().makeCurrent();
+    objGetLight(&light, 1);
+    EXPECT_FALSE(light.on);
+    EXPECT_FALSE(control<QCheckBox>(g_pObjectPage, IDC_OBJ_LIGHT_ON[1])->isChecked());
+
+    // An image added through the dialog leaves the library and the lists on undo.
+    CImageDlg& images = *g_pSurfacePage->imageDialog();
+    control<QLineEdit>(&images, IDC_IMAGE_PATH)->setText(QString::fromStdString(sample("puff.bmp")));
+    control<QLineEdit>(&images, IDC_IMAGE_NAME)->setText(QStringLiteral("Again"));
+    click(&images, IDC_IMAGE_ADD);
+    ASSERT_EQ(undoAction()->text(), QStringLiteral("&Undo Add Image"));
+    auto* surfaceImages = control<QComboBox>(g_pSurfacePage, IDC_SURF_IMAGE);
+    EXPECT_GE(surfaceImages->findText(QStringLiteral("Again")), 0);
+    undoAction()->trigger();
+    view().makeCurrent();
+    EXPECT_EQ(objGetTextureId("Again"), 0u);
+    EXPECT_EQ(surfaceImages->findText(QStringLiteral("Again")), -1);
+    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_IMAGE)->findText(QStringLiteral("Again")), -1);
+    EXPECT_TRUE(images.list()->findItems(QStringLiteral("Again"), Qt::MatchExactly, 0).isEmpty());
+    redoAction()->trigger();
+    view().makeCurrent();
+    EXPECT_NE(objGetTextureId("Again"), 0u);
+    EXPECT_EQ(surfaceImages->findText(QStringLiteral("Again"), Qt::MatchExactly),
+              surfaceImages->count() - 1);
+    EXPECT_EQ(images.list()->findItems(QStringLiteral("Again"), Qt::MatchExactly, 0).size(), 1);
+    objPauseSimulation(false);
+}
+
+TEST_F(UndoTest, KeysReachTheHistoryWhenTheFieldHasNothingToUndo) {
+    open(sample("showcase.zob"));
+    frame().controlView()->tabs()->setCurrentIndex(1);  // the SURFACE page
+    chooseSurface(0);
+    const SurfaceData original = surface(0);
+    auto* red = control<QLineEdit>(g_pSurfacePage, IDC_SURF_DIFFUSE_R);
+    auto* green = control<QLineEdit>(g_pSurfacePage, IDC_SURF_DIFFUSE_R + 1);
+    red->setFocus();
+    red->selectAll();
+    QTest::keyClicks(red, QStringLiteral("0.5"));
+    QTest::keyClick(red, Qt::Key_Tab);  // commits, and the focus moves on to green
+    ASSERT_FLOAT_EQ(surface(0).diffuse[0], 0.5f);
+    ASSERT_EQ(QApplication::focusWidget(), green) << "the focus sits in the next text field";
+
+    QTest::keyClick(green, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(same(surface(0), original)) << "Ctrl+Z in a field with nothing typed undoes the change";
+    EXPECT_EQ(red->text(), QStringLiteral("0.9"));
+    QTest::keyClick(green, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.5f);
+    QTest::keyClick(green, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.9f);
+    QTest::keyClick(green, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.5f);
+    EXPECT_EQ(QApplication::focusWidget(), green);
+
+    // Typing of its own is the field's to take back first.
+    const QString before = green->text();
+    green->end(false);
+    QTest::keyClicks(green, QStringLiteral("9"));
+    QTest::keyClick(green, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(green->text(), before);
+    EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.5f) << "the document's history was left alone";
+    EXPECT_EQ(doc().history().count(), 1u);
+}
+
+TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
+    open(sample("showcase.zob"));
+    chooseSurface(0);
+    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("20"));
+
+    // Closing the window: Cancel keeps the editor open with the changes.
+    promptAnswer = QMessageBox::Cancel;
+    EXPECT_FALSE(frame().close());
+    EXPECT_TRUE(frame().isVisible());
+    EXPECT_EQ(prompts.value(0), QStringLiteral("Save changes to showcase?"));
+    EXPECT_TRUE(doc().isModified());
+
+    // Opening another file: Cancel stops before the file dialog.
+    bool asked = false;
+    CVantorDoc::setOpenHook([&asked, this] {
+        asked = true;
+        return QString::fromStdString(sample("fountain.zob"));
+    });
+    doc().onFileOpen();
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
+    frame().openDropped(QString::fromStdString(sample("fountain.zob")));
+    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase")) << "a dropped file asks too";
+
+    // Save runs File Save and goes on only when the file was saved.
+    promptAnswer = QMessageBox::Save;
+    CVantorDoc::setSaveHook([] { return QString(); });  // the save dialog cancelled
+    doc().onFileNew();
+    EXPECT_TRUE(doc().isModified()) << "no save, no File New";
+    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
+    const std::string saved = (scratch() / "kept.zob").string();
+    CVantorDoc::setSaveHook([saved] { return QString::fromStdString(saved); });
+    doc().onFileOpen();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("fountain"));
+    EXPECT_FALSE(doc().isModified());
+    ASSERT_TRUE(doc().openFile(QString::fromStdString(saved)));
+    chooseSurface(0);
+    EXPECT_FLOAT_EQ(surface(0).shininess, 20) << "the change was saved before the other file opened";
+
+    // Discard goes on without saving; a clean document asks nothing.
+    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("30"));
+    promptAnswer = QMessageBox::Discard;
+    prompts.clear();
+    doc().onFileNew();
+    EXPECT_EQ(prompts.size(), 1);
+    EXPECT_FALSE(title().contains(QLatin1Char('*')));
+    doc().onFileNew();
+    EXPECT_EQ(prompts.size(), 1);
+}
+
+TEST(UndoHistoryBounds, OldestStepsGoFirstAndTheSavedPointIsKept) {
+    struct Counted : Step {
+        explicit Counted(size_t size) : Step(QStringLiteral("Step")), size(size) {}
+        void undo(CVantorDoc&) override {}
+        void redo(CVantorDoc&) override {}
+        size_t bytes() const override { return size; }
+        size_t size;
+    };
+    CVantorDoc* doc = nullptr;
+    UndoHistory history(*doc);
+    history.markClean();
+    for (size_t i = 0; i < UndoHistory::kMaxSteps + 5; ++i) history.push(std::make_unique<Counted>(1));
+    EXPECT_EQ(history.count(), UndoHistory::kMaxSteps);
+    EXPECT_FALSE(history.isClean());
+    history.push(std::make_unique<Counted>(UndoHistory::kMaxBytes / 2));
+    history.push(std::make_unique<Counted>(UndoHistory::kMaxBytes / 2));
+    EXPECT_LE(history.bytes(), UndoHistory::kMaxBytes);
+    history.push(std::make_unique<Counted>(UndoHistory::kMaxBytes * 2));
+    EXPECT_EQ(history.count(), 1u) << "one step larger than the bound still stays";
+    EXPECT_TRUE(history.canUndo());
+}
+
+}  // namespace
+}  // namespace vantor::testing
