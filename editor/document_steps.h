@@ -16,6 +16,9 @@ public:
     void undo(CVantorDoc& doc) override { swap(doc); }
     void redo(CVantorDoc& doc) override { swap(doc); }
     size_t bytes() const override { return m_snapshot.bytes(); }
+    bool changesEntity() const override {
+        return m_snapshot.part != EntityPart::Light && m_snapshot.part != EntityPart::Position;
+    }
     // Another edit of the same field of the same part joins this step, which
     // keeps the state from before the first edit.
     bool absorb(const Step& next) override;

@@ -1,5 +1,7 @@
 #include "undo_history.h"
 
+#include <algorithm>
+
 namespace vantor {
 
 void UndoHistory::push(std::unique_ptr<Step> step) {
@@ -43,6 +45,14 @@ size_t UndoHistory::bytes() const {
     size_t total = 0;
     for (const auto& s : m_steps) total += s->bytes();
     return total;
+}
+
+bool UndoHistory::isClean() const {
+    if (m_clean < 0) return false;
+    const size_t saved = static_cast<size_t>(m_clean);
+    for (size_t i = std::min(saved, m_next); i < std::max(saved, m_next); ++i)
+        if (m_steps[i]->changesEntity()) return false;
+    return true;
 }
 
 void UndoHistory::markClean() {

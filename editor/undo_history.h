@@ -26,6 +26,9 @@ public:
     virtual void redo(CVantorDoc& doc) = 0;
     // Memory the step holds beyond its own object.
     virtual size_t bytes() const { return 0; }
+    // False for changes of the scene around the entity (lights, where the
+    // model stands): undoable, but nothing a save would keep.
+    virtual bool changesEntity() const { return true; }
     // Takes the newer step `next` into this one (a second edit of the same
     // field); false when the two stay separate steps.
     virtual bool absorb(const Step& next) {
@@ -60,9 +63,10 @@ public:
     size_t count() const { return m_steps.size(); }
     size_t bytes() const;
 
-    // The entity as last opened or saved; an undo or redo back to it is clean again.
+    // The entity as last opened or saved; an undo or redo back to it is
+    // clean again, and so are steps that leave the entity alone.
     void markClean();
-    bool isClean() const { return m_clean == static_cast<long>(m_next); }
+    bool isClean() const;
 
 signals:
     void changed();

@@ -77,6 +77,10 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
     EXPECT_FALSE(redoAction()->isEnabled());
     open(sample("showcase.zob"));
     EXPECT_EQ(title(), QStringLiteral("showcase - Vantor"));
+    click(g_pObjectPage, IDC_OBJ_LIGHT_ON[2]);  // a light: undoable, but not a change to save
+    EXPECT_TRUE(undoAction()->isEnabled());
+    EXPECT_FALSE(doc().isModified());
+    undoAction()->trigger();
     chooseSurface(0);
     const SurfaceData original = surface(0);
 
@@ -215,10 +219,26 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     EXPECT_STREQ(doc().m_emitter.name, "Extra");
     EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_EMITTER)->currentText(), QStringLiteral("Extra"));
 
+    // A drag of the emitter in the view is one step.
+    const float x = emitter(doc().m_currentEmitter).position[0];
+    view().m_target = 4;
+    QTest::mousePress(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(&view(), QPoint(125, 100));
+    QTest::mouseMove(&view(), QPoint(150, 100));
+    QTest::mouseRelease(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
+    view().m_target = 0;
+    EXPECT_NEAR(emitter(doc().m_currentEmitter).position[0], x + 0.5f, 1e-5);
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Move Emitter"));
+    undoAction()->trigger();
+    EXPECT_EQ(emitter(doc().m_currentEmitter).position[0], x);
+    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X)->text(), format("%1.3f", x));
+
     // A light switched on, undone.
     LightData light{};
+    const bool modified = doc().isModified();
     click(g_pObjectPage, IDC_OBJ_LIGHT_ON[1]);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Switch Light 2"));
+    EXPECT_EQ(doc().isModified(), modified) << "lights are not saved with the entity";
     undoAction()->trigger();
     view().makeCurrent();
     objGetLight(&light, 1);
