@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <locale.h>
 #include <stdlib.h>
@@ -190,6 +191,13 @@ void copyText(char* field, size_t size, const QString& text) {
     const size_t n = std::min<size_t>(static_cast<size_t>(bytes.size()), size - 1);
     std::memcpy(field, bytes.constData(), n);
     field[n] = '\0';
+}
+
+void removeEntry(QComboBox* box, const QString& text) {
+    const QSignalBlocker block(box);
+    const QString shown = box->currentText();
+    box->removeItem(box->findText(text, Qt::MatchExactly));
+    box->setEditText(shown);
 }
 
 }  // namespace vantor

@@ -42,6 +42,9 @@ protected:
 
 // Lets a drop-down list show up to 20 entries and be as wide as its longest one.
 void fitDropDown(QComboBox* box);
+// Takes the entry `text` out of a drop-down list, keeping the text shown in
+// its edit field and sending no signals.
+void removeEntry(QComboBox* box, const QString& text);
 
 // A filled rectangle with a black outline showing one colour.
 class Swatch : public QWidget {

@@ -20,7 +20,7 @@ void EmitterStep::undo(CVantorDoc& doc) { m_added ? remove(doc) : insert(doc); }
 
 void EmitterStep::redo(CVantorDoc& doc) { m_added ? insert(doc) : remove(doc); }
 
-void EmitterStep::remove(CVantorDoc& doc) { m_record = doc.removeEmitterAt(m_index); }
+void EmitterStep::remove(CVantorDoc& doc) { doc.removeEmitterAt(m_index, &m_record); }
 
 void EmitterStep::insert(CVantorDoc& doc) { doc.insertEmitterAt(m_record, m_index); }
 

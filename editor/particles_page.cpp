@@ -166,12 +166,7 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
         connect(g_pDoc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
         connect(g_pDoc, &CVantorDoc::emitterMoved, this, &CParticlesPage::showEmitterPosition);
         connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
-        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) {
-            const QSignalBlocker block(m_imageList);
-            const QString shown = m_imageList->currentText();
-            m_imageList->removeItem(m_imageList->findText(name, Qt::MatchExactly));
-            m_imageList->setEditText(shown);
-        });
+        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) { removeEntry(m_imageList, name); });
         connect(g_pDoc, &CVantorDoc::emitterRestored, this, [this](int index) {
             {
                 const QSignalBlocker block(m_emitterList);
@@ -179,31 +174,13 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
             }
             selectEmitter(index);
         });
-        connect(g_pDoc, &CVantorDoc::emittersRestored, this, &CParticlesPage::showEmitters);
+        connect(g_pDoc, &CVantorDoc::emittersChanged, this, &CParticlesPage::showEmitters);
     }
 }
 
 void CParticlesPage::removeEmitter() {
-    const int removed = g_pDoc->m_currentEmitter;
-    if (!g_pDoc->removeEmitter()) return;
-    {
-        const QSignalBlocker block(m_emitterList);
-        m_emitterList->removeItem(removed);
-    }
-    if (g_pDoc->m_currentEmitter < 0) {
-        {
-            const QSignalBlocker block(m_emitterList);
-            m_emitterList->setEditText(QStringLiteral("<ADD>"));
-        }
-        refreshFromEmitter();
-        enableListOnly();
-        return;
-    }
-    {
-        const QSignalBlocker block(m_emitterList);
-        m_emitterList->setCurrentIndex(g_pDoc->m_currentEmitter);
-    }
-    selectEmitter(g_pDoc->m_currentEmitter);
+    // The list follows through the document's emittersChanged.
+    g_pDoc->removeEmitter();
 }
 
 CParticlesPage::~CParticlesPage() {

@@ -28,7 +28,7 @@ public:
     // File New emptied the entity; a model was opened.
     void documentCleared();
     void documentOpened();
-    // Emitters were added or removed by undo or redo: the list follows.
+    // Emitters were removed, or added or removed by undo or redo: the list follows.
     void showEmitters();
 
     QComboBox* emitterList() const { return m_emitterList; }

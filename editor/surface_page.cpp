@@ -250,12 +250,7 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
         connect(g_pDoc, &CVantorDoc::cleared, this, &CSurfacePage::documentCleared);
         connect(g_pDoc, &CVantorDoc::opened, this, &CSurfacePage::documentOpened);
         connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
-        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) {
-            const QSignalBlocker block(m_imageList);
-            const QString shown = m_imageList->currentText();
-            m_imageList->removeItem(m_imageList->findText(name, Qt::MatchExactly));
-            m_imageList->setEditText(shown);
-        });
+        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) { removeEntry(m_imageList, name); });
         connect(g_pDoc, &CVantorDoc::surfaceRestored, this, &CSurfacePage::showRestored);
     }
 }

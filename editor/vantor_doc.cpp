@@ -269,17 +269,10 @@ bool CVantorDoc::addEmitter() {
 
 bool CVantorDoc::removeEmitter() {
     if (m_currentEmitter < 0) return false;
-    makeCurrent();
     const int removed = m_currentEmitter;
     EmitterData record{};
-    if (!objSetEmitterPtr(m_currentEmitter)) return false;
-    objGetEmitter(&record);
-    if (objRemoveEmitter() < 0) return false;
+    if (!removeEmitterAt(removed, &record)) return false;
     m_history->push(std::make_unique<vantor::EmitterStep>(QStringLiteral("Remove Emitter"), removed, false, record));
-    m_lastEmitter -= 1;
-    // The emitter after the removed one takes its place, or the one before it.
-    if (m_currentEmitter > m_lastEmitter) m_currentEmitter = m_lastEmitter;
-    if (m_currentEmitter < 0) objInitEmitter(&m_emitter);
     return true;
 }
 
@@ -468,19 +461,19 @@ void CVantorDoc::refreshEmitterNames() {
     if (m_currentEmitter >= 0) objSetEmitterPtr(m_currentEmitter);
 }
 
-EmitterData CVantorDoc::removeEmitterAt(int index) {
+bool CVantorDoc::removeEmitterAt(int index, EmitterData* record) {
     makeCurrent();
-    EmitterData record{};
-    objSetEmitterPtr(index);
-    objGetEmitter(&record);
-    objRemoveEmitter();
+    if (!objSetEmitterPtr(index)) return false;
+    objGetEmitter(record);
+    if (objRemoveEmitter() < 0) return false;
     m_lastEmitter -= 1;
+    // The emitter after the removed one takes its place, or the one before it.
     m_currentEmitter = std::min(index, m_lastEmitter);
     refreshEmitterNames();
     if (m_currentEmitter >= 0) chooseEmitter(m_currentEmitter);
     else objInitEmitter(&m_emitter);
-    emit emittersRestored();
-    return record;
+    emit emittersChanged();
+    return true;
 }
 
 void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
@@ -495,7 +488,7 @@ void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
     m_currentEmitter = index;
     refreshEmitterNames();
     chooseEmitter(index);
-    emit emittersRestored();
+    emit emittersChanged();
 }
 
 void CVantorDoc::removeImage(const TextureInfo& info) {

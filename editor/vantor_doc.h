@@ -78,7 +78,8 @@ public:
     // Used by the history's steps: read a part, put a part back and show it.
     vantor::EntitySnapshot capture(vantor::EntityPart part, int index);
     void restore(const vantor::EntitySnapshot& snapshot);
-    EmitterData removeEmitterAt(int index);
+    // Removes emitter `index`, its record copied to `record`; false when there is none.
+    bool removeEmitterAt(int index, EmitterData* record);
     void insertEmitterAt(const EmitterData& record, int index);
     void removeImage(const TextureInfo& info);
     void restoreImage(const TextureInfo& info);
@@ -117,7 +118,7 @@ public:
     // when the library refused it.
     bool addEmitter();
     // Removes the current emitter; the one after it (or before it) becomes
-    // current. False when there is none.
+    // current and emittersChanged follows. False when there is none.
     bool removeEmitter();
     void chooseEmitter(int index);
     void moveEmitter();
@@ -154,7 +155,7 @@ signals:
     // Undo and redo put these back; the pages show them again.
     void surfaceRestored(int index);
     void emitterRestored(int index);
-    void emittersRestored();  // emitters were added or removed
+    void emittersChanged();  // emitters were removed, or put back by undo or redo
     void lightRestored(int index);
     void geometryRestored();
     void imageRemoved(const QString& name);
