@@ -29,12 +29,6 @@ bool sameArrays(const std::vector<SurfaceArrays>& a, const std::vector<SurfaceAr
     return true;
 }
 
-// The id of an image by name, or `id` when the library has no such image.
-uint32_t idOf(const char* name, uint32_t id) {
-    const uint32_t current = name[0] ? objGetTextureId(name) : 0;
-    return current != 0 ? current : id;
-}
-
 // An emitter record without what the simulation changes on its own.
 EmitterData userFields(EmitterData e) {
     e.next = nullptr;
@@ -47,6 +41,11 @@ EmitterData userFields(EmitterData e) {
 }
 
 }  // namespace
+
+uint32_t idOf(const char* name, uint32_t id) {
+    const uint32_t current = name[0] ? objGetTextureId(name) : 0;
+    return current != 0 ? current : id;
+}
 
 size_t EntitySnapshot::bytes() const {
     size_t total = 0;

@@ -41,6 +41,8 @@ EntitySnapshot captureSnapshot(EntityPart part, int index, const float position[
 // Writes the part back into the library. Texture ids follow the image names,
 // since an image added again may have a new id.
 void applySnapshot(const EntitySnapshot& snapshot);
+// The texture id of the image `name` now, or `id` when the library has no such image.
+uint32_t idOf(const char* name, uint32_t id);
 // Equal in everything the user can change (an emitter's live particles and
 // countdowns are not compared).
 bool sameSnapshot(const EntitySnapshot& a, const EntitySnapshot& b);

@@ -479,7 +479,7 @@ bool CVantorDoc::removeEmitterAt(int index, EmitterData* record) {
 void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
     makeCurrent();
     EmitterData e = record;
-    e.textureId = e.imageName[0] && objGetTextureId(e.imageName) ? objGetTextureId(e.imageName) : e.textureId;
+    e.textureId = vantor::idOf(e.imageName, e.textureId);
     if (objInsertEmitter(&e, index) == 0) {
         message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
         return;
