@@ -14,6 +14,7 @@
 #include "entity_control_view.h"
 #include "geometry_dlg.h"
 #include "image_dlg.h"
+#include "light_properties_dlg.h"
 #include "name_dlg.h"
 #include "object_page.h"
 #include "particle_burst_dialog.h"
@@ -244,6 +245,26 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     objGetLight(&light, 1);
     EXPECT_FALSE(light.on);
     EXPECT_FALSE(control<QCheckBox>(g_pObjectPage, IDC_OBJ_LIGHT_ON[1])->isChecked());
+
+    // The Light Properties dialog's Update, undone field by field.
+    LightData before{};
+    view().makeCurrent();
+    objGetLight(&before, 3);
+    whenModal<CLightPropertiesDlg>([this](CLightPropertiesDlg* dialog) {
+        commit(dialog, IDC_LIGHT_DIFFUSE_R, QStringLiteral("0.125"));
+        commit(dialog, IDC_LIGHT_LINEAR, QStringLiteral("0.5"));
+        click(dialog, IDOK);
+    });
+    click(g_pObjectPage, IDC_OBJ_LIGHT_EDIT[3]);
+    EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Edit Light 4"));
+    undoAction()->trigger();
+    LightData after{};
+    view().makeCurrent();
+    objGetLight(&after, 3);
+    EXPECT_EQ(std::memcmp(after.diffuse, before.diffuse, sizeof before.diffuse), 0);
+    EXPECT_EQ(after.linearAttenuation, before.linearAttenuation);
+    EXPECT_EQ(std::memcmp(after.position, before.position, sizeof before.position), 0);
+    EXPECT_EQ(control<Swatch>(g_pObjectPage, IDC_OBJ_LIGHT_SWATCH[3])->color(), swatchColor(before.diffuse));
 
     // An image added through the dialog leaves the library and the lists on undo.
     CImageDlg& images = *g_pSurfacePage->imageDialog();
