@@ -253,6 +253,7 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
     connect(modify, &QPushButton::clicked, this, &CObjectPage::modifyGeometry);
     if (g_pDoc) {
         connect(g_pDoc, &CVantorDoc::cleared, this, &CObjectPage::documentCleared);
+        connect(g_pDoc, &CVantorDoc::opening, this, [this] { m_objectList->setEnabled(true); });
         connect(g_pDoc, &CVantorDoc::opened, this, &CObjectPage::documentOpened);
         connect(g_pDoc, &CVantorDoc::geometryRestored, this, &CObjectPage::showModelSize);
         connect(g_pDoc, &CVantorDoc::lightRestored, this, [this](int i) {
@@ -418,7 +419,6 @@ void CObjectPage::documentCleared() {
 }
 
 void CObjectPage::documentOpened() {
-    m_objectList->setEnabled(true);
     m_objectList->addItem(g_pDoc->m_fileTitle);
     m_objectList->model()->sort(0);
     m_objectList->setCurrentIndex(0);

@@ -248,6 +248,7 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(m_tScaleEdit, &CommitEdit::committed, this, [this] { commitScale(false); });
     if (g_pDoc) {
         connect(g_pDoc, &CVantorDoc::cleared, this, &CSurfacePage::documentCleared);
+        connect(g_pDoc, &CVantorDoc::opening, this, [this] { m_surfaceList->setEnabled(true); });
         connect(g_pDoc, &CVantorDoc::opened, this, &CSurfacePage::documentOpened);
         connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
         connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) { removeEntry(m_imageList, name); });
@@ -289,7 +290,6 @@ void CSurfacePage::documentCleared() {
 }
 
 void CSurfacePage::documentOpened(bool zob) {
-    m_surfaceList->setEnabled(true);
     if (zob) m_imageDialog->listLibrary();
     {
         const QSignalBlocker block(m_surfaceList);

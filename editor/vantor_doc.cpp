@@ -103,6 +103,7 @@ void CVantorDoc::onFileImport() {
 }
 
 bool CVantorDoc::load(const QString& path, bool import) {
+    emit opening();
     makeCurrent();
     objSelectSurface(m_currentSurface, 0);
 

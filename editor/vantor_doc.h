@@ -149,6 +149,9 @@ signals:
     void fileOpened(const QString& path);
     // File New emptied the entity.
     void cleared();
+    // A file is about to be read: the lists that will hold its model are enabled
+    // (and stay so when the read fails).
+    void opening();
     // A model was opened or imported; `zob` when it came with images and emitters.
     void opened(bool zob);
     void imageAdded(const QString& name);

@@ -7,6 +7,7 @@
 #include <QTabBar>
 #include <QTreeWidget>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -373,6 +374,26 @@ TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
     EXPECT_FALSE(title().contains(QLatin1Char('*')));
     doc().onFileNew();
     EXPECT_EQ(prompts.size(), 1);
+}
+
+TEST_F(UndoTest, AFailedOpenLeavesTheHistoryAndEnablesTheLists) {
+    open(sample("showcase.zob"));
+    chooseSurface(0);
+    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("21"));
+    promptAnswer = QMessageBox::Discard;
+    doc().onFileNew();
+    EXPECT_FALSE(control<QComboBox>(g_pSurfacePage, IDC_SURF_LIST)->isEnabled());
+    const std::string broken = (scratch() / "broken.zob").string();
+    FILE* f = std::fopen(broken.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("#ZOBv0.6.5\n[OBJECT]\nnot a number\n", f);
+    std::fclose(f);
+    open(broken);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(control<QComboBox>(g_pSurfacePage, IDC_SURF_LIST)->isEnabled()) << "enabled before the read";
+    EXPECT_TRUE(control<QComboBox>(g_pObjectPage, IDC_OBJ_LIST)->isEnabled());
+    EXPECT_FALSE(doc().isModified());
+    EXPECT_FALSE(undoAction()->isEnabled());
 }
 
 TEST(UndoHistoryBounds, OldestStepsGoFirstAndTheSavedPointIsKept) {
