@@ -101,7 +101,9 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
     auto* op = new QGridLayout(optionsBox);
     const char* optionNames[6] = {"Render Object Bounding Box", "Render Grid", "Show Lights", "Antialias Points",
                                   "Antialias Lines", "Antialias Polygons"};
-    const int optionIds[6] = {IDC_OBJ_BOUNDING_BOX, IDC_OBJ_GRID, IDC_OBJ_SHOW_LIGHTS, IDC_OBJ_ANTIALIAS_POINTS, IDC_OBJ_ANTIALIAS_LINES, IDC_OBJ_ANTIALIAS_POLYS};
+    const int optionIds[6] = {IDC_OBJ_BOUNDING_BOX,    IDC_OBJ_GRID,
+                              IDC_OBJ_SHOW_LIGHTS,     IDC_OBJ_ANTIALIAS_POINTS,
+                              IDC_OBJ_ANTIALIAS_LINES, IDC_OBJ_ANTIALIAS_POLYS};
     for (int i = 0; i < 6; ++i) {
         m_options[i] = new QCheckBox(QString::fromLatin1(optionNames[i]), this);
         setControlId(m_options[i], optionIds[i]);

@@ -18,7 +18,8 @@ using namespace vantor;
 namespace {
 
 const std::vector<FieldBinding> kFields = [] {
-    std::vector<FieldBinding> fields = {{IDC_PART_TOTAL, offsetof(BurstData, count), FieldKind::Integer, "%d", "Particles"}};
+    std::vector<FieldBinding> fields = {
+        {IDC_PART_TOTAL, offsetof(BurstData, count), FieldKind::Integer, "%d", "Particles"}};
     for (const FieldBinding& f : particleFields<BurstData>()) fields.push_back(f);
     return fields;
 }();
@@ -43,10 +44,11 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
     auto* emitterBox = new QGroupBox(QStringLiteral("Burst Emitter Properties"), this);
     auto* e = new QVBoxLayout(emitterBox);
     e->addLayout(rowOf({label("Number of particle in the burst:"), m_edits[IDC_PART_TOTAL]}));
-    e->addLayout(rowOf({label("Yaw:"), m_edits[IDC_PART_YAW], label("Var:"), m_edits[IDC_PART_YAW_VAR], label("Pitch:"), m_edits[IDC_PART_PITCH],
-                        label("Var:"), m_edits[IDC_PART_PITCH_VAR]}));
-    e->addLayout(rowOf({label("Speed:"), m_edits[IDC_PART_SPEED], label("Var:"), m_edits[IDC_PART_SPEED_VAR], label("Life:"), m_edits[IDC_PART_LIFE],
-                        label("ms"), label("Var:"), m_edits[IDC_PART_LIFE_VAR]}));
+    e->addLayout(rowOf({label("Yaw:"), m_edits[IDC_PART_YAW], label("Var:"), m_edits[IDC_PART_YAW_VAR], label("Pitch:"),
+                        m_edits[IDC_PART_PITCH], label("Var:"), m_edits[IDC_PART_PITCH_VAR]}));
+    e->addLayout(
+        rowOf({label("Speed:"), m_edits[IDC_PART_SPEED], label("Var:"), m_edits[IDC_PART_SPEED_VAR], label("Life:"),
+               m_edits[IDC_PART_LIFE], label("ms"), label("Var:"), m_edits[IDC_PART_LIFE_VAR]}));
     layout->addWidget(emitterBox, 0, 0);
 
     m_startSwatch = new Swatch(this);
@@ -60,8 +62,9 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
     auto* particleBox = new QGroupBox(QStringLiteral("Burst Particle Properties"), this);
     auto* p = new QVBoxLayout(particleBox);
     p->addLayout(colourTable(this, m_edits, m_startSwatch, m_endSwatch, startSelect, endSelect));
-    p->addLayout(rowOf({label("Start Size"), m_edits[IDC_PART_START_SIZE], label("Var:"), m_edits[IDC_PART_START_SIZE_VAR], label("End:"), m_edits[IDC_PART_END_SIZE],
-                        label("Var:"), m_edits[IDC_PART_END_SIZE_VAR]}));
+    p->addLayout(
+        rowOf({label("Start Size"), m_edits[IDC_PART_START_SIZE], label("Var:"), m_edits[IDC_PART_START_SIZE_VAR],
+               label("End:"), m_edits[IDC_PART_END_SIZE], label("Var:"), m_edits[IDC_PART_END_SIZE_VAR]}));
     layout->addWidget(particleBox, 1, 0);
 
     auto* close = makeButton(this, QStringLiteral("Close"), IDOK);
@@ -75,7 +78,8 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
 void CParticleBurstDialog::commit(int id) {
     if (!g_pDoc) return;
     commitField(m_edits[id], bindingFor(id), &g_pDoc->m_burst);
-    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2)) rebuildSwatches();
+    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2))
+        rebuildSwatches();
     g_pDoc->writeBurst(QStringLiteral("Burst ") + QString::fromLatin1(bindingFor(id).name), id);
 }
 
@@ -98,7 +102,8 @@ void CParticleBurstDialog::enableAll(bool on) {
 
 void CParticleBurstDialog::enableSizesByType() {
     const bool polygons = g_pDoc && g_pDoc->m_emitter.particleType == 3;
-    for (int id : {IDC_PART_START_SIZE, IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(polygons);
+    for (int id : {IDC_PART_START_SIZE, IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR})
+        m_edits[id]->setEnabled(polygons);
 }
 
 void CParticleBurstDialog::selectColour(bool start) {

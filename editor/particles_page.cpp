@@ -41,9 +41,10 @@ const std::vector<FieldBinding> kFields = [] {
         {IDC_PART_GROUND, offsetof(EmitterData, groundPosition), FieldKind::Real, "%1.3f", "Ground"},
     };
     for (int axis = 0; axis < 3; ++axis) {
-        fields.push_back({IDC_PART_POSITION_X + axis, offsetof(EmitterData, position) + axis * kFloat, FieldKind::Real, "%1.3f",
-                          "Emitter Position"});
-        fields.push_back({IDC_PART_FORCE_X + axis, offsetof(EmitterData, force) + axis * kFloat, FieldKind::Real, "%1.5f", "Force"});
+        fields.push_back({IDC_PART_POSITION_X + axis, offsetof(EmitterData, position) + axis * kFloat, FieldKind::Real,
+                          "%1.3f", "Emitter Position"});
+        fields.push_back(
+            {IDC_PART_FORCE_X + axis, offsetof(EmitterData, force) + axis * kFloat, FieldKind::Real, "%1.5f", "Force"});
     }
     for (const FieldBinding& f : particleFields<EmitterData>()) fields.push_back(f);
     return fields;
@@ -58,9 +59,12 @@ struct CheckSpec {
     int32_t EmitterData::*flag;
 };
 const CheckSpec kChecks[7] = {
-    {IDC_PART_REFLECT, "Reflect particles", &EmitterData::isReflected}, {IDC_PART_BURST, "Burst", &EmitterData::isBurst},
-    {IDC_PART_BURST_ON_GROUND, "Burst on ground", &EmitterData::isBurstOnGround}, {IDC_PART_LIGHTING, "Use Lights", &EmitterData::isLighting},
-    {IDC_PART_ALT_ALPHA, "Alt Alpha", &EmitterData::isAltAlpha},           {IDC_PART_USE_LIFESPAN, "Emitter Life:", &EmitterData::isLifespan},
+    {IDC_PART_REFLECT, "Reflect particles", &EmitterData::isReflected},
+    {IDC_PART_BURST, "Burst", &EmitterData::isBurst},
+    {IDC_PART_BURST_ON_GROUND, "Burst on ground", &EmitterData::isBurstOnGround},
+    {IDC_PART_LIGHTING, "Use Lights", &EmitterData::isLighting},
+    {IDC_PART_ALT_ALPHA, "Alt Alpha", &EmitterData::isAltAlpha},
+    {IDC_PART_USE_LIFESPAN, "Emitter Life:", &EmitterData::isLifespan},
     {IDC_PART_USE_OBJECT, "Use Object", &EmitterData::isAttachToModel},
 };
 enum { kReflect, kBurst, kBurstOnGround, kLighting, kAltAlpha, kLifespan, kUseObject };
@@ -119,15 +123,18 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
 
     auto* emitterBox = new QGroupBox(QStringLiteral("Emitter Properties"), this);
     auto* e = new QVBoxLayout(emitterBox);
-    e->addLayout(row({label("Total Particles:"), m_edits[IDC_PART_TOTAL], m_boxes[kLifespan], m_edits[IDC_PART_LIFESPAN], label("ms")}));
-    e->addLayout(row({label("Emitted per Cycle:"), m_edits[IDC_PART_PER_CYCLE], label("Variation:"), m_edits[IDC_PART_PER_CYCLE_VAR]}));
+    e->addLayout(row({label("Total Particles:"), m_edits[IDC_PART_TOTAL], m_boxes[kLifespan],
+                      m_edits[IDC_PART_LIFESPAN], label("ms")}));
+    e->addLayout(row({label("Emitted per Cycle:"), m_edits[IDC_PART_PER_CYCLE], label("Variation:"),
+                      m_edits[IDC_PART_PER_CYCLE_VAR]}));
     e->addLayout(row({label("Emitted every:"), m_edits[IDC_PART_EMIT_EVERY], label("ms"), m_resetTimer}));
-    e->addLayout(row({label("Position:"), label("X"), m_edits[IDC_PART_POSITION_X], label("Y"), m_edits[IDC_PART_POSITION_X + 1], label("Z"),
-                      m_edits[IDC_PART_POSITION_X + 2], m_boxes[kUseObject]}));
-    e->addLayout(row({label("Yaw:"), m_edits[IDC_PART_YAW], label("Var:"), m_edits[IDC_PART_YAW_VAR], label("Pitch:"), m_edits[IDC_PART_PITCH],
-                      label("Var:"), m_edits[IDC_PART_PITCH_VAR]}));
-    e->addLayout(row({label("Speed:"), m_edits[IDC_PART_SPEED], label("Var:"), m_edits[IDC_PART_SPEED_VAR], label("Life:"), m_edits[IDC_PART_LIFE],
-                      label("ms"), label("Var:"), m_edits[IDC_PART_LIFE_VAR]}));
+    e->addLayout(
+        row({label("Position:"), label("X"), m_edits[IDC_PART_POSITION_X], label("Y"), m_edits[IDC_PART_POSITION_X + 1],
+             label("Z"), m_edits[IDC_PART_POSITION_X + 2], m_boxes[kUseObject]}));
+    e->addLayout(row({label("Yaw:"), m_edits[IDC_PART_YAW], label("Var:"), m_edits[IDC_PART_YAW_VAR], label("Pitch:"),
+                      m_edits[IDC_PART_PITCH], label("Var:"), m_edits[IDC_PART_PITCH_VAR]}));
+    e->addLayout(row({label("Speed:"), m_edits[IDC_PART_SPEED], label("Var:"), m_edits[IDC_PART_SPEED_VAR],
+                      label("Life:"), m_edits[IDC_PART_LIFE], label("ms"), label("Var:"), m_edits[IDC_PART_LIFE_VAR]}));
     layout->addWidget(emitterBox);
 
     auto* particleBox = new QGroupBox(QStringLiteral("Particle Properties"), this);
@@ -135,10 +142,11 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     p->addLayout(row({label("Mode:"), m_modeList, label("Image:"), m_imageList}));
     auto* colours = colourTable(this, m_edits, m_startSwatch, m_endSwatch, m_startSelect, m_endSelect);
     p->addLayout(colours);
-    p->addLayout(row({label("Start Size"), m_edits[IDC_PART_START_SIZE], label("Var:"), m_edits[IDC_PART_START_SIZE_VAR], label("End:"), m_edits[IDC_PART_END_SIZE],
-                      label("Var:"), m_edits[IDC_PART_END_SIZE_VAR]}));
-    p->addLayout(row({label("Force:"), label("X"), m_edits[IDC_PART_FORCE_X], label("Y"), m_edits[IDC_PART_FORCE_X + 1], label("Z"),
-                      m_edits[IDC_PART_FORCE_X + 2]}));
+    p->addLayout(
+        row({label("Start Size"), m_edits[IDC_PART_START_SIZE], label("Var:"), m_edits[IDC_PART_START_SIZE_VAR],
+             label("End:"), m_edits[IDC_PART_END_SIZE], label("Var:"), m_edits[IDC_PART_END_SIZE_VAR]}));
+    p->addLayout(row({label("Force:"), label("X"), m_edits[IDC_PART_FORCE_X], label("Y"), m_edits[IDC_PART_FORCE_X + 1],
+                      label("Z"), m_edits[IDC_PART_FORCE_X + 2]}));
     p->addLayout(row({m_boxes[kLighting], m_boxes[kReflect], label("Ground:"), m_edits[IDC_PART_GROUND]}));
     p->addLayout(row({m_boxes[kAltAlpha], m_boxes[kBurst], m_boxes[kBurstOnGround], m_properties}));
     layout->addWidget(particleBox);
@@ -166,7 +174,8 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
         connect(g_pDoc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
         connect(g_pDoc, &CVantorDoc::emitterMoved, this, &CParticlesPage::showEmitterPosition);
         connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
-        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) { removeEntry(m_imageList, name); });
+        connect(g_pDoc, &CVantorDoc::imageRemoved, this,
+                [this](const QString& name) { removeEntry(m_imageList, name); });
         connect(g_pDoc, &CVantorDoc::emitterRestored, this, [this](int index) {
             {
                 const QSignalBlocker block(m_emitterList);
@@ -296,7 +305,8 @@ void CParticlesPage::applyType(int index) {
     if (index >= 0 && index <= 3) {
         e.particleType = index;
         const bool polygons = index == 3;
-        for (int id : {IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(polygons);
+        for (int id : {IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR})
+            m_edits[id]->setEnabled(polygons);
         m_imageList->setEnabled(polygons);
     }
     if (m_burstDialog) m_burstDialog->enableSizesByType();
@@ -332,7 +342,8 @@ void CParticlesPage::setDependents() {
     m_properties->setEnabled(m_checks[kBurst] != 0);
     if (m_burstDialog) m_burstDialog->enableAll(m_checks[kBurst] != 0);
     m_edits[IDC_PART_LIFESPAN]->setEnabled(m_checks[kLifespan] != 0);
-    for (int id : {IDC_PART_POSITION_X, IDC_PART_POSITION_X + 1, IDC_PART_POSITION_X + 2}) m_edits[id]->setEnabled(m_checks[kUseObject] == 0);
+    for (int id : {IDC_PART_POSITION_X, IDC_PART_POSITION_X + 1, IDC_PART_POSITION_X + 2})
+        m_edits[id]->setEnabled(m_checks[kUseObject] == 0);
 }
 
 void CParticlesPage::toggle(int which) {
@@ -365,7 +376,8 @@ void CParticlesPage::refreshFromEmitter() {
 }
 
 void CParticlesPage::showEmitterPosition() {
-    for (int i = 0; i < 3; ++i) m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", g_pDoc->m_emitter.position[i]));
+    for (int i = 0; i < 3; ++i)
+        m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", g_pDoc->m_emitter.position[i]));
 }
 
 void CParticlesPage::rebuildSwatches() {

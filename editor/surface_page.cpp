@@ -27,8 +27,10 @@ CSurfacePage* g_pSurfacePage = nullptr;
 
 namespace {
 const int kColourEditIds[4] = {IDC_SURF_DIFFUSE_R, IDC_SURF_AMBIENT_R, IDC_SURF_SPECULAR_R, IDC_SURF_EMISSION_R};
-const int kSelectIds[4] = {IDC_SURF_DIFFUSE_SELECT, IDC_SURF_AMBIENT_SELECT, IDC_SURF_SPECULAR_SELECT, IDC_SURF_EMISSION_SELECT};
-const int kSwatchIds[4] = {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH, IDC_SURF_EMISSION_SWATCH};
+const int kSelectIds[4] = {IDC_SURF_DIFFUSE_SELECT, IDC_SURF_AMBIENT_SELECT, IDC_SURF_SPECULAR_SELECT,
+                           IDC_SURF_EMISSION_SELECT};
+const int kSwatchIds[4] = {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH,
+                           IDC_SURF_EMISSION_SWATCH};
 const char* kColourLabels[4] = {"Diffuse:", "Ambient:", "Specular:", "Emission:"};
 const QString kColourNames[4] = {QStringLiteral("Diffuse"), QStringLiteral("Ambient"), QStringLiteral("Specular"),
                                  QStringLiteral("Emission")};
@@ -251,7 +253,8 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
         connect(g_pDoc, &CVantorDoc::opening, this, [this] { m_surfaceList->setEnabled(true); });
         connect(g_pDoc, &CVantorDoc::opened, this, &CSurfacePage::documentOpened);
         connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
-        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) { removeEntry(m_imageList, name); });
+        connect(g_pDoc, &CVantorDoc::imageRemoved, this,
+                [this](const QString& name) { removeEntry(m_imageList, name); });
         connect(g_pDoc, &CVantorDoc::surfaceRestored, this, &CSurfacePage::showRestored);
     }
 }
@@ -554,7 +557,8 @@ void CSurfacePage::commitCoefficient(bool sPlane, int axis) {
     int* flags = sPlane ? m_sAxis : m_tAxis;
     flags[axis] = value > 0;
     (sPlane ? m_sAxisBoxes : m_tAxisBoxes)[axis]->setChecked(flags[axis] != 0);
-    writeBack(sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"), (sPlane ? IDC_SURF_S_COEFFICIENT : IDC_SURF_T_COEFFICIENT)[axis]);
+    writeBack(sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"),
+              (sPlane ? IDC_SURF_S_COEFFICIENT : IDC_SURF_T_COEFFICIENT)[axis]);
 }
 
 void CSurfacePage::toggleAxis(bool sPlane, int axis) {

@@ -264,7 +264,8 @@ bool CVantorDoc::addEmitter() {
     objSetEmitterPtr(m_currentEmitter);
     EmitterData added{};
     objGetEmitter(&added);
-    m_history->push(std::make_unique<vantor::EmitterStep>(QStringLiteral("Add Emitter"), m_currentEmitter, true, added));
+    m_history->push(
+        std::make_unique<vantor::EmitterStep>(QStringLiteral("Add Emitter"), m_currentEmitter, true, added));
     return true;
 }
 
@@ -382,9 +383,9 @@ bool CVantorDoc::saveModified() {
         answer = savePromptHook()(question);
     } else {
         RedrawPause pause;
-        answer = QMessageBox::question(dialogParent(), QStringLiteral("Vantor"), question,
-                                       QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                       QMessageBox::Save);
+        answer =
+            QMessageBox::question(dialogParent(), QStringLiteral("Vantor"), question,
+                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     }
     if (answer == QMessageBox::Save) return saveWithDialog();
     return answer == QMessageBox::Discard;
@@ -471,8 +472,10 @@ bool CVantorDoc::removeEmitterAt(int index, EmitterData* record) {
     // The emitter after the removed one takes its place, or the one before it.
     m_currentEmitter = std::min(index, m_lastEmitter);
     refreshEmitterNames();
-    if (m_currentEmitter >= 0) chooseEmitter(m_currentEmitter);
-    else objInitEmitter(&m_emitter);
+    if (m_currentEmitter >= 0)
+        chooseEmitter(m_currentEmitter);
+    else
+        objInitEmitter(&m_emitter);
     emit emittersChanged();
     return true;
 }

@@ -94,10 +94,17 @@ void CVantorView::beginDragChange() {
     if (m_dragChange || !g_pDoc) return;
     using vantor::EntityPart;
     switch (m_target) {
-    case 2: g_pDoc->beginChange(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight); break;
-    case 3: g_pDoc->beginChange(QStringLiteral("Move Object"), EntityPart::Position); break;
-    case 4: g_pDoc->beginChange(QStringLiteral("Move Emitter"), EntityPart::Emitter); break;
-    default: return;
+    case 2:
+        g_pDoc->beginChange(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight);
+        break;
+    case 3:
+        g_pDoc->beginChange(QStringLiteral("Move Object"), EntityPart::Position);
+        break;
+    case 4:
+        g_pDoc->beginChange(QStringLiteral("Move Emitter"), EntityPart::Emitter);
+        break;
+    default:
+        return;
     }
     m_dragChange = true;
 }

@@ -73,7 +73,8 @@ TEST_F(ShellTest, OpeningRawAndZobFilesFillsThePages) {
     EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
     EXPECT_EQ(g_pSurfacePage->surfaceList()->itemText(0), QStringLiteral("Torus"));
     EXPECT_TRUE(g_pObjectPage->objectList()->isEnabled());
-    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_POLYGONS)->text(), QString::number(doc().m_modelInfo.polygonCount));
+    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_POLYGONS)->text(),
+              QString::number(doc().m_modelInfo.polygonCount));
     EXPECT_EQ(doc().m_lastEmitter, -1);
     EXPECT_FALSE(control<QLineEdit>(g_pParticlesPage, IDC_PART_TOTAL)->isEnabled());
     EXPECT_TRUE(g_pParticlesPage->emitterList()->isEnabled()) << "a model without emitters offers Add";
@@ -426,7 +427,8 @@ TEST_F(ShellTest, DragsFollowTheTable) {
     open(sample("fountain.zob"));
     v.m_target = 4;
     drag(Qt::LeftButton, {100, 100}, {150, 100});
-    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X)->text(), QStringLiteral("0.500")) << "50 pixels right";
+    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X)->text(), QStringLiteral("0.500"))
+        << "50 pixels right";
     EmitterData e{};
     v.makeCurrent();
     objGetEmitter(&e);

@@ -77,7 +77,8 @@ TEST_F(SurfacePageTest, SecondOpenLeavesNoSurfaceChosen) {
     chooseSurface(0);
     ASSERT_TRUE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled());
     open(sample("fountain.zob"));
-    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled()) << "groups disabled until a surface is chosen";
+    EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled())
+        << "groups disabled until a surface is chosen";
     EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R + 1)->isEnabled());
     EXPECT_EQ(control<QComboBox>(page(), IDC_SURF_LIST)->currentIndex(), -1);
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_POLYGONS)->text(), QStringLiteral("0"));
@@ -106,7 +107,9 @@ TEST_F(SurfacePageTest, UnselectGreysAndCommitsOnlyWhatWasEdited) {
     angle->setFocus();
     click(page(), IDC_SURF_UNSELECT);  // Unselect
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
-    for (int id : {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH, IDC_SURF_EMISSION_SWATCH}) EXPECT_EQ(control<Swatch>(page(), id)->color(), QColor(192, 192, 192));
+    for (int id :
+         {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH, IDC_SURF_EMISSION_SWATCH})
+        EXPECT_EQ(control<Swatch>(page(), id)->color(), QColor(192, 192, 192));
     EXPECT_FALSE(angle->isEnabled());
     const SurfaceData after = library(0);
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
@@ -212,7 +215,8 @@ TEST_F(SurfacePageTest, EachColourEditWritesItsOwnComponent) {
             EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0) << "only that component changed";
         }
     }
-    EXPECT_EQ(control<Swatch>(page(), IDC_SURF_EMISSION_SWATCH)->color(), QColor(int(0.41f * 255), int(0.42f * 255), int(0.43f * 255)));
+    EXPECT_EQ(control<Swatch>(page(), IDC_SURF_EMISSION_SWATCH)->color(),
+              QColor(int(0.41f * 255), int(0.42f * 255), int(0.43f * 255)));
     nextColour = QColor(255, 0, 128);
     click(page(), IDC_SURF_AMBIENT_SELECT);
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_AMBIENT_R + 2)->text(), QStringLiteral("0.502"));

@@ -144,8 +144,8 @@ TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
     undoAction()->trigger();
     EXPECT_TRUE(sameBits(vertexData(), original));
     EXPECT_EQ(std::memcmp(&doc().m_modelInfo, &size, sizeof size), 0);
-    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_HEIGHT)->text(),
-              formatG6(size.maxY - size.minY)) << "the OBJECT page shows the size again";
+    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_HEIGHT)->text(), formatG6(size.maxY - size.minY))
+        << "the OBJECT page shows the size again";
 
     // The same through the dialog, with a scale that underflows and a rotation.
     whenModal<CGeometryDlg>([this](CGeometryDlg* dialog) {
@@ -284,8 +284,7 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     redoAction()->trigger();
     view().makeCurrent();
     EXPECT_NE(objGetTextureId("Again"), 0u);
-    EXPECT_EQ(surfaceImages->findText(QStringLiteral("Again"), Qt::MatchExactly),
-              surfaceImages->count() - 1);
+    EXPECT_EQ(surfaceImages->findText(QStringLiteral("Again"), Qt::MatchExactly), surfaceImages->count() - 1);
     EXPECT_EQ(images.list()->findItems(QStringLiteral("Again"), Qt::MatchExactly, 0).size(), 1);
     objPauseSimulation(false);
 }
