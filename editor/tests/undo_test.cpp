@@ -347,6 +347,15 @@ TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
     EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
     frame().openDropped(QString::fromStdString(sample("fountain.zob")));
     EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase")) << "a dropped file asks too";
+    prompts.clear();
+    for (QAction* a : frame().findChildren<QAction*>()) {
+        if (!a->property("recentFile").toString().isEmpty()) {
+            a->trigger();  // an entry of the recent-file list
+            break;
+        }
+    }
+    EXPECT_EQ(prompts.size(), 1) << "a recent file asks too";
+    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
 
     // Save runs File Save and goes on only when the file was saved.
     promptAnswer = QMessageBox::Save;
