@@ -1,51 +1,179 @@
 #include "mesh_import.h"
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
+#include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <malloc.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <new>
 #include <vector>
 
+#include "declared_counts.h"
 #include "korvid.h"
 
 namespace korvid::import {
+namespace fs = std::filesystem;
 namespace {
 
-struct Group {
-    std::string name;
-    unsigned material = 0;
-    std::vector<float> triangles;  // 9 floats a triangle
+MeshRead refused(ImportError code, const std::string& name, const std::string& what) {
+    MeshRead r;
+    r.code = code;
+    r.error = name + ": " + what;
+    return r;
+}
+
+// Lets a reader open the model file itself and files in its folder or below;
+// an absolute reference or one that climbs out of the folder is refused and
+// remembered, so the import can say why it failed.
+class FolderIOSystem : public Assimp::DefaultIOSystem {
+public:
+    explicit FolderIOSystem(fs::path folder) : folder_(std::move(folder)) {}
+
+    bool Exists(const char* file) const override { return allowed(file) && DefaultIOSystem::Exists(file); }
+
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        if (!allowed(file)) {
+            if (refusedReference_.empty()) refusedReference_ = file;
+            return nullptr;
+        }
+        return DefaultIOSystem::Open(file, mode);
+    }
+
+    const std::string& refusedReference() const { return refusedReference_; }
+
+private:
+    bool allowed(const char* file) const {
+        if (folder_.empty() || !file) return false;
+        std::error_code ec;
+        const fs::path full = fs::weakly_canonical(fs::absolute(file, ec), ec);
+        if (ec) return false;
+        // Inside the folder: the relative path does not start by climbing out.
+        const fs::path inside = full.lexically_relative(folder_);
+        return !inside.empty() && *inside.begin() != ".." && !inside.is_absolute();
+    }
+
+    fs::path folder_;
+    mutable std::string refusedReference_;
 };
+
+uint64_t residentBytes() {
+    unsigned long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%lu %lu", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Watches an import between Assimp's steps: the caller's cancel, the time
+// budget and the memory the process has grown by.
+class Budget : public Assimp::ProgressHandler {
+public:
+    explicit Budget(const ImportLimits& limits)
+        : limits_(limits), start_(std::chrono::steady_clock::now()), startBytes_(residentBytes()) {}
+
+    bool Update(float percentage) override {
+        if (limits_.progress && percentage >= 0.0f)
+            limits_.progress->store(static_cast<int>(std::min(percentage, 1.0f) * 100.0f));
+        return check() == ImportError::None;
+    }
+
+    ImportError check() {
+        if (stopped_ != ImportError::None) return stopped_;
+        if (limits_.cancel && limits_.cancel->load()) stopped_ = ImportError::Cancelled;
+        const auto elapsed = std::chrono::steady_clock::now() - start_;
+        if (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() > limits_.timeBudgetMs)
+            stopped_ = ImportError::TimeBudget;
+        const uint64_t now = residentBytes();
+        if (now > startBytes_ && now - startBytes_ > limits_.memoryBudget) stopped_ = ImportError::OutOfMemory;
+        return stopped_;
+    }
+
+    std::string why() const {
+        switch (stopped_) {
+        case ImportError::Cancelled: return "the import was cancelled.";
+        case ImportError::TimeBudget:
+            return "reading took longer than " + std::to_string(limits_.timeBudgetMs / 1000) + " seconds and was stopped.";
+        case ImportError::OutOfMemory:
+            return "reading needed more than " + std::to_string(limits_.memoryBudget >> 20) +
+                   " MiB of memory and was stopped.";
+        default: return {};
+        }
+    }
+
+private:
+    const ImportLimits& limits_;
+    std::chrono::steady_clock::time_point start_;
+    uint64_t startBytes_;
+    ImportError stopped_ = ImportError::None;
+};
+
+// The faces and arrays of every mesh, before any step of Assimp's uses them:
+// a reader may pass indices through from the file unchecked.
+MeshRead checkScene(const aiScene& scene, const std::string& name, bool triangulated) {
+    if (scene.mNumMeshes > 0 && !scene.mMeshes) return refused(ImportError::MissingArrays, name, "the file's meshes are missing.");
+    uint64_t polygonWork = 0;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh* mesh = scene.mMeshes[m];
+        if (!mesh) return refused(ImportError::MissingArrays, name, "a mesh of the file is missing.");
+        if (mesh->mNumFaces == 0) continue;
+        if (!mesh->mFaces || (mesh->mNumVertices > 0 && !mesh->mVertices))
+            return refused(ImportError::MissingArrays, name, "a mesh has faces but no vertices.");
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            const aiFace& face = mesh->mFaces[f];
+            if (face.mNumIndices > 0 && !face.mIndices)
+                return refused(ImportError::MissingArrays, name, "a face has no corners.");
+            if (face.mNumIndices > kMaxFaceCorners)
+                return refused(ImportError::FaceTooLarge, name,
+                               "a polygon has " + std::to_string(face.mNumIndices) + " corners; at most " +
+                                   std::to_string(kMaxFaceCorners) + " are read.");
+            if (!triangulated && face.mNumIndices > 64) {
+                polygonWork += uint64_t(face.mNumIndices) * face.mNumIndices;
+                if (polygonWork > kMaxPolygonWork)
+                    return refused(ImportError::PolygonWork, name,
+                                   "the file's large polygons have too many corners together to triangulate.");
+            }
+            for (unsigned c = 0; c < face.mNumIndices; ++c)
+                if (face.mIndices[c] >= mesh->mNumVertices)
+                    return refused(ImportError::IndexOutOfRange, name,
+                                   "face " + std::to_string(f + 1) + " refers to vertex " +
+                                       std::to_string(static_cast<int64_t>(static_cast<int32_t>(face.mIndices[c]))) +
+                                       ", but its mesh has " + std::to_string(mesh->mNumVertices) + " vertices.");
+        }
+    }
+    return {};
+}
 
 std::string materialName(const aiScene& scene, unsigned index) {
     aiString name;
-    if (index < scene.mNumMaterials && scene.mMaterials[index]->Get(AI_MATKEY_NAME, name) == AI_SUCCESS &&
-        name.length > 0)
+    if (index < scene.mNumMaterials && scene.mMaterials && scene.mMaterials[index] &&
+        scene.mMaterials[index]->Get(AI_MATKEY_NAME, name) == AI_SUCCESS && name.length > 0)
         return name.C_Str();
     return "Material" + std::to_string(index + 1);
 }
 
-}  // namespace
+struct Group {
+    std::string name;
+    unsigned material = 0;
+    std::vector<float> triangles;
+};
 
-ImportResult importMesh(const std::string& path) {
-    ImportResult result;
-    Assimp::Importer importer;
-    // Node transforms are applied to the vertices; nothing else is changed.
-    importer.SetPropertyBool(AI_CONFIG_PP_PTV_KEEP_HIERARCHY, true);
-    const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_PreTransformVertices |
-                                                       aiProcess_SortByPType);
-    if (!scene || !scene->mRootNode) {
-        result.error = importer.GetErrorString();
-        if (result.error.empty()) result.error = "The file could not be read as a model.";
-        return result;
-    }
+// One group per mesh; more than 10 are merged by material down to 10.
+MeshRead collectGroups(const aiScene& scene, const std::string& name) {
     std::vector<Group> groups;
-    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-        const aiMesh& mesh = *scene->mMeshes[m];
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& mesh = *scene.mMeshes[m];
         Group g;
         g.material = mesh.mMaterialIndex;
-        g.name = mesh.mName.length > 0 ? mesh.mName.C_Str() : materialName(*scene, mesh.mMaterialIndex);
+        g.name = mesh.mName.length > 0 ? mesh.mName.C_Str() : materialName(scene, mesh.mMaterialIndex);
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
             const aiFace& face = mesh.mFaces[f];
             if (face.mNumIndices != 3) continue;  // points and lines are not surfaces
@@ -56,10 +184,8 @@ ImportResult importMesh(const std::string& path) {
         }
         if (!g.triangles.empty()) groups.push_back(std::move(g));
     }
-    if (groups.empty()) {
-        result.error = "The file holds no triangles.";
-        return result;
-    }
+    if (groups.empty()) return refused(ImportError::NoTriangles, name, "the file holds no triangles.");
+    MeshRead read;
     const size_t meshes = groups.size();
     if (groups.size() > KORVID_MAX_SURFACES) {
         // One surface per material, in the order the materials first appear.
@@ -67,7 +193,7 @@ ImportResult importMesh(const std::string& path) {
         std::map<unsigned, size_t> at;
         for (Group& g : groups) {
             auto [it, added] = at.emplace(g.material, byMaterial.size());
-            if (added) byMaterial.push_back({materialName(*scene, g.material), g.material, {}});
+            if (added) byMaterial.push_back({materialName(scene, g.material), g.material, {}});
             auto& into = byMaterial[it->second].triangles;
             into.insert(into.end(), g.triangles.begin(), g.triangles.end());
         }
@@ -80,18 +206,122 @@ ImportResult importMesh(const std::string& path) {
             groups.resize(KORVID_MAX_SURFACES - 1);
             groups.push_back(std::move(rest));
         }
-        result.note = std::to_string(meshes) + " meshes were merged into " + std::to_string(groups.size()) +
-                      " surfaces by material; a model holds at most 10.";
+        read.note = std::to_string(meshes) + " meshes were merged into " + std::to_string(groups.size()) +
+                    " surfaces by material; a model holds at most 10.";
+    }
+    for (Group& g : groups) read.groups.push_back({std::move(g.name), std::move(g.triangles)});
+    return read;
+}
+
+// Reads with no steps, checks what the reader made, then triangulates and
+// applies the node transforms. `readRaw` is the reader call.
+template <typename ReadRaw>
+MeshRead readScene(Assimp::Importer& importer, const std::string& name, const ImportLimits& limits,
+                   const FolderIOSystem* io, ReadRaw readRaw) {
+    auto* budget = new Budget(limits);
+    importer.SetProgressHandler(budget);  // the importer owns it from here
+    // Node transforms are applied to the vertices; nothing else is changed.
+    importer.SetPropertyBool(AI_CONFIG_PP_PTV_KEEP_HIERARCHY, true);
+    auto stopped = [&]() -> MeshRead {
+        if (io && !io->refusedReference().empty())
+            return refused(ImportError::OutsideFolder, name,
+                           "the file refers to " + io->refusedReference() +
+                               ", which is outside the model's folder; only files in its folder are read.");
+        if (budget->check() != ImportError::None) return refused(budget->check(), name, budget->why());
+        return {};
+    };
+    try {
+        const aiScene* scene = readRaw();
+        if (MeshRead r = stopped(); !r.ok()) return r;
+        if (!scene || !scene->mRootNode) {
+            std::string why = importer.GetErrorString();
+            // Assimp turns a failed allocation into its text; no code comes with it.
+            if (why == "std::bad_alloc") return refused(ImportError::OutOfMemory, name, "not enough memory to read the file.");
+            if (why.empty()) why = "it could not be read as a model.";
+            return refused(ImportError::Unreadable, name, why);
+        }
+        if (MeshRead r = checkScene(*scene, name, false); !r.ok()) return r;
+        scene = importer.ApplyPostProcessing(aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                                             aiProcess_PreTransformVertices | aiProcess_SortByPType);
+        if (MeshRead r = stopped(); !r.ok()) return r;
+        if (!scene) {
+            const std::string why = importer.GetErrorString();
+            return refused(ImportError::Unreadable, name, why.empty() ? "its data is not consistent." : why);
+        }
+        if (MeshRead r = checkScene(*scene, name, true); !r.ok()) return r;
+        return collectGroups(*scene, name);
+    } catch (const std::bad_alloc&) {
+        return refused(ImportError::OutOfMemory, name, "not enough memory to read the file.");
+    }
+}
+
+// Gives the memory of a failed read back to the system at once.
+MeshRead released(MeshRead read) {
+    if (!read.ok()) malloc_trim(0);
+    return read;
+}
+
+}  // namespace
+
+MeshRead readMesh(const std::string& path, const ImportLimits& limits) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) return refused(ImportError::NotFound, path, "no such file.");
+    if (fs::is_directory(status)) return refused(ImportError::NotAFile, path, "this is a folder, not a model file.");
+    if (!fs::is_regular_file(status)) return refused(ImportError::NotAFile, path, "this is not a regular file.");
+    const uint64_t size = fs::file_size(path, ec);
+    std::string head(static_cast<size_t>(std::min<uint64_t>(size, 65536)), '\0');
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return refused(ImportError::Unreadable, path, "the file could not be opened.");
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<size_t>(in.gcount()));
+    }
+    if (const CountCheck counts = checkDeclaredCounts(head, size); !counts.ok)
+        return refused(ImportError::CountsPastSize, path, counts.why + ".");
+
+    const fs::path folder = fs::weakly_canonical(fs::absolute(path, ec), ec).parent_path();
+    Assimp::Importer importer;
+    auto* io = new FolderIOSystem(folder);
+    importer.SetIOHandler(io);  // the importer owns it from here
+    return released(readScene(importer, path, limits, io, [&] { return importer.ReadFile(path, 0); }));
+}
+
+MeshRead readMeshFromMemory(const void* data, size_t size, const std::string& hint, const ImportLimits& limits) {
+    const std::string name = "the " + (hint.empty() ? std::string("model") : hint) + " data";
+    if (!data || size == 0) return refused(ImportError::Unreadable, name, "there is nothing to read.");
+    const std::string_view head(static_cast<const char*>(data), std::min<size_t>(size, 65536));
+    if (const CountCheck counts = checkDeclaredCounts(head, size); !counts.ok)
+        return refused(ImportError::CountsPastSize, name, counts.why + ".");
+    Assimp::Importer importer;
+    auto* io = new FolderIOSystem({});  // no file may be opened: there is no folder
+    importer.SetIOHandler(io);
+    return released(readScene(importer, name, limits, io,
+                              [&] { return importer.ReadFileFromMemory(data, size, 0, hint.c_str()); }));
+}
+
+ImportResult addMesh(const MeshRead& read) {
+    ImportResult result;
+    result.note = read.note;
+    if (!read.ok()) {
+        result.code = read.code;
+        result.error = read.error;
+        return result;
     }
     std::vector<MeshSurface> surfaces;
-    for (const Group& g : groups)
+    for (const MeshGroup& g : read.groups)
         surfaces.push_back({g.name.c_str(), g.triangles.data(), static_cast<int32_t>(g.triangles.size() / 9)});
     if (!objAddMesh(surfaces.data(), static_cast<int32_t>(surfaces.size()))) {
+        result.code = ImportError::Library;
         result.error = objGetLastError();
         return result;
     }
     result.ok = true;
     return result;
+}
+
+ImportResult importMesh(const std::string& path, const ImportLimits& limits) {
+    return addMesh(readMesh(path, limits));
 }
 
 std::string supportedPatterns() {

@@ -288,7 +288,11 @@ KORVID_API float objSetSimulationSpeed(float factor);   /* 0.25..4 (clamped, NaN
 KORVID_API float objGetSimulationSpeed(void);           /* the speed factor in use */
 KORVID_API bool objStepSimulation(int32_t milliseconds); /* one step at the next frame; false unless paused and ms >= 0 */
 KORVID_API void objSetFixedFrameTime(int32_t milliseconds); /* each frame advances the clock by ms; below 0 the real clock */
-KORVID_API void objSeedRandom(uint32_t seed);           /* seed the particles' random numbers */
+/* Seeds the particles' random numbers. Until it is first called, every new
+ * model (objLoadZOB, objLoadRaw, objAddMesh) reseeds them from the time of
+ * day; after it, loads keep the caller's sequence, so seeding and then
+ * loading gives the same particles every run. */
+KORVID_API void objSeedRandom(uint32_t seed);
 
 /* ---- Emitters of the current model --------------------------------------- */
 KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and start as added; their count, 0 no model */
@@ -298,29 +302,47 @@ KORVID_API int64_t objGetBurstsFired(int32_t index);   /* bursts set off by emit
 /* Adds an emitter as objAddEmitter does (its burst too) but at position index
  * (0..count; count appends); the current emitter stays. The new count; 0 when
  * there is no model, the record is null, the index is out of range (last
- * error unchanged) or the pool is past the particle limit (last error set). */
+ * error unchanged), the pool is past the particle limit or its memory cannot be
+ * allocated (last error "Out of memory: ..."). No emitter is ever left without
+ * its pool: objAddEmitter, objSetEmitter and objLoadZOB refuse the same way. */
 KORVID_API int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index);
 
 /* ---- Vertex data of the current model's surfaces ------------------------- */
 /* The arrays of surface index: vertexFloatCount floats of vertices, polygonCount * 3
  * of face normals and vertexFloatCount of vertex normals. Get copies them out and
  * Set puts copies back (outlines and extents follow, the drawing is rebuilt); a null
- * pointer skips that array. Both return false for no model or a bad index
- * (last error set). */
+ * pointer skips that array. Both return false for no model or a bad index, with
+ * the last error "Surface arrays refused: ...". The caller's buffers must be
+ * large enough: objGetSurfaceArraysSized checks that for it. */
 KORVID_API bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals);
 KORVID_API bool objSetSurfaceArrays(int32_t index, const float* vertices, const float* faceNormals,
                                     const float* vertexNormals);
+/* As objGetSurfaceArrays, with the capacity of each buffer in floats; false
+ * and nothing written when a buffer that is not null is too small (last error
+ * "Surface arrays refused: a buffer is smaller than the surface's data"). */
+KORVID_API bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t vertexCapacity,
+                                         float* faceNormals, int64_t faceNormalCapacity, float* vertexNormals,
+                                         int64_t vertexNormalCapacity);
+
+/* ---- Names ---------------------------------------------------------------- */
+/* Writes text into out[size] as a name that survives a save and a load: blanks
+ * become '_', a leading '/' (a comment line in the files) becomes '_', and it is
+ * cut to size - 1 bytes without splitting a UTF-8 character. Returns its length;
+ * -1 (nothing written) for a null out or a size below 1. A null text gives "". */
+KORVID_API int32_t objMakeName(const char* text, char* out, int32_t size);
 
 /* ---- Models given in memory (importers) --------------------------------- */
 /* One surface: its name and triangleCount triangles of 9 floats (x, y, z of three corners). */
 typedef struct MeshSurface {
-    const char* name;         /* cut to 27 characters; blanks become '_' */
+    const char* name;         /* made safe as objMakeName does, 27 bytes at most */
     const float* triangles;   /* 9 * triangleCount floats */
     int32_t triangleCount;    /* 0 or more */
 } MeshSurface;
 /* Adds a model built as objLoadRaw builds one (face normals, extents, outline)
  * and makes it current; false with the last error ("Error in mesh data: ...")
- * for more than 10 surfaces, a negative count or missing triangles. */
+ * for more than 10 surfaces, a negative count or missing triangles. Names are
+ * made safe as objMakeName does (cut to 27 bytes); a name with nothing in it
+ * becomes "Surface" and the surface's number. */
 KORVID_API bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount);
 
 #ifdef __cplusplus

@@ -22,8 +22,10 @@ KORVID_EXPORT EmitterData* objInitEmitter(EmitterData* out) {
 KORVID_EXPORT int32_t objAddEmitter(const EmitterData* tmpl) {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl) return 0;
-    const int32_t count = addEmitter(*ps, *tmpl);
-    if (count == 0) fail(Failure::ParticleLimit);
+    Failure why = Failure::None;
+    const int32_t count = addEmitter(*ps, *tmpl, &why);
+    if (why == Failure::OutOfMemory) failPool(tmpl->totalParticles);
+    else if (count == 0) fail(Failure::ParticleLimit);
     return count;
 }
 
@@ -47,7 +49,8 @@ KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
     if (!ps || !in) return 0;
     const Failure refusal = setEmitter(*ps, *in);
     if (refusal == Failure::None) return 1;
-    fail(refusal);
+    if (refusal == Failure::OutOfMemory) failPool(in->totalParticles);
+    else fail(refusal);
     // A pool below the batch size is ignored silently, and the call still counts as made.
     return refusal == Failure::PoolBelowBatch ? 1 : 0;
 }

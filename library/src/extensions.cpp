@@ -2,7 +2,9 @@
 // inserting and removing emitters, particle statistics and the vertex data
 // of surfaces. Nothing here changes what the
 // other exports do while these are not called.
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "context.h"
 #include "normals.h"
@@ -31,7 +33,7 @@ KORVID_EXPORT void objSetFixedFrameTime(int32_t milliseconds) {
     clock.fixedStep = milliseconds < 0 ? -1 : milliseconds;
 }
 
-KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedRandom(seed); }
+KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedByCaller(seed); }
 
 KORVID_EXPORT int32_t objRestartEmitters(void) {
     ParticleSystem* ps = currentParticleSystem();
@@ -73,25 +75,56 @@ KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) {
 KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl || index < 0 || index > ps->count()) return 0;
-    const int32_t count = insertEmitter(*ps, *tmpl, index);
-    if (count == 0) fail(Failure::ParticleLimit);
+    Failure why = Failure::None;
+    const int32_t count = insertEmitter(*ps, *tmpl, index, &why);
+    if (why == Failure::OutOfMemory) failPool(tmpl->totalParticles);
+    else if (count == 0) fail(Failure::ParticleLimit);
     return count;
 }
 
-KORVID_EXPORT bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals) {
-    const Surface* s = surfaceAt(index);
+namespace {
+
+// The surface of the current model at index, or null with the reason recorded.
+Surface* arraysSurface(int32_t index) {
+    if (!currentModel()) {
+        fail(Failure::SurfaceArrays, "there is no current model");
+        return nullptr;
+    }
+    Surface* s = surfaceAt(index);
+    if (!s) fail(Failure::SurfaceArrays, ("there is no surface " + std::to_string(index)).c_str());
+    return s;
+}
+
+// Whether a caller's buffer of `capacity` floats (null: not wanted) takes `needed`.
+bool fits(const float* buffer, int64_t capacity, int64_t needed) { return !buffer || capacity >= needed; }
+
+}  // namespace
+
+KORVID_EXPORT bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t vertexCapacity, float* faceNormals,
+                                            int64_t faceNormalCapacity, float* vertexNormals,
+                                            int64_t vertexNormalCapacity) {
+    const Surface* s = arraysSurface(index);
     if (!s) return false;
-    const size_t floats = static_cast<size_t>(s->vertexFloatCount);
-    const size_t faces = static_cast<size_t>(s->polygonCount) * 3;
-    if (vertices && s->vertices) std::memcpy(vertices, s->vertices.get(), floats * sizeof(float));
-    if (faceNormals && s->faceNormals) std::memcpy(faceNormals, s->faceNormals.get(), faces * sizeof(float));
-    if (vertexNormals && s->vertexNormals) std::memcpy(vertexNormals, s->vertexNormals.get(), floats * sizeof(float));
+    const int64_t floats = s->vertexFloatCount, faces = int64_t(s->polygonCount) * 3;
+    if (!fits(vertices, vertexCapacity, floats) || !fits(faceNormals, faceNormalCapacity, faces) ||
+        !fits(vertexNormals, vertexNormalCapacity, floats)) {
+        fail(Failure::SurfaceArrays, "a buffer is smaller than the surface's data");
+        return false;
+    }
+    if (vertices && s->vertices) std::memcpy(vertices, s->vertices.get(), size_t(floats) * sizeof(float));
+    if (faceNormals && s->faceNormals) std::memcpy(faceNormals, s->faceNormals.get(), size_t(faces) * sizeof(float));
+    if (vertexNormals && s->vertexNormals)
+        std::memcpy(vertexNormals, s->vertexNormals.get(), size_t(floats) * sizeof(float));
     return true;
+}
+
+KORVID_EXPORT bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals) {
+    return objGetSurfaceArraysSized(index, vertices, INT64_MAX, faceNormals, INT64_MAX, vertexNormals, INT64_MAX);
 }
 
 KORVID_EXPORT bool objSetSurfaceArrays(int32_t index, const float* vertices, const float* faceNormals,
                                        const float* vertexNormals) {
-    Surface* s = surfaceAt(index);
+    Surface* s = arraysSurface(index);
     if (!s) return false;
     const size_t floats = static_cast<size_t>(s->vertexFloatCount);
     const size_t faces = static_cast<size_t>(s->polygonCount) * 3;
@@ -102,4 +135,9 @@ KORVID_EXPORT bool objSetSurfaceArrays(int32_t index, const float* vertices, con
     s->geometryChanged = true;
     buildModelOutline(*currentModel());
     return true;
+}
+
+KORVID_EXPORT int32_t objMakeName(const char* text, char* out, int32_t size) {
+    if (!out || size <= 0) return -1;
+    return static_cast<int32_t>(safeName(text, out, static_cast<size_t>(size)));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iterator>
+#include <string>
 
 #include "context.h"
 
@@ -39,6 +40,8 @@ constexpr FailureText kTexts[] = {
     {Failure::NoModelToSave, "Unable to create file: there is no model to save"},
     {Failure::WriteFile, "Unable to write file: %s"},
     {Failure::GlError, "OpenGL Error: %s"},
+    {Failure::OutOfMemory, "Out of memory: %s"},
+    {Failure::SurfaceArrays, "Surface arrays refused: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -67,6 +70,11 @@ void fail(Failure code, const char* detail1, const char* detail2) {
 #pragma GCC diagnostic ignored "-Wformat-extra-args"
     std::snprintf(context().lastError, sizeof context().lastError, failureFormat(code), detail1, detail2);
 #pragma GCC diagnostic pop
+}
+
+void failPool(int64_t particles) {
+    const std::string what = "a particle pool of " + std::to_string(particles) + " particles could not be allocated";
+    fail(Failure::OutOfMemory, what.c_str());
 }
 
 Failure lastFailure() { return latest; }

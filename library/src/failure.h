@@ -2,6 +2,7 @@
 // records it. Refusals that callers see set the last-error text; refusals
 // the library makes silently record only their code, for tests and tools.
 #pragma once
+#include <cstdint>
 
 namespace korvid {
 
@@ -31,6 +32,8 @@ enum class Failure {
     NoModelToSave,
     WriteFile,         // detail: the reason
     GlError,           // detail: OpenGL's text
+    OutOfMemory,       // detail: what could not be allocated
+    SurfaceArrays,     // detail: why objGetSurfaceArrays/objSetSurfaceArrays refused
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).
@@ -40,6 +43,9 @@ bool isSilent(Failure code);
 // Records a refusal: the code always, the last-error text (cut to 255
 // characters) unless the refusal is silent. Details fill the text's %s in order.
 void fail(Failure code, const char* detail1 = "", const char* detail2 = "");
+
+// Records that a particle pool of `particles` could not be allocated.
+void failPool(int64_t particles);
 
 // The latest refusal recorded, and its reset (for tests and tools).
 Failure lastFailure();

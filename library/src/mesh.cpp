@@ -30,11 +30,10 @@ KORVID_EXPORT bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount)
             return false;
         }
         Surface& surface = model->surfaces[model->surfaceCount];
-        // A name is one word in the files the model may be saved to.
-        std::string name = in.name ? in.name : "";
-        for (char& ch : name)
-            if (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\v' || ch == '\f') ch = '_';
-        copyName(surface.name, name.c_str());
+        // A name must read back from the files the model may be saved to;
+        // one with nothing in it gets the surface's number.
+        if (safeName(in.name, surface.name, sizeof surface.name) == 0)
+            copyName(surface.name, ("Surface" + std::to_string(i + 1)).c_str());
         if (n > INT32_MAX / 9 || !surface.allocate(n)) {
             fail(Failure::MeshData, ("not enough memory for " + std::to_string(n) + " triangles").c_str());
             return false;

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -96,12 +97,20 @@ struct Extents {
         const int64_t vertices = (floatCount + 2) / 3;
         for (int64_t i = 0; i < vertices && v; ++i) {
             const float* p = v + 3 * i;
-            if (p[0] > maxX) maxX = p[0];
-            if (p[0] < minX) minX = p[0];
-            if (p[1] > maxY) maxY = p[1];
-            if (p[1] < minY) minY = p[1];
-            if (p[2] > maxZ) maxZ = p[2];
-            if (p[2] < minZ) minZ = p[2];
+            // Infinite coordinates are left out, as NaN is by the comparisons:
+            // one of them would make the outline and the framing infinite.
+            if (std::isfinite(p[0])) {
+                if (p[0] > maxX) maxX = p[0];
+                if (p[0] < minX) minX = p[0];
+            }
+            if (std::isfinite(p[1])) {
+                if (p[1] > maxY) maxY = p[1];
+                if (p[1] < minY) minY = p[1];
+            }
+            if (std::isfinite(p[2])) {
+                if (p[2] > maxZ) maxZ = p[2];
+                if (p[2] < minZ) minZ = p[2];
+            }
         }
     }
 
@@ -135,6 +144,28 @@ void buildModelOutline(Model& model) {
         e.add(surface.vertices.get(), surface.vertexFloatCount);
     }
     e.write(model.outline);
+}
+
+size_t safeName(const char* text, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    size_t n = 0;
+    if (text)
+        while (n + 1 < size && text[n]) ++n;
+    // Never end in the middle of a UTF-8 character: drop the continuation
+    // bytes and the lead byte of a character the cut would split.
+    if (text && text[n] && n > 0) {
+        size_t start = n;
+        while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+        n = start;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const char ch = text[i];
+        const bool blank = ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\v' || ch == '\f';
+        // A line that starts with '/' is a comment in the files a name is saved to.
+        out[i] = blank || (i == 0 && ch == '/') ? '_' : ch;
+    }
+    out[n] = '\0';
+    return n;
 }
 
 void copyName(char (&field)[28], const char* text) {

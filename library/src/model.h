@@ -78,6 +78,11 @@ void buildModelOutline(Model& model);
 // Deletes the cached display lists of a model's surfaces.
 void releaseDisplayLists(Model& model);
 
+// Writes `text` into out[size] as a name that survives a save and load: one
+// word (blanks become '_'), not starting with '/' (a comment in the files),
+// cut to size - 1 bytes without splitting a UTF-8 character. Returns its length.
+size_t safeName(const char* text, char* out, size_t size);
+
 // Copies at most 27 characters of `text` into a 28-byte name field.
 void copyName(char (&field)[28], const char* text);
 

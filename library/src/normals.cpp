@@ -1,7 +1,10 @@
 #include "normals.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace korvid {
@@ -40,6 +43,108 @@ inline uint64_t positionHash(const float* p) {
     h ^= floatKey(p[2]) + (h << 6) + (h >> 2);
     h *= 0x165667B19E3779F9ull;
     return h ^ (h >> 29);
+}
+
+// Groups larger than this are smoothed through smoothGroup.
+constexpr size_t kLargeGroup = 32;
+
+struct NormalBits {
+    uint32_t x, y, z;
+    bool operator==(const NormalBits&) const = default;
+};
+
+struct NormalBitsHash {
+    size_t operator()(const NormalBits& b) const {
+        uint64_t h = b.x * 0x9E3779B97F4A7C15ull;
+        h ^= b.y + (h << 6) + (h >> 2);
+        h *= 0xC2B2AE3D27D4EB4Full;
+        h ^= b.z + (h << 6) + (h >> 2);
+        return static_cast<size_t>(h ^ (h >> 29));
+    }
+};
+
+NormalBits bitsOf(const float* n) {
+    NormalBits b;
+    std::memcpy(&b.x, n, 4);
+    std::memcpy(&b.y, n + 1, 4);
+    std::memcpy(&b.z, n + 2, 4);
+    return b;
+}
+
+// The vertex normals of one group of vertices at the same position (`members`
+// in array order), exactly as the direct sum gives them, without its G * G
+// work where it can be avoided:
+// - vertices whose faces have the same normal get the same sum, computed once
+//   (a flat fan has one normal at its centre);
+// - a vertex whose normal lies so far inside the group's cone that every face
+//   of the group passes the angle test, by a margin far beyond the rounding of
+//   the test, gets the sum of all of them, computed once in array order.
+// Other vertices are summed directly.
+void smoothGroup(const std::vector<int64_t>& members, const float* fn, float* vn, float limit) {
+    // The sum of every face normal in array order, as the direct loop adds them.
+    float total[3] = {0, 0, 0};
+    double mean[3] = {0, 0, 0};
+    bool allUnit = std::isfinite(limit);
+    for (int64_t j : members) {
+        const float* nj = fn + 3 * (j / 3);
+        total[0] += nj[0];
+        total[1] += nj[1];
+        total[2] += nj[2];
+        const double length2 = double(nj[0]) * nj[0] + double(nj[1]) * nj[1] + double(nj[2]) * nj[2];
+        if (!(std::fabs(length2 - 1.0) < 1e-5)) allUnit = false;
+        for (int k = 0; k < 3; ++k) mean[k] += nj[k];
+    }
+    // The cone around the mean direction that holds every face normal.
+    double spread = 4.0;  // no cone (more than pi): no vertex takes the shortcut
+    if (allUnit) {
+        const double length = std::sqrt(mean[0] * mean[0] + mean[1] * mean[1] + mean[2] * mean[2]);
+        if (length > 1e-6) {
+            for (double& m : mean) m /= length;
+            double lowest = 1.0;
+            for (int64_t j : members) {
+                const float* nj = fn + 3 * (j / 3);
+                lowest = std::min(lowest, (nj[0] * mean[0] + nj[1] * mean[1] + nj[2] * mean[2]) / std::sqrt(
+                                              double(nj[0]) * nj[0] + double(nj[1]) * nj[1] + double(nj[2]) * nj[2]));
+            }
+            spread = std::acos(std::clamp(lowest, -1.0, 1.0));
+        }
+    }
+    float totalNormal[3];
+    normalise(total, totalNormal);
+
+    std::unordered_map<NormalBits, std::array<float, 3>, NormalBitsHash> computed;
+    for (int64_t i : members) {
+        const float* ni = fn + 3 * (i / 3);
+        const NormalBits key = bitsOf(ni);
+        if (auto found = computed.find(key); found != computed.end()) {
+            std::memcpy(vn + 3 * i, found->second.data(), 3 * sizeof(float));
+            continue;
+        }
+        std::array<float, 3> out;
+        bool everyFacePasses = false;
+        if (spread < 3.5) {
+            const double length = std::sqrt(double(ni[0]) * ni[0] + double(ni[1]) * ni[1] + double(ni[2]) * ni[2]);
+            const double own = std::acos(std::clamp((ni[0] * mean[0] + ni[1] * mean[1] + ni[2] * mean[2]) / length, -1.0, 1.0));
+            // The angle to any face of the group is at most own + spread.
+            everyFacePasses = own + spread < 3.14159 && std::cos(own + spread) - 1e-4 > double(limit);
+        }
+        if (everyFacePasses) {
+            std::memcpy(out.data(), totalNormal, sizeof totalNormal);
+        } else {
+            float s[3] = {0, 0, 0};
+            for (int64_t j : members) {
+                const float* nj = fn + 3 * (j / 3);
+                if (dot(ni, nj) > limit) {
+                    s[0] += nj[0];
+                    s[1] += nj[1];
+                    s[2] += nj[2];
+                }
+            }
+            normalise(s, out.data());
+        }
+        computed.emplace(key, out);
+        std::memcpy(vn + 3 * i, out.data(), 3 * sizeof(float));
+    }
 }
 
 }  // namespace
@@ -109,18 +214,33 @@ bool smoothNormals(const float* v, int64_t vertexFloatCount, const float* fn, fl
         slotOf[static_cast<size_t>(i)] = static_cast<int64_t>(slot);
     }
 
+    // Small groups are summed directly; a large one (a fan's centre, a pole
+    // of a sphere) goes through the group sums below, with the same results.
+    std::vector<uint8_t> done(static_cast<size_t>(n), 0);
+    std::vector<int64_t> members;
     for (int64_t i = 0; i < n; ++i) {
-        float s[3] = {0, 0, 0};
         const int64_t slot = slotOf[static_cast<size_t>(i)];
-        if (slot >= 0) {
-            const float* ni = fn + 3 * (i / 3);
-            for (int64_t j = slotHead[static_cast<size_t>(slot)]; j >= 0; j = chain[static_cast<size_t>(j)]) {
-                const float* nj = fn + 3 * (j / 3);
-                if (dot(ni, nj) > limit) {
-                    s[0] += nj[0];
-                    s[1] += nj[1];
-                    s[2] += nj[2];
-                }
+        if (slot < 0) {
+            vn[3 * i] = vn[3 * i + 1] = vn[3 * i + 2] = 0.0f;
+            continue;
+        }
+        if (done[static_cast<size_t>(i)]) continue;
+        members.clear();
+        for (int64_t j = slotHead[static_cast<size_t>(slot)]; j >= 0; j = chain[static_cast<size_t>(j)])
+            members.push_back(j);
+        if (members.size() > kLargeGroup) {
+            smoothGroup(members, fn, vn, limit);
+            for (int64_t j : members) done[static_cast<size_t>(j)] = 1;
+            continue;
+        }
+        const float* ni = fn + 3 * (i / 3);
+        float s[3] = {0, 0, 0};
+        for (int64_t j : members) {
+            const float* nj = fn + 3 * (j / 3);
+            if (dot(ni, nj) > limit) {
+                s[0] += nj[0];
+                s[1] += nj[1];
+                s[2] += nj[2];
             }
         }
         normalise(s, vn + 3 * i);

@@ -264,7 +264,7 @@ float randomUnit() {
 
 void setBatchedPolygons(bool on) { batchedPolygons = on; }
 
-ParticleSystem::ParticleSystem() { platform::seedRandom(static_cast<uint32_t>(std::time(nullptr))); }
+ParticleSystem::ParticleSystem() { platform::seedFromClock(); }
 
 void setUpPointParameters() {
     if (!platform::hasGlExtension("GL_EXT_point_parameters")) return;
@@ -295,20 +295,43 @@ void initEmitter(EmitterData& e) {
     e.startSize = 1.0f;
 }
 
-void buildParticlePool(Emitter& emitter) {
-    freePool(emitter);
-    EmitterData& e = emitter.data;
-    if (e.totalParticles <= 0) return;
-    emitter.pool.reset(new (std::nothrow) Particle[static_cast<size_t>(e.totalParticles)]);
-    if (!emitter.pool) return;
-    Particle* pool = emitter.pool.get();
-    for (int32_t i = 0; i < e.totalParticles; ++i) {
+namespace {
+
+// Puts every particle of a pool back to idle, linked in order.
+void resetPool(Particle* pool, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
         Particle& p = pool[i];
         std::memset(&p, 0, sizeof p);
         std::memcpy(p.corners, kCorners, sizeof kCorners);
-        p.next = i + 1 < e.totalParticles ? &pool[i + 1] : nullptr;
+        p.next = i + 1 < count ? &pool[i + 1] : nullptr;
     }
-    e.freeList = pool;
+}
+
+// A pool of `count` idle particles (none for a count of 0 or less); false
+// when it cannot be allocated.
+bool makePool(int32_t count, std::unique_ptr<Particle[]>& out) {
+    out.reset();
+    if (count <= 0) return true;
+    out.reset(new (std::nothrow) Particle[static_cast<size_t>(count)]);
+    if (!out) return false;
+    resetPool(out.get(), count);
+    return true;
+}
+
+void installPool(Emitter& emitter, std::unique_ptr<Particle[]> pool, int32_t count) {
+    freePool(emitter);
+    emitter.pool = std::move(pool);
+    emitter.poolCount = emitter.pool ? count : 0;
+    emitter.data.freeList = emitter.pool.get();
+}
+
+}  // namespace
+
+bool buildParticlePool(Emitter& emitter) {
+    std::unique_ptr<Particle[]> pool;
+    if (!makePool(emitter.data.totalParticles, pool)) return false;
+    installPool(emitter, std::move(pool), emitter.data.totalParticles);
+    return true;
 }
 
 int64_t pooledParticles(const ParticleSystem& ps, const EmitterData* except) {
@@ -323,10 +346,16 @@ bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, in
     return pooledParticles(ps, replaced) + wanted <= KORVID_MAX_PARTICLES;
 }
 
-int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl) { return insertEmitter(ps, tmpl, ps.count()); }
+int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl, Failure* why) {
+    return insertEmitter(ps, tmpl, ps.count(), why);
+}
 
-int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index) {
+int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index, Failure* why) {
+    Failure ignored;
+    Failure& refusal = why ? *why : ignored;
+    refusal = Failure::BadArgument;
     if (index < 0 || index > ps.count()) return 0;
+    refusal = Failure::ParticleLimit;
     if (!fitsParticleLimit(ps, nullptr, tmpl.totalParticles)) return 0;
     auto emitter = std::make_unique<Emitter>();
     EmitterData& e = emitter->data;
@@ -336,7 +365,10 @@ int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index
     e.liveCount = 0;
     e.name[27] = '\0';
     e.imageName[27] = '\0';
-    buildParticlePool(*emitter);
+    // An emitter is never left without its pool.
+    refusal = Failure::OutOfMemory;
+    if (!buildParticlePool(*emitter)) return 0;
+    refusal = Failure::None;
     emitter->startLifespanTime = e.lifespanTime;
     emitter->startCountdown = e.emitCountdown;
     ps.emitters.insert(ps.emitters.begin() + index, std::move(emitter));
@@ -360,9 +392,12 @@ Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
     // Every field the caller may set; a new pool size also rebuilds the pool,
     // which ends every live particle. Lists, counts and the burst stay.
     const bool newPool = s.totalParticles != e->totalParticles;
+    // The new pool is made first, so that a refusal changes nothing.
+    std::unique_ptr<Particle[]> pool;
+    if (newPool && !makePool(s.totalParticles, pool)) return Failure::OutOfMemory;
     copyFields<EmitterData>(*e, s, emitterFields(), kInput);
     ps.current->startLifespanTime = e->lifespanTime;
-    if (newPool) buildParticlePool(*ps.current);
+    if (newPool) installPool(*ps.current, std::move(pool), e->totalParticles);
     return Failure::None;
 }
 
@@ -459,7 +494,15 @@ void drawParticleSystem(const ParticleSystem& ps, const float cameraRotation[3])
 
 void restartEmitters(ParticleSystem& ps) {
     for (const auto& e : ps.emitters) {
-        buildParticlePool(*e);
+        // The pool is reused as it is, so a restart needs no memory.
+        if (e->pool && e->poolCount == e->data.totalParticles) {
+            resetPool(e->pool.get(), e->poolCount);
+            e->data.freeList = e->pool.get();
+            e->data.liveList = nullptr;
+            e->data.liveCount = 0;
+        } else {
+            buildParticlePool(*e);
+        }
         e->data.lifespanTime = e->startLifespanTime;
         e->data.emitCountdown = e->startCountdown;
         e->burstsFired = 0;

@@ -32,6 +32,7 @@ namespace korvid {
 struct Emitter {
     EmitterData data{};
     std::unique_ptr<Particle[]> pool;
+    int32_t poolCount = 0;    // particles in `pool`
     int64_t burstsFired = 0;  // statistics for tools; not part of the record
     // The timers as the emitter was added (or its record last set), for a restart.
     int32_t startLifespanTime = 0;
@@ -57,16 +58,20 @@ int64_t pooledParticles(const ParticleSystem& ps, const EmitterData* except);
 // Whether a pool of `totalParticles` (replacing the pool of `replaced`, if
 // any) keeps the system within KORVID_MAX_PARTICLES.
 bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, int32_t totalParticles);
-// The new emitter count, or 0 when the pool would pass the limit.
-int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl);
-// As addEmitter, at position `index` (0..count); 0 when refused.
-int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index);
+// The new emitter count, or 0 when refused; `why` then says why
+// (ParticleLimit: the pool would pass the limit; OutOfMemory: it could not be
+// allocated; BadArgument: the index is out of range).
+int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl, Failure* why = nullptr);
+// As addEmitter, at position `index` (0..count).
+int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index, Failure* why = nullptr);
 int32_t selectEmitter(ParticleSystem& ps, int32_t index);
 // Failure::None, or why the record was not taken (NoEmitter, PoolBelowBatch,
-// ParticleLimit); nothing changes when it is refused.
+// ParticleLimit, OutOfMemory); nothing changes when it is refused.
 Failure setEmitter(ParticleSystem& ps, const EmitterData& source);
 void setBurst(ParticleSystem& ps, const BurstData& burst);
-void buildParticlePool(Emitter& e);
+// A fresh pool of totalParticles idle particles; false, with the old pool
+// kept, when it cannot be allocated.
+bool buildParticlePool(Emitter& e);
 
 // Emits, moves and ages every emitter of the system by one step.
 void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta);

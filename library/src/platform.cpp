@@ -5,6 +5,7 @@
 #include <GL/glx.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstring>
 
 namespace korvid::platform {
@@ -17,6 +18,7 @@ std::function<uint32_t()>& clockSource() {
 
 uint32_t randomState = 1;
 bool randomLocked = false;
+bool seededByCaller = false;
 
 }  // namespace
 
@@ -38,6 +40,15 @@ int random15() {
 }
 
 void lockRandomSeed(bool locked) { randomLocked = locked; }
+
+void seedFromClock() {
+    if (!seededByCaller) seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+}
+
+void seedByCaller(uint32_t seed) {
+    seededByCaller = true;
+    seedRandom(seed);
+}
 
 void skipRandom(uint64_t count) {
     // n steps of x -> a*x + c compose to x -> A*x + C; square the step while

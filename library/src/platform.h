@@ -20,6 +20,11 @@ int random15();
 // While locked, seedRandom() is ignored so that a caller's fixed seed survives
 // the reseeding done when particle systems are created.
 void lockRandomSeed(bool locked);
+// Seeds from the time of day, as every new particle system does, unless a
+// caller has given a seed of its own with seedByCaller: that seed then stands
+// for the rest of the process.
+void seedFromClock();
+void seedByCaller(uint32_t seed);
 // Advances the generator as if random15() had been called `count` times,
 // in time logarithmic in `count`.
 void skipRandom(uint64_t count);

@@ -62,8 +62,10 @@ bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
     for (size_t i = 0; i < parsed.emitters.size(); ++i) {
         const ParsedEmitter& e = parsed.emitters[i];
         // Pools are allocated as emitters are added, within the library's limit.
-        if (addEmitter(ps, e.record) == 0) {
-            fail(Failure::ParticleDataLimit);
+        Failure why = Failure::None;
+        if (addEmitter(ps, e.record, &why) == 0) {
+            if (why == Failure::OutOfMemory) failPool(e.record.totalParticles);
+            else fail(Failure::ParticleDataLimit);
             return false;
         }
         if (e.hasBurst) {

@@ -4,7 +4,10 @@
 // command always gives the same picture.
 #include <GL/gl.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <new>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,15 +32,17 @@ const char* kHelp =
     "\n"
     "Options:\n"
     "  -o, --output OUT.png     the picture to write (required)\n"
-    "  --size WxH               picture size in pixels (default 640x480)\n"
-    "  --frames N               frames simulated before the picture (default 60)\n"
+    "  --size WxH               picture size in pixels, at most 8192x8192 (default 640x480)\n"
+    "  --frames N               frames simulated before the picture, 1 to 10000000\n"
+    "                           (default 60)\n"
     "  --frame-ms MS            milliseconds between frames (default 15)\n"
     "  --seed S                 seed of the particle random numbers (default 1)\n"
     "  --camera tx,ty,tz,rx,ry,rz\n"
     "                           camera translation and rotation in degrees\n"
     "                           (default: the editor's Reset framing of the model)\n"
     "  --sheet COLSxROWS        a contact sheet of frames spread over the run,\n"
-    "                           each labelled with its frame number\n"
+    "                           each labelled with its frame number (at most 400\n"
+    "                           frames, 32768 pixels a side, 134217728 in all)\n"
     "  --stats                  print, per frame, the live particles of each emitter,\n"
     "                           the bursts fired and the milliseconds the frame took\n"
     "  --json                   print the statistics as JSON instead of a table\n"
@@ -63,9 +68,36 @@ struct Options {
     std::exit(2);
 }
 
-bool parsePair(const char* text, int& a, int& b) {
-    char x;
-    return std::sscanf(text, "%d%c%d", &a, &x, &b) == 3 && (x == 'x' || x == 'X') && a > 0 && b > 0;
+// Limits of the command line: a picture (a sheet too) is at most kMaxSide
+// pixels a side and kMaxPixels in all; a run at most kMaxFrames frames.
+constexpr int64_t kMaxSize = 8192;
+constexpr int64_t kMaxSide = 32768;
+constexpr int64_t kMaxPixels = int64_t(1) << 27;
+constexpr int64_t kMaxCells = 400;
+constexpr int64_t kMaxFrames = 10000000;
+constexpr int64_t kMaxFrameMs = 3600000;
+
+// A whole decimal number from lo to hi, nothing else.
+bool parseNumber(const char* text, int64_t lo, int64_t hi, int64_t& out) {
+    if (!text || !*text) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text, &end, 10);
+    if (errno == ERANGE || *end != '\0' || v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+// "AxB" with both parts from 1 to hi.
+bool parsePair(const char* text, int64_t hi, int& a, int& b) {
+    const char* x = std::strpbrk(text, "xX");
+    if (!x) return false;
+    const std::string first(text, x);
+    int64_t va = 0, vb = 0;
+    if (!parseNumber(first.c_str(), 1, hi, va) || !parseNumber(x + 1, 1, hi, vb)) return false;
+    a = static_cast<int>(va);
+    b = static_cast<int>(vb);
+    return true;
 }
 
 Options parse(int argc, char** argv) {
@@ -76,29 +108,34 @@ Options parse(int argc, char** argv) {
             if (i + 1 >= argc) usage("option " + a + " needs a value");
             return argv[++i];
         };
+        int64_t n = 0;
         if (a == "-h" || a == "--help") {
             std::fputs(kHelp, stdout);
             std::exit(0);
         } else if (a == "-o" || a == "--output") {
             o.output = value();
         } else if (a == "--size") {
-            if (!parsePair(value(), o.width, o.height) || o.width > 8192 || o.height > 8192)
-                usage("--size takes WxH, for example 640x480");
+            if (!parsePair(value(), kMaxSize, o.width, o.height))
+                usage("--size takes WxH from 1x1 to 8192x8192, for example 640x480");
         } else if (a == "--frames") {
-            o.frames = std::atoi(value());
-            if (o.frames < 1) usage("--frames takes a number of frames of 1 or more");
+            if (!parseNumber(value(), 1, kMaxFrames, n)) usage("--frames takes a number of frames from 1 to 10000000");
+            o.frames = static_cast<int>(n);
         } else if (a == "--frame-ms") {
-            o.frameMs = std::atoi(value());
-            if (o.frameMs < 0) usage("--frame-ms takes milliseconds, 0 or more");
+            if (!parseNumber(value(), 0, kMaxFrameMs, n)) usage("--frame-ms takes milliseconds from 0 to 3600000");
+            o.frameMs = static_cast<int>(n);
         } else if (a == "--seed") {
-            o.seed = static_cast<unsigned>(std::strtoul(value(), nullptr, 10));
+            if (!parseNumber(value(), 0, UINT32_MAX, n)) usage("--seed takes a number from 0 to 4294967295");
+            o.seed = static_cast<unsigned>(n);
         } else if (a == "--camera") {
             CameraData& c = o.camera;
-            if (std::sscanf(value(), "%f,%f,%f,%f,%f,%f", &c.tx, &c.ty, &c.tz, &c.rx, &c.ry, &c.rz) != 6)
+            char end = 0;
+            if (std::sscanf(value(), "%f,%f,%f,%f,%f,%f%c", &c.tx, &c.ty, &c.tz, &c.rx, &c.ry, &c.rz, &end) != 6 ||
+                !std::isfinite(c.tx + c.ty + c.tz + c.rx + c.ry + c.rz))
                 usage("--camera takes six numbers: tx,ty,tz,rx,ry,rz");
             o.haveCamera = true;
         } else if (a == "--sheet") {
-            if (!parsePair(value(), o.cols, o.rows) || o.cols * o.rows > 400) usage("--sheet takes COLSxROWS, for example 4x3");
+            if (!parsePair(value(), kMaxCells, o.cols, o.rows) || int64_t(o.cols) * o.rows > kMaxCells)
+                usage("--sheet takes COLSxROWS of at most 400 frames, for example 4x3");
         } else if (a == "--stats") {
             o.stats = true;
         } else if (a == "--json") {
@@ -113,6 +150,12 @@ Options parse(int argc, char** argv) {
     }
     if (o.input.empty()) usage("no input file");
     if (o.output.empty()) usage("no output file (-o OUT.png)");
+    if (o.cols > 0) {
+        const int64_t w = int64_t(o.width) * o.cols, h = int64_t(o.height) * o.rows;
+        if (w > kMaxSide || h > kMaxSide || w * h > kMaxPixels)
+            usage("the sheet would be " + std::to_string(w) + "x" + std::to_string(h) +
+                  " pixels; at most 32768 a side and 134217728 in all");
+    }
     return o;
 }
 
@@ -177,8 +220,7 @@ struct FrameStats {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const Options o = parse(argc, argv);
+int render(const Options& o) {
     const bool sheet = o.cols > 0;
     const int cellW = o.width, cellH = o.height;
 
@@ -208,7 +250,8 @@ int main(int argc, char** argv) {
         // Every other format goes through Assimp.
         const korvid::import::ImportResult imported = korvid::import::importMesh(in);
         if (!imported.ok) {
-            std::fprintf(stderr, "korvid-render: %s: %s\n", in.c_str(), imported.error.c_str());
+            // The import's message names the file.
+            std::fprintf(stderr, "korvid-render: %s\n", imported.error.c_str());
             return 1;
         }
         if (!imported.note.empty()) std::fprintf(stderr, "korvid-render: %s: %s\n", in.c_str(), imported.note.c_str());
@@ -220,12 +263,22 @@ int main(int argc, char** argv) {
     }
     ModelInfo info{};
     objGetModelData(&info);
+    if (info.polygonCount == 0 && info.emitterCount == 0) {
+        std::fprintf(stderr, "korvid-render: %s: the file holds no triangles and no emitters; there is nothing to draw.\n",
+                     in.c_str());
+        return 1;
+    }
     const CameraData camera = o.haveCamera ? o.camera : fitCamera(info);
+    if (!std::isfinite(camera.tx) || !std::isfinite(camera.ty) || !std::isfinite(camera.tz)) {
+        std::fprintf(stderr, "korvid-render: %s: the model is too large to frame; give a --camera.\n", in.c_str());
+        return 1;
+    }
 
     std::vector<korvid::support::Image> cells;
     std::vector<int> cellFrames;
     const int cellCount = sheet ? o.cols * o.rows : 0;
-    for (int k = 0; k < cellCount; ++k) cellFrames.push_back(std::max(1, (k + 1) * o.frames / cellCount));
+    for (int k = 0; k < cellCount; ++k)
+        cellFrames.push_back(static_cast<int>(std::max<int64_t>(1, int64_t(k + 1) * o.frames / cellCount)));
 
     std::vector<FrameStats> stats;
     korvid::Model* model = korvid::context().store->current;
@@ -299,4 +352,14 @@ int main(int argc, char** argv) {
     }
     objNew();  // releases models and images while the context is current
     return 0;
+}
+
+int main(int argc, char** argv) {
+    const Options o = parse(argc, argv);
+    try {
+        return render(o);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "korvid-render: not enough memory for %s\n", o.input.c_str());
+        return 1;
+    }
 }
