@@ -40,24 +40,22 @@ public:
     bool Exists(const char* file) const override { return allowed(file) && DefaultIOSystem::Exists(file); }
 
     Assimp::IOStream* Open(const char* file, const char* mode) override {
-        if (!allowed(file)) {
-            if (refusedReference_.empty()) refusedReference_ = file;
-            return nullptr;
-        }
-        return DefaultIOSystem::Open(file, mode);
+        return allowed(file) ? DefaultIOSystem::Open(file, mode) : nullptr;
     }
 
     const std::string& refusedReference() const { return refusedReference_; }
 
 private:
+    // Whether `file` lies in the folder; a refused one is remembered.
     bool allowed(const char* file) const {
-        if (folder_.empty() || !file) return false;
+        if (!file) return false;
         std::error_code ec;
         const fs::path full = fs::weakly_canonical(fs::absolute(file, ec), ec);
-        if (ec) return false;
         // Inside the folder: the relative path does not start by climbing out.
         const fs::path inside = full.lexically_relative(folder_);
-        return !inside.empty() && *inside.begin() != ".." && !inside.is_absolute();
+        if (!folder_.empty() && !ec && !inside.empty() && *inside.begin() != ".." && !inside.is_absolute()) return true;
+        if (refusedReference_.empty()) refusedReference_ = file;
+        return false;
     }
 
     fs::path folder_;

@@ -4,6 +4,7 @@
 // writes new baselines on purpose.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -92,6 +93,59 @@ TEST(Import, ObjDrawsAsTheSameTrianglesFromRaw) {
     std::ifstream err(dir / "err.txt");
     const std::string message((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
     EXPECT_NE(message.find("broken.obj"), std::string::npos) << message;
+    std::filesystem::remove_all(dir);
+}
+
+// The exit status of korvid-render with these arguments (stderr to `err` when given).
+int renderStatus(const std::string& arguments, const std::filesystem::path& err = {}) {
+    std::string command = std::string(KORVID_RENDER) + " " + arguments;
+    command += err.empty() ? " 2>/dev/null" : " 2>" + err.string();
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Command lines whose sizes overflow or pass the limits are refused with
+// status 2 before anything is allocated; files with nothing to draw, and
+// folders, with status 1 and a message.
+TEST(CommandLine, SizesAreCheckedAndNothingToDrawIsAnError) {
+    const auto dir = std::filesystem::temp_directory_path() / ("korvid-cli-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string sample = std::string(KORVID_SAMPLES) + "/fireworks.zob -o " + (dir / "out.png").string();
+    for (const char* wrong : {" --sheet 65536x65536", " --sheet 4x1073741825 --size 8x8",
+                              " --sheet 2x2 --frames 1500000000", " --sheet 20x20 --size 8192x8192",
+                              " --size 8193x10", " --size 0x10", " --size 10x", " --frames 12abc",
+                              " --frames 99999999999999999999", " --seed -1", " --frame-ms 4294967296",
+                              " --camera 1,2,3,4,5", " --camera 1,2,3,4,5,inf"})
+        EXPECT_EQ(renderStatus(sample + wrong), 2) << wrong;
+    EXPECT_EQ(renderStatus(sample + " --sheet 2x2 --size 16x16 --frames 8"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "never.png"));
+
+    std::ofstream(dir / "empty.raw").close();
+    std::filesystem::create_directories(dir / "x.obj");
+    const auto err = dir / "err.txt";
+    EXPECT_EQ(renderStatus((dir / "empty.raw").string() + " -o " + (dir / "e.png").string(), err), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "e.png")) << "no blank picture";
+    EXPECT_EQ(renderStatus((dir / "x.obj").string() + " -o " + (dir / "x.png").string(), err), 1);
+    std::ifstream in(err);
+    const std::string message((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(message.find("x.obj: this is a folder"), std::string::npos) << message;
+    std::filesystem::remove_all(dir);
+}
+
+// A model with an infinite coordinate is framed by its finite ones: the
+// picture shows the model, not a black frame.
+TEST(CommandLine, AnInfiniteVertexStillDrawsTheModel) {
+    const auto dir = std::filesystem::temp_directory_path() / ("korvid-inf-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "inf.obj") << "v 1e39 0 0\nv 0 1 0\nv 0 0 1\nv 1 1 1\nf 1 2 3\nf 2 3 4\n";
+    ASSERT_EQ(renderStatus((dir / "inf.obj").string() + " -o " + (dir / "inf.png").string() + " --size 80x60 --frames 1"), 0);
+    korvid::support::Image picture;
+    std::string error;
+    ASSERT_TRUE(korvid::support::readPng((dir / "inf.png").string(), picture, &error)) << error;
+    size_t grey = 0;  // lit model pixels: red, green and blue alike and bright
+    for (size_t i = 0; i < picture.rgba.size(); i += 4)
+        if (picture.rgba[i] > 60 && picture.rgba[i] == picture.rgba[i + 1] && picture.rgba[i] == picture.rgba[i + 2]) ++grey;
+    EXPECT_GT(grey, 200u);
     std::filesystem::remove_all(dir);
 }
 

@@ -95,6 +95,47 @@ TEST(Smoothing, HashedMatchesReferenceBitForBit) {
         expectSameBits(m, angle);
 }
 
+// A fan of `triangles` triangles around one centre raised by `height` above
+// its unit rim (0: flat), the centre a corner of every triangle.
+Mesh fan(int triangles, float height, bool reversedEvery = false) {
+    Mesh m;
+    for (int k = 0; k < triangles; ++k) {
+        const float a0 = 6.2831853f * k / triangles, a1 = 6.2831853f * (k + 1) / triangles;
+        if (reversedEvery && k % 7 == 3)
+            m.add({0, height, 0, std::cos(a1), 0, std::sin(a1), std::cos(a0), 0, std::sin(a0)});
+        else
+            m.add({0, height, 0, std::cos(a0), 0, std::sin(a0), std::cos(a1), 0, std::sin(a1)});
+    }
+    m.finish();
+    return m;
+}
+
+// Large groups of vertices at one position take the group path: flat fans
+// (one normal), shallow cones (every face within the angle), steep cones
+// (each vertex sees part of the fan), faces turned over and degenerate ones.
+TEST(Smoothing, LargeGroupsMatchReferenceBitForBit) {
+    for (float height : {0.0f, 0.05f, 0.3f, 1.0f, 5.0f})
+        for (bool reversed : {false, true}) {
+            const Mesh m = fan(400, height, reversed);
+            for (float angle : {0.0f, 10.0f, 30.0f, 60.0f, 89.0f, 90.0f, 120.0f, 179.9f, 180.0f})
+                expectSameBits(m, angle);
+        }
+    // Many triangles on a few positions with random normals, and a group
+    // with zero-area triangles in it.
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> corner(0, 5);
+    const float points[6][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {0.5f, 0.5f, 0.5f}};
+    Mesh m;
+    for (int t = 0; t < 900; ++t) {
+        const float* a = points[corner(random)];
+        const float* b = points[corner(random)];
+        const float* c = points[corner(random)];
+        m.add({a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]});
+    }
+    m.finish();
+    for (float angle : {0.0f, 30.0f, 45.0f, 90.0f, 135.0f, 180.0f}) expectSameBits(m, angle);
+}
+
 TEST(Smoothing, OnlyVerticesOfTheSameArrayMerge) {
     // Two separate arrays sharing positions smooth independently.
     Mesh a, b;

@@ -1,0 +1,124 @@
+// The mesh import with hostile files: every file written by
+// scripts/make-hostile-meshes gets the answer its name starts with, and the
+// counts a header declares are checked against the file's size.
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "declared_counts.h"
+#include "library_test.h"
+#include "mesh_import.h"
+
+using namespace korvid::import;
+using namespace korvid::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ImportTest : public LibraryTest {};
+
+// The refusal a file's name announces ("ok" for none).
+ImportError announced(const std::string& name) {
+    static const std::map<std::string, ImportError> byPrefix = {
+        {"ok", ImportError::None},
+        {"index", ImportError::IndexOutOfRange},
+        {"counts", ImportError::CountsPastSize},
+        {"polygon", ImportError::FaceTooLarge},
+        {"outside", ImportError::OutsideFolder},
+    };
+    return byPrefix.at(name.substr(0, name.find('-')));
+}
+
+TEST_F(ImportTest, EveryHostileFileGetsItsAnswer) {
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(KORVID_HOSTILE_MESHES)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".bin") continue;  // the buffer of a glTF beside it
+        SCOPED_TRACE(name);
+        ++files;
+        const MeshRead read = readMesh(entry.path().string());
+        // An absolute reference is refused by the reader itself, or by the
+        // folder check where the reader hands it on as it stands.
+        if (name.rfind("refused-", 0) == 0) EXPECT_FALSE(read.ok());
+        else EXPECT_EQ(static_cast<int>(read.code), static_cast<int>(announced(name))) << read.error;
+        if (!read.ok()) {
+            EXPECT_NE(read.error.find(entry.path().string()), std::string::npos) << "the message names the file";
+            continue;
+        }
+        const ImportResult added = addMesh(read);
+        ASSERT_TRUE(added.ok) << added.error;
+        ModelInfo info{};
+        objGetModelData(&info);
+        EXPECT_GT(info.polygonCount, 0);
+        for (float v : {info.maxX, info.maxY, info.maxZ, info.minX, info.minY, info.minZ}) EXPECT_TRUE(std::isfinite(v));
+        // Whatever was imported is saved and reads back.
+        const std::string saved = (scratch() / "saved.zob").string();
+        ASSERT_TRUE(objSaveZOB(saved.c_str())) << objGetLastError();
+        EXPECT_TRUE(objLoadZOB(saved.c_str())) << objGetLastError();
+    }
+    EXPECT_GE(files, 19);
+}
+
+TEST_F(ImportTest, FoldersMissingFilesAndMemoryReads) {
+    const fs::path folder = scratch() / "x.obj";
+    fs::create_directories(folder);
+    MeshRead read = readMesh(folder.string());
+    EXPECT_EQ(read.code, ImportError::NotAFile);
+    EXPECT_EQ(readMesh((scratch() / "none.obj").string()).code, ImportError::NotFound);
+
+    // In memory no file at all may be opened, not even one beside the model.
+    const std::string beside = readAll(KORVID_HOSTILE_MESHES "/ok-gltf-beside.gltf");
+    ASSERT_FALSE(beside.empty());
+    EXPECT_EQ(readMeshFromMemory(beside.data(), beside.size(), "gltf").code, ImportError::OutsideFolder);
+    const std::string embedded = readAll(KORVID_HOSTILE_MESHES "/ok-gltf-embedded.gltf");
+    read = readMeshFromMemory(embedded.data(), embedded.size(), "gltf");
+    ASSERT_TRUE(read.ok()) << read.error;
+    ASSERT_EQ(read.groups.size(), 1u);
+    EXPECT_EQ(read.groups[0].triangles.size(), 9u);
+    EXPECT_EQ(readMeshFromMemory(nullptr, 0, "obj").code, ImportError::Unreadable);
+}
+
+TEST_F(ImportTest, ACancelledReadStops) {
+    std::atomic<bool> cancel{true};
+    ImportLimits limits;
+    limits.cancel = &cancel;
+    const MeshRead read = readMesh(KORVID_HOSTILE_MESHES "/ok-slash-name.obj", limits);
+    EXPECT_EQ(read.code, ImportError::Cancelled);
+    ImportLimits none;
+    none.timeBudgetMs = 0;
+    none.memoryBudget = 0;
+    const MeshRead budget = readMesh(KORVID_HOSTILE_MESHES "/polygon-5000-corners.obj", none);
+    EXPECT_TRUE(budget.code == ImportError::TimeBudget || budget.code == ImportError::OutOfMemory ||
+                budget.code == ImportError::FaceTooLarge)
+        << budget.error;
+}
+
+TEST(DeclaredCounts, PlyAndOffAgainstTheFileSize) {
+    const std::string ascii =
+        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+        "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::string body = "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
+    EXPECT_TRUE(checkDeclaredCounts(ascii + body, ascii.size() + body.size()).ok);
+    EXPECT_FALSE(checkDeclaredCounts(ascii, ascii.size() + 10).ok) << "3 vertices need 18 bytes at least";
+
+    std::string binary = ascii;
+    binary.replace(binary.find("ascii"), 5, "binary_little_endian");
+    EXPECT_TRUE(checkDeclaredCounts(binary, binary.size() + 36 + 13).ok);
+    EXPECT_FALSE(checkDeclaredCounts(binary, binary.size() + 36).ok) << "the face needs its count byte";
+
+    std::string huge = ascii;
+    huge.replace(huge.find("vertex 3"), 8, "vertex 99999999999999999999999");
+    EXPECT_FALSE(checkDeclaredCounts(huge, 1u << 30).ok) << "a count past 64 bits";
+    EXPECT_TRUE(checkDeclaredCounts("ply\nformat ascii 1.0\nelement vertex 900000000\n", 100).ok)
+        << "no end of header: the reader refuses it on its own";
+
+    EXPECT_TRUE(checkDeclaredCounts("OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", 36).ok);
+    EXPECT_FALSE(checkDeclaredCounts("OFF 3000 1 0\n", 200).ok);
+    EXPECT_FALSE(checkDeclaredCounts("OFF\n# comment\n3 100000 0\n", 300).ok);
+    EXPECT_TRUE(checkDeclaredCounts("v 0 0 0\nf 1 1 1\n", 16).ok) << "formats without counts pass";
+    EXPECT_TRUE(checkDeclaredCounts("", 0).ok);
+}
+
+}  // namespace
