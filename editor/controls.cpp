@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "korvid.h"
+
 #include <cstring>
 
 #include <QAbstractItemView>
@@ -184,6 +186,12 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, int id) {
     if (id >= 0) setControlId(b, id);
     b->setAutoDefault(false);
     return b;
+}
+
+QString safeName(const QString& text, int size) {
+    QByteArray out(size, '\0');
+    const int length = objMakeName(text.toLocal8Bit().constData(), out.data(), size);
+    return QString::fromLocal8Bit(out.constData(), std::max(0, length));
 }
 
 void copyText(char* field, size_t size, const QString& text) {

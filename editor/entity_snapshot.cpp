@@ -12,7 +12,9 @@ SurfaceArrays arraysOf(int index) {
     a.vertices.resize(static_cast<size_t>(std::max(0, s.vertexFloatCount)));
     a.faceNormals.resize(static_cast<size_t>(std::max(0, s.polygonCount)) * 3);
     a.vertexNormals.resize(a.vertices.size());
-    objGetSurfaceArrays(index, a.vertices.data(), a.faceNormals.data(), a.vertexNormals.data());
+    objGetSurfaceArraysSized(index, a.vertices.data(), static_cast<int64_t>(a.vertices.size()), a.faceNormals.data(),
+                             static_cast<int64_t>(a.faceNormals.size()), a.vertexNormals.data(),
+                             static_cast<int64_t>(a.vertexNormals.size()));
     return a;
 }
 

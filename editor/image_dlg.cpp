@@ -321,6 +321,8 @@ void CImageDlg::add() {
         default: break;
         }
     }
+    // The name is stored in saved entities: it must read back from them.
+    m_name->setText(safeName(m_name->text(), static_cast<int>(sizeof t.name)));
     copyText(t.name, sizeof t.name, m_name->text());
     copyText(t.path, sizeof t.path, m_path->text());
     // The document offers the new image in the pages' image lists.

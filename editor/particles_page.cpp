@@ -240,9 +240,9 @@ void CParticlesPage::addEmitter() {
     CNameDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
     EmitterData& e = g_pDoc->m_emitter;
-    // Names keep at most 27 characters, as the library's name field holds.
-    m_emitterName = dialog.name().left(KORVID_NAME_SIZE - 1);
-    while (m_emitterName.toLocal8Bit().size() > KORVID_NAME_SIZE - 1) m_emitterName.chop(1);
+    // Names are kept as the library keeps them: one word of at most 27 bytes
+    // that reads back from a saved file.
+    m_emitterName = safeName(dialog.name(), KORVID_NAME_SIZE);
     {
         const QSignalBlocker block(m_emitterList);
         m_emitterList->addItem(m_emitterName);

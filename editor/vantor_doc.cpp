@@ -7,6 +7,7 @@
 
 #include "controls.h"
 #include "document_steps.h"
+#include "import_progress.h"
 #include "mesh_import.h"
 #include "vantor_view.h"
 
@@ -125,10 +126,16 @@ bool CVantorDoc::load(const QString& path, bool import) {
     bool loaded;
     QString failure, note;
     const bool zob = !import && m_extension.compare(QLatin1String("zob"), Qt::CaseInsensitive) == 0;
+    bool cancelled = false;
     if (import) {
-        const korvid::import::ImportResult result = korvid::import::importMesh(file.toStdString());
+        // The file is read on a worker while the window keeps drawing; the
+        // model is added here, on the view's thread.
+        const korvid::import::MeshRead read = readMeshWithProgress(dialogParent(), m_pathName);
+        cancelled = read.code == korvid::import::ImportError::Cancelled;
+        makeCurrent();
+        const korvid::import::ImportResult result = korvid::import::addMesh(read);
         loaded = result.ok;
-        failure = QString::fromStdString(result.error);
+        failure = QString::fromLocal8Bit(result.error.c_str());
         note = QString::fromStdString(result.note);
     } else if (m_extension.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0) {
         loaded = objLoadRaw(file.constData());
@@ -141,7 +148,8 @@ bool CVantorDoc::load(const QString& path, bool import) {
     }
     if (!loaded) {
         keepPrevious();
-        message(dialogParent(), import ? failure : QString::fromLocal8Bit(objGetLastError()));
+        // A cancel is the user's own choice: nothing to tell.
+        if (!cancelled) message(dialogParent(), import ? failure : QString::fromLocal8Bit(objGetLastError()));
         return false;
     }
     emit titleChanged(m_title);

@@ -174,6 +174,28 @@ TEST_F(ParticlesPageTest, EmittersKeepTheirNamesAndLongNamesAreCut) {
     EXPECT_EQ(library().life, 1234);
 }
 
+// Names that would not read back from a saved file (a leading '/' is a
+// comment line there, blanks split the word, a cut may split a character)
+// are made safe as they are entered, and the entity opens again.
+TEST_F(ParticlesPageTest, EmitterNamesReadBackFromTheSavedFile) {
+    open(sample("launcher.raw"));
+    add(QStringLiteral("/fire works"));
+    add(QString(13, QChar(0xE9)) + QStringLiteral("xyz"));  // 13 two-byte characters, then "x" cut at 27 bytes
+    EXPECT_STREQ(library().name, "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+                                 "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x");
+    choose(page(), IDC_PART_EMITTER, 0);
+    EXPECT_STREQ(library().name, "_fire_works");
+    EXPECT_EQ(g_pParticlesPage->emitterList()->itemText(0), QStringLiteral("_fire_works"));
+    const auto saved = scratch() / "names.zob";
+    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
+    doc().onFileSave();
+    ASSERT_TRUE(std::filesystem::exists(saved)) << messages.join(QStringLiteral("; ")).toStdString();
+    open(saved.string());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(doc().m_modelInfo.emitterCount, 2);
+    EXPECT_EQ(g_pParticlesPage->emitterList()->itemText(0), QStringLiteral("_fire_works"));
+}
+
 TEST_F(ParticlesPageTest, BurstDialogShowsAndSendsTheBurst) {
     open(sample("launcher.raw"));
     add(QStringLiteral("Shells"));
