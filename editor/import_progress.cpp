@@ -22,7 +22,6 @@ std::function<void()>& workerGate() {
 // What the worker and the dialog share; it lives until both are done with it.
 struct ReadState {
     std::atomic<bool> cancel{false};
-    std::atomic<int> progress{0};
     std::atomic<bool> done{false};
     korvid::import::MeshRead result;  // written by the worker before `done`
 };
@@ -39,13 +38,13 @@ korvid::import::MeshRead readMeshWithProgress(QWidget* parent, const QString& pa
         if (gate) gate();
         korvid::import::ImportLimits limits;
         limits.cancel = &state->cancel;
-        limits.progress = &state->progress;
         state->result = korvid::import::readMesh(file, limits);
         state->done.store(true);
     }).detach();
 
+    // How long a read takes cannot be told in advance: the bar shows that it is busy.
     QProgressDialog dialog(QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()), QStringLiteral("Cancel"),
-                           0, 100, parent);
+                           0, 0, parent);
     dialog.setWindowTitle(QString::fromLatin1(kImportProgressTitle));
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(400);
@@ -57,7 +56,7 @@ korvid::import::MeshRead readMeshWithProgress(QWidget* parent, const QString& pa
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (state->done.load()) loop.quit();
-        else dialog.setValue(std::min(99, state->progress.load()));
+        else dialog.setValue(0);
     });
     QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&] {
         state->cancel.store(true);

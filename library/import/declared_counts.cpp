@@ -31,12 +31,14 @@ std::vector<std::string_view> words(std::string_view line) {
     return out;
 }
 
-// A decimal count; anything past 2^63 counts as 2^63 (no file holds that).
+// The decimal count at the start of `text`, read as the readers read it (up
+// to the first character that is not a digit); anything past 2^63 counts as
+// 2^63 (no file holds that). False when it starts with no digit.
 bool parseCount(std::string_view text, uint64_t& value) {
-    if (text.empty()) return false;
+    if (text.empty() || text[0] < '0' || text[0] > '9') return false;
     value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9') break;
         if (value > (uint64_t(1) << 59)) {
             value = uint64_t(1) << 63;
             continue;
@@ -76,14 +78,10 @@ CountCheck checkPly(std::string_view head, uint64_t fileSize) {
         uint64_t minBytes = 0;
     };
     std::vector<Element> elements;
-    bool ended = false;
     while (nextLine(text, line, consumed)) {
         const auto w = words(line);
         if (w.empty()) continue;
-        if (w[0] == "end_header") {
-            ended = true;
-            break;
-        }
+        if (w[0] == "end_header") break;
         if (w[0] == "format" && w.size() >= 2) {
             ascii = w[1] == "ascii";
         } else if (w[0] == "element" && w.size() >= 3) {
@@ -100,7 +98,8 @@ CountCheck checkPly(std::string_view head, uint64_t fileSize) {
             else if (w.size() >= 2) e.minBytes += plyTypeSize(w[1]);
         }
     }
-    if (!ended) return {};  // a header the reader will refuse on its own
+    // A header without its end still declares counts that a reader acts on:
+    // they are held against what follows the last header line read.
     const uint64_t body = fileSize > consumed ? fileSize - consumed : 0;
     uint64_t need = 0;
     for (const Element& e : elements) {

@@ -2,11 +2,16 @@
 
 #include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
-#include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
-#include <malloc.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <functional>
 
 #include <chrono>
 #include <cstdio>
@@ -17,6 +22,7 @@
 #include <vector>
 
 #include "declared_counts.h"
+#include "mesh_wire.h"
 #include "korvid.h"
 
 namespace korvid::import {
@@ -60,58 +66,6 @@ private:
 
     fs::path folder_;
     mutable std::string refusedReference_;
-};
-
-uint64_t residentBytes() {
-    unsigned long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%lu %lu", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
-}
-
-// Watches an import between Assimp's steps: the caller's cancel, the time
-// budget and the memory the process has grown by.
-class Budget : public Assimp::ProgressHandler {
-public:
-    explicit Budget(const ImportLimits& limits)
-        : limits_(limits), start_(std::chrono::steady_clock::now()), startBytes_(residentBytes()) {}
-
-    bool Update(float percentage) override {
-        if (limits_.progress && percentage >= 0.0f)
-            limits_.progress->store(static_cast<int>(std::min(percentage, 1.0f) * 100.0f));
-        return check() == ImportError::None;
-    }
-
-    ImportError check() {
-        if (stopped_ != ImportError::None) return stopped_;
-        if (limits_.cancel && limits_.cancel->load()) stopped_ = ImportError::Cancelled;
-        const auto elapsed = std::chrono::steady_clock::now() - start_;
-        if (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() > limits_.timeBudgetMs)
-            stopped_ = ImportError::TimeBudget;
-        const uint64_t now = residentBytes();
-        if (now > startBytes_ && now - startBytes_ > limits_.memoryBudget) stopped_ = ImportError::OutOfMemory;
-        return stopped_;
-    }
-
-    std::string why() const {
-        switch (stopped_) {
-        case ImportError::Cancelled: return "the import was cancelled.";
-        case ImportError::TimeBudget:
-            return "reading took longer than " + std::to_string(limits_.timeBudgetMs / 1000) + " seconds and was stopped.";
-        case ImportError::OutOfMemory:
-            return "reading needed more than " + std::to_string(limits_.memoryBudget >> 20) +
-                   " MiB of memory and was stopped.";
-        default: return {};
-        }
-    }
-
-private:
-    const ImportLimits& limits_;
-    std::chrono::steady_clock::time_point start_;
-    uint64_t startBytes_;
-    ImportError stopped_ = ImportError::None;
 };
 
 // The faces and arrays of every mesh, before any step of Assimp's uses them:
@@ -214,10 +168,7 @@ MeshRead collectGroups(const aiScene& scene, const std::string& name) {
 // Reads with no steps, checks what the reader made, then triangulates and
 // applies the node transforms. `readRaw` is the reader call.
 template <typename ReadRaw>
-MeshRead readScene(Assimp::Importer& importer, const std::string& name, const ImportLimits& limits,
-                   const FolderIOSystem* io, ReadRaw readRaw) {
-    auto* budget = new Budget(limits);
-    importer.SetProgressHandler(budget);  // the importer owns it from here
+MeshRead readScene(Assimp::Importer& importer, const std::string& name, const FolderIOSystem* io, ReadRaw readRaw) {
     // Node transforms are applied to the vertices; nothing else is changed.
     importer.SetPropertyBool(AI_CONFIG_PP_PTV_KEEP_HIERARCHY, true);
     auto stopped = [&]() -> MeshRead {
@@ -225,7 +176,6 @@ MeshRead readScene(Assimp::Importer& importer, const std::string& name, const Im
             return refused(ImportError::OutsideFolder, name,
                            "the file refers to " + io->refusedReference() +
                                ", which is outside the model's folder; only files in its folder are read.");
-        if (budget->check() != ImportError::None) return refused(budget->check(), name, budget->why());
         return {};
     };
     try {
@@ -253,10 +203,89 @@ MeshRead readScene(Assimp::Importer& importer, const std::string& name, const Im
     }
 }
 
-// Gives the memory of a failed read back to the system at once.
-MeshRead released(MeshRead read) {
-    if (!read.ok()) malloc_trim(0);
-    return read;
+uint64_t residentBytesOf(pid_t pid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/statm";
+    unsigned long pages = 0, resident = 0;
+    if (FILE* f = std::fopen(path.c_str(), "r")) {
+        if (std::fscanf(f, "%lu %lu", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Runs `read` in a child process and takes its answer back through a pipe.
+// The child is stopped when the caller cancels, when it runs past the time
+// budget or holds more than the memory budget; a child that dies is a refusal
+// of the file, not a crash of the caller.
+MeshRead readIsolated(const std::string& name, const ImportLimits& limits, const std::function<MeshRead()>& read) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return refused(ImportError::Unreadable, name, "no reader process could be started.");
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return refused(ImportError::Unreadable, name, "no reader process could be started.");
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        std::string bytes;
+        try {
+            bytes = encodeMeshRead(read());
+        } catch (...) {
+            bytes = encodeMeshRead(refused(ImportError::OutOfMemory, name, "not enough memory to read the file."));
+        }
+        for (size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) ::_exit(3);
+            done += static_cast<size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    const auto start = std::chrono::steady_clock::now();
+    std::string bytes;
+    ImportError stopped = ImportError::None;
+    char buffer[65536];
+    for (;;) {
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        if (limits.cancel && limits.cancel->load()) stopped = ImportError::Cancelled;
+        else if (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() > limits.timeBudgetMs)
+            stopped = ImportError::TimeBudget;
+        else if (residentBytesOf(child) > limits.memoryBudget)
+            stopped = ImportError::OutOfMemory;
+        if (stopped != ImportError::None) {
+            ::kill(child, SIGKILL);
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0) continue;
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n > 0) bytes.append(buffer, static_cast<size_t>(n));
+        else if (n == 0 || (errno != EINTR && errno != EAGAIN)) break;  // the child is done
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    switch (stopped) {
+    case ImportError::Cancelled: return refused(stopped, name, "the import was cancelled.");
+    case ImportError::TimeBudget:
+        return refused(stopped, name,
+                       "reading took longer than " + std::to_string(limits.timeBudgetMs / 1000) +
+                           " seconds and was stopped.");
+    case ImportError::OutOfMemory:
+        return refused(stopped, name,
+                       "reading needed more than " + std::to_string(limits.memoryBudget >> 20) +
+                           " MiB of memory and was stopped.");
+    default: break;
+    }
+    MeshRead result;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && decodeMeshRead(bytes, result)) return result;
+    const std::string how = WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                                                : "status " + std::to_string(WEXITSTATUS(status));
+    return refused(ImportError::ReaderFailed, name,
+                   "the reader failed on this file (" + how + "); it is damaged or not a model that can be read.");
 }
 
 }  // namespace
@@ -279,10 +308,12 @@ MeshRead readMesh(const std::string& path, const ImportLimits& limits) {
         return refused(ImportError::CountsPastSize, path, counts.why + ".");
 
     const fs::path folder = fs::weakly_canonical(fs::absolute(path, ec), ec).parent_path();
-    Assimp::Importer importer;
-    auto* io = new FolderIOSystem(folder);
-    importer.SetIOHandler(io);  // the importer owns it from here
-    return released(readScene(importer, path, limits, io, [&] { return importer.ReadFile(path, 0); }));
+    return readIsolated(path, limits, [&] {
+        Assimp::Importer importer;
+        auto* io = new FolderIOSystem(folder);
+        importer.SetIOHandler(io);  // the importer owns it from here
+        return readScene(importer, path, io, [&] { return importer.ReadFile(path, 0); });
+    });
 }
 
 MeshRead readMeshFromMemory(const void* data, size_t size, const std::string& hint, const ImportLimits& limits) {
@@ -291,11 +322,13 @@ MeshRead readMeshFromMemory(const void* data, size_t size, const std::string& hi
     const std::string_view head(static_cast<const char*>(data), std::min<size_t>(size, 65536));
     if (const CountCheck counts = checkDeclaredCounts(head, size); !counts.ok)
         return refused(ImportError::CountsPastSize, name, counts.why + ".");
-    Assimp::Importer importer;
-    auto* io = new FolderIOSystem({});  // no file may be opened: there is no folder
-    importer.SetIOHandler(io);
-    return released(readScene(importer, name, limits, io,
-                              [&] { return importer.ReadFileFromMemory(data, size, 0, hint.c_str()); }));
+    return readIsolated(name, limits, [&] {
+        Assimp::Importer importer;
+        auto* io = new FolderIOSystem({});  // no file may be opened: there is no folder
+        importer.SetIOHandler(io);
+        return readScene(importer, name, io,
+                         [&] { return importer.ReadFileFromMemory(data, size, 0, hint.c_str()); });
+    });
 }
 
 ImportResult addMesh(const MeshRead& read) {

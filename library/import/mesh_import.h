@@ -31,6 +31,7 @@ enum class ImportError {
     Unreadable,       // Assimp could not read the file (its message follows)
     NoTriangles,      // nothing in the file makes a surface
     Library,          // the library refused the model (its last error follows)
+    ReaderFailed,     // the reader process died on the file (a fault of Assimp's)
 };
 
 // A polygon may have at most this many corners: larger ones are refused
@@ -40,11 +41,12 @@ constexpr uint32_t kMaxFaceCorners = 4096;
 // counts (polygons of more than 64 corners) may be at most this much.
 constexpr uint64_t kMaxPolygonWork = uint64_t(kMaxFaceCorners) * kMaxFaceCorners * 4;
 
+// Assimp reads in a child process of its own, so that a reader that crashes,
+// hangs or runs away with memory on a hostile file ends only that process.
 struct ImportLimits {
-    uint64_t memoryBudget = uint64_t(3) << 30;  // bytes the process may grow by during the read
-    uint32_t timeBudgetMs = 120000;             // checked between Assimp's steps
+    uint64_t memoryBudget = uint64_t(3) << 30;  // bytes the reader process may hold
+    uint32_t timeBudgetMs = 120000;             // then the reader is stopped
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop the read
-    std::atomic<int>* progress = nullptr;       // 0..100, written while reading
 };
 
 struct MeshGroup {

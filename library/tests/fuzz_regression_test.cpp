@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "library_test.h"
+#include "mesh_import.h"
 
 using namespace korvid::testing;
 
@@ -58,6 +59,20 @@ TEST_F(FuzzRegressions, BmpInputs) {
         info.filter = 4;
         EXPECT_FALSE(objAddTexture(&info));
         EXPECT_EQ(objGetTextureCnt(), 0);
+    }
+}
+
+// The mesh target's inputs: a format byte, then the file (see fuzz_mesh.cpp).
+TEST_F(FuzzRegressions, MeshInputs) {
+    const char* const hints[] = {"ply", "obj", "stl", "off", "gltf", "glb", "dae", "fbx"};
+    for (const auto& file : inputs("mesh")) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string data = readAll(file.string());
+        ASSERT_FALSE(data.empty());
+        const auto read = korvid::import::readMeshFromMemory(data.data() + 1, data.size() - 1,
+                                                             hints[static_cast<uint8_t>(data[0]) % 8]);
+        if (korvid::import::addMesh(read).ok) render();
+        objNew();
     }
 }
 

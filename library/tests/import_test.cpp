@@ -10,6 +10,7 @@
 #include "declared_counts.h"
 #include "library_test.h"
 #include "mesh_import.h"
+#include "mesh_wire.h"
 
 using namespace korvid::import;
 using namespace korvid::testing;
@@ -111,14 +112,43 @@ TEST(DeclaredCounts, PlyAndOffAgainstTheFileSize) {
     std::string huge = ascii;
     huge.replace(huge.find("vertex 3"), 8, "vertex 99999999999999999999999");
     EXPECT_FALSE(checkDeclaredCounts(huge, 1u << 30).ok) << "a count past 64 bits";
-    EXPECT_TRUE(checkDeclaredCounts("ply\nformat ascii 1.0\nelement vertex 900000000\n", 100).ok)
-        << "no end of header: the reader refuses it on its own";
+    EXPECT_FALSE(checkDeclaredCounts("ply\nformat ascii 1.0\nelement vertex 200000\x02solid x\n", 60).ok)
+        << "a header without its end still declares its counts";
 
     EXPECT_TRUE(checkDeclaredCounts("OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", 36).ok);
     EXPECT_FALSE(checkDeclaredCounts("OFF 3000 1 0\n", 200).ok);
     EXPECT_FALSE(checkDeclaredCounts("OFF\n# comment\n3 100000 0\n", 300).ok);
     EXPECT_TRUE(checkDeclaredCounts("v 0 0 0\nf 1 1 1\n", 16).ok) << "formats without counts pass";
     EXPECT_TRUE(checkDeclaredCounts("", 0).ok);
+}
+
+}  // namespace
+
+namespace {
+
+// The reader process's answer survives the pipe whole, and damaged or cut
+// bytes are refused rather than read past their end.
+TEST(MeshWire, RoundTripAndDamage) {
+    MeshRead read;
+    read.code = ImportError::None;
+    read.note = "2 meshes were merged";
+    read.groups.push_back({"Body", {0, 0, 0, 1, 0, 0, 0, 1, 0}});
+    read.groups.push_back({"", {}});
+    const std::string bytes = encodeMeshRead(read);
+    MeshRead back;
+    ASSERT_TRUE(decodeMeshRead(bytes, back));
+    EXPECT_EQ(back.note, read.note);
+    ASSERT_EQ(back.groups.size(), 2u);
+    EXPECT_EQ(back.groups[0].name, "Body");
+    EXPECT_EQ(back.groups[0].triangles, read.groups[0].triangles);
+    for (size_t cut = 0; cut < bytes.size(); ++cut) EXPECT_FALSE(decodeMeshRead(bytes.substr(0, cut), back)) << cut;
+    EXPECT_FALSE(decodeMeshRead(bytes + "x", back)) << "trailing bytes";
+    std::string badCount = bytes;
+    badCount[bytes.size() - 8] = '\x7f';  // the last group's float count, now past the end
+    EXPECT_FALSE(decodeMeshRead(badCount, back));
+    std::string badCode = bytes;
+    badCode[4] = '\x55';
+    EXPECT_FALSE(decodeMeshRead(badCode, back));
 }
 
 }  // namespace
