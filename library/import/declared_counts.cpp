@@ -67,11 +67,35 @@ std::string claim(uint64_t count, std::string_view name, uint64_t need, uint64_t
            " bytes after its header";
 }
 
+bool isPlyType(std::string_view type) {
+    for (std::string_view known : {"char", "uchar", "short", "ushort", "int", "uint", "float", "double", "int8",
+                                   "uint8", "int16", "uint16", "int32", "uint32", "float32", "float64"})
+        if (type == known) return true;
+    return false;
+}
+
+// Whether a header line is one a PLY header may hold, word for word. Readers
+// have been seen to loop or crash on damaged headers, so those are refused
+// before any reader sees them.
+bool plyHeaderLine(const std::vector<std::string_view>& w) {
+    if (w.empty()) return true;
+    if (w[0] == "comment" || w[0] == "obj_info") return true;
+    uint64_t count = 0;
+    if (w[0] == "format")
+        return w.size() == 3 && (w[1] == "ascii" || w[1] == "binary_little_endian" || w[1] == "binary_big_endian");
+    if (w[0] == "element") return w.size() == 3 && parseCount(w[2], count) && w[2].find_first_not_of("0123456789") == std::string_view::npos;
+    if (w[0] == "property" && w.size() == 3) return isPlyType(w[1]);
+    if (w[0] == "property" && w.size() == 5) return w[1] == "list" && isPlyType(w[2]) && isPlyType(w[3]);
+    return false;
+}
+
 CountCheck checkPly(std::string_view head, uint64_t fileSize) {
     std::string_view text = head, line;
     size_t consumed = 0;
-    nextLine(text, line, consumed);  // "ply"
-    bool ascii = true;
+    nextLine(text, line, consumed);
+    if (line != "ply") return {false, "the PLY header is damaged: its first line is not \"ply\""};
+    bool ascii = true, format = false, ended = false;
+    int number = 1;
     struct Element {
         std::string_view name;
         uint64_t count = 0;
@@ -79,17 +103,24 @@ CountCheck checkPly(std::string_view head, uint64_t fileSize) {
     };
     std::vector<Element> elements;
     while (nextLine(text, line, consumed)) {
+        ++number;
         const auto w = words(line);
+        if (!w.empty() && w[0] == "end_header") {
+            ended = true;
+            break;
+        }
+        if (!plyHeaderLine(w) || (!w.empty() && w[0] == "property" && elements.empty()))
+            return {false, "the PLY header is damaged at line " + std::to_string(number)};
         if (w.empty()) continue;
-        if (w[0] == "end_header") break;
-        if (w[0] == "format" && w.size() >= 2) {
+        if (w[0] == "format") {
+            format = true;
             ascii = w[1] == "ascii";
-        } else if (w[0] == "element" && w.size() >= 3) {
+        } else if (w[0] == "element") {
             Element e;
             e.name = w[1];
-            if (!parseCount(w[2], e.count)) continue;  // the reader refuses it
+            parseCount(w[2], e.count);
             elements.push_back(e);
-        } else if (w[0] == "property" && !elements.empty()) {
+        } else if (w[0] == "property") {
             // ASCII: a value and a separator at the least; a list adds its count.
             // Binary: the scalar's bytes, or the list's count bytes.
             Element& e = elements.back();
@@ -98,8 +129,8 @@ CountCheck checkPly(std::string_view head, uint64_t fileSize) {
             else if (w.size() >= 2) e.minBytes += plyTypeSize(w[1]);
         }
     }
-    // A header without its end still declares counts that a reader acts on:
-    // they are held against what follows the last header line read.
+    if (!ended) return {false, "the PLY header has no end_header line in its first 64 KiB"};
+    if (!format) return {false, "the PLY header has no format line"};
     const uint64_t body = fileSize > consumed ? fileSize - consumed : 0;
     uint64_t need = 0;
     for (const Element& e : elements) {
@@ -142,7 +173,7 @@ bool startsWithWord(std::string_view head, std::string_view word) {
 }  // namespace
 
 CountCheck checkDeclaredCounts(std::string_view head, uint64_t fileSize) {
-    if (startsWithWord(head, "ply")) return checkPly(head, fileSize);
+    if (head.substr(0, 3) == "ply") return checkPly(head, fileSize);
     for (std::string_view off : {"OFF", "COFF", "NOFF", "CNOFF"})
         if (startsWithWord(head, off)) return checkOff(head, fileSize);
     return {};

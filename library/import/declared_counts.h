@@ -15,8 +15,9 @@ struct CountCheck {
 };
 
 // `head` is the start of the file (its first 64 KiB, or all of it when
-// shorter) and `fileSize` its whole size. Formats with declared counts (PLY,
-// OFF, binary STL) are checked; every other file passes.
+// shorter) and `fileSize` its whole size. Formats with declared counts (PLY
+// and OFF) are checked, and a PLY header must be whole and well formed;
+// every other file passes.
 CountCheck checkDeclaredCounts(std::string_view head, uint64_t fileSize);
 
 }  // namespace korvid::import

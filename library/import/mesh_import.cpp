@@ -228,6 +228,9 @@ MeshRead readIsolated(const std::string& name, const ImportLimits& limits, const
     }
     if (child == 0) {
         ::close(fds[0]);
+        // A fault of the reader ends this process plainly, whatever handlers
+        // the caller has installed for its own faults.
+        for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::signal(sig, SIG_DFL);
         std::string bytes;
         try {
             bytes = encodeMeshRead(read());
@@ -284,8 +287,10 @@ MeshRead readIsolated(const std::string& name, const ImportLimits& limits, const
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && decodeMeshRead(bytes, result)) return result;
     const std::string how = WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
                                                 : "status " + std::to_string(WEXITSTATUS(status));
-    return refused(ImportError::ReaderFailed, name,
-                   "the reader failed on this file (" + how + "); it is damaged or not a model that can be read.");
+    result = refused(ImportError::ReaderFailed, name,
+                     "the reader failed on this file (" + how + "); it is damaged or not a model that can be read.");
+    result.readerExit = WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
+    return result;
 }
 
 }  // namespace

@@ -60,6 +60,8 @@ struct MeshRead {
     std::string error;  // a sentence for the user, naming the file; empty when read
     std::string note;   // what the import changed (meshes merged), or empty
     std::vector<MeshGroup> groups;
+    // ReaderFailed: the reader process's exit status, or minus the signal that ended it.
+    int readerExit = 0;
     bool ok() const { return code == ImportError::None; }
 };
 

@@ -113,7 +113,17 @@ TEST(DeclaredCounts, PlyAndOffAgainstTheFileSize) {
     huge.replace(huge.find("vertex 3"), 8, "vertex 99999999999999999999999");
     EXPECT_FALSE(checkDeclaredCounts(huge, 1u << 30).ok) << "a count past 64 bits";
     EXPECT_FALSE(checkDeclaredCounts("ply\nformat ascii 1.0\nelement vertex 200000\x02solid x\n", 60).ok)
-        << "a header without its end still declares its counts";
+        << "a header without its end";
+    // Damaged headers, of the kinds that have made readers loop or crash.
+    for (const char* damaged : {"ply\nformat ascii 2.0\nelement vetGL_EXT_point_parameters1\nend_header\n",
+                                "ply\nformat ascii 1.0\nelement vertex 3\nproperty floa x\nend_header\n",
+                                "ply\nformat ascii 1.0\nproperty float x\nelement vertex 0\nend_header\n",
+                                "ply\nelement vertex 0\nend_header\n", "plyx\nformat ascii 1.0\nend_header\n",
+                                "ply\nformat ascii 1.0\nelement face 1\nproperty list uchar vertex_indices\nend_header\n"})
+        EXPECT_FALSE(checkDeclaredCounts(damaged, 4096).ok) << damaged;
+    EXPECT_TRUE(checkDeclaredCounts("ply\r\nformat ascii 1.0\r\ncomment made by hand\r\nelement vertex 0\r\n"
+                                    "end_header\r\n", 80).ok)
+        << "Windows line ends and comments";
 
     EXPECT_TRUE(checkDeclaredCounts("OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", 36).ok);
     EXPECT_FALSE(checkDeclaredCounts("OFF 3000 1 0\n", 200).ok);
