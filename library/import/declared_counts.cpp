@@ -143,14 +143,14 @@ CountCheck checkPly(std::string_view head, uint64_t fileSize) {
     return {};
 }
 
-CountCheck checkOff(std::string_view head, uint64_t fileSize) {
+CountCheck checkOff(std::string_view head, size_t keyword, uint64_t fileSize) {
     std::string_view text = head, line;
     size_t consumed = 0;
     nextLine(text, line, consumed);
-    auto w = words(line);
-    // The counts may follow the keyword on its line or stand on the next one
-    // that is not a comment.
-    std::vector<std::string_view> counts(w.begin() + 1, w.end());
+    // The counts may follow the keyword on its line (even without a blank
+    // between, as readers take them) or stand on the next line that is not a comment.
+    std::vector<std::string_view> counts = words(line.substr(std::min(keyword, line.size())));
+    std::vector<std::string_view> w;
     while (counts.empty() && nextLine(text, line, consumed)) {
         w = words(line);
         if (!w.empty() && w[0][0] != '#') counts = w;
@@ -165,17 +165,12 @@ CountCheck checkOff(std::string_view head, uint64_t fileSize) {
     return {};
 }
 
-bool startsWithWord(std::string_view head, std::string_view word) {
-    if (head.substr(0, word.size()) != word) return false;
-    return head.size() == word.size() || std::isspace(static_cast<unsigned char>(head[word.size()]));
-}
-
 }  // namespace
 
 CountCheck checkDeclaredCounts(std::string_view head, uint64_t fileSize) {
     if (head.substr(0, 3) == "ply") return checkPly(head, fileSize);
     for (std::string_view off : {"OFF", "COFF", "NOFF", "CNOFF"})
-        if (startsWithWord(head, off)) return checkOff(head, fileSize);
+        if (head.substr(0, off.size()) == off) return checkOff(head, off.size(), fileSize);
     return {};
 }
 

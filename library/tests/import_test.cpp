@@ -127,6 +127,7 @@ TEST(DeclaredCounts, PlyAndOffAgainstTheFileSize) {
 
     EXPECT_TRUE(checkDeclaredCounts("OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", 36).ok);
     EXPECT_FALSE(checkDeclaredCounts("OFF 3000 1 0\n", 200).ok);
+    EXPECT_FALSE(checkDeclaredCounts("OFF210000002100000000 1 0\n0 1\n", 200).ok) << "counts right after the keyword";
     EXPECT_FALSE(checkDeclaredCounts("OFF\n# comment\n3 100000 0\n", 300).ok);
     EXPECT_TRUE(checkDeclaredCounts("v 0 0 0\nf 1 1 1\n", 16).ok) << "formats without counts pass";
     EXPECT_TRUE(checkDeclaredCounts("", 0).ok);
