@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <new>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -149,6 +150,9 @@ void smoothGroup(const std::vector<int64_t>& members, const float* fn, float* vn
 
 }  // namespace
 
+// The hashed smoothing; throws std::bad_alloc when its table cannot be had.
+static bool smoothNormalsHashed(const float* v, int64_t vertexFloatCount, const float* fn, float* vn, float angle);
+
 void faceNormal(const float* a, const float* b, const float* c, float out[3]) {
     const float s[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
                         (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
@@ -183,6 +187,14 @@ bool smoothNormalsReference(const float* v, int64_t vertexFloatCount, const floa
 }
 
 bool smoothNormals(const float* v, int64_t vertexFloatCount, const float* fn, float* vn, float angle) {
+    try {
+        return smoothNormalsHashed(v, vertexFloatCount, fn, vn, angle);
+    } catch (const std::bad_alloc&) {
+        return false;  // no room for the table: the normals stay as they were
+    }
+}
+
+static bool smoothNormalsHashed(const float* v, int64_t vertexFloatCount, const float* fn, float* vn, float angle) {
     if (!v || !fn || !vn) return false;
     const float limit = angleLimit(angle);
     const int64_t n = vertexFloatCount / 3;

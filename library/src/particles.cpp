@@ -182,6 +182,8 @@ void multiply(const float a[9], const float b[9], float out[9]) {
             out[r * 3 + c] = a[r * 3] * b[c] + a[r * 3 + 1] * b[3 + c] + a[r * 3 + 2] * b[6 + c];
 }
 
+void drawPolygonsEach(const EmitterData& e, const float cam[3]);
+
 void drawPolygonsBatched(const EmitterData& e, const float cam[3]) {
     float rz[9], ry[9], rx[9], zy[9], m[9];
     rotation(-cam[2], 2, rz);
@@ -199,9 +201,18 @@ void drawPolygonsBatched(const EmitterData& e, const float cam[3]) {
     static std::vector<float> vertices, colours, coords;
     const size_t quads = static_cast<size_t>(e.liveCount > 0 ? e.liveCount : 0);
     if (vertices.size() < quads * 12) {
-        vertices.resize(quads * 12);
-        colours.resize(quads * 16);
-        coords.resize(quads * 8);
+        try {
+            vertices.resize(quads * 12);
+            colours.resize(quads * 16);
+            coords.resize(quads * 8);
+        } catch (const std::bad_alloc&) {
+            // No room for the batch: the quads go one matrix at a time instead.
+            std::vector<float>().swap(vertices);
+            std::vector<float>().swap(colours);
+            std::vector<float>().swap(coords);
+            drawPolygonsEach(e, cam);
+            return;
+        }
     }
     size_t n = 0;
     for (const Particle* p = e.liveList; p && n < quads; p = p->next, ++n) {

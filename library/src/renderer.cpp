@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "context.h"
@@ -85,6 +86,20 @@ void fullMaterial(const Surface& s) {
     glMaterialf(GL_FRONT, GL_SHININESS, s.shininess);
 }
 
+// Triangles with their face normals, vertex by vertex.
+void drawFlatImmediate(const Surface& s) {
+    if (!s.faceNormals) return;
+    glBegin(GL_TRIANGLES);
+    for (int64_t k = 0; 9 * k < s.vertexFloatCount; ++k) {
+        glNormal3fv(s.faceNormals.get() + 3 * k);
+        const float* v = s.vertices.get() + 9 * k;
+        glVertex3fv(v);
+        glVertex3fv(v + 3);
+        glVertex3fv(v + 6);
+    }
+    glEnd();
+}
+
 void drawTriangles(const Surface& s) {
     if (!s.vertices) return;
     if (s.smooth) {
@@ -100,7 +115,14 @@ void drawTriangles(const Surface& s) {
         if (!s.faceNormals || s.vertexFloatCount < 9) return;
         const size_t triangles = static_cast<size_t>(s.vertexFloatCount / 9);
         std::vector<float>& normals = cornerNormals();
-        normals.resize(triangles * 9);
+        try {
+            normals.resize(triangles * 9);
+        } catch (const std::bad_alloc&) {
+            // No room for the corner normals: the triangles go one by one instead.
+            std::vector<float>().swap(normals);
+            drawFlatImmediate(s);
+            return;
+        }
         const float* face = s.faceNormals.get();
         for (size_t k = 0; k < triangles; ++k)
             for (int corner = 0; corner < 3; ++corner) std::memcpy(&normals[9 * k + 3 * corner], face + 3 * k, 12);
@@ -115,16 +137,7 @@ void drawTriangles(const Surface& s) {
         glNormal3fv(face + 3 * (triangles - 1));
         if (normals.size() > (size_t(1) << 20)) std::vector<float>().swap(normals);
     } else {
-        if (!s.faceNormals) return;
-        glBegin(GL_TRIANGLES);
-        for (int64_t k = 0; 9 * k < s.vertexFloatCount; ++k) {
-            glNormal3fv(s.faceNormals.get() + 3 * k);
-            const float* v = s.vertices.get() + 9 * k;
-            glVertex3fv(v);
-            glVertex3fv(v + 3);
-            glVertex3fv(v + 6);
-        }
-        glEnd();
+        drawFlatImmediate(s);
     }
 }
 
