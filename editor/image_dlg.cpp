@@ -210,7 +210,7 @@ void CImageDlg::browse() {
         for (const QByteArray& format : QImageReader::supportedImageFormats())
             patterns << QStringLiteral("*.") + QString::fromLatin1(format);
         path = QFileDialog::getOpenFileName(
-            this, QString(), QString(),
+            this, QString(), QDir::currentPath(),
             QStringLiteral("Image (*.BMP *.bmp);;Other pictures, converted to a bitmap (%1)").arg(patterns.join(' ')));
     }
     if (path.isEmpty()) return;

@@ -1,6 +1,7 @@
 #include "picture_export.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -48,7 +49,8 @@ std::function<QString()>& fileHook() {
 QString choosePng(QWidget* parent, const QString& caption) {
     if (fileHook()) return fileHook()();
     RedrawPause pause;
-    QString path = QFileDialog::getSaveFileName(parent, caption, QString(), QStringLiteral("PNG Picture (*.png)"));
+    QString path = QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(),
+                                                QStringLiteral("PNG Picture (*.png)"));
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
     return path;
 }

@@ -60,6 +60,8 @@ void CVantorDoc::onFileNew() {
     objInitEmitter(&m_emitter);
     emit cleared();
     startHistory();
+    setFile({});
+    refreshTitle();
 }
 
 // The file chosen in an open dialog (or by the tests' hook), its folder made
@@ -70,7 +72,8 @@ static QString chooseFileToOpen(const QString& caption, const QString& filter) {
         path = openHook()();
     } else {
         RedrawPause pause;
-        path = QFileDialog::getOpenFileName(dialogParent(), caption, QString(), filter);
+        // The dialog starts in the document's folder, the working directory.
+        path = QFileDialog::getOpenFileName(dialogParent(), caption, QDir::currentPath(), filter);
     }
     if (!path.isEmpty()) CVantorDoc::enterFolderOf(path);
     return path;
@@ -117,10 +120,7 @@ bool CVantorDoc::load(const QString& path, bool import) {
         m_extension = previous[2];
         m_title = previous[3];
     };
-    m_pathName = info.absoluteFilePath();
-    m_fileTitle = info.completeBaseName();
-    m_extension = info.suffix();
-    m_title = m_fileTitle;
+    setFile(path);
 
     const QByteArray file = m_pathName.toLocal8Bit();
     bool loaded;
@@ -191,7 +191,7 @@ bool CVantorDoc::saveWithDialog() {
         path = saveHook()();
     } else {
         RedrawPause pause;
-        QFileDialog dialog(dialogParent(), QString(), QString(), QStringLiteral("ZOB Model (*.zob)"));
+        QFileDialog dialog(dialogParent(), QString(), QDir::currentPath(), QStringLiteral("ZOB Model (*.zob)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("zob"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -216,8 +216,30 @@ bool CVantorDoc::saveFile(const QString& path) {
         message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
         return false;
     }
+    setFile(path);
     m_history->markClean();
+    refreshTitle();
     return true;
+}
+
+void CVantorDoc::setFile(const QString& path) {
+    if (path.isEmpty()) {
+        m_pathName.clear();
+        m_fileTitle.clear();
+        m_extension.clear();
+        m_title = QStringLiteral("Untitled");
+        return;
+    }
+    const QFileInfo info(path);
+    m_pathName = info.absoluteFilePath();
+    m_fileTitle = info.completeBaseName();
+    m_extension = info.suffix();
+    m_title = m_fileTitle;
+}
+
+void CVantorDoc::refreshTitle() {
+    m_shownModified = isModified();
+    emit titleChanged(m_shownModified ? m_title + QLatin1Char('*') : m_title);
 }
 
 // ---- Surfaces ---------------------------------------------------------------

@@ -83,6 +83,10 @@ public:
     void insertEmitterAt(const EmitterData& record, int index);
     void removeImage(const TextureInfo& info);
     void restoreImage(const TextureInfo& info);
+    // The file the document is: its path, names and title ("Untitled" for none).
+    void setFile(const QString& path);
+    // Shows the title, with the unsaved-changes mark when there are changes.
+    void refreshTitle();
 
     // ---- The entity's working state -------------------------------------
     int m_modelCount = 0;

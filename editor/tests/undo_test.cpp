@@ -112,10 +112,10 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
 
     ASSERT_TRUE(doc().saveFile(QString::fromStdString((scratch() / "saved.zob").string())));
     EXPECT_FALSE(doc().isModified());
-    EXPECT_EQ(title(), QStringLiteral("showcase - Vantor"));
+    EXPECT_EQ(title(), QStringLiteral("saved - Vantor")) << "the caption names the saved file";
     undoAction()->trigger();
     EXPECT_TRUE(doc().isModified()) << "undo past the save makes it modified again";
-    EXPECT_EQ(title(), QStringLiteral("showcase* - Vantor"));
+    EXPECT_EQ(title(), QStringLiteral("saved* - Vantor"));
     redoAction()->trigger();
     EXPECT_FALSE(doc().isModified());
 
@@ -125,7 +125,7 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
     EXPECT_FALSE(redoAction()->isEnabled());
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Culling"));
     doc().onFileNew();
-    EXPECT_EQ(prompts.value(0), QStringLiteral("Save changes to showcase?"));
+    EXPECT_EQ(prompts.value(0), QStringLiteral("Save changes to saved?"));
     EXPECT_FALSE(undoAction()->isEnabled());
     EXPECT_EQ(doc().history().count(), 0u);
 }
