@@ -127,11 +127,14 @@ void SimulationControls::frameDrawn(double milliseconds) {
 }
 
 void SimulationControls::updateStatistics() {
-    const int32_t live = objGetLiveParticles(-1);
-    const int64_t bursts = objGetBurstsFired(-1);
-    m_statistics->setText(QStringLiteral("%1 particles   %2 bursts   %3 ms (%4 fps)")
+    // Every model's particles draw and burst, not only the current model's.
+    const int64_t live = objGetSceneLiveParticles();
+    const int64_t bursts = objGetSceneBurstsFired();
+    m_statistics->setText(QStringLiteral("%1 %2   %3 %4   %5 ms (%6 fps)")
                               .arg(live)
+                              .arg(live == 1 ? QStringLiteral("particle") : QStringLiteral("particles"))
                               .arg(bursts)
+                              .arg(bursts == 1 ? QStringLiteral("burst") : QStringLiteral("bursts"))
                               .arg(m_frameMs, 0, 'f', 1)
                               .arg(m_fps));
 }

@@ -10,6 +10,8 @@
 #include "particles_page.h"
 #include "picture_export.h"
 #include "resource.h"
+#include "simulation_controls.h"
+#include <QLabel>
 
 namespace vantor::testing {
 namespace {
@@ -90,6 +92,23 @@ TEST_F(NewUserTest, TheCaptionFollowsTheFile) {
     ASSERT_EQ(prompts.size(), 1);
     EXPECT_EQ(prompts[0], QStringLiteral("Save changes to work1?"));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - Vantor"));
+}
+
+}  // namespace
+}  // namespace vantor::testing
+
+namespace vantor::testing {
+namespace {
+
+// With fireworks running and another model imported (and so current), the
+// status bar still counts the rockets; one particle or burst is singular.
+TEST_F(NewUserTest, TheStatusBarCountsEveryModel) {
+    open(sample("fireworks.zob"));
+    ASSERT_TRUE(doc().importFile(QString::fromStdString(sample("lantern.obj"))));
+    pump(600);
+    const QString text = frame().simulation()->statistics()->text();
+    EXPECT_FALSE(text.startsWith(QStringLiteral("0 particles"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(" particles   "))) << text.toStdString();
 }
 
 }  // namespace

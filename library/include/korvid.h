@@ -299,6 +299,9 @@ KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and sta
 KORVID_API int32_t objRemoveEmitter(void);   /* remove the current emitter; the new count, -1 none to remove */
 KORVID_API int32_t objGetLiveParticles(int32_t index); /* live particles of emitter index, -1 all; 0 none or no model */
 KORVID_API int64_t objGetBurstsFired(int32_t index);   /* bursts set off by emitter index, -1 all; 0 none or no model */
+/* The same over every model loaded, not only the current one; 0 before the library starts. */
+KORVID_API int64_t objGetSceneLiveParticles(void);
+KORVID_API int64_t objGetSceneBurstsFired(void);
 /* Adds an emitter as objAddEmitter does (its burst too) but at position index
  * (0..count; count appends); the current emitter stays. The new count; 0 when
  * there is no model, the record is null, the index is out of range (last

@@ -72,6 +72,24 @@ KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) {
     return total;
 }
 
+KORVID_EXPORT int64_t objGetSceneLiveParticles(void) {
+    const Context& c = context();
+    if (!c.store) return 0;
+    int64_t total = 0;
+    for (const auto& m : c.store->models)
+        for (const auto& e : m->particles.emitters) total += e->data.liveCount;
+    return total;
+}
+
+KORVID_EXPORT int64_t objGetSceneBurstsFired(void) {
+    const Context& c = context();
+    if (!c.store) return 0;
+    int64_t total = 0;
+    for (const auto& m : c.store->models)
+        for (const auto& e : m->particles.emitters) total += e->burstsFired;
+    return total;
+}
+
 KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl || index < 0 || index > ps->count()) return 0;
