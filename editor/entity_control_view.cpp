@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -75,6 +76,27 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
     m_tabs->setCurrentIndex(0);
     showCurrentPage();
     connect(m_tabs, &QTabBar::currentChanged, this, &CEntityControlView::showCurrentPage);
+
+    // The keys of every tabbed desktop program step through the pages, from
+    // anywhere in the window.
+    const std::pair<QKeySequence, int> steps[] = {{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+                                                  {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                                  {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+    for (const auto& [keys, delta] : steps) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, delta = delta] { stepPage(delta); });
+    }
+}
+
+void CEntityControlView::stepPage(int delta) {
+    const int count = m_tabs->count();
+    if (count == 0) return;
+    const int next = ((m_tabs->currentIndex() + delta) % count + count) % count;
+    if (QWidget* old = m_pages.value(m_tabs->currentIndex())) old->hide();
+    m_tabs->setCurrentIndex(next);
 }
 
 int CEntityControlView::requiredWidth() const {

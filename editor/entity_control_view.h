@@ -14,6 +14,8 @@ public:
     QTabBar* tabs() const { return m_tabs; }
     QWidget* page(int index) const { return m_pages.value(index); }
     void showCurrentPage();
+    // Shows the page `delta` places on, round the end (Ctrl+Tab, Ctrl+PgDn and back).
+    void stepPage(int delta);
     // The column width at which every page shows without a horizontal scroll bar.
     int requiredWidth() const;
     QScrollArea* scrollArea() const { return m_scroll; }
