@@ -97,11 +97,6 @@ TEST_F(NewUserTest, TheCaptionFollowsTheFile) {
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - Vantor"));
 }
 
-}  // namespace
-}  // namespace vantor::testing
-
-namespace vantor::testing {
-namespace {
 
 // With fireworks running and another model imported (and so current), the
 // status bar still counts the rockets; one particle or burst is singular.
@@ -117,11 +112,6 @@ TEST_F(NewUserTest, TheStatusBarCountsEveryModel) {
     EXPECT_EQ(words[3], words[2] == QLatin1String("1") ? QStringLiteral("burst") : QStringLiteral("bursts"));
 }
 
-}  // namespace
-}  // namespace vantor::testing
-
-namespace vantor::testing {
-namespace {
 
 // Ctrl+Tab and Ctrl+PgDn go on a page, Ctrl+Shift+Tab and Ctrl+PgUp back,
 // round the ends, with real key presses wherever the focus is.

@@ -72,22 +72,25 @@ KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) {
     return total;
 }
 
-KORVID_EXPORT int64_t objGetSceneLiveParticles(void) {
+namespace {
+// The sum of `count` over every emitter of every model.
+template <typename Count>
+int64_t sumOverScene(Count count) {
     const Context& c = context();
-    if (!c.store) return 0;
     int64_t total = 0;
-    for (const auto& m : c.store->models)
-        for (const auto& e : m->particles.emitters) total += e->data.liveCount;
+    if (c.store)
+        for (const auto& m : c.store->models)
+            for (const auto& e : m->particles.emitters) total += count(*e);
     return total;
+}
+}  // namespace
+
+KORVID_EXPORT int64_t objGetSceneLiveParticles(void) {
+    return sumOverScene([](const Emitter& e) { return int64_t(e.data.liveCount); });
 }
 
 KORVID_EXPORT int64_t objGetSceneBurstsFired(void) {
-    const Context& c = context();
-    if (!c.store) return 0;
-    int64_t total = 0;
-    for (const auto& m : c.store->models)
-        for (const auto& e : m->particles.emitters) total += e->burstsFired;
-    return total;
+    return sumOverScene([](const Emitter& e) { return e.burstsFired; });
 }
 
 KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) {

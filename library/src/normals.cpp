@@ -46,6 +46,21 @@ inline uint64_t positionHash(const float* p) {
     return h ^ (h >> 29);
 }
 
+// The normalised sum, in array order, of the face normals of `members` that
+// lie within the angle limit of `ni`.
+void sumPassing(const float* ni, const std::vector<int64_t>& members, const float* fn, float limit, float out[3]) {
+    float s[3] = {0, 0, 0};
+    for (int64_t j : members) {
+        const float* nj = fn + 3 * (j / 3);
+        if (dot(ni, nj) > limit) {
+            s[0] += nj[0];
+            s[1] += nj[1];
+            s[2] += nj[2];
+        }
+    }
+    normalise(s, out);
+}
+
 // Groups larger than this are smoothed through smoothGroup.
 constexpr size_t kLargeGroup = 32;
 
@@ -132,16 +147,7 @@ void smoothGroup(const std::vector<int64_t>& members, const float* fn, float* vn
         if (everyFacePasses) {
             std::memcpy(out.data(), totalNormal, sizeof totalNormal);
         } else {
-            float s[3] = {0, 0, 0};
-            for (int64_t j : members) {
-                const float* nj = fn + 3 * (j / 3);
-                if (dot(ni, nj) > limit) {
-                    s[0] += nj[0];
-                    s[1] += nj[1];
-                    s[2] += nj[2];
-                }
-            }
-            normalise(s, out.data());
+            sumPassing(ni, members, fn, limit, out.data());
         }
         computed.emplace(key, out);
         std::memcpy(vn + 3 * i, out.data(), 3 * sizeof(float));
@@ -245,17 +251,7 @@ static bool smoothNormalsHashed(const float* v, int64_t vertexFloatCount, const 
             for (int64_t j : members) done[static_cast<size_t>(j)] = 1;
             continue;
         }
-        const float* ni = fn + 3 * (i / 3);
-        float s[3] = {0, 0, 0};
-        for (int64_t j : members) {
-            const float* nj = fn + 3 * (j / 3);
-            if (dot(ni, nj) > limit) {
-                s[0] += nj[0];
-                s[1] += nj[1];
-                s[2] += nj[2];
-            }
-        }
-        normalise(s, vn + 3 * i);
+        sumPassing(fn + 3 * (i / 3), members, fn, limit, vn + 3 * i);
     }
     return true;
 }
