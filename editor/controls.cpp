@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QStyle>
@@ -54,11 +55,19 @@ void fitDropDown(QComboBox* box) {
 
 void CommitEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    commitNow();
+}
+
+void CommitEdit::commitNow() {
     // Only what the user edited is committed: a field the focus merely
     // passes through sends nothing.
     if (!isModified()) return;
     setModified(false);
     emit committed();
+}
+
+void commitFocusedField() {
+    if (auto* edit = qobject_cast<CommitEdit*>(QApplication::focusWidget())) edit->commitNow();
 }
 
 Swatch::Swatch(QWidget* parent) : QWidget(parent) { setMinimumSize(20, 16); }

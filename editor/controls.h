@@ -33,12 +33,18 @@ class CommitEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit CommitEdit(QWidget* parent = nullptr);
+    // Commits typing not yet committed, exactly as losing the focus would.
+    void commitNow();
 signals:
     void committed();
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
 };
+
+// Commits the typing in the field that has the focus, if it is a CommitEdit
+// with typing of its own, as losing the focus would.
+void commitFocusedField();
 
 // Lets a drop-down list show up to 20 entries and be as wide as its longest one.
 void fitDropDown(QComboBox* box);

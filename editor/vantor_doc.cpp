@@ -406,6 +406,8 @@ void CVantorDoc::showModified() {
 }
 
 bool CVantorDoc::saveModified() {
+    // Typing not yet committed counts as a change, as it would once the field lost the focus.
+    vantor::commitFocusedField();
     if (!isModified()) return true;
     const QString question = QStringLiteral("Save changes to %1?").arg(m_title);
     int answer;

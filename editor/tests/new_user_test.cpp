@@ -1,6 +1,8 @@
 // Faults a new user met: file dialogs that opened in a stale folder, and a
 // caption and save question that did not follow the file.
 #include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -135,6 +137,31 @@ TEST_F(NewUserTest, KeysSwitchThePages) {
     EXPECT_EQ(press(Qt::Key_PageUp, Qt::ControlModifier), 2);
     EXPECT_TRUE(frame().findChild<CEntityControlView*>()->page(2)->isVisible());
     EXPECT_FALSE(frame().findChild<CEntityControlView*>()->page(3)->isVisible());
+}
+
+// Typing that has not been committed yet (no Tab, no click elsewhere) counts
+// as a change before the save question: File New and closing ask first.
+TEST_F(NewUserTest, TypingNotYetCommittedIsNotLost) {
+    open(copySample("fireworks.zob", "typed"));
+    ASSERT_FALSE(doc().isModified());
+    auto type = [](int id, const QString& text) {
+        auto* edit = control<QLineEdit>(g_pParticlesPage, id);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    type(IDC_PART_LIFE, QStringLiteral("777"));
+    doc().onFileNew();
+    ASSERT_EQ(prompts.size(), 1) << "File New asks";
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - Vantor"));
+
+    open(copySample("fireworks.zob", "typed"));
+    type(IDC_PART_LIFE, QStringLiteral("778"));
+    promptAnswer = QMessageBox::Cancel;
+    EXPECT_FALSE(frame().close()) << "closing asks, and Cancel keeps the window";
+    EXPECT_EQ(prompts.size(), 2);
+    EXPECT_TRUE(doc().isModified());
+    promptAnswer = QMessageBox::Discard;
 }
 
 }  // namespace
