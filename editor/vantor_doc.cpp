@@ -1,6 +1,8 @@
 #include "vantor_doc.h"
 
 #include <QDir>
+
+#include <cstring>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -530,6 +532,11 @@ void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
 void CVantorDoc::removeImage(const TextureInfo& info) {
     makeCurrent();
     objDelTexture(info.name);
+    // The image dialog refuses to add the image its working record holds
+    // again; once that image is gone, the record must not stand in the way.
+    if (std::strcmp(m_texture.name, info.name) == 0 && std::strcmp(m_texture.path, info.path) == 0) {
+        m_texture.path[0] = '\0';
+    }
     emit imageRemoved(QString::fromLocal8Bit(info.name));
 }
 

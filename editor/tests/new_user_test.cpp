@@ -12,7 +12,10 @@
 #include "entity_control_view.h"
 #include <QTabBar>
 #include <QTest>
+#include "image_dlg.h"
 #include "particles_page.h"
+#include "surface_page.h"
+#include <QTreeWidget>
 #include "picture_export.h"
 #include "resource.h"
 #include "simulation_controls.h"
@@ -162,6 +165,27 @@ TEST_F(NewUserTest, TypingNotYetCommittedIsNotLost) {
     EXPECT_EQ(prompts.size(), 2);
     EXPECT_TRUE(doc().isModified());
     promptAnswer = QMessageBox::Discard;
+}
+
+// An image added and taken out again by Undo can be added once more.
+TEST_F(NewUserTest, AnImageUndoneCanBeAddedAgain) {
+    open(sample("showcase.zob"));
+    CImageDlg& images = *g_pSurfacePage->imageDialog();
+    auto add = [&] {
+        control<QLineEdit>(&images, IDC_IMAGE_PATH)->setText(QString::fromStdString(sample("puff.bmp")));
+        control<QLineEdit>(&images, IDC_IMAGE_NAME)->setText(QStringLiteral("marble2"));
+        click(&images, IDC_IMAGE_ADD);
+    };
+    add();
+    frame().updateCommands();
+    frame().action(ID_EDIT_UNDO)->trigger();
+    view().makeCurrent();
+    ASSERT_EQ(objGetTextureId("marble2"), 0u);
+    add();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    view().makeCurrent();
+    EXPECT_NE(objGetTextureId("marble2"), 0u);
+    EXPECT_EQ(images.list()->findItems(QStringLiteral("marble2"), Qt::MatchExactly, 0).size(), 1);
 }
 
 }  // namespace
