@@ -111,8 +111,16 @@ QString formatInCLocale(const char* pattern, double value) {
 
 }  // namespace
 
+// The field's text with a decimal comma read as a dot: the fields hold no
+// thousands separators, so a comma can only be a decimal mark.
+static QByteArray numberText(const QString& text) {
+    QByteArray bytes = text.toLocal8Bit();
+    bytes.replace(',', '.');
+    return bytes;
+}
+
 float toFloat(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = numberText(text);
     return static_cast<float>(strtod_l(bytes.constData(), nullptr, cLocale()));  // atof, with a dot
 }
 
@@ -122,7 +130,7 @@ int toInt(const QString& text) {
 }
 
 bool isNumber(const QString& text, double* value) {
-    const QByteArray bytes = text.trimmed().toLocal8Bit();
+    const QByteArray bytes = numberText(text.trimmed());
     if (bytes.isEmpty()) return false;
     char* end = nullptr;
     const double v = strtod_l(bytes.constData(), &end, cLocale());

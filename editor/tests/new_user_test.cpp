@@ -188,5 +188,31 @@ TEST_F(NewUserTest, AnImageUndoneCanBeAddedAgain) {
     EXPECT_EQ(images.list()->findItems(QStringLiteral("marble2"), Qt::MatchExactly, 0).size(), 1);
 }
 
+// A decimal comma reads as a dot in every number field, whatever the
+// locale; text that is not a number keeps its rule (0).
+TEST_F(NewUserTest, ADecimalCommaIsReadAsADot) {
+    open(sample("showcase.zob"));
+    frame().controlView()->tabs()->setCurrentIndex(1);
+    choose(g_pSurfacePage, IDC_SURF_LIST, 0);
+    commit(g_pSurfacePage, IDC_SURF_DIFFUSE_R, QStringLiteral("0,7"));
+    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("12,5"));
+    SurfaceData s{};
+    view().makeCurrent();
+    objGetSurfaceData(&s, 0);
+    EXPECT_FLOAT_EQ(s.diffuse[0], 0.7f);
+    EXPECT_FLOAT_EQ(s.shininess, 12.5f);
+    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("much"));
+    objGetSurfaceData(&s, 0);
+    EXPECT_FLOAT_EQ(s.shininess, 0.0f);
+
+    open(sample("fireworks.zob"));
+    frame().controlView()->tabs()->setCurrentIndex(3);
+    commit(g_pParticlesPage, IDC_PART_FORCE_X + 1, QStringLiteral("-0,001"));
+    EmitterData e{};
+    view().makeCurrent();
+    objGetEmitter(&e);
+    EXPECT_FLOAT_EQ(e.force[1], -0.001f);
+}
+
 }  // namespace
 }  // namespace vantor::testing
