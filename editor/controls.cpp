@@ -66,6 +66,12 @@ void CommitEdit::commitNow() {
     emit committed();
 }
 
+QString elideMiddle(const QString& text, int maxChars) {
+    if (text.size() <= maxChars || maxChars < 3) return text;
+    const int keep = maxChars - 1;
+    return text.left((keep + 1) / 2) + QChar(0x2026) + text.right(keep / 2);
+}
+
 void commitFocusedField() {
     if (auto* edit = qobject_cast<CommitEdit*>(QApplication::focusWidget())) edit->commitNow();
 }

@@ -42,6 +42,10 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 };
 
+// `text` shortened in the middle to at most `maxChars` characters, with an
+// ellipsis where the middle was; shorter text is returned as it is.
+QString elideMiddle(const QString& text, int maxChars = 60);
+
 // Commits the typing in the field that has the focus, if it is a CommitEdit
 // with typing of its own, as losing the focus would.
 void commitFocusedField();

@@ -258,7 +258,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::updateTitle(const QString& documentTitle) {
-    setWindowTitle(documentTitle + QStringLiteral(" - Vantor"));
+    setWindowTitle(vantor::elideMiddle(documentTitle) + QStringLiteral(" - Vantor"));
 }
 
 QAction* CMainFrame::addCommand(int id, const QString& text, const QString& prompt, bool checkable) {
@@ -299,6 +299,7 @@ void CMainFrame::buildMenus() {
     connect(frames, &QAction::triggered, this, [this] { vantor::onExportFrames(this, m_view); });
     file->addSeparator();
     m_recentMenu = file;
+    file->setToolTipsVisible(true);  // the recent files' full paths
     m_recentSeparator = file->addSeparator();
     file->addAction(exit);
     connect(newFile, &QAction::triggered, m_document, &CVantorDoc::onFileNew);
@@ -498,8 +499,10 @@ void CMainFrame::updateRecentFiles() {
     }
     int number = 1;
     for (const QString& path : files) {
-        auto* a = new QAction(QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()), this);
+        auto* a = new QAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(vantor::elideMiddle(QFileInfo(path).fileName())), this);
         a->setProperty("recentFile", path);
+        a->setToolTip(path);
         a->setStatusTip(QStringLiteral("Open this document"));
         connect(a, &QAction::triggered, this, [this, path] {
             if (!m_document->saveModified()) return;

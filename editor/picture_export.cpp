@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QImageWriter>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QImage>
@@ -46,13 +47,31 @@ std::function<QString()>& fileHook() {
     return hook;
 }
 
-QString choosePng(QWidget* parent, const QString& caption) {
+bool canWriteJpeg() { return QImageWriter::supportedImageFormats().contains("jpeg"); }
+
+// `withJpeg`: JPEG is offered beside PNG where Qt writes it.
+QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg) {
     if (fileHook()) return fileHook()();
     RedrawPause pause;
-    QString path = QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(),
-                                                QStringLiteral("PNG Picture (*.png)"));
+    QString filter = QStringLiteral("PNG Picture (*.png)");
+    if (withJpeg && canWriteJpeg()) filter += QStringLiteral(";;JPEG Picture (*.jpg *.jpeg)");
+    QString path = QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(), filter);
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
     return path;
+}
+
+// JPEG for a name ending in .jpg or .jpeg where Qt writes it, PNG otherwise.
+const char* formatFor(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")) && canWriteJpeg() ? "JPEG" : "PNG";
+}
+
+bool writePicture(QWidget* parent, const QImage& picture, const QString& path) {
+    if (picture.isNull() || !picture.save(path, formatFor(path))) {
+        message(parent, QStringLiteral("Unable to write the picture %1").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -60,12 +79,7 @@ QString choosePng(QWidget* parent, const QString& caption) {
 void setPictureFileHook(std::function<QString()> hook) { fileHook() = std::move(hook); }
 
 bool savePicture(QWidget* parent, CVantorView* view, const QString& path) {
-    const QImage picture = view->grabFramebuffer();
-    if (picture.isNull() || !picture.save(path, "PNG")) {
-        message(parent, QStringLiteral("Unable to write the picture %1").arg(QFileInfo(path).fileName()));
-        return false;
-    }
-    return true;
+    return writePicture(parent, view->grabFramebuffer(), path);
 }
 
 int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings) {
@@ -103,8 +117,11 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
 }
 
 void onSavePicture(QWidget* parent, CVantorView* view) {
-    const QString path = choosePng(parent, QStringLiteral("Save Picture"));
-    if (!path.isEmpty()) savePicture(parent, view, path);
+    // The picture is what is on screen when the command is chosen, not a
+    // frame drawn after the time spent in the file dialog.
+    const QImage picture = view->grabFramebuffer();
+    const QString path = choosePicture(parent, QStringLiteral("Save Picture"), true);
+    if (!path.isEmpty()) writePicture(parent, picture, path);
 }
 
 void onExportFrames(QWidget* parent, CVantorView* view) {
@@ -115,7 +132,7 @@ void onExportFrames(QWidget* parent, CVantorView* view) {
         if (dialog.exec() != QDialog::Accepted) return;
         settings = dialog.settings();
     }
-    const QString path = choosePng(parent, QStringLiteral("Export Frames"));
+    const QString path = choosePicture(parent, QStringLiteral("Export Frames"), false);
     if (!path.isEmpty()) exportFrames(parent, view, path, settings);
 }
 

@@ -33,14 +33,16 @@ namespace vantor {
 // Tests answer the file dialog through this hook; an empty answer is Cancel.
 void setPictureFileHook(std::function<QString()> hook);
 
-// Writes the view as it is drawn now; false after a message when it cannot.
+// Writes the view as it is drawn now, as JPEG for a .jpg or .jpeg name where
+// Qt writes JPEG and as PNG otherwise; false after a message when it cannot.
 bool savePicture(QWidget* parent, CVantorView* view, const QString& path);
 // Writes frames as `<base>_0001.png`, `<base>_0002.png`, ... beside `path`
 // (the name chosen, its extension left off); returns how many were written
 // (fewer when cancelled or when a file cannot be written).
 int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings);
 
-// The menu commands: ask, then save or export.
+// The menu commands. Save Picture takes the picture, then asks for the name;
+// Export Frames asks, then exports.
 void onSavePicture(QWidget* parent, CVantorView* view);
 void onExportFrames(QWidget* parent, CVantorView* view);
 

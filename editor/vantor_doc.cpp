@@ -411,7 +411,7 @@ bool CVantorDoc::saveModified() {
     // Typing not yet committed counts as a change, as it would once the field lost the focus.
     vantor::commitFocusedField();
     if (!isModified()) return true;
-    const QString question = QStringLiteral("Save changes to %1?").arg(m_title);
+    const QString question = QStringLiteral("Save changes to %1?").arg(vantor::elideMiddle(m_title));
     int answer;
     if (savePromptHook()) {
         answer = savePromptHook()(question);

@@ -1,5 +1,6 @@
 // Faults a new user met: file dialogs that opened in a stale folder, and a
 // caption and save question that did not follow the file.
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -7,6 +8,8 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
+#include <QImage>
 
 #include "editor_test.h"
 #include "entity_control_view.h"
@@ -212,6 +215,58 @@ TEST_F(NewUserTest, ADecimalCommaIsReadAsADot) {
     view().makeCurrent();
     objGetEmitter(&e);
     EXPECT_FLOAT_EQ(e.force[1], -0.001f);
+}
+
+// Save Picture keeps the frame on screen when the command is chosen: a change
+// made while its dialog is open (here the background turned red) is not in
+// it. A .jpg name gives a JPEG file.
+TEST_F(NewUserTest, SavePictureKeepsTheFrameOfTheCommand) {
+    open(sample("fireworks.zob"));
+    pump(50);
+    const auto path = scratch() / "moment.jpg";
+    setPictureFileHook([&] {
+        view().makeCurrent();
+        const float red[4] = {1, 0, 0, 1};
+        objSetClearColor(red);
+        pump(100);
+        return QString::fromStdString(path.string());
+    });
+    onSavePicture(&frame(), &view());
+    setPictureFileHook({});
+    const float black[4] = {0, 0, 0, 1};
+    view().makeCurrent();
+    objSetClearColor(black);
+    QImage saved(QString::fromStdString(path.string()));
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_LT(qRed(saved.pixel(2, 2)), 64) << "the corner was black when the command was chosen";
+    std::ifstream in(path, std::ios::binary);
+    unsigned char magic[2] = {0, 0};
+    in.read(reinterpret_cast<char*>(magic), 2);
+    EXPECT_EQ(magic[0], 0xFF);
+    EXPECT_EQ(magic[1], 0xD8) << "a JPEG file";
+}
+
+// A very long file name is shortened in the middle in the caption, the save
+// question and the recent-file entry, which shows the full path as its tip.
+TEST_F(NewUserTest, LongNamesAreShortenedInTheMiddle) {
+    const std::string name = std::string(230, 'w') + "_end.zob";  // 238 characters
+    const auto path = scratch() / name;
+    std::filesystem::copy_file(sample("fireworks.zob"), path);
+    open(path.string());
+    EXPECT_LT(frame().windowTitle().size(), 80) << frame().windowTitle().toStdString();
+    EXPECT_TRUE(frame().windowTitle().contains(QChar(0x2026)));
+    EXPECT_TRUE(frame().windowTitle().endsWith(QStringLiteral("_end - Vantor")));
+    commit(g_pParticlesPage, IDC_PART_LIFE, QStringLiteral("1234"));
+    doc().onFileNew();
+    ASSERT_EQ(prompts.size(), 1);
+    EXPECT_LT(prompts[0].size(), 90) << prompts[0].toStdString();
+    EXPECT_TRUE(prompts[0].endsWith(QStringLiteral("_end?"))) << "the question keeps its end";
+    QAction* recent = nullptr;
+    for (QAction* a : frame().findChildren<QAction*>())
+        if (a->property("recentFile").toString() == QString::fromStdString(path.string())) recent = a;
+    ASSERT_NE(recent, nullptr);
+    EXPECT_LT(recent->text().size(), 70) << recent->text().toStdString();
+    EXPECT_EQ(recent->toolTip(), QString::fromStdString(path.string()));
 }
 
 }  // namespace
