@@ -188,6 +188,10 @@ TEST_F(NewUserTest, AnImageUndoneCanBeAddedAgain) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     view().makeCurrent();
     EXPECT_NE(objGetTextureId("marble2"), 0u);
+    TextureInfo added{};
+    ASSERT_TRUE(objGetTexture(&added, "marble2"));
+    EXPECT_EQ(control<QLineEdit>(&images, IDC_IMAGE_SIZE_X)->text(), QString::number(added.width)) << "Size follows the Add";
+    EXPECT_EQ(control<QLineEdit>(&images, IDC_IMAGE_SIZE_Y)->text(), QString::number(added.height));
     EXPECT_EQ(images.list()->findItems(QStringLiteral("marble2"), Qt::MatchExactly, 0).size(), 1);
 }
 
