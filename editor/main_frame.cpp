@@ -296,7 +296,8 @@ void CMainFrame::buildMenus() {
     QAction* frames = file->addAction(QStringLiteral("Export &Frames..."));
     frames->setStatusTip(QStringLiteral("Save a run of frames at a fixed step and seed as PNG pictures"));
     connect(picture, &QAction::triggered, this, [this] { vantor::onSavePicture(this, m_view); });
-    connect(frames, &QAction::triggered, this, [this] { vantor::onExportFrames(this, m_view); });
+    connect(frames, &QAction::triggered, this,
+            [this] { vantor::onExportFrames(this, m_view, m_document->frameExportSettings()); });
     file->addSeparator();
     m_recentMenu = file;
     file->setToolTipsVisible(true);  // the recent files' full paths

@@ -14,10 +14,9 @@
 #include "korvid.h"
 #include "vantor_view.h"
 
-CExportFramesDlg::CExportFramesDlg(QWidget* parent) : QDialog(parent) {
+CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Export Frames"));
     auto* form = new QFormLayout(this);
-    const FrameExport defaults;
     m_frames = new QSpinBox(this);
     m_frames->setRange(1, 100000);
     m_frames->setValue(defaults.frames);
@@ -124,14 +123,15 @@ void onSavePicture(QWidget* parent, CVantorView* view) {
     if (!path.isEmpty()) writePicture(parent, picture, path);
 }
 
-void onExportFrames(QWidget* parent, CVantorView* view) {
+void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered) {
     FrameExport settings;
     {
         RedrawPause pause;
-        CExportFramesDlg dialog(parent);
+        CExportFramesDlg dialog(parent, remembered);
         if (dialog.exec() != QDialog::Accepted) return;
         settings = dialog.settings();
     }
+    remembered = settings;
     const QString path = choosePicture(parent, QStringLiteral("Export Frames"), false);
     if (!path.isEmpty()) exportFrames(parent, view, path, settings);
 }

@@ -19,7 +19,8 @@ struct FrameExport {
 class CExportFramesDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CExportFramesDlg(QWidget* parent = nullptr);
+    // Shows `initial` (the settings of the last export of the document).
+    explicit CExportFramesDlg(QWidget* parent = nullptr, const FrameExport& initial = {});
     FrameExport settings() const;
 
 private:
@@ -44,6 +45,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
 // The menu commands. Save Picture takes the picture, then asks for the name;
 // Export Frames asks, then exports.
 void onSavePicture(QWidget* parent, CVantorView* view);
-void onExportFrames(QWidget* parent, CVantorView* view);
+// `remembered` gives the dialog's first values and keeps the settings chosen.
+void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered);
 
 }  // namespace vantor

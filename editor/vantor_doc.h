@@ -3,6 +3,7 @@
 // (each with the view's GL context current), and runs File New, Open and
 // Save. Pages and the view observe it through its signals.
 #pragma once
+#include "picture_export.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,8 @@ public:
     QString m_fileTitle;
     QString m_extension;
     QString title() const { return m_title; }
+    // The settings of File > Export Frames, kept with the document.
+    FrameExport& frameExportSettings() { return m_frameExport; }
 
     void onFileNew();
     void onFileOpen();
@@ -177,6 +180,7 @@ private:
     void showModified();
     void refreshEmitterNames();
     QString m_title = QStringLiteral("Untitled");
+    FrameExport m_frameExport;
     std::unique_ptr<vantor::UndoHistory> m_history;
     bool m_shownModified = false;
     // The change being recorded.

@@ -2,6 +2,7 @@
 // caption and save question that did not follow the file.
 #include <QAction>
 #include <QApplication>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QFileDialog>
@@ -271,6 +272,33 @@ TEST_F(NewUserTest, LongNamesAreShortenedInTheMiddle) {
     ASSERT_NE(recent, nullptr);
     EXPECT_LT(recent->text().size(), 70) << recent->text().toStdString();
     EXPECT_EQ(recent->toolTip(), QString::fromStdString(path.string()));
+}
+
+// Export Frames offers the settings of its last use.
+TEST_F(NewUserTest, ExportFramesRemembersItsSettings) {
+    open(sample("fireworks.zob"));
+    const auto base = scratch() / "frames.png";
+    setPictureFileHook([&] { return QString::fromStdString(base.string()); });
+    auto setSpins = [](QDialog* dialog, std::initializer_list<int> values) {
+        const auto spins = dialog->findChildren<QSpinBox*>();
+        int k = 0;
+        for (int v : values) spins[k++]->setValue(v);
+    };
+    whenModal<CExportFramesDlg>([&](CExportFramesDlg* dialog) {
+        setSpins(dialog, {2, 20, 9});
+        dialog->accept();
+    });
+    onExportFrames(&frame(), &view(), doc().frameExportSettings());
+    FrameExport shown;
+    whenModal<CExportFramesDlg>([&](CExportFramesDlg* dialog) {
+        shown = dialog->settings();
+        dialog->reject();
+    });
+    onExportFrames(&frame(), &view(), doc().frameExportSettings());
+    setPictureFileHook({});
+    EXPECT_EQ(shown.frames, 2);
+    EXPECT_EQ(shown.stepMs, 20);
+    EXPECT_EQ(shown.seed, 9);
 }
 
 }  // namespace
