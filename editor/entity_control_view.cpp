@@ -26,6 +26,12 @@ namespace {
 // six-digit values, drop-down lists as tall and as wide as their entries.
 void fitControls(QWidget* area) {
     for (QLayout* layout : area->findChildren<QLayout*>()) {
+        // The pop-up lists of the drop-down lists have layouts of their own,
+        // which must stay as Qt made them or the lists lose their height.
+        bool inDropDown = false;
+        for (QWidget* w = layout->parentWidget(); w && w != area; w = w->parentWidget())
+            inDropDown = inDropDown || qobject_cast<QComboBox*>(w) != nullptr;
+        if (inDropDown) continue;
         layout->setSpacing(3);
         layout->setContentsMargins(3, 3, 3, 3);
     }

@@ -1,7 +1,9 @@
 // Faults a new user met: file dialogs that opened in a stale folder, and a
 // caption and save question that did not follow the file.
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QSpinBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -299,6 +301,31 @@ TEST_F(NewUserTest, ExportFramesRemembersItsSettings) {
     EXPECT_EQ(shown.frames, 2);
     EXPECT_EQ(shown.stepMs, 20);
     EXPECT_EQ(shown.seed, 9);
+}
+
+// Every drop-down list of the pages opens showing all its entries (up to
+// 20), each row whole, without a scroll bar.
+TEST_F(NewUserTest, DropDownListsShowAllTheirEntries) {
+    open(sample("fireworks.zob"));
+    int checked = 0;
+    for (int page = 0; page < 4; ++page) {
+        frame().controlView()->tabs()->setCurrentIndex(page);
+        pump(20);
+        for (QComboBox* box : frame().controlView()->page(page)->findChildren<QComboBox*>()) {
+            if (!box->isVisible() || !box->isEnabled() || box->count() < 2) continue;
+            SCOPED_TRACE(box->objectName().toStdString() + " with " + std::to_string(box->count()) + " entries");
+            box->showPopup();
+            pump(50);
+            QAbstractItemView* list = box->view();
+            const int rows = std::min(box->count(), 20);
+            int needed = 0;
+            for (int r = 0; r < rows; ++r) needed += list->sizeHintForRow(r);
+            EXPECT_GE(list->viewport()->height(), needed);
+            box->hidePopup();
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 2);
 }
 
 }  // namespace
