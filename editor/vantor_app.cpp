@@ -1,6 +1,8 @@
 #include "vantor_app.h"
 
+#include <QAction>
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -14,6 +16,7 @@
 #include <QSurfaceFormat>
 
 #include "main_frame.h"
+#include "resource.h"
 #include "vantor_doc.h"
 #include "vantor_view.h"
 
@@ -91,28 +94,55 @@ void CVantorApp::addRecentFile(const QString& path) {
 }
 
 namespace {
+enum class HistoryKey { None, Undo, Redo };
+
+HistoryKey historyKey(QKeyEvent* key) {
+    const QKeyCombination k = key->keyCombination();
+    if (key->matches(QKeySequence::Undo) || k == QKeyCombination(Qt::CTRL, Qt::Key_Z) ||
+        k == QKeyCombination(Qt::ALT, Qt::Key_Backspace))
+        return HistoryKey::Undo;
+    if (key->matches(QKeySequence::Redo) || k == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+        k == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z))
+        return HistoryKey::Redo;
+    return HistoryKey::None;
+}
+
 // Ctrl+Z and Ctrl+Y (and their other keys) go to a text field only while it
 // has typing of its own to take back; otherwise to Edit > Undo and Redo.
 bool leavesUndoToTheDocument(QObject* watched, QKeyEvent* key) {
+    const HistoryKey which = historyKey(key);
+    if (which == HistoryKey::None) return false;
     auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (!edit) return false;
-    const QKeyCombination k = key->keyCombination();
-    const bool undo = key->matches(QKeySequence::Undo) || k == QKeyCombination(Qt::CTRL, Qt::Key_Z) ||
-                      k == QKeyCombination(Qt::ALT, Qt::Key_Backspace);
-    const bool redo = key->matches(QKeySequence::Redo) || k == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
-                      k == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
-    if (undo) return !edit->isUndoAvailable();
-    if (redo) return !edit->isRedoAvailable();
-    return false;
+    if (!edit) return true;
+    return which == HistoryKey::Undo ? !edit->isUndoAvailable() : !edit->isRedoAvailable();
 }
 }  // namespace
 
 bool KeyTranslator::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         // Not claiming the keys lets the menu's shortcut have them.
-        if (!leavesUndoToTheDocument(watched, static_cast<QKeyEvent*>(event))) return false;
+        if (!qobject_cast<QLineEdit*>(watched) || !leavesUndoToTheDocument(watched, static_cast<QKeyEvent*>(event)))
+            return false;
         event->ignore();
         return true;
+    }
+    // The editor's own dialogs are windows of their own, which the main
+    // window's shortcuts do not reach: their undo and redo keys are handed
+    // to Edit > Undo and Redo here, by the same rule for typing.
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        auto* app = qobject_cast<CVantorApp*>(parent());
+        auto* key = static_cast<QKeyEvent*>(event);
+        CMainFrame* frame = app ? app->mainFrame() : nullptr;
+        QWidget* top = widget ? widget->window() : nullptr;
+        if (frame && top && top != frame && qobject_cast<QDialog*>(top) && !qobject_cast<QFileDialog*>(top) &&
+            !qobject_cast<QColorDialog*>(top) && !qobject_cast<QMessageBox*>(top) &&
+            leavesUndoToTheDocument(watched, key)) {
+            QAction* action = frame->action(historyKey(key) == HistoryKey::Undo ? ID_EDIT_UNDO : ID_EDIT_REDO);
+            frame->updateCommands();
+            if (action && action->isEnabled()) action->trigger();
+            return true;
+        }
     }
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -19,6 +19,7 @@
 #include <QTabBar>
 #include <QTest>
 #include "image_dlg.h"
+#include "particle_burst_dialog.h"
 #include "particles_page.h"
 #include "surface_page.h"
 #include <QTreeWidget>
@@ -326,6 +327,43 @@ TEST_F(NewUserTest, DropDownListsShowAllTheirEntries) {
         }
     }
     EXPECT_GE(checked, 2);
+}
+
+// Ctrl+Z and Ctrl+Y pressed in the Particle Burst dialog reach Edit > Undo
+// and Redo, unless the field has typing of its own to take back.
+TEST_F(NewUserTest, UndoKeysWorkInTheBurstDialog) {
+    open(sample("fireworks.zob"));
+    frame().controlView()->tabs()->setCurrentIndex(3);
+    click(g_pParticlesPage, IDC_PART_PROPERTIES);
+    QWidget* dialog = g_pParticlesPage->burstDialog();
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    BurstData before{};
+    view().makeCurrent();
+    objGetBurst(&before);
+    commit(dialog, IDC_PART_TOTAL, QStringLiteral("77"));
+    BurstData b{};
+    objGetBurst(&b);
+    ASSERT_EQ(b.count, 77);
+    auto* total = control<QLineEdit>(dialog, IDC_PART_TOTAL);
+    // The dialog is the active window, as after a click into it.
+    QApplication::setActiveWindow(dialog);
+    total->setFocus();
+    QTest::keyClick(total, Qt::Key_Z, Qt::ControlModifier);
+    view().makeCurrent();
+    objGetBurst(&b);
+    EXPECT_EQ(b.count, before.count) << "undone from the dialog";
+    QTest::keyClick(total, Qt::Key_Y, Qt::ControlModifier);
+    view().makeCurrent();
+    objGetBurst(&b);
+    EXPECT_EQ(b.count, 77) << "redone from the dialog";
+    // Typing of the field's own is taken back first, in the field.
+    QTest::keyClicks(total, QStringLiteral("5"));
+    QTest::keyClick(total, Qt::Key_Z, Qt::ControlModifier);
+    view().makeCurrent();
+    objGetBurst(&b);
+    EXPECT_EQ(b.count, 77);
+    dialog->hide();
+    QApplication::setActiveWindow(&frame());
 }
 
 }  // namespace
