@@ -5,6 +5,7 @@
 
 #include "library_test.h"
 #include "mesh_import.h"
+#include "mesh_wire.h"
 
 using namespace korvid::testing;
 
@@ -73,6 +74,16 @@ TEST_F(FuzzRegressions, MeshInputs) {
                                                              hints[static_cast<uint8_t>(data[0]) % 8]);
         if (korvid::import::addMesh(read).ok) render();
         objNew();
+    }
+}
+
+// The mesh reader process's answers: each decodes whole, and encodes back the same.
+TEST_F(FuzzRegressions, MeshWireInputs) {
+    for (const auto& file : inputs("mesh_wire")) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string data = readAll(file.string());
+        korvid::import::MeshRead read;
+        if (korvid::import::decodeMeshRead(data, read)) EXPECT_EQ(korvid::import::encodeMeshRead(read), data);
     }
 }
 
