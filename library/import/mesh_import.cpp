@@ -11,12 +11,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <functional>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <new>
 #include <vector>
