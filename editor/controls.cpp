@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include <QAbstractItemView>
+#include <vector>
+#include <QGridLayout>
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
@@ -70,6 +72,52 @@ QString elideMiddle(const QString& text, int maxChars) {
     if (text.size() <= maxChars || maxChars < 3) return text;
     const int keep = maxChars - 1;
     return text.left((keep + 1) / 2) + QChar(0x2026) + text.right(keep / 2);
+}
+
+namespace {
+
+void collectInLayoutOrder(QLayout* layout, std::vector<QWidget*>& out);
+
+// A widget that holds controls of its own (a group box) is entered; a
+// control that takes the focus with Tab is taken.
+void collectWidget(QWidget* w, std::vector<QWidget*>& out) {
+    if (!w) return;
+    if (w->layout() && !qobject_cast<QComboBox*>(w)) {
+        collectInLayoutOrder(w->layout(), out);
+        return;
+    }
+    if (w->focusPolicy() & Qt::TabFocus) out.push_back(w);
+}
+
+void collectItem(QLayoutItem* item, std::vector<QWidget*>& out) {
+    if (!item) return;
+    if (QWidget* w = item->widget()) collectWidget(w, out);
+    else if (QLayout* l = item->layout()) collectInLayoutOrder(l, out);
+}
+
+void collectInLayoutOrder(QLayout* layout, std::vector<QWidget*>& out) {
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        // Row by row; an item spanning several cells counts once.
+        std::vector<QLayoutItem*> seen;
+        for (int r = 0; r < grid->rowCount(); ++r)
+            for (int c = 0; c < grid->columnCount(); ++c) {
+                QLayoutItem* item = grid->itemAtPosition(r, c);
+                if (!item || std::find(seen.begin(), seen.end(), item) != seen.end()) continue;
+                seen.push_back(item);
+                collectItem(item, out);
+            }
+        return;
+    }
+    for (int i = 0; i < layout->count(); ++i) collectItem(layout->itemAt(i), out);
+}
+
+}  // namespace
+
+void orderTabsByLayout(QWidget* window) {
+    if (!window->layout()) return;
+    std::vector<QWidget*> order;
+    collectInLayoutOrder(window->layout(), order);
+    for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void commitFocusedField() {

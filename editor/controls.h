@@ -46,6 +46,11 @@ protected:
 // ellipsis where the middle was; shorter text is returned as it is.
 QString elideMiddle(const QString& text, int maxChars = 60);
 
+// Orders Tab through the controls of `window` as its layouts place them:
+// boxes and rows in the order they were laid out, a grid row by row, each
+// row left to right. Call it once the window's layouts are built.
+void orderTabsByLayout(QWidget* window);
+
 // Commits the typing in the field that has the focus, if it is a CommitEdit
 // with typing of its own, as losing the focus would.
 void commitFocusedField();

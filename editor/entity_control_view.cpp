@@ -78,6 +78,7 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
         m_tabs->insertTab(i, QString::fromLatin1(captions[i]));
     }
     fitControls(m_area);
+    for (QWidget* page : m_pages) vantor::orderTabsByLayout(page);
     m_tabs->installEventFilter(this);
     m_tabs->setCurrentIndex(0);
     showCurrentPage();

@@ -59,6 +59,8 @@ CGeometryDlg::CGeometryDlg(QWidget* parent) : QDialog(parent) {
     connect(control<QPushButton>(this, IDC_GEO_TRANSLATE), &QPushButton::clicked, this, &CGeometryDlg::translate);
     connect(control<QPushButton>(this, IDC_GEO_ROTATE), &QPushButton::clicked, this, &CGeometryDlg::rotate);
     connect(close, &QPushButton::clicked, this, &CGeometryDlg::accept);
+    // Tab goes through the controls as they are laid out, row by row.
+    orderTabsByLayout(this);
 }
 
 bool CGeometryDlg::readAll() {

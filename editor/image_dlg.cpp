@@ -168,6 +168,8 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
         });
         connect(g_pDoc, &CVantorDoc::imagesRestored, this, &CImageDlg::listLibrary);
     }
+    // Tab goes through the controls as they are laid out, row by row.
+    orderTabsByLayout(this);
 }
 
 void CImageDlg::resizeEvent(QResizeEvent* event) {

@@ -78,6 +78,8 @@ CLightPropertiesDlg::CLightPropertiesDlg(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons, 1, 2);
     connect(update, &QPushButton::clicked, this, &CLightPropertiesDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CLightPropertiesDlg::reject);
+    // Tab goes through the controls as they are laid out, row by row.
+    orderTabsByLayout(this);
 }
 
 float* CLightPropertiesDlg::colour(int row) { return row == 0 ? m_ambient : row == 1 ? m_diffuse : m_specular; }

@@ -73,6 +73,8 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
     connect(startSelect, &QPushButton::clicked, this, [this] { selectColour(true); });
     connect(endSelect, &QPushButton::clicked, this, [this] { selectColour(false); });
+    // Tab goes through the controls as they are laid out, row by row.
+    orderTabsByLayout(this);
 }
 
 void CParticleBurstDialog::commit(int id) {

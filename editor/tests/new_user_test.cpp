@@ -366,5 +366,34 @@ TEST_F(NewUserTest, UndoKeysWorkInTheBurstDialog) {
     QApplication::setActiveWindow(&frame());
 }
 
+// Tab, and Enter, which acts as Tab, go along a row of the PARTICLES page
+// before the next row: Position X, Y, Z; Force X, Y, Z.
+TEST_F(NewUserTest, TabGoesAlongTheRow) {
+    open(sample("fireworks.zob"));
+    frame().controlView()->tabs()->setCurrentIndex(3);
+    pump(20);
+    QWidget* window = g_pParticlesPage;
+    auto after = [&window](int id, int key) {
+        auto* edit = control<QLineEdit>(window, id);
+        edit->setFocus();
+        QTest::keyClick(edit, static_cast<Qt::Key>(key));
+        return QApplication::focusWidget();
+    };
+    EXPECT_EQ(after(IDC_PART_POSITION_X, Qt::Key_Tab), control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X + 1));
+    EXPECT_EQ(after(IDC_PART_POSITION_X + 1, Qt::Key_Return), control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X + 2));
+    EXPECT_EQ(after(IDC_PART_FORCE_X, Qt::Key_Return), control<QLineEdit>(g_pParticlesPage, IDC_PART_FORCE_X + 1));
+    EXPECT_EQ(after(IDC_PART_FORCE_X + 1, Qt::Key_Tab), control<QLineEdit>(g_pParticlesPage, IDC_PART_FORCE_X + 2));
+    EXPECT_EQ(after(IDC_PART_YAW, Qt::Key_Tab), control<QLineEdit>(g_pParticlesPage, IDC_PART_YAW_VAR));
+    EXPECT_EQ(after(IDC_PART_EMIT_EVERY, Qt::Key_Tab), control<QWidget>(g_pParticlesPage, IDC_PART_RESET_TIMER));
+    // The Particle Burst dialog the same way.
+    click(g_pParticlesPage, IDC_PART_PROPERTIES);
+    window = g_pParticlesPage->burstDialog();
+    QApplication::setActiveWindow(window);
+    EXPECT_EQ(after(IDC_PART_YAW, Qt::Key_Tab), control<QLineEdit>(window, IDC_PART_YAW_VAR));
+    EXPECT_EQ(after(IDC_PART_PITCH, Qt::Key_Return), control<QLineEdit>(window, IDC_PART_PITCH_VAR));
+    window->hide();
+    QApplication::setActiveWindow(&frame());
+}
+
 }  // namespace
 }  // namespace vantor::testing
