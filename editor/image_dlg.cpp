@@ -337,12 +337,8 @@ void CImageDlg::add() {
     m_lastAppended = m_list->topLevelItemCount() - 1;
     loadPreview(m_path->text());
     // Size shows the image just added, as the library read it.
-    TextureInfo added{};
-    g_pView->makeCurrent();
-    if (objGetTexture(&added, t.name)) {
-        m_sizeX->setText(QString::asprintf("%d", added.width));
-        m_sizeY->setText(QString::asprintf("%d", added.height));
-    }
+    m_sizeX->setText(QString::asprintf("%d", t.width));
+    m_sizeY->setText(QString::asprintf("%d", t.height));
 }
 
 void CImageDlg::appendRow(const TextureInfo& t) {

@@ -388,6 +388,12 @@ void CVantorDoc::refreshModelInfo() {
 bool CVantorDoc::addImage() {
     makeCurrent();
     if (!objAddTexture(&m_texture)) return false;
+    // The working record shows the size the library read.
+    TextureInfo read{};
+    if (objGetTexture(&read, m_texture.name)) {
+        m_texture.width = read.width;
+        m_texture.height = read.height;
+    }
     // Redo reads the bitmap again, from wherever the working directory is then.
     TextureInfo added = m_texture;
     copyText(added.path, sizeof added.path, QFileInfo(QString::fromLocal8Bit(m_texture.path)).absoluteFilePath());

@@ -125,8 +125,7 @@ CountCheck checkPly(std::string_view head, uint64_t fileSize) {
             // Binary: the scalar's bytes, or the list's count bytes.
             Element& e = elements.back();
             if (ascii) e.minBytes += 2;
-            else if (w.size() >= 3 && w[1] == "list") e.minBytes += plyTypeSize(w[2]);
-            else if (w.size() >= 2) e.minBytes += plyTypeSize(w[1]);
+            else e.minBytes += plyTypeSize(w[1] == "list" ? w[2] : w[1]);
         }
     }
     if (!ended) return {false, "the PLY header has no end_header line in its first 64 KiB"};
@@ -150,9 +149,8 @@ CountCheck checkOff(std::string_view head, size_t keyword, uint64_t fileSize) {
     // The counts may follow the keyword on its line (even without a blank
     // between, as readers take them) or stand on the next line that is not a comment.
     std::vector<std::string_view> counts = words(line.substr(std::min(keyword, line.size())));
-    std::vector<std::string_view> w;
     while (counts.empty() && nextLine(text, line, consumed)) {
-        w = words(line);
+        const auto w = words(line);
         if (!w.empty() && w[0][0] != '#') counts = w;
     }
     uint64_t vertices = 0, faces = 0;
