@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,7 +58,8 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
     m_tabs = new QTabBar(this);
     vantor::setControlId(m_tabs, IDC_TABS);
     m_tabs->setExpanding(false);
-    m_tabs->setFocusPolicy(Qt::NoFocus);
+    // Reachable with Tab; once there, the arrow keys choose the page.
+    m_tabs->setFocusPolicy(Qt::TabFocus);
     layout->addWidget(m_tabs);
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -118,6 +121,14 @@ bool CEntityControlView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_tabs && event->type() == QEvent::MouseButtonPress) {
         if (QWidget* old = m_pages.value(m_tabs->currentIndex())) old->hide();
     }
+    // Tab on the tab bar goes into the page it shows.
+    if (watched == m_tabs && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) {
+            if (QWidget* page = m_pages.value(m_tabs->currentIndex())) focusFirstControl(page);
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -127,15 +138,70 @@ void CEntityControlView::showCurrentPage() {
         if (i != current) m_pages[i]->hide();
     if (QWidget* page = m_pages.value(current)) {
         page->show();
-        // The page takes the focus and hands it to its first control that accepts it.
-        page->setFocus();
-        for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
-            if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(page) && (w->focusPolicy() & Qt::TabFocus)) {
-                w->setFocus();
-                break;
-            }
-        }
+        // Arrowing along the tab bar keeps the focus there.
+        if (m_tabs->hasFocus()) return;
+        focusFirstControl(page);
     }
+}
+
+namespace {
+
+bool takesTab(const QWidget* page, const QWidget* w) {
+    return page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(page) && (w->focusPolicy() & Qt::TabFocus);
+}
+
+// The control Tab (or Shift+Tab) would go to from `from` within the focus
+// chain, as Qt chooses it: the next one that takes Tab.
+QWidget* neighbour(QWidget* from, bool next) {
+    for (QWidget* w = next ? from->nextInFocusChain() : from->previousInFocusChain(); w && w != from;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain())
+        if (w->isEnabled() && w->isVisible() && (w->focusPolicy() & Qt::TabFocus)) return w;
+    return nullptr;
+}
+
+QWidget* firstControl(QWidget* page) {
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain())
+        if (takesTab(page, w)) return w;
+    return nullptr;
+}
+
+}  // namespace
+
+bool CEntityControlView::focusNextPrevChild(bool next) {
+    QWidget* page = m_pages.value(m_tabs->currentIndex());
+    QWidget* focus = QApplication::focusWidget();
+    if (!page || !focus) return QWidget::focusNextPrevChild(next);
+    QWidget* first = firstControl(page);
+    if (focus == m_tabs) {
+        if (next) {
+            focusFirstControl(page);
+        } else if (first) {
+            // Shift+Tab from the tab bar: the page's last control in Tab order.
+            QWidget* last = first;
+            for (int guard = 0; guard < 10000; ++guard) {
+                QWidget* to = neighbour(last, true);
+                if (!to || to == first || !page->isAncestorOf(to)) break;
+                last = to;
+            }
+            last->setFocus(Qt::BacktabFocusReason);
+        }
+        return true;
+    }
+    if (!page->isAncestorOf(focus)) return QWidget::focusNextPrevChild(next);
+    QWidget* to = neighbour(focus, next);
+    // Leaving the page, or wrapping round within it, lands on the tab bar.
+    const bool wraps = !to || !page->isAncestorOf(to) || (next && to == first) || (!next && focus == first);
+    if (wraps) {
+        m_tabs->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
+void CEntityControlView::focusFirstControl(QWidget* page) {
+    // The page takes the focus and hands it to its first control that accepts it.
+    page->setFocus();
+    if (QWidget* first = firstControl(page)) first->setFocus();
 }
 
 void CEntityControlView::focusInEvent(QFocusEvent* event) {

@@ -14,6 +14,8 @@ public:
     QTabBar* tabs() const { return m_tabs; }
     QWidget* page(int index) const { return m_pages.value(index); }
     void showCurrentPage();
+    // Gives the focus to the page's first control that takes Tab.
+    void focusFirstControl(QWidget* page);
     // Shows the page `delta` places on, round the end (Ctrl+Tab, Ctrl+PgDn and back).
     void stepPage(int delta);
     // The column width at which every page shows without a horizontal scroll bar.
@@ -23,6 +25,8 @@ public:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab runs from the tab bar through the page shown and back to the tab bar.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QTabBar* m_tabs;

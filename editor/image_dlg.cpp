@@ -207,7 +207,6 @@ void CImageDlg::browse() {
     if (browseHook()) {
         path = browseHook()();
     } else {
-        RedrawPause pause;
         QStringList patterns;
         for (const QByteArray& format : QImageReader::supportedImageFormats())
             patterns << QStringLiteral("*.") + QString::fromLatin1(format);

@@ -515,7 +515,6 @@ void CMainFrame::updateRecentFiles() {
 }
 
 void CMainFrame::about() {
-    RedrawPause pause;
     QDialog box(this);
     box.setWindowTitle(QStringLiteral("About Vantor"));
     auto* grid = new QGridLayout(&box);

@@ -319,6 +319,7 @@ void CObjectPage::colourEdit(bool clear, int c) {
     float* working = clear ? m_clearColour : m_ambient;
     float* display = clear ? m_clearDisplay : m_ambientDisplay;
     const float value = toFloat(edit->text());
+    edit->setText(formatG6(value));
     working[c] = value;
     display[c] = value;
     if (c < 3) (clear ? m_clearSwatch : m_ambientSwatch)->setColor(swatchColor(working));
@@ -353,6 +354,7 @@ void CObjectPage::zoomFromEdit() {
         m_zoomEdit->setText(QStringLiteral("145"));
     }
     m_zoomAngle = angle;
+    m_zoomEdit->setText(formatInt(angle));
     {
         const QSignalBlocker block(m_slider);
         m_slider->setValue(angle);
@@ -379,7 +381,6 @@ void CObjectPage::editLight(int n) {
     dialog.m_constant = light.constantAttenuation;
     dialog.m_linear = light.linearAttenuation;
     dialog.m_quadratic = light.quadraticAttenuation;
-    RedrawPause pause;
     if (dialog.exec() != QDialog::Accepted) return;
     std::copy(dialog.m_ambient, dialog.m_ambient + 4, light.ambient);
     std::copy(dialog.m_diffuse, dialog.m_diffuse + 4, light.diffuse);
@@ -393,7 +394,6 @@ void CObjectPage::editLight(int n) {
 }
 
 void CObjectPage::modifyGeometry() {
-    RedrawPause pause;
     CGeometryDlg dialog(this);
     dialog.exec();
     showModelSize();

@@ -236,7 +236,6 @@ void CParticlesPage::enableListOnly() {
 }
 
 void CParticlesPage::addEmitter() {
-    RedrawPause pause;
     CNameDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
     EmitterData& e = g_pDoc->m_emitter;

@@ -51,7 +51,6 @@ bool canWriteJpeg() { return QImageWriter::supportedImageFormats().contains("jpe
 // `withJpeg`: JPEG is offered beside PNG where Qt writes it.
 QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg) {
     if (fileHook()) return fileHook()();
-    RedrawPause pause;
     QString filter = QStringLiteral("PNG Picture (*.png)");
     if (withJpeg && canWriteJpeg()) filter += QStringLiteral(";;JPEG Picture (*.jpg *.jpeg)");
     QString path = QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(), filter);
@@ -126,7 +125,6 @@ void onSavePicture(QWidget* parent, CVantorView* view) {
 void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered) {
     FrameExport settings;
     {
-        RedrawPause pause;
         CExportFramesDlg dialog(parent, remembered);
         if (dialog.exec() != QDialog::Accepted) return;
         settings = dialog.settings();

@@ -39,8 +39,12 @@ void commitField(CommitEdit* edit, const FieldBinding& binding, void* record) {
         break;
     }
     case FieldKind::Angle: {
-        const float value = degreesToRadians(toFloat(text));
+        // Degrees as read, in full: the page's one-decimal format would hide
+        // digits that were stored.
+        const float degrees = toFloat(text);
+        const float value = degreesToRadians(degrees);
         std::memcpy(field, &value, sizeof value);
+        edit->setText(formatG6(degrees));
         break;
     }
     }

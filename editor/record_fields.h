@@ -64,7 +64,7 @@ float degreesToRadians(float degrees);
 float radiansToDegrees(float radians);
 
 // Reads the edit with atoi/atof into the record's field and rewrites the edit
-// from the stored value (angles keep the text as typed).
+// with the value stored (angles with the degrees read, in full).
 void commitField(CommitEdit* edit, const FieldBinding& binding, void* record);
 // Writes the record's field into the edit with the field's format.
 void showField(CommitEdit* edit, const FieldBinding& binding, const void* record);

@@ -212,6 +212,7 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(m_unselect, &QPushButton::clicked, this, &CSurfacePage::unselect);
     connect(m_shininessEdit, &CommitEdit::committed, this, [this] {
         m_shininess = toFloat(m_shininessEdit->text());
+        m_shininessEdit->setText(formatG6(m_shininess));
         g_pDoc->m_surface.shininess = m_shininess;
         writeBack(QStringLiteral("Shininess"), IDC_SURF_SHININESS);
     });
@@ -452,6 +453,7 @@ float* CSurfacePage::plane(bool sPlane) {
 
 void CSurfacePage::commitColour(int row, int component) {
     const float value = toFloat(m_colourEdits[row][component]->text());
+    m_colourEdits[row][component]->setText(formatG6(value));
     surfaceColour(g_pDoc->m_surface, row)[component] = value;
     m_colours[row][component] = value;
     if (component < 3) rebuildSwatch(row);
@@ -495,6 +497,7 @@ void CSurfacePage::commitAngle() {
     SurfaceData& s = g_pDoc->m_surface;
     const float value = toFloat(m_angleEdit->text());
     m_angle = value;
+    m_angleEdit->setText(formatG6(value));
     if (!(value > 1.0f)) {
         message(this, QStringLiteral("Angle must be larger than 1.0 degree"));
         return;

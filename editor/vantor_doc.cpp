@@ -73,7 +73,6 @@ static QString chooseFileToOpen(const QString& caption, const QString& filter) {
     if (openHook()) {
         path = openHook()();
     } else {
-        RedrawPause pause;
         // The dialog starts in the document's folder, the working directory.
         path = QFileDialog::getOpenFileName(dialogParent(), caption, QDir::currentPath(), filter);
     }
@@ -192,7 +191,6 @@ bool CVantorDoc::saveWithDialog() {
     if (saveHook()) {
         path = saveHook()();
     } else {
-        RedrawPause pause;
         QFileDialog dialog(dialogParent(), QString(), QDir::currentPath(), QStringLiteral("ZOB Model (*.zob)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("zob"));
@@ -422,7 +420,6 @@ bool CVantorDoc::saveModified() {
     if (savePromptHook()) {
         answer = savePromptHook()(question);
     } else {
-        RedrawPause pause;
         answer =
             QMessageBox::question(dialogParent(), QStringLiteral("Vantor"), question,
                                   QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);

@@ -1,5 +1,7 @@
 #include "vantor_view.h"
 
+#include <QApplication>
+#include <QProgressDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,12 +17,14 @@ CVantorView::CVantorView(QWidget* parent) : QOpenGLWidget(parent) {
     setMinimumSize(10, 10);
     setFocusPolicy(Qt::ClickFocus);
     connect(&m_timer, &QTimer::timeout, this, &CVantorView::tick);
+    qApp->installEventFilter(this);
     connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
         if (m_frameTimer.isValid()) emit frameDrawn(static_cast<double>(m_frameTimer.nsecsElapsed()) / 1e6);
     });
 }
 
 CVantorView::~CVantorView() {
+    qApp->removeEventFilter(this);
     stopRedrawTimer();
     if (g_pView == this) g_pView = nullptr;
 }
@@ -29,13 +33,46 @@ void CVantorView::startRedrawTimer(int milliseconds) { m_timer.start(millisecond
 
 void CVantorView::stopRedrawTimer() { m_timer.stop(); }
 
+bool CVantorView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show) {
+        auto* window = qobject_cast<QWidget*>(watched);
+        // A progress window leaves the view drawing: the effect runs on while a
+        // file is read in the background.
+        if (window && window->isWindow() && window->isModal() && !qobject_cast<QProgressDialog*>(window) &&
+            !m_modals.contains(watched)) {
+            m_modals.append(watched);
+            holdRedraw();
+            connect(watched, &QObject::destroyed, this, &CVantorView::modalClosed, Qt::UniqueConnection);
+        }
+    } else if (event->type() == QEvent::Hide && m_modals.contains(watched)) {
+        modalClosed(watched);
+    }
+    return QOpenGLWidget::eventFilter(watched, event);
+}
+
+void CVantorView::modalClosed(QObject* dialog) {
+    if (m_modals.removeOne(dialog)) releaseRedraw();
+}
+
+void CVantorView::holdRedraw() {
+    ++m_holds;
+    stopRedrawTimer();
+}
+
+void CVantorView::releaseRedraw() {
+    if (m_holds > 0) --m_holds;
+    if (m_holds > 0 || !m_ready) return;
+    objResumeClock();
+    startRedrawTimer(15);
+}
+
 void CVantorView::initializeGL() {
     const WindowData window{width(), height(), 45};
     objInitWin(&window);
     for (int i = 0; i < 6; ++i) objGetLight(&g_pDoc->m_lights[i], i);
     m_dragLight = 0;
     m_ready = true;
-    startRedrawTimer(15);
+    if (m_holds == 0) startRedrawTimer(15);
     emit libraryStarted();
 }
 
@@ -207,9 +244,9 @@ void CVantorView::drag(const QPoint& position) {
 }
 
 RedrawPause::RedrawPause() {
-    if (g_pView) g_pView->stopRedrawTimer();
+    if (g_pView) g_pView->holdRedraw();
 }
 
 RedrawPause::~RedrawPause() {
-    if (g_pView) g_pView->startRedrawTimer(15);
+    if (g_pView) g_pView->releaseRedraw();
 }

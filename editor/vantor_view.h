@@ -4,6 +4,7 @@
 #include <QOpenGLWidget>
 #include <QPoint>
 #include <QElapsedTimer>
+#include <QList>
 #include <QTimer>
 
 #include "korvid.h"
@@ -17,6 +18,11 @@ public:
     void startRedrawTimer(int milliseconds);
     void stopRedrawTimer();
     bool redrawTimerRunning() const { return m_timer.isActive(); }
+    // Holds the redraw timer while work or a dialog runs; when the last hold
+    // is released the timer restarts at 15 ms and the library's clock resumes
+    // from then, so that the held time is not simulated in one frame.
+    void holdRedraw();
+    void releaseRedraw();
     // Frames the loaded model at the given vertical view angle (Reset uses 45).
     void fitCamera(float angle);
     void updateSwarm();
@@ -57,11 +63,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Watches the program's windows: while any modal dialog (other than a
+    // progress window) is up the redraw
+    // timer stands still; when the last one closes the timer restarts at 15 ms
+    // and the library's clock resumes from then.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void drag(const QPoint& position);
     void beginDragChange();
     void endDragChange();
+    void modalClosed(QObject* dialog);
+    QList<QObject*> m_modals;  // modal dialogs shown and not yet hidden
+    int m_holds = 0;
     bool m_dragChange = false;
     bool m_capture = false;
     bool m_ready = false;
@@ -69,8 +83,8 @@ private:
 
 extern CVantorView* g_pView;
 
-// Stops the redraw timer for the life of a modal dialog and restarts it at
-// 15 ms afterwards, whatever the dialog's result.
+// Holds the redraw timer for the life of a piece of work that draws no frames
+// (modal dialogs hold it by themselves).
 class RedrawPause {
 public:
     RedrawPause();

@@ -19,6 +19,10 @@
 #include <QTabBar>
 #include <QTest>
 #include "image_dlg.h"
+#include "object_page.h"
+#include <QAbstractButton>
+#include <functional>
+#include <vector>
 #include "particle_burst_dialog.h"
 #include "particles_page.h"
 #include "surface_page.h"
@@ -149,6 +153,36 @@ TEST_F(NewUserTest, KeysSwitchThePages) {
     EXPECT_FALSE(frame().findChild<CEntityControlView*>()->page(3)->isVisible());
 }
 
+// Tab reaches the tab bar after the last control of a page, the arrows
+// choose the page there, and Tab goes on into the page chosen.
+TEST_F(NewUserTest, TheTabBarIsReachedWithTab) {
+    open(sample("fireworks.zob"));
+    auto* controls = frame().findChild<CEntityControlView*>();
+    QApplication::setActiveWindow(&frame());
+    controls->tabs()->setCurrentIndex(2);
+    pump(20);
+    bool reached = false;
+    for (int i = 0; i < 200 && !reached; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached = QApplication::focusWidget() == controls->tabs();
+    }
+    ASSERT_TRUE(reached) << "Tab never reached the tab bar";
+    QTest::keyClick(controls->tabs(), Qt::Key_Right);
+    EXPECT_EQ(controls->tabs()->currentIndex(), 3);
+    EXPECT_EQ(QApplication::focusWidget(), controls->tabs()) << "the focus stays on the tab bar";
+    EXPECT_TRUE(controls->page(3)->isVisible());
+    QTest::keyClick(controls->tabs(), Qt::Key_Tab);
+    EXPECT_TRUE(controls->page(3)->isAncestorOf(QApplication::focusWidget()))
+        << "Tab goes into the page chosen";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), controls->tabs()) << "Shift+Tab from the first control";
+    QTest::keyClick(controls->tabs(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QWidget* last = QApplication::focusWidget();
+    EXPECT_TRUE(controls->page(3)->isAncestorOf(last)) << "Shift+Tab from the tab bar goes to the last control";
+    QTest::keyClick(last, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), controls->tabs()) << "Tab from the last control";
+}
+
 // Typing that has not been committed yet (no Tab, no click elsewhere) counts
 // as a change before the save question: File New and closing ask first.
 TEST_F(NewUserTest, TypingNotYetCommittedIsNotLost) {
@@ -215,6 +249,17 @@ TEST_F(NewUserTest, ADecimalCommaIsReadAsADot) {
     commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("much"));
     objGetSurfaceData(&s, 0);
     EXPECT_FLOAT_EQ(s.shininess, 0.0f);
+    // Each field then shows the value committed, as the page formats it.
+    const auto shown = [](QWidget* page, int id) { return control<QLineEdit>(page, id)->text(); };
+    EXPECT_EQ(shown(g_pSurfacePage, IDC_SURF_DIFFUSE_R), QStringLiteral("0.7"));
+    EXPECT_EQ(shown(g_pSurfacePage, IDC_SURF_SHININESS), QStringLiteral("0"));
+    commit(g_pSurfacePage, IDC_SURF_SPECULAR_R + 1, QStringLiteral("0.5x"));
+    EXPECT_EQ(shown(g_pSurfacePage, IDC_SURF_SPECULAR_R + 1), QStringLiteral("0.5"));
+    frame().controlView()->tabs()->setCurrentIndex(0);
+    commit(g_pObjectPage, IDC_OBJ_AMBIENT_R, QStringLiteral("0,25"));
+    EXPECT_EQ(shown(g_pObjectPage, IDC_OBJ_AMBIENT_R), QStringLiteral("0.25"));
+    commit(g_pObjectPage, IDC_OBJ_ZOOM, QStringLiteral("60 degrees"));
+    EXPECT_EQ(shown(g_pObjectPage, IDC_OBJ_ZOOM), QStringLiteral("60"));
 
     open(sample("fireworks.zob"));
     frame().controlView()->tabs()->setCurrentIndex(3);
@@ -223,6 +268,11 @@ TEST_F(NewUserTest, ADecimalCommaIsReadAsADot) {
     view().makeCurrent();
     objGetEmitter(&e);
     EXPECT_FLOAT_EQ(e.force[1], -0.001f);
+    EXPECT_EQ(shown(g_pParticlesPage, IDC_PART_FORCE_X + 1), QStringLiteral("-0.00100"));
+    commit(g_pParticlesPage, IDC_PART_YAW, QStringLiteral("12,25"));
+    EXPECT_EQ(shown(g_pParticlesPage, IDC_PART_YAW), QStringLiteral("12.25")) << "angles keep their digits";
+    commit(g_pParticlesPage, IDC_PART_PITCH, QStringLiteral("up"));
+    EXPECT_EQ(shown(g_pParticlesPage, IDC_PART_PITCH), QStringLiteral("0"));
 }
 
 // Save Picture keeps the frame on screen when the command is chosen: a change
@@ -393,6 +443,62 @@ TEST_F(NewUserTest, TabGoesAlongTheRow) {
     EXPECT_EQ(after(IDC_PART_PITCH, Qt::Key_Return), control<QLineEdit>(window, IDC_PART_PITCH_VAR));
     window->hide();
     QApplication::setActiveWindow(&frame());
+}
+
+// Every dialog holds the view's redraw timer while it is up, and no frame
+// after it carries the time spent in it: the effect resumes where it stood.
+TEST_F(NewUserTest, NoFrameCarriesTheTimeOfADialog) {
+    open(sample("fireworks.zob"));
+    pump(100);
+    setMessageHook(nullptr);
+    setColorHook(nullptr);
+    CVantorDoc::setOpenHook(nullptr);
+    CVantorDoc::setSavePromptHook(nullptr);
+    int longest = 0;
+    bool counting = false;
+    const auto connection = QObject::connect(&view(), &QOpenGLWidget::frameSwapped, [&] {
+        if (counting) longest = std::max(longest, static_cast<int>(objGetFrameDelta()));
+    });
+    struct Case {
+        const char* name;
+        std::function<void()> command;
+    };
+    const std::vector<Case> cases = {
+        {"About", [&] { frame().action(ID_APP_ABOUT)->trigger(); }},
+        {"Light Properties", [&] { click(g_pObjectPage, IDC_OBJ_LIGHT_EDIT[0]); }},
+        {"Calculate Geometry", [&] { click(g_pObjectPage, IDC_OBJ_MODIFY_GEOMETRY); }},
+        {"Name", [&] { click(g_pParticlesPage, IDC_PART_ADD); }},
+        {"colour dialog", [&] { click(g_pObjectPage, IDC_OBJ_CLEAR_SELECT); }},
+        {"message box", [&] { message(&frame(), QStringLiteral("A message")); }},
+        {"file dialog", [&] { doc().onFileOpen(); }},
+        {"save question",
+         [&] {
+             commit(g_pParticlesPage, IDC_PART_LIFE, QStringLiteral("1234"));
+             doc().onFileNew();
+         }},
+    };
+    for (const Case& c : cases) {
+        bool heldWhileUp = false;
+        whenModal<QDialog>([&](QDialog* dialog) {
+            QTest::qWait(600);
+            heldWhileUp = !view().redrawTimerRunning();
+            if (auto* box = qobject_cast<QMessageBox*>(dialog); box && box->escapeButton())
+                box->escapeButton()->click();
+            else
+                dialog->reject();
+        });
+        c.command();
+        EXPECT_TRUE(heldWhileUp) << c.name;
+        EXPECT_TRUE(view().redrawTimerRunning()) << c.name;
+        longest = 0;
+        counting = true;
+        pump(120);
+        counting = false;
+        EXPECT_GT(longest, 0) << c.name << ": frames are drawn again";
+        EXPECT_LT(longest, 300) << c.name << ": a frame carried the dialog's time";
+    }
+    QObject::disconnect(connection);
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 }  // namespace

@@ -288,6 +288,10 @@ KORVID_API float objSetSimulationSpeed(float factor);   /* 0.25..4 (clamped, NaN
 KORVID_API float objGetSimulationSpeed(void);           /* the speed factor in use */
 KORVID_API bool objStepSimulation(int32_t milliseconds); /* one step at the next frame; false unless paused and ms >= 0 */
 KORVID_API void objSetFixedFrameTime(int32_t milliseconds); /* each frame advances the clock by ms; below 0 the real clock */
+/* The next frame measures its time from now, so time that passed without
+ * frames (a modal dialog) is not simulated. Nothing changes on a fixed frame time. */
+KORVID_API void objResumeClock(void);
+KORVID_API int32_t objGetFrameDelta(void); /* ms the last objRender advanced the clock; 0 before any frame */
 /* Seeds the particles' random numbers. Until it is first called, every new
  * model (objLoadZOB, objLoadRaw, objAddMesh) reseeds them from the time of
  * day; after it, loads keep the caller's sequence, so seeding and then

@@ -33,6 +33,13 @@ KORVID_EXPORT void objSetFixedFrameTime(int32_t milliseconds) {
     clock.fixedStep = milliseconds < 0 ? -1 : milliseconds;
 }
 
+KORVID_EXPORT void objResumeClock(void) {
+    FrameClock& clock = context().clock;
+    if (clock.fixedStep < 0) clock.start();
+}
+
+KORVID_EXPORT int32_t objGetFrameDelta(void) { return context().clock.delta; }
+
 KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedByCaller(seed); }
 
 KORVID_EXPORT int32_t objRestartEmitters(void) {

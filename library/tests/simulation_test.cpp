@@ -190,6 +190,31 @@ TEST_F(SimulationTest, FixedFrameTimeAndSeedRepeatAnEffect) {
     objSetFixedFrameTime(-1);
 }
 
+// Time that passes without frames (a modal dialog) is skipped after
+// objResumeClock; a fixed frame time is left alone.
+TEST_F(SimulationTest, ResumedClockSkipsTheTimeWithoutFrames) {
+    load("fireworks.zob");
+    const CameraData camera{0, 0, -5, 0, 0, 0};
+    EXPECT_EQ(objGetFrameDelta(), 0) << "no frame yet";
+    now += 15;
+    objRender(&camera);
+    EXPECT_EQ(objGetFrameDelta(), 15);
+    now += 4000;
+    objResumeClock();
+    now += 16;
+    objRender(&camera);
+    EXPECT_EQ(objGetFrameDelta(), 16) << "the 4 s before the resume are not simulated";
+    now += 4000;
+    objRender(&camera);
+    EXPECT_EQ(objGetFrameDelta(), 4000) << "without a resume the whole gap counts";
+    objSetFixedFrameTime(15);
+    now += 500;
+    objResumeClock();
+    objRender(&camera);
+    EXPECT_EQ(objGetFrameDelta(), 15);
+    objSetFixedFrameTime(-1);
+}
+
 TEST_F(SimulationTest, StatisticsReadWithoutSideEffects) {
     EXPECT_EQ(objGetLiveParticles(-1), 0) << "no model";
     load("fireworks.zob");
