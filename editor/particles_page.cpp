@@ -221,7 +221,7 @@ void CParticlesPage::send(const QString& change, int field) {
 }
 
 bool CParticlesPage::isParticleLimitRefusal() {
-    return std::strncmp(objGetLastError(), "Too many particles", 18) == 0;
+    return objGetLastFailure() == KORVID_FAILURE_PARTICLE_LIMIT;
 }
 
 void CParticlesPage::enableControls(bool on) {

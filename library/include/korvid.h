@@ -331,6 +331,61 @@ KORVID_API bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t
                                          float* faceNormals, int64_t faceNormalCapacity, float* vertexNormals,
                                          int64_t vertexNormalCapacity);
 
+/* ---- Failures by code -------------------------------------------------------- */
+/* What the latest refusal was, so that callers decide on a code rather than on
+ * the text of objGetLastError. Refusals that leave the text alone (no model, no
+ * emitter, a bad argument) have codes too. */
+typedef enum KorvidFailure {
+    KORVID_FAILURE_NONE = 0,
+    KORVID_FAILURE_NO_MODEL,            /* no current model, or the library not started */
+    KORVID_FAILURE_NO_EMITTER,          /* no current emitter */
+    KORVID_FAILURE_BAD_ARGUMENT,        /* a null record or an index out of range */
+    KORVID_FAILURE_POOL_BELOW_BATCH,    /* totalParticles below emitterPerCycle */
+    KORVID_FAILURE_NO_VERTEX_DATA,      /* smoothing a surface without vertices */
+    KORVID_FAILURE_FILE_NOT_FOUND,
+    KORVID_FAILURE_VERSION_MISMATCH,
+    KORVID_FAILURE_IMAGE_NOT_FOUND,
+    KORVID_FAILURE_IMAGE_LIBRARY_FULL,
+    KORVID_FAILURE_IMAGE_NOT_24BIT,
+    KORVID_FAILURE_IMAGE_DAMAGED,
+    KORVID_FAILURE_VERTICES_DATA,
+    KORVID_FAILURE_PARTICLE_DATA,
+    KORVID_FAILURE_PARTICLE_DATA_LIMIT, /* a file's emitters pass KORVID_MAX_PARTICLES */
+    KORVID_FAILURE_PARTICLE_LIMIT,      /* adding or setting an emitter would pass it */
+    KORVID_FAILURE_RAW_PARSE,
+    KORVID_FAILURE_MESH_DATA,
+    KORVID_FAILURE_CREATE_FILE,
+    KORVID_FAILURE_CREATE_FILE_DENIED,
+    KORVID_FAILURE_NO_MODEL_TO_SAVE,
+    KORVID_FAILURE_WRITE_FILE,
+    KORVID_FAILURE_GL_ERROR,
+    KORVID_FAILURE_OUT_OF_MEMORY,
+    KORVID_FAILURE_SURFACE_ARRAYS
+} KorvidFailure;
+/* The code of the latest refusal; KORVID_FAILURE_NONE after objClearLastError
+ * or before any refusal. */
+KORVID_API int32_t objGetLastFailure(void);
+
+/* Named values of int32_t record fields (the records keep their int32_t fields). */
+typedef enum KorvidParticleType {
+    KORVID_PARTICLE_POINTS = 0,
+    KORVID_PARTICLE_LINES = 1,
+    KORVID_PARTICLE_SPARKS = 2,
+    KORVID_PARTICLE_POLYGONS = 3
+} KorvidParticleType;
+typedef enum KorvidFilter {  /* TextureInfo.filter */
+    KORVID_FILTER_NONE = 1,
+    KORVID_FILTER_LINEAR = 2,
+    KORVID_FILTER_BILINEAR = 3,
+    KORVID_FILTER_TRILINEAR = 4
+} KorvidFilter;
+typedef enum KorvidSelection {  /* objSelectSurface's selection */
+    KORVID_SELECT_NONE = 0,         /* drawn as it is */
+    KORVID_SELECT_GLOW = 1,         /* lit by a glow colour */
+    KORVID_SELECT_OUTLINE = 2,      /* drawn as it is, with its outline */
+    KORVID_SELECT_GLOW_OUTLINE = 3  /* glow and outline */
+} KorvidSelection;
+
 /* ---- Names ---------------------------------------------------------------- */
 /* Writes text into out[size] as a name that survives a save and a load: blanks
  * become '_', a leading '/' (a comment line in the files) becomes '_', and it is

@@ -67,7 +67,10 @@ KORVID_EXPORT void objNew(void) {
 
 KORVID_EXPORT const char* objGetLastError(void) { return context().lastError; }
 
-KORVID_EXPORT void objClearLastError(void) { std::strcpy(context().lastError, failureFormat(Failure::None)); }
+KORVID_EXPORT void objClearLastError(void) {
+    std::strcpy(context().lastError, failureFormat(Failure::None));
+    clearLastFailure();
+}
 
 KORVID_EXPORT bool objTestGlError(void) {
     const GLenum code = glGetError();

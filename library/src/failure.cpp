@@ -78,6 +78,36 @@ void failPool(int64_t particles) {
 }
 
 Failure lastFailure() { return latest; }
+
+// The public codes follow the internal ones one for one.
+static_assert(static_cast<int>(Failure::None) == KORVID_FAILURE_NONE, "failure codes");
+static_assert(static_cast<int>(Failure::NoModel) == KORVID_FAILURE_NO_MODEL, "failure codes");
+static_assert(static_cast<int>(Failure::NoEmitter) == KORVID_FAILURE_NO_EMITTER, "failure codes");
+static_assert(static_cast<int>(Failure::BadArgument) == KORVID_FAILURE_BAD_ARGUMENT, "failure codes");
+static_assert(static_cast<int>(Failure::PoolBelowBatch) == KORVID_FAILURE_POOL_BELOW_BATCH, "failure codes");
+static_assert(static_cast<int>(Failure::NoVertexData) == KORVID_FAILURE_NO_VERTEX_DATA, "failure codes");
+static_assert(static_cast<int>(Failure::FileNotFound) == KORVID_FAILURE_FILE_NOT_FOUND, "failure codes");
+static_assert(static_cast<int>(Failure::VersionMismatch) == KORVID_FAILURE_VERSION_MISMATCH, "failure codes");
+static_assert(static_cast<int>(Failure::ImageNotFound) == KORVID_FAILURE_IMAGE_NOT_FOUND, "failure codes");
+static_assert(static_cast<int>(Failure::ImageLibraryFull) == KORVID_FAILURE_IMAGE_LIBRARY_FULL, "failure codes");
+static_assert(static_cast<int>(Failure::ImageNot24Bit) == KORVID_FAILURE_IMAGE_NOT_24BIT, "failure codes");
+static_assert(static_cast<int>(Failure::ImageDamaged) == KORVID_FAILURE_IMAGE_DAMAGED, "failure codes");
+static_assert(static_cast<int>(Failure::VerticesData) == KORVID_FAILURE_VERTICES_DATA, "failure codes");
+static_assert(static_cast<int>(Failure::ParticleData) == KORVID_FAILURE_PARTICLE_DATA, "failure codes");
+static_assert(static_cast<int>(Failure::ParticleDataLimit) == KORVID_FAILURE_PARTICLE_DATA_LIMIT, "failure codes");
+static_assert(static_cast<int>(Failure::ParticleLimit) == KORVID_FAILURE_PARTICLE_LIMIT, "failure codes");
+static_assert(static_cast<int>(Failure::RawParse) == KORVID_FAILURE_RAW_PARSE, "failure codes");
+static_assert(static_cast<int>(Failure::MeshData) == KORVID_FAILURE_MESH_DATA, "failure codes");
+static_assert(static_cast<int>(Failure::CreateFile) == KORVID_FAILURE_CREATE_FILE, "failure codes");
+static_assert(static_cast<int>(Failure::CreateFileDenied) == KORVID_FAILURE_CREATE_FILE_DENIED, "failure codes");
+static_assert(static_cast<int>(Failure::NoModelToSave) == KORVID_FAILURE_NO_MODEL_TO_SAVE, "failure codes");
+static_assert(static_cast<int>(Failure::WriteFile) == KORVID_FAILURE_WRITE_FILE, "failure codes");
+static_assert(static_cast<int>(Failure::GlError) == KORVID_FAILURE_GL_ERROR, "failure codes");
+static_assert(static_cast<int>(Failure::OutOfMemory) == KORVID_FAILURE_OUT_OF_MEMORY, "failure codes");
+static_assert(static_cast<int>(Failure::SurfaceArrays) == KORVID_FAILURE_SURFACE_ARRAYS, "failure codes");
+
 void clearLastFailure() { latest = Failure::None; }
 
 }  // namespace korvid
+
+KORVID_EXPORT int32_t objGetLastFailure(void) { return static_cast<int32_t>(korvid::lastFailure()); }

@@ -178,13 +178,13 @@ void drawModel(Model& m, const Multitexture& store) {
         glPushMatrix();
         glTranslatef(s.position[0], s.position[1], s.position[2]);
         switch (s.selection) {
-        case 0: fullMaterial(s); break;
-        case 1: glMaterialfv(GL_FRONT, GL_EMISSION, kGlow); break;
-        case 2:
+        case KORVID_SELECT_NONE: fullMaterial(s); break;
+        case KORVID_SELECT_GLOW: glMaterialfv(GL_FRONT, GL_EMISSION, kGlow); break;
+        case KORVID_SELECT_OUTLINE:
             if (s.outline) drawOutline(*s.outline);
             fullMaterial(s);
             break;
-        case 3:
+        case KORVID_SELECT_GLOW_OUTLINE:
             glMaterialfv(GL_FRONT, GL_EMISSION, kGlow);
             if (s.outline) drawOutline(*s.outline);
             break;

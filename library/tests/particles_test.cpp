@@ -280,6 +280,13 @@ TEST_F(ParticlesTest, OneParticleLimitPerModelRefusedAlike) {
     grown.particleType = 2;
     EXPECT_EQ(objSetEmitter(&grown), 0);
     EXPECT_NE(std::string(objGetLastError()).find("Too many particles"), std::string::npos);
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_PARTICLE_LIMIT) << "the same refusal by its code";
+    objClearLastError();
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_NONE);
+    EXPECT_FALSE(objStepSimulation(-1));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_BAD_ARGUMENT) << "a silent refusal has its code too";
+    EXPECT_STREQ(objGetLastError(), "No Errors");
+    EXPECT_EQ(objSetEmitter(&grown), 0);
     EXPECT_EQ(current().totalParticles, KORVID_MAX_PARTICLES / 2);
     EXPECT_EQ(current().particleType, 1);
     grown.totalParticles -= 2;

@@ -15,10 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
 #include "gl_context.h"
 #include "korvid.h"
-#include "platform.h"
 #include "mesh_import.h"
 #include "png_io.h"
 
@@ -231,13 +229,14 @@ int render(const Options& o) {
         std::fprintf(stderr, "korvid-render: no OpenGL context (%s)\n", gl.error().c_str());
         return 1;
     }
-    uint32_t now = 1000;
-    korvid::platform::setClockSource([&now] { return now; });
-    korvid::platform::seedRandom(o.seed);
-    korvid::platform::lockRandomSeed(true);
+    // Every frame advances the clock by exactly the frame time, and every
+    // model read takes the caller's random numbers: the same command line
+    // gives the same pictures.
+    objSeedRandom(static_cast<uint32_t>(o.seed));
 
     const WindowData window{cellW, cellH, 45};
     objInitWin(&window);
+    objSetFixedFrameTime(static_cast<int32_t>(o.frameMs));
 
     const std::string& in = o.input;
     const std::string ext = in.size() >= 4 ? in.substr(in.size() - 4) : "";
@@ -281,18 +280,16 @@ int render(const Options& o) {
         cellFrames.push_back(static_cast<int>(std::max<int64_t>(1, int64_t(k + 1) * o.frames / cellCount)));
 
     std::vector<FrameStats> stats;
-    korvid::Model* model = korvid::context().store->current;
     for (int f = 1; f <= o.frames; ++f) {
-        now += static_cast<uint32_t>(o.frameMs);
         const auto start = std::chrono::steady_clock::now();
         objRender(&camera);
         glFinish();
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        if (o.stats && model) {
+        if (o.stats) {
             FrameStats s{f, ms, {}, {}};
-            for (const auto& e : model->particles.emitters) {
-                s.live.push_back(e->data.liveCount);
-                s.bursts.push_back(e->burstsFired);
+            for (int32_t e = 0; e < info.emitterCount; ++e) {
+                s.live.push_back(objGetLiveParticles(e));
+                s.bursts.push_back(objGetBurstsFired(e));
             }
             stats.push_back(std::move(s));
         }
@@ -324,8 +321,11 @@ int render(const Options& o) {
 
     if (o.stats) {
         std::vector<std::string> names;
-        if (model)
-            for (const auto& e : model->particles.emitters) names.push_back(e->data.name);
+        for (int32_t e = 0; e < info.emitterCount; ++e) {
+            EmitterData data{};
+            if (objSetEmitterPtr(e)) objGetEmitter(&data);
+            names.push_back(data.name);
+        }
         if (o.json) {
             std::printf("{\"file\": \"%s\", \"emitters\": [", in.c_str());
             for (size_t i = 0; i < names.size(); ++i) std::printf("%s\"%s\"", i ? ", " : "", names[i].c_str());
