@@ -50,7 +50,7 @@ void fitControls(QWidget* area) {
 }
 }  // namespace
 
-CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
+CEntityControlView::CEntityControlView(CVantorDoc& document, CVantorView& view, QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -72,8 +72,10 @@ CEntityControlView::CEntityControlView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(scroll);
 
     const char* captions[4] = {"OBJECT", "SURFACE", "ANIMATE", "PARTICLES"};
-    m_pages = {new CObjectPage(m_area), new CSurfacePage(m_area), new CAnimatePage(m_area),
-               new CParticlesPage(m_area)};
+    m_objectPage = new CObjectPage(document, view, m_area);
+    m_surfacePage = new CSurfacePage(document, view, m_area);
+    m_particlesPage = new CParticlesPage(document, view, m_area);
+    m_pages = {m_objectPage, m_surfacePage, new CAnimatePage(m_area), m_particlesPage};
     for (int i = 0; i < 4; ++i) {
         m_pages[i]->setFocusPolicy(Qt::ClickFocus);
         m_pages[i]->hide();

@@ -3,6 +3,11 @@
 #include <QList>
 #include <QWidget>
 
+class CObjectPage;
+class CParticlesPage;
+class CSurfacePage;
+class CVantorDoc;
+class CVantorView;
 class QTabBar;
 
 class QScrollArea;
@@ -10,7 +15,10 @@ class QScrollArea;
 class CEntityControlView : public QWidget {
     Q_OBJECT
 public:
-    explicit CEntityControlView(QWidget* parent = nullptr);
+    CEntityControlView(CVantorDoc& document, CVantorView& view, QWidget* parent = nullptr);
+    CObjectPage* objectPage() const { return m_objectPage; }
+    CSurfacePage* surfacePage() const { return m_surfacePage; }
+    CParticlesPage* particlesPage() const { return m_particlesPage; }
     QTabBar* tabs() const { return m_tabs; }
     QWidget* page(int index) const { return m_pages.value(index); }
     void showCurrentPage();
@@ -33,4 +41,7 @@ private:
     QWidget* m_area;
     QScrollArea* m_scroll = nullptr;
     QList<QWidget*> m_pages;
+    CObjectPage* m_objectPage;
+    CSurfacePage* m_surfacePage;
+    CParticlesPage* m_particlesPage;
 };

@@ -10,22 +10,20 @@
 #include "controls.h"
 #include "korvid.h"
 #include "vantor_doc.h"
-#include "vantor_view.h"
 
 using namespace vantor;
 
 namespace {
-// Runs a geometry change of the document with the wait cursor and redraws the view.
+// Runs a geometry change of the document with the wait cursor.
 template <typename Call>
 void withWaitCursor(Call call) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     call();
     QApplication::restoreOverrideCursor();
-    if (g_pView) g_pView->update();
 }
 }  // namespace
 
-CGeometryDlg::CGeometryDlg(QWidget* parent) : QDialog(parent) {
+CGeometryDlg::CGeometryDlg(CVantorDoc& document, QWidget* parent) : QDialog(parent), m_doc(document) {
     setWindowTitle(QStringLiteral("Calculate Geometery"));
     auto* grid = new QGridLayout(this);
     auto* note = new QLabel(QStringLiteral("These operations modifies the actual geometry of the object."), this);
@@ -83,19 +81,19 @@ void CGeometryDlg::scale() {
         message(this, QStringLiteral("Can not scale an object by zero"));
         return;
     }
-    withWaitCursor([this] { g_pDoc->scaleGeometry(m_scale); });
+    withWaitCursor([this] { m_doc.scaleGeometry(m_scale); });
 }
 
 void CGeometryDlg::translate() {
     if (!readAll()) return;
-    withWaitCursor([this] { g_pDoc->translateGeometry(m_translate); });
+    withWaitCursor([this] { m_doc.translateGeometry(m_translate); });
 }
 
 void CGeometryDlg::rotate() {
     if (!readAll()) return;
     float radians[3];
     for (int i = 0; i < 3; ++i) radians[i] = m_rotate[i] * 0.017453292f;
-    withWaitCursor([&radians] { g_pDoc->rotateGeometry(radians); });
+    withWaitCursor([this, &radians] { m_doc.rotateGeometry(radians); });
 }
 
 void CGeometryDlg::accept() {

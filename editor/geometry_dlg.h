@@ -2,12 +2,13 @@
 #pragma once
 #include <QDialog>
 
+class CVantorDoc;
 class QLineEdit;
 
 class CGeometryDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CGeometryDlg(QWidget* parent = nullptr);
+    explicit CGeometryDlg(CVantorDoc& document, QWidget* parent = nullptr);
 
     float m_scale[3] = {1, 1, 1};
     float m_translate[3] = {0, 0, 0};
@@ -21,5 +22,6 @@ private:
     void scale();
     void translate();
     void rotate();
+    CVantorDoc& m_doc;
     QLineEdit* m_edits[9];
 };

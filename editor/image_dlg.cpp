@@ -50,7 +50,7 @@ QString alphaText(const TextureInfo& t) {
 
 void CImageDlg::setBrowseHook(std::function<QString()> hook) { browseHook() = std::move(hook); }
 
-CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
+CImageDlg::CImageDlg(CVantorDoc& document, QWidget* parent) : QDialog(parent), m_doc(document) {
     setWindowTitle(QStringLiteral("Image Add and Edit"));
     setModal(false);
     auto* layout = new QGridLayout(this);
@@ -159,14 +159,14 @@ CImageDlg::CImageDlg(QWidget* parent) : QDialog(parent) {
         m_high->setEnabled(!on);
     });
     connect(m_list, &QTreeWidget::currentItemChanged, this, &CImageDlg::chooseRow);
-    if (g_pDoc) {
+    {
         // Undo of an added image takes its row away; redo lists it again.
-        connect(g_pDoc, &CVantorDoc::imageRemoved, this, [this](const QString& name) {
+        connect(&m_doc, &CVantorDoc::imageRemoved, this, [this](const QString& name) {
             for (QTreeWidgetItem* item : m_list->findItems(name, Qt::MatchExactly, 0)) delete item;
             m_lastAppended = m_list->topLevelItemCount() - 1;
             m_lastHandled = -1;
         });
-        connect(g_pDoc, &CVantorDoc::imagesRestored, this, &CImageDlg::listLibrary);
+        connect(&m_doc, &CVantorDoc::imagesRestored, this, &CImageDlg::listLibrary);
     }
     // Tab goes through the controls as they are laid out, row by row.
     orderTabsByLayout(this);
@@ -294,7 +294,7 @@ bool CImageDlg::readRange(int& low, int& high) {
 void CImageDlg::add() {
     int low = 0, high = 0;
     if (!readRange(low, high)) return;
-    TextureInfo& t = g_pDoc->m_texture;
+    TextureInfo& t = m_doc.m_texture;
     const QByteArray path = m_path->text().toLocal8Bit();
     if (path.isEmpty()) {
         message(this, QStringLiteral("Must have a path specified."));
@@ -327,7 +327,7 @@ void CImageDlg::add() {
     copyText(t.name, sizeof t.name, m_name->text());
     copyText(t.path, sizeof t.path, m_path->text());
     // The document offers the new image in the pages' image lists.
-    if (!g_pDoc->addImage()) {
+    if (!m_doc.addImage()) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
         return;
     }
@@ -348,14 +348,14 @@ void CImageDlg::appendRow(const TextureInfo& t) {
 }
 
 void CImageDlg::offerName(const QString& name) {
-    if (g_pDoc) g_pDoc->offerImage(name);
+    m_doc.offerImage(name);
 }
 
 void CImageDlg::listLibrary() {
-    g_pView->makeCurrent();
+    m_doc.makeCurrent();
     const int count = objGetTextureCnt();
     for (int i = 0; i < count; ++i) {
-        TextureInfo& t = g_pDoc->m_texture;
+        TextureInfo& t = m_doc.m_texture;
         if (!objGetTexture2(&t, i)) {
             message(this, QString::fromLocal8Bit(objGetLastError()));
             continue;
@@ -372,9 +372,9 @@ void CImageDlg::chooseRow() {
     if (row < 0 || row == m_lastHandled) return;
     m_lastHandled = row;
     m_chosenName = m_list->currentItem()->text(0);
-    TextureInfo& t = g_pDoc->m_texture;
+    TextureInfo& t = m_doc.m_texture;
     const QByteArray name = m_chosenName.toLocal8Bit();
-    g_pView->makeCurrent();
+    m_doc.makeCurrent();
     if (!objGetTexture(&t, name.constData())) {
         message(this, QStringLiteral("Unable to find the texture name"));
         return;
@@ -428,9 +428,9 @@ void CImageDlg::empty() {
     m_high->setText(QStringLiteral("0"));
     m_low->setEnabled(false);
     m_high->setEnabled(false);
-    if (g_pDoc) {
-        g_pDoc->m_texture.path[0] = '\0';
-        g_pDoc->m_texture.name[0] = '\0';
+    {
+        m_doc.m_texture.path[0] = '\0';
+        m_doc.m_texture.name[0] = '\0';
     }
     m_path->clear();
     m_name->clear();

@@ -7,6 +7,7 @@
 
 #include "korvid.h"
 
+class CVantorDoc;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -16,7 +17,7 @@ class QTreeWidgetItem;
 class CImageDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CImageDlg(QWidget* parent = nullptr);
+    explicit CImageDlg(CVantorDoc& document, QWidget* parent = nullptr);
 
     // Appends every image of the library, skipping names already listed.
     void listLibrary();
@@ -36,6 +37,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    CVantorDoc& m_doc;
     void browse();
     void add();
     void chooseRow();

@@ -23,6 +23,8 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
+#include <QDockWidget>
+#include <QUndoView>
 #include <QToolBar>
 
 #include <algorithm>
@@ -34,11 +36,11 @@
 #include "object_page.h"
 #include "particles_page.h"
 #include "surface_page.h"
-#include "vantor_app.h"
+#include "file_commands.h"
+#include "recent_files.h"
 #include "keyboard_state.h"
 #include "picture_export.h"
 #include "simulation_controls.h"
-#include "undo_history.h"
 #include "vantor_doc.h"
 #include "vantor_view.h"
 
@@ -132,7 +134,8 @@ QIcon toolIcon(int id) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(parent), m_document(document) {
+CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
+    : QMainWindow(parent), m_document(document), m_files(new FileCommands(*document, this)) {
     buildMenus();
     buildToolBar();
 
@@ -157,8 +160,9 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(pare
 
     // The splitter: the 3D view first, then the control view.
     m_splitter = new QSplitter(Qt::Horizontal, this);
-    m_view = new CVantorView(m_splitter);
-    m_controlView = new CEntityControlView(m_splitter);
+    m_view = new CVantorView(*m_document, m_splitter);
+    m_document->setGlAccess(m_view);
+    m_controlView = new CEntityControlView(*m_document, *m_view, m_splitter);
     m_splitter->addWidget(m_view);
     m_splitter->addWidget(m_controlView);
     // Sizes are those of an 8-point dialog font, scaled by the font in use
@@ -185,22 +189,34 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent) : QMainWindow(pare
     connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);
     connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);
     connect(m_document, &CVantorDoc::fileOpened, this, [this](const QString& path) {
-        CVantorApp::addRecentFile(path);
+        RecentFiles::add(path);
         updateRecentFiles();
     });
+    connect(m_document, &CVantorDoc::refused, this, [this](const QString& text) { vantor::message(this, text); });
     updateTitle(m_document->title());
 
-    // The command states follow the working state at idle time.
-    auto* idle = new QTimer(this);
-    connect(idle, &QTimer::timeout, this, &CMainFrame::updateCommands);
-    idle->start(100);
+    // The command states follow the document and the view as they change.
+    connect(m_document, &CVantorDoc::opened, this, &CMainFrame::updateCommands);
+    connect(m_document, &CVantorDoc::cleared, this, &CMainFrame::updateCommands);
+    connect(m_document, &CVantorDoc::emittersChanged, this, &CMainFrame::updateCommands);
+    connect(m_document, &CVantorDoc::emitterRestored, this, &CMainFrame::updateCommands);
+    connect(m_document->undoStack(), &QUndoStack::indexChanged, this, &CMainFrame::updateCommands);
+    // The lock-key panes follow the keys as they are pressed.
+    qApp->installEventFilter(this);
     updateCommands();
 }
 
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+        event->type() == QEvent::ApplicationActivate)
+        updateIndicators();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void CMainFrame::libraryStarted() {
-    g_pObjectPage->initialise();
-    g_pSurfacePage->initialise();
-    g_pParticlesPage->initialise();
+    m_controlView->objectPage()->initialise();
+    m_controlView->surfacePage()->initialise();
+    m_controlView->particlesPage()->initialise();
 }
 
 namespace {
@@ -230,9 +246,8 @@ void CMainFrame::openDropped(const QString& path) {
         vantor::message(this, QStringLiteral("Vantor opens RAW and ZOB models only: %1").arg(QFileInfo(path).fileName()));
         return;
     }
-    if (!m_document->saveModified()) return;
-    CVantorDoc::enterFolderOf(path);
-    m_document->openFile(QFileInfo(path).absoluteFilePath());
+    if (!m_files->saveModified()) return;
+    m_files->openFile(path);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
@@ -249,7 +264,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!m_document->saveModified()) {
+    if (!m_files->saveModified()) {
         event->ignore();
         return;
     }
@@ -262,9 +277,13 @@ void CMainFrame::updateTitle(const QString& documentTitle) {
 }
 
 QAction* CMainFrame::addCommand(int id, const QString& text, const QString& prompt, bool checkable) {
-    auto* action = new QAction(text, this);
-    action->setProperty("commandId", id);
+    auto* action = addCommand(new QAction(text, this), id, prompt);
     action->setCheckable(checkable);
+    return action;
+}
+
+QAction* CMainFrame::addCommand(QAction* action, int id, const QString& prompt) {
+    action->setProperty("commandId", id);
     const int newline = prompt.indexOf(QLatin1Char('\n'));
     action->setStatusTip(newline >= 0 ? prompt.left(newline) : prompt);
     if (newline >= 0) action->setToolTip(prompt.mid(newline + 1));
@@ -290,7 +309,7 @@ void CMainFrame::buildMenus() {
     file->addSeparator();
     QAction* import = file->addAction(QStringLiteral("&Import Model..."));
     import->setStatusTip(QStringLiteral("Add a model from an OBJ, STL, PLY, glTF, FBX, Collada or other mesh file"));
-    connect(import, &QAction::triggered, m_document, &CVantorDoc::onFileImport);
+    connect(import, &QAction::triggered, m_files, &FileCommands::onFileImport);
     QAction* picture = file->addAction(QStringLiteral("Save &Picture..."));
     picture->setStatusTip(QStringLiteral("Save the 3D view as a PNG picture"));
     QAction* frames = file->addAction(QStringLiteral("Export &Frames..."));
@@ -303,10 +322,10 @@ void CMainFrame::buildMenus() {
     file->setToolTipsVisible(true);  // the recent files' full paths
     m_recentSeparator = file->addSeparator();
     file->addAction(exit);
-    connect(newFile, &QAction::triggered, m_document, &CVantorDoc::onFileNew);
-    connect(open, &QAction::triggered, m_document, &CVantorDoc::onFileOpen);
-    connect(save, &QAction::triggered, m_document, &CVantorDoc::onFileSave);
-    connect(saveAs, &QAction::triggered, m_document, &CVantorDoc::onFileSave);  // Save As behaves as Save
+    connect(newFile, &QAction::triggered, m_files, &FileCommands::onFileNew);
+    connect(open, &QAction::triggered, m_files, &FileCommands::onFileOpen);
+    connect(save, &QAction::triggered, m_files, &FileCommands::onFileSave);
+    connect(saveAs, &QAction::triggered, m_files, &FileCommands::onFileSave);  // Save As behaves as Save
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -325,24 +344,24 @@ void CMainFrame::buildMenus() {
         {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", QKeySequence(Qt::CTRL | Qt::Key_V),
          QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
     };
+    // Undo and Redo come from the document's undo stack, which names them
+    // after the command ("Undo Shininess") and enables them.
+    QUndoStack* stack = m_document->undoStack();
     for (const auto& c : editCommands) {
-        QAction* a = addCommand(c.id, QString::fromUtf8(c.text).section(QLatin1Char('\t'), 0, 0),
-                                QString::fromLatin1(c.prompt));
+        const QString text = QString::fromUtf8(c.text).section(QLatin1Char('\t'), 0, 0);
+        QAction* a = c.id == ID_EDIT_UNDO ? addCommand(stack->createUndoAction(this, text), c.id, QString::fromLatin1(c.prompt))
+                                          : addCommand(c.id, text, QString::fromLatin1(c.prompt));
         a->setShortcuts({c.keys, c.alternate});
-        a->setEnabled(false);  // Cut, Copy and Paste: nothing in the program handles these
+        if (c.id != ID_EDIT_UNDO) a->setEnabled(false);  // Cut, Copy and Paste: nothing in the program handles these
         edit->addAction(a);
         if (c.id == ID_EDIT_UNDO) {
-            QAction* redo = addCommand(ID_EDIT_REDO, QStringLiteral("&Redo"),
+            QAction* redo = addCommand(stack->createRedoAction(this, QStringLiteral("&Redo")), ID_EDIT_REDO,
                                        QStringLiteral("Redo the previously undone action\nRedo"));
             redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
             edit->addAction(redo);
             edit->addSeparator();
         }
     }
-    connect(m_actions[ID_EDIT_UNDO], &QAction::triggered, m_document, &CVantorDoc::undo);
-    connect(m_actions[ID_EDIT_REDO], &QAction::triggered, m_document, &CVantorDoc::redo);
-    connect(&m_document->history(), &vantor::UndoHistory::changed, this, &CMainFrame::updateUndoCommands);
-    updateUndoCommands();
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     m_viewMenu = view;
@@ -354,6 +373,21 @@ void CMainFrame::buildMenus() {
     view->addAction(status);
     connect(toolbar, &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    // View > History: the undo stack as a list; choosing a row undoes or
+    // redoes up to it.
+    auto* historyDock = new QDockWidget(QStringLiteral("History"), this);
+    historyDock->setObjectName(QStringLiteral("History"));
+    auto* historyView = new QUndoView(m_document->undoStack(), historyDock);
+    historyView->setEmptyLabel(QStringLiteral("<opened>"));
+    historyDock->setWidget(historyView);
+    addDockWidget(Qt::RightDockWidgetArea, historyDock);
+    historyDock->hide();
+    QAction* history = historyDock->toggleViewAction();
+    history->setText(QStringLiteral("&History"));
+    history->setStatusTip(QStringLiteral("Show or hide the list of changes that Undo and Redo go through"));
+    history->setProperty("commandId", ID_VIEW_HISTORY);
+    m_actions[ID_VIEW_HISTORY] = history;
+    view->addAction(history);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = addCommand(ID_APP_ABOUT, QStringLiteral("&About Vantor..."), QStringLiteral("Display program information, version number and copyright\nAbout"));
@@ -432,9 +466,7 @@ void CMainFrame::buildToolBar() {
         }
         m_toolBar->addAction(a);
     }
-    connect(m_actions[ID_IMAGES], &QAction::triggered, this, [] {
-        if (g_pSurfacePage) g_pSurfacePage->showImages();
-    });
+    connect(m_actions[ID_IMAGES], &QAction::triggered, this, [this] { m_controlView->surfacePage()->showImages(); });
     connect(m_actions[ID_ROTATE_Y], &QAction::triggered, this, [this] { m_view->m_spinY = !m_view->m_spinY; });
     connect(m_actions[ID_ROTATE_X], &QAction::triggered, this, [this] { m_view->m_spinX = !m_view->m_spinX; });
     connect(m_actions[ID_RESET], &QAction::triggered, this, [this] {
@@ -445,23 +477,23 @@ void CMainFrame::buildToolBar() {
     for (int axis = 0; axis < 3; ++axis)
         connect(m_actions[ID_LOCK_X + axis], &QAction::triggered, this,
                 [this, axis] { m_view->m_axisFree[axis] = !m_view->m_axisFree[axis]; });
-    connect(m_actions[ID_MOVE], &QAction::triggered, this, [this] { m_view->m_dragMode = 1; });
-    connect(m_actions[ID_ROTATE], &QAction::triggered, this, [this] { m_view->m_dragMode = 2; });
-    connect(m_actions[ID_POS_CAMERA], &QAction::triggered, this, [this] { m_view->m_target = 1; });
-    connect(m_actions[ID_POS_LIGHT], &QAction::triggered, this, [this] { m_view->m_target = 2; });
-    connect(m_actions[ID_POS_OBJECT], &QAction::triggered, this, [this] { m_view->m_target = 3; });
-    connect(m_actions[ID_POS_EMITTER], &QAction::triggered, this, [this] { m_view->m_target = 4; });
-}
-
-void CMainFrame::updateUndoCommands() {
-    // The menu names the step: "Undo Shininess", "Redo Add Emitter".
-    const vantor::UndoHistory& history = m_document->history();
-    QAction* undo = m_actions[ID_EDIT_UNDO];
-    QAction* redo = m_actions[ID_EDIT_REDO];
-    undo->setEnabled(history.canUndo());
-    undo->setText(history.canUndo() ? QStringLiteral("&Undo %1").arg(history.undoName()) : QStringLiteral("&Undo"));
-    redo->setEnabled(history.canRedo());
-    redo->setText(history.canRedo() ? QStringLiteral("&Redo %1").arg(history.redoName()) : QStringLiteral("&Redo"));
+    using vantor::DragMode;
+    using vantor::DragTarget;
+    const std::pair<int, DragMode> modes[] = {{ID_MOVE, DragMode::Move}, {ID_ROTATE, DragMode::Rotate}};
+    for (const auto& [id, mode] : modes)
+        connect(m_actions[id], &QAction::triggered, this, [this, mode = mode] {
+            m_view->m_dragMode = mode;
+            updateCommands();
+        });
+    const std::pair<int, DragTarget> targets[] = {{ID_POS_CAMERA, DragTarget::Camera},
+                                                  {ID_POS_LIGHT, DragTarget::Light},
+                                                  {ID_POS_OBJECT, DragTarget::Model},
+                                                  {ID_POS_EMITTER, DragTarget::Emitter}};
+    for (const auto& [id, target] : targets)
+        connect(m_actions[id], &QAction::triggered, this, [this, target = target] {
+            m_view->m_target = target;
+            updateCommands();
+        });
 }
 
 void CMainFrame::updateIndicators() {
@@ -477,7 +509,7 @@ void CMainFrame::updateCommands() {
     if (!m_view) return;
     if (!m_view->m_spinY) m_actions[ID_ROTATE_Y]->setChecked(false);
     if (!m_view->m_spinX) m_actions[ID_ROTATE_X]->setChecked(false);
-    m_actions[ID_ROTATE]->setEnabled(m_view->m_target == 1);
+    m_actions[ID_ROTATE]->setEnabled(m_view->m_target == vantor::DragTarget::Camera);
     m_actions[ID_POS_EMITTER]->setEnabled(m_document->m_currentEmitter >= 0);
 }
 
@@ -488,7 +520,7 @@ void CMainFrame::updateRecentFiles() {
             m_recentMenu->removeAction(a);
             a->deleteLater();
         }
-    const QStringList files = CVantorApp::recentFiles();
+    const QStringList files = RecentFiles::list();
     if (files.isEmpty()) {
         // An empty list shows its place as a disabled entry.
         auto* a = new QAction(QStringLiteral("Recent File"), this);
@@ -506,9 +538,8 @@ void CMainFrame::updateRecentFiles() {
         a->setToolTip(path);
         a->setStatusTip(QStringLiteral("Open this document"));
         connect(a, &QAction::triggered, this, [this, path] {
-            if (!m_document->saveModified()) return;
-            CVantorDoc::enterFolderOf(path);
-            m_document->openFile(path);
+            if (!m_files->saveModified()) return;
+            m_files->openFile(path);
         });
         m_recentMenu->insertAction(m_recentSeparator, a);
     }

@@ -13,6 +13,7 @@ class QToolBar;
 class CEntityControlView;
 class CVantorDoc;
 class CVantorView;
+class FileCommands;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -28,8 +29,7 @@ public:
     void updateCommands();
     // The CAP, NUM and SCRL panes follow the lock keys.
     void updateIndicators();
-    // Edit > Undo and Redo follow the document's history.
-    void updateUndoCommands();
+    FileCommands& files() const { return *m_files; }
     void updateRecentFiles();
     void about();
     // The width of the control column (350 pixels at the 8-point dialog font).
@@ -50,6 +50,8 @@ protected:
 
 private:
     QAction* addCommand(int id, const QString& text, const QString& prompt, bool checkable = false);
+    QAction* addCommand(QAction* action, int id, const QString& prompt);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void buildMenus();
     void buildToolBar();
     void libraryStarted();
@@ -57,6 +59,7 @@ private:
     void nextPane(bool forward);
 
     CVantorDoc* m_document;
+    FileCommands* m_files;
     QMap<int, QAction*> m_actions;
     QToolBar* m_toolBar = nullptr;
     QSplitter* m_splitter = nullptr;

@@ -24,7 +24,6 @@
 
 using namespace vantor;
 
-CObjectPage* g_pObjectPage = nullptr;
 
 namespace {
 // Per editor light 1..6: drag radio, on/off box, swatch, edit button.
@@ -63,8 +62,8 @@ QLineEdit* readOnly(QWidget* parent, int id) {
 }
 }  // namespace
 
-CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
-    g_pObjectPage = this;
+CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* parent)
+    : QWidget(parent), m_doc(document), m_view(view) {
     auto label = [this](const QString& text) { return new QLabel(text, this); };
     auto* layout = new QGridLayout(this);
 
@@ -177,9 +176,7 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
         li->addWidget(m_lightBoxes[i], row, column + 1);
         li->addWidget(m_lightSwatches[i], row, column + 2);
         li->addWidget(edit, row, column + 3);
-        connect(m_dragRadios[i], &QRadioButton::clicked, this, [i] {
-            if (g_pView) g_pView->m_dragLight = i;
-        });
+        connect(m_dragRadios[i], &QRadioButton::clicked, this, [this, i] { m_view.m_dragLight = i; });
         connect(m_lightBoxes[i], &QCheckBox::clicked, this, [this, i] { toggleLight(i + 1); });
         connect(edit, &QPushButton::clicked, this, [this, i] { editLight(i + 1); });
     }
@@ -209,38 +206,37 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
 
     connect(selectionGroup, &QButtonGroup::idClicked, this, [this](int index) {
         m_selection = index;
-        if (!g_pView) return;
-        g_pView->m_selectionMode = index + 1;
-        g_pDoc->highlightSurface(g_pView->m_selectionMode);
+        m_view.m_selectionMode = index + 1;
+        m_doc.highlightSurface(m_view.m_selectionMode);
     });
     connect(m_options[0], &QCheckBox::clicked, this, [this] {
         m_boundingBox = !m_boundingBox;
-        g_pView->makeCurrent();
+        m_view.makeCurrent();
         objSetBBox(m_boundingBox);
     });
     connect(m_options[1], &QCheckBox::clicked, this, [this] {
         m_grid = !m_grid;
-        g_pView->makeCurrent();
+        m_view.makeCurrent();
         objOnGrid();
     });
     connect(m_options[2], &QCheckBox::clicked, this, [this] {
         m_showLights = !m_showLights;
-        g_pView->makeCurrent();
+        m_view.makeCurrent();
         objShowLights(m_showLights != 0);
     });
     connect(m_options[3], &QCheckBox::clicked, this, [this] {
         m_antialiasPoints = !m_antialiasPoints;
-        g_pView->makeCurrent();
+        m_view.makeCurrent();
         objSetAntiAliasPoints(m_antialiasPoints != 0);
     });
     connect(m_options[4], &QCheckBox::clicked, this, [this] {
         m_antialiasLines = !m_antialiasLines;
-        g_pView->makeCurrent();
+        m_view.makeCurrent();
         objSetAntiAliasLines(m_antialiasLines != 0);
     });
     connect(m_options[5], &QCheckBox::clicked, this, [this] {
         m_antialiasPolys = !m_antialiasPolys;
-        g_pView->makeCurrent();
+        m_view.makeCurrent();
         objSetAntiAliasPolys(m_antialiasPolys != 0);
     });
     connect(clearSelect, &QPushButton::clicked, this, [this] { colourDialog(true); });
@@ -250,18 +246,18 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
     connect(m_swarm, &QPushButton::clicked, this, [this] {
         m_lightSwarm = !m_lightSwarm;
         m_swarm->setChecked(m_lightSwarm != 0);
-        if (g_pView) g_pView->m_swarmOn = m_lightSwarm;
+        m_view.m_swarmOn = m_lightSwarm;
     });
     connect(modify, &QPushButton::clicked, this, &CObjectPage::modifyGeometry);
-    if (g_pDoc) {
-        connect(g_pDoc, &CVantorDoc::cleared, this, &CObjectPage::documentCleared);
-        connect(g_pDoc, &CVantorDoc::opening, this, [this] { m_objectList->setEnabled(true); });
-        connect(g_pDoc, &CVantorDoc::opened, this, &CObjectPage::documentOpened);
-        connect(g_pDoc, &CVantorDoc::geometryRestored, this, &CObjectPage::showModelSize);
-        connect(g_pDoc, &CVantorDoc::lightRestored, this, [this](int i) {
-            m_lightOn[i] = g_pDoc->m_lights[i].on ? 1 : 0;
+    {
+        connect(&m_doc, &CVantorDoc::cleared, this, &CObjectPage::documentCleared);
+        connect(&m_doc, &CVantorDoc::opening, this, [this] { m_objectList->setEnabled(true); });
+        connect(&m_doc, &CVantorDoc::opened, this, &CObjectPage::documentOpened);
+        connect(&m_doc, &CVantorDoc::geometryRestored, this, &CObjectPage::showModelSize);
+        connect(&m_doc, &CVantorDoc::lightRestored, this, [this](int i) {
+            m_lightOn[i] = m_doc.m_lights[i].on ? 1 : 0;
             m_lightBoxes[i]->setChecked(m_lightOn[i] != 0);
-            m_lightSwatches[i]->setColor(swatchColor(g_pDoc->m_lights[i].diffuse));
+            m_lightSwatches[i]->setColor(swatchColor(m_doc.m_lights[i].diffuse));
         });
     }
 
@@ -274,14 +270,13 @@ CObjectPage::CObjectPage(QWidget* parent) : QWidget(parent) {
 }
 
 CObjectPage::~CObjectPage() {
-    if (g_pObjectPage == this) g_pObjectPage = nullptr;
 }
 
 void CObjectPage::initialise() {
     redisplay();
     m_objectList->setEnabled(false);
-    g_pView->m_selectionMode = m_selection + 1;
-    g_pView->makeCurrent();
+    m_view.m_selectionMode = m_selection + 1;
+    m_view.makeCurrent();
     objSetBBox(m_boundingBox);
     const QSignalBlocker block(m_slider);
     m_slider->setRange(5, 145);
@@ -309,7 +304,7 @@ void CObjectPage::redisplay() {
 }
 
 void CObjectPage::sendColour(bool clear) {
-    g_pView->makeCurrent();
+    m_view.makeCurrent();
     if (clear) objSetClearColor(m_clearColour);
     else objSetGlobalAmb(m_ambient);
 }
@@ -340,7 +335,7 @@ void CObjectPage::colourDialog(bool clear) {
 void CObjectPage::zoomFromSlider(int value) {
     m_zoomAngle = value;
     m_zoomEdit->setText(QString::asprintf("%d", value));
-    g_pView->makeCurrent();
+    m_view.makeCurrent();
     objZoomWin(value);
 }
 
@@ -359,7 +354,7 @@ void CObjectPage::zoomFromEdit() {
         const QSignalBlocker block(m_slider);
         m_slider->setValue(angle);
     }
-    g_pView->makeCurrent();
+    m_view.makeCurrent();
     objZoomWin(angle);
 }
 
@@ -367,12 +362,12 @@ void CObjectPage::toggleLight(int n) {
     const int i = n - 1;
     m_lightOn[i] = !m_lightOn[i];
     m_lightBoxes[i]->setChecked(m_lightOn[i] != 0);
-    g_pDoc->switchLight(i, m_lightOn[i] != 0);
+    m_doc.switchLight(i, m_lightOn[i] != 0);
 }
 
 void CObjectPage::editLight(int n) {
     const int i = n - 1;
-    LightData& light = g_pDoc->m_lights[i];
+    LightData& light = m_doc.m_lights[i];
     CLightPropertiesDlg dialog(this);
     std::copy(light.ambient, light.ambient + 4, dialog.m_ambient);
     std::copy(light.diffuse, light.diffuse + 4, dialog.m_diffuse);
@@ -390,20 +385,19 @@ void CObjectPage::editLight(int n) {
     light.quadraticAttenuation = dialog.m_quadratic;
     light.position[3] = static_cast<float>(dialog.m_kind);
     m_lightSwatches[i]->setColor(swatchColor(dialog.m_diffuse));
-    g_pDoc->writeLight(i);
+    m_doc.writeLight(i);
 }
 
 void CObjectPage::modifyGeometry() {
-    CGeometryDlg dialog(this);
+    CGeometryDlg dialog(m_doc, this);
     dialog.exec();
     showModelSize();
 }
 
 void CObjectPage::showModelSize() {
     // The geometry operations change the vertices, so the extents are read again.
-    if (!g_pDoc) return;
-    g_pDoc->refreshModelInfo();
-    const ModelInfo& m = g_pDoc->m_modelInfo;
+    m_doc.refreshModelInfo();
+    const ModelInfo& m = m_doc.m_modelInfo;
     m_height = m.maxY - m.minY;
     m_width = m.maxX - m.minX;
     m_depth = m.maxZ - m.minZ;
@@ -411,7 +405,7 @@ void CObjectPage::showModelSize() {
 }
 
 void CObjectPage::showLights() {
-    for (int i = 0; i < 6; ++i) m_lightSwatches[i]->setColor(swatchColor(g_pDoc->m_lights[i].diffuse));
+    for (int i = 0; i < 6; ++i) m_lightSwatches[i]->setColor(swatchColor(m_doc.m_lights[i].diffuse));
 }
 
 void CObjectPage::documentCleared() {
@@ -421,10 +415,10 @@ void CObjectPage::documentCleared() {
 }
 
 void CObjectPage::documentOpened() {
-    m_objectList->addItem(g_pDoc->m_fileTitle);
+    m_objectList->addItem(m_doc.m_fileTitle);
     m_objectList->model()->sort(0);
     m_objectList->setCurrentIndex(0);
-    const ModelInfo& m = g_pDoc->m_modelInfo;
+    const ModelInfo& m = m_doc.m_modelInfo;
     m_polygons = m.polygonCount;
     m_surfaceCount = m.surfaceCount;
     m_height = m.maxY - m.minY;

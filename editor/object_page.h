@@ -3,6 +3,8 @@
 #pragma once
 #include <QWidget>
 
+class CVantorDoc;
+class CVantorView;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -18,7 +20,7 @@ class Swatch;
 class CObjectPage : public QWidget {
     Q_OBJECT
 public:
-    explicit CObjectPage(QWidget* parent = nullptr);
+    CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* parent = nullptr);
     ~CObjectPage() override;
 
     // Page initialisation, once the library has started.
@@ -53,6 +55,8 @@ public:
     float m_ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
 
 private:
+    CVantorDoc& m_doc;
+    CVantorView& m_view;
     void colourEdit(bool clear, int component);
     void colourDialog(bool clear);
     void sendColour(bool clear);
@@ -82,4 +86,3 @@ private:
     QPushButton* m_swarm;
 };
 
-extern CObjectPage* g_pObjectPage;

@@ -28,7 +28,7 @@ const FieldBinding& bindingFor(int id) { return vantor::bindingFor(kFields, id);
 
 }  // namespace
 
-CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
+CParticleBurstDialog::CParticleBurstDialog(CVantorDoc& document, QWidget* parent) : QDialog(parent), m_doc(document) {
     setWindowTitle(QStringLiteral("Particle Burst Properties"));
     setModal(false);
     for (const FieldBinding& f : kFields) {
@@ -78,22 +78,20 @@ CParticleBurstDialog::CParticleBurstDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void CParticleBurstDialog::commit(int id) {
-    if (!g_pDoc) return;
-    commitField(m_edits[id], bindingFor(id), &g_pDoc->m_burst);
+    commitField(m_edits[id], bindingFor(id), &m_doc.m_burst);
     if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2))
         rebuildSwatches();
-    g_pDoc->writeBurst(QStringLiteral("Burst ") + QString::fromLatin1(bindingFor(id).name), id);
+    m_doc.writeBurst(QStringLiteral("Burst ") + QString::fromLatin1(bindingFor(id).name), id);
 }
 
 void CParticleBurstDialog::refreshFromBurst() {
-    if (!g_pDoc) return;
-    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &g_pDoc->m_burst);
+    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &m_doc.m_burst);
     rebuildSwatches();
 }
 
 void CParticleBurstDialog::rebuildSwatches() {
-    m_startSwatch->setColor(swatchColor(g_pDoc->m_burst.startColor));
-    m_endSwatch->setColor(swatchColor(g_pDoc->m_burst.endColor));
+    m_startSwatch->setColor(swatchColor(m_doc.m_burst.startColor));
+    m_endSwatch->setColor(swatchColor(m_doc.m_burst.endColor));
 }
 
 void CParticleBurstDialog::enableAll(bool on) {
@@ -103,23 +101,22 @@ void CParticleBurstDialog::enableAll(bool on) {
 }
 
 void CParticleBurstDialog::enableSizesByType() {
-    const bool polygons = g_pDoc && g_pDoc->m_emitter.particleType == 3;
+    const bool polygons = m_doc.m_emitter.particleType == 3;
     for (int id : {IDC_PART_START_SIZE, IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR})
         m_edits[id]->setEnabled(polygons);
 }
 
 void CParticleBurstDialog::selectColour(bool start) {
-    float* colour = start ? g_pDoc->m_burst.startColor : g_pDoc->m_burst.endColor;
+    float* colour = start ? m_doc.m_burst.startColor : m_doc.m_burst.endColor;
     const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;
-    g_pDoc->writeBurst(start ? QStringLiteral("Burst Start Colour") : QStringLiteral("Burst End Colour"));
+    m_doc.writeBurst(start ? QStringLiteral("Burst Start Colour") : QStringLiteral("Burst End Colour"));
 }
 
 void CParticleBurstDialog::reloadFromLibrary() {
-    if (!g_pDoc) return;
-    g_pDoc->reloadBurst();
+    m_doc.reloadBurst();
     refreshFromBurst();
 }
 

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QMap>
 
+class CVantorDoc;
+
 namespace vantor {
 class CommitEdit;
 class Swatch;
@@ -11,7 +13,7 @@ class Swatch;
 class CParticleBurstDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CParticleBurstDialog(QWidget* parent = nullptr);
+    explicit CParticleBurstDialog(CVantorDoc& document, QWidget* parent = nullptr);
 
     // Fills every field from m_burst and rebuilds the swatches.
     void refreshFromBurst();
@@ -24,6 +26,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    CVantorDoc& m_doc;
     void commit(int id);
     void selectColour(bool start);
     void rebuildSwatches();

@@ -24,7 +24,6 @@
 
 using namespace vantor;
 
-CParticlesPage* g_pParticlesPage = nullptr;
 
 namespace {
 
@@ -71,8 +70,8 @@ enum { kReflect, kBurst, kBurstOnGround, kLighting, kAltAlpha, kLifespan, kUseOb
 
 }  // namespace
 
-CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
-    g_pParticlesPage = this;
+CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget* parent)
+    : QWidget(parent), m_doc(document), m_view(view) {
     for (const FieldBinding& f : kFields) {
         auto* edit = new CommitEdit(this);
         setControlId(edit, f.id);
@@ -169,53 +168,51 @@ CParticlesPage::CParticlesPage(QWidget* parent) : QWidget(parent) {
     });
     connect(m_remove, &QPushButton::clicked, this, &CParticlesPage::removeEmitter);
     connect(m_resetTimer, &QPushButton::clicked, this, [this] { send(QString()); });  // the record restarts the timer
-    if (g_pDoc) {
-        connect(g_pDoc, &CVantorDoc::cleared, this, &CParticlesPage::documentCleared);
-        connect(g_pDoc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
-        connect(g_pDoc, &CVantorDoc::emitterMoved, this, &CParticlesPage::showEmitterPosition);
-        connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
-        connect(g_pDoc, &CVantorDoc::imageRemoved, this,
+    {
+        connect(&m_doc, &CVantorDoc::cleared, this, &CParticlesPage::documentCleared);
+        connect(&m_doc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
+        connect(&m_doc, &CVantorDoc::emitterMoved, this, &CParticlesPage::showEmitterPosition);
+        connect(&m_doc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
+        connect(&m_doc, &CVantorDoc::imageRemoved, this,
                 [this](const QString& name) { removeEntry(m_imageList, name); });
-        connect(g_pDoc, &CVantorDoc::emitterRestored, this, [this](int index) {
+        connect(&m_doc, &CVantorDoc::emitterRestored, this, [this](int index) {
             {
                 const QSignalBlocker block(m_emitterList);
                 m_emitterList->setCurrentIndex(index);
             }
             selectEmitter(index);
         });
-        connect(g_pDoc, &CVantorDoc::emittersChanged, this, &CParticlesPage::showEmitters);
+        connect(&m_doc, &CVantorDoc::emittersChanged, this, &CParticlesPage::showEmitters);
     }
 }
 
 void CParticlesPage::removeEmitter() {
     // The list follows through the document's emittersChanged.
-    g_pDoc->removeEmitter();
+    m_doc.removeEmitter();
 }
 
 CParticlesPage::~CParticlesPage() {
     delete m_burstDialog;
-    if (g_pParticlesPage == this) g_pParticlesPage = nullptr;
 }
 
 void CParticlesPage::initialise() {
-    objInitEmitter(&g_pDoc->m_emitter);
+    objInitEmitter(&m_doc.m_emitter);
     {
         const QSignalBlocker block(m_imageList);
         m_imageList->addItem(QStringLiteral("NONE"));
         m_imageList->setEditText(m_imageName);
     }
-    m_burstDialog = new CParticleBurstDialog(window());
+    m_burstDialog = new CParticleBurstDialog(m_doc, window());
     m_burstDialog->hide();
     enableControls(false);
 }
 
 void CParticlesPage::send(const QString& change, int field) {
-    if (!g_pDoc) return;
     // A pool past the library's particle limit is refused as a whole: say so
     // and show the emitter as the library still holds it.
-    if (!g_pDoc->writeEmitter(change, field) && isParticleLimitRefusal()) {
+    if (!m_doc.writeEmitter(change, field) && isParticleLimitRefusal()) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
-        g_pDoc->reloadEmitter();
+        m_doc.reloadEmitter();
         refreshFromEmitter();
     }
 }
@@ -238,7 +235,7 @@ void CParticlesPage::enableListOnly() {
 void CParticlesPage::addEmitter() {
     CNameDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
-    EmitterData& e = g_pDoc->m_emitter;
+    EmitterData& e = m_doc.m_emitter;
     // Names are kept as the library keeps them: one word of at most 27 bytes
     // that reads back from a saved file.
     m_emitterName = safeName(dialog.name(), KORVID_NAME_SIZE);
@@ -272,13 +269,13 @@ void CParticlesPage::addEmitter() {
     const QByteArray name = m_emitterName.toLocal8Bit();
     std::memset(e.name, 0, sizeof e.name);
     std::memcpy(e.name, name.constData(), std::min<size_t>(name.size(), sizeof e.name - 1));
-    if (!g_pDoc->addEmitter()) {
+    if (!m_doc.addEmitter()) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
         const QSignalBlocker block(m_emitterList);
         m_emitterList->removeItem(m_emitterList->count() - 1);
-        if (g_pDoc->m_currentEmitter >= 0) {
-            m_emitterList->setCurrentIndex(g_pDoc->m_currentEmitter);
-            selectEmitter(g_pDoc->m_currentEmitter);
+        if (m_doc.m_currentEmitter >= 0) {
+            m_emitterList->setCurrentIndex(m_doc.m_currentEmitter);
+            selectEmitter(m_doc.m_currentEmitter);
         } else {
             enableListOnly();
         }
@@ -287,10 +284,10 @@ void CParticlesPage::addEmitter() {
 }
 
 void CParticlesPage::selectEmitter(int index) {
-    if (index < 0 || !g_pDoc) return;
-    g_pDoc->chooseEmitter(index);
+    if (index < 0) return;
+    m_doc.chooseEmitter(index);
     m_burstDialog->refreshFromBurst();
-    if (g_pDoc->m_emitter.isBurst) {
+    if (m_doc.m_emitter.isBurst) {
         m_burstDialog->enableAll(true);
         m_burstDialog->enableSizesByType();
     } else {
@@ -300,7 +297,7 @@ void CParticlesPage::selectEmitter(int index) {
 }
 
 void CParticlesPage::applyType(int index) {
-    EmitterData& e = g_pDoc->m_emitter;
+    EmitterData& e = m_doc.m_emitter;
     if (index >= 0 && index <= 3) {
         e.particleType = index;
         const bool polygons = index == 3;
@@ -312,12 +309,12 @@ void CParticlesPage::applyType(int index) {
 }
 
 void CParticlesPage::chooseImage(int index) {
-    if (index < 0 || !g_pDoc) return;
-    EmitterData& e = g_pDoc->m_emitter;
+    if (index < 0) return;
+    EmitterData& e = m_doc.m_emitter;
     const QString text = m_imageList->itemText(index);
     if (text != QLatin1String("NONE")) {
         const QByteArray name = text.toLocal8Bit();
-        e.textureId = g_pDoc->textureId(text);
+        e.textureId = m_doc.textureId(text);
         std::memset(e.imageName, 0, sizeof e.imageName);
         std::memcpy(e.imageName, name.constData(), std::min<size_t>(name.size(), sizeof e.imageName - 1));
     } else {
@@ -328,8 +325,7 @@ void CParticlesPage::chooseImage(int index) {
 }
 
 void CParticlesPage::commit(int id) {
-    if (!g_pDoc) return;
-    commitField(m_edits[id], bindingFor(id), &g_pDoc->m_emitter);
+    commitField(m_edits[id], bindingFor(id), &m_doc.m_emitter);
     if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2))
         rebuildSwatches();
     send(QString::fromLatin1(bindingFor(id).name), id);
@@ -347,14 +343,14 @@ void CParticlesPage::setDependents() {
 
 void CParticlesPage::toggle(int which) {
     m_checks[which] = !m_checks[which];
-    g_pDoc->m_emitter.*(kChecks[which].flag) = m_checks[which];
+    m_doc.m_emitter.*(kChecks[which].flag) = m_checks[which];
     m_boxes[which]->setChecked(m_checks[which] != 0);
     setDependents();
     send(QString::fromLatin1(kChecks[which].caption).remove(QLatin1Char(':')));
 }
 
 void CParticlesPage::refreshFromEmitter() {
-    const EmitterData& e = g_pDoc->m_emitter;
+    const EmitterData& e = m_doc.m_emitter;
     for (int i = 0; i < 7; ++i) {
         m_checks[i] = e.*(kChecks[i].flag) != 0;
         m_boxes[i]->setChecked(m_checks[i] != 0);
@@ -376,16 +372,16 @@ void CParticlesPage::refreshFromEmitter() {
 
 void CParticlesPage::showEmitterPosition() {
     for (int i = 0; i < 3; ++i)
-        m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", g_pDoc->m_emitter.position[i]));
+        m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", m_doc.m_emitter.position[i]));
 }
 
 void CParticlesPage::rebuildSwatches() {
-    m_startSwatch->setColor(swatchColor(g_pDoc->m_emitter.startColor));
-    m_endSwatch->setColor(swatchColor(g_pDoc->m_emitter.endColor));
+    m_startSwatch->setColor(swatchColor(m_doc.m_emitter.startColor));
+    m_endSwatch->setColor(swatchColor(m_doc.m_emitter.endColor));
 }
 
 void CParticlesPage::selectColour(bool start) {
-    float* colour = start ? g_pDoc->m_emitter.startColor : g_pDoc->m_emitter.endColor;
+    float* colour = start ? m_doc.m_emitter.startColor : m_doc.m_emitter.endColor;
     const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
@@ -410,9 +406,9 @@ void CParticlesPage::documentOpened() {
     {
         const QSignalBlocker block(m_emitterList);
         m_emitterList->clear();
-        m_emitterList->addItems(g_pDoc->m_emitterNames);
+        m_emitterList->addItems(m_doc.m_emitterNames);
     }
-    if (g_pDoc->m_emitterNames.isEmpty()) {
+    if (m_doc.m_emitterNames.isEmpty()) {
         enableListOnly();
         return;
     }
@@ -429,9 +425,9 @@ void CParticlesPage::showEmitters() {
     {
         const QSignalBlocker block(m_emitterList);
         m_emitterList->clear();
-        m_emitterList->addItems(g_pDoc->m_emitterNames);
+        m_emitterList->addItems(m_doc.m_emitterNames);
     }
-    if (g_pDoc->m_currentEmitter < 0) {
+    if (m_doc.m_currentEmitter < 0) {
         {
             const QSignalBlocker block(m_emitterList);
             m_emitterList->setEditText(QStringLiteral("<ADD>"));
@@ -442,8 +438,8 @@ void CParticlesPage::showEmitters() {
     }
     {
         const QSignalBlocker block(m_emitterList);
-        m_emitterList->setCurrentIndex(g_pDoc->m_currentEmitter);
+        m_emitterList->setCurrentIndex(m_doc.m_currentEmitter);
     }
     enableControls(true);
-    selectEmitter(g_pDoc->m_currentEmitter);
+    selectEmitter(m_doc.m_currentEmitter);
 }

@@ -3,6 +3,8 @@
 #include <QMap>
 #include <QWidget>
 
+class CVantorDoc;
+class CVantorView;
 class QCheckBox;
 class QComboBox;
 class QPushButton;
@@ -15,7 +17,7 @@ class Swatch;
 class CParticlesPage : public QWidget {
     Q_OBJECT
 public:
-    explicit CParticlesPage(QWidget* parent = nullptr);
+    CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget* parent = nullptr);
     ~CParticlesPage() override;
 
     // Called once the library has started (the page's initialisation).
@@ -42,6 +44,8 @@ public:
     int m_checks[7] = {0, 0, 0, 0, 0, 0, 0};
 
 private:
+    CVantorDoc& m_doc;
+    CVantorView& m_view;
     void addEmitter();
     // Removes the current emitter from the library and the list.
     void removeEmitter();
@@ -73,4 +77,3 @@ private:
     QPushButton* m_endSelect;
 };
 
-extern CParticlesPage* g_pParticlesPage;

@@ -81,7 +81,7 @@ bool savePicture(QWidget* parent, CVantorView* view, const QString& path) {
 }
 
 int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings) {
-    RedrawPause pause;
+    RedrawPause pause(view);
     const QFileInfo info(path);
     const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
     QProgressDialog progress(QStringLiteral("Exporting frames..."), QStringLiteral("Cancel"), 0, settings.frames, parent);

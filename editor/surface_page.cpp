@@ -23,7 +23,6 @@
 
 using namespace vantor;
 
-CSurfacePage* g_pSurfacePage = nullptr;
 
 namespace {
 const int kColourEditIds[4] = {IDC_SURF_DIFFUSE_R, IDC_SURF_AMBIENT_R, IDC_SURF_SPECULAR_R, IDC_SURF_EMISSION_R};
@@ -67,8 +66,8 @@ void selectValue(QComboBox* box, const int (&values)[N], int value) {
 }
 }  // namespace
 
-CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
-    g_pSurfacePage = this;
+CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* parent)
+    : QWidget(parent), m_doc(document), m_view(view) {
     auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), this); };
     auto* layout = new QGridLayout(this);
 
@@ -213,19 +212,19 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(m_shininessEdit, &CommitEdit::committed, this, [this] {
         m_shininess = toFloat(m_shininessEdit->text());
         m_shininessEdit->setText(formatG6(m_shininess));
-        g_pDoc->m_surface.shininess = m_shininess;
+        m_doc.m_surface.shininess = m_shininess;
         writeBack(QStringLiteral("Shininess"), IDC_SURF_SHININESS);
     });
     connect(m_smoothBox, &QCheckBox::clicked, this, &CSurfacePage::toggleSmooth);
     connect(m_angleEdit, &CommitEdit::committed, this, &CSurfacePage::commitAngle);
     connect(m_blendingBox, &QCheckBox::clicked, this, [this] {
         m_blending = !m_blending;
-        g_pDoc->m_surface.blending = m_blending;
+        m_doc.m_surface.blending = m_blending;
         writeBack(QStringLiteral("Blending"));
     });
     connect(m_cullingBox, &QCheckBox::clicked, this, [this] {
         m_culling = !m_culling;
-        g_pDoc->m_surface.culling = m_culling;
+        m_doc.m_surface.culling = m_culling;
         writeBack(QStringLiteral("Culling"));
     });
     connect(m_texture1, &QRadioButton::clicked, this, [this] { loadSlot(0); });
@@ -234,43 +233,43 @@ CSurfacePage::CSurfacePage(QWidget* parent) : QWidget(parent) {
     connect(images, &QPushButton::clicked, this, &CSurfacePage::showImages);
     connect(m_function, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? g_pDoc->m_surface.texEnv1 : g_pDoc->m_surface.texEnv2) = kFunctions[i];
+        (m_slot == 0 ? m_doc.m_surface.texEnv1 : m_doc.m_surface.texEnv2) = kFunctions[i];
         writeBack(QStringLiteral("Texture Function"));
     });
     connect(m_genMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? g_pDoc->m_surface.genMode1 : g_pDoc->m_surface.genMode2) = kGenModes[i];
+        (m_slot == 0 ? m_doc.m_surface.genMode1 : m_doc.m_surface.genMode2) = kGenModes[i];
         writeBack(QStringLiteral("Generating Mode"));
     });
     connect(m_planeMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? g_pDoc->m_surface.planeMode1 : g_pDoc->m_surface.planeMode2) = kPlaneModes[i];
+        (m_slot == 0 ? m_doc.m_surface.planeMode1 : m_doc.m_surface.planeMode2) = kPlaneModes[i];
         writeBack(QStringLiteral("Texture Plane"));
     });
     connect(m_sScaleEdit, &CommitEdit::committed, this, [this] { commitScale(true); });
     connect(m_tScaleEdit, &CommitEdit::committed, this, [this] { commitScale(false); });
-    if (g_pDoc) {
-        connect(g_pDoc, &CVantorDoc::cleared, this, &CSurfacePage::documentCleared);
-        connect(g_pDoc, &CVantorDoc::opening, this, [this] { m_surfaceList->setEnabled(true); });
-        connect(g_pDoc, &CVantorDoc::opened, this, &CSurfacePage::documentOpened);
-        connect(g_pDoc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
-        connect(g_pDoc, &CVantorDoc::imageRemoved, this,
+    {
+        connect(&m_doc, &CVantorDoc::cleared, this, &CSurfacePage::documentCleared);
+        connect(&m_doc, &CVantorDoc::opening, this, [this] { m_surfaceList->setEnabled(true); });
+        connect(&m_doc, &CVantorDoc::opened, this, &CSurfacePage::documentOpened);
+        connect(&m_doc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
+        connect(&m_doc, &CVantorDoc::imageRemoved, this,
                 [this](const QString& name) { removeEntry(m_imageList, name); });
-        connect(g_pDoc, &CVantorDoc::surfaceRestored, this, &CSurfacePage::showRestored);
+        connect(&m_doc, &CVantorDoc::surfaceRestored, this, &CSurfacePage::showRestored);
     }
 }
 
 void CSurfacePage::showRestored(int index) {
     // The surface whose change was taken back is shown, on the texture slot
     // that was shown before when it is the same surface.
-    const bool same = index == g_pDoc->m_currentSurface && m_unselect->isEnabled();
+    const bool same = index == m_doc.m_currentSurface && m_unselect->isEnabled();
     const int slot = m_slot;
     {
         const QSignalBlocker block(m_surfaceList);
         m_surfaceList->setCurrentIndex(index);
     }
     chooseSurface(index);
-    if (same && slot == 1 && g_pDoc->m_surface.textureCount > 0) {
+    if (same && slot == 1 && m_doc.m_surface.textureCount > 0) {
         m_texture1->setChecked(false);
         m_texture2->setChecked(true);
         loadSlot(1);
@@ -298,7 +297,7 @@ void CSurfacePage::documentOpened(bool zob) {
     {
         const QSignalBlocker block(m_surfaceList);
         m_surfaceList->clear();
-        m_surfaceList->addItems(g_pDoc->m_surfaceNames);
+        m_surfaceList->addItems(m_doc.m_surfaceNames);
         m_surfaceList->setCurrentIndex(-1);
     }
     // No surface of the new model is chosen yet: the page must not go on
@@ -308,7 +307,6 @@ void CSurfacePage::documentOpened(bool zob) {
 
 CSurfacePage::~CSurfacePage() {
     delete m_imageDialog;
-    if (g_pSurfacePage == this) g_pSurfacePage = nullptr;
 }
 
 void CSurfacePage::initialise() {
@@ -317,7 +315,7 @@ void CSurfacePage::initialise() {
         m_imageList->addItem(QStringLiteral("NONE"));
         m_imageList->setEditText(QStringLiteral("NONE"));
     }
-    m_imageDialog = new CImageDlg(window());
+    m_imageDialog = new CImageDlg(m_doc, window());
     m_imageDialog->hide();
     m_surfaceList->setEnabled(false);
     enableSurfaceControls(false);
@@ -359,7 +357,7 @@ void CSurfacePage::enableTextureControls(bool on) {
 }
 
 void CSurfacePage::writeBack(const QString& change, int field) {
-    if (g_pDoc) g_pDoc->writeSurface(change, field);
+    m_doc.writeSurface(change, field);
 }
 
 void CSurfacePage::showValues() {
@@ -381,9 +379,9 @@ void CSurfacePage::showValues() {
 void CSurfacePage::rebuildSwatch(int row) { m_swatches[row]->setColor(swatchColor(m_colours[row])); }
 
 void CSurfacePage::chooseSurface(int index) {
-    if (index < 0 || !g_pView) return;
-    g_pDoc->chooseSurface(index, g_pView->m_selectionMode);
-    const SurfaceData& s = g_pDoc->m_surface;
+    if (index < 0) return;
+    m_doc.chooseSurface(index, m_view.m_selectionMode);
+    const SurfaceData& s = m_doc.m_surface;
     m_polygons = s.polygonCount;
     m_vertices = s.vertexFloatCount / 3;
     enableSurfaceControls(true);
@@ -405,7 +403,7 @@ void CSurfacePage::chooseSurface(int index) {
 }
 
 void CSurfacePage::loadSlot(int slot) {
-    const SurfaceData& s = g_pDoc->m_surface;
+    const SurfaceData& s = m_doc.m_surface;
     if (slot == 0) {
         m_slot = 0;
         enableTextureControls(true);
@@ -446,7 +444,7 @@ void CSurfacePage::loadSlot(int slot) {
 }
 
 float* CSurfacePage::plane(bool sPlane) {
-    SurfaceData& s = g_pDoc->m_surface;
+    SurfaceData& s = m_doc.m_surface;
     if (m_slot == 0) return sPlane ? s.sPlane1 : s.tPlane1;
     return sPlane ? s.sPlane2 : s.tPlane2;
 }
@@ -454,7 +452,7 @@ float* CSurfacePage::plane(bool sPlane) {
 void CSurfacePage::commitColour(int row, int component) {
     const float value = toFloat(m_colourEdits[row][component]->text());
     m_colourEdits[row][component]->setText(formatG6(value));
-    surfaceColour(g_pDoc->m_surface, row)[component] = value;
+    surfaceColour(m_doc.m_surface, row)[component] = value;
     m_colours[row][component] = value;
     if (component < 3) rebuildSwatch(row);
     writeBack(kColourNames[row], kColourEditIds[row] + component);
@@ -463,20 +461,20 @@ void CSurfacePage::commitColour(int row, int component) {
 void CSurfacePage::selectColour(int row) {
     QLineEdit* edits[3] = {m_colourEdits[row][0], m_colourEdits[row][1], m_colourEdits[row][2]};
     if (!vantor::selectColour(this, m_colours[row], edits, m_swatches[row])) return;
-    std::copy(m_colours[row], m_colours[row] + 3, surfaceColour(g_pDoc->m_surface, row));
+    std::copy(m_colours[row], m_colours[row] + 3, surfaceColour(m_doc.m_surface, row));
     writeBack(kColourNames[row]);
 }
 
 void CSurfacePage::recomputeNormals(float angle) {
-    RedrawPause pause;
+    RedrawPause pause(&m_view);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    g_pDoc->smoothSurface(angle);
+    m_doc.smoothSurface(angle);
     QApplication::restoreOverrideCursor();
 }
 
 void CSurfacePage::toggleSmooth() {
-    CVantorDoc::Change change(*g_pDoc, QStringLiteral("Smooth"), vantor::EntityPart::SurfaceShape);
-    SurfaceData& s = g_pDoc->m_surface;
+    CVantorDoc::Change change(m_doc, QStringLiteral("Smooth"), vantor::EntityPart::SurfaceShape);
+    SurfaceData& s = m_doc.m_surface;
     m_smooth = !m_smooth;
     m_smoothBox->setChecked(m_smooth != 0);
     if (!m_smooth) {
@@ -494,7 +492,7 @@ void CSurfacePage::toggleSmooth() {
 }
 
 void CSurfacePage::commitAngle() {
-    SurfaceData& s = g_pDoc->m_surface;
+    SurfaceData& s = m_doc.m_surface;
     const float value = toFloat(m_angleEdit->text());
     m_angle = value;
     m_angleEdit->setText(formatG6(value));
@@ -503,7 +501,7 @@ void CSurfacePage::commitAngle() {
         return;
     }
     if (value == s.angle) return;
-    CVantorDoc::Change change(*g_pDoc, QStringLiteral("Smoothing Angle"), vantor::EntityPart::SurfaceShape);
+    CVantorDoc::Change change(m_doc, QStringLiteral("Smoothing Angle"), vantor::EntityPart::SurfaceShape);
     recomputeNormals(value);
     s.angle = value;
     s.smooth = m_smooth;
@@ -511,8 +509,8 @@ void CSurfacePage::commitAngle() {
 }
 
 void CSurfacePage::chooseImage(int index) {
-    if (index < 0 || !g_pView) return;
-    SurfaceData& s = g_pDoc->m_surface;
+    if (index < 0) return;
+    SurfaceData& s = m_doc.m_surface;
     const QString text = m_imageList->itemText(index);
     if (text == QLatin1String("NONE")) {
         s.textureCount = m_slot == 0 ? 0 : 1;
@@ -520,7 +518,7 @@ void CSurfacePage::chooseImage(int index) {
         return;
     }
     const QByteArray name = text.toLocal8Bit();
-    const uint32_t id = g_pDoc->textureId(text);
+    const uint32_t id = m_doc.textureId(text);
     if (id != 0) {
         char* field = m_slot == 0 ? s.texture1Name : s.texture2Name;
         std::memset(field, 0, KORVID_NAME_SIZE);
@@ -586,7 +584,7 @@ void CSurfacePage::unselect() {
         m_surfaceList->setCurrentIndex(-1);
         m_surfaceList->setEditText(QString());
     }
-    g_pDoc->highlightSurface(0);
+    m_doc.highlightSurface(0);
     // The list takes the focus first, so that disabling the field that had it
     // does not walk the focus through the other fields.
     m_surfaceList->setFocus();

@@ -3,6 +3,8 @@
 #pragma once
 #include <QWidget>
 
+class CVantorDoc;
+class CVantorView;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -17,7 +19,7 @@ class Swatch;
 class CSurfacePage : public QWidget {
     Q_OBJECT
 public:
-    explicit CSurfacePage(QWidget* parent = nullptr);
+    CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* parent = nullptr);
     ~CSurfacePage() override;
 
     void initialise();
@@ -48,6 +50,8 @@ public:
     int m_sAxis[3] = {0, 0, 0}, m_tAxis[3] = {0, 0, 0};
 
 private:
+    CVantorDoc& m_doc;
+    CVantorView& m_view;
     void chooseSurface(int index);
     void loadSlot(int slot);
     // Sends the working surface to the library as the change `change`
@@ -93,4 +97,3 @@ private:
     CImageDlg* m_imageDialog = nullptr;
 };
 
-extern CSurfacePage* g_pSurfacePage;

@@ -12,7 +12,6 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
-#include <QSettings>
 #include <QSurfaceFormat>
 
 #include "main_frame.h"
@@ -21,10 +20,6 @@
 #include "vantor_view.h"
 
 namespace {
-QSettings settings() {
-    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("Vantor"));
-}
-
 QIcon programIcon() {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
@@ -66,31 +61,9 @@ bool CVantorApp::initInstance() {
 
 void CVantorApp::openWhenReady(const QString& path) {
     const auto open = [this, path] { m_frame->openDropped(path); };
-    if (g_pView && g_pView->libraryReady()) open();
-    else connect(g_pView, &CVantorView::libraryStarted, this, open, Qt::SingleShotConnection);
-}
-
-QStringList CVantorApp::recentFiles() {
-    QSettings s = settings();
-    QStringList files;
-    for (int i = 1; i <= kRecentFiles; ++i) {
-        const QString path = s.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
-        if (!path.isEmpty()) files << path;
-    }
-    return files;
-}
-
-void CVantorApp::addRecentFile(const QString& path) {
-    QStringList files = recentFiles();
-    files.removeAll(path);
-    files.prepend(path);
-    while (files.size() > kRecentFiles) files.removeLast();
-    QSettings s = settings();
-    for (int i = 1; i <= kRecentFiles; ++i) {
-        const QString key = QStringLiteral("Recent File List/File%1").arg(i);
-        if (i <= files.size()) s.setValue(key, files[i - 1]);
-        else s.remove(key);
-    }
+    CVantorView* view = m_frame->view();
+    if (view->libraryReady()) open();
+    else connect(view, &CVantorView::libraryStarted, this, open, Qt::SingleShotConnection);
 }
 
 namespace {

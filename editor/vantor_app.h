@@ -20,9 +20,6 @@ public:
     CMainFrame* mainFrame() const { return m_frame; }
     CVantorDoc* document() const { return m_document; }
 
-    static QStringList recentFiles();
-    static void addRecentFile(const QString& path);
-    static constexpr int kRecentFiles = 4;
 
 private:
     CVantorDoc* m_document = nullptr;

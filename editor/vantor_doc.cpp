@@ -1,58 +1,28 @@
 #include "vantor_doc.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstring>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QMessageBox>
 
 #include "controls.h"
-#include "document_steps.h"
-#include "import_progress.h"
-#include "mesh_import.h"
-#include "vantor_view.h"
+#include "document_commands.h"
 
 using namespace vantor;
 
-CVantorDoc* g_pDoc = nullptr;
-
-namespace {
-std::function<QString()>& openHook() {
-    static std::function<QString()> hook;
-    return hook;
-}
-std::function<QString()>& saveHook() {
-    static std::function<QString()> hook;
-    return hook;
-}
-std::function<int(const QString&)>& savePromptHook() {
-    static std::function<int(const QString&)> hook;
-    return hook;
-}
-QWidget* dialogParent() { return g_pView ? g_pView->window() : nullptr; }
-}  // namespace
-
-void CVantorDoc::setOpenHook(std::function<QString()> hook) { openHook() = std::move(hook); }
-void CVantorDoc::setSaveHook(std::function<QString()> hook) { saveHook() = std::move(hook); }
-
-void CVantorDoc::setSavePromptHook(std::function<int(const QString&)> hook) { savePromptHook() = std::move(hook); }
-
-CVantorDoc::CVantorDoc(QObject* parent) : QObject(parent), m_history(std::make_unique<vantor::UndoHistory>(*this)) {
-    g_pDoc = this;
-    connect(m_history.get(), &vantor::UndoHistory::changed, this, &CVantorDoc::showModified);
+CVantorDoc::CVantorDoc(QObject* parent) : QObject(parent) {
+    m_stack.setUndoLimit(1000);
+    connect(&m_stack, &QUndoStack::indexChanged, this, &CVantorDoc::historyMoved);
+    connect(&m_stack, &QUndoStack::cleanChanged, this, &CVantorDoc::showModified);
 }
 
-CVantorDoc::~CVantorDoc() {
-    if (g_pDoc == this) g_pDoc = nullptr;
-}
+CVantorDoc::~CVantorDoc() = default;
 
 void CVantorDoc::makeCurrent() {
-    if (g_pView) g_pView->makeCurrent();
+    if (m_gl) m_gl->makeCurrent();
 }
 
-void CVantorDoc::onFileNew() {
-    if (!saveModified()) return;
+void CVantorDoc::clear() {
     makeCurrent();
     objNew();
     m_modelPosition[0] = m_modelPosition[1] = m_modelPosition[2] = 0;
@@ -66,96 +36,44 @@ void CVantorDoc::onFileNew() {
     refreshTitle();
 }
 
-// The file chosen in an open dialog (or by the tests' hook), its folder made
-// the working directory; empty when cancelled.
-static QString chooseFileToOpen(const QString& caption, const QString& filter) {
-    QString path;
-    if (openHook()) {
-        path = openHook()();
-    } else {
-        // The dialog starts in the document's folder, the working directory.
-        path = QFileDialog::getOpenFileName(dialogParent(), caption, QDir::currentPath(), filter);
-    }
-    if (!path.isEmpty()) CVantorDoc::enterFolderOf(path);
-    return path;
-}
-
-void CVantorDoc::onFileOpen() {
-    if (!saveModified()) return;
-    const QString path = chooseFileToOpen(QString(), QStringLiteral("RAW Model (*.raw);;ZOB Model (*.zob)"));
-    if (!path.isEmpty()) openFile(path);
-}
-
 void CVantorDoc::enterFolderOf(const QString& path) {
     // As the file dialogs of the original platform did: image paths in saved
     // entities are written relative to the working directory.
     QDir::setCurrent(QFileInfo(path).absolutePath());
 }
 
-bool CVantorDoc::openFile(const QString& path) { return load(path, false); }
-
-bool CVantorDoc::importFile(const QString& path) { return load(path, true); }
-
-void CVantorDoc::onFileImport() {
-    if (!saveModified()) return;
-    const QString all = QString::fromStdString(korvid::import::supportedPatterns());
-    const QString path = chooseFileToOpen(
-        QStringLiteral("Import Model"),
-        QStringLiteral("All supported (%1);;Wavefront OBJ (*.obj);;STL (*.stl);;PLY (*.ply);;glTF (*.gltf *.glb);;"
-                       "FBX (*.fbx);;Collada (*.dae);;All files (*)")
-            .arg(all));
-    if (!path.isEmpty()) importFile(path);
-}
-
-bool CVantorDoc::load(const QString& path, bool import) {
+CVantorDoc::FileResult CVantorDoc::openFile(const QString& path) {
+    const QString extension = QFileInfo(path).suffix();
+    const bool zob = extension.compare(QLatin1String("zob"), Qt::CaseInsensitive) == 0;
+    const bool raw = extension.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0;
     emit opening();
     makeCurrent();
-    objSelectSurface(m_currentSurface, 0);
-
-    const QFileInfo info(path);
+    objSelectSurface(m_currentSurface, KORVID_SELECT_NONE);
+    if (!zob && !raw) return {false, QStringLiteral("File Extension error")};
     // A file that fails to load leaves the document's name and title as they were.
-    const QString previous[4] = {m_pathName, m_fileTitle, m_extension, m_title};
-    const auto keepPrevious = [&] {
-        m_pathName = previous[0];
-        m_fileTitle = previous[1];
-        m_extension = previous[2];
-        m_title = previous[3];
-    };
-    setFile(path);
+    const QByteArray file = QFileInfo(path).absoluteFilePath().toLocal8Bit();
+    const bool loaded = zob ? objLoadZOB(file.constData()) : objLoadRaw(file.constData());
+    if (loaded) setFile(path);
+    return finishLoad(loaded, zob, false, QString::fromLocal8Bit(objGetLastError()), {});
+}
 
-    const QByteArray file = m_pathName.toLocal8Bit();
-    bool loaded;
-    QString failure, note;
-    const bool zob = !import && m_extension.compare(QLatin1String("zob"), Qt::CaseInsensitive) == 0;
-    bool cancelled = false;
-    if (import) {
-        // The file is read on a worker while the window keeps drawing; the
-        // model is added here, on the view's thread.
-        const korvid::import::MeshRead read = readMeshWithProgress(dialogParent(), m_pathName);
-        cancelled = read.code == korvid::import::ImportError::Cancelled;
-        makeCurrent();
-        const korvid::import::ImportResult result = korvid::import::addMesh(read);
-        loaded = result.ok;
-        failure = QString::fromLocal8Bit(result.error.c_str());
-        note = QString::fromStdString(result.note);
-    } else if (m_extension.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0) {
-        loaded = objLoadRaw(file.constData());
-    } else if (zob) {
-        loaded = objLoadZOB(file.constData());
-    } else {
-        keepPrevious();
-        message(dialogParent(), QStringLiteral("File Extension error"));
-        return false;
-    }
-    if (!loaded) {
-        keepPrevious();
-        // A cancel is the user's own choice: nothing to tell.
-        if (!cancelled) message(dialogParent(), import ? failure : QString::fromLocal8Bit(objGetLastError()));
-        return false;
-    }
+CVantorDoc::FileResult CVantorDoc::addImportedMesh(const QString& path, const korvid::import::MeshRead& read) {
+    emit opening();
+    makeCurrent();
+    objSelectSurface(m_currentSurface, KORVID_SELECT_NONE);
+    const korvid::import::ImportResult result = korvid::import::addMesh(read);
+    if (result.ok) setFile(path);
+    // A cancel is the user's own choice: nothing to tell.
+    const bool cancelled = read.code == korvid::import::ImportError::Cancelled;
+    return finishLoad(result.ok, false, true, cancelled ? QString() : QString::fromLocal8Bit(result.error.c_str()),
+                      QString::fromStdString(result.note));
+}
+
+CVantorDoc::FileResult CVantorDoc::finishLoad(bool loaded, bool zob, bool import, const QString& failure,
+                                              const QString& note) {
+    if (!loaded) return {false, failure};
     emit titleChanged(m_title);
     if (!import) emit fileOpened(m_pathName);
-    if (!note.isEmpty()) message(dialogParent(), note);
 
     m_modelCount += 1;
     makeCurrent();
@@ -181,45 +99,19 @@ bool CVantorDoc::load(const QString& path, bool import) {
     }
     emit opened(zob);
     startHistory();
-    return true;
+    return {true, note};
 }
 
-void CVantorDoc::onFileSave() { saveWithDialog(); }
-
-bool CVantorDoc::saveWithDialog() {
-    QString path;
-    if (saveHook()) {
-        path = saveHook()();
-    } else {
-        QFileDialog dialog(dialogParent(), QString(), QDir::currentPath(), QStringLiteral("ZOB Model (*.zob)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("zob"));
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        path = dialog.selectedFiles().first();
-    }
-    if (path.isEmpty()) return false;
-    // A name typed without an extension gets the default one.
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".zob");
-    enterFolderOf(path);
-    return saveFile(path);
-}
-
-bool CVantorDoc::saveFile(const QString& path) {
-    if (path.right(3).compare(QLatin1String("zob"), Qt::CaseInsensitive) != 0) {
-        message(dialogParent(), QStringLiteral("File Extension error"));
-        return false;
-    }
+CVantorDoc::FileResult CVantorDoc::saveFile(const QString& path) {
+    if (path.right(3).compare(QLatin1String("zob"), Qt::CaseInsensitive) != 0)
+        return {false, QStringLiteral("File Extension error")};
     makeCurrent();
     const QByteArray file = path.toLocal8Bit();
-    if (!objSaveZOB(file.constData())) {
-        message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
-        return false;
-    }
+    if (!objSaveZOB(file.constData())) return {false, QString::fromLocal8Bit(objGetLastError())};
     setFile(path);
-    m_history->markClean();
+    m_stack.setClean();
     refreshTitle();
-    return true;
+    return {true, {}};
 }
 
 void CVantorDoc::setFile(const QString& path) {
@@ -294,8 +186,7 @@ bool CVantorDoc::addEmitter() {
     objSetEmitterPtr(m_currentEmitter);
     EmitterData added{};
     objGetEmitter(&added);
-    m_history->push(
-        std::make_unique<vantor::EmitterStep>(QStringLiteral("Add Emitter"), m_currentEmitter, true, added));
+    m_stack.push(new EmitterCommand(*this, QStringLiteral("Add Emitter"), m_currentEmitter, true, added));
     return true;
 }
 
@@ -304,7 +195,7 @@ bool CVantorDoc::removeEmitter() {
     const int removed = m_currentEmitter;
     EmitterData record{};
     if (!removeEmitterAt(removed, &record)) return false;
-    m_history->push(std::make_unique<vantor::EmitterStep>(QStringLiteral("Remove Emitter"), removed, false, record));
+    m_stack.push(new EmitterCommand(*this, QStringLiteral("Remove Emitter"), removed, false, record));
     return true;
 }
 
@@ -395,14 +286,29 @@ bool CVantorDoc::addImage() {
     // Redo reads the bitmap again, from wherever the working directory is then.
     TextureInfo added = m_texture;
     copyText(added.path, sizeof added.path, QFileInfo(QString::fromLocal8Bit(m_texture.path)).absoluteFilePath());
-    m_history->push(std::make_unique<vantor::ImageStep>(QStringLiteral("Add Image"), added));
+    m_stack.push(new ImageCommand(*this, QStringLiteral("Add Image"), added));
     emit imageAdded(QString::fromLocal8Bit(m_texture.name));
     return true;
 }
 
 // ---- Changes, undo and redo -------------------------------------------------------
 
-void CVantorDoc::startHistory() { m_history->clear(); }
+void CVantorDoc::startHistory() { m_stack.clear(); }
+
+namespace {
+const DocumentCommand* commandAt(const QUndoStack& stack, int index) {
+    return static_cast<const DocumentCommand*>(stack.command(index));
+}
+}  // namespace
+
+bool CVantorDoc::isModified() const {
+    const int clean = m_stack.cleanIndex();
+    if (clean < 0) return true;
+    const int index = m_stack.index();
+    for (int i = std::min(clean, index); i < std::max(clean, index); ++i)
+        if (commandAt(m_stack, i)->changesEntity()) return true;
+    return false;
+}
 
 void CVantorDoc::showModified() {
     const bool modified = isModified();
@@ -411,21 +317,33 @@ void CVantorDoc::showModified() {
     emit titleChanged(modified ? m_title + QLatin1Char('*') : m_title);
 }
 
-bool CVantorDoc::saveModified() {
-    // Typing not yet committed counts as a change, as it would once the field lost the focus.
-    vantor::commitFocusedField();
-    if (!isModified()) return true;
-    const QString question = QStringLiteral("Save changes to %1?").arg(vantor::elideMiddle(m_title));
-    int answer;
-    if (savePromptHook()) {
-        answer = savePromptHook()(question);
-    } else {
-        answer =
-            QMessageBox::question(dialogParent(), QStringLiteral("Vantor"), question,
-                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+size_t CVantorDoc::historyBytes() const {
+    size_t total = 0;
+    for (int i = 0; i < m_stack.count(); ++i) total += commandAt(m_stack, i)->bytes();
+    return total;
+}
+
+void CVantorDoc::setHistoryBudget(size_t bytes) {
+    m_historyBudget = bytes;
+    historyMoved();
+}
+
+void CVantorDoc::historyMoved() {
+    if (m_trimming) return;
+    m_trimming = true;
+    // Past the memory bound the oldest commands let go of their snapshots
+    // (the newest one always stays whole) ...
+    size_t total = historyBytes();
+    for (int i = 0; i + 1 < m_stack.count() && total > m_historyBudget; ++i) {
+        auto* command = const_cast<DocumentCommand*>(commandAt(m_stack, i));
+        if (command->trimmed()) continue;
+        total -= command->bytes();
+        command->trim();
     }
-    if (answer == QMessageBox::Save) return saveWithDialog();
-    return answer == QMessageBox::Discard;
+    // ... and once undo reaches them they leave the stack, changing nothing.
+    while (m_stack.index() > 0 && commandAt(m_stack, m_stack.index() - 1)->trimmed()) m_stack.undo();
+    m_trimming = false;
+    showModified();
 }
 
 void CVantorDoc::beginChange(const QString& name, vantor::EntityPart part, int index, int field) {
@@ -452,7 +370,7 @@ void CVantorDoc::endChange() {
         const vantor::EntitySnapshot after = vantor::captureSnapshot(m_before.part, m_before.index, m_modelPosition);
         if (vantor::sameSnapshot(m_before, after)) return;
     }
-    m_history->push(std::make_unique<vantor::RecordStep>(m_changeName, std::move(m_before), m_changeField));
+    m_stack.push(new RecordCommand(*this, m_changeName, std::move(m_before), m_changeField));
     m_before = vantor::EntitySnapshot();
 }
 
@@ -522,7 +440,7 @@ void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
     EmitterData e = record;
     e.textureId = vantor::idOf(e.imageName, e.textureId);
     if (objInsertEmitter(&e, index) == 0) {
-        message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
+        emit refused(QString::fromLocal8Bit(objGetLastError()));
         return;
     }
     m_lastEmitter += 1;
@@ -547,7 +465,7 @@ void CVantorDoc::restoreImage(const TextureInfo& info) {
     makeCurrent();
     TextureInfo t = info;
     if (!objAddTexture(&t)) {
-        message(dialogParent(), QString::fromLocal8Bit(objGetLastError()));
+        emit refused(QString::fromLocal8Bit(objGetLastError()));
         return;
     }
     emit imagesRestored();

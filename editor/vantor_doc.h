@@ -1,24 +1,33 @@
 // CVantorDoc: the entity being edited. It owns the working copies of the
 // records the pages edit, makes every library call that changes the entity
-// (each with the view's GL context current), and runs File New, Open and
-// Save. Pages and the view observe it through its signals.
+// (each with the library's GL context current), keeps the undo stack, and
+// reads and writes files. It shows no windows: File commands, questions and
+// messages are the main frame's (FileCommands). Pages and the view observe it
+// through its signals.
 #pragma once
 #include "picture_export.h"
+#include "mesh_import.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
+#include <QUndoStack>
+
 #include "entity_snapshot.h"
+#include "gl_access.h"
 #include "korvid.h"
-#include "undo_history.h"
 
 class CVantorDoc : public QObject {
     Q_OBJECT
 public:
     explicit CVantorDoc(QObject* parent = nullptr);
     ~CVantorDoc() override;
+    // The library's GL context; set once the view exists.
+    void setGlAccess(GlAccess* gl) { m_gl = gl; }
+    // Makes the library's context current, for code that reads the library.
+    void makeCurrent();
 
     QString m_pathName;
     QString m_fileTitle;
@@ -27,38 +36,35 @@ public:
     // The settings of File > Export Frames, kept with the document.
     FrameExport& frameExportSettings() { return m_frameExport; }
 
-    void onFileNew();
-    void onFileOpen();
-    void onFileSave();
-    // File Save's dialog and save; true when the entity was saved.
-    bool saveWithDialog();
-    // Opens a file chosen by any means (File Open, the recent-file list).
-    bool openFile(const QString& path);
-    // File > Import Model...: a mesh file of another format, read through
-    // Assimp, shown as an opened file is; not added to the recent files.
-    void onFileImport();
-    bool importFile(const QString& path);
-    bool saveFile(const QString& path);
+    // What reading or writing a file came to: `ok`, and a message for the
+    // user (a refusal, or a note on a file that was read).
+    struct FileResult {
+        bool ok = false;
+        QString message;
+    };
+    // Empties the entity (File New).
+    void clear();
+    // Reads a RAW or ZOB file as a new model.
+    FileResult openFile(const QString& path);
+    // Adds a model read from a mesh file of another format (File > Import
+    // Model...), shown as an opened file is; not added to the recent files.
+    FileResult addImportedMesh(const QString& path, const korvid::import::MeshRead& read);
+    // Writes the current model as a ZOB file.
+    FileResult saveFile(const QString& path);
     // Makes the folder of a file the user chose the working directory.
     static void enterFolderOf(const QString& path);
 
-    // Tests answer the file dialogs through these hooks; an empty answer is Cancel.
-    static void setOpenHook(std::function<QString()> hook);
-    static void setSaveHook(std::function<QString()> hook);
-    // Tests answer "Save changes to <name>?" through this hook with
-    // QMessageBox::Save, Discard or Cancel.
-    static void setSavePromptHook(std::function<int(const QString& question)> hook);
-
     // ---- Changes, undo and redo ---------------------------------------------
-    vantor::UndoHistory& history() { return *m_history; }
-    void undo() { m_history->undo(); }
-    void redo() { m_history->redo(); }
-    // The entity differs from what was last opened or saved.
-    bool isModified() const { return !m_history->isClean(); }
-    // When the entity is modified, asks whether to save it first: Save saves
-    // (and goes on only when it did), Discard goes on, Cancel stops. True
-    // when the caller may go on.
-    bool saveModified();
+    QUndoStack* undoStack() { return &m_stack; }
+    void undo() { m_stack.undo(); }
+    void redo() { m_stack.redo(); }
+    // The entity differs from what was last opened or saved: a command that
+    // changes the entity lies between the saved point and the stack's index.
+    bool isModified() const;
+    // The history keeps at most 1000 commands and about this many bytes; the
+    // oldest commands let go of their snapshots first.
+    void setHistoryBudget(size_t bytes);
+    size_t historyBytes() const;
     // Everything the library does to `part` between begin and end is one
     // undoable step named `name` (nested changes join the outer one; an
     // empty name records nothing). Index -1 means the current surface or
@@ -78,7 +84,7 @@ public:
     private:
         CVantorDoc& m_doc;
     };
-    // Used by the history's steps: read a part, put a part back and show it.
+    // Used by the undo commands: read a part, put a part back and show it.
     vantor::EntitySnapshot capture(vantor::EntityPart part, int index);
     void restore(const vantor::EntitySnapshot& snapshot);
     // Removes emitter `index`, its record copied to `record`; false when there is none.
@@ -153,6 +159,9 @@ public:
 
 signals:
     void titleChanged(const QString& title);
+    // Something the user must be told that happened outside a command of
+    // theirs (an undo that the library refused).
+    void refused(const QString& message);
     void fileOpened(const QString& path);
     // File New emptied the entity.
     void cleared();
@@ -174,14 +183,17 @@ signals:
     void emitterMoved();
 
 private:
-    bool load(const QString& path, bool import);
-    void makeCurrent();
+    FileResult finishLoad(bool loaded, bool zob, bool import, const QString& failure, const QString& note);
     void startHistory();
     void showModified();
+    void historyMoved();
     void refreshEmitterNames();
+    GlAccess* m_gl = nullptr;
     QString m_title = QStringLiteral("Untitled");
     FrameExport m_frameExport;
-    std::unique_ptr<vantor::UndoHistory> m_history;
+    QUndoStack m_stack;
+    size_t m_historyBudget = size_t(512) << 20;
+    bool m_trimming = false;
     bool m_shownModified = false;
     // The change being recorded.
     int m_changeDepth = 0;
@@ -191,4 +203,3 @@ private:
     vantor::EntitySnapshot m_before;
 };
 
-extern CVantorDoc* g_pDoc;

@@ -10,10 +10,7 @@
 
 #include "vantor_doc.h"
 
-CVantorView* g_pView = nullptr;
-
-CVantorView::CVantorView(QWidget* parent) : QOpenGLWidget(parent) {
-    g_pView = this;
+CVantorView::CVantorView(CVantorDoc& document, QWidget* parent) : QOpenGLWidget(parent), m_doc(document) {
     setMinimumSize(10, 10);
     setFocusPolicy(Qt::ClickFocus);
     connect(&m_timer, &QTimer::timeout, this, &CVantorView::tick);
@@ -26,7 +23,6 @@ CVantorView::CVantorView(QWidget* parent) : QOpenGLWidget(parent) {
 CVantorView::~CVantorView() {
     qApp->removeEventFilter(this);
     stopRedrawTimer();
-    if (g_pView == this) g_pView = nullptr;
 }
 
 void CVantorView::startRedrawTimer(int milliseconds) { m_timer.start(milliseconds); }
@@ -69,7 +65,7 @@ void CVantorView::releaseRedraw() {
 void CVantorView::initializeGL() {
     const WindowData window{width(), height(), 45};
     objInitWin(&window);
-    for (int i = 0; i < 6; ++i) objGetLight(&g_pDoc->m_lights[i], i);
+    for (int i = 0; i < 6; ++i) objGetLight(&m_doc.m_lights[i], i);
     m_dragLight = 0;
     m_ready = true;
     if (m_holds == 0) startRedrawTimer(15);
@@ -105,20 +101,20 @@ void CVantorView::tick() {
 
 void CVantorView::updateSwarm() {
     if (m_swarmPhase > 6.283185307179586) m_swarmPhase = 0;
-    LightData* lights = g_pDoc->m_lights;
+    LightData* lights = m_doc.m_lights;
     for (int i = 0; i < 6; ++i) {
         if (!lights[i].on) continue;
         const float t = m_swarmPhase;
         lights[i].position[0] = 4 * std::cos(2 * t + i);
         lights[i].position[1] = 4 * std::sin(i + t);
         lights[i].position[2] = 4 * std::cos(i * t);
-        g_pDoc->moveLight(i);
+        m_doc.moveLight(i);
     }
 }
 
 void CVantorView::fitCamera(float angle) {
-    if (angle >= 180 || g_pDoc->m_modelCount == 0) return;
-    const ModelInfo& m = g_pDoc->m_modelInfo;
+    if (angle >= 180 || m_doc.m_modelCount == 0) return;
+    const ModelInfo& m = m_doc.m_modelInfo;
     m_camera.rx = m_camera.ry = m_camera.rz = 0;
     m_camera.tx = 0;
     m_camera.ty = -(m.minY + (m.maxY - m.minY) * 0.5f);
@@ -128,17 +124,18 @@ void CVantorView::fitCamera(float angle) {
 
 void CVantorView::beginDragChange() {
     // A drag of a light, the model or an emitter is one step of the document's history.
-    if (m_dragChange || !g_pDoc) return;
+    if (m_dragChange) return;
     using vantor::EntityPart;
+    using vantor::DragTarget;
     switch (m_target) {
-    case 2:
-        g_pDoc->beginChange(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight);
+    case DragTarget::Light:
+        m_doc.beginChange(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight);
         break;
-    case 3:
-        g_pDoc->beginChange(QStringLiteral("Move Object"), EntityPart::Position);
+    case DragTarget::Model:
+        m_doc.beginChange(QStringLiteral("Move Object"), EntityPart::Position);
         break;
-    case 4:
-        g_pDoc->beginChange(QStringLiteral("Move Emitter"), EntityPart::Emitter);
+    case DragTarget::Emitter:
+        m_doc.beginChange(QStringLiteral("Move Emitter"), EntityPart::Emitter);
         break;
     default:
         return;
@@ -149,7 +146,7 @@ void CVantorView::beginDragChange() {
 void CVantorView::endDragChange() {
     if (!m_dragChange) return;
     m_dragChange = false;
-    g_pDoc->endChange();
+    m_doc.endChange();
 }
 
 void CVantorView::mousePressEvent(QMouseEvent* event) {
@@ -208,16 +205,18 @@ void CVantorView::drag(const QPoint& position) {
             p[1] += step * dy;
         }
     };
+    using vantor::DragMode;
+    using vantor::DragTarget;
     switch (m_target) {
-    case 1:
-        if (m_dragMode == 1) {
+    case DragTarget::Camera:
+        if (m_dragMode == DragMode::Move) {
             if (left) {
                 if (freeX) m_camera.tx -= step * dx;
                 if (freeZ) m_camera.tz -= step * dy;
             } else if (freeY) {
                 m_camera.ty += step * dy;
             }
-        } else if (m_dragMode == 2) {
+        } else if (m_dragMode == DragMode::Rotate) {
             if (left) {
                 if (freeY) m_camera.ry -= dx;
                 if (freeX) m_camera.rx -= dy;
@@ -226,27 +225,27 @@ void CVantorView::drag(const QPoint& position) {
             }
         }
         break;
-    case 2:
-        moveXyz(g_pDoc->m_lights[m_dragLight].position);
-        g_pDoc->moveLight(m_dragLight);
+    case DragTarget::Light:
+        moveXyz(m_doc.m_lights[m_dragLight].position);
+        m_doc.moveLight(m_dragLight);
         break;
-    case 3:
-        moveXyz(g_pDoc->m_modelPosition);
-        g_pDoc->moveModel();
+    case DragTarget::Model:
+        moveXyz(m_doc.m_modelPosition);
+        m_doc.moveModel();
         break;
-    case 4:
-        moveXyz(g_pDoc->m_emitter.position);
-        g_pDoc->moveEmitter();
+    case DragTarget::Emitter:
+        moveXyz(m_doc.m_emitter.position);
+        m_doc.moveEmitter();
         break;
     default:
         break;
     }
 }
 
-RedrawPause::RedrawPause() {
-    if (g_pView) g_pView->holdRedraw();
+RedrawPause::RedrawPause(CVantorView* view) : m_view(view) {
+    if (m_view) m_view->holdRedraw();
 }
 
 RedrawPause::~RedrawPause() {
-    if (g_pView) g_pView->releaseRedraw();
+    if (m_view) m_view->releaseRedraw();
 }

@@ -7,13 +7,25 @@
 #include <QList>
 #include <QTimer>
 
+#include "gl_access.h"
 #include "korvid.h"
 
-class CVantorView : public QOpenGLWidget {
+class CVantorDoc;
+
+namespace vantor {
+// What a drag in the view moves (the toolbar's Camera, Light, Object and
+// Particle Emitter buttons), and how the camera moves.
+enum class DragTarget { None = 0, Camera = 1, Light = 2, Model = 3, Emitter = 4 };
+enum class DragMode { None = 0, Move = 1, Rotate = 2 };
+}  // namespace vantor
+
+class CVantorView : public QOpenGLWidget, public GlAccess {
     Q_OBJECT
 public:
-    explicit CVantorView(QWidget* parent = nullptr);
+    CVantorView(CVantorDoc& document, QWidget* parent = nullptr);
     ~CVantorView() override;
+    void makeCurrent() override { QOpenGLWidget::makeCurrent(); }
+    void doneCurrent() override { QOpenGLWidget::doneCurrent(); }
 
     void startRedrawTimer(int milliseconds);
     void stopRedrawTimer();
@@ -43,8 +55,8 @@ public:
     QPoint m_rightLast;
     QPoint m_leftLast;
     int m_rightDown = 0, m_leftDown = 0;
-    int m_target = 0;
-    int m_dragMode = 0;
+    vantor::DragTarget m_target = vantor::DragTarget::None;
+    vantor::DragMode m_dragMode = vantor::DragMode::None;
 
     bool libraryReady() const { return m_ready; }
 
@@ -71,6 +83,7 @@ protected:
 
 private:
     void drag(const QPoint& position);
+    CVantorDoc& m_doc;
     void beginDragChange();
     void endDragChange();
     void modalClosed(QObject* dialog);
@@ -81,14 +94,15 @@ private:
     bool m_ready = false;
 };
 
-extern CVantorView* g_pView;
-
 // Holds the redraw timer for the life of a piece of work that draws no frames
 // (modal dialogs hold it by themselves).
 class RedrawPause {
 public:
-    RedrawPause();
+    explicit RedrawPause(CVantorView* view);
     ~RedrawPause();
     RedrawPause(const RedrawPause&) = delete;
     RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    CVantorView* m_view;
 };

@@ -13,16 +13,29 @@ namespace vantor::testing {
 
 CVantorApp& app() { return *static_cast<CVantorApp*>(QCoreApplication::instance()); }
 
+QString TestAnswers::fileToOpen(QWidget* parent, const QString& caption, const QString& filter) {
+    return open_ ? open_() : standardFileQuestions().fileToOpen(parent, caption, filter);
+}
+
+QString TestAnswers::fileToSave(QWidget* parent) {
+    return save_ ? save_() : standardFileQuestions().fileToSave(parent);
+}
+
+int TestAnswers::saveChanges(QWidget* parent, const QString& question) {
+    if (realPrompts_) return standardFileQuestions().saveChanges(parent, question);
+    *prompts << question;
+    return *promptAnswer;
+}
+
 void EditorTest::SetUp() {
     ASSERT_NE(app().mainFrame(), nullptr);
-    for (int i = 0; i < 200 && !(g_pView && g_pView->libraryReady()); ++i) pump(20);
-    ASSERT_TRUE(g_pView && g_pView->libraryReady()) << "the 3D view did not start the library";
+    for (int i = 0; i < 200 && !view().libraryReady(); ++i) pump(20);
+    ASSERT_TRUE(view().libraryReady()) << "the 3D view did not start the library";
     setMessageHook([this](const QString& text) { messages << text; });
     // "Save changes to ...?" is answered with `promptAnswer` (Discard unless a test says otherwise).
-    CVantorDoc::setSavePromptHook([this](const QString& question) {
-        prompts << question;
-        return promptAnswer;
-    });
+    answers.prompts = &prompts;
+    answers.promptAnswer = &promptAnswer;
+    files().setQuestions(&answers);
     setColorHook([this](const QColor& initial) {
         colourOffered = initial;
         auto answer = nextColour;
@@ -40,15 +53,13 @@ void EditorTest::SetUp() {
     // Xvfb has no window manager: the frame is made the active window by hand
     // so that focus changes happen as they do on a desktop.
     QApplication::setActiveWindow(app().mainFrame());
-    doc().onFileNew();
+    files().onFileNew();
     messages.clear();
     prompts.clear();
 }
 
 void EditorTest::TearDown() {
-    CVantorDoc::setOpenHook(nullptr);
-    CVantorDoc::setSaveHook(nullptr);
-    CVantorDoc::setSavePromptHook(nullptr);
+    files().setQuestions(nullptr);
     CImageDlg::setBrowseHook(nullptr);
     setMessageHook(nullptr);
     setColorHook(nullptr);
@@ -59,8 +70,9 @@ void EditorTest::TearDown() {
 }
 
 void EditorTest::open(const std::string& path) {
-    CVantorDoc::setOpenHook([path] { return QString::fromStdString(path); });
-    doc().onFileOpen();
+    answers.setOpen([path] { return QString::fromStdString(path); });
+    files().onFileOpen();
+    answers.setOpen(nullptr);
 }
 
 void EditorTest::commit(QWidget* window, int id, const QString& text) {

@@ -18,6 +18,11 @@
 #include <string>
 
 #include "controls.h"
+#include "entity_control_view.h"
+#include "file_commands.h"
+#include "object_page.h"
+#include "particles_page.h"
+#include "surface_page.h"
 #include "korvid.h"
 #include "main_frame.h"
 #include "vantor_app.h"
@@ -28,6 +33,25 @@ namespace vantor::testing {
 
 CVantorApp& app();
 
+// Answers File Open, File Save and the save question for the tests; with no
+// answer set, the standard dialogs come up.
+class TestAnswers : public FileQuestions {
+public:
+    void setOpen(std::function<QString()> answer) { open_ = std::move(answer); }
+    void setSave(std::function<QString()> answer) { save_ = std::move(answer); }
+    // The question "Save changes to ...?" is shown for real.
+    void setRealPrompts() { realPrompts_ = true; }
+    QString fileToOpen(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString fileToSave(QWidget* parent) override;
+    int saveChanges(QWidget* parent, const QString& question) override;
+    QStringList* prompts = nullptr;
+    int* promptAnswer = nullptr;
+
+private:
+    std::function<QString()> open_, save_;
+    bool realPrompts_ = false;
+};
+
 class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -35,7 +59,11 @@ protected:
 
     CMainFrame& frame() { return *app().mainFrame(); }
     CVantorDoc& doc() { return *app().document(); }
-    CVantorView& view() { return *g_pView; }
+    CVantorView& view() { return *app().mainFrame()->view(); }
+    FileCommands& files() { return frame().files(); }
+    CObjectPage* objectPage() { return frame().controlView()->objectPage(); }
+    CSurfacePage* surfacePage() { return frame().controlView()->surfacePage(); }
+    CParticlesPage* particlesPage() { return frame().controlView()->particlesPage(); }
 
     // Opens a file through File Open, the dialog answered with `path`.
     void open(const std::string& path);
@@ -60,6 +88,7 @@ protected:
     std::string sample(const char* name) const;
     std::filesystem::path scratch() const { return dir_; }
 
+    TestAnswers answers;                    // file dialogs and the save question
     QStringList messages;                   // message boxes shown
     QStringList prompts;                    // "Save changes to ...?" questions asked
     int promptAnswer = QMessageBox::Discard;

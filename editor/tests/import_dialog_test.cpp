@@ -35,8 +35,8 @@ TEST_F(ImportDialogTest, ARefusedFileIsReportedAndAddsNothing) {
     std::ofstream(ply) << "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
                           "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
                           "0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n";
-    CVantorDoc::setOpenHook([&] { return QString::fromStdString(ply.string()); });
-    doc().onFileImport();
+    answers.setOpen([&] { return QString::fromStdString(ply.string()); });
+    files().onFileImport();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("past-end.ply"))) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains(QStringLiteral("refers to vertex 3"))) << messages[0].toStdString();
@@ -73,7 +73,7 @@ TEST_F(ImportDialogTest, CancelEndsTheImportAtOnce) {
         }
     });
     poll.start(20);
-    EXPECT_FALSE(doc().importFile(QString::fromStdString(sample("lantern.obj"))));
+    EXPECT_FALSE(files().importFile(QString::fromStdString(sample("lantern.obj"))));
     poll.stop();
     release->store(true);
     EXPECT_TRUE(sawDialog);

@@ -70,8 +70,8 @@ TEST_F(NewUserTest, FileDialogsStartInTheDocumentsFolder) {
     // A first file in "out", and a look around there in the real Open dialog,
     // which Qt remembers as the folder last visited.
     open(copySample("fireworks.zob", "out"));
-    CVantorDoc::setOpenHook(nullptr);
-    CVantorDoc::setSaveHook(nullptr);
+    answers.setOpen(nullptr);
+    answers.setSave(nullptr);
     const QString out = QString::fromStdString((scratch() / "out").string());
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, [&] {
@@ -82,16 +82,16 @@ TEST_F(NewUserTest, FileDialogsStartInTheDocumentsFolder) {
             }
     });
     look.start(30);
-    doc().onFileOpen();
+    files().onFileOpen();
     look.stop();
     // The second comes as a recent file does, without a dialog.
     const QString second = QString::fromStdString(copySample("fireworks.zob", "work"));
     CVantorDoc::enterFolderOf(second);
-    ASSERT_TRUE(doc().openFile(second));
+    ASSERT_TRUE(files().openFile(second));
     const QString work = QFileInfo(QString::fromStdString((scratch() / "work").string())).canonicalFilePath();
-    EXPECT_EQ(dialogFolder([&] { doc().onFileSave(); }), work) << "File Save";
-    EXPECT_EQ(dialogFolder([&] { doc().onFileOpen(); }), work) << "File Open";
-    EXPECT_EQ(dialogFolder([&] { doc().onFileImport(); }), work) << "Import Model";
+    EXPECT_EQ(dialogFolder([&] { files().onFileSave(); }), work) << "File Save";
+    EXPECT_EQ(dialogFolder([&] { files().onFileOpen(); }), work) << "File Open";
+    EXPECT_EQ(dialogFolder([&] { files().onFileImport(); }), work) << "Import Model";
     EXPECT_EQ(dialogFolder([&] { onSavePicture(&frame(), &view()); }), work) << "Save Picture";
 }
 
@@ -101,13 +101,13 @@ TEST_F(NewUserTest, TheCaptionFollowsTheFile) {
     open(copySample("fireworks.zob", "here"));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("fireworks - Vantor"));
     const auto saved = scratch() / "here" / "work1.zob";
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString(saved.string()); });
+    files().onFileSave();
     ASSERT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("work1 - Vantor"));
-    commit(g_pParticlesPage, IDC_PART_LIFE, QStringLiteral("1234"));
+    commit(particlesPage(), IDC_PART_LIFE, QStringLiteral("1234"));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("work1* - Vantor"));
-    doc().onFileNew();
+    files().onFileNew();
     ASSERT_EQ(prompts.size(), 1);
     EXPECT_EQ(prompts[0], QStringLiteral("Save changes to work1?"));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - Vantor"));
@@ -118,7 +118,7 @@ TEST_F(NewUserTest, TheCaptionFollowsTheFile) {
 // status bar still counts the rockets; one particle or burst is singular.
 TEST_F(NewUserTest, TheStatusBarCountsEveryModel) {
     open(sample("fireworks.zob"));
-    ASSERT_TRUE(doc().importFile(QString::fromStdString(sample("lantern.obj"))));
+    ASSERT_TRUE(files().importFile(QString::fromStdString(sample("lantern.obj"))));
     pump(1500);
     const QString text = frame().simulation()->statistics()->text();
     const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -188,14 +188,14 @@ TEST_F(NewUserTest, TheTabBarIsReachedWithTab) {
 TEST_F(NewUserTest, TypingNotYetCommittedIsNotLost) {
     open(copySample("fireworks.zob", "typed"));
     ASSERT_FALSE(doc().isModified());
-    auto type = [](int id, const QString& text) {
-        auto* edit = control<QLineEdit>(g_pParticlesPage, id);
+    auto type = [this](int id, const QString& text) {
+        auto* edit = control<QLineEdit>(particlesPage(), id);
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, text);
     };
     type(IDC_PART_LIFE, QStringLiteral("777"));
-    doc().onFileNew();
+    files().onFileNew();
     ASSERT_EQ(prompts.size(), 1) << "File New asks";
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Untitled - Vantor"));
 
@@ -211,7 +211,7 @@ TEST_F(NewUserTest, TypingNotYetCommittedIsNotLost) {
 // An image added and taken out again by Undo can be added once more.
 TEST_F(NewUserTest, AnImageUndoneCanBeAddedAgain) {
     open(sample("showcase.zob"));
-    CImageDlg& images = *g_pSurfacePage->imageDialog();
+    CImageDlg& images = *surfacePage()->imageDialog();
     auto add = [&] {
         control<QLineEdit>(&images, IDC_IMAGE_PATH)->setText(QString::fromStdString(sample("puff.bmp")));
         control<QLineEdit>(&images, IDC_IMAGE_NAME)->setText(QStringLiteral("marble2"));
@@ -238,41 +238,41 @@ TEST_F(NewUserTest, AnImageUndoneCanBeAddedAgain) {
 TEST_F(NewUserTest, ADecimalCommaIsReadAsADot) {
     open(sample("showcase.zob"));
     frame().controlView()->tabs()->setCurrentIndex(1);
-    choose(g_pSurfacePage, IDC_SURF_LIST, 0);
-    commit(g_pSurfacePage, IDC_SURF_DIFFUSE_R, QStringLiteral("0,7"));
-    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("12,5"));
+    choose(surfacePage(), IDC_SURF_LIST, 0);
+    commit(surfacePage(), IDC_SURF_DIFFUSE_R, QStringLiteral("0,7"));
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("12,5"));
     SurfaceData s{};
     view().makeCurrent();
     objGetSurfaceData(&s, 0);
     EXPECT_FLOAT_EQ(s.diffuse[0], 0.7f);
     EXPECT_FLOAT_EQ(s.shininess, 12.5f);
-    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("much"));
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("much"));
     objGetSurfaceData(&s, 0);
     EXPECT_FLOAT_EQ(s.shininess, 0.0f);
     // Each field then shows the value committed, as the page formats it.
     const auto shown = [](QWidget* page, int id) { return control<QLineEdit>(page, id)->text(); };
-    EXPECT_EQ(shown(g_pSurfacePage, IDC_SURF_DIFFUSE_R), QStringLiteral("0.7"));
-    EXPECT_EQ(shown(g_pSurfacePage, IDC_SURF_SHININESS), QStringLiteral("0"));
-    commit(g_pSurfacePage, IDC_SURF_SPECULAR_R + 1, QStringLiteral("0.5x"));
-    EXPECT_EQ(shown(g_pSurfacePage, IDC_SURF_SPECULAR_R + 1), QStringLiteral("0.5"));
+    EXPECT_EQ(shown(surfacePage(), IDC_SURF_DIFFUSE_R), QStringLiteral("0.7"));
+    EXPECT_EQ(shown(surfacePage(), IDC_SURF_SHININESS), QStringLiteral("0"));
+    commit(surfacePage(), IDC_SURF_SPECULAR_R + 1, QStringLiteral("0.5x"));
+    EXPECT_EQ(shown(surfacePage(), IDC_SURF_SPECULAR_R + 1), QStringLiteral("0.5"));
     frame().controlView()->tabs()->setCurrentIndex(0);
-    commit(g_pObjectPage, IDC_OBJ_AMBIENT_R, QStringLiteral("0,25"));
-    EXPECT_EQ(shown(g_pObjectPage, IDC_OBJ_AMBIENT_R), QStringLiteral("0.25"));
-    commit(g_pObjectPage, IDC_OBJ_ZOOM, QStringLiteral("60 degrees"));
-    EXPECT_EQ(shown(g_pObjectPage, IDC_OBJ_ZOOM), QStringLiteral("60"));
+    commit(objectPage(), IDC_OBJ_AMBIENT_R, QStringLiteral("0,25"));
+    EXPECT_EQ(shown(objectPage(), IDC_OBJ_AMBIENT_R), QStringLiteral("0.25"));
+    commit(objectPage(), IDC_OBJ_ZOOM, QStringLiteral("60 degrees"));
+    EXPECT_EQ(shown(objectPage(), IDC_OBJ_ZOOM), QStringLiteral("60"));
 
     open(sample("fireworks.zob"));
     frame().controlView()->tabs()->setCurrentIndex(3);
-    commit(g_pParticlesPage, IDC_PART_FORCE_X + 1, QStringLiteral("-0,001"));
+    commit(particlesPage(), IDC_PART_FORCE_X + 1, QStringLiteral("-0,001"));
     EmitterData e{};
     view().makeCurrent();
     objGetEmitter(&e);
     EXPECT_FLOAT_EQ(e.force[1], -0.001f);
-    EXPECT_EQ(shown(g_pParticlesPage, IDC_PART_FORCE_X + 1), QStringLiteral("-0.00100"));
-    commit(g_pParticlesPage, IDC_PART_YAW, QStringLiteral("12,25"));
-    EXPECT_EQ(shown(g_pParticlesPage, IDC_PART_YAW), QStringLiteral("12.25")) << "angles keep their digits";
-    commit(g_pParticlesPage, IDC_PART_PITCH, QStringLiteral("up"));
-    EXPECT_EQ(shown(g_pParticlesPage, IDC_PART_PITCH), QStringLiteral("0"));
+    EXPECT_EQ(shown(particlesPage(), IDC_PART_FORCE_X + 1), QStringLiteral("-0.00100"));
+    commit(particlesPage(), IDC_PART_YAW, QStringLiteral("12,25"));
+    EXPECT_EQ(shown(particlesPage(), IDC_PART_YAW), QStringLiteral("12.25")) << "angles keep their digits";
+    commit(particlesPage(), IDC_PART_PITCH, QStringLiteral("up"));
+    EXPECT_EQ(shown(particlesPage(), IDC_PART_PITCH), QStringLiteral("0"));
 }
 
 // Save Picture keeps the frame on screen when the command is chosen: a change
@@ -314,8 +314,8 @@ TEST_F(NewUserTest, LongNamesAreShortenedInTheMiddle) {
     EXPECT_LT(frame().windowTitle().size(), 80) << frame().windowTitle().toStdString();
     EXPECT_TRUE(frame().windowTitle().contains(QChar(0x2026)));
     EXPECT_TRUE(frame().windowTitle().endsWith(QStringLiteral("_end - Vantor")));
-    commit(g_pParticlesPage, IDC_PART_LIFE, QStringLiteral("1234"));
-    doc().onFileNew();
+    commit(particlesPage(), IDC_PART_LIFE, QStringLiteral("1234"));
+    files().onFileNew();
     ASSERT_EQ(prompts.size(), 1);
     EXPECT_LT(prompts[0].size(), 90) << prompts[0].toStdString();
     EXPECT_TRUE(prompts[0].endsWith(QStringLiteral("_end?"))) << "the question keeps its end";
@@ -384,8 +384,8 @@ TEST_F(NewUserTest, DropDownListsShowAllTheirEntries) {
 TEST_F(NewUserTest, UndoKeysWorkInTheBurstDialog) {
     open(sample("fireworks.zob"));
     frame().controlView()->tabs()->setCurrentIndex(3);
-    click(g_pParticlesPage, IDC_PART_PROPERTIES);
-    QWidget* dialog = g_pParticlesPage->burstDialog();
+    click(particlesPage(), IDC_PART_PROPERTIES);
+    QWidget* dialog = particlesPage()->burstDialog();
     ASSERT_TRUE(dialog && dialog->isVisible());
     BurstData before{};
     view().makeCurrent();
@@ -422,22 +422,22 @@ TEST_F(NewUserTest, TabGoesAlongTheRow) {
     open(sample("fireworks.zob"));
     frame().controlView()->tabs()->setCurrentIndex(3);
     pump(20);
-    QWidget* window = g_pParticlesPage;
+    QWidget* window = particlesPage();
     auto after = [&window](int id, int key) {
         auto* edit = control<QLineEdit>(window, id);
         edit->setFocus();
         QTest::keyClick(edit, static_cast<Qt::Key>(key));
         return QApplication::focusWidget();
     };
-    EXPECT_EQ(after(IDC_PART_POSITION_X, Qt::Key_Tab), control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X + 1));
-    EXPECT_EQ(after(IDC_PART_POSITION_X + 1, Qt::Key_Return), control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X + 2));
-    EXPECT_EQ(after(IDC_PART_FORCE_X, Qt::Key_Return), control<QLineEdit>(g_pParticlesPage, IDC_PART_FORCE_X + 1));
-    EXPECT_EQ(after(IDC_PART_FORCE_X + 1, Qt::Key_Tab), control<QLineEdit>(g_pParticlesPage, IDC_PART_FORCE_X + 2));
-    EXPECT_EQ(after(IDC_PART_YAW, Qt::Key_Tab), control<QLineEdit>(g_pParticlesPage, IDC_PART_YAW_VAR));
-    EXPECT_EQ(after(IDC_PART_EMIT_EVERY, Qt::Key_Tab), control<QWidget>(g_pParticlesPage, IDC_PART_RESET_TIMER));
+    EXPECT_EQ(after(IDC_PART_POSITION_X, Qt::Key_Tab), control<QLineEdit>(particlesPage(), IDC_PART_POSITION_X + 1));
+    EXPECT_EQ(after(IDC_PART_POSITION_X + 1, Qt::Key_Return), control<QLineEdit>(particlesPage(), IDC_PART_POSITION_X + 2));
+    EXPECT_EQ(after(IDC_PART_FORCE_X, Qt::Key_Return), control<QLineEdit>(particlesPage(), IDC_PART_FORCE_X + 1));
+    EXPECT_EQ(after(IDC_PART_FORCE_X + 1, Qt::Key_Tab), control<QLineEdit>(particlesPage(), IDC_PART_FORCE_X + 2));
+    EXPECT_EQ(after(IDC_PART_YAW, Qt::Key_Tab), control<QLineEdit>(particlesPage(), IDC_PART_YAW_VAR));
+    EXPECT_EQ(after(IDC_PART_EMIT_EVERY, Qt::Key_Tab), control<QWidget>(particlesPage(), IDC_PART_RESET_TIMER));
     // The Particle Burst dialog the same way.
-    click(g_pParticlesPage, IDC_PART_PROPERTIES);
-    window = g_pParticlesPage->burstDialog();
+    click(particlesPage(), IDC_PART_PROPERTIES);
+    window = particlesPage()->burstDialog();
     QApplication::setActiveWindow(window);
     EXPECT_EQ(after(IDC_PART_YAW, Qt::Key_Tab), control<QLineEdit>(window, IDC_PART_YAW_VAR));
     EXPECT_EQ(after(IDC_PART_PITCH, Qt::Key_Return), control<QLineEdit>(window, IDC_PART_PITCH_VAR));
@@ -452,8 +452,8 @@ TEST_F(NewUserTest, NoFrameCarriesTheTimeOfADialog) {
     pump(100);
     setMessageHook(nullptr);
     setColorHook(nullptr);
-    CVantorDoc::setOpenHook(nullptr);
-    CVantorDoc::setSavePromptHook(nullptr);
+    answers.setOpen(nullptr);
+    answers.setRealPrompts();
     int longest = 0;
     bool counting = false;
     const auto connection = QObject::connect(&view(), &QOpenGLWidget::frameSwapped, [&] {
@@ -465,16 +465,16 @@ TEST_F(NewUserTest, NoFrameCarriesTheTimeOfADialog) {
     };
     const std::vector<Case> cases = {
         {"About", [&] { frame().action(ID_APP_ABOUT)->trigger(); }},
-        {"Light Properties", [&] { click(g_pObjectPage, IDC_OBJ_LIGHT_EDIT[0]); }},
-        {"Calculate Geometry", [&] { click(g_pObjectPage, IDC_OBJ_MODIFY_GEOMETRY); }},
-        {"Name", [&] { click(g_pParticlesPage, IDC_PART_ADD); }},
-        {"colour dialog", [&] { click(g_pObjectPage, IDC_OBJ_CLEAR_SELECT); }},
+        {"Light Properties", [&] { click(objectPage(), IDC_OBJ_LIGHT_EDIT[0]); }},
+        {"Calculate Geometry", [&] { click(objectPage(), IDC_OBJ_MODIFY_GEOMETRY); }},
+        {"Name", [&] { click(particlesPage(), IDC_PART_ADD); }},
+        {"colour dialog", [&] { click(objectPage(), IDC_OBJ_CLEAR_SELECT); }},
         {"message box", [&] { message(&frame(), QStringLiteral("A message")); }},
-        {"file dialog", [&] { doc().onFileOpen(); }},
+        {"file dialog", [&] { files().onFileOpen(); }},
         {"save question",
          [&] {
-             commit(g_pParticlesPage, IDC_PART_LIFE, QStringLiteral("1234"));
-             doc().onFileNew();
+             commit(particlesPage(), IDC_PART_LIFE, QStringLiteral("1234"));
+             files().onFileNew();
          }},
     };
     for (const Case& c : cases) {

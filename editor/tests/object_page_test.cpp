@@ -23,7 +23,7 @@ namespace {
 
 class ObjectPageTest : public EditorTest {
 protected:
-    QWidget* page() { return g_pObjectPage; }
+    QWidget* page() { return objectPage(); }
     Swatch* swatch(int id) { return control<Swatch>(page(), id); }
 
     float projectionScaleY() {
@@ -50,7 +50,7 @@ TEST_F(ObjectPageTest, ZoomEditIsClampedAndSentToTheLibrary) {
 
 TEST_F(ObjectPageTest, ColourEditsSendTheWholeColourAndPaintTheSwatch) {
     commit(page(), IDC_OBJ_CLEAR_R, QStringLiteral("2"));
-    EXPECT_FLOAT_EQ(g_pObjectPage->m_clearColour[0], 2.0f);
+    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[0], 2.0f);
     EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color().red(), 254) << "510, low eight bits";
     view().makeCurrent();
     float clear[4];
@@ -66,9 +66,9 @@ TEST_F(ObjectPageTest, ColourEditsSendTheWholeColourAndPaintTheSwatch) {
     click(page(), IDC_OBJ_CLEAR_SELECT);
     EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("0.502"));
     EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R + 1)->text(), QStringLiteral("0.251"));
-    EXPECT_FLOAT_EQ(g_pObjectPage->m_clearColour[3], 0.5f) << "alpha stays";
+    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[3], 0.5f) << "alpha stays";
     EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color(), QColor(128, 64, 0));
-    g_pObjectPage->redisplay();
+    objectPage()->redisplay();
     EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("0.501961"));
 
     commit(page(), IDC_OBJ_AMBIENT_R + 1, QStringLiteral("0.75"));
@@ -106,8 +106,8 @@ TEST_F(ObjectPageTest, LightSwitchesFollowTheCheckBoxes) {
 
 TEST_F(ObjectPageTest, BothMarksTheChosenSurfaceAtOnce) {
     open(sample("launcher.raw"));
-    g_pSurfacePage->surfaceList()->setCurrentIndex(1);
-    emit g_pSurfacePage->surfaceList()->activated(1);
+    surfacePage()->surfaceList()->setCurrentIndex(1);
+    emit surfacePage()->surfaceList()->activated(1);
     auto greenPixels = [this] {
         pump(60);
         const QImage picture = view().grabFramebuffer();
@@ -244,7 +244,7 @@ TEST_F(ObjectPageTest, GeometryAndNewShowTheModelAndLightsAsTheyAre) {
     });
     click(page(), IDC_OBJ_LIGHT_EDIT[0]);
     EXPECT_EQ(swatch(IDC_OBJ_LIGHT_SWATCH[0])->color(), QColor(255, 0, 0));
-    doc().onFileNew();
+    files().onFileNew();
     EXPECT_EQ(swatch(IDC_OBJ_LIGHT_SWATCH[0])->color(), QColor(255, 255, 255));
 }
 
@@ -270,11 +270,11 @@ TEST_F(ObjectPageTest, OptionBoxesSwitchTheLibrary) {
     view().makeCurrent();
     EXPECT_FALSE(glIsEnabled(GL_LINE_SMOOTH));
     click(page(), IDC_OBJ_ANTIALIAS_LINES);
-    EXPECT_EQ(g_pObjectPage->m_grid, 1);
+    EXPECT_EQ(objectPage()->m_grid, 1);
     click(page(), IDC_OBJ_GRID);
-    EXPECT_EQ(g_pObjectPage->m_grid, 0);
+    EXPECT_EQ(objectPage()->m_grid, 0);
     click(page(), IDC_OBJ_GRID);
-    EXPECT_EQ(g_pObjectPage->m_grid, 1);
+    EXPECT_EQ(objectPage()->m_grid, 1);
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ namespace {
 
 class ParticlesPageTest : public EditorTest {
 protected:
-    QWidget* page() { return g_pParticlesPage; }
-    QWidget* burst() { return g_pParticlesPage->burstDialog(); }
+    QWidget* page() { return particlesPage(); }
+    QWidget* burst() { return particlesPage()->burstDialog(); }
     EmitterData library() {
         EmitterData e{};
         view().makeCurrent();
@@ -67,7 +67,7 @@ TEST_F(ParticlesPageTest, FirstEmitterGetsTheEditorDefaults) {
     EXPECT_EQ(e.burst.count, 10);
     EXPECT_EQ(text(page(), IDC_PART_PITCH), QStringLiteral("90.0"));
     EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_END_SIZE)->isEnabled()) << "Points: no end size";
-    EXPECT_EQ(g_pParticlesPage->emitterList()->currentText(), QStringLiteral("Jet"));
+    EXPECT_EQ(particlesPage()->emitterList()->currentText(), QStringLiteral("Jet"));
 }
 
 TEST_F(ParticlesPageTest, FieldsParseAndFormat) {
@@ -83,7 +83,7 @@ TEST_F(ParticlesPageTest, FieldsParseAndFormat) {
     commit(page(), IDC_PART_YAW, QStringLiteral("45"));
     EXPECT_NEAR(library().yaw, 0.785398f, 1e-6);
     EXPECT_EQ(text(page(), IDC_PART_YAW), QStringLiteral("45")) << "angles keep the number as typed";
-    g_pParticlesPage->refreshFromEmitter();
+    particlesPage()->refreshFromEmitter();
     EXPECT_EQ(text(page(), IDC_PART_YAW), QStringLiteral("45.0"));
     commit(page(), IDC_PART_SPEED, QStringLiteral("0.5"));
     EXPECT_EQ(text(page(), IDC_PART_SPEED), QStringLiteral("0.5000"));
@@ -185,15 +185,15 @@ TEST_F(ParticlesPageTest, EmitterNamesReadBackFromTheSavedFile) {
                                  "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x");
     choose(page(), IDC_PART_EMITTER, 0);
     EXPECT_STREQ(library().name, "_fire_works");
-    EXPECT_EQ(g_pParticlesPage->emitterList()->itemText(0), QStringLiteral("_fire_works"));
+    EXPECT_EQ(particlesPage()->emitterList()->itemText(0), QStringLiteral("_fire_works"));
     const auto saved = scratch() / "names.zob";
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString(saved.string()); });
+    files().onFileSave();
     ASSERT_TRUE(std::filesystem::exists(saved)) << messages.join(QStringLiteral("; ")).toStdString();
     open(saved.string());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     EXPECT_EQ(doc().m_modelInfo.emitterCount, 2);
-    EXPECT_EQ(g_pParticlesPage->emitterList()->itemText(0), QStringLiteral("_fire_works"));
+    EXPECT_EQ(particlesPage()->emitterList()->itemText(0), QStringLiteral("_fire_works"));
 }
 
 TEST_F(ParticlesPageTest, BurstDialogShowsAndSendsTheBurst) {
@@ -235,7 +235,7 @@ TEST_F(ParticlesPageTest, BurstDialogShowsAndSendsTheBurst) {
 TEST_F(ParticlesPageTest, NewDisablesEverything) {
     open(sample("fireworks.zob"));
     EXPECT_TRUE(control<QLineEdit>(page(), IDC_PART_TOTAL)->isEnabled());
-    doc().onFileNew();
+    files().onFileNew();
     EXPECT_FALSE(control<QLineEdit>(page(), IDC_PART_TOTAL)->isEnabled());
     EXPECT_FALSE(control<QPushButton>(page(), IDC_PART_ADD)->isEnabled());
     EXPECT_EQ(text(page(), IDC_PART_TOTAL), QStringLiteral("1000"));

@@ -23,6 +23,7 @@
 
 #include "resource.h"
 #include "editor_test.h"
+#include "recent_files.h"
 #include "entity_control_view.h"
 #include "name_dlg.h"
 #include "object_page.h"
@@ -34,6 +35,8 @@
 #include "surface_page.h"
 
 namespace vantor::testing {
+using vantor::DragMode;
+using vantor::DragTarget;
 namespace {
 
 class ShellTest : public EditorTest {
@@ -70,25 +73,25 @@ TEST_F(ShellTest, OpeningRawAndZobFilesFillsThePages) {
     EXPECT_EQ(doc().m_modelCount, before + 1);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("torus - Vantor"));
     EXPECT_EQ(doc().m_modelInfo.surfaceCount, 2);
-    EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
-    EXPECT_EQ(g_pSurfacePage->surfaceList()->itemText(0), QStringLiteral("Torus"));
-    EXPECT_TRUE(g_pObjectPage->objectList()->isEnabled());
-    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_POLYGONS)->text(),
+    EXPECT_EQ(surfacePage()->surfaceList()->count(), 2);
+    EXPECT_EQ(surfacePage()->surfaceList()->itemText(0), QStringLiteral("Torus"));
+    EXPECT_TRUE(objectPage()->objectList()->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(objectPage(), IDC_OBJ_POLYGONS)->text(),
               QString::number(doc().m_modelInfo.polygonCount));
     EXPECT_EQ(doc().m_lastEmitter, -1);
-    EXPECT_FALSE(control<QLineEdit>(g_pParticlesPage, IDC_PART_TOTAL)->isEnabled());
-    EXPECT_TRUE(g_pParticlesPage->emitterList()->isEnabled()) << "a model without emitters offers Add";
+    EXPECT_FALSE(control<QLineEdit>(particlesPage(), IDC_PART_TOTAL)->isEnabled());
+    EXPECT_TRUE(particlesPage()->emitterList()->isEnabled()) << "a model without emitters offers Add";
 
     open(sample("fireworks.zob"));
     ASSERT_TRUE(messages.isEmpty());
     EXPECT_EQ(doc().m_modelCount, before + 2);
-    QComboBox* objects = g_pObjectPage->objectList();
+    QComboBox* objects = objectPage()->objectList();
     ASSERT_EQ(objects->count(), 2);
     EXPECT_EQ(objects->itemText(0), QStringLiteral("fireworks")) << "the object list is sorted";
     EXPECT_EQ(doc().m_currentEmitter, 0);
     EXPECT_EQ(doc().m_lastEmitter, 0);
     EXPECT_STREQ(doc().m_emitter.name, "Rockets");
-    EXPECT_EQ(g_pParticlesPage->emitterList()->itemText(0), QStringLiteral("Rockets"));
+    EXPECT_EQ(particlesPage()->emitterList()->itemText(0), QStringLiteral("Rockets"));
     EXPECT_EQ(doc().m_burst.count, 120);
     // The new model is the current one in the library.
     ModelInfo info{};
@@ -120,26 +123,26 @@ TEST_F(ShellTest, SaveRoundTripAndItsRefusals) {
     open(sample("smoke.zob"));
     // A name typed without an extension gets ".zob".
     const auto typed = scratch() / "copy";
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString(typed.string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString(typed.string()); });
+    files().onFileSave();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     const auto saved = scratch() / "copy.zob";
     ASSERT_TRUE(std::filesystem::exists(saved));
     EXPECT_NE(readAll(saved).find("Smoke"), std::string::npos);
 
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString((scratch() / "copy.txt").string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString((scratch() / "copy.txt").string()); });
+    files().onFileSave();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0], QStringLiteral("File Extension error"));
     EXPECT_FALSE(std::filesystem::exists(scratch() / "copy.txt"));
 
     std::filesystem::create_directories(scratch() / "folder.zob");
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString((scratch() / "folder.zob").string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString((scratch() / "folder.zob").string()); });
+    files().onFileSave();
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[1], QStringLiteral("Unable to create file"));
 
-    doc().onFileNew();
+    files().onFileNew();
     open(saved.string());
     EXPECT_EQ(messages.size(), 2);
     EXPECT_STREQ(doc().m_emitter.name, "Smoke");
@@ -170,14 +173,14 @@ TEST_F(ShellTest, ChosenFilesFolderBecomesTheWorkingDirectory) {
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     EXPECT_EQ(std::filesystem::current_path(), folder);
     const auto saved = folder / "again.zob";
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString(saved.string()); });
+    files().onFileSave();
     EXPECT_NE(readAll(saved).find("\npuff.bmp //Path\n"), std::string::npos) << "relative to its own folder";
 
     const auto moved = scratch() / "moved";
     std::filesystem::rename(folder, moved);
     std::filesystem::current_path(scratch());
-    doc().onFileNew();
+    files().onFileNew();
     open((moved / "again.zob").string());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     view().makeCurrent();
@@ -206,7 +209,7 @@ TEST_F(ShellTest, MenusAndDropDownsKeepEnterAndEscape) {
 
     open(sample("showcase.zob"));
     frame().controlView()->tabs()->setCurrentIndex(1);
-    auto* surfaces = control<QComboBox>(g_pSurfacePage, IDC_SURF_LIST);
+    auto* surfaces = control<QComboBox>(surfacePage(), IDC_SURF_LIST);
     surfaces->setFocus();
     surfaces->showPopup();
     QAbstractItemView* popup = surfaces->view();
@@ -265,14 +268,14 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
     }
     const auto parts = scratch() / "parts.obj";
     std::ofstream(parts) << obj;
-    CVantorDoc::setOpenHook([&] { return QString::fromStdString(parts.string()); });
-    doc().onFileImport();
+    answers.setOpen([&] { return QString::fromStdString(parts.string()); });
+    files().onFileImport();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("parts - Vantor"));
     EXPECT_EQ(doc().m_modelInfo.surfaceCount, 2);
     EXPECT_EQ(doc().m_modelInfo.polygonCount, 2);
-    EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 2);
-    EXPECT_FALSE(CVantorApp::recentFiles().contains(QString::fromStdString(parts.string())))
+    EXPECT_EQ(surfacePage()->surfaceList()->count(), 2);
+    EXPECT_FALSE(RecentFiles::list().contains(QString::fromStdString(parts.string())))
         << "File Open could not read it again";
 
     // Twelve meshes of one material become one surface, and the user is told.
@@ -285,8 +288,8 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
     }
     const auto pieces = scratch() / "pieces.obj";
     std::ofstream(pieces) << many;
-    doc().onFileNew();
-    ASSERT_TRUE(doc().importFile(QString::fromStdString(pieces.string())));
+    files().onFileNew();
+    ASSERT_TRUE(files().importFile(QString::fromStdString(pieces.string())));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("12 meshes were merged into 1 surfaces by material")))
         << messages[0].toStdString();
@@ -295,7 +298,7 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
 
     const auto broken = scratch() / "broken.ply";
     std::ofstream(broken) << "ply\nthis is not right\n";
-    EXPECT_FALSE(doc().importFile(QString::fromStdString(broken.string())));
+    EXPECT_FALSE(files().importFile(QString::fromStdString(broken.string())));
     ASSERT_EQ(messages.size(), 2);
     EXPECT_FALSE(messages[1].isEmpty()) << "Assimp's message";
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("pieces - Vantor"));
@@ -304,14 +307,14 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
 TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
     open(sample("fireworks.zob"));
     view().m_camera.tx = 1.5f;
-    doc().onFileNew();
-    EXPECT_EQ(g_pObjectPage->objectList()->count(), 0);
-    EXPECT_FALSE(g_pObjectPage->objectList()->isEnabled());
-    EXPECT_EQ(g_pSurfacePage->surfaceList()->count(), 0);
-    EXPECT_FALSE(g_pSurfacePage->surfaceList()->isEnabled());
-    EXPECT_EQ(g_pParticlesPage->emitterList()->count(), 0);
-    EXPECT_EQ(g_pParticlesPage->emitterList()->currentText(), QStringLiteral("<ADD>"));
-    EXPECT_FALSE(g_pParticlesPage->emitterList()->isEnabled());
+    files().onFileNew();
+    EXPECT_EQ(objectPage()->objectList()->count(), 0);
+    EXPECT_FALSE(objectPage()->objectList()->isEnabled());
+    EXPECT_EQ(surfacePage()->surfaceList()->count(), 0);
+    EXPECT_FALSE(surfacePage()->surfaceList()->isEnabled());
+    EXPECT_EQ(particlesPage()->emitterList()->count(), 0);
+    EXPECT_EQ(particlesPage()->emitterList()->currentText(), QStringLiteral("<ADD>"));
+    EXPECT_FALSE(particlesPage()->emitterList()->isEnabled());
     EXPECT_EQ(doc().m_currentEmitter, -1);
     EXPECT_EQ(doc().m_emitter.totalParticles, 1000) << "the library's emitter defaults";
     EXPECT_FLOAT_EQ(view().m_camera.tx, 1.5f);
@@ -320,24 +323,24 @@ TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
 }
 
 TEST_F(ShellTest, ToolbarEnablingAndChecks) {
-    view().m_target = 0;
+    view().m_target = DragTarget::None;
     doc().m_currentEmitter = -1;
     frame().updateCommands();
     EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled()) << "Rotate only for the camera";
     EXPECT_FALSE(frame().action(ID_POS_EMITTER)->isEnabled()) << "no emitter chosen";
     trigger(ID_POS_CAMERA);
-    EXPECT_EQ(view().m_target, 1);
+    EXPECT_EQ(view().m_target, DragTarget::Camera);
     frame().updateCommands();
     EXPECT_TRUE(frame().action(ID_ROTATE)->isEnabled());
     trigger(ID_ROTATE);
-    EXPECT_EQ(view().m_dragMode, 2);
+    EXPECT_EQ(view().m_dragMode, DragMode::Rotate);
     trigger(ID_POS_OBJECT);
-    EXPECT_EQ(view().m_target, 3);
+    EXPECT_EQ(view().m_target, DragTarget::Model);
     EXPECT_TRUE(frame().action(ID_POS_OBJECT)->isChecked());
     EXPECT_FALSE(frame().action(ID_POS_CAMERA)->isChecked()) << "one button of a group at a time";
     frame().updateCommands();
     EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled());
-    EXPECT_EQ(view().m_dragMode, 2) << "the drag mode stays";
+    EXPECT_EQ(view().m_dragMode, DragMode::Rotate) << "the drag mode stays";
 
     open(sample("sparks.zob"));
     frame().updateCommands();
@@ -367,12 +370,12 @@ TEST_F(ShellTest, ToolbarEnablingAndChecks) {
 TEST_F(ShellTest, DragsFollowTheTable) {
     CVantorView& v = view();
     v.m_camera = {0, 0, -5, 0, 0, 0};
-    v.m_target = 0;
+    v.m_target = DragTarget::None;
     drag(Qt::LeftButton, {100, 100}, {200, 50});
     EXPECT_FLOAT_EQ(v.m_camera.tx, 0) << "no target: nothing moves";
 
-    v.m_target = 1;
-    v.m_dragMode = 1;
+    v.m_target = DragTarget::Camera;
+    v.m_dragMode = DragMode::Move;
     drag(Qt::LeftButton, {100, 100}, {200, 100});
     EXPECT_NEAR(v.m_camera.tx, 1.0f, 1e-5) << "100 pixels right";
     drag(Qt::LeftButton, {100, 100}, {100, 0});
@@ -385,7 +388,7 @@ TEST_F(ShellTest, DragsFollowTheTable) {
     drag(Qt::RightButton, {100, 100}, {100, 50});
     EXPECT_NEAR(v.m_camera.ty, 0.5f, 1e-5);
 
-    v.m_dragMode = 2;
+    v.m_dragMode = DragMode::Rotate;
     drag(Qt::LeftButton, {100, 100}, {70, 100});
     EXPECT_NEAR(v.m_camera.ry, -30.0f, 1e-5) << "30 pixels left";
     drag(Qt::RightButton, {100, 100}, {70, 100});
@@ -404,7 +407,7 @@ TEST_F(ShellTest, DragsFollowTheTable) {
     mouse(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, {50, 100});
 
     // A light moves even while it is off, and the library receives the move.
-    v.m_target = 2;
+    v.m_target = DragTarget::Light;
     v.m_dragLight = 3;
     drag(Qt::LeftButton, {100, 100}, {50, 100});
     LightData light{};
@@ -415,7 +418,7 @@ TEST_F(ShellTest, DragsFollowTheTable) {
 
     // With all axes locked an object drag still calls the library.
     open(sample("launcher.raw"));
-    v.m_target = 3;
+    v.m_target = DragTarget::Model;
     v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 0;
     drag(Qt::LeftButton, {100, 100}, {0, 0});
     EXPECT_FLOAT_EQ(doc().m_modelPosition[0], 0);
@@ -425,16 +428,16 @@ TEST_F(ShellTest, DragsFollowTheTable) {
 
     // An emitter drag shows the position on the Particles page.
     open(sample("fountain.zob"));
-    v.m_target = 4;
+    v.m_target = DragTarget::Emitter;
     drag(Qt::LeftButton, {100, 100}, {150, 100});
-    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X)->text(), QStringLiteral("0.500"))
+    EXPECT_EQ(control<QLineEdit>(particlesPage(), IDC_PART_POSITION_X)->text(), QStringLiteral("0.500"))
         << "50 pixels right";
     EmitterData e{};
     v.makeCurrent();
     objGetEmitter(&e);
     EXPECT_FLOAT_EQ(e.position[0], 0.5f);
-    v.m_target = 0;
-    v.m_dragMode = 0;
+    v.m_target = DragTarget::None;
+    v.m_dragMode = DragMode::None;
 }
 
 TEST_F(ShellTest, ModalDialogsStopTheRedrawTimer) {
@@ -454,13 +457,13 @@ TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
     frame().activateWindow();
     auto* tabs = frame().controlView()->tabs();
     tabs->setCurrentIndex(0);
-    auto* red = control<QLineEdit>(g_pObjectPage, IDC_OBJ_CLEAR_R);
+    auto* red = control<QLineEdit>(objectPage(), IDC_OBJ_CLEAR_R);
     red->setFocus();
     red->selectAll();
     QTest::keyClicks(red, QStringLiteral("0.25"));
     QTest::keyClick(red, Qt::Key_Return);
     EXPECT_FALSE(red->hasFocus()) << "Enter moved the focus on";
-    EXPECT_FLOAT_EQ(g_pObjectPage->m_clearColour[0], 0.25f) << "and the edit committed";
+    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[0], 0.25f) << "and the edit committed";
 
     // Escape does not close a dialog.
     bool stillOpen = false;
@@ -474,7 +477,7 @@ TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
     CNameDlg names(&frame());
     names.exec();
     EXPECT_TRUE(stillOpen);
-    commit(g_pObjectPage, IDC_OBJ_CLEAR_R, QStringLiteral("0"));
+    commit(objectPage(), IDC_OBJ_CLEAR_R, QStringLiteral("0"));
 }
 
 TEST_F(ShellTest, ControlColumnKeepsItsWidthAndEveryPageFitsIt) {
@@ -554,12 +557,12 @@ TEST_F(ShellTest, RecentFilesReopenAndReportMissingOnes) {
     const auto copy = scratch() / "recent.raw";
     std::filesystem::copy_file(sample("launcher.raw"), copy);
     open(copy.string());
-    const QStringList recent = CVantorApp::recentFiles();
+    const QStringList recent = RecentFiles::list();
     ASSERT_FALSE(recent.isEmpty());
     EXPECT_EQ(recent.first(), QString::fromStdString(copy.string()));
     EXPECT_LE(recent.size(), 4);
     std::filesystem::remove(copy);
-    doc().openFile(recent.first());
+    files().openFile(recent.first());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0], QStringLiteral("File not found"));
 }
@@ -580,8 +583,8 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
         const QString folder = QString::fromLocal8Bit(dir);
         frame().resize(defaultSize);
         QTabBar* tabs = frame().controlView()->tabs();
-        g_pSurfacePage->surfaceList()->setCurrentIndex(0);
-        emit g_pSurfacePage->surfaceList()->activated(0);
+        surfacePage()->surfaceList()->setCurrentIndex(0);
+        emit surfacePage()->surfaceList()->activated(0);
         for (int i = 0; i < 4; ++i) {
             tabs->setCurrentIndex(i);
             pump(200);
@@ -592,14 +595,14 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
         tabs->setCurrentIndex(3);
         pump(2500);
         frame().grab().save(folder + QStringLiteral("/fireworks.png"));
-        g_pParticlesPage->burstDialog()->show();
+        particlesPage()->burstDialog()->show();
         pump(200);
-        g_pParticlesPage->burstDialog()->grab().save(folder + QStringLiteral("/burst.png"));
-        g_pParticlesPage->burstDialog()->hide();
-        g_pSurfacePage->showImages();
+        particlesPage()->burstDialog()->grab().save(folder + QStringLiteral("/burst.png"));
+        particlesPage()->burstDialog()->hide();
+        surfacePage()->showImages();
         pump(200);
-        g_pSurfacePage->imageDialog()->grab().save(folder + QStringLiteral("/images.png"));
-        g_pSurfacePage->imageDialog()->hide();
+        surfacePage()->imageDialog()->grab().save(folder + QStringLiteral("/images.png"));
+        surfacePage()->imageDialog()->hide();
         // The Simulation commands with the figures in the status bar, paused.
         open(sample("fireworks.zob"));
         tabs->setCurrentIndex(3);
@@ -611,7 +614,7 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
         frame().simulation()->setPaused(false);
         // Each sample's frame time at the first window size, as the status bar shows it.
         for (const char* name : {"showcase.zob", "fountain.zob", "sparks.zob", "fireworks.zob", "smoke.zob"}) {
-            doc().onFileNew();
+            files().onFileNew();
             open(sample(name));
             pump(3000);
             frame().simulation()->updateStatistics();

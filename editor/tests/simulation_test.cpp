@@ -98,11 +98,11 @@ TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
         control<QLineEdit>(dialog, IDC_NAME_EDIT)->setText(QStringLiteral("Second"));
         click(dialog, IDOK);
     });
-    click(g_pParticlesPage, IDC_PART_ADD);
-    QComboBox* list = g_pParticlesPage->emitterList();
+    click(particlesPage(), IDC_PART_ADD);
+    QComboBox* list = particlesPage()->emitterList();
     ASSERT_EQ(list->count(), 2);
-    choose(g_pParticlesPage, list->property("controlId").toInt(), 0);
-    click(g_pParticlesPage, IDC_PART_REMOVE);  // Remove
+    choose(particlesPage(), list->property("controlId").toInt(), 0);
+    click(particlesPage(), IDC_PART_REMOVE);  // Remove
     EXPECT_EQ(list->count(), 1);
     EXPECT_EQ(list->itemText(0), QStringLiteral("Second"));
     EXPECT_STREQ(doc().m_emitter.name, "Second");
@@ -111,15 +111,15 @@ TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
     objGetModelData(&info);
     EXPECT_EQ(info.emitterCount, 1);
     const auto saved = scratch() / "one.zob";
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString(saved.string()); });
+    files().onFileSave();
     const std::string text = readFile(saved);
     EXPECT_NE(text.find("1 //Emitter Count"), std::string::npos);
     EXPECT_NE(text.find("Second \n"), std::string::npos);
-    click(g_pParticlesPage, IDC_PART_REMOVE);
+    click(particlesPage(), IDC_PART_REMOVE);
     EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(doc().m_currentEmitter, -1);
-    EXPECT_FALSE(control<QPushButton>(g_pParticlesPage, IDC_PART_REMOVE)->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(particlesPage(), IDC_PART_REMOVE)->isEnabled());
 }
 
 TEST_F(SimulationTest, DroppedAndNamedFilesOpenAsFileOpenDoes) {

@@ -27,7 +27,7 @@ namespace {
 
 class SurfacePageTest : public EditorTest {
 protected:
-    QWidget* page() { return g_pSurfacePage; }
+    QWidget* page() { return surfacePage(); }
     SurfaceData library(int index = -1) {
         SurfaceData s{};
         view().makeCurrent();
@@ -55,14 +55,14 @@ TEST_F(SurfacePageTest, ChoosingASurfaceFillsThePage) {
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_SHININESS)->text(), QStringLiteral("40"));
     EXPECT_TRUE(control<QCheckBox>(page(), IDC_SURF_SMOOTH)->isChecked());
     EXPECT_TRUE(control<QRadioButton>(page(), IDC_SURF_TEXTURE1)->isChecked());
-    EXPECT_EQ(g_pSurfacePage->imageList()->currentText(), QStringLiteral("Marble"));
+    EXPECT_EQ(surfacePage()->imageList()->currentText(), QStringLiteral("Marble"));
     EXPECT_EQ(control<QComboBox>(page(), IDC_SURF_GEN_MODE)->currentText(), QStringLiteral("OBJECT_LINEAR"));
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_COEFFICIENT[0])->text(), QStringLiteral("0.500000"));
     EXPECT_TRUE(control<QPushButton>(page(), IDC_SURF_S_AXIS[0])->isChecked());
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_S_SCALE)->text(), QStringLiteral("0.500000"));
     EXPECT_EQ(control<Swatch>(page(), IDC_SURF_DIFFUSE_SWATCH)->color(), QColor(229, 216, 204));
     click(page(), IDC_SURF_TEXTURE2);  // Texture 2
-    EXPECT_EQ(g_pSurfacePage->imageList()->currentText(), QStringLiteral("Stripes"));
+    EXPECT_EQ(surfacePage()->imageList()->currentText(), QStringLiteral("Stripes"));
     EXPECT_EQ(control<QComboBox>(page(), IDC_SURF_GEN_MODE)->currentText(), QStringLiteral("SPHERE_MAP"));
 
     click(page(), IDC_SURF_UNSELECT);  // Unselect
@@ -84,8 +84,8 @@ TEST_F(SurfacePageTest, SecondOpenLeavesNoSurfaceChosen) {
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_POLYGONS)->text(), QStringLiteral("0"));
     const SurfaceData before = library(0);
     const auto saved = scratch() / "fountain.zob";
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString(saved.string()); });
+    files().onFileSave();
     view().makeCurrent();
     const SurfaceData after = library(0);
     EXPECT_STREQ(after.name, before.name);
@@ -269,8 +269,8 @@ TEST_F(SurfacePageTest, NumbersKeepTheDotInACommaLocale) {
 TEST_F(SurfacePageTest, OtherPicturesAreConvertedToBitmapsWithTheirTransparency) {
     open(sample("launcher.raw"));
     std::filesystem::current_path(scratch());  // as if the entity had been saved here
-    CImageDlg* images = g_pSurfacePage->imageDialog();
-    g_pSurfacePage->showImages();
+    CImageDlg* images = surfacePage()->imageDialog();
+    surfacePage()->showImages();
     QImage picture(4, 2, QImage::Format_ARGB32);
     picture.fill(qRgba(200, 30, 40, 255));
     picture.setPixel(0, 0, qRgba(0, 0, 0, 0));        // transparent
@@ -316,13 +316,13 @@ TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(sample("lantern.obj"), folder / "lantern.obj");
     std::filesystem::copy_file(sample("leaf.png"), folder / "leaf.png");
-    CVantorDoc::setOpenHook([&] { return QString::fromStdString((folder / "lantern.obj").string()); });
-    doc().onFileImport();
+    answers.setOpen([&] { return QString::fromStdString((folder / "lantern.obj").string()); });
+    files().onFileImport();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     ASSERT_EQ(doc().m_modelInfo.surfaceCount, 2);
 
-    CImageDlg* images = g_pSurfacePage->imageDialog();
-    g_pSurfacePage->showImages();
+    CImageDlg* images = surfacePage()->imageDialog();
+    surfacePage()->showImages();
     CImageDlg::setBrowseHook([&] { return QString::fromStdString((folder / "leaf.png").string()); });
     click(images, IDC_IMAGE_BROWSE);
     click(images, IDC_IMAGE_ADD);  // Add
@@ -334,10 +334,10 @@ TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
     ASSERT_EQ(library(1).textureCount, 1);
 
     const auto saved = folder / "lantern.zob";
-    CVantorDoc::setSaveHook([&] { return QString::fromStdString(saved.string()); });
-    doc().onFileSave();
+    answers.setSave([&] { return QString::fromStdString(saved.string()); });
+    files().onFileSave();
     ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
-    doc().onFileNew();
+    files().onFileNew();
     open(saved.string());
     ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
     view().makeCurrent();
@@ -350,8 +350,8 @@ TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
 
 TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     open(sample("launcher.raw"));
-    CImageDlg* images = g_pSurfacePage->imageDialog();
-    g_pSurfacePage->showImages();
+    CImageDlg* images = surfacePage()->imageDialog();
+    surfacePage()->showImages();
     const std::string a = bitmap("a.bmp"), b = bitmap("b.bmp");
     auto browse = [&](const std::string& path) {
         CImageDlg::setBrowseHook([path] { return QString::fromStdString(path); });
@@ -365,8 +365,8 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     ASSERT_EQ(images->list()->topLevelItemCount(), 1);
     EXPECT_EQ(images->list()->topLevelItem(0)->text(1), QStringLiteral("BILINEAR"));
     EXPECT_TRUE(images->hasPreview());
-    EXPECT_GE(g_pSurfacePage->imageList()->findText(QStringLiteral("a")), 0);
-    EXPECT_GE(g_pParticlesPage->imageList()->findText(QStringLiteral("a")), 0);
+    EXPECT_GE(surfacePage()->imageList()->findText(QStringLiteral("a")), 0);
+    EXPECT_GE(particlesPage()->imageList()->findText(QStringLiteral("a")), 0);
 
     click(images, IDC_IMAGE_ADD);
     EXPECT_EQ(messages.value(0), QStringLiteral("Already Exists"));
@@ -422,7 +422,7 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     EXPECT_EQ(images->list()->topLevelItemCount(), 24);
 
     // After File New the list is empty and the same path may be added again.
-    doc().onFileNew();
+    files().onFileNew();
     EXPECT_EQ(images->list()->topLevelItemCount(), 0);
     EXPECT_FALSE(images->hasPreview());
     browse(a);
@@ -434,8 +434,8 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
 
 TEST_F(SurfacePageTest, ImageListColumnsFitAndTheSelectedRowStaysReadable) {
     open(sample("showcase.zob"));
-    CImageDlg* dialog = g_pSurfacePage->imageDialog();
-    g_pSurfacePage->showImages();
+    CImageDlg* dialog = surfacePage()->imageDialog();
+    surfacePage()->showImages();
     pump(100);
     QTreeWidget* list = dialog->list();
     ASSERT_GE(list->topLevelItemCount(), 2);
@@ -464,7 +464,7 @@ TEST_F(SurfacePageTest, ImageListColumnsFitAndTheSelectedRowStaysReadable) {
 
 TEST_F(SurfacePageTest, OpeningEntitiesListsTheirImagesOnce) {
     open(sample("showcase.zob"));
-    CImageDlg* images = g_pSurfacePage->imageDialog();
+    CImageDlg* images = surfacePage()->imageDialog();
     EXPECT_EQ(images->list()->topLevelItemCount(), 2);
     open(sample("smoke.zob"));
     EXPECT_EQ(images->list()->topLevelItemCount(), 3);

@@ -22,9 +22,10 @@
 #include "particles_page.h"
 #include "resource.h"
 #include "surface_page.h"
-#include "undo_history.h"
 
 namespace vantor::testing {
+using vantor::DragMode;
+using vantor::DragTarget;
 namespace {
 
 class UndoTest : public EditorTest {
@@ -71,7 +72,7 @@ protected:
         return e;
     }
     QString title() const { return app().mainFrame()->windowTitle(); }
-    void chooseSurface(int index) { choose(g_pSurfacePage, IDC_SURF_LIST, index); }
+    void chooseSurface(int index) { choose(surfacePage(), IDC_SURF_LIST, index); }
 };
 
 TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
@@ -79,18 +80,18 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
     EXPECT_FALSE(redoAction()->isEnabled());
     open(sample("showcase.zob"));
     EXPECT_EQ(title(), QStringLiteral("showcase - Vantor"));
-    click(g_pObjectPage, IDC_OBJ_LIGHT_ON[2]);  // a light: undoable, but not a change to save
+    click(objectPage(), IDC_OBJ_LIGHT_ON[2]);  // a light: undoable, but not a change to save
     EXPECT_TRUE(undoAction()->isEnabled());
     EXPECT_FALSE(doc().isModified());
     undoAction()->trigger();
     chooseSurface(0);
     const SurfaceData original = surface(0);
 
-    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("12"));
-    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("13"));  // a second commit of the same field
-    commit(g_pSurfacePage, IDC_SURF_DIFFUSE_R, QStringLiteral("0.25"));
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("12"));
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("13"));  // a second commit of the same field
+    commit(surfacePage(), IDC_SURF_DIFFUSE_R, QStringLiteral("0.25"));
     EXPECT_EQ(title(), QStringLiteral("showcase* - Vantor"));
-    EXPECT_EQ(doc().history().count(), 2u) << "the two Shininess commits are one step";
+    EXPECT_EQ(static_cast<size_t>(doc().undoStack()->count()), 2u) << "the two Shininess commits are one step";
     ASSERT_TRUE(undoAction()->isEnabled());
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Diffuse"));
 
@@ -99,7 +100,7 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
     EXPECT_EQ(redoAction()->text(), QStringLiteral("&Redo Diffuse"));
     undoAction()->trigger();
     EXPECT_TRUE(same(surface(0), original)) << "the record is back bit for bit";
-    EXPECT_EQ(control<QLineEdit>(g_pSurfacePage, IDC_SURF_SHININESS)->text(), QStringLiteral("40"));
+    EXPECT_EQ(control<QLineEdit>(surfacePage(), IDC_SURF_SHININESS)->text(), QStringLiteral("40"));
     EXPECT_FALSE(undoAction()->isEnabled());
     EXPECT_EQ(title(), QStringLiteral("showcase - Vantor")) << "undone back to the opened state: clean";
 
@@ -107,10 +108,10 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
     redoAction()->trigger();
     EXPECT_FLOAT_EQ(surface(0).shininess, 13);
     EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.25f);
-    EXPECT_EQ(control<QLineEdit>(g_pSurfacePage, IDC_SURF_DIFFUSE_R)->text(), QStringLiteral("0.25"));
+    EXPECT_EQ(control<QLineEdit>(surfacePage(), IDC_SURF_DIFFUSE_R)->text(), QStringLiteral("0.25"));
     EXPECT_FALSE(redoAction()->isEnabled());
 
-    ASSERT_TRUE(doc().saveFile(QString::fromStdString((scratch() / "saved.zob").string())));
+    ASSERT_TRUE(files().saveFile(QString::fromStdString((scratch() / "saved.zob").string())));
     EXPECT_FALSE(doc().isModified());
     EXPECT_EQ(title(), QStringLiteral("saved - Vantor")) << "the caption names the saved file";
     undoAction()->trigger();
@@ -121,13 +122,13 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
 
     // A new change after an undo ends the redo steps; File New ends the history.
     undoAction()->trigger();
-    click(g_pSurfacePage, IDC_SURF_CULLING);
+    click(surfacePage(), IDC_SURF_CULLING);
     EXPECT_FALSE(redoAction()->isEnabled());
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Culling"));
-    doc().onFileNew();
+    files().onFileNew();
     EXPECT_EQ(prompts.value(0), QStringLiteral("Save changes to saved?"));
     EXPECT_FALSE(undoAction()->isEnabled());
-    EXPECT_EQ(doc().history().count(), 0u);
+    EXPECT_EQ(static_cast<size_t>(doc().undoStack()->count()), 0u);
 }
 
 TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
@@ -144,7 +145,7 @@ TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
     undoAction()->trigger();
     EXPECT_TRUE(sameBits(vertexData(), original));
     EXPECT_EQ(std::memcmp(&doc().m_modelInfo, &size, sizeof size), 0);
-    EXPECT_EQ(control<QLineEdit>(g_pObjectPage, IDC_OBJ_HEIGHT)->text(), formatG6(size.maxY - size.minY))
+    EXPECT_EQ(control<QLineEdit>(objectPage(), IDC_OBJ_HEIGHT)->text(), formatG6(size.maxY - size.minY))
         << "the OBJECT page shows the size again";
 
     // The same through the dialog, with a scale that underflows and a rotation.
@@ -156,7 +157,7 @@ TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
         click(dialog, IDC_GEO_ROTATE);
         click(dialog, IDOK);
     });
-    click(g_pObjectPage, IDC_OBJ_MODIFY_GEOMETRY);
+    click(objectPage(), IDC_OBJ_MODIFY_GEOMETRY);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Rotate"));
     undoAction()->trigger();
     undoAction()->trigger();
@@ -165,7 +166,7 @@ TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
     // Smoothing recomputes the normals; undo puts the old ones back.
     chooseSurface(1);
     const SurfaceData record = surface(1);
-    commit(g_pSurfacePage, IDC_SURF_ANGLE, QStringLiteral("75"));
+    commit(surfacePage(), IDC_SURF_ANGLE, QStringLiteral("75"));
     ASSERT_EQ(undoAction()->text(), QStringLiteral("&Undo Smoothing Angle"));
     EXPECT_FALSE(sameBits(vertexData(), original));
     undoAction()->trigger();
@@ -173,7 +174,7 @@ TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
     EXPECT_TRUE(same(surface(1), record));
     redoAction()->trigger();
     EXPECT_FLOAT_EQ(surface(1).angle, 75);
-    EXPECT_EQ(control<QLineEdit>(g_pSurfacePage, IDC_SURF_ANGLE)->text(), QStringLiteral("75"));
+    EXPECT_EQ(control<QLineEdit>(surfacePage(), IDC_SURF_ANGLE)->text(), QStringLiteral("75"));
 }
 
 TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
@@ -184,14 +185,14 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     const EmitterData first = emitter(0);
 
     // A field of the emitter, then its removal, both undone.
-    commit(g_pParticlesPage, IDC_PART_SPEED, QStringLiteral("0.5"));
-    click(g_pParticlesPage, IDC_PART_REMOVE);
+    commit(particlesPage(), IDC_PART_SPEED, QStringLiteral("0.5"));
+    click(particlesPage(), IDC_PART_REMOVE);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Remove Emitter"));
     EXPECT_EQ(doc().m_lastEmitter, count - 2);
     undoAction()->trigger();
     EXPECT_EQ(doc().m_lastEmitter, count - 1);
-    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_EMITTER)->count(), count);
-    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_SPEED)->text(), QStringLiteral("0.5000"));
+    EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_EMITTER)->count(), count);
+    EXPECT_EQ(control<QLineEdit>(particlesPage(), IDC_PART_SPEED)->text(), QStringLiteral("0.5000"));
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Speed"));
     undoAction()->trigger();
     const EmitterData back = emitter(0);
@@ -199,9 +200,9 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     EXPECT_EQ(doc().m_currentEmitter, 0);
 
     // The burst dialog's fields.
-    click(g_pParticlesPage, IDC_PART_PROPERTIES);
-    commit(g_pParticlesPage->burstDialog(), IDC_PART_TOTAL, QStringLiteral("7"));
-    g_pParticlesPage->burstDialog()->hide();
+    click(particlesPage(), IDC_PART_PROPERTIES);
+    commit(particlesPage()->burstDialog(), IDC_PART_TOTAL, QStringLiteral("7"));
+    particlesPage()->burstDialog()->hide();
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Burst Particles"));
     undoAction()->trigger();
     EXPECT_EQ(emitter(0).burst.count, first.burst.count);
@@ -211,41 +212,41 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
         control<QLineEdit>(dialog, IDC_NAME_EDIT)->setText(QStringLiteral("Extra"));
         click(dialog, IDOK);
     });
-    click(g_pParticlesPage, IDC_PART_ADD);
+    click(particlesPage(), IDC_PART_ADD);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Add Emitter"));
     undoAction()->trigger();
     EXPECT_EQ(doc().m_lastEmitter, count - 1);
-    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_EMITTER)->findText(QStringLiteral("Extra")), -1);
+    EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_EMITTER)->findText(QStringLiteral("Extra")), -1);
     redoAction()->trigger();
     EXPECT_EQ(doc().m_lastEmitter, count);
     EXPECT_STREQ(doc().m_emitter.name, "Extra");
-    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_EMITTER)->currentText(), QStringLiteral("Extra"));
+    EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_EMITTER)->currentText(), QStringLiteral("Extra"));
 
     // A drag of the emitter in the view is one step.
     const float x = emitter(doc().m_currentEmitter).position[0];
-    view().m_target = 4;
+    view().m_target = DragTarget::Emitter;
     QTest::mousePress(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
     QTest::mouseMove(&view(), QPoint(125, 100));
     QTest::mouseMove(&view(), QPoint(150, 100));
     QTest::mouseRelease(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
-    view().m_target = 0;
+    view().m_target = DragTarget::None;
     EXPECT_NEAR(emitter(doc().m_currentEmitter).position[0], x + 0.5f, 1e-5);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Move Emitter"));
     undoAction()->trigger();
     EXPECT_EQ(emitter(doc().m_currentEmitter).position[0], x);
-    EXPECT_EQ(control<QLineEdit>(g_pParticlesPage, IDC_PART_POSITION_X)->text(), format("%1.3f", x));
+    EXPECT_EQ(control<QLineEdit>(particlesPage(), IDC_PART_POSITION_X)->text(), format("%1.3f", x));
 
     // A light switched on, undone.
     LightData light{};
     const bool modified = doc().isModified();
-    click(g_pObjectPage, IDC_OBJ_LIGHT_ON[1]);
+    click(objectPage(), IDC_OBJ_LIGHT_ON[1]);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Switch Light 2"));
     EXPECT_EQ(doc().isModified(), modified) << "lights are not saved with the entity";
     undoAction()->trigger();
     view().makeCurrent();
     objGetLight(&light, 1);
     EXPECT_FALSE(light.on);
-    EXPECT_FALSE(control<QCheckBox>(g_pObjectPage, IDC_OBJ_LIGHT_ON[1])->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(objectPage(), IDC_OBJ_LIGHT_ON[1])->isChecked());
 
     // The Light Properties dialog's Update, undone field by field.
     LightData before{};
@@ -256,7 +257,7 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
         commit(dialog, IDC_LIGHT_LINEAR, QStringLiteral("0.5"));
         click(dialog, IDOK);
     });
-    click(g_pObjectPage, IDC_OBJ_LIGHT_EDIT[3]);
+    click(objectPage(), IDC_OBJ_LIGHT_EDIT[3]);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Edit Light 4"));
     undoAction()->trigger();
     LightData after{};
@@ -265,21 +266,21 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     EXPECT_EQ(std::memcmp(after.diffuse, before.diffuse, sizeof before.diffuse), 0);
     EXPECT_EQ(after.linearAttenuation, before.linearAttenuation);
     EXPECT_EQ(std::memcmp(after.position, before.position, sizeof before.position), 0);
-    EXPECT_EQ(control<Swatch>(g_pObjectPage, IDC_OBJ_LIGHT_SWATCH[3])->color(), swatchColor(before.diffuse));
+    EXPECT_EQ(control<Swatch>(objectPage(), IDC_OBJ_LIGHT_SWATCH[3])->color(), swatchColor(before.diffuse));
 
     // An image added through the dialog leaves the library and the lists on undo.
-    CImageDlg& images = *g_pSurfacePage->imageDialog();
+    CImageDlg& images = *surfacePage()->imageDialog();
     control<QLineEdit>(&images, IDC_IMAGE_PATH)->setText(QString::fromStdString(sample("puff.bmp")));
     control<QLineEdit>(&images, IDC_IMAGE_NAME)->setText(QStringLiteral("Again"));
     click(&images, IDC_IMAGE_ADD);
     ASSERT_EQ(undoAction()->text(), QStringLiteral("&Undo Add Image"));
-    auto* surfaceImages = control<QComboBox>(g_pSurfacePage, IDC_SURF_IMAGE);
+    auto* surfaceImages = control<QComboBox>(surfacePage(), IDC_SURF_IMAGE);
     EXPECT_GE(surfaceImages->findText(QStringLiteral("Again")), 0);
     undoAction()->trigger();
     view().makeCurrent();
     EXPECT_EQ(objGetTextureId("Again"), 0u);
     EXPECT_EQ(surfaceImages->findText(QStringLiteral("Again")), -1);
-    EXPECT_EQ(control<QComboBox>(g_pParticlesPage, IDC_PART_IMAGE)->findText(QStringLiteral("Again")), -1);
+    EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_IMAGE)->findText(QStringLiteral("Again")), -1);
     EXPECT_TRUE(images.list()->findItems(QStringLiteral("Again"), Qt::MatchExactly, 0).isEmpty());
     redoAction()->trigger();
     view().makeCurrent();
@@ -294,8 +295,8 @@ TEST_F(UndoTest, KeysReachTheHistoryWhenTheFieldHasNothingToUndo) {
     frame().controlView()->tabs()->setCurrentIndex(1);  // the SURFACE page
     chooseSurface(0);
     const SurfaceData original = surface(0);
-    auto* red = control<QLineEdit>(g_pSurfacePage, IDC_SURF_DIFFUSE_R);
-    auto* green = control<QLineEdit>(g_pSurfacePage, IDC_SURF_DIFFUSE_R + 1);
+    auto* red = control<QLineEdit>(surfacePage(), IDC_SURF_DIFFUSE_R);
+    auto* green = control<QLineEdit>(surfacePage(), IDC_SURF_DIFFUSE_R + 1);
     red->setFocus();
     red->selectAll();
     QTest::keyClicks(red, QStringLiteral("0.5"));
@@ -321,13 +322,13 @@ TEST_F(UndoTest, KeysReachTheHistoryWhenTheFieldHasNothingToUndo) {
     QTest::keyClick(green, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(green->text(), before);
     EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.5f) << "the document's history was left alone";
-    EXPECT_EQ(doc().history().count(), 1u);
+    EXPECT_EQ(static_cast<size_t>(doc().undoStack()->count()), 1u);
 }
 
 TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
     open(sample("showcase.zob"));
     chooseSurface(0);
-    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("20"));
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("20"));
 
     // Closing the window: Cancel keeps the editor open with the changes.
     promptAnswer = QMessageBox::Cancel;
@@ -338,11 +339,11 @@ TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
 
     // Opening another file: Cancel stops before the file dialog.
     bool asked = false;
-    CVantorDoc::setOpenHook([&asked, this] {
+    answers.setOpen([&asked, this] {
         asked = true;
         return QString::fromStdString(sample("fountain.zob"));
     });
-    doc().onFileOpen();
+    files().onFileOpen();
     EXPECT_FALSE(asked);
     EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
     frame().openDropped(QString::fromStdString(sample("fountain.zob")));
@@ -359,38 +360,38 @@ TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
 
     // Save runs File Save and goes on only when the file was saved.
     promptAnswer = QMessageBox::Save;
-    CVantorDoc::setSaveHook([] { return QString(); });  // the save dialog cancelled
-    doc().onFileNew();
+    answers.setSave([] { return QString(); });  // the save dialog cancelled
+    files().onFileNew();
     EXPECT_TRUE(doc().isModified()) << "no save, no File New";
     EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
     const std::string saved = (scratch() / "kept.zob").string();
-    CVantorDoc::setSaveHook([saved] { return QString::fromStdString(saved); });
-    doc().onFileOpen();
+    answers.setSave([saved] { return QString::fromStdString(saved); });
+    files().onFileOpen();
     EXPECT_TRUE(asked);
     EXPECT_EQ(doc().m_fileTitle, QStringLiteral("fountain"));
     EXPECT_FALSE(doc().isModified());
-    ASSERT_TRUE(doc().openFile(QString::fromStdString(saved)));
+    ASSERT_TRUE(files().openFile(QString::fromStdString(saved)));
     chooseSurface(0);
     EXPECT_FLOAT_EQ(surface(0).shininess, 20) << "the change was saved before the other file opened";
 
     // Discard goes on without saving; a clean document asks nothing.
-    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("30"));
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("30"));
     promptAnswer = QMessageBox::Discard;
     prompts.clear();
-    doc().onFileNew();
+    files().onFileNew();
     EXPECT_EQ(prompts.size(), 1);
     EXPECT_FALSE(title().contains(QLatin1Char('*')));
-    doc().onFileNew();
+    files().onFileNew();
     EXPECT_EQ(prompts.size(), 1);
 }
 
 TEST_F(UndoTest, AFailedOpenLeavesTheHistoryAndEnablesTheLists) {
     open(sample("showcase.zob"));
     chooseSurface(0);
-    commit(g_pSurfacePage, IDC_SURF_SHININESS, QStringLiteral("21"));
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("21"));
     promptAnswer = QMessageBox::Discard;
-    doc().onFileNew();
-    EXPECT_FALSE(control<QComboBox>(g_pSurfacePage, IDC_SURF_LIST)->isEnabled());
+    files().onFileNew();
+    EXPECT_FALSE(control<QComboBox>(surfacePage(), IDC_SURF_LIST)->isEnabled());
     const std::string broken = (scratch() / "broken.zob").string();
     FILE* f = std::fopen(broken.c_str(), "w");
     ASSERT_NE(f, nullptr);
@@ -398,32 +399,41 @@ TEST_F(UndoTest, AFailedOpenLeavesTheHistoryAndEnablesTheLists) {
     std::fclose(f);
     open(broken);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(control<QComboBox>(g_pSurfacePage, IDC_SURF_LIST)->isEnabled()) << "enabled before the read";
-    EXPECT_TRUE(control<QComboBox>(g_pObjectPage, IDC_OBJ_LIST)->isEnabled());
+    EXPECT_TRUE(control<QComboBox>(surfacePage(), IDC_SURF_LIST)->isEnabled()) << "enabled before the read";
+    EXPECT_TRUE(control<QComboBox>(objectPage(), IDC_OBJ_LIST)->isEnabled());
     EXPECT_FALSE(doc().isModified());
     EXPECT_FALSE(undoAction()->isEnabled());
 }
 
-TEST(UndoHistoryBounds, OldestStepsGoFirstAndTheSavedPointIsKept) {
-    struct Counted : Step {
-        explicit Counted(size_t size) : Step(QStringLiteral("Step")), size(size) {}
-        void undo(CVantorDoc&) override {}
-        void redo(CVantorDoc&) override {}
-        size_t bytes() const override { return size; }
-        size_t size;
-    };
-    CVantorDoc* doc = nullptr;
-    UndoHistory history(*doc);
-    history.markClean();
-    for (size_t i = 0; i < UndoHistory::kMaxSteps + 5; ++i) history.push(std::make_unique<Counted>(1));
-    EXPECT_EQ(history.count(), UndoHistory::kMaxSteps);
-    EXPECT_FALSE(history.isClean());
-    history.push(std::make_unique<Counted>(UndoHistory::kMaxBytes / 2));
-    history.push(std::make_unique<Counted>(UndoHistory::kMaxBytes / 2));
-    EXPECT_LE(history.bytes(), UndoHistory::kMaxBytes);
-    history.push(std::make_unique<Counted>(UndoHistory::kMaxBytes * 2));
-    EXPECT_EQ(history.count(), 1u) << "one step larger than the bound still stays";
-    EXPECT_TRUE(history.canUndo());
+// The history keeps 1000 commands at most; past its memory bound the oldest
+// commands let go of their snapshots and leave the stack when undo reaches
+// them, while the newer ones still undo exactly.
+TEST_F(UndoTest, TheHistoryKeepsItsBounds) {
+    open(sample("showcase.zob"));
+    for (int i = 0; i < 1005; ++i) doc().switchLight(0, i % 2 == 0);
+    EXPECT_EQ(doc().undoStack()->count(), 1000);
+    EXPECT_TRUE(doc().isModified()) << "the opened state is no longer reachable";
+
+    open(sample("showcase.zob"));
+    const float twice[3] = {2, 2, 2};
+    doc().scaleGeometry(twice);
+    const size_t one = doc().historyBytes();
+    ASSERT_GT(one, 0u);
+    doc().setHistoryBudget(one * 5 / 2);
+    for (int i = 0; i < 4; ++i) doc().scaleGeometry(twice);
+    EXPECT_LE(doc().historyBytes(), one * 5 / 2);
+    EXPECT_EQ(doc().undoStack()->count(), 5);
+    doc().undo();
+    doc().undo();
+    doc().refreshModelInfo();
+    const ModelInfo afterTwo = doc().m_modelInfo;
+    EXPECT_FALSE(doc().undoStack()->canUndo()) << "the trimmed commands left the stack";
+    EXPECT_EQ(doc().undoStack()->count(), 2) << "the two undone commands stay for redo";
+    doc().redo();
+    doc().undo();
+    doc().refreshModelInfo();
+    EXPECT_FLOAT_EQ(doc().m_modelInfo.maxY, afterTwo.maxY);
+    doc().setHistoryBudget(size_t(512) << 20);
 }
 
 }  // namespace

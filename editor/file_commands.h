@@ -1,0 +1,56 @@
+// FileCommands: File New, Open, Save, Import Model, the recent files and
+// dropped files. It runs the file dialogs and the save question around the
+// document, which itself only reads and writes, and tells the user what the
+// document answered.
+#pragma once
+#include <QObject>
+#include <QString>
+
+class CVantorDoc;
+class QWidget;
+
+// What FileCommands asks the user: a file to open, a name to save as, and
+// whether to save changes (QMessageBox::Save, Discard or Cancel). An empty
+// name is Cancel. The main frame answers with the standard dialogs; tests
+// answer with their own.
+class FileQuestions {
+public:
+    virtual ~FileQuestions() = default;
+    virtual QString fileToOpen(QWidget* parent, const QString& caption, const QString& filter) = 0;
+    virtual QString fileToSave(QWidget* parent) = 0;
+    virtual int saveChanges(QWidget* parent, const QString& question) = 0;
+};
+
+// The standard dialogs.
+FileQuestions& standardFileQuestions();
+
+class FileCommands : public QObject {
+    Q_OBJECT
+public:
+    FileCommands(CVantorDoc& document, QWidget* window);
+
+    void onFileNew();
+    void onFileOpen();
+    void onFileSave();
+    void onFileImport();
+    // File Save's dialog and save; true when the entity was saved.
+    bool saveWithDialog();
+    // Opens a file chosen by any means (the recent-file list, a drop, the
+    // command line); its folder becomes the working directory.
+    bool openFile(const QString& path);
+    bool importFile(const QString& path);
+    bool saveFile(const QString& path);
+    // When the entity is modified, asks whether to save it first: Save saves
+    // (and goes on only when it did), Discard goes on, Cancel stops. True
+    // when the caller may go on. Typing not yet committed counts as a change.
+    bool saveModified();
+    // Who answers the questions; null gives the standard dialogs back.
+    void setQuestions(FileQuestions* questions);
+
+private:
+    QString chooseFileToOpen(const QString& caption, const QString& filter);
+    void tell(const QString& text);
+    CVantorDoc& m_document;
+    QWidget* m_window;
+    FileQuestions* m_questions;
+};
