@@ -207,6 +207,24 @@ QString format(const char* pattern, double value) { return formatInCLocale(patte
 
 QString formatInt(int value) { return QString::number(value); }
 
+bool textShows(const QString& text, double value) {
+    double shown = 0;
+    if (!isNumber(text, &shown)) return false;
+    const QString t = text.trimmed();
+    if (t.contains(QLatin1Char('e'), Qt::CaseInsensitive))
+        return std::fabs(shown - value) <= 1e-6 * std::max(std::fabs(value), 1e-30);
+    const int mark = std::max(t.indexOf(QLatin1Char('.')), t.indexOf(QLatin1Char(',')));
+    const int decimals = mark < 0 ? 0 : static_cast<int>(t.size()) - mark - 1;
+    // Half a unit of the last digit written, and the rounding of a float.
+    const double tolerance = 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + 1e-6 * std::fabs(value);
+    return std::fabs(shown - value) <= tolerance;
+}
+
+void showNumber(QLineEdit* edit, double value, const QString& formatted, bool keepShown) {
+    if (keepShown && !edit->text().isEmpty() && textShows(edit->text(), value)) return;
+    edit->setText(formatted);
+}
+
 QString formatG6(double value) { return formatInCLocale("%.6g", value); }
 
 namespace {

@@ -89,6 +89,14 @@ int toInt(const QString& text);
 bool isNumber(const QString& text, double* value = nullptr);
 bool isInteger(const QString& text, int* value = nullptr);
 
+// True when `text` reads as `value` to the precision it is written with
+// ("0.502" shows 0.50196, "12" shows 12.4 no longer).
+bool textShows(const QString& text, double value);
+// Writes `formatted` into the edit; with `keepShown`, not when its text
+// already shows `value`, so that the redraw after an edit leaves the fields
+// that did not change (and their cursors) as they are.
+void showNumber(QLineEdit* edit, double value, const QString& formatted, bool keepShown);
+
 // printf-style formatting of one value.
 QString format(const char* pattern, double value);
 QString formatInt(int value);

@@ -165,8 +165,13 @@ CImageDlg::CImageDlg(CVantorDoc& document, QWidget* parent) : QDialog(parent), m
             for (QTreeWidgetItem* item : m_list->findItems(name, Qt::MatchExactly, 0)) delete item;
             m_lastAppended = m_list->topLevelItemCount() - 1;
             m_lastHandled = -1;
+            // Add refuses the image its record holds again; once that image is
+            // gone, the record must not stand in the way.
+            if (QString::fromLocal8Bit(m_image.name) == name) m_image.path[0] = '\0';
         });
-        connect(&m_doc, &CVantorDoc::imagesRestored, this, &CImageDlg::listLibrary);
+        connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
+            if (change.kind == ChangeKind::Images && change.restored) listLibrary();
+        });
     }
     // Tab goes through the controls as they are laid out, row by row.
     orderTabsByLayout(this);
@@ -294,7 +299,7 @@ bool CImageDlg::readRange(int& low, int& high) {
 void CImageDlg::add() {
     int low = 0, high = 0;
     if (!readRange(low, high)) return;
-    TextureInfo& t = m_doc.m_texture;
+    TextureInfo& t = m_image;
     const QByteArray path = m_path->text().toLocal8Bit();
     if (path.isEmpty()) {
         message(this, QStringLiteral("Must have a path specified."));
@@ -327,7 +332,7 @@ void CImageDlg::add() {
     copyText(t.name, sizeof t.name, m_name->text());
     copyText(t.path, sizeof t.path, m_path->text());
     // The document offers the new image in the pages' image lists.
-    if (!m_doc.addImage()) {
+    if (!m_doc.addImage(t)) {
         message(this, QString::fromLocal8Bit(objGetLastError()));
         return;
     }
@@ -355,7 +360,7 @@ void CImageDlg::listLibrary() {
     m_doc.makeCurrent();
     const int count = objGetTextureCnt();
     for (int i = 0; i < count; ++i) {
-        TextureInfo& t = m_doc.m_texture;
+        TextureInfo& t = m_image;
         if (!objGetTexture2(&t, i)) {
             message(this, QString::fromLocal8Bit(objGetLastError()));
             continue;
@@ -372,7 +377,7 @@ void CImageDlg::chooseRow() {
     if (row < 0 || row == m_lastHandled) return;
     m_lastHandled = row;
     m_chosenName = m_list->currentItem()->text(0);
-    TextureInfo& t = m_doc.m_texture;
+    TextureInfo& t = m_image;
     const QByteArray name = m_chosenName.toLocal8Bit();
     m_doc.makeCurrent();
     if (!objGetTexture(&t, name.constData())) {
@@ -429,8 +434,8 @@ void CImageDlg::empty() {
     m_low->setEnabled(false);
     m_high->setEnabled(false);
     {
-        m_doc.m_texture.path[0] = '\0';
-        m_doc.m_texture.name[0] = '\0';
+        m_image.path[0] = '\0';
+        m_image.name[0] = '\0';
     }
     m_path->clear();
     m_name->clear();

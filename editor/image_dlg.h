@@ -32,12 +32,16 @@ public:
     void accept() override;
     void reject() override {}
 
+    // The image being added, or the one last shown from the list.
+    const TextureInfo& image() const { return m_image; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     CVantorDoc& m_doc;
+    TextureInfo m_image{};
     void browse();
     void add();
     void chooseRow();

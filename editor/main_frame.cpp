@@ -198,8 +198,7 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     // The command states follow the document and the view as they change.
     connect(m_document, &CVantorDoc::opened, this, &CMainFrame::updateCommands);
     connect(m_document, &CVantorDoc::cleared, this, &CMainFrame::updateCommands);
-    connect(m_document, &CVantorDoc::emittersChanged, this, &CMainFrame::updateCommands);
-    connect(m_document, &CVantorDoc::emitterRestored, this, &CMainFrame::updateCommands);
+    connect(m_document, &CVantorDoc::changed, this, &CMainFrame::updateCommands);
     connect(m_document->undoStack(), &QUndoStack::indexChanged, this, &CMainFrame::updateCommands);
     // The lock-key panes follow the keys as they are pressed.
     qApp->installEventFilter(this);
@@ -510,7 +509,7 @@ void CMainFrame::updateCommands() {
     if (!m_view->m_spinY) m_actions[ID_ROTATE_Y]->setChecked(false);
     if (!m_view->m_spinX) m_actions[ID_ROTATE_X]->setChecked(false);
     m_actions[ID_ROTATE]->setEnabled(m_view->m_target == vantor::DragTarget::Camera);
-    m_actions[ID_POS_EMITTER]->setEnabled(m_document->m_currentEmitter >= 0);
+    m_actions[ID_POS_EMITTER]->setEnabled(m_document->currentEmitter() >= 0);
 }
 
 void CMainFrame::updateRecentFiles() {

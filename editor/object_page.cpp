@@ -253,11 +253,9 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
         connect(&m_doc, &CVantorDoc::cleared, this, &CObjectPage::documentCleared);
         connect(&m_doc, &CVantorDoc::opening, this, [this] { m_objectList->setEnabled(true); });
         connect(&m_doc, &CVantorDoc::opened, this, &CObjectPage::documentOpened);
-        connect(&m_doc, &CVantorDoc::geometryRestored, this, &CObjectPage::showModelSize);
-        connect(&m_doc, &CVantorDoc::lightRestored, this, [this](int i) {
-            m_lightOn[i] = m_doc.m_lights[i].on ? 1 : 0;
-            m_lightBoxes[i]->setChecked(m_lightOn[i] != 0);
-            m_lightSwatches[i]->setColor(swatchColor(m_doc.m_lights[i].diffuse));
+        connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
+            if (change.kind == ChangeKind::Geometry) showModelSize();
+            if (change.kind == ChangeKind::Light) showLight(change.index);
         });
     }
 
@@ -298,7 +296,7 @@ void CObjectPage::redisplay() {
     m_polygonsEdit->setText(formatInt(m_polygons));
     m_surfaceCountEdit->setText(formatInt(m_surfaceCount));
     m_zoomEdit->setText(formatInt(m_zoomAngle));
-    for (int i = 0; i < 6; ++i) m_lightBoxes[i]->setChecked(m_lightOn[i] != 0);
+    for (int i = 0; i < 6; ++i) m_lightBoxes[i]->setChecked(m_doc.light(i).on != 0);
     m_swarm->setChecked(m_lightSwarm != 0);
     m_dragRadios[m_dragLight]->setChecked(true);
 }
@@ -360,14 +358,12 @@ void CObjectPage::zoomFromEdit() {
 
 void CObjectPage::toggleLight(int n) {
     const int i = n - 1;
-    m_lightOn[i] = !m_lightOn[i];
-    m_lightBoxes[i]->setChecked(m_lightOn[i] != 0);
-    m_doc.switchLight(i, m_lightOn[i] != 0);
+    m_doc.switchLight(i, m_doc.light(i).on == 0);
 }
 
 void CObjectPage::editLight(int n) {
     const int i = n - 1;
-    LightData& light = m_doc.m_lights[i];
+    LightData light = m_doc.light(i);
     CLightPropertiesDlg dialog(this);
     std::copy(light.ambient, light.ambient + 4, dialog.m_ambient);
     std::copy(light.diffuse, light.diffuse + 4, dialog.m_diffuse);
@@ -384,8 +380,7 @@ void CObjectPage::editLight(int n) {
     light.linearAttenuation = dialog.m_linear;
     light.quadraticAttenuation = dialog.m_quadratic;
     light.position[3] = static_cast<float>(dialog.m_kind);
-    m_lightSwatches[i]->setColor(swatchColor(dialog.m_diffuse));
-    m_doc.writeLight(i);
+    m_doc.editLight(i, light);
 }
 
 void CObjectPage::modifyGeometry() {
@@ -397,15 +392,20 @@ void CObjectPage::modifyGeometry() {
 void CObjectPage::showModelSize() {
     // The geometry operations change the vertices, so the extents are read again.
     m_doc.refreshModelInfo();
-    const ModelInfo& m = m_doc.m_modelInfo;
+    const ModelInfo& m = m_doc.modelInfo();
     m_height = m.maxY - m.minY;
     m_width = m.maxX - m.minX;
     m_depth = m.maxZ - m.minZ;
     redisplay();
 }
 
+void CObjectPage::showLight(int i) {
+    m_lightBoxes[i]->setChecked(m_doc.light(i).on != 0);
+    m_lightSwatches[i]->setColor(swatchColor(m_doc.light(i).diffuse));
+}
+
 void CObjectPage::showLights() {
-    for (int i = 0; i < 6; ++i) m_lightSwatches[i]->setColor(swatchColor(m_doc.m_lights[i].diffuse));
+    for (int i = 0; i < 6; ++i) showLight(i);
 }
 
 void CObjectPage::documentCleared() {
@@ -415,10 +415,10 @@ void CObjectPage::documentCleared() {
 }
 
 void CObjectPage::documentOpened() {
-    m_objectList->addItem(m_doc.m_fileTitle);
+    m_objectList->addItem(m_doc.fileTitle());
     m_objectList->model()->sort(0);
     m_objectList->setCurrentIndex(0);
-    const ModelInfo& m = m_doc.m_modelInfo;
+    const ModelInfo& m = m_doc.modelInfo();
     m_polygons = m.polygonCount;
     m_surfaceCount = m.surfaceCount;
     m_height = m.maxY - m.minY;

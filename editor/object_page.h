@@ -30,6 +30,7 @@ public:
     void showModelSize();
     // The light swatches show the working copies of the six lights.
     void showLights();
+    void showLight(int index);
     void redisplay();
     // File New emptied the entity; a model was opened.
     void documentCleared();
@@ -45,7 +46,6 @@ public:
     int m_polygons = 0, m_surfaceCount = 0;
     int m_zoomAngle = 45;
     float m_ambientDisplay[4] = {0.3f, 0.3f, 0.3f, 1.0f};
-    int m_lightOn[6] = {1, 0, 0, 0, 0, 0};
     int m_lightSwarm = 0;
     int m_dragLight = 0;
     int m_antialiasLines = 1, m_antialiasPoints = 1, m_antialiasPolys = 0;

@@ -10,7 +10,8 @@
 
 #include "resource.h"
 #include "controls.h"
-#include "record_fields.h"
+#include "field_bindings.h"
+#include "page_layout.h"
 #include "vantor_doc.h"
 
 using namespace vantor;
@@ -78,20 +79,19 @@ CParticleBurstDialog::CParticleBurstDialog(CVantorDoc& document, QWidget* parent
 }
 
 void CParticleBurstDialog::commit(int id) {
-    commitField(m_edits[id], bindingFor(id), &m_doc.m_burst);
-    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2))
-        rebuildSwatches();
-    m_doc.writeBurst(QStringLiteral("Burst ") + QString::fromLatin1(bindingFor(id).name), id);
+    BurstData b = m_doc.burst();
+    commitField(m_edits[id], bindingFor(id), &b);
+    m_doc.editBurst(b, QStringLiteral("Burst ") + QString::fromLatin1(bindingFor(id).name), id);
 }
 
-void CParticleBurstDialog::refreshFromBurst() {
-    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &m_doc.m_burst);
+void CParticleBurstDialog::refreshFromBurst(bool keepShown) {
+    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &m_doc.burst(), keepShown);
     rebuildSwatches();
 }
 
 void CParticleBurstDialog::rebuildSwatches() {
-    m_startSwatch->setColor(swatchColor(m_doc.m_burst.startColor));
-    m_endSwatch->setColor(swatchColor(m_doc.m_burst.endColor));
+    m_startSwatch->setColor(swatchColor(m_doc.burst().startColor));
+    m_endSwatch->setColor(swatchColor(m_doc.burst().endColor));
 }
 
 void CParticleBurstDialog::enableAll(bool on) {
@@ -101,18 +101,19 @@ void CParticleBurstDialog::enableAll(bool on) {
 }
 
 void CParticleBurstDialog::enableSizesByType() {
-    const bool polygons = m_doc.m_emitter.particleType == 3;
+    const bool polygons = m_doc.emitter().particleType == KORVID_PARTICLE_POLYGONS;
     for (int id : {IDC_PART_START_SIZE, IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR})
         m_edits[id]->setEnabled(polygons);
 }
 
 void CParticleBurstDialog::selectColour(bool start) {
-    float* colour = start ? m_doc.m_burst.startColor : m_doc.m_burst.endColor;
+    BurstData b = m_doc.burst();
+    float* colour = start ? b.startColor : b.endColor;
     const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;
-    m_doc.writeBurst(start ? QStringLiteral("Burst Start Colour") : QStringLiteral("Burst End Colour"));
+    m_doc.editBurst(b, start ? QStringLiteral("Burst Start Colour") : QStringLiteral("Burst End Colour"));
 }
 
 void CParticleBurstDialog::reloadFromLibrary() {

@@ -16,7 +16,7 @@ public:
     explicit CParticleBurstDialog(CVantorDoc& document, QWidget* parent = nullptr);
 
     // Fills every field from m_burst and rebuilds the swatches.
-    void refreshFromBurst();
+    void refreshFromBurst(bool keepShown = false);
     void enableAll(bool on);
     // The four size fields only for Polygons.
     void enableSizesByType();

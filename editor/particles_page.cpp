@@ -18,7 +18,8 @@
 #include "controls.h"
 #include "name_dlg.h"
 #include "particle_burst_dialog.h"
-#include "record_fields.h"
+#include "field_bindings.h"
+#include "page_layout.h"
 #include "vantor_doc.h"
 #include "vantor_view.h"
 
@@ -157,8 +158,9 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
     connect(m_add, &QPushButton::clicked, this, &CParticlesPage::addEmitter);
     connect(m_emitterList, &QComboBox::activated, this, &CParticlesPage::selectEmitter);
     connect(m_modeList, &QComboBox::activated, this, [this](int i) {
-        applyType(i);
-        send(QStringLiteral("Particle Mode"));
+        EmitterData e = m_doc.emitter();
+        if (i >= 0 && i <= KORVID_PARTICLE_POLYGONS) e.particleType = i;
+        send(e, QStringLiteral("Particle Mode"));
     });
     connect(m_imageList, &QComboBox::activated, this, &CParticlesPage::chooseImage);
     connect(m_startSelect, &QPushButton::clicked, this, [this] { selectColour(true); });
@@ -167,22 +169,37 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
         if (m_burstDialog) m_burstDialog->show();
     });
     connect(m_remove, &QPushButton::clicked, this, &CParticlesPage::removeEmitter);
-    connect(m_resetTimer, &QPushButton::clicked, this, [this] { send(QString()); });  // the record restarts the timer
-    {
-        connect(&m_doc, &CVantorDoc::cleared, this, &CParticlesPage::documentCleared);
-        connect(&m_doc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
-        connect(&m_doc, &CVantorDoc::emitterMoved, this, &CParticlesPage::showEmitterPosition);
-        connect(&m_doc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
-        connect(&m_doc, &CVantorDoc::imageRemoved, this,
-                [this](const QString& name) { removeEntry(m_imageList, name); });
-        connect(&m_doc, &CVantorDoc::emitterRestored, this, [this](int index) {
+    // The record sent again restarts the emitter's timer; it is no change of the entity.
+    connect(m_resetTimer, &QPushButton::clicked, this, [this] { send(m_doc.emitter(), QString()); });
+    connect(&m_doc, &CVantorDoc::cleared, this, &CParticlesPage::documentCleared);
+    connect(&m_doc, &CVantorDoc::opened, this, &CParticlesPage::documentOpened);
+    connect(&m_doc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
+    connect(&m_doc, &CVantorDoc::imageRemoved, this, [this](const QString& name) { removeEntry(m_imageList, name); });
+    connect(&m_doc, &CVantorDoc::changed, this, &CParticlesPage::documentChanged);
+}
+
+void CParticlesPage::documentChanged(const DocumentChange& change) {
+    switch (change.kind) {
+    case ChangeKind::Emitter:
+    case ChangeKind::Burst:
+        if (change.restored) {
+            // Undo and redo show the emitter whose change they took back.
             {
                 const QSignalBlocker block(m_emitterList);
-                m_emitterList->setCurrentIndex(index);
+                m_emitterList->setCurrentIndex(change.index);
             }
-            selectEmitter(index);
-        });
-        connect(&m_doc, &CVantorDoc::emittersChanged, this, &CParticlesPage::showEmitters);
+            selectEmitter(change.index);
+        } else if (change.kind == ChangeKind::Emitter) {
+            refreshFromEmitter(true);
+        } else if (m_burstDialog) {
+            m_burstDialog->refreshFromBurst(true);
+        }
+        break;
+    case ChangeKind::EmitterList:
+        showEmitters();
+        break;
+    default:
+        break;
     }
 }
 
@@ -196,7 +213,6 @@ CParticlesPage::~CParticlesPage() {
 }
 
 void CParticlesPage::initialise() {
-    objInitEmitter(&m_doc.m_emitter);
     {
         const QSignalBlocker block(m_imageList);
         m_imageList->addItem(QStringLiteral("NONE"));
@@ -207,18 +223,11 @@ void CParticlesPage::initialise() {
     enableControls(false);
 }
 
-void CParticlesPage::send(const QString& change, int field) {
+void CParticlesPage::send(const EmitterData& record, const QString& change, int field) {
     // A pool past the library's particle limit is refused as a whole: say so
-    // and show the emitter as the library still holds it.
-    if (!m_doc.writeEmitter(change, field) && isParticleLimitRefusal()) {
+    // (the document shows the emitter as the library still holds it).
+    if (m_doc.editEmitter(record, change, field) == KORVID_FAILURE_PARTICLE_LIMIT)
         message(this, QString::fromLocal8Bit(objGetLastError()));
-        m_doc.reloadEmitter();
-        refreshFromEmitter();
-    }
-}
-
-bool CParticlesPage::isParticleLimitRefusal() {
-    return objGetLastFailure() == KORVID_FAILURE_PARTICLE_LIMIT;
 }
 
 void CParticlesPage::enableControls(bool on) {
@@ -235,16 +244,11 @@ void CParticlesPage::enableListOnly() {
 void CParticlesPage::addEmitter() {
     CNameDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
-    EmitterData& e = m_doc.m_emitter;
+    EmitterData e{};
     // Names are kept as the library keeps them: one word of at most 27 bytes
     // that reads back from a saved file.
     m_emitterName = safeName(dialog.name(), KORVID_NAME_SIZE);
-    {
-        const QSignalBlocker block(m_emitterList);
-        m_emitterList->addItem(m_emitterName);
-        m_emitterList->setEditText(m_emitterName);
-    }
-    enableControls(true);
+    m_doc.makeCurrent();
     objInitEmitter(&e);
     e.isReflected = e.isBurst = e.isBurstOnGround = e.isLighting = e.isAltAlpha = e.isLifespan =
         e.isAttachToModel = 0;
@@ -263,23 +267,21 @@ void CParticlesPage::addEmitter() {
     e.force[0] = 0;
     e.force[1] = -0.0001f;
     e.force[2] = 0;
-    for (int id : {IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(false);
-    m_imageList->setEnabled(false);
-    refreshFromEmitter();
     const QByteArray name = m_emitterName.toLocal8Bit();
     std::memset(e.name, 0, sizeof e.name);
     std::memcpy(e.name, name.constData(), std::min<size_t>(name.size(), sizeof e.name - 1));
-    if (!m_doc.addEmitter()) {
-        message(this, QString::fromLocal8Bit(objGetLastError()));
-        const QSignalBlocker block(m_emitterList);
-        m_emitterList->removeItem(m_emitterList->count() - 1);
-        if (m_doc.m_currentEmitter >= 0) {
-            m_emitterList->setCurrentIndex(m_doc.m_currentEmitter);
-            selectEmitter(m_doc.m_currentEmitter);
-        } else {
-            enableListOnly();
+    // The list and the fields follow the document's change.
+    if (m_doc.addEmitter(e)) return;
+    message(this, QString::fromLocal8Bit(objGetLastError()));
+    refreshFromEmitter();
+    if (m_doc.currentEmitter() >= 0) {
+        {
+            const QSignalBlocker block(m_emitterList);
+            m_emitterList->setCurrentIndex(m_doc.currentEmitter());
         }
-        return;
+        selectEmitter(m_doc.currentEmitter());
+    } else {
+        enableListOnly();
     }
 }
 
@@ -287,7 +289,7 @@ void CParticlesPage::selectEmitter(int index) {
     if (index < 0) return;
     m_doc.chooseEmitter(index);
     m_burstDialog->refreshFromBurst();
-    if (m_doc.m_emitter.isBurst) {
+    if (m_doc.emitter().isBurst) {
         m_burstDialog->enableAll(true);
         m_burstDialog->enableSizesByType();
     } else {
@@ -296,11 +298,9 @@ void CParticlesPage::selectEmitter(int index) {
     refreshFromEmitter();
 }
 
-void CParticlesPage::applyType(int index) {
-    EmitterData& e = m_doc.m_emitter;
-    if (index >= 0 && index <= 3) {
-        e.particleType = index;
-        const bool polygons = index == 3;
+void CParticlesPage::showType(int index) {
+    if (index >= 0 && index <= KORVID_PARTICLE_POLYGONS) {
+        const bool polygons = index == KORVID_PARTICLE_POLYGONS;
         for (int id : {IDC_PART_START_SIZE_VAR, IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR})
             m_edits[id]->setEnabled(polygons);
         m_imageList->setEnabled(polygons);
@@ -310,7 +310,7 @@ void CParticlesPage::applyType(int index) {
 
 void CParticlesPage::chooseImage(int index) {
     if (index < 0) return;
-    EmitterData& e = m_doc.m_emitter;
+    EmitterData e = m_doc.emitter();
     const QString text = m_imageList->itemText(index);
     if (text != QLatin1String("NONE")) {
         const QByteArray name = text.toLocal8Bit();
@@ -321,43 +321,39 @@ void CParticlesPage::chooseImage(int index) {
         e.textureId = 0;
         e.imageName[0] = '\0';
     }
-    send(QStringLiteral("Particle Image"));
+    send(e, QStringLiteral("Particle Image"));
 }
 
 void CParticlesPage::commit(int id) {
-    commitField(m_edits[id], bindingFor(id), &m_doc.m_emitter);
-    if ((id >= IDC_PART_START_R && id <= IDC_PART_START_R + 2) || (id >= IDC_PART_END_R && id <= IDC_PART_END_R + 2))
-        rebuildSwatches();
-    send(QString::fromLatin1(bindingFor(id).name), id);
+    EmitterData e = m_doc.emitter();
+    commitField(m_edits[id], bindingFor(id), &e);
+    send(e, QString::fromLatin1(bindingFor(id).name), id);
 }
 
 void CParticlesPage::setDependents() {
-    m_edits[IDC_PART_GROUND]->setEnabled(m_checks[kReflect] != 0);
-    m_boxes[kBurstOnGround]->setEnabled(m_checks[kBurst] != 0);
-    m_properties->setEnabled(m_checks[kBurst] != 0);
-    if (m_burstDialog) m_burstDialog->enableAll(m_checks[kBurst] != 0);
-    m_edits[IDC_PART_LIFESPAN]->setEnabled(m_checks[kLifespan] != 0);
+    const EmitterData& e = m_doc.emitter();
+    m_edits[IDC_PART_GROUND]->setEnabled(e.isReflected != 0);
+    m_boxes[kBurstOnGround]->setEnabled(e.isBurst != 0);
+    m_properties->setEnabled(e.isBurst != 0);
+    if (m_burstDialog) m_burstDialog->enableAll(e.isBurst != 0);
+    m_edits[IDC_PART_LIFESPAN]->setEnabled(e.isLifespan != 0);
     for (int id : {IDC_PART_POSITION_X, IDC_PART_POSITION_X + 1, IDC_PART_POSITION_X + 2})
-        m_edits[id]->setEnabled(m_checks[kUseObject] == 0);
+        m_edits[id]->setEnabled(e.isAttachToModel == 0);
 }
 
 void CParticlesPage::toggle(int which) {
-    m_checks[which] = !m_checks[which];
-    m_doc.m_emitter.*(kChecks[which].flag) = m_checks[which];
-    m_boxes[which]->setChecked(m_checks[which] != 0);
-    setDependents();
-    send(QString::fromLatin1(kChecks[which].caption).remove(QLatin1Char(':')));
+    EmitterData e = m_doc.emitter();
+    int32_t& flag = e.*(kChecks[which].flag);
+    flag = !flag;
+    send(e, QString::fromLatin1(kChecks[which].caption).remove(QLatin1Char(':')));
 }
 
-void CParticlesPage::refreshFromEmitter() {
-    const EmitterData& e = m_doc.m_emitter;
-    for (int i = 0; i < 7; ++i) {
-        m_checks[i] = e.*(kChecks[i].flag) != 0;
-        m_boxes[i]->setChecked(m_checks[i] != 0);
-    }
+void CParticlesPage::refreshFromEmitter(bool keepShown) {
+    const EmitterData& e = m_doc.emitter();
+    for (int i = 0; i < 7; ++i) m_boxes[i]->setChecked(e.*(kChecks[i].flag) != 0);
     setDependents();
-    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &e);
-    applyType(e.particleType);
+    for (const FieldBinding& f : kFields) showField(m_edits[f.id], f, &e, keepShown);
+    showType(e.particleType);
     {
         const QSignalBlocker block(m_modeList);
         if (e.particleType >= 0 && e.particleType <= 3) m_modeList->setCurrentIndex(e.particleType);
@@ -370,23 +366,19 @@ void CParticlesPage::refreshFromEmitter() {
     rebuildSwatches();
 }
 
-void CParticlesPage::showEmitterPosition() {
-    for (int i = 0; i < 3; ++i)
-        m_edits[IDC_PART_POSITION_X + i]->setText(format("%1.3f", m_doc.m_emitter.position[i]));
-}
-
 void CParticlesPage::rebuildSwatches() {
-    m_startSwatch->setColor(swatchColor(m_doc.m_emitter.startColor));
-    m_endSwatch->setColor(swatchColor(m_doc.m_emitter.endColor));
+    m_startSwatch->setColor(swatchColor(m_doc.emitter().startColor));
+    m_endSwatch->setColor(swatchColor(m_doc.emitter().endColor));
 }
 
 void CParticlesPage::selectColour(bool start) {
-    float* colour = start ? m_doc.m_emitter.startColor : m_doc.m_emitter.endColor;
+    EmitterData e = m_doc.emitter();
+    float* colour = start ? e.startColor : e.endColor;
     const int first = start ? IDC_PART_START_R : IDC_PART_END_R;
     QLineEdit* edits[3] = {m_edits[first], m_edits[first + 1], m_edits[first + 2]};
     if (!vantor::selectColour(this, colour, edits, start ? m_startSwatch : m_endSwatch, ByteScale::MultiplyByInverse))
         return;
-    send(start ? QStringLiteral("Start Colour") : QStringLiteral("End Colour"));
+    send(e, start ? QStringLiteral("Start Colour") : QStringLiteral("End Colour"));
 }
 
 void CParticlesPage::documentCleared() {
@@ -406,9 +398,9 @@ void CParticlesPage::documentOpened() {
     {
         const QSignalBlocker block(m_emitterList);
         m_emitterList->clear();
-        m_emitterList->addItems(m_doc.m_emitterNames);
+        m_emitterList->addItems(m_doc.emitterNames());
     }
-    if (m_doc.m_emitterNames.isEmpty()) {
+    if (m_doc.emitterNames().isEmpty()) {
         enableListOnly();
         return;
     }
@@ -425,9 +417,9 @@ void CParticlesPage::showEmitters() {
     {
         const QSignalBlocker block(m_emitterList);
         m_emitterList->clear();
-        m_emitterList->addItems(m_doc.m_emitterNames);
+        m_emitterList->addItems(m_doc.emitterNames());
     }
-    if (m_doc.m_currentEmitter < 0) {
+    if (m_doc.currentEmitter() < 0) {
         {
             const QSignalBlocker block(m_emitterList);
             m_emitterList->setEditText(QStringLiteral("<ADD>"));
@@ -438,8 +430,8 @@ void CParticlesPage::showEmitters() {
     }
     {
         const QSignalBlocker block(m_emitterList);
-        m_emitterList->setCurrentIndex(m_doc.m_currentEmitter);
+        m_emitterList->setCurrentIndex(m_doc.currentEmitter());
     }
     enableControls(true);
-    selectEmitter(m_doc.m_currentEmitter);
+    selectEmitter(m_doc.currentEmitter());
 }

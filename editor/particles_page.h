@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QWidget>
 
+struct EmitterData;
 class CVantorDoc;
 class CVantorView;
 class QCheckBox;
@@ -10,6 +11,7 @@ class QComboBox;
 class QPushButton;
 class CParticleBurstDialog;
 namespace vantor {
+struct DocumentChange;
 class CommitEdit;
 class Swatch;
 }
@@ -22,11 +24,12 @@ public:
 
     // Called once the library has started (the page's initialisation).
     void initialise();
-    void refreshFromEmitter();
+    // Shows the current emitter; with `keepShown` (the redraw after an edit)
+    // fields that already show their value keep their text.
+    void refreshFromEmitter(bool keepShown = false);
     void enableControls(bool on);
     // Only the emitter list and Add (a model without emitters).
     void enableListOnly();
-    void showEmitterPosition();
     // File New emptied the entity; a model was opened.
     void documentCleared();
     void documentOpened();
@@ -39,9 +42,6 @@ public:
 
     QString m_imageName = QStringLiteral("NONE");
     QString m_emitterName = QStringLiteral("<ADD>");
-    // Remembered check states: reflect, burst, burst on ground, lighting,
-    // alt alpha, lifespan, use object.
-    int m_checks[7] = {0, 0, 0, 0, 0, 0, 0};
 
 private:
     CVantorDoc& m_doc;
@@ -50,16 +50,19 @@ private:
     // Removes the current emitter from the library and the list.
     void removeEmitter();
     void selectEmitter(int index);
-    void applyType(int index);
+    // Enables the fields that the particle type uses.
+    void showType(int index);
+    // Redraws what the change touched.
+    void documentChanged(const vantor::DocumentChange& change);
     void chooseImage(int index);
     void commit(int id);
     void toggle(int which);
     void setDependents();
     void selectColour(bool start);
     void rebuildSwatches();
-    // Sends the working emitter as the change `change` (none when empty).
-    void send(const QString& change, int field = -1);
-    static bool isParticleLimitRefusal();
+    // Sends `record` as the emitter's new state, as the command `change`
+    // (none when empty).
+    void send(const EmitterData& record, const QString& change, int field = -1);
 
     QComboBox* m_emitterList;
     QComboBox* m_modeList;

@@ -210,22 +210,22 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
     connect(m_surfaceList, &QComboBox::activated, this, &CSurfacePage::chooseSurface);
     connect(m_unselect, &QPushButton::clicked, this, &CSurfacePage::unselect);
     connect(m_shininessEdit, &CommitEdit::committed, this, [this] {
-        m_shininess = toFloat(m_shininessEdit->text());
-        m_shininessEdit->setText(formatG6(m_shininess));
-        m_doc.m_surface.shininess = m_shininess;
-        writeBack(QStringLiteral("Shininess"), IDC_SURF_SHININESS);
+        SurfaceData s = m_doc.surface();
+        s.shininess = toFloat(m_shininessEdit->text());
+        m_shininessEdit->setText(formatG6(s.shininess));
+        writeBack(s, QStringLiteral("Shininess"), IDC_SURF_SHININESS);
     });
     connect(m_smoothBox, &QCheckBox::clicked, this, &CSurfacePage::toggleSmooth);
     connect(m_angleEdit, &CommitEdit::committed, this, &CSurfacePage::commitAngle);
     connect(m_blendingBox, &QCheckBox::clicked, this, [this] {
-        m_blending = !m_blending;
-        m_doc.m_surface.blending = m_blending;
-        writeBack(QStringLiteral("Blending"));
+        SurfaceData s = m_doc.surface();
+        s.blending = !s.blending;
+        writeBack(s, QStringLiteral("Blending"));
     });
     connect(m_cullingBox, &QCheckBox::clicked, this, [this] {
-        m_culling = !m_culling;
-        m_doc.m_surface.culling = m_culling;
-        writeBack(QStringLiteral("Culling"));
+        SurfaceData s = m_doc.surface();
+        s.culling = !s.culling;
+        writeBack(s, QStringLiteral("Culling"));
     });
     connect(m_texture1, &QRadioButton::clicked, this, [this] { loadSlot(0); });
     connect(m_texture2, &QRadioButton::clicked, this, [this] { loadSlot(1); });
@@ -233,18 +233,21 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
     connect(images, &QPushButton::clicked, this, &CSurfacePage::showImages);
     connect(m_function, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? m_doc.m_surface.texEnv1 : m_doc.m_surface.texEnv2) = kFunctions[i];
-        writeBack(QStringLiteral("Texture Function"));
+        SurfaceData s = m_doc.surface();
+        (m_slot == 0 ? s.texEnv1 : s.texEnv2) = kFunctions[i];
+        writeBack(s, QStringLiteral("Texture Function"));
     });
     connect(m_genMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? m_doc.m_surface.genMode1 : m_doc.m_surface.genMode2) = kGenModes[i];
-        writeBack(QStringLiteral("Generating Mode"));
+        SurfaceData s = m_doc.surface();
+        (m_slot == 0 ? s.genMode1 : s.genMode2) = kGenModes[i];
+        writeBack(s, QStringLiteral("Generating Mode"));
     });
     connect(m_planeMode, &QComboBox::activated, this, [this](int i) {
         if (i < 0) return;
-        (m_slot == 0 ? m_doc.m_surface.planeMode1 : m_doc.m_surface.planeMode2) = kPlaneModes[i];
-        writeBack(QStringLiteral("Texture Plane"));
+        SurfaceData s = m_doc.surface();
+        (m_slot == 0 ? s.planeMode1 : s.planeMode2) = kPlaneModes[i];
+        writeBack(s, QStringLiteral("Texture Plane"));
     });
     connect(m_sScaleEdit, &CommitEdit::committed, this, [this] { commitScale(true); });
     connect(m_tScaleEdit, &CommitEdit::committed, this, [this] { commitScale(false); });
@@ -255,21 +258,25 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
         connect(&m_doc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
         connect(&m_doc, &CVantorDoc::imageRemoved, this,
                 [this](const QString& name) { removeEntry(m_imageList, name); });
-        connect(&m_doc, &CVantorDoc::surfaceRestored, this, &CSurfacePage::showRestored);
+        connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
+            if (change.kind != ChangeKind::Surface) return;
+            if (change.restored) showRestored(change.index);
+            else if (change.index == m_doc.currentSurface()) showSurface();
+        });
     }
 }
 
 void CSurfacePage::showRestored(int index) {
     // The surface whose change was taken back is shown, on the texture slot
     // that was shown before when it is the same surface.
-    const bool same = index == m_doc.m_currentSurface && m_unselect->isEnabled();
+    const bool same = index == m_doc.currentSurface() && m_unselect->isEnabled();
     const int slot = m_slot;
     {
         const QSignalBlocker block(m_surfaceList);
         m_surfaceList->setCurrentIndex(index);
     }
     chooseSurface(index);
-    if (same && slot == 1 && m_doc.m_surface.textureCount > 0) {
+    if (same && slot == 1 && m_doc.surface().textureCount > 0) {
         m_texture1->setChecked(false);
         m_texture2->setChecked(true);
         loadSlot(1);
@@ -297,7 +304,7 @@ void CSurfacePage::documentOpened(bool zob) {
     {
         const QSignalBlocker block(m_surfaceList);
         m_surfaceList->clear();
-        m_surfaceList->addItems(m_doc.m_surfaceNames);
+        m_surfaceList->addItems(m_doc.surfaceNames());
         m_surfaceList->setCurrentIndex(-1);
     }
     // No surface of the new model is chosen yet: the page must not go on
@@ -356,54 +363,55 @@ void CSurfacePage::enableTextureControls(bool on) {
     }
 }
 
-void CSurfacePage::writeBack(const QString& change, int field) {
-    m_doc.writeSurface(change, field);
+void CSurfacePage::writeBack(const SurfaceData& record, const QString& change, int field) {
+    m_doc.editSurface(record, change, field);
 }
 
-void CSurfacePage::showValues() {
+void CSurfacePage::showValues(bool chosen, bool keepShown) {
+    const SurfaceData& s = m_doc.surface();
     {
         const QSignalBlocker block(m_surfaceList);
         m_surfaceList->setEditText(QStringLiteral("<Select Surface>"));
     }
-    m_polygonsEdit->setText(formatInt(m_polygons));
-    m_verticesEdit->setText(formatInt(m_vertices));
+    m_polygonsEdit->setText(formatInt(chosen ? s.polygonCount : 0));
+    m_verticesEdit->setText(formatInt(chosen ? s.vertexFloatCount / 3 : 0));
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) m_colourEdits[r][c]->setText(formatG6(m_colours[r][c]));
-    m_shininessEdit->setText(formatG6(m_shininess));
-    m_angleEdit->setText(formatG6(m_angle));
-    m_smoothBox->setChecked(m_smooth != 0);
-    m_blendingBox->setChecked(m_blending != 0);
-    m_cullingBox->setChecked(m_culling != 0);
+        for (int c = 0; c < 4; ++c) showNumber(m_colourEdits[r][c], surfaceColour(s, r)[c], formatG6(surfaceColour(s, r)[c]), keepShown);
+    showNumber(m_shininessEdit, s.shininess, formatG6(s.shininess), keepShown);
+    // The angle field keeps an angle that was refused: smoothing uses what it shows.
+    if (!chosen || m_angleEdit->text().isEmpty()) m_angleEdit->setText(formatG6(s.angle));
+    m_smoothBox->setChecked(s.smooth != 0);
+    m_blendingBox->setChecked(s.blending != 0);
+    m_cullingBox->setChecked(s.culling != 0);
 }
 
-void CSurfacePage::rebuildSwatch(int row) { m_swatches[row]->setColor(swatchColor(m_colours[row])); }
+void CSurfacePage::rebuildSwatches() {
+    for (int r = 0; r < 4; ++r) m_swatches[r]->setColor(swatchColor(surfaceColour(m_doc.surface(), r)));
+}
+
+void CSurfacePage::showSurface() {
+    rebuildSwatches();
+    showValues(true, true);
+    showSlot(true);
+}
 
 void CSurfacePage::chooseSurface(int index) {
     if (index < 0) return;
     m_doc.chooseSurface(index, m_view.m_selectionMode);
-    const SurfaceData& s = m_doc.m_surface;
-    m_polygons = s.polygonCount;
-    m_vertices = s.vertexFloatCount / 3;
+    const SurfaceData& s = m_doc.surface();
     enableSurfaceControls(true);
     enableTextureControls(true);
-    for (int r = 0; r < 4; ++r) {
-        std::memcpy(m_colours[r], surfaceColour(s, r), sizeof m_colours[r]);
-        rebuildSwatch(r);
-    }
-    m_shininess = s.shininess;
-    m_blending = s.blending;
-    m_culling = s.culling;
-    m_angle = s.angle;
-    m_smooth = s.smooth;
-    if (!m_smooth) m_angleEdit->setEnabled(false);
-    showValues();
+    rebuildSwatches();
+    m_angleEdit->setText(formatG6(s.angle));
+    if (!s.smooth) m_angleEdit->setEnabled(false);
+    showValues(true);
     m_texture1->setChecked(true);
     m_texture2->setChecked(false);
     loadSlot(0);
 }
 
 void CSurfacePage::loadSlot(int slot) {
-    const SurfaceData& s = m_doc.m_surface;
+    const SurfaceData& s = m_doc.surface();
     if (slot == 0) {
         m_slot = 0;
         enableTextureControls(true);
@@ -415,6 +423,21 @@ void CSurfacePage::loadSlot(int slot) {
         m_slot = 1;
         enableTextureControls(true);
     }
+    // The axis buttons and the scale start from the slot's planes.
+    for (int which = 0; which < 2; ++which) {
+        const bool sPlane = which == 0;
+        const float* p = plane(sPlane);
+        int* flags = sPlane ? m_sAxis : m_tAxis;
+        for (int a = 0; a < 3; ++a) {
+            flags[a] = p[a] > 0;
+            if (flags[a]) (sPlane ? m_sScale : m_tScale) = p[a];
+        }
+    }
+    showSlot();
+}
+
+void CSurfacePage::showSlot(bool keepShown) {
+    const SurfaceData& s = m_doc.surface();
     QString image = QStringLiteral("NONE");
     if (m_slot == 0 && s.textureCount >= 1) image = QString::fromLocal8Bit(s.texture1Name);
     if (m_slot == 1 && s.textureCount == 2) image = QString::fromLocal8Bit(s.texture2Name);
@@ -428,93 +451,92 @@ void CSurfacePage::loadSlot(int slot) {
     for (int which = 0; which < 2; ++which) {
         const bool sPlane = which == 0;
         const float* p = plane(sPlane);
-        int* flags = sPlane ? m_sAxis : m_tAxis;
+        const int* flags = sPlane ? m_sAxis : m_tAxis;
         QPushButton** boxes = sPlane ? m_sAxisBoxes : m_tAxisBoxes;
         CommitEdit** edits = sPlane ? m_sCoefficients : m_tCoefficients;
+        const float scale = sPlane ? m_sScale : m_tScale;
+        showNumber(sPlane ? m_sScaleEdit : m_tScaleEdit, scale, format("%f", scale), keepShown);
         for (int a = 0; a < 3; ++a) {
-            flags[a] = p[a] > 0;
             boxes[a]->setChecked(flags[a] != 0);
-            if (flags[a]) {
-                (sPlane ? m_sScale : m_tScale) = p[a];
-                (sPlane ? m_sScaleEdit : m_tScaleEdit)->setText(format("%f", p[a]));
-            }
-            edits[a]->setText(format("%f", p[a]));
+            showNumber(edits[a], p[a], format("%f", p[a]), keepShown);
         }
     }
 }
 
-float* CSurfacePage::plane(bool sPlane) {
-    SurfaceData& s = m_doc.m_surface;
+const float* CSurfacePage::plane(bool sPlane) const {
+    const SurfaceData& s = m_doc.surface();
+    if (m_slot == 0) return sPlane ? s.sPlane1 : s.tPlane1;
+    return sPlane ? s.sPlane2 : s.tPlane2;
+}
+
+float* CSurfacePage::plane(SurfaceData& s, bool sPlane) const {
     if (m_slot == 0) return sPlane ? s.sPlane1 : s.tPlane1;
     return sPlane ? s.sPlane2 : s.tPlane2;
 }
 
 void CSurfacePage::commitColour(int row, int component) {
+    SurfaceData s = m_doc.surface();
     const float value = toFloat(m_colourEdits[row][component]->text());
     m_colourEdits[row][component]->setText(formatG6(value));
-    surfaceColour(m_doc.m_surface, row)[component] = value;
-    m_colours[row][component] = value;
-    if (component < 3) rebuildSwatch(row);
-    writeBack(kColourNames[row], kColourEditIds[row] + component);
+    surfaceColour(s, row)[component] = value;
+    writeBack(s, kColourNames[row], kColourEditIds[row] + component);
 }
 
 void CSurfacePage::selectColour(int row) {
+    SurfaceData s = m_doc.surface();
     QLineEdit* edits[3] = {m_colourEdits[row][0], m_colourEdits[row][1], m_colourEdits[row][2]};
-    if (!vantor::selectColour(this, m_colours[row], edits, m_swatches[row])) return;
-    std::copy(m_colours[row], m_colours[row] + 3, surfaceColour(m_doc.m_surface, row));
-    writeBack(kColourNames[row]);
+    if (!vantor::selectColour(this, surfaceColour(s, row), edits, m_swatches[row])) return;
+    writeBack(s, kColourNames[row]);
 }
 
-void CSurfacePage::recomputeNormals(float angle) {
+void CSurfacePage::smooth(const SurfaceData& record, const QString& change) {
+    // No frame is drawn while the normals change.
     RedrawPause pause(&m_view);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_doc.smoothSurface(angle);
+    m_doc.smoothSurface(record, record.angle, change);
     QApplication::restoreOverrideCursor();
 }
 
 void CSurfacePage::toggleSmooth() {
-    CVantorDoc::Change change(m_doc, QStringLiteral("Smooth"), vantor::EntityPart::SurfaceShape);
-    SurfaceData& s = m_doc.m_surface;
-    m_smooth = !m_smooth;
-    m_smoothBox->setChecked(m_smooth != 0);
-    if (!m_smooth) {
+    SurfaceData s = m_doc.surface();
+    const float angle = toFloat(m_angleEdit->text());
+    // The box shows the choice; without an angle above 1 degree nothing is smoothed yet.
+    if (!m_smoothBox->isChecked()) {
         s.smooth = 0;
-        writeBack(QStringLiteral("Smooth"));
         m_angleEdit->setEnabled(false);
+        writeBack(s, QStringLiteral("Smooth"));
         return;
     }
     m_angleEdit->setEnabled(true);
-    if (!(m_angle > 1.0f)) return;
-    if (m_angle != s.angle) recomputeNormals(m_angle);
-    s.angle = m_angle;
+    if (!(angle > 1.0f)) return;
+    const bool recompute = angle != s.angle;
+    s.angle = angle;
     s.smooth = 1;
-    writeBack(QStringLiteral("Smooth"));
+    if (recompute) smooth(s, QStringLiteral("Smooth"));
+    else writeBack(s, QStringLiteral("Smooth"));
 }
 
 void CSurfacePage::commitAngle() {
-    SurfaceData& s = m_doc.m_surface;
+    SurfaceData s = m_doc.surface();
     const float value = toFloat(m_angleEdit->text());
-    m_angle = value;
     m_angleEdit->setText(formatG6(value));
     if (!(value > 1.0f)) {
         message(this, QStringLiteral("Angle must be larger than 1.0 degree"));
         return;
     }
     if (value == s.angle) return;
-    CVantorDoc::Change change(m_doc, QStringLiteral("Smoothing Angle"), vantor::EntityPart::SurfaceShape);
-    recomputeNormals(value);
     s.angle = value;
-    s.smooth = m_smooth;
-    writeBack(QStringLiteral("Smoothing Angle"));
+    s.smooth = m_smoothBox->isChecked() ? 1 : 0;
+    smooth(s, QStringLiteral("Smoothing Angle"));
 }
 
 void CSurfacePage::chooseImage(int index) {
     if (index < 0) return;
-    SurfaceData& s = m_doc.m_surface;
+    SurfaceData s = m_doc.surface();
     const QString text = m_imageList->itemText(index);
     if (text == QLatin1String("NONE")) {
         s.textureCount = m_slot == 0 ? 0 : 1;
-        writeBack(QStringLiteral("Texture"));
+        writeBack(s, QStringLiteral("Texture"));
         return;
     }
     const QByteArray name = text.toLocal8Bit();
@@ -530,7 +552,7 @@ void CSurfacePage::chooseImage(int index) {
             s.textureCount = 2;
             s.texture2Id = id;
         }
-        writeBack(QStringLiteral("Texture"));
+        writeBack(s, QStringLiteral("Texture"));
         return;
     }
     if (objTestGlError()) message(this, QString::fromLocal8Bit(objGetLastError()));
@@ -540,42 +562,31 @@ void CSurfacePage::commitScale(bool sPlane) {
     CommitEdit* edit = sPlane ? m_sScaleEdit : m_tScaleEdit;
     float& scale = sPlane ? m_sScale : m_tScale;
     scale = toFloat(edit->text());
-    float* p = plane(sPlane);
+    SurfaceData s = m_doc.surface();
+    float* p = plane(s, sPlane);
     const int* flags = sPlane ? m_sAxis : m_tAxis;
-    CommitEdit** edits = sPlane ? m_sCoefficients : m_tCoefficients;
-    for (int a = 0; a < 3; ++a) {
-        if (!flags[a]) continue;
-        p[a] = scale;
-        edits[a]->setText(format("%f", scale));
-    }
-    writeBack(sPlane ? QStringLiteral("sPlane Scale") : QStringLiteral("tPlane Scale"));
+    for (int a = 0; a < 3; ++a)
+        if (flags[a]) p[a] = scale;
+    edit->setText(format("%f", scale));
+    writeBack(s, sPlane ? QStringLiteral("sPlane Scale") : QStringLiteral("tPlane Scale"));
 }
 
 void CSurfacePage::commitCoefficient(bool sPlane, int axis) {
     CommitEdit* edit = (sPlane ? m_sCoefficients : m_tCoefficients)[axis];
     const float value = toFloat(edit->text());
-    plane(sPlane)[axis] = value;
-    int* flags = sPlane ? m_sAxis : m_tAxis;
-    flags[axis] = value > 0;
-    (sPlane ? m_sAxisBoxes : m_tAxisBoxes)[axis]->setChecked(flags[axis] != 0);
-    writeBack(sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"),
+    SurfaceData s = m_doc.surface();
+    plane(s, sPlane)[axis] = value;
+    (sPlane ? m_sAxis : m_tAxis)[axis] = value > 0;
+    writeBack(s, sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"),
               (sPlane ? IDC_SURF_S_COEFFICIENT : IDC_SURF_T_COEFFICIENT)[axis]);
 }
 
 void CSurfacePage::toggleAxis(bool sPlane, int axis) {
     int* flags = sPlane ? m_sAxis : m_tAxis;
     flags[axis] = !flags[axis];
-    (sPlane ? m_sAxisBoxes : m_tAxisBoxes)[axis]->setChecked(flags[axis] != 0);
-    CommitEdit* edit = (sPlane ? m_sCoefficients : m_tCoefficients)[axis];
-    float* p = plane(sPlane);
-    if (!flags[axis]) {
-        p[axis] = 0;
-        edit->setText(QStringLiteral("0.000000"));
-    } else {
-        p[axis] = sPlane ? m_sScale : m_tScale;
-        edit->setText(format("%f", p[axis]));
-    }
-    writeBack(sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"));
+    SurfaceData s = m_doc.surface();
+    plane(s, sPlane)[axis] = flags[axis] ? (sPlane ? m_sScale : m_tScale) : 0;
+    writeBack(s, sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"));
 }
 
 void CSurfacePage::unselect() {
@@ -584,7 +595,7 @@ void CSurfacePage::unselect() {
         m_surfaceList->setCurrentIndex(-1);
         m_surfaceList->setEditText(QString());
     }
-    m_doc.highlightSurface(0);
+    m_doc.highlightSurface(KORVID_SELECT_NONE);
     // The list takes the focus first, so that disabling the field that had it
     // does not walk the focus through the other fields.
     m_surfaceList->setFocus();
@@ -592,10 +603,8 @@ void CSurfacePage::unselect() {
 }
 
 void CSurfacePage::clearSurface() {
-    m_polygons = 0;
-    m_vertices = 0;
     for (Swatch* s : m_swatches) s->setColor(kGrey);
     enableSurfaceControls(false);
     enableTextureControls(false);
-    showValues();
+    showValues(false);
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <QWidget>
 
+struct SurfaceData;
 class CVantorDoc;
 class CVantorView;
 class QCheckBox;
@@ -29,22 +30,21 @@ public:
     void enableSurfaceControls(bool on);
     void enableTextureControls(bool on);
     void showImages();
-    // Shows the page's values in its controls.
     // No surface chosen: counts 0, grey swatches, the groups disabled.
     void clearSurface();
-    void showValues();
+    // Shows the current surface's values (counts 0 when none is chosen); with
+    // `keepShown` (the redraw after an edit) fields that show their value keep their text.
+    void showValues(bool chosen, bool keepShown = false);
+    // Redraws the whole surface after a change of it.
+    void showSurface();
     // File New emptied the entity; a model was opened.
     void documentCleared();
     void documentOpened(bool zob);
     // Undo or redo put back a surface: it is shown with its values.
     void showRestored(int index);
 
-    // Mirrors of the surface being edited.
-    float m_colours[4][4] = {};  // diffuse, ambient, specular, emission
-    float m_shininess = 0;
-    int m_blending = 0, m_culling = 0, m_smooth = 0;
-    float m_angle = 0;
-    int m_polygons = 0, m_vertices = 0;
+    // The texture unit shown, its scales and which axes of its planes are on:
+    // the page's own state, not the surface's.
     int m_slot = 0;
     float m_sScale = 1.0f, m_tScale = 1.0f;
     int m_sAxis[3] = {0, 0, 0}, m_tAxis[3] = {0, 0, 0};
@@ -53,22 +53,27 @@ private:
     CVantorDoc& m_doc;
     CVantorView& m_view;
     void chooseSurface(int index);
+    // Shows texture unit `slot` (0 or 1), its axes and scales taken from its planes.
     void loadSlot(int slot);
-    // Sends the working surface to the library as the change `change`
-    // (repeated edits of one `field` merge into one step).
-    void writeBack(const QString& change, int field = -1);
+    void showSlot(bool keepShown = false);
+    // Sends `record` as the surface's new state, as the command `change`
+    // (repeated edits of one `field` merge into one command).
+    void writeBack(const SurfaceData& record, const QString& change, int field = -1);
     void commitColour(int row, int component);
     void selectColour(int row);
-    void rebuildSwatch(int row);
+    void rebuildSwatches();
     void toggleSmooth();
     void commitAngle();
-    void recomputeNormals(float angle);
+    // Sends `record` with the normals recomputed for its angle.
+    void smooth(const SurfaceData& record, const QString& change);
     void chooseImage(int index);
     void commitScale(bool sPlane);
     void commitCoefficient(bool sPlane, int axis);
     void toggleAxis(bool sPlane, int axis);
     void unselect();
-    float* plane(bool sPlane);
+    // The s or t plane of the slot shown, of the current surface or of `s`.
+    const float* plane(bool sPlane) const;
+    float* plane(SurfaceData& s, bool sPlane) const;
 
     QComboBox* m_surfaceList;
     QLineEdit* m_polygonsEdit;

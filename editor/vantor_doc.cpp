@@ -118,14 +118,12 @@ void CVantorDoc::setFile(const QString& path) {
     if (path.isEmpty()) {
         m_pathName.clear();
         m_fileTitle.clear();
-        m_extension.clear();
         m_title = QStringLiteral("Untitled");
         return;
     }
     const QFileInfo info(path);
     m_pathName = info.absoluteFilePath();
     m_fileTitle = info.completeBaseName();
-    m_extension = info.suffix();
     m_title = m_fileTitle;
 }
 
@@ -136,28 +134,41 @@ void CVantorDoc::refreshTitle() {
 
 // ---- Surfaces ---------------------------------------------------------------
 
-void CVantorDoc::chooseSurface(int index, int selectionMode) {
+void CVantorDoc::announce(ChangeKind kind, int index, int field, bool restored) {
+    emit changed(DocumentChange{kind, index, field, restored});
+}
+
+void CVantorDoc::chooseSurface(int index, int selection) {
     makeCurrent();
-    objSelectSurface(m_currentSurface, 0);
+    objSelectSurface(m_currentSurface, KORVID_SELECT_NONE);
     objGetSurfaceData(&m_surface, index);
     m_currentSurface = index;
-    objSelectSurface(index, selectionMode);
+    objSelectSurface(index, selection);
 }
 
-void CVantorDoc::highlightSurface(int selectionMode) {
+void CVantorDoc::highlightSurface(int selection) {
     makeCurrent();
-    objSelectSurface(m_currentSurface, selectionMode);
+    objSelectSurface(m_currentSurface, selection);
 }
 
-void CVantorDoc::writeSurface(const QString& change, int field) {
-    Change step(*this, change, vantor::EntityPart::Surface, m_currentSurface, field);
+void CVantorDoc::editSurface(const SurfaceData& record, const QString& name, int field) {
+    beginChange(name, EntityPart::Surface, m_currentSurface, field);
+    m_surface = record;
     makeCurrent();
     objSetSurfaceData(&m_surface, m_currentSurface);
+    endChange();
+    announce(ChangeKind::Surface, m_currentSurface, field);
 }
 
-void CVantorDoc::smoothSurface(float angle) {
+void CVantorDoc::smoothSurface(const SurfaceData& record, float angle, const QString& name) {
+    beginChange(name, EntityPart::SurfaceShape, m_currentSurface);
     makeCurrent();
+    // The normals are recomputed while the surface still holds its old angle.
     objSetSmoothSurface(m_currentSurface, angle);
+    m_surface = record;
+    objSetSurfaceData(&m_surface, m_currentSurface);
+    endChange();
+    announce(ChangeKind::Surface, m_currentSurface);
 }
 
 uint32_t CVantorDoc::textureId(const QString& name) {
@@ -167,18 +178,23 @@ uint32_t CVantorDoc::textureId(const QString& name) {
 
 // ---- Emitters and bursts ------------------------------------------------------
 
-bool CVantorDoc::writeEmitter(const QString& change, int field) {
-    Change step(*this, change, vantor::EntityPart::Emitter, m_currentEmitter, field);
+int CVantorDoc::editEmitter(const EmitterData& record, const QString& name, int field) {
+    beginChange(name, EntityPart::Emitter, m_currentEmitter, field);
+    m_emitter = record;
     makeCurrent();
-    return objSetEmitter(&m_emitter) != 0;
+    const bool taken = objSetEmitter(&m_emitter) != 0;
+    const int failure = taken ? KORVID_FAILURE_NONE : objGetLastFailure();
+    endChange();
+    // A pool past the particle limit is refused as a whole: the emitter is
+    // shown as the library still holds it. Other refusals keep the values
+    // typed, which go to the library with the next edit.
+    if (failure == KORVID_FAILURE_PARTICLE_LIMIT) objGetEmitter(&m_emitter);
+    announce(ChangeKind::Emitter, m_currentEmitter, field);
+    return failure;
 }
 
-void CVantorDoc::reloadEmitter() {
-    makeCurrent();
-    objGetEmitter(&m_emitter);
-}
-
-bool CVantorDoc::addEmitter() {
+bool CVantorDoc::addEmitter(const EmitterData& record) {
+    m_emitter = record;
     makeCurrent();
     if (objAddEmitter(&m_emitter) == 0) return false;
     m_lastEmitter += 1;
@@ -186,7 +202,10 @@ bool CVantorDoc::addEmitter() {
     objSetEmitterPtr(m_currentEmitter);
     EmitterData added{};
     objGetEmitter(&added);
+    objGetBurst(&m_burst);
+    refreshEmitterNames();
     m_stack.push(new EmitterCommand(*this, QStringLiteral("Add Emitter"), m_currentEmitter, true, added));
+    announce(ChangeKind::EmitterList, m_currentEmitter);
     return true;
 }
 
@@ -207,16 +226,20 @@ void CVantorDoc::chooseEmitter(int index) {
     objGetBurst(&m_burst);
 }
 
-void CVantorDoc::moveEmitter() {
-    emit emitterMoved();
+void CVantorDoc::moveEmitter(const float position[3]) {
+    std::copy(position, position + 3, m_emitter.position);
     makeCurrent();
     objSetPosEmitter(m_emitter.position);
+    announce(ChangeKind::Emitter, m_currentEmitter);
 }
 
-void CVantorDoc::writeBurst(const QString& change, int field) {
-    Change step(*this, change, vantor::EntityPart::Burst, m_currentEmitter, field);
+void CVantorDoc::editBurst(const BurstData& record, const QString& name, int field) {
+    beginChange(name, EntityPart::Burst, m_currentEmitter, field);
+    m_burst = record;
     makeCurrent();
     objSetBurst(&m_burst);
+    endChange();
+    announce(ChangeKind::Burst, m_currentEmitter, field);
 }
 
 void CVantorDoc::reloadBurst() {
@@ -226,45 +249,67 @@ void CVantorDoc::reloadBurst() {
 
 // ---- Lights and the model -------------------------------------------------------
 
+void CVantorDoc::readLights() {
+    makeCurrent();
+    for (int i = 0; i < 6; ++i) objGetLight(&m_lights[i], i);
+    for (int i = 0; i < 6; ++i) announce(ChangeKind::Light, i);
+}
+
 void CVantorDoc::switchLight(int index, bool on) {
-    Change step(*this, QStringLiteral("Switch Light %1").arg(index + 1), vantor::EntityPart::Light, index);
+    beginChange(QStringLiteral("Switch Light %1").arg(index + 1), EntityPart::Light, index);
     m_lights[index].on = on;
     makeCurrent();
     objActivateLight(on, index);
+    endChange();
+    announce(ChangeKind::Light, index);
 }
 
-void CVantorDoc::writeLight(int index) {
-    Change step(*this, QStringLiteral("Edit Light %1").arg(index + 1), vantor::EntityPart::Light, index);
+void CVantorDoc::editLight(int index, const LightData& record) {
+    beginChange(QStringLiteral("Edit Light %1").arg(index + 1), EntityPart::Light, index);
+    m_lights[index] = record;
     makeCurrent();
     objSetLight(&m_lights[index], index);
+    endChange();
+    announce(ChangeKind::Light, index);
 }
 
-void CVantorDoc::moveLight(int index) {
+void CVantorDoc::moveLight(int index, const float position[3]) {
+    std::copy(position, position + 3, m_lights[index].position);
     makeCurrent();
     objMoveLight(m_lights[index].position, index);
 }
 
-void CVantorDoc::moveModel() {
+void CVantorDoc::moveModel(const float position[3]) {
+    std::copy(position, position + 3, m_modelPosition);
     makeCurrent();
     objSetModelPosition(m_modelPosition);
 }
 
 void CVantorDoc::scaleGeometry(const float factors[3]) {
-    Change step(*this, QStringLiteral("Scale"), vantor::EntityPart::Geometry);
+    beginChange(QStringLiteral("Scale"), EntityPart::Geometry);
     makeCurrent();
     objGeoScale(factors);
+    endChange();
+    refreshModelInfo();
+    announce(ChangeKind::Geometry);
 }
 
 void CVantorDoc::translateGeometry(const float offset[3]) {
-    Change step(*this, QStringLiteral("Translate"), vantor::EntityPart::Geometry);
+    beginChange(QStringLiteral("Translate"), EntityPart::Geometry);
     makeCurrent();
     objGeoTranslate(offset);
+    endChange();
+    refreshModelInfo();
+    announce(ChangeKind::Geometry);
 }
 
 void CVantorDoc::rotateGeometry(const float radians[3]) {
-    Change step(*this, QStringLiteral("Rotate"), vantor::EntityPart::Geometry);
+    beginChange(QStringLiteral("Rotate"), EntityPart::Geometry);
     makeCurrent();
     objGeoRotate(radians);
+    endChange();
+    refreshModelInfo();
+    announce(ChangeKind::Geometry);
 }
 
 void CVantorDoc::refreshModelInfo() {
@@ -274,20 +319,20 @@ void CVantorDoc::refreshModelInfo() {
 
 // ---- Images ---------------------------------------------------------------------
 
-bool CVantorDoc::addImage() {
+bool CVantorDoc::addImage(TextureInfo& image) {
     makeCurrent();
-    if (!objAddTexture(&m_texture)) return false;
-    // The working record shows the size the library read.
+    if (!objAddTexture(&image)) return false;
+    // The record shows the size the library read.
     TextureInfo read{};
-    if (objGetTexture(&read, m_texture.name)) {
-        m_texture.width = read.width;
-        m_texture.height = read.height;
+    if (objGetTexture(&read, image.name)) {
+        image.width = read.width;
+        image.height = read.height;
     }
     // Redo reads the bitmap again, from wherever the working directory is then.
-    TextureInfo added = m_texture;
-    copyText(added.path, sizeof added.path, QFileInfo(QString::fromLocal8Bit(m_texture.path)).absoluteFilePath());
+    TextureInfo added = image;
+    copyText(added.path, sizeof added.path, QFileInfo(QString::fromLocal8Bit(image.path)).absoluteFilePath());
     m_stack.push(new ImageCommand(*this, QStringLiteral("Add Image"), added));
-    emit imageAdded(QString::fromLocal8Bit(m_texture.name));
+    emit imageAdded(QString::fromLocal8Bit(image.name));
     return true;
 }
 
@@ -386,23 +431,25 @@ void CVantorDoc::restore(const vantor::EntitySnapshot& snapshot) {
     switch (snapshot.part) {
     case EntityPart::Surface:
     case EntityPart::SurfaceShape:
-        emit surfaceRestored(snapshot.index);
+        announce(ChangeKind::Surface, snapshot.index, -1, true);
         break;
     case EntityPart::Geometry:
         refreshModelInfo();
-        emit geometryRestored();
+        announce(ChangeKind::Geometry, -1, -1, true);
         break;
     case EntityPart::Emitter:
     case EntityPart::Burst:
         chooseEmitter(snapshot.index);
-        emit emitterRestored(snapshot.index);
+        announce(snapshot.part == EntityPart::Emitter ? ChangeKind::Emitter : ChangeKind::Burst, snapshot.index, -1,
+                 true);
         break;
     case EntityPart::Light:
         m_lights[snapshot.index] = snapshot.light;
-        emit lightRestored(snapshot.index);
+        announce(ChangeKind::Light, snapshot.index, -1, true);
         break;
     case EntityPart::Position:
         std::copy(snapshot.position, snapshot.position + 3, m_modelPosition);
+        announce(ChangeKind::ModelPosition, -1, -1, true);
         break;
     }
 }
@@ -431,7 +478,7 @@ bool CVantorDoc::removeEmitterAt(int index, EmitterData* record) {
         chooseEmitter(m_currentEmitter);
     else
         objInitEmitter(&m_emitter);
-    emit emittersChanged();
+    announce(ChangeKind::EmitterList, m_currentEmitter);
     return true;
 }
 
@@ -447,18 +494,14 @@ void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
     m_currentEmitter = index;
     refreshEmitterNames();
     chooseEmitter(index);
-    emit emittersChanged();
+    announce(ChangeKind::EmitterList, m_currentEmitter);
 }
 
 void CVantorDoc::removeImage(const TextureInfo& info) {
     makeCurrent();
     objDelTexture(info.name);
-    // The image dialog refuses to add the image its working record holds
-    // again; once that image is gone, the record must not stand in the way.
-    if (std::strcmp(m_texture.name, info.name) == 0 && std::strcmp(m_texture.path, info.path) == 0) {
-        m_texture.path[0] = '\0';
-    }
     emit imageRemoved(QString::fromLocal8Bit(info.name));
+    announce(ChangeKind::Images, -1, -1, true);
 }
 
 void CVantorDoc::restoreImage(const TextureInfo& info) {
@@ -468,5 +511,5 @@ void CVantorDoc::restoreImage(const TextureInfo& info) {
         emit refused(QString::fromLocal8Bit(objGetLastError()));
         return;
     }
-    emit imagesRestored();
+    announce(ChangeKind::Images, -1, -1, true);
 }

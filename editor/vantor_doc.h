@@ -1,23 +1,43 @@
-// CVantorDoc: the entity being edited. It owns the working copies of the
-// records the pages edit, makes every library call that changes the entity
-// (each with the library's GL context current), keeps the undo stack, and
-// reads and writes files. It shows no windows: File commands, questions and
-// messages are the main frame's (FileCommands). Pages and the view observe it
-// through its signals.
+// CVantorDoc: the entity being edited, and the only way to change it. Every
+// edit is one method here that calls the library (with its GL context
+// current), pushes one command on the undo stack and emits `changed`; undo
+// and redo emit the same signal, so pages and the view redraw from it alone.
+// It shows no windows: file dialogs, questions and messages belong to the
+// main frame (FileCommands).
 #pragma once
-#include "picture_export.h"
-#include "mesh_import.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <memory>
-
 #include <QUndoStack>
 
 #include "entity_snapshot.h"
 #include "gl_access.h"
 #include "korvid.h"
+#include "mesh_import.h"
+#include "picture_export.h"
+
+namespace vantor {
+
+// What a change touched. Pages redraw what they show of it.
+enum class ChangeKind {
+    Surface,        // a surface's record or its vertex data (index: the surface)
+    Geometry,       // the vertex data of the whole model (counts and extents)
+    Emitter,        // an emitter's record (index: the emitter)
+    Burst,          // an emitter's burst (index: the emitter)
+    EmitterList,    // emitters were added or removed; the current one may differ
+    Light,          // a light (index: the light)
+    ModelPosition,  // where the model stands
+    Images,         // the image library
+};
+
+struct DocumentChange {
+    ChangeKind kind;
+    int index = -1;
+    int field = -1;         // the control the edit came from, or -1
+    bool restored = false;  // put back by undo or redo
+};
+
+}  // namespace vantor
 
 class CVantorDoc : public QObject {
     Q_OBJECT
@@ -29,13 +49,7 @@ public:
     // Makes the library's context current, for code that reads the library.
     void makeCurrent();
 
-    QString m_pathName;
-    QString m_fileTitle;
-    QString m_extension;
-    QString title() const { return m_title; }
-    // The settings of File > Export Frames, kept with the document.
-    FrameExport& frameExportSettings() { return m_frameExport; }
-
+    // ---- Files -----------------------------------------------------------------
     // What reading or writing a file came to: `ok`, and a message for the
     // user (a refusal, or a note on a file that was read).
     struct FileResult {
@@ -53,8 +67,14 @@ public:
     FileResult saveFile(const QString& path);
     // Makes the folder of a file the user chose the working directory.
     static void enterFolderOf(const QString& path);
+    // The file the document is ("Untitled" and empty names for none).
+    const QString& pathName() const { return m_pathName; }
+    const QString& fileTitle() const { return m_fileTitle; }
+    QString title() const { return m_title; }
+    // The settings of File > Export Frames, kept with the document.
+    FrameExport& frameExportSettings() { return m_frameExport; }
 
-    // ---- Changes, undo and redo ---------------------------------------------
+    // ---- Undo and redo --------------------------------------------------------
     QUndoStack* undoStack() { return &m_stack; }
     void undo() { m_stack.undo(); }
     void redo() { m_stack.redo(); }
@@ -66,25 +86,80 @@ public:
     void setHistoryBudget(size_t bytes);
     size_t historyBytes() const;
     // Everything the library does to `part` between begin and end is one
-    // undoable step named `name` (nested changes join the outer one; an
-    // empty name records nothing). Index -1 means the current surface or
-    // emitter. Steps with the same `field` (>= 0) in a row merge.
+    // command named `name` (nested changes join the outer one; an empty name
+    // records nothing). Index -1 means the current surface or emitter.
+    // Commands with the same `field` (>= 0) in a row merge. A drag in the
+    // view is one such change.
     void beginChange(const QString& name, vantor::EntityPart part, int index = -1, int field = -1);
     void endChange();
-    class Change {
-    public:
-        Change(CVantorDoc& doc, const QString& name, vantor::EntityPart part, int index = -1, int field = -1)
-            : m_doc(doc) {
-            m_doc.beginChange(name, part, index, field);
-        }
-        ~Change() { m_doc.endChange(); }
-        Change(const Change&) = delete;
-        Change& operator=(const Change&) = delete;
 
-    private:
-        CVantorDoc& m_doc;
-    };
-    // Used by the undo commands: read a part, put a part back and show it.
+    // ---- Reading the entity ------------------------------------------------------
+    int modelCount() const { return m_modelCount; }
+    const ModelInfo& modelInfo() const { return m_modelInfo; }
+    const QStringList& surfaceNames() const { return m_surfaceNames; }  // of the model opened last
+    const QStringList& emitterNames() const { return m_emitterNames; }
+    const SurfaceData& surface() const { return m_surface; }  // the surface being edited
+    int currentSurface() const { return m_currentSurface; }
+    const EmitterData& emitter() const { return m_emitter; }  // the emitter being edited
+    const BurstData& burst() const { return m_burst; }        // its burst
+    int currentEmitter() const { return m_currentEmitter; }
+    int lastEmitter() const { return m_lastEmitter; }
+    const LightData& light(int index) const { return m_lights[index]; }
+    const float* modelPosition() const { return m_modelPosition; }
+    // The texture id of the image `name`; 0 when the library has none.
+    uint32_t textureId(const QString& name);
+
+    // ---- Surfaces ----------------------------------------------------------------
+    // Leaves the highlighted surface and makes `index` the one being edited.
+    void chooseSurface(int index, int selection);
+    // Highlights the current surface in the given way (KORVID_SELECT_NONE leaves it).
+    void highlightSurface(int selection);
+    // The current surface takes `record`, as the command `name`.
+    void editSurface(const SurfaceData& record, const QString& name, int field = -1);
+    // The current surface takes `record` after its vertex normals were
+    // recomputed for `angle` (smoothing), as one command.
+    void smoothSurface(const SurfaceData& record, float angle, const QString& name);
+
+    // ---- Emitters and bursts -------------------------------------------------------
+    // The current emitter takes `record`; the failure code when the library
+    // refused it (the emitter then stays as the library holds it).
+    int editEmitter(const EmitterData& record, const QString& name, int field = -1);
+    // Adds `record` after the other emitters and makes it current; false when
+    // the library refused it.
+    bool addEmitter(const EmitterData& record);
+    // Removes the current emitter; the one after it (or before it) becomes
+    // current. False when there is none.
+    bool removeEmitter();
+    void chooseEmitter(int index);
+    // Moves the current emitter (a drag in the view, inside its change).
+    void moveEmitter(const float position[3]);
+    void editBurst(const BurstData& record, const QString& name, int field = -1);
+    // Reads the current burst from the library again.
+    void reloadBurst();
+
+    // ---- Lights and the model ---------------------------------------------------------
+    // Reads the six lights from the library (once it has started).
+    void readLights();
+    void switchLight(int index, bool on);
+    void editLight(int index, const LightData& record);
+    // Moves a light (a drag or the Light Swarm; no command of its own).
+    void moveLight(int index, const float position[3]);
+    void moveModel(const float position[3]);
+    void scaleGeometry(const float factors[3]);
+    void translateGeometry(const float offset[3]);
+    void rotateGeometry(const float radians[3]);
+    // Reads the current model's counts and extents again.
+    void refreshModelInfo();
+
+    // ---- Images -------------------------------------------------------------------------
+    // Adds `image` to the library; false when the library refused it. The
+    // size read is written back into `image`.
+    bool addImage(TextureInfo& image);
+    // Offers an image the library holds in the pages' image lists.
+    void offerImage(const QString& name) { emit imageAdded(name); }
+
+    // ---- For the undo commands ------------------------------------------------------------
+    // Read a part, put a part back and announce it.
     vantor::EntitySnapshot capture(vantor::EntityPart part, int index);
     void restore(const vantor::EntitySnapshot& snapshot);
     // Removes emitter `index`, its record copied to `record`; false when there is none.
@@ -92,72 +167,10 @@ public:
     void insertEmitterAt(const EmitterData& record, int index);
     void removeImage(const TextureInfo& info);
     void restoreImage(const TextureInfo& info);
-    // The file the document is: its path, names and title ("Untitled" for none).
-    void setFile(const QString& path);
-    // Shows the title, with the unsaved-changes mark when there are changes.
-    void refreshTitle();
-
-    // ---- The entity's working state -------------------------------------
-    int m_modelCount = 0;
-    ModelInfo m_modelInfo{};
-    QStringList m_surfaceNames;  // of the model opened last
-    QStringList m_emitterNames;
-    SurfaceData m_surface{};  // the surface being edited
-    int m_currentSurface = 0;
-    EmitterData m_emitter{};  // the emitter being edited
-    BurstData m_burst{};      // its burst
-    int m_lastEmitter = -1;
-    int m_currentEmitter = -1;
-    LightData m_lights[6]{};
-    float m_modelPosition[3] = {0, 0, 0};
-    TextureInfo m_texture{};  // the image being added
-
-    // ---- Surfaces ---------------------------------------------------------
-    // Leaves the highlighted surface and makes `index` the one being edited.
-    void chooseSurface(int index, int selectionMode);
-    // Highlights the current surface in the given way (0 leaves it).
-    void highlightSurface(int selectionMode);
-    // Sends the working surface to the library, as the step `change`.
-    void writeSurface(const QString& change, int field = -1);
-    // Recomputes the current surface's vertex normals (inside a change of
-    // the surface's shape).
-    void smoothSurface(float angle);
-    uint32_t textureId(const QString& name);
-
-    // ---- Emitters and bursts ---------------------------------------------
-    // Sends the working emitter; false when the library refused it.
-    bool writeEmitter(const QString& change, int field = -1);
-    // Adds the working emitter after the others and makes it current; false
-    // when the library refused it.
-    bool addEmitter();
-    // Removes the current emitter; the one after it (or before it) becomes
-    // current and emittersChanged follows. False when there is none.
-    bool removeEmitter();
-    void chooseEmitter(int index);
-    void moveEmitter();
-    void writeBurst(const QString& change, int field = -1);
-    void reloadBurst();
-    // Reads the current emitter back after a refusal.
-    void reloadEmitter();
-
-    // ---- Lights and the model ---------------------------------------------
-    void switchLight(int index, bool on);
-    void writeLight(int index);
-    void moveLight(int index);
-    void moveModel();
-    void scaleGeometry(const float factors[3]);
-    void translateGeometry(const float offset[3]);
-    void rotateGeometry(const float radians[3]);
-    // Reads the current model's counts and extents again.
-    void refreshModelInfo();
-
-    // ---- Images ---------------------------------------------------------
-    // Adds the working image; false when the library refused it.
-    bool addImage();
-    // Offers an image the library holds in the pages' image lists.
-    void offerImage(const QString& name) { emit imageAdded(name); }
 
 signals:
+    // The one signal of every change of the entity, made or put back.
+    void changed(const vantor::DocumentChange& change);
     void titleChanged(const QString& title);
     // Something the user must be told that happened outside a command of
     // theirs (an undo that the library refused).
@@ -170,25 +183,25 @@ signals:
     void opening();
     // A model was opened or imported; `zob` when it came with images and emitters.
     void opened(bool zob);
+    // An image was added to the library, or taken out.
     void imageAdded(const QString& name);
-    // Undo and redo put these back; the pages show them again.
-    void surfaceRestored(int index);
-    void emitterRestored(int index);
-    void emittersChanged();  // emitters were removed, or put back by undo or redo
-    void lightRestored(int index);
-    void geometryRestored();
     void imageRemoved(const QString& name);
-    void imagesRestored();
-    // The current emitter's position changed in the view.
-    void emitterMoved();
+    // A change of an image the image dialog's working record may refer to.
+    void imageTakenBack(const TextureInfo& image);
 
 private:
     FileResult finishLoad(bool loaded, bool zob, bool import, const QString& failure, const QString& note);
+    void setFile(const QString& path);
+    void refreshTitle();
     void startHistory();
     void showModified();
     void historyMoved();
     void refreshEmitterNames();
+    void announce(vantor::ChangeKind kind, int index = -1, int field = -1, bool restored = false);
+
     GlAccess* m_gl = nullptr;
+    QString m_pathName;
+    QString m_fileTitle;
     QString m_title = QStringLiteral("Untitled");
     FrameExport m_frameExport;
     QUndoStack m_stack;
@@ -201,5 +214,18 @@ private:
     QString m_changeName;
     int m_changeField = -1;
     vantor::EntitySnapshot m_before;
-};
 
+    // The entity's working state.
+    int m_modelCount = 0;
+    ModelInfo m_modelInfo{};
+    QStringList m_surfaceNames;
+    QStringList m_emitterNames;
+    SurfaceData m_surface{};
+    int m_currentSurface = 0;
+    EmitterData m_emitter{};
+    BurstData m_burst{};
+    int m_lastEmitter = -1;
+    int m_currentEmitter = -1;
+    LightData m_lights[6]{};
+    float m_modelPosition[3] = {0, 0, 0};
+};

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <array>
 #include <cmath>
 
 #include "vantor_doc.h"
@@ -65,7 +66,7 @@ void CVantorView::releaseRedraw() {
 void CVantorView::initializeGL() {
     const WindowData window{width(), height(), 45};
     objInitWin(&window);
-    for (int i = 0; i < 6; ++i) objGetLight(&m_doc.m_lights[i], i);
+    m_doc.readLights();
     m_dragLight = 0;
     m_ready = true;
     if (m_holds == 0) startRedrawTimer(15);
@@ -101,20 +102,17 @@ void CVantorView::tick() {
 
 void CVantorView::updateSwarm() {
     if (m_swarmPhase > 6.283185307179586) m_swarmPhase = 0;
-    LightData* lights = m_doc.m_lights;
     for (int i = 0; i < 6; ++i) {
-        if (!lights[i].on) continue;
+        if (!m_doc.light(i).on) continue;
         const float t = m_swarmPhase;
-        lights[i].position[0] = 4 * std::cos(2 * t + i);
-        lights[i].position[1] = 4 * std::sin(i + t);
-        lights[i].position[2] = 4 * std::cos(i * t);
-        m_doc.moveLight(i);
+        const float position[3] = {4 * std::cos(2 * t + i), 4 * std::sin(i + t), 4 * std::cos(i * t)};
+        m_doc.moveLight(i, position);
     }
 }
 
 void CVantorView::fitCamera(float angle) {
-    if (angle >= 180 || m_doc.m_modelCount == 0) return;
-    const ModelInfo& m = m_doc.m_modelInfo;
+    if (angle >= 180 || m_doc.modelCount() == 0) return;
+    const ModelInfo& m = m_doc.modelInfo();
     m_camera.rx = m_camera.ry = m_camera.rz = 0;
     m_camera.tx = 0;
     m_camera.ty = -(m.minY + (m.maxY - m.minY) * 0.5f);
@@ -196,14 +194,16 @@ void CVantorView::drag(const QPoint& position) {
     }
     const bool freeX = m_axisFree[0], freeY = m_axisFree[1], freeZ = m_axisFree[2];
     const float step = 0.01f;
-    // Moves in the x-z plane with the left button, up and down with the right one.
-    auto moveXyz = [&](float* p) {
+    // A position moved in the x-z plane with the left button, up and down with the right one.
+    auto moved = [&](const float* from) {
+        std::array<float, 3> p = {from[0], from[1], from[2]};
         if (left) {
             if (freeX) p[0] -= step * dx;
             if (freeZ) p[2] -= step * dy;
         } else if (freeY) {
             p[1] += step * dy;
         }
+        return p;
     };
     using vantor::DragMode;
     using vantor::DragTarget;
@@ -226,16 +226,13 @@ void CVantorView::drag(const QPoint& position) {
         }
         break;
     case DragTarget::Light:
-        moveXyz(m_doc.m_lights[m_dragLight].position);
-        m_doc.moveLight(m_dragLight);
+        m_doc.moveLight(m_dragLight, moved(m_doc.light(m_dragLight).position).data());
         break;
     case DragTarget::Model:
-        moveXyz(m_doc.m_modelPosition);
-        m_doc.moveModel();
+        m_doc.moveModel(moved(m_doc.modelPosition()).data());
         break;
     case DragTarget::Emitter:
-        moveXyz(m_doc.m_emitter.position);
-        m_doc.moveEmitter();
+        m_doc.moveEmitter(moved(m_doc.emitter().position).data());
         break;
     default:
         break;

@@ -30,7 +30,7 @@ protected:
 // that names the file, and nothing is added.
 TEST_F(ImportDialogTest, ARefusedFileIsReportedAndAddsNothing) {
     open(sample("fireworks.zob"));
-    const int models = doc().m_modelCount;
+    const int models = doc().modelCount();
     const auto ply = scratch() / "past-end.ply";
     std::ofstream(ply) << "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
                           "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
@@ -40,7 +40,7 @@ TEST_F(ImportDialogTest, ARefusedFileIsReportedAndAddsNothing) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("past-end.ply"))) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains(QStringLiteral("refers to vertex 3"))) << messages[0].toStdString();
-    EXPECT_EQ(doc().m_modelCount, models);
+    EXPECT_EQ(doc().modelCount(), models);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("fireworks - Vantor"));
 }
 
@@ -48,7 +48,7 @@ TEST_F(ImportDialogTest, ARefusedFileIsReportedAndAddsNothing) {
 // goes on drawing behind it, and Cancel ends the import without a message.
 TEST_F(ImportDialogTest, CancelEndsTheImportAtOnce) {
     open(sample("fireworks.zob"));
-    const int models = doc().m_modelCount;
+    const int models = doc().modelCount();
     QObject counter;  // the connection to the view ends with the test
     auto release = std::make_shared<std::atomic<bool>>(false);
     setImportWorkerGate([release] {
@@ -79,7 +79,7 @@ TEST_F(ImportDialogTest, CancelEndsTheImportAtOnce) {
     EXPECT_TRUE(sawDialog);
     EXPECT_GT(framesBehindDialog, 3) << "the view kept drawing while the file was read";
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
-    EXPECT_EQ(doc().m_modelCount, models);
+    EXPECT_EQ(doc().modelCount(), models);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("fireworks - Vantor"));
 }
 

@@ -89,11 +89,11 @@ TEST_F(ObjectPageTest, LightSwitchesFollowTheCheckBoxes) {
     LightData light{};
     objGetLight(&light, 2);
     EXPECT_TRUE(light.on);
-    EXPECT_TRUE(doc().m_lights[2].on);
+    EXPECT_TRUE(doc().light(2).on);
     click(page(), IDC_OBJ_LIGHT_ON[2]);
     objGetLight(&light, 2);
     EXPECT_FALSE(light.on);
-    EXPECT_FALSE(doc().m_lights[2].on);
+    EXPECT_FALSE(doc().light(2).on);
     click(page(), IDC_OBJ_LIGHT_DRAG[3]);  // drag radio of light 4
     EXPECT_EQ(view().m_dragLight, 3);
     click(page(), IDC_OBJ_LIGHT_DRAG[0]);

@@ -46,11 +46,11 @@ protected:
 TEST_F(ParticlesPageTest, FirstEmitterGetsTheEditorDefaults) {
     open(sample("launcher.raw"));
     add(QString());
-    EXPECT_EQ(doc().m_lastEmitter, -1) << "Cancel adds nothing";
+    EXPECT_EQ(doc().lastEmitter(), -1) << "Cancel adds nothing";
     EXPECT_TRUE(view().redrawTimerRunning()) << "but restarts the timer";
     add(QStringLiteral("Jet"));
-    EXPECT_EQ(doc().m_lastEmitter, 0);
-    EXPECT_EQ(doc().m_currentEmitter, 0);
+    EXPECT_EQ(doc().lastEmitter(), 0);
+    EXPECT_EQ(doc().currentEmitter(), 0);
     EXPECT_TRUE(view().redrawTimerRunning());
     const EmitterData e = library();
     EXPECT_STREQ(e.name, "Jet");
@@ -75,7 +75,7 @@ TEST_F(ParticlesPageTest, FieldsParseAndFormat) {
     add(QStringLiteral("Jet"));
     commit(page(), IDC_PART_TOTAL, QStringLiteral("lots"));
     EXPECT_EQ(text(page(), IDC_PART_TOTAL), QStringLiteral("0"));
-    EXPECT_EQ(doc().m_emitter.totalParticles, 0);
+    EXPECT_EQ(doc().emitter().totalParticles, 0);
     EXPECT_EQ(library().totalParticles, 1000) << "a pool below the batch size is refused by the library";
     commit(page(), IDC_PART_TOTAL, QStringLiteral("500"));
     EXPECT_EQ(library().totalParticles, 500);
@@ -108,7 +108,7 @@ TEST_F(ParticlesPageTest, PoolsPastTheParticleLimitAreRefusedWithAMessage) {
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Too many particles"))) << messages[0].toStdString();
     EXPECT_EQ(library().totalParticles, 1000);
     EXPECT_EQ(text(page(), IDC_PART_TOTAL), QStringLiteral("1000")) << "the page shows what the library kept";
-    EXPECT_EQ(doc().m_emitter.totalParticles, 1000);
+    EXPECT_EQ(doc().emitter().totalParticles, 1000);
     commit(page(), IDC_PART_TOTAL, QStringLiteral("2000"));
     EXPECT_EQ(library().totalParticles, 2000);
     EXPECT_EQ(messages.size(), 1);
@@ -149,11 +149,11 @@ TEST_F(ParticlesPageTest, TypesImagesAndCheckBoxes) {
 
     // Reset Emitter Timer gives the emitter its whole emission time again.
     pump(200);
-    EXPECT_LT(library().lifespanTime, doc().m_emitter.lifespanTime) << "the emitter life ran down";
+    EXPECT_LT(library().lifespanTime, doc().emitter().lifespanTime) << "the emitter life ran down";
     const EmitterData before = library();
     click(page(), IDC_PART_RESET_TIMER);
     const EmitterData after = library();
-    EXPECT_EQ(after.lifespanTime, doc().m_emitter.lifespanTime);
+    EXPECT_EQ(after.lifespanTime, doc().emitter().lifespanTime);
     EXPECT_EQ(std::memcmp(&before.name, &after.name, sizeof before.name), 0);
     EXPECT_EQ(before.totalParticles, after.totalParticles);
 }
@@ -162,10 +162,10 @@ TEST_F(ParticlesPageTest, EmittersKeepTheirNamesAndLongNamesAreCut) {
     open(sample("launcher.raw"));
     add(QStringLiteral("First"));
     add(QString(40, QLatin1Char('n')));
-    EXPECT_EQ(doc().m_currentEmitter, 1);
+    EXPECT_EQ(doc().currentEmitter(), 1);
     EXPECT_EQ(QString::fromLatin1(library().name), QString(27, QLatin1Char('n')));
     choose(page(), IDC_PART_EMITTER, 0);
-    EXPECT_STREQ(doc().m_emitter.name, "First");
+    EXPECT_STREQ(doc().emitter().name, "First");
     commit(page(), IDC_PART_LIFE, QStringLiteral("1234"));
     choose(page(), IDC_PART_EMITTER, 1);
     EXPECT_EQ(library().life, 2000);
@@ -192,7 +192,7 @@ TEST_F(ParticlesPageTest, EmitterNamesReadBackFromTheSavedFile) {
     ASSERT_TRUE(std::filesystem::exists(saved)) << messages.join(QStringLiteral("; ")).toStdString();
     open(saved.string());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
-    EXPECT_EQ(doc().m_modelInfo.emitterCount, 2);
+    EXPECT_EQ(doc().modelInfo().emitterCount, 2);
     EXPECT_EQ(particlesPage()->emitterList()->itemText(0), QStringLiteral("_fire_works"));
 }
 

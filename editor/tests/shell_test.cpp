@@ -67,32 +67,32 @@ protected:
 };
 
 TEST_F(ShellTest, OpeningRawAndZobFilesFillsThePages) {
-    const int before = doc().m_modelCount;
+    const int before = doc().modelCount();
     open(sample("torus.raw"));
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
-    EXPECT_EQ(doc().m_modelCount, before + 1);
+    EXPECT_EQ(doc().modelCount(), before + 1);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("torus - Vantor"));
-    EXPECT_EQ(doc().m_modelInfo.surfaceCount, 2);
+    EXPECT_EQ(doc().modelInfo().surfaceCount, 2);
     EXPECT_EQ(surfacePage()->surfaceList()->count(), 2);
     EXPECT_EQ(surfacePage()->surfaceList()->itemText(0), QStringLiteral("Torus"));
     EXPECT_TRUE(objectPage()->objectList()->isEnabled());
     EXPECT_EQ(control<QLineEdit>(objectPage(), IDC_OBJ_POLYGONS)->text(),
-              QString::number(doc().m_modelInfo.polygonCount));
-    EXPECT_EQ(doc().m_lastEmitter, -1);
+              QString::number(doc().modelInfo().polygonCount));
+    EXPECT_EQ(doc().lastEmitter(), -1);
     EXPECT_FALSE(control<QLineEdit>(particlesPage(), IDC_PART_TOTAL)->isEnabled());
     EXPECT_TRUE(particlesPage()->emitterList()->isEnabled()) << "a model without emitters offers Add";
 
     open(sample("fireworks.zob"));
     ASSERT_TRUE(messages.isEmpty());
-    EXPECT_EQ(doc().m_modelCount, before + 2);
+    EXPECT_EQ(doc().modelCount(), before + 2);
     QComboBox* objects = objectPage()->objectList();
     ASSERT_EQ(objects->count(), 2);
     EXPECT_EQ(objects->itemText(0), QStringLiteral("fireworks")) << "the object list is sorted";
-    EXPECT_EQ(doc().m_currentEmitter, 0);
-    EXPECT_EQ(doc().m_lastEmitter, 0);
-    EXPECT_STREQ(doc().m_emitter.name, "Rockets");
+    EXPECT_EQ(doc().currentEmitter(), 0);
+    EXPECT_EQ(doc().lastEmitter(), 0);
+    EXPECT_STREQ(doc().emitter().name, "Rockets");
     EXPECT_EQ(particlesPage()->emitterList()->itemText(0), QStringLiteral("Rockets"));
-    EXPECT_EQ(doc().m_burst.count, 120);
+    EXPECT_EQ(doc().burst().count, 120);
     // The new model is the current one in the library.
     ModelInfo info{};
     view().makeCurrent();
@@ -145,8 +145,8 @@ TEST_F(ShellTest, SaveRoundTripAndItsRefusals) {
     files().onFileNew();
     open(saved.string());
     EXPECT_EQ(messages.size(), 2);
-    EXPECT_STREQ(doc().m_emitter.name, "Smoke");
-    EXPECT_EQ(doc().m_emitter.particleType, 3);
+    EXPECT_STREQ(doc().emitter().name, "Smoke");
+    EXPECT_EQ(doc().emitter().particleType, 3);
 }
 
 TEST_F(ShellTest, FailedOpenKeepsTheTitle) {
@@ -157,7 +157,7 @@ TEST_F(ShellTest, FailedOpenKeepsTheTitle) {
     open(bad.string());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("fountain - Vantor"));
-    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("fountain"));
+    EXPECT_EQ(doc().fileTitle(), QStringLiteral("fountain"));
     open(sample("sparks.zob"));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("sparks - Vantor"));
 }
@@ -218,7 +218,7 @@ TEST_F(ShellTest, MenusAndDropDownsKeepEnterAndEscape) {
     QTest::keyClick(popup, Qt::Key_Return);
     EXPECT_FALSE(popup->isVisible());
     EXPECT_EQ(surfaces->currentIndex(), 1) << "Enter in a drop-down chooses the highlighted entry";
-    EXPECT_EQ(doc().m_currentSurface, 1);
+    EXPECT_EQ(doc().currentSurface(), 1);
 }
 
 TEST_F(ShellTest, AlternateEditKeysIndicatorsAndTheEmptyRecentList) {
@@ -272,8 +272,8 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
     files().onFileImport();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("parts - Vantor"));
-    EXPECT_EQ(doc().m_modelInfo.surfaceCount, 2);
-    EXPECT_EQ(doc().m_modelInfo.polygonCount, 2);
+    EXPECT_EQ(doc().modelInfo().surfaceCount, 2);
+    EXPECT_EQ(doc().modelInfo().polygonCount, 2);
     EXPECT_EQ(surfacePage()->surfaceList()->count(), 2);
     EXPECT_FALSE(RecentFiles::list().contains(QString::fromStdString(parts.string())))
         << "File Open could not read it again";
@@ -293,8 +293,8 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("12 meshes were merged into 1 surfaces by material")))
         << messages[0].toStdString();
-    EXPECT_EQ(doc().m_modelInfo.surfaceCount, 1);
-    EXPECT_EQ(doc().m_modelInfo.polygonCount, 12);
+    EXPECT_EQ(doc().modelInfo().surfaceCount, 1);
+    EXPECT_EQ(doc().modelInfo().polygonCount, 12);
 
     const auto broken = scratch() / "broken.ply";
     std::ofstream(broken) << "ply\nthis is not right\n";
@@ -315,8 +315,8 @@ TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
     EXPECT_EQ(particlesPage()->emitterList()->count(), 0);
     EXPECT_EQ(particlesPage()->emitterList()->currentText(), QStringLiteral("<ADD>"));
     EXPECT_FALSE(particlesPage()->emitterList()->isEnabled());
-    EXPECT_EQ(doc().m_currentEmitter, -1);
-    EXPECT_EQ(doc().m_emitter.totalParticles, 1000) << "the library's emitter defaults";
+    EXPECT_EQ(doc().currentEmitter(), -1);
+    EXPECT_EQ(doc().emitter().totalParticles, 1000) << "the library's emitter defaults";
     EXPECT_FLOAT_EQ(view().m_camera.tx, 1.5f);
     view().makeCurrent();
     EXPECT_EQ(objGetTextureCnt(), 0);
@@ -324,7 +324,6 @@ TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
 
 TEST_F(ShellTest, ToolbarEnablingAndChecks) {
     view().m_target = DragTarget::None;
-    doc().m_currentEmitter = -1;
     frame().updateCommands();
     EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled()) << "Rotate only for the camera";
     EXPECT_FALSE(frame().action(ID_POS_EMITTER)->isEnabled()) << "no emitter chosen";
@@ -355,7 +354,7 @@ TEST_F(ShellTest, ToolbarEnablingAndChecks) {
     trigger(ID_RESET);  // Reset
     EXPECT_EQ(view().m_spinY, 0);
     EXPECT_FALSE(frame().action(ID_ROTATE_Y)->isChecked());
-    const ModelInfo& m = doc().m_modelInfo;
+    const ModelInfo& m = doc().modelInfo();
     EXPECT_FLOAT_EQ(view().m_camera.ty, -(m.minY + (m.maxY - m.minY) * 0.5f));
     EXPECT_NEAR(view().m_camera.tz, -(std::max(m.maxX, m.maxY) / (2 * std::tan(22.5 * M_PI / 180)) + (m.maxZ - m.minZ)),
                 1e-4);
@@ -421,10 +420,10 @@ TEST_F(ShellTest, DragsFollowTheTable) {
     v.m_target = DragTarget::Model;
     v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 0;
     drag(Qt::LeftButton, {100, 100}, {0, 0});
-    EXPECT_FLOAT_EQ(doc().m_modelPosition[0], 0);
+    EXPECT_FLOAT_EQ(doc().modelPosition()[0], 0);
     v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 1;
     drag(Qt::RightButton, {100, 100}, {100, 80});
-    EXPECT_NEAR(doc().m_modelPosition[1], 0.2f, 1e-5);
+    EXPECT_NEAR(doc().modelPosition()[1], 0.2f, 1e-5);
 
     // An emitter drag shows the position on the Particles page.
     open(sample("fountain.zob"));

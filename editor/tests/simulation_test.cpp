@@ -105,7 +105,7 @@ TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
     click(particlesPage(), IDC_PART_REMOVE);  // Remove
     EXPECT_EQ(list->count(), 1);
     EXPECT_EQ(list->itemText(0), QStringLiteral("Second"));
-    EXPECT_STREQ(doc().m_emitter.name, "Second");
+    EXPECT_STREQ(doc().emitter().name, "Second");
     ModelInfo info{};
     view().makeCurrent();
     objGetModelData(&info);
@@ -118,7 +118,7 @@ TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
     EXPECT_NE(text.find("Second \n"), std::string::npos);
     click(particlesPage(), IDC_PART_REMOVE);
     EXPECT_EQ(list->count(), 0);
-    EXPECT_EQ(doc().m_currentEmitter, -1);
+    EXPECT_EQ(doc().currentEmitter(), -1);
     EXPECT_FALSE(control<QPushButton>(particlesPage(), IDC_PART_REMOVE)->isEnabled());
 }
 

@@ -31,7 +31,7 @@ protected:
     SurfaceData library(int index = -1) {
         SurfaceData s{};
         view().makeCurrent();
-        objGetSurfaceData(&s, index < 0 ? doc().m_currentSurface : index);
+        objGetSurfaceData(&s, index < 0 ? doc().currentSurface() : index);
         return s;
     }
     void chooseSurface(int index) { choose(page(), IDC_SURF_LIST, index); }
@@ -47,7 +47,7 @@ TEST_F(SurfacePageTest, ChoosingASurfaceFillsThePage) {
     open(sample("showcase.zob"));
     EXPECT_FALSE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled()) << "no surface chosen yet";
     chooseSurface(0);
-    EXPECT_EQ(doc().m_currentSurface, 0);
+    EXPECT_EQ(doc().currentSurface(), 0);
     EXPECT_TRUE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled());
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_POLYGONS)->text(), QStringLiteral("2304"));
     EXPECT_EQ(control<QLineEdit>(page(), IDC_SURF_VERTICES)->text(), QStringLiteral("6912"));
@@ -92,7 +92,7 @@ TEST_F(SurfacePageTest, SecondOpenLeavesNoSurfaceChosen) {
     EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0) << "the fountain's surface is untouched";
     chooseSurface(0);
     EXPECT_TRUE(control<QLineEdit>(page(), IDC_SURF_DIFFUSE_R)->isEnabled());
-    EXPECT_STREQ(doc().m_surface.name, before.name);
+    EXPECT_STREQ(doc().surface().name, before.name);
 }
 
 // Unselect greys the swatches, and fields the focus passes through send nothing.
@@ -319,7 +319,7 @@ TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
     answers.setOpen([&] { return QString::fromStdString((folder / "lantern.obj").string()); });
     files().onFileImport();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
-    ASSERT_EQ(doc().m_modelInfo.surfaceCount, 2);
+    ASSERT_EQ(doc().modelInfo().surfaceCount, 2);
 
     CImageDlg* images = surfacePage()->imageDialog();
     surfacePage()->showImages();
@@ -345,7 +345,7 @@ TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
     const SurfaceData roof = library(1);
     EXPECT_STREQ(roof.texture1Name, "leaf");
     EXPECT_NE(roof.texture1Id, 0u);
-    EXPECT_EQ(doc().m_modelInfo.polygonCount, 12 + 6);
+    EXPECT_EQ(doc().modelInfo().polygonCount, 12 + 6);
 }
 
 TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
@@ -382,7 +382,7 @@ TEST_F(SurfacePageTest, ImageDialogAddsChecksAndLists) {
     click(images, IDC_IMAGE_ADD);
     ASSERT_EQ(images->list()->topLevelItemCount(), 2);
     EXPECT_EQ(images->list()->topLevelItem(1)->text(2), QStringLiteral("10 to 200"));
-    EXPECT_EQ(doc().m_texture.filter, 4);
+    EXPECT_EQ(surfacePage()->imageDialog()->image().filter, 4);
     browse(a);
     control<QLineEdit>(images, IDC_IMAGE_NAME)->setText(QStringLiteral("again"));
     control<QCheckBox>(images, IDC_IMAGE_ALPHA)->click();

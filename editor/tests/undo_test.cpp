@@ -64,7 +64,7 @@ protected:
         view().makeCurrent();
         objSetEmitterPtr(index);
         objGetEmitter(&e);
-        objSetEmitterPtr(doc().m_currentEmitter);
+        objSetEmitterPtr(doc().currentEmitter());
         e.next = nullptr;
         e.freeList = e.liveList = nullptr;
         e.liveCount = e.emitCountdown = 0;
@@ -134,7 +134,7 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
 TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
     open(sample("showcase.zob"));
     const std::vector<float> original = vertexData();
-    const ModelInfo size = doc().m_modelInfo;
+    const ModelInfo size = doc().modelInfo();
     ASSERT_FALSE(original.empty());
 
     // Scaling by zero has no inverse: only the kept vertex data can undo it.
@@ -144,7 +144,7 @@ TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Scale"));
     undoAction()->trigger();
     EXPECT_TRUE(sameBits(vertexData(), original));
-    EXPECT_EQ(std::memcmp(&doc().m_modelInfo, &size, sizeof size), 0);
+    EXPECT_EQ(std::memcmp(&doc().modelInfo(), &size, sizeof size), 0);
     EXPECT_EQ(control<QLineEdit>(objectPage(), IDC_OBJ_HEIGHT)->text(), formatG6(size.maxY - size.minY))
         << "the OBJECT page shows the size again";
 
@@ -180,7 +180,7 @@ TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
 TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     open(sample("fireworks.zob"));
     objPauseSimulation(true);
-    const int count = doc().m_lastEmitter + 1;
+    const int count = doc().lastEmitter() + 1;
     ASSERT_GE(count, 1);
     const EmitterData first = emitter(0);
 
@@ -188,16 +188,16 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     commit(particlesPage(), IDC_PART_SPEED, QStringLiteral("0.5"));
     click(particlesPage(), IDC_PART_REMOVE);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Remove Emitter"));
-    EXPECT_EQ(doc().m_lastEmitter, count - 2);
+    EXPECT_EQ(doc().lastEmitter(), count - 2);
     undoAction()->trigger();
-    EXPECT_EQ(doc().m_lastEmitter, count - 1);
+    EXPECT_EQ(doc().lastEmitter(), count - 1);
     EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_EMITTER)->count(), count);
     EXPECT_EQ(control<QLineEdit>(particlesPage(), IDC_PART_SPEED)->text(), QStringLiteral("0.5000"));
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Speed"));
     undoAction()->trigger();
     const EmitterData back = emitter(0);
     EXPECT_EQ(std::memcmp(&back, &first, sizeof first), 0) << "the emitter record and its burst, bit for bit";
-    EXPECT_EQ(doc().m_currentEmitter, 0);
+    EXPECT_EQ(doc().currentEmitter(), 0);
 
     // The burst dialog's fields.
     click(particlesPage(), IDC_PART_PROPERTIES);
@@ -215,25 +215,25 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
     click(particlesPage(), IDC_PART_ADD);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Add Emitter"));
     undoAction()->trigger();
-    EXPECT_EQ(doc().m_lastEmitter, count - 1);
+    EXPECT_EQ(doc().lastEmitter(), count - 1);
     EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_EMITTER)->findText(QStringLiteral("Extra")), -1);
     redoAction()->trigger();
-    EXPECT_EQ(doc().m_lastEmitter, count);
-    EXPECT_STREQ(doc().m_emitter.name, "Extra");
+    EXPECT_EQ(doc().lastEmitter(), count);
+    EXPECT_STREQ(doc().emitter().name, "Extra");
     EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_EMITTER)->currentText(), QStringLiteral("Extra"));
 
     // A drag of the emitter in the view is one step.
-    const float x = emitter(doc().m_currentEmitter).position[0];
+    const float x = emitter(doc().currentEmitter()).position[0];
     view().m_target = DragTarget::Emitter;
     QTest::mousePress(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
     QTest::mouseMove(&view(), QPoint(125, 100));
     QTest::mouseMove(&view(), QPoint(150, 100));
     QTest::mouseRelease(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
     view().m_target = DragTarget::None;
-    EXPECT_NEAR(emitter(doc().m_currentEmitter).position[0], x + 0.5f, 1e-5);
+    EXPECT_NEAR(emitter(doc().currentEmitter()).position[0], x + 0.5f, 1e-5);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Move Emitter"));
     undoAction()->trigger();
-    EXPECT_EQ(emitter(doc().m_currentEmitter).position[0], x);
+    EXPECT_EQ(emitter(doc().currentEmitter()).position[0], x);
     EXPECT_EQ(control<QLineEdit>(particlesPage(), IDC_PART_POSITION_X)->text(), format("%1.3f", x));
 
     // A light switched on, undone.
@@ -345,9 +345,9 @@ TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
     });
     files().onFileOpen();
     EXPECT_FALSE(asked);
-    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
+    EXPECT_EQ(doc().fileTitle(), QStringLiteral("showcase"));
     frame().openDropped(QString::fromStdString(sample("fountain.zob")));
-    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase")) << "a dropped file asks too";
+    EXPECT_EQ(doc().fileTitle(), QStringLiteral("showcase")) << "a dropped file asks too";
     prompts.clear();
     for (QAction* a : frame().findChildren<QAction*>()) {
         if (!a->property("recentFile").toString().isEmpty()) {
@@ -356,19 +356,19 @@ TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
         }
     }
     EXPECT_EQ(prompts.size(), 1) << "a recent file asks too";
-    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
+    EXPECT_EQ(doc().fileTitle(), QStringLiteral("showcase"));
 
     // Save runs File Save and goes on only when the file was saved.
     promptAnswer = QMessageBox::Save;
     answers.setSave([] { return QString(); });  // the save dialog cancelled
     files().onFileNew();
     EXPECT_TRUE(doc().isModified()) << "no save, no File New";
-    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("showcase"));
+    EXPECT_EQ(doc().fileTitle(), QStringLiteral("showcase"));
     const std::string saved = (scratch() / "kept.zob").string();
     answers.setSave([saved] { return QString::fromStdString(saved); });
     files().onFileOpen();
     EXPECT_TRUE(asked);
-    EXPECT_EQ(doc().m_fileTitle, QStringLiteral("fountain"));
+    EXPECT_EQ(doc().fileTitle(), QStringLiteral("fountain"));
     EXPECT_FALSE(doc().isModified());
     ASSERT_TRUE(files().openFile(QString::fromStdString(saved)));
     chooseSurface(0);
@@ -426,13 +426,13 @@ TEST_F(UndoTest, TheHistoryKeepsItsBounds) {
     doc().undo();
     doc().undo();
     doc().refreshModelInfo();
-    const ModelInfo afterTwo = doc().m_modelInfo;
+    const ModelInfo afterTwo = doc().modelInfo();
     EXPECT_FALSE(doc().undoStack()->canUndo()) << "the trimmed commands left the stack";
     EXPECT_EQ(doc().undoStack()->count(), 2) << "the two undone commands stay for redo";
     doc().redo();
     doc().undo();
     doc().refreshModelInfo();
-    EXPECT_FLOAT_EQ(doc().m_modelInfo.maxY, afterTwo.maxY);
+    EXPECT_FLOAT_EQ(doc().modelInfo().maxY, afterTwo.maxY);
     doc().setHistoryBudget(size_t(512) << 20);
 }
 

@@ -1,16 +1,12 @@
 // Edit fields bound to one field of a library record (an EmitterData or a
 // BurstData held in the working state): parsing, storing and formatting.
 #pragma once
-#include <QMap>
 #include "resource.h"
 
 #include <cstddef>
 #include <initializer_list>
 #include <vector>
 
-class QGridLayout;
-class QHBoxLayout;
-class QWidget;
 
 namespace vantor {
 
@@ -66,18 +62,8 @@ float radiansToDegrees(float radians);
 // Reads the edit with atoi/atof into the record's field and rewrites the edit
 // with the value stored (angles with the degrees read, in full).
 void commitField(CommitEdit* edit, const FieldBinding& binding, void* record);
-// Writes the record's field into the edit with the field's format.
-void showField(CommitEdit* edit, const FieldBinding& binding, const void* record);
-
-class Swatch;
-
-// One row of widgets laid out left to right, independent of the other rows.
-QHBoxLayout* rowOf(std::initializer_list<QWidget*> widgets);
-
-// The colour table of the particle windows: column heads R, G, B, A, then the
-// rows Start (swatch, four edits, Select), Var, End (swatch, edits, Select)
-// and Var, with the edits IDC_PART_START_R.., IDC_PART_START_VAR_R.., IDC_PART_END_R.. and IDC_PART_END_VAR_R...
-QGridLayout* colourTable(QWidget* parent, const QMap<int, CommitEdit*>& edits, Swatch* startSwatch,
-                         Swatch* endSwatch, QWidget* startSelect, QWidget* endSelect);
+// Writes the record's field into the edit with the field's format; with
+// `keepShown`, not when the edit's text already shows the value.
+void showField(CommitEdit* edit, const FieldBinding& binding, const void* record, bool keepShown = false);
 
 }  // namespace vantor
