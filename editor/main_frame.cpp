@@ -380,6 +380,9 @@ void CMainFrame::buildMenus() {
     historyView->setEmptyLabel(QStringLiteral("<opened>"));
     historyDock->setWidget(historyView);
     addDockWidget(Qt::RightDockWidgetArea, historyDock);
+    // It floats beside the window, so that the pages keep their column.
+    historyDock->setFloating(true);
+    historyDock->resize(260, 320);
     historyDock->hide();
     QAction* history = historyDock->toggleViewAction();
     history->setText(QStringLiteral("&History"));
