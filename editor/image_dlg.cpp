@@ -37,7 +37,8 @@ std::function<QString()>& browseHook() {
 const char* kFilterNames[4] = {"NONE", "LINEAR", "BILINEAR", "TRILINEAR"};
 
 QString filterText(int code) {
-    return code >= 1 && code <= 4 ? QString::fromLatin1(kFilterNames[code - 1]) : QString();
+    return code >= KORVID_FILTER_NONE && code <= KORVID_FILTER_TRILINEAR ? QString::fromLatin1(kFilterNames[code - 1])
+                                                                         : QString();
 }
 
 QString alphaText(const TextureInfo& t) {
@@ -320,10 +321,10 @@ void CImageDlg::add() {
     const QString filter = m_filter->currentText();
     if (!filter.isEmpty()) {
         switch (filter.at(0).toLatin1()) {
-        case 'B': t.filter = 3; break;
-        case 'L': t.filter = 2; break;
-        case 'N': t.filter = 1; break;
-        case 'T': t.filter = 4; break;
+        case 'B': t.filter = KORVID_FILTER_BILINEAR; break;
+        case 'L': t.filter = KORVID_FILTER_LINEAR; break;
+        case 'N': t.filter = KORVID_FILTER_NONE; break;
+        case 'T': t.filter = KORVID_FILTER_TRILINEAR; break;
         default: break;
         }
     }
@@ -389,7 +390,7 @@ void CImageDlg::chooseRow() {
     m_sizeY->setText(QString::asprintf("%d", t.height));
     m_path->setText(QString::fromLocal8Bit(t.path));
     m_name->setText(QString::fromLocal8Bit(t.name));
-    if (t.filter >= 1 && t.filter <= 4) m_filter->setEditText(filterText(t.filter));
+    if (!filterText(t.filter).isEmpty()) m_filter->setEditText(filterText(t.filter));
     if (t.alpha) {
         m_alpha->setChecked(true);
         m_average->setEnabled(true);

@@ -206,7 +206,8 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
 
     connect(selectionGroup, &QButtonGroup::idClicked, this, [this](int index) {
         m_selection = index;
-        m_view.m_selectionMode = index + 1;
+        // Color, Bound Box and Both are the glow, the outline and the two together.
+        m_view.m_selectionMode = KORVID_SELECT_GLOW + index;
         m_doc.highlightSurface(m_view.m_selectionMode);
     });
     connect(m_options[0], &QCheckBox::clicked, this, [this] {
@@ -273,7 +274,7 @@ CObjectPage::~CObjectPage() {
 void CObjectPage::initialise() {
     redisplay();
     m_objectList->setEnabled(false);
-    m_view.m_selectionMode = m_selection + 1;
+    m_view.m_selectionMode = KORVID_SELECT_GLOW + m_selection;
     m_view.makeCurrent();
     objSetBBox(m_boundingBox);
     const QSignalBlocker block(m_slider);

@@ -356,7 +356,8 @@ void CParticlesPage::refreshFromEmitter(bool keepShown) {
     showType(e.particleType);
     {
         const QSignalBlocker block(m_modeList);
-        if (e.particleType >= 0 && e.particleType <= 3) m_modeList->setCurrentIndex(e.particleType);
+        if (e.particleType >= KORVID_PARTICLE_POINTS && e.particleType <= KORVID_PARTICLE_POLYGONS)
+            m_modeList->setCurrentIndex(e.particleType);
     }
     m_imageName = QString::fromLocal8Bit(e.imageName);
     {

@@ -43,7 +43,8 @@ public:
 
     // View state: the camera, spins, how the view drags and what.
     CameraData m_camera{0, -1, -3, 0, 0, 0};
-    int m_selectionMode = 1;
+    // How the chosen surface is highlighted (objSelectSurface's selection).
+    int m_selectionMode = KORVID_SELECT_GLOW;
     int m_spinY = 0;
     int m_spinX = 0;
     int m_axisFree[3] = {1, 1, 1};

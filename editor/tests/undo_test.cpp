@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor_test.h"
+#include <QUndoView>
 #include "entity_control_view.h"
 #include "geometry_dlg.h"
 #include "image_dlg.h"
@@ -434,6 +435,41 @@ TEST_F(UndoTest, TheHistoryKeepsItsBounds) {
     doc().refreshModelInfo();
     EXPECT_FLOAT_EQ(doc().modelInfo().maxY, afterTwo.maxY);
     doc().setHistoryBudget(size_t(512) << 20);
+}
+
+// Every edit is one command and one announcement of what it touched; undo
+// and redo announce the same part as put back, and the pages redraw from
+// that alone. View > History lists the commands and moves through them.
+TEST_F(UndoTest, EveryEditIsOneCommandAndOneAnnouncement) {
+    open(sample("showcase.zob"));
+    chooseSurface(0);
+    const float before = doc().surface().shininess;
+    std::vector<DocumentChange> seen;
+    QObject scope;
+    QObject::connect(&doc(), &CVantorDoc::changed, &scope, [&seen](const DocumentChange& c) { seen.push_back(c); });
+    commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("33"));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].kind, ChangeKind::Surface);
+    EXPECT_EQ(seen[0].index, 0);
+    EXPECT_EQ(seen[0].field, IDC_SURF_SHININESS);
+    EXPECT_FALSE(seen[0].restored);
+    ASSERT_EQ(doc().undoStack()->count(), 1);
+    EXPECT_EQ(doc().undoStack()->text(0), QStringLiteral("Shininess"));
+
+    seen.clear();
+    undoAction()->trigger();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(seen[0].restored);
+    EXPECT_FLOAT_EQ(surface(0).shininess, before);
+    EXPECT_EQ(control<QLineEdit>(surfacePage(), IDC_SURF_SHININESS)->text(), formatG6(before)) << "the page followed";
+
+    auto* history = frame().findChild<QUndoView*>();
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(history->stack(), doc().undoStack());
+    EXPECT_FALSE(frame().action(ID_VIEW_HISTORY)->isChecked()) << "hidden until asked for";
+    history->setCurrentIndex(history->model()->index(1, 0));  // the row "Shininess"
+    EXPECT_FLOAT_EQ(surface(0).shininess, 33.0f) << "choosing a row redoes up to it";
+    EXPECT_EQ(control<QLineEdit>(surfacePage(), IDC_SURF_SHININESS)->text(), QStringLiteral("33"));
 }
 
 }  // namespace
