@@ -292,6 +292,21 @@ KORVID_API void objSetFixedFrameTime(int32_t milliseconds); /* each frame advanc
  * frames (a modal dialog) is not simulated. Nothing changes on a fixed frame time. */
 KORVID_API void objResumeClock(void);
 KORVID_API int32_t objGetFrameDelta(void); /* ms the last objRender advanced the clock; 0 before any frame */
+
+/* ---- Time: the simulation as a function of time ---------------------------- */
+/* Restarts every emitter of every model with the seed in use (the one last
+ * given to objSeedRandom, or the one the last model load took) and advances
+ * whole steps of the fixed frame time (15 ms when none is set, or 0) up to
+ * `milliseconds`, without drawing. Returns the time reached (a multiple of
+ * the step; below 0 seeks to 0); 0 before objInitWin. The same seed, step
+ * and time always give the same particles, bit for bit. Pause, speed and
+ * single steps go on from there; pause first to show the moment itself. */
+KORVID_API int32_t objSeekSimulation(int32_t milliseconds);
+/* Milliseconds simulated since the last seek, restart or objNew. */
+KORVID_API int32_t objGetSimulationTime(void);
+/* Memory for the snapshots that make seeks fast (default 256 MiB); 0 keeps
+ * none. Returns the budget in use (below 0 counts as 0). */
+KORVID_API int64_t objSetSnapshotBudget(int64_t bytes);
 /* Seeds the particles' random numbers. Until it is first called, every new
  * model (objLoadZOB, objLoadRaw, objAddMesh) reseeds them from the time of
  * day; after it, loads keep the caller's sequence, so seeding and then

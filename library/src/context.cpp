@@ -27,6 +27,8 @@ Context& context() {
     return instance;
 }
 
+void simulationChanged() { context().timeline.invalidate(); }
+
 Model* currentModel() {
     Context& c = context();
     return c.store ? c.store->current : nullptr;
@@ -53,6 +55,8 @@ void startFresh(Context& c) {
     c.textures = std::make_unique<TextureLibrary>();
     c.lights = std::make_unique<LightSet>();
     resetLights(*c.lights);
+    c.timeline.invalidate();
+    c.timeline.restarted();
 }
 
 }  // namespace korvid
@@ -109,6 +113,7 @@ KORVID_EXPORT void objGetModelData(ModelInfo* info) {
 KORVID_EXPORT void objSetModelPosition(const float position[3]) {
     Model* m = currentModel();
     if (!m || !position) return;
+    simulationChanged();
     std::memcpy(m->position, position, sizeof m->position);
 }
 

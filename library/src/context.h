@@ -8,6 +8,7 @@
 #include "lights.h"
 #include "model.h"
 #include "simulation.h"
+#include "timeline.h"
 
 // Definitions of the exported functions; korvid.h gives them C linkage and visibility.
 #define KORVID_EXPORT extern "C"
@@ -31,6 +32,7 @@ struct Context {
     char lastError[256] = {};
     FrameClock clock;
     SimulationClock simulation;
+    Timeline timeline;
     int32_t width = 0, height = 0, fieldOfView = 0;
     float gridHalfSize = 4.0f, gridStep = 0.4f, gridHeight = 0.0f;
     int32_t gridVisible = 1;
@@ -39,6 +41,10 @@ struct Context {
 };
 
 Context& context();
+
+// Something that alters the particle simulation changed (an emitter, a
+// burst, a model): snapshots of the timeline no longer hold.
+void simulationChanged();
 
 // The current model, or null (also before objInitWin).
 Model* currentModel();

@@ -20,6 +20,7 @@ KORVID_EXPORT EmitterData* objInitEmitter(EmitterData* out) {
 }
 
 KORVID_EXPORT int32_t objAddEmitter(const EmitterData* tmpl) {
+    simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl) return 0;
     Failure why = Failure::None;
@@ -45,6 +46,7 @@ KORVID_EXPORT int32_t objGetEmitter(EmitterData* out) {
 }
 
 KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
+    simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !in) return 0;
     const Failure refusal = setEmitter(*ps, *in);
@@ -56,6 +58,7 @@ KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
 }
 
 KORVID_EXPORT int32_t objSetPosEmitter(const float position[3]) {
+    simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     EmitterData* e = currentEmitter(ps);
     if (!e || !position) return 0;
@@ -72,6 +75,7 @@ KORVID_EXPORT int32_t objGetBurst(BurstData* out) {
 }
 
 KORVID_EXPORT int32_t objSetBurst(const BurstData* in) {
+    simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!currentEmitter(ps) || !in) return 0;
     setBurst(*ps, *in);

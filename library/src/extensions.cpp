@@ -40,16 +40,32 @@ KORVID_EXPORT void objResumeClock(void) {
 
 KORVID_EXPORT int32_t objGetFrameDelta(void) { return context().clock.delta; }
 
+KORVID_EXPORT int32_t objSeekSimulation(int32_t milliseconds) {
+    Context& c = context();
+    if (!c.store) return 0;
+    return c.timeline.seek(*c.store, milliseconds, c.clock.fixedStep, platform::currentSeed());
+}
+
+KORVID_EXPORT int32_t objGetSimulationTime(void) { return static_cast<int32_t>(context().timeline.time()); }
+
+KORVID_EXPORT int64_t objSetSnapshotBudget(int64_t bytes) {
+    Timeline& t = context().timeline;
+    t.setBudget(bytes);
+    return t.budget();
+}
+
 KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedByCaller(seed); }
 
 KORVID_EXPORT int32_t objRestartEmitters(void) {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps) return 0;
     restartEmitters(*ps);
+    context().timeline.restarted();
     return ps->count();
 }
 
 KORVID_EXPORT int32_t objRemoveEmitter(void) {
+    simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!ps) return -1;
     if (!removeCurrentEmitter(*ps)) {
@@ -101,6 +117,7 @@ KORVID_EXPORT int64_t objGetSceneBurstsFired(void) {
 }
 
 KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) {
+    simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl || index < 0 || index > ps->count()) return 0;
     Failure why = Failure::None;
@@ -152,6 +169,7 @@ KORVID_EXPORT bool objGetSurfaceArrays(int32_t index, float* vertices, float* fa
 
 KORVID_EXPORT bool objSetSurfaceArrays(int32_t index, const float* vertices, const float* faceNormals,
                                        const float* vertexNormals) {
+    simulationChanged();
     Surface* s = arraysSurface(index);
     if (!s) return false;
     const size_t floats = static_cast<size_t>(s->vertexFloatCount);

@@ -39,6 +39,7 @@ void rotateAbout(int axis, float angle, float* v) {
 }  // namespace
 
 KORVID_EXPORT void objGeoScale(const float f[3]) {
+    simulationChanged();
     if (!f) return;
     const float sx = f[0], sy = f[1], sz = f[2];
     transformModel([=](float* v) {
@@ -49,6 +50,7 @@ KORVID_EXPORT void objGeoScale(const float f[3]) {
 }
 
 KORVID_EXPORT void objGeoTranslate(const float t[3]) {
+    simulationChanged();
     if (!t) return;
     const float tx = t[0], ty = t[1], tz = t[2];
     transformModel([=](float* v) {
@@ -59,6 +61,7 @@ KORVID_EXPORT void objGeoTranslate(const float t[3]) {
 }
 
 KORVID_EXPORT void objGeoRotate(const float a[3]) {
+    simulationChanged();
     if (!a) return;
     const float ax = a[0], ay = a[1], az = a[2];
     transformModel([=](float* v) {

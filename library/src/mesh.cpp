@@ -8,6 +8,7 @@
 using namespace korvid;
 
 KORVID_EXPORT bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount) {
+    simulationChanged();
     Context& c = context();
     if (!c.store) {
         fail(Failure::NoModel);

@@ -16,7 +16,8 @@ std::function<uint32_t()>& clockSource() {
     return source;
 }
 
-uint32_t randomState = 1;
+uint32_t generator = 1;
+uint32_t lastSeed = 1;
 bool randomLocked = false;
 bool seededByCaller = false;
 
@@ -31,12 +32,20 @@ uint32_t milliseconds() {
 void setClockSource(std::function<uint32_t()> source) { clockSource() = std::move(source); }
 
 void seedRandom(uint32_t seed) {
-    if (!randomLocked) randomState = seed;
+    if (randomLocked) return;
+    generator = seed;
+    lastSeed = seed;
 }
 
+uint32_t randomState() { return generator; }
+
+void setRandomState(uint32_t state) { generator = state; }
+
+uint32_t currentSeed() { return lastSeed; }
+
 int random15() {
-    randomState = randomState * 1103515245u + 12345u;
-    return static_cast<int>((randomState / 65536u) % 32768u);
+    generator = generator * 1103515245u + 12345u;
+    return static_cast<int>((generator / 65536u) % 32768u);
 }
 
 void lockRandomSeed(bool locked) { randomLocked = locked; }
@@ -64,7 +73,7 @@ void skipRandom(uint64_t count) {
         stepMul *= stepMul;
         count >>= 1;
     }
-    randomState = totalMul * randomState + totalAdd;
+    generator = totalMul * generator + totalAdd;
 }
 
 locale_t cLocale() {

@@ -17,6 +17,11 @@ void setClockSource(std::function<uint32_t()> source);
 // rand() state. Values are 0..32767.
 void seedRandom(uint32_t seed);
 int random15();
+// The generator's state, to keep and put back exactly (a put back ignores the lock).
+uint32_t randomState();
+void setRandomState(uint32_t state);
+// The seed last taken by seedRandom: the one in use.
+uint32_t currentSeed();
 // While locked, seedRandom() is ignored so that a caller's fixed seed survives
 // the reseeding done when particle systems are created.
 void lockRandomSeed(bool locked);

@@ -75,6 +75,7 @@ static std::unique_ptr<Model> readRaw(const char* path) {
 using namespace korvid;
 
 KORVID_EXPORT bool objLoadRaw(const char* path) {
+    simulationChanged();
     Context& c = context();
     if (!c.store) {
         fail(Failure::NoModel);

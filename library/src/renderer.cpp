@@ -286,8 +286,10 @@ KORVID_EXPORT void objRender(const CameraData* camera) {
     // random numbers and so may follow it.
     int32_t deltas[kMaxStepsPerFrame];
     const int steps = c.simulation.stepsForFrame(c.clock.delta, deltas);
-    for (int i = 0; i < steps; ++i)
+    for (int i = 0; i < steps; ++i) {
         for (const auto& m : c.store->models) simulateParticleSystem(m->particles, deltas[i]);
+        c.timeline.stepped(*c.store, deltas[i]);
+    }
     for (const auto& m : c.store->models) {
         drawModel(*m, c.multitexture);
         drawParticleSystem(m->particles, c.cameraRotation);

@@ -90,6 +90,7 @@ bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
 using namespace korvid;
 
 KORVID_EXPORT bool objLoadZOB(const char* path) {
+    simulationChanged();
     if (!context().store) {
         fail(Failure::NoModel);
         return false;

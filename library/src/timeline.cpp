@@ -1,0 +1,167 @@
+#include "timeline.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "model.h"
+#include "particles.h"
+#include "platform.h"
+
+namespace korvid {
+
+// The state of one emitter: its record (lists, counts, timers), its whole
+// pool as bytes and its statistics. The pool's own address is kept too: the
+// lists point into it, so a snapshot only fits the pool it was taken from.
+struct EmitterState {
+    const Emitter* emitter;
+    const Particle* pool;
+    int32_t poolCount;
+    EmitterData data;
+    int64_t burstsFired;
+    std::unique_ptr<Particle[]> particles;
+};
+
+struct Timeline::Snapshot {
+    int64_t time = 0;
+    uint32_t random = 0;
+    int32_t step = 0;
+    uint32_t seed = 0;
+    std::vector<EmitterState> emitters;  // model by model, emitter by emitter
+    int64_t bytes = 0;
+};
+
+Timeline::Timeline() = default;
+Timeline::~Timeline() = default;
+
+void Timeline::invalidate() {
+    snapshots_.clear();
+    bytes_ = 0;
+    pure_ = false;
+}
+
+void Timeline::restarted() {
+    time_ = 0;
+    pure_ = false;
+}
+
+void Timeline::setBudget(int64_t bytes) {
+    budget_ = std::max<int64_t>(0, bytes);
+    trim(0);
+}
+
+namespace {
+int64_t stateBytes(const ModelStore& store) {
+    int64_t total = 0;
+    for (const auto& m : store.models)
+        for (const auto& e : m->particles.emitters)
+            total += static_cast<int64_t>(sizeof(EmitterState)) + int64_t(e->poolCount) * int64_t(sizeof(Particle));
+    return total;
+}
+}  // namespace
+
+void Timeline::trim(int64_t roomFor) {
+    // The snapshots farthest from the present go first: the ones near it
+    // serve a scrub or a step back.
+    while (!snapshots_.empty() && bytes_ + roomFor > budget_) {
+        auto farthest = std::max_element(snapshots_.begin(), snapshots_.end(), [this](const auto& a, const auto& b) {
+            return std::llabs(a->time - time_) < std::llabs(b->time - time_);
+        });
+        bytes_ -= (*farthest)->bytes;
+        snapshots_.erase(farthest);
+    }
+}
+
+void Timeline::keep(ModelStore& store) {
+    for (const auto& s : snapshots_)
+        if (s->time == time_) return;
+    const int64_t size = stateBytes(store) + static_cast<int64_t>(sizeof(Snapshot));
+    if (size > budget_) return;
+    trim(size);
+    auto snapshot = std::make_unique<Snapshot>();
+    snapshot->time = time_;
+    snapshot->random = platform::randomState();
+    snapshot->step = step_;
+    snapshot->seed = seed_;
+    snapshot->bytes = size;
+    for (const auto& m : store.models) {
+        for (const auto& e : m->particles.emitters) {
+            EmitterState state{e.get(), e->pool.get(), e->poolCount, e->data, e->burstsFired, nullptr};
+            if (e->pool && e->poolCount > 0) {
+                state.particles.reset(new (std::nothrow) Particle[static_cast<size_t>(e->poolCount)]);
+                if (!state.particles) return;  // no memory for it: no snapshot, nothing lost
+                std::memcpy(state.particles.get(), e->pool.get(), sizeof(Particle) * size_t(e->poolCount));
+            }
+            snapshot->emitters.push_back(std::move(state));
+        }
+    }
+    const auto at = std::upper_bound(snapshots_.begin(), snapshots_.end(), time_,
+                                     [](int64_t t, const auto& s) { return t < s->time; });
+    snapshots_.insert(at, std::move(snapshot));
+    bytes_ += size;
+}
+
+bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
+    // The snapshot must fit the emitters and pools as they are now.
+    size_t i = 0;
+    for (const auto& m : store.models) {
+        for (const auto& e : m->particles.emitters) {
+            if (i >= s.emitters.size()) return false;
+            const EmitterState& state = s.emitters[i++];
+            if (state.emitter != e.get() || state.pool != e->pool.get() || state.poolCount != e->poolCount) return false;
+        }
+    }
+    if (i != s.emitters.size()) return false;
+    i = 0;
+    for (const auto& m : store.models) {
+        for (const auto& e : m->particles.emitters) {
+            const EmitterState& state = s.emitters[i++];
+            e->data = state.data;
+            e->burstsFired = state.burstsFired;
+            if (state.particles)
+                std::memcpy(e->pool.get(), state.particles.get(), sizeof(Particle) * size_t(state.poolCount));
+        }
+    }
+    platform::setRandomState(s.random);
+    return true;
+}
+
+int32_t Timeline::seek(ModelStore& store, int32_t milliseconds, int32_t step, uint32_t seed) {
+    if (step <= 0) step = kDefaultSeekStep;
+    const int64_t target = int64_t(std::max(0, milliseconds)) / step * step;
+    if (pure_ && (step != step_ || seed != seed_)) invalidate();
+    if (!snapshots_.empty() && (snapshots_.front()->step != step || snapshots_.front()->seed != seed)) invalidate();
+    step_ = step;
+    seed_ = seed;
+    // The nearest snapshot at or before the target, or a restart.
+    const Snapshot* from = nullptr;
+    for (const auto& s : snapshots_)
+        if (s->time <= target) from = s.get();
+    if (from && restore(store, *from)) {
+        time_ = from->time;
+    } else {
+        if (from) invalidate();  // the emitters changed under the snapshots
+        platform::setRandomState(seed);
+        for (const auto& m : store.models) restartEmitters(m->particles);
+        time_ = 0;
+    }
+    pure_ = true;
+    while (time_ < target) {
+        for (const auto& m : store.models) simulateParticleSystem(m->particles, step);
+        time_ += step;
+        if (time_ % (kSnapshotInterval * step) == 0) keep(store);
+    }
+    return static_cast<int32_t>(time_);
+}
+
+void Timeline::stepped(ModelStore& store, int32_t delta) {
+    time_ = std::min<int64_t>(time_ + std::max(0, delta), std::numeric_limits<int32_t>::max());
+    if (!pure_) return;
+    if (delta != step_) {
+        pure_ = false;
+        return;
+    }
+    if (time_ % (kSnapshotInterval * step_) == 0) keep(store);
+}
+
+}  // namespace korvid
