@@ -115,9 +115,11 @@ TEST(CommandLine, SizesAreCheckedAndNothingToDrawIsAnError) {
                               " --sheet 2x2 --frames 1500000000", " --sheet 20x20 --size 8192x8192",
                               " --size 8193x10", " --size 0x10", " --size 10x", " --frames 12abc",
                               " --frames 99999999999999999999", " --seed -1", " --frame-ms 4294967296",
-                              " --camera 1,2,3,4,5", " --camera 1,2,3,4,5,inf"})
+                              " --camera 1,2,3,4,5", " --camera 1,2,3,4,5,inf", " --time -1",
+                              " --time 2147483648", " --time 500 --sheet 2x2", " --time 500 --stats"})
         EXPECT_EQ(renderStatus(sample + wrong), 2) << wrong;
     EXPECT_EQ(renderStatus(sample + " --sheet 2x2 --size 16x16 --frames 8"), 0);
+    EXPECT_EQ(renderStatus(sample + " --time 1000 --size 16x16"), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "never.png"));
 
     std::ofstream(dir / "empty.raw").close();

@@ -8,6 +8,7 @@
 #include "library_test.h"
 #include "particles.h"
 #include "platform.h"
+#include "png_io.h"
 
 using namespace korvid;
 using namespace korvid::testing;
@@ -48,6 +49,7 @@ protected:
         objSetFixedFrameTime(kStep);
     }
     void TearDown() override {
+        objPauseSimulation(false);
         objSetFixedFrameTime(-1);
         objSetSnapshotBudget(int64_t(256) << 20);
         LibraryTest::TearDown();
@@ -156,6 +158,38 @@ TEST_F(TimelineTest, SnapshotsKeepTheirBudgetAndTheDefaultStep) {
     objSetCurrentModel(0);
     objRestartEmitters();
     EXPECT_EQ(objGetSimulationTime(), 0);
+}
+
+// korvid-render --time T draws the moment the library's seek reaches: the
+// picture equals, byte for byte, a seek to T, a pause and one frame drawn in
+// this process with the same size, seed and camera.
+TEST_F(TimelineTest, KorvidRenderAtATimeIsTheSeekedFrame) {
+    const std::string out = (scratch() / "moment.png").string();
+    const std::string command = std::string(KORVID_RENDER) + " " + KORVID_SAMPLES + "/fireworks.zob -o " + out +
+                                " --size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+                                " --time 2300 --seed 11 --camera 0,-1,-6,10,20,0";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    korvid::support::Image picture;
+    ASSERT_TRUE(korvid::support::readPng(out, picture));
+    ASSERT_EQ(picture.width, kWidth);
+    ASSERT_EQ(picture.height, kHeight);
+
+    load("fireworks.zob");
+    EXPECT_EQ(objSeekSimulation(2300), 2295) << "whole 15 ms steps";
+    objPauseSimulation(true);
+    const CameraData camera{0, -1, -6, 10, 20, 0};
+    objRender(&camera);
+    const auto pixels = korvid::support::readPixels(kWidth, kHeight);
+    size_t differing = 0, lit = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const auto& p = pixels[size_t((kHeight - 1 - y) * kWidth + x)];  // bottom row first
+            const uint8_t* q = &picture.rgba[size_t(y * kWidth + x) * 4];
+            if (p.r != q[0] || p.g != q[1] || p.b != q[2]) ++differing;
+            if (q[0] + q[1] + q[2] > 0) ++lit;
+        }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GT(lit, 100u) << "the picture shows something";
 }
 
 }  // namespace

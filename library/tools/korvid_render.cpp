@@ -34,6 +34,9 @@ const char* kHelp =
     "  --frames N               frames simulated before the picture, 1 to 10000000\n"
     "                           (default 60)\n"
     "  --frame-ms MS            milliseconds between frames (default 15)\n"
+    "  --time MS                the moment MS of the effect: every emitter restarted\n"
+    "                           and advanced by whole frames of --frame-ms (a seek),\n"
+    "                           then one picture of it (instead of --frames)\n"
     "  --seed S                 seed of the particle random numbers (default 1)\n"
     "  --camera tx,ty,tz,rx,ry,rz\n"
     "                           camera translation and rotation in degrees\n"
@@ -54,6 +57,7 @@ struct Options {
     int width = 640, height = 480;
     int frames = 60;
     int frameMs = 15;
+    int time = -1;  // --time: the moment to show; -1 plays --frames
     unsigned seed = 1;
     bool haveCamera = false;
     CameraData camera{};
@@ -121,6 +125,9 @@ Options parse(int argc, char** argv) {
         } else if (a == "--frame-ms") {
             if (!parseNumber(value(), 0, kMaxFrameMs, n)) usage("--frame-ms takes milliseconds from 0 to 3600000");
             o.frameMs = static_cast<int>(n);
+        } else if (a == "--time") {
+            if (!parseNumber(value(), 0, INT32_MAX, n)) usage("--time takes milliseconds from 0 to 2147483647");
+            o.time = static_cast<int>(n);
         } else if (a == "--seed") {
             if (!parseNumber(value(), 0, UINT32_MAX, n)) usage("--seed takes a number from 0 to 4294967295");
             o.seed = static_cast<unsigned>(n);
@@ -147,6 +154,7 @@ Options parse(int argc, char** argv) {
         }
     }
     if (o.input.empty()) usage("no input file");
+    if (o.time >= 0 && (o.cols > 0 || o.stats)) usage("--time shows one moment: it does not go with --sheet or --stats");
     if (o.output.empty()) usage("no output file (-o OUT.png)");
     if (o.cols > 0) {
         const int64_t w = int64_t(o.width) * o.cols, h = int64_t(o.height) * o.rows;
@@ -280,7 +288,14 @@ int render(const Options& o) {
         cellFrames.push_back(static_cast<int>(std::max<int64_t>(1, int64_t(k + 1) * o.frames / cellCount)));
 
     std::vector<FrameStats> stats;
-    for (int f = 1; f <= o.frames; ++f) {
+    if (o.time >= 0) {
+        // The moment itself: a seek, then a frame drawn without advancing.
+        objSeekSimulation(o.time);
+        objPauseSimulation(true);
+        objRender(&camera);
+        glFinish();
+    }
+    for (int f = 1; o.time < 0 && f <= o.frames; ++f) {
         const auto start = std::chrono::steady_clock::now();
         objRender(&camera);
         glFinish();
