@@ -37,6 +37,7 @@
 #include "particles_page.h"
 #include "surface_page.h"
 #include "file_commands.h"
+#include "timeline_bar.h"
 #include "recent_files.h"
 #include "keyboard_state.h"
 #include "picture_export.h"
@@ -185,6 +186,7 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
 
     connect(m_view, &CVantorView::libraryStarted, this, &CMainFrame::libraryStarted);
     m_simulation = new SimulationControls(this, m_view, m_viewMenu, m_toolBar);
+    buildTimeline();
     connect(m_view, &CVantorView::frameDrawn, m_simulation, &SimulationControls::frameDrawn);
     connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);
     connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);
@@ -210,6 +212,34 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         event->type() == QEvent::ApplicationActivate)
         updateIndicators();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::buildTimeline() {
+    // View > Timeline: a dock under the view; while it is shown the effect is
+    // a function of time and Restart goes back to the in point.
+    auto* dock = new QDockWidget(QStringLiteral("Timeline"), this);
+    dock->setObjectName(QStringLiteral("Timeline"));
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    m_timeline = new TimelineBar(*m_document, *m_view, *m_simulation, dock);
+    dock->setWidget(m_timeline);
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    dock->hide();
+    QAction* show = dock->toggleViewAction();
+    show->setText(QStringLiteral("&Timeline"));
+    show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    show->setStatusTip(QStringLiteral("Show the timeline: scrub, loop and step through the effect exactly"));
+    show->setProperty("commandId", ID_VIEW_TIMELINE);
+    m_actions[ID_VIEW_TIMELINE] = show;
+    m_viewMenu->insertAction(m_actions[ID_VIEW_HISTORY], show);
+    connect(dock, &QDockWidget::visibilityChanged, this, [this, dock] {
+        // A dock hidden behind another tab stays in use; closing it ends it.
+        m_timeline->setActive(!dock->isHidden());
+    });
+    m_simulation->setRestartHandler([this]() -> bool {
+        if (!m_timeline->active()) return false;
+        m_timeline->seek(m_timeline->inPoint());
+        return true;
+    });
 }
 
 void CMainFrame::libraryStarted() {
@@ -315,7 +345,14 @@ void CMainFrame::buildMenus() {
     frames->setStatusTip(QStringLiteral("Save a run of frames at a fixed step and seed as PNG pictures"));
     connect(picture, &QAction::triggered, this, [this] { vantor::onSavePicture(this, m_view); });
     connect(frames, &QAction::triggered, this,
-            [this] { vantor::onExportFrames(this, m_view, m_document->frameExportSettings()); });
+            [this] {
+                // The timeline offers its loop range; the export leaves it at the moment it showed.
+                std::optional<std::pair<int, int>> range;
+                if (m_timeline->active()) range = std::make_pair(m_timeline->inPoint(), m_timeline->outPoint());
+                const int shown = m_timeline->time();
+                vantor::onExportFrames(this, m_view, m_document->frameExportSettings(), range);
+                if (m_timeline->active()) m_timeline->resume(shown);
+            });
     file->addSeparator();
     m_recentMenu = file;
     file->setToolTipsVisible(true);  // the recent files' full paths

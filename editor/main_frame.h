@@ -14,6 +14,7 @@ class CEntityControlView;
 class CVantorDoc;
 class CVantorView;
 class FileCommands;
+class TimelineBar;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
     // The width of the control column (350 pixels at the 8-point dialog font).
     int columnWidth() const { return m_columnWidth; }
     SimulationControls* simulation() const { return m_simulation; }
+    TimelineBar* timeline() const { return m_timeline; }
     // Opens a file named on the command line or dropped on the window:
     // .raw and .zob as File Open does, anything else refused with a message.
     void openDropped(const QString& path);
@@ -54,6 +56,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void buildMenus();
     void buildToolBar();
+    void buildTimeline();
     void libraryStarted();
     void updateTitle(const QString& documentTitle);
     void nextPane(bool forward);
@@ -72,4 +75,5 @@ private:
     QLabel* m_indicators[3] = {nullptr, nullptr, nullptr};
     QMenu* m_viewMenu = nullptr;
     SimulationControls* m_simulation = nullptr;
+    TimelineBar* m_timeline = nullptr;
 };

@@ -8,13 +8,18 @@
 #include <QFormLayout>
 #include <QImage>
 #include <QProgressDialog>
+#include <QCheckBox>
 #include <QSpinBox>
+
+#include <algorithm>
 
 #include "controls.h"
 #include "korvid.h"
+#include "resource.h"
 #include "vantor_view.h"
 
-CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults) : QDialog(parent) {
+CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults, std::optional<std::pair<int, int>> range)
+    : QDialog(parent), m_range(range) {
     setWindowTitle(QStringLiteral("Export Frames"));
     auto* form = new QFormLayout(this);
     m_frames = new QSpinBox(this);
@@ -28,6 +33,14 @@ CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults)
     m_seed->setRange(0, 2147483647);
     m_seed->setValue(defaults.seed);
     form->addRow(QStringLiteral("Frames:"), m_frames);
+    if (m_range) {
+        m_loop = new QCheckBox(QStringLiteral("The loop range, %1 to %2 ms").arg(m_range->first).arg(m_range->second), this);
+        vantor::setControlId(m_loop, IDC_EXPORT_LOOP);
+        m_loop->setChecked(defaults.loopRange);
+        m_frames->setEnabled(!defaults.loopRange);
+        connect(m_loop, &QCheckBox::toggled, this, [this](bool on) { m_frames->setEnabled(!on); });
+        form->addRow(QString(), m_loop);
+    }
     form->addRow(QStringLiteral("Step:"), m_step);
     form->addRow(QStringLiteral("Random seed:"), m_seed);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -36,7 +49,17 @@ CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-FrameExport CExportFramesDlg::settings() const { return {m_frames->value(), m_step->value(), m_seed->value()}; }
+FrameExport CExportFramesDlg::settings() const {
+    FrameExport s{m_frames->value(), m_step->value(), m_seed->value(), false, 0};
+    if (m_loop && m_loop->isChecked()) {
+        // Every step from the in point to the out point, both shown.
+        const int step = std::max(1, s.stepMs);
+        s.loopRange = true;
+        s.startMs = m_range->first;
+        s.frames = std::max(1, (m_range->second - m_range->first) / step + 1);
+    }
+    return s;
+}
 
 namespace vantor {
 namespace {
@@ -94,13 +117,25 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
     objPauseSimulation(false);
     objSetFixedFrameTime(settings.stepMs);
     objSeedRandom(static_cast<uint32_t>(settings.seed));
-    objRestartEmitters();
+    // Each frame drawn advances one step, so the first shows the in point;
+    // an in point at 0 is drawn held, as nothing comes before it.
+    const bool holdFirst = settings.loopRange && settings.startMs < settings.stepMs;
+    if (settings.loopRange) {
+        objSeekSimulation(std::max(0, settings.startMs - settings.stepMs));
+        if (holdFirst) objPauseSimulation(true);
+    } else {
+        objRestartEmitters();
+    }
     int written = 0;
     for (int i = 0; i < settings.frames; ++i) {
         progress.setValue(i);
         if (progress.wasCanceled()) break;
         const QString file = QStringLiteral("%1_%2.png").arg(base).arg(i + 1, 4, 10, QLatin1Char('0'));
         const QImage frame = view->grabFramebuffer();
+        if (holdFirst && i == 0) {
+            view->makeCurrent();
+            objPauseSimulation(false);
+        }
         if (frame.isNull() || !frame.save(file, "PNG")) {
             message(parent, QStringLiteral("Unable to write the picture %1").arg(QFileInfo(file).fileName()));
             break;
@@ -122,10 +157,11 @@ void onSavePicture(QWidget* parent, CVantorView* view) {
     if (!path.isEmpty()) writePicture(parent, picture, path);
 }
 
-void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered) {
+void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered,
+                    std::optional<std::pair<int, int>> range) {
     FrameExport settings;
     {
-        CExportFramesDlg dialog(parent, remembered);
+        CExportFramesDlg dialog(parent, remembered, range);
         if (dialog.exec() != QDialog::Accepted) return;
         settings = dialog.settings();
     }

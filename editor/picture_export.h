@@ -5,7 +5,10 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <optional>
+#include <utility>
 
+class QCheckBox;
 class QSpinBox;
 class CVantorView;
 
@@ -13,6 +16,10 @@ struct FrameExport {
     int frames = 60;
     int stepMs = 15;
     int seed = 1;
+    // The timeline's loop range instead of a count: frames from the in point
+    // (startMs) to the out point, every step.
+    bool loopRange = false;
+    int startMs = 0;
 };
 
 // Asks for the number of frames, the step and the seed.
@@ -20,10 +27,14 @@ class CExportFramesDlg : public QDialog {
     Q_OBJECT
 public:
     // Shows `initial` (the settings of the last export of the document).
-    explicit CExportFramesDlg(QWidget* parent = nullptr, const FrameExport& initial = {});
+    // `range` (in and out point, ms) offers the timeline's loop range.
+    explicit CExportFramesDlg(QWidget* parent = nullptr, const FrameExport& initial = {},
+                              std::optional<std::pair<int, int>> range = std::nullopt);
     FrameExport settings() const;
 
 private:
+    std::optional<std::pair<int, int>> m_range;
+    QCheckBox* m_loop = nullptr;
     QSpinBox* m_frames;
     QSpinBox* m_step;
     QSpinBox* m_seed;
@@ -46,6 +57,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
 // Export Frames asks, then exports.
 void onSavePicture(QWidget* parent, CVantorView* view);
 // `remembered` gives the dialog's first values and keeps the settings chosen.
-void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered);
+void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered,
+                    std::optional<std::pair<int, int>> range = std::nullopt);
 
 }  // namespace vantor

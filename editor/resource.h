@@ -193,3 +193,17 @@ constexpr int IDC_GEO_SCALE_X = 1112;
 constexpr int IDC_GEO_TRANSLATE_X = 1116;
 constexpr int IDC_GEO_ROTATE_X = 1120;
 constexpr int IDC_NAME_EDIT = 1081;
+
+// ---- Timeline (a dock under the 3D view) and its commands -------------------
+constexpr int ID_VIEW_TIMELINE = 32801;
+constexpr int ID_TIME_START = 32802;  // Go to the in point (Home)
+constexpr int ID_TIME_BACK = 32803;   // One step back (Left)
+constexpr int ID_TIME_FORWARD = 32804;  // One step forward (Right)
+constexpr int ID_TIME_END = 32805;    // Go to the out point (End)
+constexpr int ID_TIME_LOOP = 32806;   // Loop between in and out (L)
+constexpr int IDC_TIME_NOW = 2001;    // the time shown, seconds with milliseconds
+constexpr int IDC_TIME_SLIDER = 2002;
+constexpr int IDC_TIME_IN = 2003;     // in point, ms
+constexpr int IDC_TIME_OUT = 2004;    // out point, ms
+constexpr int IDC_TIME_SEED = 2005;
+constexpr int IDC_EXPORT_LOOP = 2010;  // Export Frames: the loop range instead of a count

@@ -112,6 +112,7 @@ void SimulationControls::stepOnce() {
 }
 
 void SimulationControls::restartEmitters() {
+    if (m_restartHandler && m_restartHandler()) return;
     m_view->makeCurrent();
     objRestartEmitters();
 }

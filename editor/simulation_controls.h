@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -36,6 +38,8 @@ public:
     void setSpeed(int index);  // 0..4: 0.25x, 0.5x, 1x, 2x, 4x
     void stepOnce();
     void restartEmitters();
+    // Restart asks `handler` first; when it returns true it has done the restart.
+    void setRestartHandler(std::function<bool()> handler) { m_restartHandler = std::move(handler); }
     // The figures of the status bar, read from the library and the view.
     void updateStatistics();
     // The view reports each frame's drawing time.
@@ -43,6 +47,7 @@ public:
 
 private:
     CVantorView* m_view;
+    std::function<bool()> m_restartHandler;
     QAction* m_playPause;
     QAction* m_step;
     QAction* m_restart;

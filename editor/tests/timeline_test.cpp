@@ -1,0 +1,128 @@
+// The timeline: exact moments by slider and keys, edits shown at the same
+// moment, the loop, and Export Frames over the loop range.
+#include <QAction>
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+
+#include <filesystem>
+
+#include "editor_test.h"
+#include "resource.h"
+#include "simulation_controls.h"
+#include "timeline_bar.h"
+
+namespace vantor::testing {
+namespace {
+
+class TimelineTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        open(sample("fireworks.zob"));
+        frame().action(ID_VIEW_TIMELINE)->trigger();
+        pump(30);
+        ASSERT_TRUE(bar().active());
+        frame().simulation()->setPaused(true);
+    }
+    void TearDown() override {
+        frame().simulation()->setPaused(false);
+        if (bar().active()) frame().action(ID_VIEW_TIMELINE)->trigger();
+        EditorTest::TearDown();
+    }
+    TimelineBar& bar() { return *frame().timeline(); }
+    QImage shown() {
+        pump(40);  // a frame or two drawn at the moment
+        return view().grabFramebuffer();
+    }
+    void key(Qt::Key k) {
+        view().setFocus();
+        QTest::keyClick(&view(), k);
+    }
+};
+
+// The slider and the keys land on exact moments: stepping forward and back
+// shows the very same picture again, and the label shows seconds.
+TEST_F(TimelineTest, ScrubAndStepGiveTheSameMomentAgain) {
+    control<QSlider>(&bar(), IDC_TIME_SLIDER)->setValue(1507);
+    EXPECT_EQ(objGetSimulationTime(), 1500) << "whole 15 ms steps";
+    EXPECT_EQ(control<QLabel>(&bar(), IDC_TIME_NOW)->text(), QStringLiteral("1.500 s"));
+    const QImage at1500 = shown();
+    EXPECT_EQ(objGetSimulationTime(), 1500) << "paused: frames draw the moment itself";
+    key(Qt::Key_Right);
+    EXPECT_EQ(objGetSimulationTime(), 1515);
+    EXPECT_NE(shown(), at1500);
+    key(Qt::Key_Left);
+    EXPECT_EQ(objGetSimulationTime(), 1500);
+    EXPECT_EQ(shown(), at1500) << "the same moment, the same picture";
+    key(Qt::Key_End);
+    EXPECT_EQ(objGetSimulationTime(), bar().outPoint() / TimelineBar::kStep * TimelineBar::kStep) << "whole steps";
+    key(Qt::Key_Home);
+    EXPECT_EQ(objGetSimulationTime(), bar().inPoint());
+    key(Qt::Key_L);
+    EXPECT_TRUE(bar().looping());
+}
+
+// An edit of the effect shows at the moment on screen; its undo brings the
+// picture of that moment back exactly.
+TEST_F(TimelineTest, AnEditShowsAtTheSameMoment) {
+    bar().seek(2400);
+    const QImage before = shown();
+    frame().controlView()->tabs()->setCurrentIndex(3);
+    commit(particlesPage(), IDC_PART_SPEED, QStringLiteral("0.09"));
+    EXPECT_EQ(objGetSimulationTime(), 2400);
+    EXPECT_NE(shown(), before);
+    doc().undo();
+    EXPECT_EQ(objGetSimulationTime(), 2400);
+    EXPECT_EQ(shown(), before);
+}
+
+// With the loop on, play wraps from the out point to the in point; the
+// toolbar's Play is the timeline's too.
+TEST_F(TimelineTest, PlayLoopsBetweenInAndOut) {
+    bar().setRange(300, 600);
+    bar().loopAction()->setChecked(true);
+    bar().seek(300);
+    int latest = 0, wraps = 0;
+    QObject scope;
+    QObject::connect(&bar(), &TimelineBar::timeChanged, &scope, [&](int t) {
+        if (t < latest) ++wraps;
+        latest = t;
+        EXPECT_LE(t, 600 + TimelineBar::kStep);
+        EXPECT_GE(t, 300);
+    });
+    frame().simulation()->playPause()->trigger();  // play
+    EXPECT_FALSE(objIsSimulationPaused());
+    for (int i = 0; i < 200 && wraps < 2; ++i) pump(25);  // until it wrapped twice, however slow the machine
+    frame().simulation()->setPaused(true);
+    EXPECT_GE(wraps, 2);
+}
+
+// Export Frames offers the loop range: one picture for every step from the
+// in point to the out point.
+TEST_F(TimelineTest, ExportFramesCoversTheLoopRange) {
+    bar().setRange(150, 450);
+    const int shownBefore = objGetSimulationTime();
+    whenModal<CExportFramesDlg>([](CExportFramesDlg* dialog) {
+        auto* loop = control<QCheckBox>(dialog, IDC_EXPORT_LOOP);
+        ASSERT_NE(loop, nullptr);
+        loop->setChecked(true);
+        dialog->accept();
+    });
+    const auto base = scratch() / "range.png";
+    setPictureFileHook([&] { return QString::fromStdString(base.string()); });
+    for (QAction* a : frame().findChildren<QAction*>())
+        if (a->text() == QStringLiteral("Export &Frames...")) a->trigger();
+    setPictureFileHook({});
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch()))
+        if (entry.path().filename().string().rfind("range_", 0) == 0) ++files;
+    EXPECT_EQ(files, 21) << "150 to 450 ms in 15 ms steps";
+    EXPECT_EQ(objGetSimulationTime(), shownBefore) << "the timeline shows its moment again";
+}
+
+}  // namespace
+}  // namespace vantor::testing
