@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QToolButton>
 
 #include <algorithm>
@@ -53,6 +54,11 @@ TimelineBar::TimelineBar(CVantorDoc& document, CVantorView& view, SimulationCont
     m_loop = command(this, QStringLiteral("Loop"), ID_TIME_LOOP, QKeySequence(Qt::Key_L),
                      QStringLiteral("Play the range from the in point to the out point again and again"));
     m_loop->setCheckable(true);
+    const std::pair<QAction*, QStyle::StandardPixmap> icons[] = {{m_start, QStyle::SP_MediaSkipBackward},
+                                                                 {m_back, QStyle::SP_MediaSeekBackward},
+                                                                 {forward, QStyle::SP_MediaSeekForward},
+                                                                 {m_end, QStyle::SP_MediaSkipForward}};
+    for (const auto& [action, icon] : icons) action->setIcon(style()->standardIcon(icon));
     // The keys work with the 3D view focused, as the view's own Space does.
     for (QAction* a : {m_start, m_back, forward, m_end, m_loop}) {
         m_view.addAction(a);
