@@ -307,6 +307,12 @@ KORVID_API int32_t objGetSimulationTime(void);
 /* Memory for the snapshots that make seeks fast (default 256 MiB); 0 keeps
  * none. Returns the budget in use (below 0 counts as 0). */
 KORVID_API int64_t objSetSnapshotBudget(int64_t bytes);
+
+/* ---- What a frame draws ------------------------------------------------------- */
+/* Draws the models' surfaces (true at start); false leaves only the lights,
+ * grid, outline and particles, for baking an effect alone. The simulation is
+ * the same either way. */
+KORVID_API void objShowModels(bool show);
 /* Seeds the particles' random numbers. Until it is first called, every new
  * model (objLoadZOB, objLoadRaw, objAddMesh) reseeds them from the time of
  * day; after it, loads keep the caller's sequence, so seeding and then

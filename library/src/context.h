@@ -37,6 +37,7 @@ struct Context {
     float gridHalfSize = 4.0f, gridStep = 0.4f, gridHeight = 0.0f;
     int32_t gridVisible = 1;
     int32_t outlineVisible = 1;
+    bool modelsVisible = true;
     float cameraRotation[3] = {0, 0, 0};
 };
 

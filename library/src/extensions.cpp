@@ -46,6 +46,8 @@ KORVID_EXPORT int32_t objSeekSimulation(int32_t milliseconds) {
     return c.timeline.seek(*c.store, milliseconds, c.clock.fixedStep, platform::currentSeed());
 }
 
+KORVID_EXPORT void objShowModels(bool show) { context().modelsVisible = show; }
+
 KORVID_EXPORT int32_t objGetSimulationTime(void) { return static_cast<int32_t>(context().timeline.time()); }
 
 KORVID_EXPORT int64_t objSetSnapshotBudget(int64_t bytes) {

@@ -170,7 +170,10 @@ void drawTrianglesCached(Surface& s) {
     glCallList(s.displayList);
 }
 
-void drawModel(Model& m, const Multitexture& store) {
+// Draws the model's surfaces; with `triangles` false it only sets and
+// restores each surface's state, so that what is drawn after it (the
+// particles) finds OpenGL as it would after the model.
+void drawModel(Model& m, const Multitexture& store, bool triangles = true) {
     glPushMatrix();
     glTranslatef(m.position[0], m.position[1], m.position[2]);
     for (int32_t i = 0; i < m.surfaceCount; ++i) {
@@ -181,17 +184,17 @@ void drawModel(Model& m, const Multitexture& store) {
         case KORVID_SELECT_NONE: fullMaterial(s); break;
         case KORVID_SELECT_GLOW: glMaterialfv(GL_FRONT, GL_EMISSION, kGlow); break;
         case KORVID_SELECT_OUTLINE:
-            if (s.outline) drawOutline(*s.outline);
+            if (s.outline && triangles) drawOutline(*s.outline);
             fullMaterial(s);
             break;
         case KORVID_SELECT_GLOW_OUTLINE:
             glMaterialfv(GL_FRONT, GL_EMISSION, kGlow);
-            if (s.outline) drawOutline(*s.outline);
+            if (s.outline && triangles) drawOutline(*s.outline);
             break;
         default: break;
         }
         applySurfaceState(s, store);
-        drawTrianglesCached(s);
+        if (triangles) drawTrianglesCached(s);
         restoreSurfaceState(s, store);
         glPopMatrix();
     }
@@ -224,6 +227,7 @@ KORVID_EXPORT void objInitWin(const WindowData* window) {
     c.gridHeight = 0.0f;
     c.outlineVisible = 1;
     c.gridVisible = 1;
+    c.modelsVisible = true;
 
     // OpenGL state.
     c.width = window ? window->width : 1;
@@ -291,7 +295,7 @@ KORVID_EXPORT void objRender(const CameraData* camera) {
         c.timeline.stepped(*c.store, deltas[i]);
     }
     for (const auto& m : c.store->models) {
-        drawModel(*m, c.multitexture);
+        drawModel(*m, c.multitexture, c.modelsVisible);
         drawParticleSystem(m->particles, c.cameraRotation);
     }
     glFlush();

@@ -174,6 +174,10 @@ TEST_F(TimelineTest, KorvidRenderAtATimeIsTheSeekedFrame) {
     ASSERT_EQ(picture.width, kWidth);
     ASSERT_EQ(picture.height, kHeight);
 
+    // OpenGL state that earlier tests of this process may have changed and
+    // objInitWin leaves alone, as a fresh context has it.
+    const float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    objSetGlobalAmb(ambient);
     load("fireworks.zob");
     EXPECT_EQ(objSeekSimulation(2300), 2295) << "whole 15 ms steps";
     objPauseSimulation(true);

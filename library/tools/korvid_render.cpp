@@ -19,6 +19,8 @@
 #include "korvid.h"
 #include "mesh_import.h"
 #include "png_io.h"
+#include "frame_list.h"
+#include "render_moments.h"
 
 namespace {
 
@@ -33,6 +35,12 @@ const char* kHelp =
     "  --size WxH               picture size in pixels, at most 8192x8192 (default 640x480)\n"
     "  --frames N               frames simulated before the picture, 1 to 10000000\n"
     "                           (default 60)\n"
+    "  --frames LIST            with an output name holding {frame} or {frame:0N}:\n"
+    "                           the frames to write, as render farms list them,\n"
+    "                           for example 1-30,47,60-90:2; frame K shows the\n"
+    "                           moment K times the frame time, reached by a seek,\n"
+    "                           so it is the same in any chunk (default 1-60)\n"
+    "  --fps F                  frames per second (sets --frame-ms to 1000/F)\n"
     "  --frame-ms MS            milliseconds between frames (default 15)\n"
     "  --time MS                the moment MS of the effect: every emitter restarted\n"
     "                           and advanced by whole frames of --frame-ms (a seek),\n"
@@ -44,6 +52,20 @@ const char* kHelp =
     "  --sheet COLSxROWS        a contact sheet of frames spread over the run,\n"
     "                           each labelled with its frame number (at most 400\n"
     "                           frames, 32768 pixels a side, 134217728 in all)\n"
+    "  --flipbook COLSxROWS     a sprite sheet with alpha: COLSxROWS moments spread\n"
+    "                           evenly over --range, with OUT.json describing it\n"
+    "  --range FROM-TO          the milliseconds a flipbook covers (default from 0,\n"
+    "                           one frame time per cell)\n"
+    "  --warmup MS              start the flipbook's range this much later, so a\n"
+    "                           continuous effect loops without a visible start\n"
+    "  --fit                    cut the flipbook's frames to the effect's bounds\n"
+    "  --transparent            a transparent background: each moment drawn over\n"
+    "                           black and over white gives its coverage as alpha\n"
+    "                           (straight colour)\n"
+    "  --premultiplied          the same with colour multiplied by alpha\n"
+    "  --no-grid                leave out the ground grid, the model's outline and\n"
+    "                           the light markers (the editor's, not the effect's)\n"
+    "  --no-model               leave out the model's surfaces: particles only\n"
     "  --stats                  print, per frame, the live particles of each emitter,\n"
     "                           the bursts fired and the milliseconds the frame took\n"
     "  --json                   print the statistics as JSON instead of a table\n"
@@ -63,6 +85,10 @@ struct Options {
     CameraData camera{};
     int cols = 0, rows = 0;
     bool stats = false, json = false;
+    std::string frameList;  // --frames as written
+    int flipCols = 0, flipRows = 0;
+    int rangeFrom = 0, rangeTo = -1, warmup = 0;
+    bool fit = false, transparent = false, premultiplied = false, noGrid = false, noModel = false;
 };
 
 [[noreturn]] void usage(const std::string& message) {
@@ -120,11 +146,41 @@ Options parse(int argc, char** argv) {
             if (!parsePair(value(), kMaxSize, o.width, o.height))
                 usage("--size takes WxH from 1x1 to 8192x8192, for example 640x480");
         } else if (a == "--frames") {
-            if (!parseNumber(value(), 1, kMaxFrames, n)) usage("--frames takes a number of frames from 1 to 10000000");
-            o.frames = static_cast<int>(n);
+            o.frameList = value();
+            if (parseNumber(o.frameList.c_str(), 1, kMaxFrames, n)) o.frames = static_cast<int>(n);
         } else if (a == "--frame-ms") {
             if (!parseNumber(value(), 0, kMaxFrameMs, n)) usage("--frame-ms takes milliseconds from 0 to 3600000");
             o.frameMs = static_cast<int>(n);
+        } else if (a == "--fps") {
+            char* end = nullptr;
+            const double fps = std::strtod(value(), &end);
+            if (!end || *end || !(fps >= 0.001 && fps <= 1000)) usage("--fps takes frames per second from 0.001 to 1000");
+            o.frameMs = static_cast<int>(std::lround(std::max(1.0, 1000.0 / fps)));
+        } else if (a == "--flipbook") {
+            if (!parsePair(value(), kMaxCells, o.flipCols, o.flipRows) || int64_t(o.flipCols) * o.flipRows > kMaxCells)
+                usage("--flipbook takes COLSxROWS of at most 400 frames, for example 8x8");
+        } else if (a == "--range") {
+            const std::string r = value();
+            const size_t dash = r.find('-');
+            int64_t from = 0, to = 0;
+            if (dash == std::string::npos || !parseNumber(r.substr(0, dash).c_str(), 0, INT32_MAX / 2, from) ||
+                !parseNumber(r.substr(dash + 1).c_str(), 0, INT32_MAX / 2, to) || to <= from)
+                usage("--range takes FROM-TO in milliseconds, FROM below TO, for example 0-2000");
+            o.rangeFrom = static_cast<int>(from);
+            o.rangeTo = static_cast<int>(to);
+        } else if (a == "--warmup") {
+            if (!parseNumber(value(), 0, INT32_MAX / 2, n)) usage("--warmup takes milliseconds from 0");
+            o.warmup = static_cast<int>(n);
+        } else if (a == "--fit") {
+            o.fit = true;
+        } else if (a == "--transparent") {
+            o.transparent = true;
+        } else if (a == "--premultiplied") {
+            o.transparent = o.premultiplied = true;
+        } else if (a == "--no-grid") {
+            o.noGrid = true;
+        } else if (a == "--no-model") {
+            o.noModel = true;
         } else if (a == "--time") {
             if (!parseNumber(value(), 0, INT32_MAX, n)) usage("--time takes milliseconds from 0 to 2147483647");
             o.time = static_cast<int>(n);
@@ -155,6 +211,17 @@ Options parse(int argc, char** argv) {
     }
     if (o.input.empty()) usage("no input file");
     if (o.time >= 0 && (o.cols > 0 || o.stats)) usage("--time shows one moment: it does not go with --sheet or --stats");
+    const bool moments = o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output);
+    if (moments && (o.cols > 0 || o.stats || o.time >= 0))
+        usage("frame lists and flipbooks are moments of their own: not with --sheet, --stats or --time");
+    int64_t count = 0;
+    if (!o.frameList.empty() && !moments && !parseNumber(o.frameList.c_str(), 1, kMaxFrames, count))
+        usage("--frames takes a number of frames from 1 to 10000000 (a list needs {frame} in the output name)");
+    if (moments && o.flipCols == 0) {
+        std::string error;
+        if (korvid::media::parseFrameList(o.frameList.empty() ? "1-60" : o.frameList, &error).empty())
+            usage("--frames: " + error);
+    }
     if (o.output.empty()) usage("no output file (-o OUT.png)");
     if (o.cols > 0) {
         const int64_t w = int64_t(o.width) * o.cols, h = int64_t(o.height) * o.rows;
@@ -279,6 +346,35 @@ int render(const Options& o) {
     if (!std::isfinite(camera.tx) || !std::isfinite(camera.ty) || !std::isfinite(camera.tz)) {
         std::fprintf(stderr, "korvid-render: %s: the model is too large to frame; give a --camera.\n", in.c_str());
         return 1;
+    }
+
+    if (o.noGrid) {
+        objOnGrid();  // on after objInitWin: this turns it off
+        objSetBBox(0);
+        objShowLights(false);
+    }
+    if (o.noModel) objShowModels(false);
+    if (o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output)) {
+        MomentOptions m;
+        m.width = cellW;
+        m.height = cellH;
+        m.stepMs = std::max(1, o.frameMs);
+        m.output = o.output;
+        m.transparent = o.transparent || o.flipCols > 0;  // a flipbook always has alpha
+        m.alpha = o.premultiplied ? korvid::media::AlphaMode::Premultiplied : korvid::media::AlphaMode::Straight;
+        if (o.flipCols > 0) {
+            m.cols = o.flipCols;
+            m.rows = o.flipRows;
+            m.from = o.rangeFrom + o.warmup;
+            m.to = (o.rangeTo > 0 ? o.rangeTo : o.rangeFrom + m.cols * m.rows * m.stepMs) + o.warmup;
+            m.fit = o.fit;
+        } else {
+            std::string error;
+            m.frames = korvid::media::parseFrameList(o.frameList.empty() ? "1-60" : o.frameList, &error);
+        }
+        const int status = renderMoments(m, camera);
+        objNew();
+        return status;
     }
 
     std::vector<korvid::support::Image> cells;

@@ -1,0 +1,158 @@
+#include "render_moments.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "frame_list.h"
+#include "png_io.h"
+
+using korvid::support::Image;
+
+namespace {
+
+Image grabFrame(int width, int height) {
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(static_cast<size_t>(width) * height * 4);
+    std::vector<uint8_t> bottomUp(image.rgba.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&image.rgba[static_cast<size_t>(y) * width * 4],
+                    &bottomUp[static_cast<size_t>(height - 1 - y) * width * 4], static_cast<size_t>(width) * 4);
+    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
+    return image;
+}
+
+// The moment `ms` drawn once, or over black and over white for its coverage.
+Image moment(const MomentOptions& o, const CameraData& camera, int ms) {
+    objSeekSimulation(ms);
+    objPauseSimulation(true);  // frames drawn now show the moment itself
+    if (!o.transparent) {
+        objRender(&camera);
+        glFinish();
+        return grabFrame(o.width, o.height);
+    }
+    const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+    objSetClearColor(black);
+    objRender(&camera);
+    const Image overBlack = grabFrame(o.width, o.height);
+    objSetClearColor(white);
+    objRender(&camera);
+    const Image overWhite = grabFrame(o.width, o.height);
+    objSetClearColor(black);
+    return korvid::media::bakeAlpha(overBlack, overWhite, o.alpha);
+}
+
+bool write(const std::string& path, const Image& image) {
+    std::string error;
+    if (korvid::support::writePng(path, image, &error)) return true;
+    std::fprintf(stderr, "korvid-render: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
+int frameFiles(const MomentOptions& o, const CameraData& camera) {
+    for (const int f : o.frames) {
+        std::string path, error;
+        if (!korvid::media::expandFramePattern(o.output, f, &path, &error)) {
+            std::fprintf(stderr, "korvid-render: %s\n", error.c_str());
+            return 1;
+        }
+        if (!write(path, moment(o, camera, f * o.stepMs))) return 1;
+    }
+    return 0;
+}
+
+// The smallest box holding every pixel with coverage in any of `frames`;
+// the whole frame when none has any.
+struct Box {
+    int x0, y0, x1, y1;  // x1, y1 one past the end
+};
+Box bounds(const std::vector<Image>& frames, int width, int height) {
+    Box b{width, height, 0, 0};
+    for (const Image& f : frames)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (f.rgba[(size_t(y) * width + x) * 4 + 3] != 0) {
+                    b.x0 = std::min(b.x0, x);
+                    b.y0 = std::min(b.y0, y);
+                    b.x1 = std::max(b.x1, x + 1);
+                    b.y1 = std::max(b.y1, y + 1);
+                }
+    if (b.x1 <= b.x0 || b.y1 <= b.y0) return Box{0, 0, width, height};
+    return b;
+}
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) continue;
+        out += c;
+    }
+    return out + "\"";
+}
+
+int spriteSheet(const MomentOptions& o, const CameraData& camera) {
+    const int count = o.cols * o.rows;
+    // Moments spread evenly over [from, to), on whole steps, so that the last
+    // frame leads back into the first when the effect loops.
+    std::vector<int> times;
+    std::vector<Image> frames;
+    for (int i = 0; i < count; ++i) {
+        const int64_t t = o.from + int64_t(o.to - o.from) * i / count;
+        times.push_back(static_cast<int>(t / o.stepMs * o.stepMs));
+        frames.push_back(moment(o, camera, times.back()));
+    }
+    const Box box = o.fit ? bounds(frames, o.width, o.height) : Box{0, 0, o.width, o.height};
+    const int fw = box.x1 - box.x0, fh = box.y1 - box.y0;
+    Image sheet;
+    sheet.width = fw * o.cols;
+    sheet.height = fh * o.rows;
+    sheet.rgba.assign(size_t(sheet.width) * sheet.height * 4, 0);
+    for (int i = 0; i < count; ++i) {
+        const int cx = (i % o.cols) * fw, cy = (i / o.cols) * fh;
+        for (int y = 0; y < fh; ++y)
+            std::memcpy(&sheet.rgba[(size_t(cy + y) * sheet.width + cx) * 4],
+                        &frames[size_t(i)].rgba[(size_t(box.y0 + y) * o.width + box.x0) * 4], size_t(fw) * 4);
+    }
+    if (!write(o.output, sheet)) return 1;
+    // The description beside it: <name>.json.
+    std::string json = o.output;
+    const size_t dot = json.rfind('.');
+    const size_t slash = json.rfind('/');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) json.erase(dot);
+    json += ".json";
+    FILE* f = std::fopen(json.c_str(), "w");
+    if (!f) {
+        std::fprintf(stderr, "korvid-render: %s: cannot write the description\n", json.c_str());
+        return 1;
+    }
+    const size_t name = slash == std::string::npos ? 0 : slash + 1;
+    std::fprintf(f, "{\n  \"image\": %s,\n", jsonString(o.output.substr(name)).c_str());
+    std::fprintf(f, "  \"frameWidth\": %d,\n  \"frameHeight\": %d,\n", fw, fh);
+    std::fprintf(f, "  \"columns\": %d,\n  \"rows\": %d,\n  \"frameCount\": %d,\n", o.cols, o.rows, count);
+    std::fprintf(f, "  \"framesPerSecond\": %.6g,\n", count > 0 && o.to > o.from ? count * 1000.0 / (o.to - o.from) : 0.0);
+    std::fprintf(f, "  \"alpha\": %s,\n", !o.transparent ? "\"none\""
+                                          : o.alpha == korvid::media::AlphaMode::Straight ? "\"straight\""
+                                                                                        : "\"premultiplied\"");
+    std::fprintf(f, "  \"sourceOffset\": [%d, %d],\n  \"frames\": [\n", box.x0, box.y0);
+    for (int i = 0; i < count; ++i)
+        std::fprintf(f, "    {\"index\": %d, \"x\": %d, \"y\": %d, \"timeMs\": %d}%s\n", i, (i % o.cols) * fw,
+                     (i / o.cols) * fh, times[size_t(i)], i + 1 < count ? "," : "");
+    std::fprintf(f, "  ]\n}\n");
+    const bool ok = std::fclose(f) == 0;
+    if (!ok) std::fprintf(stderr, "korvid-render: %s: cannot write the description\n", json.c_str());
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int renderMoments(const MomentOptions& o, const CameraData& camera) {
+    if (o.cols > 0) return spriteSheet(o, camera);
+    return frameFiles(o, camera);
+}
