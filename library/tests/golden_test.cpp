@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <iterator>
 #include <filesystem>
 #include <string>
@@ -153,5 +154,45 @@ TEST(CommandLine, AnInfiniteVertexStillDrawsTheModel) {
 
 INSTANTIATE_TEST_SUITE_P(Samples, Golden,
                          ::testing::Values("showcase", "fountain", "sparks", "fireworks", "smoke"));
+
+// A frame is computed by seeking to its time, so it is byte-identical whether
+// it was rendered in one long run or in chunks by separate processes, as a
+// render farm runs them. The flipbook is written with its description.
+TEST(CommandLine, ChunksOfAFrameListGiveTheSameFrames) {
+    const auto dir = std::filesystem::temp_directory_path() / ("korvid-chunks-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "whole");
+    std::filesystem::create_directories(dir / "chunks");
+    const std::string sample = std::string(KORVID_SAMPLES) + "/fireworks.zob --size 96x72 --seed 3 ";
+    ASSERT_EQ(renderStatus(sample + "--frames 1-20 -o " + (dir / "whole" / "f_{frame:03}.png").string()), 0);
+    ASSERT_EQ(renderStatus(sample + "--frames 11-20 -o " + (dir / "chunks" / "f_{frame:03}.png").string()), 0);
+    ASSERT_EQ(renderStatus(sample + "--frames 1-10 -o " + (dir / "chunks" / "f_{frame:03}.png").string()), 0);
+    auto bytes = [](const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    std::set<std::string> distinct;
+    for (int f = 1; f <= 20; ++f) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f_%03d.png", f);
+        const std::string whole = bytes(dir / "whole" / name);
+        ASSERT_FALSE(whole.empty()) << name;
+        EXPECT_EQ(whole, bytes(dir / "chunks" / name)) << name;
+        distinct.insert(whole);
+    }
+    EXPECT_GT(distinct.size(), 10u) << "the frames show different moments";
+
+    ASSERT_EQ(renderStatus(sample + "--flipbook 4x2 --range 0-1200 --no-grid -o " + (dir / "sheet.png").string()), 0);
+    korvid::support::Image sheet;
+    ASSERT_TRUE(korvid::support::readPng((dir / "sheet.png").string(), sheet));
+    EXPECT_EQ(sheet.width, 96 * 4);
+    EXPECT_EQ(sheet.height, 72 * 2);
+    const std::string json = bytes(dir / "sheet.json");
+    EXPECT_NE(json.find("\"frameCount\": 8"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"timeMs\": 1050"), std::string::npos) << "the last of eight moments over 1.2 s";
+    bool transparent = false;
+    for (size_t i = 3; i < sheet.rgba.size(); i += 4) transparent = transparent || sheet.rgba[i] == 0;
+    EXPECT_TRUE(transparent) << "a flipbook has alpha";
+    std::filesystem::remove_all(dir);
+}
 
 }  // namespace
