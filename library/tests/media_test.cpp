@@ -138,3 +138,177 @@ TEST_F(BakedEffectTest, OneHalfRedParticleBakesToRedAtHalfAlpha) {
 }
 
 }  // namespace
+
+// ---- Animated pictures and video, read back with each format's own library ----
+
+#include <gif_lib.h>
+#include <webp/demux.h>
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "animation_writer.h"
+
+namespace {
+
+constexpr int kW = 64, kH = 48, kFrames = 5;
+
+// Frame k: the left half one colour that changes with k, the right half empty.
+korvid::support::Image frameOf(int k) {
+    korvid::support::Image image;
+    image.width = kW;
+    image.height = kH;
+    image.rgba.assign(size_t(kW) * kH * 4, 0);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW / 2; ++x) {
+            uint8_t* p = &image.rgba[(size_t(y) * kW + x) * 4];
+            p[0] = uint8_t(40 + 40 * k);
+            p[1] = 100;
+            p[2] = 200;
+            p[3] = 255;
+        }
+    return image;
+}
+
+std::string writeAnimation(const std::string& name, bool lossless = true) {
+    const std::string path = (std::filesystem::temp_directory_path() / name).string();
+    korvid::media::AnimationOptions options;
+    options.frameMs = 40;
+    options.lossless = lossless;
+    options.quality = 90;
+    std::string error;
+    auto writer = korvid::media::openAnimation(path, kW, kH, options, &error);
+    EXPECT_NE(writer, nullptr) << error;
+    if (!writer) return path;
+    for (int k = 0; k < kFrames; ++k) EXPECT_TRUE(writer->add(frameOf(k), &error)) << error;
+    EXPECT_TRUE(writer->finish(&error)) << error;
+    return path;
+}
+
+TEST(Animation, LosslessWebPKeepsEveryPixelAndItsAlpha) {
+    const std::string path = writeAnimation("korvid-anim.webp");
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    WebPData data{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+    WebPAnimDecoderOptions options;
+    ASSERT_TRUE(WebPAnimDecoderOptionsInit(&options));
+    options.color_mode = MODE_RGBA;
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+    ASSERT_NE(decoder, nullptr);
+    WebPAnimInfo info;
+    ASSERT_TRUE(WebPAnimDecoderGetInfo(decoder, &info));
+    EXPECT_EQ(info.canvas_width, uint32_t(kW));
+    EXPECT_EQ(info.canvas_height, uint32_t(kH));
+    EXPECT_EQ(info.frame_count, uint32_t(kFrames));
+    int k = 0, timestamp = 0;
+    uint8_t* pixels = nullptr;
+    while (WebPAnimDecoderGetNext(decoder, &pixels, &timestamp)) {
+        const auto expected = frameOf(k++);
+        EXPECT_EQ(0, std::memcmp(pixels, expected.rgba.data(), expected.rgba.size())) << "frame " << k << " exact";
+    }
+    EXPECT_EQ(k, kFrames);
+    EXPECT_EQ(timestamp, kFrames * 40);
+    WebPAnimDecoderDelete(decoder);
+    std::filesystem::remove(path);
+}
+
+TEST(Animation, GifHasEveryFrameItsColoursAndTransparency) {
+    const std::string path = writeAnimation("korvid-anim.gif");
+    int code = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &code);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->SWidth, kW);
+    EXPECT_EQ(gif->SHeight, kH);
+    ASSERT_EQ(gif->ImageCount, kFrames);
+    for (int k = 0; k < kFrames; ++k) {
+        const SavedImage& image = gif->SavedImages[k];
+        GraphicsControlBlock control;
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif, k, &control), GIF_OK);
+        EXPECT_EQ(control.DelayTime, 4) << "40 ms";
+        const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+        const GifColorType left = map->Colors[image.RasterBits[size_t(kH / 2) * kW + 2]];
+        EXPECT_NEAR(left.Red, 40 + 40 * k, 4) << "frame " << k;
+        EXPECT_NEAR(left.Green, 100, 4);
+        EXPECT_NEAR(left.Blue, 200, 4);
+        EXPECT_EQ(image.RasterBits[size_t(kH / 2) * kW + kW - 2], control.TransparentColor) << "the right half is empty";
+        EXPECT_NE(control.TransparentColor, NO_TRANSPARENT_COLOR);
+    }
+    DGifCloseFile(gif, &code);
+    std::filesystem::remove(path);
+}
+
+// The frames of a video decoded as RGBA.
+std::vector<korvid::support::Image> decodeVideo(const std::string& path) {
+    std::vector<korvid::support::Image> frames;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return frames;
+    avformat_find_stream_info(format, nullptr);
+    const AVCodec* decoder = nullptr;
+    const int stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    AVCodecContext* codec = avcodec_alloc_context3(decoder);
+    avcodec_parameters_to_context(codec, format->streams[stream]->codecpar);
+    codec->thread_count = 1;
+    avcodec_open2(codec, decoder, nullptr);
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    auto take = [&] {
+        while (avcodec_receive_frame(codec, frame) == 0) {
+            korvid::support::Image image;
+            image.width = frame->width;
+            image.height = frame->height;
+            image.rgba.resize(size_t(frame->width) * frame->height * 4);
+            SwsContext* sws = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                                             frame->height, AV_PIX_FMT_RGBA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+            uint8_t* out[1] = {image.rgba.data()};
+            const int stride[1] = {frame->width * 4};
+            sws_scale(sws, frame->data, frame->linesize, 0, frame->height, out, stride);
+            sws_freeContext(sws);
+            frames.push_back(std::move(image));
+        }
+    };
+    while (av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == stream) {
+            while (avcodec_send_packet(codec, packet) == AVERROR(EAGAIN)) take();
+            take();
+        }
+        av_packet_unref(packet);
+    }
+    avcodec_send_packet(codec, nullptr);
+    take();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+    return frames;
+}
+
+TEST(Animation, Mp4AndWebMHoldEveryFrame) {
+    for (const char* name : {"korvid-anim.mp4", "korvid-anim.webm"}) {
+        SCOPED_TRACE(name);
+        const std::string path = writeAnimation(name);
+        const auto frames = decodeVideo(path);
+        ASSERT_EQ(frames.size(), size_t(kFrames));
+        for (int k = 0; k < kFrames; ++k) {
+            ASSERT_EQ(frames[size_t(k)].width, kW);
+            ASSERT_EQ(frames[size_t(k)].height, kH);
+            const uint8_t* p = &frames[size_t(k)].rgba[(size_t(kH / 2) * kW + 8) * 4];
+            EXPECT_NEAR(p[0], 40 + 40 * k, 12) << "frame " << k << " within the codec's tolerance";
+            EXPECT_NEAR(p[1], 100, 12);
+            EXPECT_NEAR(p[2], 200, 12);
+        }
+        std::filesystem::remove(path);
+    }
+    std::string error;
+    EXPECT_EQ(korvid::media::openAnimation("/tmp/odd.mp4", 63, 48, {}, &error), nullptr);
+    EXPECT_FALSE(error.empty()) << "an odd width is refused with a message";
+    EXPECT_EQ(korvid::media::openAnimation("/tmp/a.avi", 64, 48, {}, &error), nullptr);
+}
+
+}  // namespace

@@ -31,7 +31,10 @@ const char* kHelp =
     "Renders an entity headlessly, through the Korvid library, to a PNG file.\n"
     "\n"
     "Options:\n"
-    "  -o, --output OUT.png     the picture to write (required)\n"
+    "  -o, --output OUT.png     the picture to write (required); OUT.webp, OUT.gif,\n"
+    "                           OUT.mp4 or OUT.webm writes the --frames as an\n"
+    "                           animated picture or video (WebP lossless unless\n"
+    "                           --lossy; --quality 0..100 for the others)\n"
     "  --size WxH               picture size in pixels, at most 8192x8192 (default 640x480)\n"
     "  --frames N               frames simulated before the picture, 1 to 10000000\n"
     "                           (default 60)\n"
@@ -89,6 +92,8 @@ struct Options {
     int flipCols = 0, flipRows = 0;
     int rangeFrom = 0, rangeTo = -1, warmup = 0;
     bool fit = false, transparent = false, premultiplied = false, noGrid = false, noModel = false;
+    bool lossy = false;
+    int quality = 80;
 };
 
 [[noreturn]] void usage(const std::string& message) {
@@ -171,6 +176,11 @@ Options parse(int argc, char** argv) {
         } else if (a == "--warmup") {
             if (!parseNumber(value(), 0, INT32_MAX / 2, n)) usage("--warmup takes milliseconds from 0");
             o.warmup = static_cast<int>(n);
+        } else if (a == "--lossy") {
+            o.lossy = true;
+        } else if (a == "--quality") {
+            if (!parseNumber(value(), 0, 100, n)) usage("--quality takes a number from 0 to 100");
+            o.quality = static_cast<int>(n);
         } else if (a == "--fit") {
             o.fit = true;
         } else if (a == "--transparent") {
@@ -211,7 +221,7 @@ Options parse(int argc, char** argv) {
     }
     if (o.input.empty()) usage("no input file");
     if (o.time >= 0 && (o.cols > 0 || o.stats)) usage("--time shows one moment: it does not go with --sheet or --stats");
-    const bool moments = o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output);
+    const bool moments = o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output) || isAnimationName(o.output);
     if (moments && (o.cols > 0 || o.stats || o.time >= 0))
         usage("frame lists and flipbooks are moments of their own: not with --sheet, --stats or --time");
     int64_t count = 0;
@@ -354,7 +364,7 @@ int render(const Options& o) {
         objShowLights(false);
     }
     if (o.noModel) objShowModels(false);
-    if (o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output)) {
+    if (o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output) || isAnimationName(o.output)) {
         MomentOptions m;
         m.width = cellW;
         m.height = cellH;
@@ -369,8 +379,14 @@ int render(const Options& o) {
             m.to = (o.rangeTo > 0 ? o.rangeTo : o.rangeFrom + m.cols * m.rows * m.stepMs) + o.warmup;
             m.fit = o.fit;
         } else {
-            std::string error;
-            m.frames = korvid::media::parseFrameList(o.frameList.empty() ? "1-60" : o.frameList, &error);
+            m.lossless = !o.lossy;
+            m.quality = o.quality;
+            std::string error, list = o.frameList.empty() ? "1-60" : o.frameList;
+            // For an animation a plain count N means frames 1 to N.
+            int64_t count = 0;
+            if (isAnimationName(o.output) && parseNumber(list.c_str(), 1, kMaxFrames, count))
+                list = "1-" + std::to_string(count);
+            m.frames = korvid::media::parseFrameList(list, &error);
         }
         const int status = renderMoments(m, camera);
         objNew();

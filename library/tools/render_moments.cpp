@@ -4,8 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 
+#include "animation_writer.h"
 #include "frame_list.h"
 #include "png_io.h"
 
@@ -150,9 +155,101 @@ int spriteSheet(const MomentOptions& o, const CameraData& camera) {
     return ok ? 0 : 1;
 }
 
+// Encodes frames on a worker thread while the next ones render; at most a
+// few wait, so memory stays bounded whatever the length.
+class EncodeQueue {
+public:
+    explicit EncodeQueue(korvid::media::AnimationWriter& writer) : writer_(writer), worker_([this] { run(); }) {}
+    ~EncodeQueue() { close(); }
+    // False once the writer has failed (its message in error()).
+    bool push(Image frame) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [this] { return frames_.size() < 4 || failed_; });
+        if (failed_) return false;
+        frames_.push_back(std::move(frame));
+        ready_.notify_one();
+        return true;
+    }
+    bool close() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        ready_.notify_one();
+        if (worker_.joinable()) worker_.join();
+        return !failed_;
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    void run() {
+        while (true) {
+            Image frame;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                ready_.wait(lock, [this] { return !frames_.empty() || done_; });
+                if (frames_.empty()) return;
+                frame = std::move(frames_.front());
+                frames_.pop_front();
+            }
+            room_.notify_one();
+            std::string error;
+            if (!writer_.add(frame, &error)) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                failed_ = true;
+                error_ = error;
+                frames_.clear();
+                room_.notify_one();
+                return;
+            }
+        }
+    }
+    korvid::media::AnimationWriter& writer_;
+    std::mutex mutex_;
+    std::condition_variable ready_, room_;
+    std::deque<Image> frames_;
+    bool done_ = false, failed_ = false;
+    std::string error_;
+    std::thread worker_;
+};
+
+int animation(const MomentOptions& o, const CameraData& camera) {
+    korvid::media::AnimationOptions options;
+    options.frameMs = o.stepMs;
+    options.lossless = o.lossless;
+    options.quality = o.quality;
+    std::string error;
+    auto writer = korvid::media::openAnimation(o.output, o.width, o.height, options, &error);
+    if (!writer) {
+        std::fprintf(stderr, "korvid-render: %s: %s\n", o.output.c_str(), error.c_str());
+        return 1;
+    }
+    bool ok = true;
+    {
+        EncodeQueue queue(*writer);
+        for (const int f : o.frames)
+            if (!(ok = queue.push(moment(o, camera, f * o.stepMs)))) break;
+        ok = queue.close() && ok;
+        if (!ok) error = queue.error();
+    }
+    if (ok && !writer->finish(&error)) ok = false;
+    if (!ok) {
+        std::fprintf(stderr, "korvid-render: %s: %s\n", o.output.c_str(), error.c_str());
+        std::remove(o.output.c_str());  // no half-written animation is left behind
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
+
+bool isAnimationName(const std::string& path) {
+    korvid::media::AnimationFormat format;
+    return korvid::media::animationFormatFor(path, &format);
+}
 
 int renderMoments(const MomentOptions& o, const CameraData& camera) {
     if (o.cols > 0) return spriteSheet(o, camera);
+    if (isAnimationName(o.output)) return animation(o, camera);
     return frameFiles(o, camera);
 }

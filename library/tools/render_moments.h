@@ -21,7 +21,13 @@ struct MomentOptions {
     int cols = 0, rows = 0;
     int from = 0, to = 0;
     bool fit = false;
+    // Animated pictures and video: lossless WebP, and the quality of the others.
+    bool lossless = true;
+    int quality = 80;
 };
+
+// Whether `path` names an animated picture or video (.webp, .gif, .mp4, .webm).
+bool isAnimationName(const std::string& path);
 
 // Renders what `o` asks for with the model loaded and the camera given;
 // the exit status (0, or 1 after a message).
