@@ -36,6 +36,7 @@
 #include "object_page.h"
 #include "particles_page.h"
 #include "surface_page.h"
+#include "effect_export.h"
 #include "file_commands.h"
 #include "timeline_bar.h"
 #include "recent_files.h"
@@ -353,6 +354,21 @@ void CMainFrame::buildMenus() {
                 vantor::onExportFrames(this, m_view, m_document->frameExportSettings(), range);
                 if (m_timeline->active()) m_timeline->resume(shown);
             });
+    QMenu* exportMenu = file->addMenu(QStringLiteral("Ex&port"));
+    QAction* sheet = exportMenu->addAction(QStringLiteral("&Sprite Sheet..."));
+    sheet->setStatusTip(QStringLiteral("Write moments of the effect as one picture with alpha and a JSON description"));
+    QAction* animation = exportMenu->addAction(QStringLiteral("&Animation..."));
+    animation->setStatusTip(QStringLiteral("Write the effect as an animated WebP or GIF or an MP4 or WebM video"));
+    for (auto [action, asSheet] : {std::pair{sheet, true}, std::pair{animation, false}})
+        connect(action, &QAction::triggered, this, [this, asSheet = asSheet] {
+            vantor::SceneLook look;
+            const CObjectPage* page = m_controlView->objectPage();
+            std::copy(page->m_clearColour, page->m_clearColour + 4, look.clearColour);
+            look.grid = page->m_grid != 0;
+            look.outline = page->m_boundingBox != 0;
+            look.lights = page->m_showLights != 0;
+            vantor::onExportEffect(this, m_view, m_timeline, asSheet, m_effectExport, look);
+        });
     file->addSeparator();
     m_recentMenu = file;
     file->setToolTipsVisible(true);  // the recent files' full paths

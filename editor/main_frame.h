@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <QMap>
 
+#include "effect_export.h"
+
 class QAction;
 class QLabel;
 class SimulationControls;
@@ -76,4 +78,5 @@ private:
     QMenu* m_viewMenu = nullptr;
     SimulationControls* m_simulation = nullptr;
     TimelineBar* m_timeline = nullptr;
+    vantor::EffectExport m_effectExport;  // the settings of the last effect export
 };

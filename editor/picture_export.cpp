@@ -71,16 +71,6 @@ std::function<QString()>& fileHook() {
 
 bool canWriteJpeg() { return QImageWriter::supportedImageFormats().contains("jpeg"); }
 
-// `withJpeg`: JPEG is offered beside PNG where Qt writes it.
-QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg) {
-    if (fileHook()) return fileHook()();
-    QString filter = QStringLiteral("PNG Picture (*.png)");
-    if (withJpeg && canWriteJpeg()) filter += QStringLiteral(";;JPEG Picture (*.jpg *.jpeg)");
-    QString path = QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(), filter);
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    return path;
-}
-
 // JPEG for a name ending in .jpg or .jpeg where Qt writes it, PNG otherwise.
 const char* formatFor(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -98,6 +88,29 @@ bool writePicture(QWidget* parent, const QImage& picture, const QString& path) {
 }  // namespace
 
 void setPictureFileHook(std::function<QString()> hook) { fileHook() = std::move(hook); }
+
+QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg) {
+    if (fileHook()) return fileHook()();
+    QString filter = QStringLiteral("PNG Picture (*.png)");
+    if (withJpeg && canWriteJpeg()) filter += QStringLiteral(";;JPEG Picture (*.jpg *.jpeg)");
+    QString path = QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(), filter);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    return path;
+}
+
+QString chooseAnimation(QWidget* parent) {
+    if (fileHook()) return fileHook()();
+    QString chosen;
+    QString path = QFileDialog::getSaveFileName(
+        parent, QStringLiteral("Export Animation"), QDir::currentPath(),
+        QStringLiteral("Animated WebP (*.webp);;Animated GIF (*.gif);;MP4 Video (*.mp4);;WebM Video (*.webm)"), &chosen);
+    // A name without an extension takes the one of the filter chosen.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+        const int star = chosen.indexOf(QStringLiteral("*."));
+        path += star >= 0 ? chosen.mid(star + 1, chosen.indexOf(QLatin1Char(')'), star) - star - 1) : QStringLiteral(".webp");
+    }
+    return path;
+}
 
 bool savePicture(QWidget* parent, CVantorView* view, const QString& path) {
     return writePicture(parent, view->grabFramebuffer(), path);

@@ -45,6 +45,12 @@ namespace vantor {
 // Tests answer the file dialog through this hook; an empty answer is Cancel.
 void setPictureFileHook(std::function<QString()> hook);
 
+// The name of a picture to write, from a dialog starting in the document's
+// folder (`withJpeg`: JPEG beside PNG where Qt writes it); empty on Cancel.
+QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg);
+// The name of an animated picture or video to write (.webp, .gif, .mp4, .webm).
+QString chooseAnimation(QWidget* parent);
+
 // Writes the view as it is drawn now, as JPEG for a .jpg or .jpeg name where
 // Qt writes JPEG and as PNG otherwise; false after a message when it cannot.
 bool savePicture(QWidget* parent, CVantorView* view, const QString& path);

@@ -14,6 +14,10 @@
 #include "resource.h"
 #include "simulation_controls.h"
 #include "timeline_bar.h"
+#include "effect_export.h"
+#include "picture_export.h"
+#include <fstream>
+#include <iterator>
 
 namespace vantor::testing {
 namespace {
@@ -122,6 +126,55 @@ TEST_F(TimelineTest, ExportFramesCoversTheLoopRange) {
         if (entry.path().filename().string().rfind("range_", 0) == 0) ++files;
     EXPECT_EQ(files, 21) << "150 to 450 ms in 15 ms steps";
     EXPECT_EQ(objGetSimulationTime(), shownBefore) << "the timeline shows its moment again";
+}
+
+// File > Export > Sprite Sheet... and Animation...: the timeline's range by
+// default, a picture with alpha and its description, and an animated GIF;
+// the view and the timeline are as before afterwards.
+TEST_F(TimelineTest, ExportsASpriteSheetAndAnAnimation) {
+    bar().setRange(300, 900);
+    bar().seek(450);
+    const QImage before = shown();
+    const auto sheetPath = scratch() / "burst.png";
+    const auto gifPath = scratch() / "burst.gif";
+    auto run = [&](const char* command, const std::filesystem::path& path, int cols) {
+        whenModal<CExportEffectDlg>([cols](CExportEffectDlg* dialog) {
+            const auto spins = dialog->findChildren<QSpinBox*>();
+            ASSERT_GE(spins.size(), 5);
+            EXPECT_EQ(spins[0]->value(), 300) << "From: the in point";
+            EXPECT_EQ(spins[1]->value(), 900) << "To: the out point";
+            spins[3]->setValue(64);  // frame width
+            spins[4]->setValue(48);  // frame height
+            if (cols > 0) {
+                spins[5]->setValue(cols);
+                spins[6]->setValue(2);
+            }
+            dialog->accept();
+        });
+        setPictureFileHook([&path] { return QString::fromStdString(path.string()); });
+        for (QAction* a : frame().findChildren<QAction*>())
+            if (a->text() == QString::fromLatin1(command)) a->trigger();
+        setPictureFileHook({});
+    };
+    run("&Sprite Sheet...", sheetPath, 3);
+    const QImage sheet(QString::fromStdString(sheetPath.string()));
+    ASSERT_FALSE(sheet.isNull());
+    EXPECT_TRUE(sheet.hasAlphaChannel());
+    EXPECT_EQ(sheet.width() % 3, 0);
+    EXPECT_EQ(sheet.height() % 2, 0);
+    std::ifstream json(scratch() / "burst.json");
+    const std::string text((std::istreambuf_iterator<char>(json)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("\"frameCount\": 6"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"timeMs\": 300"), std::string::npos) << "the first moment is the in point";
+
+    run("&Animation...", gifPath, 0);
+    std::ifstream gif(gifPath, std::ios::binary);
+    char magic[6] = {};
+    gif.read(magic, 6);
+    EXPECT_EQ(std::string(magic, 6), "GIF89a");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(objGetSimulationTime(), 450) << "the timeline shows its moment again";
+    EXPECT_EQ(shown(), before) << "the view looks as before";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "animation_writer.h"
 #include "frame_list.h"
+#include "sprite_sheet.h"
 #include "png_io.h"
 
 using korvid::support::Image;
@@ -72,36 +73,6 @@ int frameFiles(const MomentOptions& o, const CameraData& camera) {
     return 0;
 }
 
-// The smallest box holding every pixel with coverage in any of `frames`;
-// the whole frame when none has any.
-struct Box {
-    int x0, y0, x1, y1;  // x1, y1 one past the end
-};
-Box bounds(const std::vector<Image>& frames, int width, int height) {
-    Box b{width, height, 0, 0};
-    for (const Image& f : frames)
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (f.rgba[(size_t(y) * width + x) * 4 + 3] != 0) {
-                    b.x0 = std::min(b.x0, x);
-                    b.y0 = std::min(b.y0, y);
-                    b.x1 = std::max(b.x1, x + 1);
-                    b.y1 = std::max(b.y1, y + 1);
-                }
-    if (b.x1 <= b.x0 || b.y1 <= b.y0) return Box{0, 0, width, height};
-    return b;
-}
-
-std::string jsonString(const std::string& s) {
-    std::string out = "\"";
-    for (const char c : s) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) continue;
-        out += c;
-    }
-    return out + "\"";
-}
-
 int spriteSheet(const MomentOptions& o, const CameraData& camera) {
     const int count = o.cols * o.rows;
     // Moments spread evenly over [from, to), on whole steps, so that the last
@@ -113,44 +84,16 @@ int spriteSheet(const MomentOptions& o, const CameraData& camera) {
         times.push_back(static_cast<int>(t / o.stepMs * o.stepMs));
         frames.push_back(moment(o, camera, times.back()));
     }
-    const Box box = o.fit ? bounds(frames, o.width, o.height) : Box{0, 0, o.width, o.height};
-    const int fw = box.x1 - box.x0, fh = box.y1 - box.y0;
-    Image sheet;
-    sheet.width = fw * o.cols;
-    sheet.height = fh * o.rows;
-    sheet.rgba.assign(size_t(sheet.width) * sheet.height * 4, 0);
-    for (int i = 0; i < count; ++i) {
-        const int cx = (i % o.cols) * fw, cy = (i / o.cols) * fh;
-        for (int y = 0; y < fh; ++y)
-            std::memcpy(&sheet.rgba[(size_t(cy + y) * sheet.width + cx) * 4],
-                        &frames[size_t(i)].rgba[(size_t(box.y0 + y) * o.width + box.x0) * 4], size_t(fw) * 4);
-    }
-    if (!write(o.output, sheet)) return 1;
-    // The description beside it: <name>.json.
-    std::string json = o.output;
-    const size_t dot = json.rfind('.');
-    const size_t slash = json.rfind('/');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) json.erase(dot);
-    json += ".json";
+    const auto sheet = korvid::media::layOutSheet(frames, o.cols, o.rows, o.fit);
+    if (!write(o.output, sheet.image)) return 1;
+    const size_t slash = o.output.rfind('/');
+    const std::string name = o.output.substr(slash == std::string::npos ? 0 : slash + 1);
+    const double fps = o.to > o.from ? count * 1000.0 / (o.to - o.from) : 0.0;
+    const char* alpha = !o.transparent ? "none" : o.alpha == korvid::media::AlphaMode::Straight ? "straight" : "premultiplied";
+    const std::string json = korvid::media::descriptionPathFor(o.output);
+    const std::string text = korvid::media::describeSheet(sheet, name, o.cols, o.rows, times, fps, alpha);
     FILE* f = std::fopen(json.c_str(), "w");
-    if (!f) {
-        std::fprintf(stderr, "korvid-render: %s: cannot write the description\n", json.c_str());
-        return 1;
-    }
-    const size_t name = slash == std::string::npos ? 0 : slash + 1;
-    std::fprintf(f, "{\n  \"image\": %s,\n", jsonString(o.output.substr(name)).c_str());
-    std::fprintf(f, "  \"frameWidth\": %d,\n  \"frameHeight\": %d,\n", fw, fh);
-    std::fprintf(f, "  \"columns\": %d,\n  \"rows\": %d,\n  \"frameCount\": %d,\n", o.cols, o.rows, count);
-    std::fprintf(f, "  \"framesPerSecond\": %.6g,\n", count > 0 && o.to > o.from ? count * 1000.0 / (o.to - o.from) : 0.0);
-    std::fprintf(f, "  \"alpha\": %s,\n", !o.transparent ? "\"none\""
-                                          : o.alpha == korvid::media::AlphaMode::Straight ? "\"straight\""
-                                                                                        : "\"premultiplied\"");
-    std::fprintf(f, "  \"sourceOffset\": [%d, %d],\n  \"frames\": [\n", box.x0, box.y0);
-    for (int i = 0; i < count; ++i)
-        std::fprintf(f, "    {\"index\": %d, \"x\": %d, \"y\": %d, \"timeMs\": %d}%s\n", i, (i % o.cols) * fw,
-                     (i / o.cols) * fh, times[size_t(i)], i + 1 < count ? "," : "");
-    std::fprintf(f, "  ]\n}\n");
-    const bool ok = std::fclose(f) == 0;
+    const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fclose(f) == 0;
     if (!ok) std::fprintf(stderr, "korvid-render: %s: cannot write the description\n", json.c_str());
     return ok ? 0 : 1;
 }

@@ -1,0 +1,61 @@
+// File > Export > Sprite Sheet... and Animation...: the effect's moments, from
+// the timeline's exact seek, as one picture with a JSON description or as an
+// animated WebP or GIF or an MP4 or WebM video, with an optional transparent
+// background and with the editor's grid, outline, lights and model left out.
+#pragma once
+#include <QDialog>
+
+#include "alpha_bake.h"
+
+class QCheckBox;
+class QSpinBox;
+class CVantorView;
+class TimelineBar;
+
+namespace vantor {
+
+// What the scene looks like apart from the effect, to be put back after an export.
+struct SceneLook {
+    float clearColour[4] = {0, 0, 0, 1};
+    bool grid = true, outline = false, lights = true;
+};
+
+struct EffectExport {
+    bool sheet = true;  // a sprite sheet, or an animation
+    int from = 0, to = 2000, stepMs = 15;
+    int width = 320, height = 240;
+    bool transparent = true, particlesOnly = true;
+    int cols = 4, rows = 4;
+    bool fit = true;
+    bool lossy = false;
+    int quality = 80;
+};
+
+}  // namespace vantor
+
+// The settings of an effect export.
+class CExportEffectDlg : public QDialog {
+    Q_OBJECT
+public:
+    CExportEffectDlg(QWidget* parent, const vantor::EffectExport& initial);
+    vantor::EffectExport settings() const;
+
+private:
+    vantor::EffectExport m_initial;
+    QSpinBox *m_from, *m_to, *m_step, *m_width, *m_height, *m_cols = nullptr, *m_rows = nullptr, *m_quality = nullptr;
+    QCheckBox *m_transparent, *m_particlesOnly, *m_fit = nullptr, *m_lossy = nullptr;
+};
+
+namespace vantor {
+
+// Renders and writes the export to `path`; false after a message when it
+// cannot (or was cancelled). The scene's look is put back afterwards.
+bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const EffectExport& settings,
+                  const SceneLook& look);
+
+// The menu commands: the dialog, the file name, the export. The timeline, when
+// shown, offers its in and out points and gets its moment back afterwards.
+void onExportEffect(QWidget* parent, CVantorView* view, TimelineBar* timeline, bool sheet, EffectExport& remembered,
+                    const SceneLook& look);
+
+}  // namespace vantor
