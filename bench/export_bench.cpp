@@ -1,0 +1,80 @@
+// Exporting an effect: frames per second of fireworks at 640x480 to PNG,
+// WebP, GIF and MP4, opaque and with a transparent background (a second
+// render per frame). The reference in the same run is rendering alone.
+#include <benchmark/benchmark.h>
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <string>
+
+#include "alpha_bake.h"
+#include "animation_writer.h"
+#include "gl_context.h"
+#include "korvid.h"
+#include "png_io.h"
+
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480, kFrames = 30;
+const char* const kFormats[] = {"none", "png", "webp", "gif", "mp4"};
+
+korvid::support::Image grab() {
+    korvid::support::Image image;
+    image.width = kWidth;
+    image.height = kHeight;
+    image.rgba.resize(size_t(kWidth) * kHeight * 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
+    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
+    return image;
+}
+
+korvid::support::Image frameAt(int ms, bool transparent) {
+    const CameraData camera{0, -1, -6, 10, 0, 0};
+    objSeekSimulation(ms);
+    objPauseSimulation(true);
+    if (!transparent) {
+        objRender(&camera);
+        return grab();
+    }
+    const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+    objSetClearColor(black);
+    objRender(&camera);
+    const auto overBlack = grab();
+    objSetClearColor(white);
+    objRender(&camera);
+    const auto overWhite = grab();
+    objSetClearColor(black);
+    return korvid::media::bakeAlpha(overBlack, overWhite, korvid::media::AlphaMode::Straight);
+}
+
+void Export(benchmark::State& state) {
+    static auto* context = new korvid::support::HeadlessContext(kWidth, kHeight);
+    (void)context;
+    const WindowData w{kWidth, kHeight, 45};
+    objInitWin(&w);
+    objSeedRandom(5);
+    objSetFixedFrameTime(15);
+    objLoadZOB((std::string(KORVID_SAMPLES) + "/fireworks.zob").c_str());
+    const std::string format = kFormats[state.range(0)];
+    const bool transparent = state.range(1) != 0;
+    for (auto _ : state) {
+        std::unique_ptr<korvid::media::AnimationWriter> writer;
+        if (format != "none" && format != "png")
+            writer = korvid::media::openAnimation("/tmp/korvid-export-bench." + format, kWidth, kHeight, {}, nullptr);
+        for (int f = 1; f <= kFrames; ++f) {
+            const auto frame = frameAt(f * 15, transparent);
+            if (format == "png") korvid::support::writePng("/tmp/korvid-export-bench.png", frame);
+            else if (writer) writer->add(frame, nullptr);
+        }
+        if (writer) writer->finish(nullptr);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
+    state.SetLabel(format + (transparent ? " transparent" : " opaque") + " (items: frames)");
+    objPauseSimulation(false);
+    objNew();
+}
+
+}  // namespace
+
+BENCHMARK(Export)->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
