@@ -14,6 +14,8 @@ bool writePng(const std::string& path, const Image& image, std::string* error) {
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGBA;
+    // Quick compression: frames of an export are written as fast as they render.
+    png.flags = PNG_IMAGE_FLAG_FAST;
     if (!png_image_write_to_file(&png, path.c_str(), 0, image.rgba.data(), 0, nullptr)) {
         if (error) *error = png.message;
         return false;

@@ -4,14 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <mutex>
 #include <thread>
 
 #include "animation_writer.h"
 #include "frame_list.h"
+#include "frame_queue.h"
 #include "sprite_sheet.h"
 #include "png_io.h"
 
@@ -62,15 +60,24 @@ bool write(const std::string& path, const Image& image) {
 }
 
 int frameFiles(const MomentOptions& o, const CameraData& camera) {
-    for (const int f : o.frames) {
-        std::string path, error;
-        if (!korvid::media::expandFramePattern(o.output, f, &path, &error)) {
-            std::fprintf(stderr, "korvid-render: %s\n", error.c_str());
-            return 1;
-        }
-        if (!write(path, moment(o, camera, f * o.stepMs))) return 1;
-    }
-    return 0;
+    // Each file is its own: the PNG encoding of finished frames runs on every
+    // core while the next frames render.
+    const int workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    korvid::media::FrameQueue queue(
+        [&o](const Image& frame, int f, std::string* error) {
+            std::string path;
+            if (!korvid::media::expandFramePattern(o.output, f, &path, error)) return false;
+            if (korvid::support::writePng(path, frame, error)) return true;
+            *error = path + ": " + *error;
+            return false;
+        },
+        workers);
+    bool ok = true;
+    for (const int f : o.frames)
+        if (!(ok = queue.push(moment(o, camera, f * o.stepMs), f))) break;
+    ok = queue.close() && ok;
+    if (!ok) std::fprintf(stderr, "korvid-render: %s\n", queue.error().c_str());
+    return ok ? 0 : 1;
 }
 
 int spriteSheet(const MomentOptions& o, const CameraData& camera) {
@@ -98,64 +105,6 @@ int spriteSheet(const MomentOptions& o, const CameraData& camera) {
     return ok ? 0 : 1;
 }
 
-// Encodes frames on a worker thread while the next ones render; at most a
-// few wait, so memory stays bounded whatever the length.
-class EncodeQueue {
-public:
-    explicit EncodeQueue(korvid::media::AnimationWriter& writer) : writer_(writer), worker_([this] { run(); }) {}
-    ~EncodeQueue() { close(); }
-    // False once the writer has failed (its message in error()).
-    bool push(Image frame) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        room_.wait(lock, [this] { return frames_.size() < 4 || failed_; });
-        if (failed_) return false;
-        frames_.push_back(std::move(frame));
-        ready_.notify_one();
-        return true;
-    }
-    bool close() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        ready_.notify_one();
-        if (worker_.joinable()) worker_.join();
-        return !failed_;
-    }
-    const std::string& error() const { return error_; }
-
-private:
-    void run() {
-        while (true) {
-            Image frame;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                ready_.wait(lock, [this] { return !frames_.empty() || done_; });
-                if (frames_.empty()) return;
-                frame = std::move(frames_.front());
-                frames_.pop_front();
-            }
-            room_.notify_one();
-            std::string error;
-            if (!writer_.add(frame, &error)) {
-                std::lock_guard<std::mutex> lock(mutex_);
-                failed_ = true;
-                error_ = error;
-                frames_.clear();
-                room_.notify_one();
-                return;
-            }
-        }
-    }
-    korvid::media::AnimationWriter& writer_;
-    std::mutex mutex_;
-    std::condition_variable ready_, room_;
-    std::deque<Image> frames_;
-    bool done_ = false, failed_ = false;
-    std::string error_;
-    std::thread worker_;
-};
-
 int animation(const MomentOptions& o, const CameraData& camera) {
     korvid::media::AnimationOptions options;
     options.frameMs = o.stepMs;
@@ -169,9 +118,11 @@ int animation(const MomentOptions& o, const CameraData& camera) {
     }
     bool ok = true;
     {
-        EncodeQueue queue(*writer);
+        // One worker: the encoder takes the frames in turn, while the next renders.
+        korvid::media::FrameQueue queue(
+            [&writer](const Image& frame, int, std::string* why) { return writer->add(frame, why); }, 1);
         for (const int f : o.frames)
-            if (!(ok = queue.push(moment(o, camera, f * o.stepMs)))) break;
+            if (!(ok = queue.push(moment(o, camera, f * o.stepMs), f))) break;
         ok = queue.close() && ok;
         if (!ok) error = queue.error();
     }
