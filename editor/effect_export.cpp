@@ -63,9 +63,14 @@ CExportEffectDlg::CExportEffectDlg(QWidget* parent, const vantor::EffectExport& 
     }
     m_transparent = new QCheckBox(QStringLiteral("Transparent background"), this);
     m_transparent->setChecked(initial.transparent);
+    m_premultiplied = new QCheckBox(QStringLiteral("Premultiplied alpha"), this);
+    m_premultiplied->setChecked(initial.premultiplied);
+    m_premultiplied->setEnabled(initial.transparent);
+    connect(m_transparent, &QCheckBox::toggled, m_premultiplied, &QWidget::setEnabled);
     m_particlesOnly = new QCheckBox(QStringLiteral("Particles only (no grid, outline, lights or model)"), this);
     m_particlesOnly->setChecked(initial.particlesOnly);
     form->addRow(QString(), m_transparent);
+    form->addRow(QString(), m_premultiplied);
     form->addRow(QString(), m_particlesOnly);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
@@ -82,6 +87,7 @@ vantor::EffectExport CExportEffectDlg::settings() const {
     s.width = m_width->value();
     s.height = m_height->value();
     s.transparent = m_transparent->isChecked();
+    s.premultiplied = m_premultiplied->isChecked();
     s.particlesOnly = m_particlesOnly->isChecked();
     if (m_cols) {
         s.cols = m_cols->value();
@@ -128,7 +134,9 @@ Image moment(QOpenGLFramebufferObject& fbo, const CameraData& camera, int ms, co
     objSetClearColor(white);
     objRender(&camera);
     const Image overWhite = fromFramebuffer(fbo);
-    return korvid::media::bakeAlpha(overBlack, overWhite, korvid::media::AlphaMode::Straight);
+    return korvid::media::bakeAlpha(overBlack, overWhite,
+                                    s.premultiplied ? korvid::media::AlphaMode::Premultiplied
+                                                    : korvid::media::AlphaMode::Straight);
 }
 
 void showScene(bool on, const SceneLook& look) {
@@ -216,7 +224,8 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
         const std::string file = QFile::encodeName(path).toStdString();
         const double fps = s.to > s.from ? times.size() * 1000.0 / (s.to - s.from) : 0.0;
         const std::string json = korvid::media::describeSheet(sheet, QFileInfo(path).fileName().toStdString(), s.cols,
-                                                              s.rows, times, fps, s.transparent ? "straight" : "none");
+                                                              s.rows, times, fps,
+                                                              !s.transparent ? "none" : s.premultiplied ? "premultiplied" : "straight");
         QFile description(QString::fromStdString(korvid::media::descriptionPathFor(file)));
         ok = korvid::support::writePng(file, sheet.image, &error) && description.open(QIODevice::WriteOnly) &&
              description.write(json.data(), qint64(json.size())) == qint64(json.size());

@@ -25,6 +25,7 @@ struct EffectExport {
     int from = 0, to = 2000, stepMs = 15;
     int width = 320, height = 240;
     bool transparent = true, particlesOnly = true;
+    bool premultiplied = false;  // colour multiplied by alpha instead of straight
     int cols = 4, rows = 4;
     bool fit = true;
     bool lossy = false;
@@ -43,7 +44,7 @@ public:
 private:
     vantor::EffectExport m_initial;
     QSpinBox *m_from, *m_to, *m_step, *m_width, *m_height, *m_cols = nullptr, *m_rows = nullptr, *m_quality = nullptr;
-    QCheckBox *m_transparent, *m_particlesOnly, *m_fit = nullptr, *m_lossy = nullptr;
+    QCheckBox *m_transparent, *m_premultiplied, *m_particlesOnly, *m_fit = nullptr, *m_lossy = nullptr;
 };
 
 namespace vantor {
