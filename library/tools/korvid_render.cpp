@@ -279,21 +279,6 @@ void label(korvid::support::Image& image, int x0, int y0, int number) {
     }
 }
 
-korvid::support::Image grab(int width, int height) {
-    korvid::support::Image image;
-    image.width = width;
-    image.height = height;
-    image.rgba.resize(static_cast<size_t>(width) * height * 4);
-    std::vector<uint8_t> bottomUp(image.rgba.size());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&image.rgba[static_cast<size_t>(y) * width * 4],
-                    &bottomUp[static_cast<size_t>(height - 1 - y) * width * 4], static_cast<size_t>(width) * 4);
-    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
-    return image;
-}
-
 struct FrameStats {
     int frame;
     double ms;
@@ -421,7 +406,7 @@ int render(const Options& o) {
             stats.push_back(std::move(s));
         }
         for (int k = 0; k < cellCount; ++k)
-            if (cellFrames[k] == f) cells.push_back(grab(cellW, cellH));
+            if (cellFrames[k] == f) cells.push_back(grabFrame(cellW, cellH));
     }
 
     korvid::support::Image picture;
@@ -437,7 +422,7 @@ int render(const Options& o) {
             label(picture, cx + 4, cy + 4, cellFrames[k]);
         }
     } else {
-        picture = grab(cellW, cellH);
+        picture = grabFrame(cellW, cellH);
     }
     std::string error;
     const bool written = korvid::support::writePng(o.output, picture, &error);

@@ -15,8 +15,6 @@
 
 using korvid::support::Image;
 
-namespace {
-
 Image grabFrame(int width, int height) {
     Image image;
     image.width = width;
@@ -31,6 +29,8 @@ Image grabFrame(int width, int height) {
     for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
     return image;
 }
+
+namespace {
 
 // The moment `ms` drawn once, or over black and over white for its coverage.
 Image moment(const MomentOptions& o, const CameraData& camera, int ms) {
