@@ -56,6 +56,30 @@ void UpdateLinkedPool(benchmark::State& state) {
     objNew();
 }
 
+// Polygons without curves: the reference for the update with curves.
+void UpdatePolygonPool(benchmark::State& state) {
+    korvid::Emitter& e = fill(static_cast<int>(state.range(0)), 3);
+    e.data.lifespanTime = 0;
+    for (auto _ : state) korvid::simulateEmitter(e, 1);
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    objNew();
+}
+
+// The same update with a colour curve and a size curve over life (polygons,
+// so both apply): the cost per particle against UpdatePolygonPool.
+void UpdateLinkedPoolWithCurves(benchmark::State& state) {
+    korvid::Emitter& e = fill(static_cast<int>(state.range(0)), 3);
+    e.data.lifespanTime = 0;
+    const CurveKey colour[3] = {{0, {1, 1, 1, 1}}, {0.5f, {1, 0.5f, 0, 1}}, {1, {0.2f, 0, 0, 0}}};
+    const CurveKey size[2] = {{0, {1, 0, 0, 0}}, {1, {4, 0, 0, 0}}};
+    const char* why = "";
+    korvid::setLifeCurve(e.curves[KORVID_CURVE_COLOUR], KORVID_CURVE_COLOUR, colour, 3, &why);
+    korvid::setLifeCurve(e.curves[KORVID_CURVE_SIZE], KORVID_CURVE_SIZE, size, 2, &why);
+    for (auto _ : state) korvid::simulateEmitter(e, 1);
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    objNew();
+}
+
 // The same arithmetic over a flat array of the same records, as a floor.
 void UpdateFlatArray(benchmark::State& state) {
     std::vector<Particle> flat(static_cast<size_t>(state.range(0)));
@@ -105,6 +129,8 @@ void UpdateAndDraw(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(UpdateLinkedPool)->Arg(100000);
+BENCHMARK(UpdatePolygonPool)->Arg(100000);
+BENCHMARK(UpdateLinkedPoolWithCurves)->Arg(100000);
 BENCHMARK(UpdateFlatArray)->Arg(100000);
 BENCHMARK(UpdateAndDraw)
     ->ArgsProduct({{10000, 100000}, {0, 1, 2}, {1}})

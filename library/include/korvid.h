@@ -308,6 +308,23 @@ KORVID_API int32_t objGetSimulationTime(void);
  * none. Returns the budget in use (below 0 counts as 0). */
 KORVID_API int64_t objSetSnapshotBudget(int64_t bytes);
 
+/* ---- Colour and size over a particle's life ------------------------------------ */
+typedef struct CurveKey { float time; float value[4]; } CurveKey;  /* time: 0..1 of the particle's life */
+#define KORVID_CURVE_COLOUR 0   /* value: R, G, B, A */
+#define KORVID_CURVE_SIZE   1   /* value[0]: size */
+#define KORVID_MAX_CURVE_KEYS 16
+/* Sets a curve of the current emitter: keys by increasing time in 0..1,
+ * linear between keys and flat before the first and after the last; count 0
+ * removes it. A particle of the emitter (not of its burst) then takes the
+ * curve at its age, plus its own start variation drawn at birth. False, with
+ * the last error, and nothing changed for no current emitter, an unknown
+ * curve, more than 16 keys, a null array, times outside 0..1 or not
+ * increasing, a NaN, or a negative size. */
+KORVID_API bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32_t count);
+/* Copies up to `capacity` keys of a curve of the current emitter; returns how
+ * many keys it has (0 none), -1 for no current emitter or an unknown curve. */
+KORVID_API int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t capacity);
+
 /* ---- What a frame draws ------------------------------------------------------- */
 /* Draws the models' surfaces (true at start); false leaves only the lights,
  * grid, outline and particles, for baking an effect alone. The simulation is
@@ -381,7 +398,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_WRITE_FILE,
     KORVID_FAILURE_GL_ERROR,
     KORVID_FAILURE_OUT_OF_MEMORY,
-    KORVID_FAILURE_SURFACE_ARRAYS
+    KORVID_FAILURE_SURFACE_ARRAYS,
+    KORVID_FAILURE_CURVE_REFUSED        /* objSetEmitterCurve: why, in the text */
 } KorvidFailure;
 /* The code of the latest refusal; KORVID_FAILURE_NONE after objClearLastError
  * or before any refusal. */

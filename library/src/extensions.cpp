@@ -46,6 +46,32 @@ KORVID_EXPORT int32_t objSeekSimulation(int32_t milliseconds) {
     return c.timeline.seek(*c.store, milliseconds, c.clock.fixedStep, platform::currentSeed());
 }
 
+KORVID_EXPORT bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32_t count) {
+    ParticleSystem* ps = currentParticleSystem();
+    if (!ps || !ps->current) {
+        fail(Failure::CurveRefused, "there is no current emitter");
+        return false;
+    }
+    LifeCurve changed;
+    const char* why = "";
+    if (setLifeCurve(changed, curve, keys, count, &why) != Failure::None) {
+        fail(Failure::CurveRefused, why);
+        return false;
+    }
+    simulationChanged();
+    ps->current->curves[curve] = std::move(changed);
+    return true;
+}
+
+KORVID_EXPORT int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t capacity) {
+    ParticleSystem* ps = currentParticleSystem();
+    if (!ps || !ps->current || (curve != KORVID_CURVE_COLOUR && curve != KORVID_CURVE_SIZE)) return -1;
+    const auto& held = ps->current->curves[curve].keys;
+    if (keys)
+        for (int32_t k = 0; k < capacity && size_t(k) < held.size(); ++k) keys[k] = held[size_t(k)];
+    return static_cast<int32_t>(held.size());
+}
+
 KORVID_EXPORT void objShowModels(bool show) { context().modelsVisible = show; }
 
 KORVID_EXPORT int32_t objGetSimulationTime(void) { return static_cast<int32_t>(context().timeline.time()); }

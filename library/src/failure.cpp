@@ -42,6 +42,7 @@ constexpr FailureText kTexts[] = {
     {Failure::GlError, "OpenGL Error: %s"},
     {Failure::OutOfMemory, "Out of memory: %s"},
     {Failure::SurfaceArrays, "Surface arrays refused: %s"},
+    {Failure::CurveRefused, "Curve refused: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -105,6 +106,7 @@ static_assert(static_cast<int>(Failure::WriteFile) == KORVID_FAILURE_WRITE_FILE,
 static_assert(static_cast<int>(Failure::GlError) == KORVID_FAILURE_GL_ERROR, "failure codes");
 static_assert(static_cast<int>(Failure::OutOfMemory) == KORVID_FAILURE_OUT_OF_MEMORY, "failure codes");
 static_assert(static_cast<int>(Failure::SurfaceArrays) == KORVID_FAILURE_SURFACE_ARRAYS, "failure codes");
+static_assert(static_cast<int>(Failure::CurveRefused) == KORVID_FAILURE_CURVE_REFUSED, "failure codes");
 
 void clearLastFailure() { latest = Failure::None; }
 

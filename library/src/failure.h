@@ -34,6 +34,7 @@ enum class Failure {
     GlError,           // detail: OpenGL's text
     OutOfMemory,       // detail: what could not be allocated
     SurfaceArrays,     // detail: why objGetSurfaceArrays/objSetSurfaceArrays refused
+    CurveRefused,      // detail: why objSetEmitterCurve refused
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

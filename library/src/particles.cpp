@@ -104,7 +104,10 @@ bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool b
                           s.endColor[2] + v * s.endColorVar[2], s.endColor[3] + u * s.endColorVar[3]};
     std::memcpy(p->color, start, sizeof start);
 
+    for (int i = 0; i < 4; ++i) p->colorVar[i] = start[i] - s.startColor[i];
     p->lifeLeft = saturate(int64_t(s.life) + truncated(v * static_cast<float>(s.lifeVar)));
+    p->lifeTotal = p->lifeLeft;
+    p->lifeScale = p->lifeLeft > 0 ? 1.0f / static_cast<float>(p->lifeLeft) : 0.0f;
     // A particle born with no life dies at its next update; its steps are never used.
     const float life = p->lifeLeft > 0 ? static_cast<float>(p->lifeLeft) : 0.0f;
 
@@ -112,6 +115,7 @@ bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool b
         const float startSize = s.startSize + u * s.startSizeVar;
         const float endSize = s.endSize + v * s.endSizeVar;
         p->size = startSize;
+        p->sizeVar = startSize - s.startSize;
         p->sizeStep = life > 0 ? (endSize - startSize) / life : 0.0f;
     }
     for (int i = 0; i < 4; ++i) p->colorStep[i] = life > 0 ? (end[i] - start[i]) / life : 0.0f;
@@ -144,9 +148,26 @@ void updateParticle(Particle* p, Emitter& emitter, int32_t frameDelta) {
         for (int i = 0; i < 3; ++i) p->position[i] += p->velocity[i];
         for (int i = 0; i < 3; ++i) p->velocity[i] += e.force[i];
         const float dt = static_cast<float>(frameDelta);
-        for (int i = 0; i < 4; ++i) p->color[i] += dt * p->colorStep[i];
-        if (e.particleType == 3) p->size += dt * p->sizeStep;
+        const LifeCurve& colour = emitter.curves[KORVID_CURVE_COLOUR];
+        const LifeCurve& size = emitter.curves[KORVID_CURVE_SIZE];
+        const bool curved = !p->fromBurst && (colour.on() || size.on());
+        if (!colour.on() || p->fromBurst)
+            for (int i = 0; i < 4; ++i) p->color[i] += dt * p->colorStep[i];
+        if (e.particleType == 3 && (!size.on() || p->fromBurst)) p->size += dt * p->sizeStep;
         p->lifeLeft = subtractSaturated(p->lifeLeft, frameDelta);
+        if (curved) {
+            // The age reached, as a fraction of the life at birth.
+            const float f = p->lifeTotal > 0 ? 1.0f - static_cast<float>(p->lifeLeft) * p->lifeScale : 1.0f;
+            float v[4];
+            if (colour.on()) {
+                colour.at(f, v);
+                for (int i = 0; i < 4; ++i) p->color[i] = v[i] + p->colorVar[i];
+            }
+            if (size.on() && e.particleType == 3) {
+                size.at(f, v);
+                p->size = v[0] + p->sizeVar;
+            }
+        }
         return;
     }
     if (e.isBurst && !p->fromBurst) {
@@ -286,6 +307,45 @@ void setUpPointParameters() {
     const float attenuation[3] = {0.0f, 0.2f, 0.0f};
     pointParameterfv(GL_DISTANCE_ATTENUATION_EXT, attenuation);
     pointParameterf(GL_POINT_FADE_THRESHOLD_SIZE_EXT, 1.0f);
+}
+
+Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int32_t count, const char** why) {
+    auto refuse = [why](const char* text) {
+        *why = text;
+        return Failure::BadArgument;
+    };
+    if (which != KORVID_CURVE_COLOUR && which != KORVID_CURVE_SIZE) return refuse("there is no such curve");
+    if (count < 0 || count > KORVID_MAX_CURVE_KEYS) return refuse("a curve has 0 to 16 keys");
+    if (count > 0 && !keys) return refuse("the keys are missing");
+    for (int32_t k = 0; k < count; ++k) {
+        const CurveKey& key = keys[k];
+        if (!(key.time >= 0.0f && key.time <= 1.0f)) return refuse("key times lie from 0 to 1");
+        if (k > 0 && !(key.time > keys[k - 1].time)) return refuse("key times must increase");
+        for (float v : key.value)
+            if (v != v) return refuse("a key value is not a number");
+        if (which == KORVID_CURVE_SIZE && key.value[0] < 0) return refuse("a size cannot be negative");
+    }
+    curve.keys.assign(keys, keys + count);
+    curve.table.clear();
+    if (count == 0) return Failure::None;
+    curve.table.resize(kCurveSamples + 1);
+    for (int i = 0; i <= kCurveSamples; ++i) {
+        const float f = static_cast<float>(i) / kCurveSamples;
+        auto& out = curve.table[size_t(i)];
+        size_t k = 0;
+        while (k < curve.keys.size() && curve.keys[k].time <= f) ++k;
+        if (k == 0 || k == curve.keys.size()) {
+            // Flat before the first key and after the last.
+            const CurveKey& held = k == 0 ? curve.keys.front() : curve.keys.back();
+            for (int c = 0; c < 4; ++c) out[size_t(c)] = held.value[c];
+            continue;
+        }
+        const CurveKey& a = curve.keys[k - 1];
+        const CurveKey& b = curve.keys[k];
+        const float t = (f - a.time) / (b.time - a.time);
+        for (int c = 0; c < 4; ++c) out[size_t(c)] = a.value[c] + t * (b.value[c] - a.value[c]);
+    }
+    return Failure::None;
 }
 
 void initEmitter(EmitterData& e) {

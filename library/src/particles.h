@@ -2,6 +2,7 @@
 // and drawing. Every model owns one ParticleSystem.
 #pragma once
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -23,9 +24,35 @@ struct Particle {
     float sizeStep;
     int32_t fromBurst;
     int32_t lifeLeft;
+    // What curves over life need: the life at birth and the start variation
+    // drawn then (colour and size), kept apart from the source's values.
+    int32_t lifeTotal;
+    float lifeScale;  // 1 / lifeTotal, 0 for no life: the age fraction without a division
+    float colorVar[4];
+    float sizeVar;
 };
 
 namespace korvid {
+
+// A curve over a particle's life, and its values baked at kCurveSamples + 1
+// evenly spaced ages for a cheap lookup.
+constexpr int kCurveSamples = 256;
+struct LifeCurve {
+    std::vector<CurveKey> keys;  // none: no curve
+    std::vector<std::array<float, 4>> table;
+    bool on() const { return !keys.empty(); }
+    // The curve at age fraction f (0..1).
+    void at(float f, float out[4]) const {
+        const float x = (f < 0.0f ? 0.0f : f > 1.0f ? 1.0f : f) * float(kCurveSamples);
+        const int i = static_cast<int>(x) < kCurveSamples ? static_cast<int>(x) : kCurveSamples - 1;
+        const float t = x - static_cast<float>(i);
+        const float* a = table[size_t(i)].data();
+        const float* b = table[size_t(i) + 1].data();
+        for (int c = 0; c < 4; ++c) out[c] = a[c] + t * (b[c] - a[c]);
+    }
+};
+// Checks and bakes `keys` into `curve`; Failure::None or BadArgument with `why` filled.
+Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int32_t count, const char** why);
 
 // One emitter: the exchanged record, whose `next`, lists and counts the
 // library keeps up to date, and the particle pool it owns.
@@ -37,6 +64,7 @@ struct Emitter {
     // The timers as the emitter was added (or its record last set), for a restart.
     int32_t startLifespanTime = 0;
     int32_t startCountdown = 0;
+    LifeCurve curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE
 };
 
 struct ParticleSystem {
