@@ -325,6 +325,21 @@ KORVID_API bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32_t 
  * many keys it has (0 none), -1 for no current emitter or an unknown curve. */
 KORVID_API int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t capacity);
 
+/* ---- Where particles are born ----------------------------------------------------- */
+typedef struct EmitterShape { int32_t kind; float size[3]; int32_t shell; } EmitterShape;
+#define KORVID_SHAPE_POINT 0    /* the emitter's position, as today */
+#define KORVID_SHAPE_SPHERE 1   /* radius size[0]; shell 1: on the surface only */
+#define KORVID_SHAPE_BOX 2      /* edge lengths size[0..2]; shell 1: on the faces only */
+#define KORVID_SHAPE_DISC 3     /* radius size[0] in the horizontal plane; shell 1: on the rim only */
+#define KORVID_SHAPE_MESH 4     /* on the current model's triangles, by area */
+/* Sets the current emitter's shape (around its position; the mesh in the
+ * model's place). False, with the last error, and nothing changed for no
+ * current emitter, a null shape, an unknown kind, a negative or NaN size, a
+ * shell other than 0 or 1, or a mesh shape on a model without triangles. */
+KORVID_API bool objSetEmitterShape(const EmitterShape* shape);
+/* Copies the current emitter's shape; false for no current emitter or a null out. */
+KORVID_API bool objGetEmitterShape(EmitterShape* shape);
+
 /* ---- What a frame draws ------------------------------------------------------- */
 /* Draws the models' surfaces (true at start); false leaves only the lights,
  * grid, outline and particles, for baking an effect alone. The simulation is
@@ -399,7 +414,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_GL_ERROR,
     KORVID_FAILURE_OUT_OF_MEMORY,
     KORVID_FAILURE_SURFACE_ARRAYS,
-    KORVID_FAILURE_CURVE_REFUSED        /* objSetEmitterCurve: why, in the text */
+    KORVID_FAILURE_CURVE_REFUSED,       /* objSetEmitterCurve: why, in the text */
+    KORVID_FAILURE_SHAPE_REFUSED        /* objSetEmitterShape: why, in the text */
 } KorvidFailure;
 /* The code of the latest refusal; KORVID_FAILURE_NONE after objClearLastError
  * or before any refusal. */

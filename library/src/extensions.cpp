@@ -72,6 +72,30 @@ KORVID_EXPORT int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t 
     return static_cast<int32_t>(held.size());
 }
 
+KORVID_EXPORT bool objSetEmitterShape(const EmitterShape* shape) {
+    ParticleSystem* ps = currentParticleSystem();
+    if (!ps || !ps->current || !shape) {
+        fail(Failure::ShapeRefused, !shape ? "the shape is missing" : "there is no current emitter");
+        return false;
+    }
+    ShapeState changed;
+    const char* why = "";
+    if (makeShape(*shape, currentModel(), changed, &why) != Failure::None) {
+        fail(Failure::ShapeRefused, why);
+        return false;
+    }
+    simulationChanged();
+    ps->current->shape = std::move(changed);
+    return true;
+}
+
+KORVID_EXPORT bool objGetEmitterShape(EmitterShape* shape) {
+    ParticleSystem* ps = currentParticleSystem();
+    if (!ps || !ps->current || !shape) return false;
+    *shape = ps->current->shape.shape;
+    return true;
+}
+
 KORVID_EXPORT void objShowModels(bool show) { context().modelsVisible = show; }
 
 KORVID_EXPORT int32_t objGetSimulationTime(void) { return static_cast<int32_t>(context().timeline.time()); }

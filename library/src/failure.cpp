@@ -43,6 +43,7 @@ constexpr FailureText kTexts[] = {
     {Failure::OutOfMemory, "Out of memory: %s"},
     {Failure::SurfaceArrays, "Surface arrays refused: %s"},
     {Failure::CurveRefused, "Curve refused: %s"},
+    {Failure::ShapeRefused, "Emitter shape refused: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -107,6 +108,7 @@ static_assert(static_cast<int>(Failure::GlError) == KORVID_FAILURE_GL_ERROR, "fa
 static_assert(static_cast<int>(Failure::OutOfMemory) == KORVID_FAILURE_OUT_OF_MEMORY, "failure codes");
 static_assert(static_cast<int>(Failure::SurfaceArrays) == KORVID_FAILURE_SURFACE_ARRAYS, "failure codes");
 static_assert(static_cast<int>(Failure::CurveRefused) == KORVID_FAILURE_CURVE_REFUSED, "failure codes");
+static_assert(static_cast<int>(Failure::ShapeRefused) == KORVID_FAILURE_SHAPE_REFUSED, "failure codes");
 
 void clearLastFailure() { latest = Failure::None; }
 

@@ -35,6 +35,7 @@ enum class Failure {
     OutOfMemory,       // detail: what could not be allocated
     SurfaceArrays,     // detail: why objGetSurfaceArrays/objSetSurfaceArrays refused
     CurveRefused,      // detail: why objSetEmitterCurve refused
+    ShapeRefused,      // detail: why objSetEmitterShape refused
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

@@ -76,7 +76,7 @@ EmissionSource fromBurst(const BurstData& b) {
 }
 
 // Returns false when the pool was full and nothing was emitted.
-bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool burst) {
+bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool burst, const ShapeState* shape) {
     const float u = randomUnit();
     const float v = randomUnit();
     if (e.liveCount >= e.totalParticles || !e.freeList) return false;
@@ -120,6 +120,14 @@ bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool b
     }
     for (int i = 0; i < 4; ++i) p->colorStep[i] = life > 0 ? (end[i] - start[i]) / life : 0.0f;
     if (burst) p->fromBurst = 1;
+    if (shape && !shape->point()) {
+        // The birth place, drawn after everything else a birth draws.
+        float at[3];
+        sampleShape(*shape, at);
+        const bool world = shape->shape.kind == KORVID_SHAPE_MESH;
+        for (int i = 0; i < 3; ++i) p->position[i] = (world ? 0.0f : origin[i]) + at[i];
+        std::memcpy(p->previousPosition, p->position, sizeof p->previousPosition);
+    }
     e.liveCount += 1;
     return true;
 }
@@ -127,9 +135,10 @@ bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool b
 // Runs emit `count` times. Once the pool refuses a particle it refuses every
 // further one in this run, so the remaining tries only advance the generator
 // by their two draws each; that is done in one jump, however large the count.
-void emitMany(EmitterData& e, const EmissionSource& s, const float origin[3], bool burst, int64_t count) {
+void emitMany(EmitterData& e, const EmissionSource& s, const float origin[3], bool burst, int64_t count,
+              const ShapeState* shape = nullptr) {
     for (int64_t i = 0; i < count; ++i) {
-        if (!emit(e, s, origin, burst)) {
+        if (!emit(e, s, origin, burst, shape)) {
             platform::skipRandom(2 * static_cast<uint64_t>(count - i - 1));
             return;
         }
@@ -483,7 +492,7 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta) {
         e.emitCountdown = subtractSaturated(e.emitCountdown, frameDelta);
         if (e.emitCountdown <= 0) {
             const int64_t n = truncated(randomUnit() * static_cast<float>(e.emitterPerCycleVar)) + e.emitterPerCycle;
-            emitMany(e, fromEmitter(e), e.position, false, n);
+            emitMany(e, fromEmitter(e), e.position, false, n, &emitter.shape);
             e.emitCountdown = e.emitterTime;
         }
     } else {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "emitter_shape.h"
 #include "failure.h"
 #include "korvid.h"
 
@@ -65,6 +66,7 @@ struct Emitter {
     int32_t startLifespanTime = 0;
     int32_t startCountdown = 0;
     LifeCurve curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE
+    ShapeState shape;
 };
 
 struct ParticleSystem {

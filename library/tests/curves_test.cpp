@@ -1,5 +1,6 @@
 // Colour and size over a particle's life: keys checked and kept, and a
 // particle following its curves at chosen moments, in its record and in pixels.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -135,6 +136,92 @@ TEST_F(CurvesTest, AThreeKeyGradientAtChosenMoments) {
     EXPECT_NEAR(pixel.r, 255, 3);
     EXPECT_NEAR(pixel.g, 129, 3) << "orange at the middle of its life";
     EXPECT_NEAR(pixel.b, 3, 3);
+}
+
+// Every shape's particles are born inside it (on it, for a shell), around the
+// emitter's position; the mesh's on the model's triangles.
+TEST_F(CurvesTest, ParticlesAreBornInsideTheirShape) {
+    const float triangle[9] = {0, 0, 0, 2, 0, 0, 0, 2, 0};
+    const MeshSurface surface{"Tri", triangle, 1};
+    ASSERT_TRUE(objAddMesh(&surface, 1));
+    EmitterData e;
+    objInitEmitter(&e);
+    e.totalParticles = 2000;
+    e.emitterPerCycle = 2000;
+    e.emitterTime = 100000;
+    e.lifespanTime = 1;
+    e.life = 100000;
+    e.speed = 0;
+    e.force[0] = e.force[1] = e.force[2] = 0;
+    e.position[0] = 1, e.position[1] = 2, e.position[2] = 3;
+    ASSERT_EQ(objAddEmitter(&e), 1);
+    ASSERT_EQ(objSetEmitterPtr(0), 1);
+    EmitterShape shape{};
+    ASSERT_TRUE(objGetEmitterShape(&shape));
+    EXPECT_EQ(shape.kind, KORVID_SHAPE_POINT) << "a new emitter is a point";
+    struct Case {
+        EmitterShape shape;
+        const char* name;
+    };
+    const Case cases[] = {{{KORVID_SHAPE_SPHERE, {0.5f, 0, 0}, 0}, "sphere"},
+                          {{KORVID_SHAPE_SPHERE, {0.5f, 0, 0}, 1}, "sphere shell"},
+                          {{KORVID_SHAPE_BOX, {1, 2, 0.5f}, 0}, "box"},
+                          {{KORVID_SHAPE_BOX, {1, 2, 0.5f}, 1}, "box faces"},
+                          {{KORVID_SHAPE_DISC, {0.75f, 0, 0}, 0}, "disc"},
+                          {{KORVID_SHAPE_DISC, {0.75f, 0, 0}, 1}, "disc rim"},
+                          {{KORVID_SHAPE_MESH, {0, 0, 0}, 0}, "mesh"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(objSetEmitterShape(&c.shape)) << objGetLastError();
+        ASSERT_EQ(objSeekSimulation(15), 15);
+        int count = 0;
+        float spread = 0;
+        for (const Particle* p = particle(); p; p = p->next, ++count) {
+            const float x = p->position[0] - 1, y = p->position[1] - 2, z = p->position[2] - 3;
+            const float* s = c.shape.size;
+            const float eps = 1e-4f;
+            switch (c.shape.kind) {
+            case KORVID_SHAPE_SPHERE: {
+                const float r = std::sqrt(x * x + y * y + z * z);
+                ASSERT_LE(r, s[0] + eps);
+                if (c.shape.shell) ASSERT_NEAR(r, s[0], eps);
+                break;
+            }
+            case KORVID_SHAPE_BOX: {
+                const float d[3] = {std::fabs(x) / (s[0] / 2), std::fabs(y) / (s[1] / 2), std::fabs(z) / (s[2] / 2)};
+                for (float v : d) ASSERT_LE(v, 1 + eps);
+                if (c.shape.shell) ASSERT_NEAR(std::max({d[0], d[1], d[2]}), 1.0f, eps);
+                break;
+            }
+            case KORVID_SHAPE_DISC: {
+                ASSERT_EQ(y, 0.0f);
+                const float r = std::sqrt(x * x + z * z);
+                ASSERT_LE(r, s[0] + eps);
+                if (c.shape.shell) ASSERT_NEAR(r, s[0], eps);
+                break;
+            }
+            default:  // on the triangle (0,0,0) (2,0,0) (0,2,0), where the model stands
+                ASSERT_NEAR(p->position[2], 0.0f, eps);
+                ASSERT_GE(p->position[0], -eps);
+                ASSERT_GE(p->position[1], -eps);
+                ASSERT_LE(p->position[0] + p->position[1], 2 + eps);
+                break;
+            }
+            spread = std::max(spread, std::fabs(x) + std::fabs(z));
+        }
+        EXPECT_EQ(count, 2000);
+        EXPECT_GT(spread, 0.1f) << "the particles spread over the shape";
+    }
+    objClearLastError();
+    for (const EmitterShape& wrong : {EmitterShape{7, {1, 1, 1}, 0}, EmitterShape{KORVID_SHAPE_SPHERE, {-1, 0, 0}, 0},
+                                      EmitterShape{KORVID_SHAPE_BOX, {1, NAN, 1}, 0},
+                                      EmitterShape{KORVID_SHAPE_DISC, {1, 0, 0}, 2}}) {
+        EXPECT_FALSE(objSetEmitterShape(&wrong));
+        EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_SHAPE_REFUSED);
+    }
+    EXPECT_FALSE(objSetEmitterShape(nullptr));
+    ASSERT_TRUE(objGetEmitterShape(&shape));
+    EXPECT_EQ(shape.kind, KORVID_SHAPE_MESH) << "refusals change nothing";
 }
 
 }  // namespace
