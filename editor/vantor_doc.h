@@ -186,8 +186,6 @@ signals:
     // An image was added to the library, or taken out.
     void imageAdded(const QString& name);
     void imageRemoved(const QString& name);
-    // A change of an image the image dialog's working record may refer to.
-    void imageTakenBack(const TextureInfo& image);
 
 private:
     FileResult finishLoad(bool loaded, bool zob, bool import, const QString& failure, const QString& note);

@@ -50,7 +50,7 @@ std::vector<int32_t> parseFrameList(const std::string& text, std::string* error)
         }
         if (first < 1 || last < first) return refuse("frames count from 1, and a range goes upwards");
         if (static_cast<size_t>((last - first) / step) + 1 > kMaxListedFrames - std::min(frames.size(), kMaxListedFrames))
-            return refuse("the list holds more than 1000000 frames");
+            return refuse("the list holds more than 100000 frames");
         for (int64_t f = first; f <= last; f += step) frames.push_back(static_cast<int32_t>(f));
         if (at == text.size()) break;
         if (text[at] != ',') return refuse(std::string("unexpected \"") + text[at] + "\" in the frame list");

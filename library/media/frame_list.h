@@ -10,7 +10,7 @@
 namespace korvid::media {
 
 constexpr int64_t kMaxFrame = 10000000;
-constexpr size_t kMaxListedFrames = 1000000;
+constexpr size_t kMaxListedFrames = 100000;  // one run; a farm splits longer lists into chunks
 
 // The frames of `text` in ascending order, each once; empty with `error`
 // set for a list that is empty, malformed, out of 1..kMaxFrame or longer

@@ -19,6 +19,8 @@ TEST(FrameList, RangesSinglesAndStepsAsRenderFarmsWriteThem) {
     EXPECT_EQ(parseFrameList("1-5,47,60-70:5", &error), (std::vector<int32_t>{1, 2, 3, 4, 5, 47, 60, 65, 70}));
     EXPECT_EQ(parseFrameList("9,3-4,4", &error), (std::vector<int32_t>{3, 4, 9})) << "sorted, each once";
     EXPECT_EQ(parseFrameList("10000000", &error), (std::vector<int32_t>{10000000}));
+    EXPECT_EQ(parseFrameList("1-100000", &error).size(), 100000u) << "a run takes up to 100000 frames";
+    EXPECT_TRUE(parseFrameList("1-100000,100001", &error).empty());
     for (const char* wrong : {"", "0", "5-3", "1-", "-4", "1,,2", "1-9:0", "1-9:", "a", "1 2", "10000001",
                               "99999999999999999999", "1-9:2x", "1-2000000"}) {
         error.clear();
