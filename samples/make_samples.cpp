@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -295,6 +296,170 @@ void smoke() {
     save("smoke.zob");
 }
 
+void curve(int which, std::initializer_list<CurveKey> keys) {
+    if (!objSetEmitterCurve(which, keys.begin(), static_cast<int32_t>(keys.size())))
+        std::fprintf(stderr, "curve: %s\n", objGetLastError());
+}
+
+void shape(int kind, float x, float y, float z, int shell) {
+    const EmitterShape s{kind, {x, y, z}, shell};
+    if (!objSetEmitterShape(&s)) std::fprintf(stderr, "shape: %s\n", objGetLastError());
+}
+
+// A fire pit: flames whose colour runs white, yellow, orange, dark red and
+// out, smoke that swells fast and then slowly, and sparks from the embers.
+void campfire() {
+    load("campfire.raw");
+    paint(0, 0.45f, 0.3f, 0.18f);
+    paint(1, 0.42f, 0.28f, 0.16f);
+    paint(2, 0.4f, 0.4f, 0.42f);
+    addImage("puff.bmp", "Puff", 2, 1, 1);
+
+    EmitterData fire = baseEmitter("Fire");
+    fire.particleType = 3;
+    fire.isAltAlpha = 1;
+    std::strcpy(fire.imageName, "Puff");
+    fire.textureId = objGetTextureId("Puff");
+    fire.position[1] = 0.18f;
+    fire.pitch = kPi / 2;
+    fire.pitchVar = 0.15f;
+    fire.yawVar = kPi;
+    fire.speed = 0.006f;
+    fire.speedVar = 0.002f;
+    fire.totalParticles = 600;
+    fire.emitterPerCycle = 3;
+    fire.emitterPerCycleVar = 1;
+    fire.emitterTime = 20;
+    fire.life = 1100;
+    fire.lifeVar = 300;
+    fire.startSize = 2.5f;
+    fire.endSize = 1;
+    fire.force[1] = 0.00008f;
+    objAddEmitter(&fire);
+    objSetEmitterPtr(0);
+    curve(KORVID_CURVE_COLOUR, {{0.0f, {1, 1, 0.9f, 1}},
+                                {0.2f, {1, 0.9f, 0.3f, 1}},
+                                {0.5f, {1, 0.45f, 0.05f, 0.8f}},
+                                {0.8f, {0.45f, 0.05f, 0.02f, 0.4f}},
+                                {1.0f, {0.2f, 0.0f, 0.0f, 0}}});
+    shape(KORVID_SHAPE_DISC, 0.22f, 0, 0, 0);
+
+    EmitterData smoke = baseEmitter("Smoke");
+    smoke.particleType = 3;
+    std::strcpy(smoke.imageName, "Puff");
+    smoke.textureId = objGetTextureId("Puff");
+    smoke.position[1] = 0.6f;
+    smoke.pitch = kPi / 2;
+    smoke.pitchVar = 0.2f;
+    smoke.yawVar = kPi;
+    smoke.speed = 0.004f;
+    smoke.speedVar = 0.0015f;
+    smoke.totalParticles = 300;
+    smoke.emitterPerCycle = 1;
+    smoke.emitterTime = 90;
+    smoke.life = 3500;
+    smoke.lifeVar = 600;
+    const float grey[4] = {0.35f, 0.33f, 0.32f, 0.5f}, clear[4] = {0.5f, 0.5f, 0.52f, 0};
+    std::memcpy(smoke.startColor, grey, sizeof grey);
+    std::memcpy(smoke.endColor, clear, sizeof clear);
+    smoke.startSizeVar = 0.3f;
+    smoke.force[0] = 0.00003f;
+    objAddEmitter(&smoke);
+    objSetEmitterPtr(1);
+    curve(KORVID_CURVE_SIZE, {{0.0f, {1.5f, 0, 0, 0}}, {0.25f, {5, 0, 0, 0}}, {1.0f, {7, 0, 0, 0}}});
+    shape(KORVID_SHAPE_SPHERE, 0.12f, 0, 0, 0);
+
+    EmitterData sparks = baseEmitter("Sparks");
+    sparks.particleType = 2;
+    sparks.isAltAlpha = 1;
+    sparks.position[1] = 0.15f;
+    sparks.pitch = kPi / 2;
+    sparks.pitchVar = 0.35f;
+    sparks.yawVar = kPi;
+    sparks.speed = 0.02f;
+    sparks.speedVar = 0.008f;
+    sparks.totalParticles = 300;
+    sparks.emitterPerCycle = 1;
+    sparks.emitterPerCycleVar = 1;
+    sparks.emitterTime = 70;
+    sparks.life = 1300;
+    sparks.lifeVar = 400;
+    const float hot[4] = {1, 0.8f, 0.3f, 1}, cold[4] = {0.9f, 0.2f, 0, 0};
+    std::memcpy(sparks.startColor, hot, sizeof hot);
+    std::memcpy(sparks.endColor, cold, sizeof cold);
+    sparks.startSize = 2;
+    sparks.force[1] = -0.0004f;
+    objAddEmitter(&sparks);
+    objSetEmitterPtr(2);
+    shape(KORVID_SHAPE_DISC, 0.3f, 0, 0, 0);
+    save("campfire.zob");
+}
+
+// A crystal that sheds glowing motes from its whole surface.
+void magic() {
+    load("crystal.raw");
+    paint(0, 0.45f, 0.35f, 0.9f);
+    paint(1, 0.3f, 0.3f, 0.35f);
+    EmitterData motes = baseEmitter("Motes");
+    motes.particleType = 0;
+    motes.isAltAlpha = 1;
+    motes.pitch = kPi / 2;
+    motes.pitchVar = kPi;
+    motes.yawVar = kPi;
+    motes.speed = 0.004f;
+    motes.speedVar = 0.002f;
+    motes.totalParticles = 1500;
+    motes.emitterPerCycle = 4;
+    motes.emitterPerCycleVar = 2;
+    motes.emitterTime = 15;
+    motes.life = 2200;
+    motes.lifeVar = 500;
+    motes.startColorVar[2] = 0.1f;
+    motes.startSize = 3;
+    motes.force[1] = 0.00015f;
+    objAddEmitter(&motes);
+    objSetEmitterPtr(0);
+    curve(KORVID_CURVE_COLOUR, {{0.0f, {0.6f, 1, 1, 0}},
+                                {0.15f, {0.5f, 0.9f, 1, 1}},
+                                {0.6f, {0.6f, 0.3f, 1, 0.8f}},
+                                {1.0f, {0.5f, 0.1f, 0.6f, 0}}});
+    shape(KORVID_SHAPE_MESH, 0, 0, 0, 0);
+
+    EmitterData ring = baseEmitter("Ring");
+    ring.particleType = 1;
+    ring.isAltAlpha = 1;
+    ring.position[1] = 0.05f;
+    ring.pitch = kPi / 2;
+    ring.pitchVar = 0.05f;
+    ring.speed = 0.01f;
+    ring.totalParticles = 600;
+    ring.emitterPerCycle = 2;
+    ring.emitterTime = 15;
+    ring.life = 1200;
+    ring.lifeVar = 200;
+    const float violet[4] = {0.7f, 0.4f, 1, 1}, gone[4] = {0.2f, 0.2f, 1, 0};
+    std::memcpy(ring.startColor, violet, sizeof violet);
+    std::memcpy(ring.endColor, gone, sizeof gone);
+    ring.startSize = 2;
+    objAddEmitter(&ring);
+    objSetEmitterPtr(1);
+    shape(KORVID_SHAPE_DISC, 0.9f, 0, 0, 1);
+    save("magic.zob");
+}
+
+// A pyramid pointing up (apex on top) or down, its faces outward.
+std::string pyramid(const char* name, float y0, float apex, float r) {
+    const float a[3] = {0, apex, 0};
+    const float ring[4][3] = {{r, y0, 0}, {0, y0, -r}, {-r, y0, 0}, {0, y0, r}};
+    std::string out = std::string(name) + "\n";
+    for (int i = 0; i < 4; ++i) {
+        const float* p = ring[i];
+        const float* q = ring[(i + 1) % 4];
+        out += apex > y0 ? triangle(p, q, a) : triangle(q, p, a);
+    }
+    return out;
+}
+
 }  // namespace
 
 // Files of other formats, for the importers: an OBJ lantern (a base and a
@@ -353,6 +518,15 @@ int main() {
                                   box("RightMast", 2.35f, 0.0f, -0.05f, 2.45f, 3.0f, 0.05f));
     writeText("chimney.raw", box("Chimney", -0.15f, 0.0f, -0.15f, 0.15f, 1.0f, 0.15f) +
                                  box("Roof", -0.6f, 0.0f, -0.6f, 0.6f, 0.1f, 0.6f));
+    writeText("campfire.raw", box("LogA", -0.45f, 0.0f, -0.07f, 0.45f, 0.12f, 0.07f) +
+                                  box("LogB", -0.07f, 0.1f, -0.45f, 0.07f, 0.22f, 0.45f) +
+                                  box("Stones", -0.6f, -0.04f, -0.6f, 0.6f, 0.0f, 0.6f));
+    {
+        // The crystal's two halves are one surface; its plinth another.
+        std::string crystal = pyramid("Crystal", 1.0f, 1.8f, 0.35f);
+        crystal += pyramid("Lower", 1.0f, 0.4f, 0.35f).substr(6);
+        writeText("crystal.raw", crystal + box("Plinth", -0.5f, 0.0f, -0.5f, 0.5f, 0.2f, 0.5f));
+    }
     writeBitmap("marble.bmp", 64, [](int x, int y, int) {
         const float v = 0.5f + 0.5f * std::sin(x * 0.25f + 3 * std::sin(y * 0.15f));
         return Rgb{uint8_t(170 + 80 * v), uint8_t(160 + 80 * v), uint8_t(150 + 70 * v)};
@@ -372,6 +546,8 @@ int main() {
     sparks();
     fireworks();
     smoke();
+    campfire();
+    magic();
     importSamples();
     return 0;
 }

@@ -415,7 +415,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_OUT_OF_MEMORY,
     KORVID_FAILURE_SURFACE_ARRAYS,
     KORVID_FAILURE_CURVE_REFUSED,       /* objSetEmitterCurve: why, in the text */
-    KORVID_FAILURE_SHAPE_REFUSED        /* objSetEmitterShape: why, in the text */
+    KORVID_FAILURE_SHAPE_REFUSED,       /* objSetEmitterShape: why, in the text */
+    KORVID_FAILURE_EXTENSION_DATA       /* a ZOB file's curves and shapes: the line and why */
 } KorvidFailure;
 /* The code of the latest refusal; KORVID_FAILURE_NONE after objClearLastError
  * or before any refusal. */

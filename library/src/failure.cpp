@@ -44,6 +44,7 @@ constexpr FailureText kTexts[] = {
     {Failure::SurfaceArrays, "Surface arrays refused: %s"},
     {Failure::CurveRefused, "Curve refused: %s"},
     {Failure::ShapeRefused, "Emitter shape refused: %s"},
+    {Failure::ExtensionData, "Error Loading curves and shapes at line %s: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -109,6 +110,7 @@ static_assert(static_cast<int>(Failure::OutOfMemory) == KORVID_FAILURE_OUT_OF_ME
 static_assert(static_cast<int>(Failure::SurfaceArrays) == KORVID_FAILURE_SURFACE_ARRAYS, "failure codes");
 static_assert(static_cast<int>(Failure::CurveRefused) == KORVID_FAILURE_CURVE_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::ShapeRefused) == KORVID_FAILURE_SHAPE_REFUSED, "failure codes");
+static_assert(static_cast<int>(Failure::ExtensionData) == KORVID_FAILURE_EXTENSION_DATA, "failure codes");
 
 void clearLastFailure() { latest = Failure::None; }
 

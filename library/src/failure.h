@@ -36,6 +36,7 @@ enum class Failure {
     SurfaceArrays,     // detail: why objGetSurfaceArrays/objSetSurfaceArrays refused
     CurveRefused,      // detail: why objSetEmitterCurve refused
     ShapeRefused,      // detail: why objSetEmitterShape refused
+    ExtensionData,     // detail: the line, what is wrong with a ZOB file's curves and shapes
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

@@ -53,6 +53,7 @@ public:
         const int n = scanFloats(line_, values, count);
         for (int i = 0; i < n; ++i) out[i] = values[i];
     }
+    size_t position() const { return reader_.position(); }
     // Vertex lines must carry all their numbers.
     bool exactFloats(float* out, int count) { return scanFloats(next(), out, count) == count; }
 
@@ -156,7 +157,10 @@ ParsedEntity parseZob(std::string_view text) {
         }
     } catch (const EndOfFile&) {
         out.failure = Failure::ParticleData;
+        return out;
     }
+    out.extensions = parseExtensions(text, in.position(), static_cast<int32_t>(out.emitters.size()));
+    if (out.extensions.failureLine != 0) out.failure = Failure::ExtensionData;
     return out;
 }
 

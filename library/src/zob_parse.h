@@ -10,6 +10,7 @@
 #include "failure.h"
 #include "korvid.h"
 #include "model.h"
+#include "zob_extensions.h"
 
 namespace korvid {
 
@@ -23,7 +24,8 @@ struct ParsedEmitter {
 
 struct ParsedEntity {
     // Where the parse stopped: None (the whole file), VersionMismatch,
-    // VerticesData (in the image or surface part) or ParticleData.
+    // VerticesData (in the image or surface part), ParticleData or
+    // ExtensionData (in the block of curves and shapes; see extensions).
     Failure failure = Failure::None;
     std::string header;                // the first word, for the version message
     std::vector<TextureInfo> images;   // complete image blocks, in file order
@@ -31,6 +33,7 @@ struct ParsedEntity {
     int32_t surfaceCount = 0;
     std::vector<Surface> surfaces;     // read when the model part is complete
     std::vector<ParsedEmitter> emitters;  // complete emitter blocks, in file order
+    ParsedExtensions extensions;          // the emitters' curves and shapes
 };
 
 ParsedEntity parseZob(std::string_view text);

@@ -24,6 +24,36 @@ Failure addImage(TextureLibrary& library, TextureInfo info, const std::filesyste
     return code;
 }
 
+// Gives the emitters their curves and shapes; every shape is made before any
+// is set, so a refusal leaves the emitters as the records alone made them.
+bool commitExtensions(const ParsedExtensions& parsed, Model& model) {
+    if (parsed.failureLine != 0) {
+        fail(Failure::ExtensionData, std::to_string(parsed.failureLine).c_str(), parsed.failure.c_str());
+        return false;
+    }
+    ParticleSystem& ps = model.particles;
+    std::vector<ShapeState> shapes(parsed.emitters.size());
+    for (size_t i = 0; i < parsed.emitters.size(); ++i) {
+        const EmitterExtras& extras = parsed.emitters[i];
+        const char* why = "";
+        if (extras.hasShape && makeShape(extras.shape, &model, shapes[i], &why) != Failure::None) {
+            fail(Failure::ExtensionData, std::to_string(extras.shapeLine).c_str(), why);
+            return false;
+        }
+    }
+    for (size_t i = 0; i < parsed.emitters.size() && i < ps.emitters.size(); ++i) {
+        const EmitterExtras& extras = parsed.emitters[i];
+        Emitter& e = *ps.emitters[i];
+        const char* why = "";
+        for (int which = 0; which < 2; ++which)
+            if (extras.hasCurve[which])
+                setLifeCurve(e.curves[which], which, extras.curves[which].data(),
+                             static_cast<int32_t>(extras.curves[which].size()), &why);
+        if (extras.hasShape) e.shape = std::move(shapes[i]);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
@@ -82,7 +112,7 @@ bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
         EmitterData* e = ps.currentEmitter();
         if (e->particleType == 3) e->textureId = findTextureId(*c.textures, e->imageName);
     }
-    return true;
+    return commitExtensions(parsed.extensions, *added);
 }
 
 }  // namespace korvid

@@ -16,6 +16,7 @@
 #include "platform.h"
 #include "record_fields.h"
 #include "safe_file.h"
+#include "zob_extensions.h"
 
 namespace korvid {
 namespace {
@@ -131,6 +132,9 @@ void writeEntity(ZobWriter& w, const Model& m, const std::vector<const TextureEn
     w.put("%d //Emitter Count\n", m.particles.count());
     w.put("\n");
     for (const auto& e : m.particles.emitters) writeEmitter(w, e->data);
+    // Curves and shapes come last, where a reader of the original format has stopped.
+    const std::string extensions = extensionsText(m);
+    if (!extensions.empty()) w.put("%s", extensions.c_str());
 }
 
 // The images the model uses now: surface textures named on a surface and the

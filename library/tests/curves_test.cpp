@@ -224,4 +224,89 @@ TEST_F(CurvesTest, ParticlesAreBornInsideTheirShape) {
     EXPECT_EQ(shape.kind, KORVID_SHAPE_MESH) << "refusals change nothing";
 }
 
+// Curves and shapes belong to their emitter: they stay with it while others
+// are inserted and removed around it, and a curve set and taken away again
+// leaves the simulation bit for bit as it was without.
+TEST_F(CurvesTest, CurvesAndShapesStayWithTheirEmitter) {
+    const float triangle[9] = {0, 0, 0, 2, 0, 0, 0, 2, 0};
+    const MeshSurface surface{"Tri", triangle, 1};
+    ASSERT_TRUE(objAddMesh(&surface, 1));
+    EmitterData e;
+    objInitEmitter(&e);
+    e.totalParticles = 200;
+    for (const char* name : {"A", "B"}) {
+        std::strcpy(e.name, name);
+        ASSERT_GT(objAddEmitter(&e), 0);
+    }
+    const CurveKey keys[2] = {{0, {1, 0, 0, 1}}, {1, {0, 0, 1, 0}}};
+    const EmitterShape sphere{KORVID_SHAPE_SPHERE, {0.5f, 0, 0}, 1};
+    ASSERT_TRUE(objSetEmitterPtr(1));
+    ASSERT_TRUE(objSetEmitterCurve(KORVID_CURVE_COLOUR, keys, 2));
+    ASSERT_TRUE(objSetEmitterShape(&sphere));
+
+    std::strcpy(e.name, "New");
+    ASSERT_GT(objInsertEmitter(&e, 0), 0);
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    ASSERT_EQ(objRemoveEmitter(), 2);  // "New" again, then "A"
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    ASSERT_EQ(objRemoveEmitter(), 1);
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    EmitterData b;
+    objGetEmitter(&b);
+    ASSERT_STREQ(b.name, "B");
+    CurveKey read[4];
+    ASSERT_EQ(objGetEmitterCurve(KORVID_CURVE_COLOUR, read, 4), 2);
+    EXPECT_EQ(std::memcmp(read, keys, sizeof keys), 0);
+    EmitterShape shape{};
+    ASSERT_TRUE(objGetEmitterShape(&shape));
+    EXPECT_EQ(std::memcmp(&shape, &sphere, sizeof shape), 0);
+    // A new emitter starts with neither.
+    ASSERT_GT(objAddEmitter(&e), 0);
+    ASSERT_TRUE(objSetEmitterPtr(1));
+    EXPECT_EQ(objGetEmitterCurve(KORVID_CURVE_COLOUR, nullptr, 0), 0);
+    ASSERT_TRUE(objGetEmitterShape(&shape));
+    EXPECT_EQ(shape.kind, KORVID_SHAPE_POINT);
+}
+
+TEST_F(CurvesTest, ACurveAndShapeTakenAwayLeaveNoTrace) {
+    auto run = [](bool touched) {
+        objNew();
+        objSeedRandom(5);
+        EXPECT_TRUE(objAddMesh(nullptr, 0));
+        EmitterData e;
+        objInitEmitter(&e);
+        e.particleType = KORVID_PARTICLE_POLYGONS;
+        e.startColorVar[0] = 0.3f;
+        e.startSizeVar = 0.5f;
+        e.endSize = 4;
+        e.lifespanTime = 1000;
+        EXPECT_EQ(objAddEmitter(&e), 1);
+        EXPECT_TRUE(objSetEmitterPtr(0));
+        if (touched) {
+            const CurveKey keys[1] = {{0.5f, {1, 1, 1, 1}}};
+            const EmitterShape box{KORVID_SHAPE_BOX, {1, 1, 1}, 0}, point{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+            EXPECT_TRUE(objSetEmitterCurve(KORVID_CURVE_COLOUR, keys, 1));
+            EXPECT_TRUE(objSetEmitterCurve(KORVID_CURVE_SIZE, keys, 1));
+            EXPECT_TRUE(objSetEmitterShape(&box));
+            EXPECT_TRUE(objSetEmitterCurve(KORVID_CURVE_COLOUR, nullptr, 0));
+            EXPECT_TRUE(objSetEmitterCurve(KORVID_CURVE_SIZE, nullptr, 0));
+            EXPECT_TRUE(objSetEmitterShape(&point));
+        }
+        EXPECT_EQ(objSeekSimulation(900), 900);
+        EXPECT_GT(objGetLiveParticles(-1), 0);
+        std::vector<float> state;
+        for (const Particle* p = particle(); p; p = p->next) {
+            state.insert(state.end(), p->position, p->position + 3);
+            state.insert(state.end(), p->color, p->color + 4);
+            state.push_back(p->size);
+        }
+        return state;
+    };
+    const std::vector<float> never = run(false);
+    ASSERT_GT(never.size(), 8u);
+    const std::vector<float> taken = run(true);
+    ASSERT_EQ(taken.size(), never.size());
+    EXPECT_EQ(std::memcmp(taken.data(), never.data(), never.size() * sizeof(float)), 0);
+}
+
 }  // namespace

@@ -153,7 +153,7 @@ TEST(CommandLine, AnInfiniteVertexStillDrawsTheModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, Golden,
-                         ::testing::Values("showcase", "fountain", "sparks", "fireworks", "smoke"));
+                         ::testing::Values("showcase", "fountain", "sparks", "fireworks", "smoke", "campfire", "magic"));
 
 // A frame is computed by seeking to its time, so it is byte-identical whether
 // it was rendered in one long run or in chunks by separate processes, as a

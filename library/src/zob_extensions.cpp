@@ -1,0 +1,188 @@
+// Reading and writing of the ZOB block of curves and shapes.
+#include "zob_extensions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "model.h"
+#include "particles.h"
+#include "platform.h"
+#include "textscan.h"
+
+namespace korvid {
+namespace {
+
+struct BlockError {
+    int32_t line;  // the line that is wrong
+    const char* why;
+};
+
+// The block's lines, each checked as it is read; a line that is wrong throws
+// BlockError with its number. Lines are counted as the reading goes, so the
+// whole block costs one pass over the text.
+class BlockLines {
+public:
+    BlockLines(std::string_view text, size_t start) : text_(text), reader_(text) { reader_.seek(start); }
+
+    // The next line, or false at the end of the text.
+    bool next() {
+        const bool more = reader_.next(line_);
+        moveTo(more ? static_cast<size_t>(line_.data() - text_.data()) : text_.size());
+        return more;
+    }
+    void require(const char* what) {
+        if (!next()) fail(what);
+    }
+    std::string word() {
+        char out[64];
+        const char* p = line_.data();
+        if (!scanWord(p, p + line_.size(), out, sizeof out)) return {};
+        return out;
+    }
+    int32_t integer(const char* what, int32_t low, int32_t high) {
+        require(what);
+        const char* p = line_.data();
+        int32_t value = 0;
+        if (!scanInt(p, p + line_.size(), value) || value < low || value > high) fail(what);
+        return value;
+    }
+    void floats(float* out, int count, const char* what) {
+        require(what);
+        if (scanFloats(line_, out, count) != count) fail(what);
+    }
+    [[noreturn]] void fail(const char* why) const { throw BlockError{lineNo_, why}; }
+    int32_t line() const { return lineNo_; }
+
+private:
+    void moveTo(size_t at) {
+        const auto from = text_.begin() + static_cast<ptrdiff_t>(at_);
+        lineNo_ += static_cast<int32_t>(std::count(from, text_.begin() + static_cast<ptrdiff_t>(at), '\n'));
+        at_ = at;
+    }
+    std::string_view text_;
+    LineReader reader_;
+    std::string_view line_;
+    size_t at_ = 0;
+    int32_t lineNo_ = 1;
+};
+
+void readCurve(BlockLines& in, ParsedExtensions& out) {
+    const int32_t emitter = in.integer("an emitter number of the file is expected", 0, int32_t(out.emitters.size()) - 1);
+    const int32_t which = in.integer("a curve is 0 (colour) or 1 (size)", KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE);
+    EmitterExtras& extras = out.emitters[size_t(emitter)];
+    if (extras.hasCurve[which]) in.fail("the emitter's curve is given twice");
+    const int32_t count = in.integer("a curve has 1 to 16 keys", 1, KORVID_MAX_CURVE_KEYS);
+    std::vector<CurveKey> keys(static_cast<size_t>(count));
+    for (CurveKey& key : keys) {
+        float values[5];
+        in.floats(values, 5, "a key is a time and four values");
+        key.time = values[0];
+        std::copy(values + 1, values + 5, key.value);
+        // Each key is checked as it comes, so the message names its line.
+        LifeCurve check;
+        const char* why = "";
+        const size_t upTo = static_cast<size_t>(&key - keys.data()) + 1;
+        if (setLifeCurve(check, which, keys.data(), int32_t(upTo), &why) != Failure::None) in.fail(why);
+    }
+    extras.curves[which] = std::move(keys);
+    extras.hasCurve[which] = true;
+}
+
+void readShape(BlockLines& in, ParsedExtensions& out) {
+    const int32_t tagLine = in.line();
+    const int32_t emitter = in.integer("an emitter number of the file is expected", 0, int32_t(out.emitters.size()) - 1);
+    EmitterExtras& extras = out.emitters[size_t(emitter)];
+    if (extras.hasShape) in.fail("the emitter's shape is given twice");
+    extras.shapeLine = tagLine;
+    EmitterShape shape{};
+    shape.kind = in.integer("a shape kind is 0 to 4", KORVID_SHAPE_POINT, KORVID_SHAPE_MESH);
+    in.floats(shape.size, 3, "a shape has three sizes");
+    for (float s : shape.size)
+        if (!(s >= 0) || s > 3.4e38f) in.fail("a shape's sizes are numbers of 0 or more");
+    shape.shell = in.integer("shell is 0 or 1", 0, 1);
+    extras.shape = shape;
+    extras.hasShape = true;
+}
+
+}  // namespace
+
+ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t emitterCount) {
+    ParsedExtensions out;
+    BlockLines in(text, start);
+    if (!in.next() || in.word() != kExtensionsTag) return out;
+    out.present = true;
+    out.emitters.resize(static_cast<size_t>(std::max(emitterCount, 0)));
+    try {
+        if (in.integer("the block's version is expected", 1, 1 << 30) != kExtensionsVersion)
+            in.fail("this version of the block is not known");
+        for (;;) {
+            in.require("the block ends early: [END_EXTENSIONS] is missing");
+            const std::string tag = in.word();
+            if (tag == "[END_EXTENSIONS]") break;
+            if (tag == "[CURVE]") readCurve(in, out);
+            else if (tag == "[SHAPE]") readShape(in, out);
+            else in.fail("[CURVE], [SHAPE] or [END_EXTENSIONS] is expected");
+        }
+    } catch (const BlockError& e) {
+        out.failureLine = e.line;
+        out.failure = e.why;
+        out.emitters.clear();
+        return out;
+    }
+    return out;
+}
+
+std::string extensionsText(const Model& model) {
+    const auto& emitters = model.particles.emitters;
+    const bool any = std::any_of(emitters.begin(), emitters.end(), [](const auto& e) {
+        return e->curves[0].on() || e->curves[1].on() || !e->shape.point();
+    });
+    if (!any) return {};
+    platform::CLocaleScope cLocale;
+    std::string out;
+    char line[160];
+    auto put = [&](const char* format, auto... values) {
+        std::snprintf(line, sizeof line, format, values...);
+        out += line;
+    };
+    // The shortest text that reads back as the same float: 0.9, not 0.899999976.
+    auto numbers = [&](const float* v, int n) {
+        for (int i = 0; i < n; ++i) {
+            char text[32];
+            const auto end = std::to_chars(text, text + sizeof text, v[i]).ptr;
+            if (i) out += ' ';
+            out.append(text, end);
+        }
+    };
+    put("%s\n%d //Extension Version\n\n", kExtensionsTag, kExtensionsVersion);
+    static const char* const kShapeNames[5] = {"Point", "Sphere", "Box", "Disc", "Mesh"};
+    static const char* const kCurveNames[2] = {"Colour", "Size"};
+    static const char* const kKeyValues[2] = {"R G B A", "size (and three unused values)"};
+    for (size_t i = 0; i < emitters.size(); ++i) {
+        const Emitter& e = *emitters[i];
+        for (int which = 0; which < 2; ++which) {
+            const auto& keys = e.curves[which].keys;
+            if (keys.empty()) continue;
+            put("[CURVE]\n%zu //Emitter\n%d //Curve: %s\n%zu //Key Count: time, %s\n", i, which, kCurveNames[which],
+                keys.size(), kKeyValues[which]);
+            for (const CurveKey& k : keys) {
+                numbers(&k.time, 1);
+                out += ' ';
+                numbers(k.value, 4);
+                out += '\n';
+            }
+            out += '\n';
+        }
+        if (!e.shape.point()) {
+            const EmitterShape& s = e.shape.shape;
+            put("[SHAPE]\n%zu //Emitter\n%d //Kind: %s\n", i, s.kind, kShapeNames[s.kind]);
+            numbers(s.size, 3);
+            put(" //Size\n%d //Shell\n\n", s.shell);
+        }
+    }
+    put("[END_EXTENSIONS]\n");
+    return out;
+}
+
+}  // namespace korvid

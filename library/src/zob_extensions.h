@@ -1,0 +1,47 @@
+// The block of a ZOB file that holds what the original format has no place
+// for: emitters' curves over life and their shapes. It follows the last
+// emitter, so a reader that stops there reads the rest of the file as if the
+// block were not there. The grammar is in docs/zob-extensions.md.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "korvid.h"
+
+namespace korvid {
+
+struct Model;
+
+inline constexpr const char* kExtensionsTag = "[EXTENSIONS]";
+inline constexpr int32_t kExtensionsVersion = 1;
+
+// What the block gives one emitter. Unset parts keep the emitter's defaults.
+struct EmitterExtras {
+    std::vector<CurveKey> curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE
+    bool hasCurve[2] = {false, false};
+    EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    bool hasShape = false;
+    int32_t shapeLine = 0;  // where the shape was given, for a commit that refuses it
+};
+
+struct ParsedExtensions {
+    bool present = false;
+    std::vector<EmitterExtras> emitters;  // one per emitter of the file
+    int32_t failureLine = 0;              // 0: the block, if any, is sound
+    std::string failure;                  // what is wrong at failureLine
+};
+
+// Reads the block starting at `start` in `text` (the position after the last
+// emitter) for a file of `emitterCount` emitters. Anything else there, or
+// nothing, is no block. Every key and shape is checked as the library would
+// check it, so a sound parse commits without refusals (but for a mesh shape
+// on a model without triangles).
+ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t emitterCount);
+
+// The block for `model`'s emitters, or "" when none has a curve or a shape
+// other than the point. Numbers are written with a dot in any locale and with
+// every digit a float needs to read back the same.
+std::string extensionsText(const Model& model);
+
+}  // namespace korvid

@@ -1,0 +1,260 @@
+// The block of curves and shapes in ZOB files: written only when needed, read
+// back exactly, invisible to a reader that stops at the last emitter, and
+// refused with the line named when it is damaged.
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "library_test.h"
+
+using namespace korvid::testing;
+
+namespace {
+
+struct EmitterRecord {
+    EmitterData record;
+    BurstData burst;
+    std::vector<CurveKey> curves[2];
+    EmitterShape shape;
+};
+
+// Every emitter of the current model, with the library's own lists cleared.
+std::vector<EmitterRecord> emitters() {
+    std::vector<EmitterRecord> out;
+    // Selecting the index past the last emitter succeeds and leaves none current.
+    for (int32_t i = 0; objSetEmitterPtr(i) && objGetEmitterCurve(KORVID_CURVE_COLOUR, nullptr, 0) >= 0; ++i) {
+        EmitterRecord e{};
+        objGetEmitter(&e.record);
+        e.record.next = nullptr;
+        e.record.freeList = e.record.liveList = nullptr;
+        e.record.textureId = 0;  // the OpenGL name of the image, new for every load; imageName stays
+        objGetBurst(&e.burst);
+        for (int which = 0; which < 2; ++which) {
+            e.curves[which].resize(KORVID_MAX_CURVE_KEYS);
+            e.curves[which].resize(size_t(objGetEmitterCurve(which, e.curves[which].data(), KORVID_MAX_CURVE_KEYS)));
+        }
+        objGetEmitterShape(&e.shape);
+        out.push_back(e);
+    }
+    return out;
+}
+
+std::vector<SurfaceData> surfaces() {
+    ModelInfo info{};
+    objGetModelData(&info);
+    std::vector<SurfaceData> out(size_t(info.surfaceCount));
+    for (int32_t i = 0; i < info.surfaceCount; ++i) objGetSurfaceData(&out[size_t(i)], i);
+    return out;
+}
+
+bool addTriangle() {
+    static const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    const MeshSurface surface{"Tri", triangle, 1};
+    return objAddMesh(&surface, 1);
+}
+
+bool sameKeys(const std::vector<CurveKey>& a, const std::vector<CurveKey>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(CurveKey)) == 0;
+}
+
+class ZobExtensionsTest : public LibraryTest {
+protected:
+    void SetUp() override {
+        LibraryTest::SetUp();
+        const WindowData window{kWidth, kHeight, 45};
+        objInitWin(&window);
+        // The samples' images, so that copies of the samples read from the scratch folder.
+        for (const auto& entry : std::filesystem::directory_iterator(KORVID_SAMPLES))
+            if (entry.path().extension() == ".bmp")
+                std::filesystem::copy_file(entry.path(), scratch() / entry.path().filename());
+    }
+
+    // A one-triangle model with one emitter, saved: the text a block is appended to.
+    std::string baseFile() {
+        EXPECT_TRUE(addTriangle()) << objGetLastError();
+        EmitterData e;
+        objInitEmitter(&e);
+        EXPECT_EQ(objAddEmitter(&e), 1);
+        const std::string path = (scratch() / "base.zob").string();
+        EXPECT_TRUE(objSaveZOB(path.c_str())) << objGetLastError();
+        objNew();
+        return readAll(path);
+    }
+};
+
+TEST_F(ZobExtensionsTest, CurvesAndShapesReadBackBitForBit) {
+    ASSERT_TRUE(addTriangle());
+    EmitterData e;
+    objInitEmitter(&e);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(objAddEmitter(&e), i + 1);
+    // Times closer than six decimals and values no short text holds.
+    const CurveKey colour[3] = {{0.1000001f, {1.0f / 3, 0.2f, 1e-7f, 1}},
+                                {0.1000004f, {0.7f, 2.0f / 3, 0.5f, 0.25f}},
+                                {1, {0, 0, 0, 0}}};
+    const CurveKey size[2] = {{0, {0.5f, 0, 0, 0}}, {0.75f, {123456.79f, 0, 0, 0}}};
+    const EmitterShape box{KORVID_SHAPE_BOX, {0.1f, 2.5f, 1e-3f}, 1};
+    const EmitterShape mesh{KORVID_SHAPE_MESH, {0, 0, 0}, 0};
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    ASSERT_TRUE(objSetEmitterCurve(KORVID_CURVE_COLOUR, colour, 3));
+    ASSERT_TRUE(objSetEmitterShape(&box));
+    ASSERT_TRUE(objSetEmitterPtr(2));
+    ASSERT_TRUE(objSetEmitterCurve(KORVID_CURVE_SIZE, size, 2));
+    ASSERT_TRUE(objSetEmitterShape(&mesh));
+    const std::vector<EmitterRecord> before = emitters();
+
+    const std::string path = (scratch() / "curves.zob").string();
+    ASSERT_TRUE(objSaveZOB(path.c_str())) << objGetLastError();
+    objNew();
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
+    const std::vector<EmitterRecord> after = emitters();
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(sameKeys(after[i].curves[0], before[i].curves[0]));
+        EXPECT_TRUE(sameKeys(after[i].curves[1], before[i].curves[1]));
+        EXPECT_EQ(std::memcmp(&after[i].shape, &before[i].shape, sizeof(EmitterShape)), 0);
+    }
+    EXPECT_EQ(after[1].shape.kind, KORVID_SHAPE_POINT);
+    EXPECT_TRUE(after[1].curves[0].empty());
+
+    // Saving again gives the same bytes.
+    const std::string again = (scratch() / "again.zob").string();
+    ASSERT_TRUE(objSaveZOB(again.c_str()));
+    EXPECT_EQ(readAll(again), readAll(path));
+}
+
+TEST_F(ZobExtensionsTest, FilesWithoutCurvesOrShapesKeepTheirBytes) {
+    // Image paths are written relative to the working directory.
+    const std::filesystem::path home = std::filesystem::current_path();
+    std::filesystem::current_path(scratch());
+    for (const char* name : {"fireworks", "fountain", "smoke", "sparks"}) {
+        SCOPED_TRACE(name);
+        const std::string sample = std::string(KORVID_SAMPLES) + "/" + name + ".zob";
+        const std::string copy = (scratch() / (std::string(name) + ".zob")).string();
+        std::filesystem::copy_file(sample, copy);
+        objNew();
+        ASSERT_TRUE(objLoadZOB(copy.c_str())) << objGetLastError();
+        ASSERT_TRUE(objSaveZOB(copy.c_str())) << objGetLastError();
+        const std::string text = readAll(copy);
+        EXPECT_EQ(text, readAll(sample));
+        EXPECT_EQ(text.find("[EXTENSIONS]"), std::string::npos);
+    }
+    std::filesystem::current_path(home);
+}
+
+// A reader that stops after the last emitter, as the original one does, must
+// see each extended sample exactly as the same file without the block.
+TEST_F(ZobExtensionsTest, AReaderStoppingAtTheLastEmitterSeesTheSameEntity) {
+    for (const char* name : {"campfire", "magic"}) {
+        SCOPED_TRACE(name);
+        const std::string text = readAll(std::string(KORVID_SAMPLES) + "/" + name + ".zob");
+        const size_t block = text.find("[EXTENSIONS]");
+        ASSERT_NE(block, std::string::npos);
+        const std::string full = writeFile(std::string(name) + ".zob", text);
+        const std::string cut = writeFile(std::string(name) + "-cut.zob", text.substr(0, block));
+
+        objNew();
+        ASSERT_TRUE(objLoadZOB(full.c_str())) << objGetLastError();
+        const std::vector<SurfaceData> fullSurfaces = surfaces();
+        const std::vector<EmitterRecord> fullEmitters = emitters();
+        objNew();
+        ASSERT_TRUE(objLoadZOB(cut.c_str())) << objGetLastError();
+        const std::vector<SurfaceData> cutSurfaces = surfaces();
+        const std::vector<EmitterRecord> cutEmitters = emitters();
+
+        ASSERT_EQ(fullSurfaces.size(), cutSurfaces.size());
+        ASSERT_GT(fullSurfaces.size(), 0u);
+        EXPECT_EQ(std::memcmp(fullSurfaces.data(), cutSurfaces.data(), fullSurfaces.size() * sizeof(SurfaceData)), 0);
+        ASSERT_EQ(fullEmitters.size(), cutEmitters.size());
+        bool anyExtended = false;
+        for (size_t i = 0; i < fullEmitters.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(std::memcmp(&fullEmitters[i].record, &cutEmitters[i].record, sizeof(EmitterData)), 0);
+            EXPECT_EQ(std::memcmp(&fullEmitters[i].burst, &cutEmitters[i].burst, sizeof(BurstData)), 0);
+            EXPECT_TRUE(cutEmitters[i].curves[0].empty() && cutEmitters[i].curves[1].empty());
+            EXPECT_EQ(cutEmitters[i].shape.kind, KORVID_SHAPE_POINT);
+            anyExtended |= !fullEmitters[i].curves[0].empty() || fullEmitters[i].shape.kind != KORVID_SHAPE_POINT;
+        }
+        EXPECT_TRUE(anyExtended);
+    }
+}
+
+TEST_F(ZobExtensionsTest, ADamagedBlockFailsTheLoadNamingItsLine) {
+    const std::string base = baseFile();
+    const int baseLines = int(std::count(base.begin(), base.end(), '\n'));
+    const std::string curve = "[CURVE]\n0 //Emitter\n0 //Curve\n2 //Keys\n0 1 1 1 1\n1 0 0 0 0\n";
+    struct Case {
+        const char* what;
+        std::string block;
+        int line;  // within the block, 1 = "[EXTENSIONS]"
+    };
+    const Case cases[] = {
+        {"unknown version", "[EXTENSIONS]\n2\n[END_EXTENSIONS]\n", 2},
+        {"no version", "[EXTENSIONS]\nnext\n[END_EXTENSIONS]\n", 2},
+        {"unknown part", "[EXTENSIONS]\n1\n[GLOW]\n[END_EXTENSIONS]\n", 3},
+        {"no end", "[EXTENSIONS]\n1\n" + curve, 9},
+        {"emitter out of range", "[EXTENSIONS]\n1\n[CURVE]\n1\n0\n1\n0 1 1 1 1\n[END_EXTENSIONS]\n", 4},
+        {"unknown curve", "[EXTENSIONS]\n1\n[CURVE]\n0\n2\n1\n0 1 1 1 1\n[END_EXTENSIONS]\n", 5},
+        {"too many keys", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n17\n[END_EXTENSIONS]\n", 6},
+        {"times not increasing", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n2\n0.5 1 1 1 1\n0.5 0 0 0 0\n[END_EXTENSIONS]\n", 8},
+        {"time beyond 1", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n1.5 1 1 1 1\n[END_EXTENSIONS]\n", 7},
+        {"short key", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n0 1 1 1\n[END_EXTENSIONS]\n", 7},
+        {"not a number", "[EXTENSIONS]\n1\n[CURVE]\n0\n1\n1\n0 nan 0 0 0\n[END_EXTENSIONS]\n", 7},
+        {"negative size", "[EXTENSIONS]\n1\n[CURVE]\n0\n1\n1\n0 -1 0 0 0\n[END_EXTENSIONS]\n", 7},
+        {"curve twice", "[EXTENSIONS]\n1\n" + curve + curve + "[END_EXTENSIONS]\n", 11},
+        {"keys cut short", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n3\n0 1 1 1 1\n[END_EXTENSIONS]\n", 8},
+        {"unknown shape", "[EXTENSIONS]\n1\n[SHAPE]\n0\n5\n1 1 1\n0\n[END_EXTENSIONS]\n", 5},
+        {"negative shape size", "[EXTENSIONS]\n1\n[SHAPE]\n0\n1\n1 -1 1\n0\n[END_EXTENSIONS]\n", 6},
+        {"infinite shape size", "[EXTENSIONS]\n1\n[SHAPE]\n0\n1\ninf 1 1\n0\n[END_EXTENSIONS]\n", 6},
+        {"shell 2", "[EXTENSIONS]\n1\n[SHAPE]\n0\n1\n1 1 1\n2\n[END_EXTENSIONS]\n", 7},
+        {"shape twice", "[EXTENSIONS]\n1\n[SHAPE]\n0\n1\n1 1 1\n0\n[SHAPE]\n0\n2\n1 1 1\n0\n[END_EXTENSIONS]\n", 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A sound curve first: it must not be applied when a later part is damaged.
+        const std::string path = writeFile("damaged.zob", base + c.block);
+        objNew();
+        objClearLastError();
+        EXPECT_FALSE(objLoadZOB(path.c_str()));
+        EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_EXTENSION_DATA);
+        const std::string expected = "Error Loading curves and shapes at line " + std::to_string(baseLines + c.line) + ":";
+        EXPECT_EQ(std::string(objGetLastError()).rfind(expected, 0), 0u) << objGetLastError();
+        // The records themselves were read; nothing of the block was applied.
+        ASSERT_TRUE(objSetEmitterPtr(0));
+        EXPECT_EQ(objGetEmitterCurve(KORVID_CURVE_COLOUR, nullptr, 0), 0);
+        EmitterShape shape{};
+        objGetEmitterShape(&shape);
+        EXPECT_EQ(shape.kind, KORVID_SHAPE_POINT);
+    }
+}
+
+TEST_F(ZobExtensionsTest, AMeshShapeOnAModelWithoutTrianglesIsRefusedWithNothingApplied) {
+    ASSERT_TRUE(objAddMesh(nullptr, 0));
+    EmitterData e;
+    objInitEmitter(&e);
+    ASSERT_EQ(objAddEmitter(&e), 1);
+    const std::string path = (scratch() / "empty.zob").string();
+    ASSERT_TRUE(objSaveZOB(path.c_str()));
+    const std::string base = readAll(path);
+    const int baseLines = int(std::count(base.begin(), base.end(), '\n'));
+    writeFile("empty.zob", base + "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n0 1 0 0 1\n[SHAPE]\n0\n4\n0 0 0\n0\n[END_EXTENSIONS]\n");
+    objNew();
+    EXPECT_FALSE(objLoadZOB(path.c_str()));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_EXTENSION_DATA);
+    EXPECT_NE(std::string(objGetLastError()).find("line " + std::to_string(baseLines + 8)), std::string::npos)
+        << objGetLastError();
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    EXPECT_EQ(objGetEmitterCurve(KORVID_CURVE_COLOUR, nullptr, 0), 0);
+}
+
+TEST_F(ZobExtensionsTest, OtherTextAfterTheLastEmitterIsStillIgnored) {
+    const std::string base = baseFile();
+    const std::string path = writeFile("trailing.zob", base + "whatever follows\n[CURVE]\n");
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    EXPECT_EQ(objGetEmitterCurve(KORVID_CURVE_COLOUR, nullptr, 0), 0);
+}
+
+}  // namespace
