@@ -64,6 +64,15 @@ Failure makeShape(const EmitterShape& shape, const Model* model, ShapeState& out
     return Failure::None;
 }
 
+void refreshMeshShapes(Model& model) {
+    for (auto& e : model.particles.emitters) {
+        if (e->shape.shape.kind != KORVID_SHAPE_MESH) continue;
+        ShapeState fresh;
+        const char* why = "";
+        if (makeShape(e->shape.shape, &model, fresh, &why) == Failure::None) e->shape = std::move(fresh);
+    }
+}
+
 void sampleShape(const ShapeState& state, float out[3]) {
     const EmitterShape& s = state.shape;
     const bool shell = s.shell != 0;

@@ -27,6 +27,11 @@ struct ShapeState {
 // Failure::None, or BadArgument with `why` filled and `out` unchanged.
 Failure makeShape(const EmitterShape& shape, const Model* model, ShapeState& out, const char** why);
 
+// Takes the model's triangles again into the state of each of its emitters
+// that emits from the mesh, after its vertices changed. A model left without
+// triangles keeps the triangles its emitters had.
+void refreshMeshShapes(Model& model);
+
 // A birth place relative to the emitter's position (the mesh: in the world).
 void sampleShape(const ShapeState& state, float out[3]);
 

@@ -232,6 +232,7 @@ KORVID_EXPORT bool objSetSurfaceArrays(int32_t index, const float* vertices, con
     if (s->outline && s->vertices) buildOutline(s->vertices.get(), s->vertexFloatCount, *s->outline);
     s->geometryChanged = true;
     buildModelOutline(*currentModel());
+    refreshMeshShapes(*currentModel());
     return true;
 }
 

@@ -23,6 +23,7 @@ void transformModel(Transform transform) {
         s.geometryChanged = true;
     }
     buildModelOutline(*m);
+    refreshMeshShapes(*m);
 }
 
 void rotateAbout(int axis, float angle, float* v) {

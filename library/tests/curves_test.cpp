@@ -268,6 +268,28 @@ TEST_F(CurvesTest, CurvesAndShapesStayWithTheirEmitter) {
     EXPECT_EQ(shape.kind, KORVID_SHAPE_POINT);
 }
 
+// A mesh shape follows its model's vertices when they are moved.
+TEST_F(CurvesTest, AMeshShapeFollowsItsModel) {
+    const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    const MeshSurface surface{"Tri", triangle, 1};
+    ASSERT_TRUE(objAddMesh(&surface, 1));
+    EmitterData e;
+    objInitEmitter(&e);
+    e.emitterPerCycle = 200;
+    e.lifespanTime = 1000;
+    e.speed = 0;
+    ASSERT_EQ(objAddEmitter(&e), 1);
+    ASSERT_EQ(objSetEmitterPtr(0), 1);
+    const EmitterShape mesh{KORVID_SHAPE_MESH, {0, 0, 0}, 0};
+    ASSERT_TRUE(objSetEmitterShape(&mesh));
+    const float away[3] = {0, 0, 5};
+    objGeoTranslate(away);
+    ASSERT_EQ(objSeekSimulation(15), 15);
+    int count = 0;
+    for (const Particle* p = particle(); p; p = p->next, ++count) ASSERT_NEAR(p->position[2], 5.0f, 1e-4f);
+    EXPECT_GT(count, 0);
+}
+
 TEST_F(CurvesTest, ACurveAndShapeTakenAwayLeaveNoTrace) {
     auto run = [](bool touched) {
         objNew();
