@@ -345,6 +345,11 @@ KORVID_API bool objGetEmitterShape(EmitterShape* shape);
  * grid, outline and particles, for baking an effect alone. The simulation is
  * the same either way. */
 KORVID_API void objShowModels(bool show);
+/* Draws the shape of the current model's current emitter as a wire outline
+ * around its position (false at start): three circles for a sphere, the
+ * edges of a box, a circle for a disc; nothing for a point or a mesh, whose
+ * model shows where it emits. */
+KORVID_API void objShowShapeOutline(bool show);
 /* Seeds the particles' random numbers. Until it is first called, every new
  * model (objLoadZOB, objLoadRaw, objAddMesh) reseeds them from the time of
  * day; after it, loads keep the caller's sequence, so seeding and then

@@ -38,6 +38,7 @@ struct Context {
     int32_t gridVisible = 1;
     int32_t outlineVisible = 1;
     bool modelsVisible = true;
+    bool shapeOutlineVisible = false;  // the current emitter's shape, for editors
     float cameraRotation[3] = {0, 0, 0};
 };
 

@@ -35,4 +35,8 @@ void refreshMeshShapes(Model& model);
 // A birth place relative to the emitter's position (the mesh: in the world).
 void sampleShape(const ShapeState& state, float out[3]);
 
+struct Emitter;
+// Draws the emitter's shape as lines around its position (a point and a mesh draw nothing).
+void drawShapeOutline(const Emitter& emitter);
+
 }  // namespace korvid

@@ -98,6 +98,8 @@ KORVID_EXPORT bool objGetEmitterShape(EmitterShape* shape) {
 
 KORVID_EXPORT void objShowModels(bool show) { context().modelsVisible = show; }
 
+KORVID_EXPORT void objShowShapeOutline(bool show) { context().shapeOutlineVisible = show; }
+
 KORVID_EXPORT int32_t objGetSimulationTime(void) { return static_cast<int32_t>(context().timeline.time()); }
 
 KORVID_EXPORT int64_t objSetSnapshotBudget(int64_t bytes) {

@@ -228,6 +228,7 @@ KORVID_EXPORT void objInitWin(const WindowData* window) {
     c.outlineVisible = 1;
     c.gridVisible = 1;
     c.modelsVisible = true;
+    c.shapeOutlineVisible = false;
 
     // OpenGL state.
     c.width = window ? window->width : 1;
@@ -298,5 +299,7 @@ KORVID_EXPORT void objRender(const CameraData* camera) {
         drawModel(*m, c.multitexture, c.modelsVisible);
         drawParticleSystem(m->particles, c.cameraRotation);
     }
+    if (c.shapeOutlineVisible)
+        if (const Model* m = currentModel(); m && m->particles.current) drawShapeOutline(*m->particles.current);
     glFlush();
 }

@@ -268,6 +268,41 @@ TEST_F(CurvesTest, CurvesAndShapesStayWithTheirEmitter) {
     EXPECT_EQ(shape.kind, KORVID_SHAPE_POINT);
 }
 
+// The shape's outline is drawn only when asked for, around the emitter.
+TEST_F(CurvesTest, TheShapeOutlineIsDrawnWhenShown) {
+    oneParticle();
+    objSetBBox(0);
+    objShowLights(false);
+    objPauseSimulation(true);
+    const float black[4] = {0, 0, 0, 1};
+    objSetClearColor(black);
+    // Off the grid's plane: the grid is drawn in y = 0 and the view looks along z.
+    const float position[3] = {0, 0, 0};
+    objSetPosEmitter(position);
+    const EmitterShape disc{KORVID_SHAPE_DISC, {1, 0, 0}, 0}, sphere{KORVID_SHAPE_SPHERE, {1, 0, 0}, 0};
+    const CameraData camera{0, 0, -5, 0, 0, 0};
+    // A pixel on the sphere's circle in the view's plane, halfway up.
+    auto onCircle = [&] {
+        objRender(&camera);
+        const int x = kWidth / 2, y = kHeight / 2;
+        // The circle of radius 1 at distance 5 with a 45 degree field of view.
+        const int r = int(std::lround(1.0 / (5.0 * std::tan(22.5 * 3.14159265 / 180)) * (kHeight / 2.0)));
+        int bright = 0;
+        for (int dy = -2; dy <= 2; ++dy) {
+            const auto p = korvid::support::pixelAt(x, y + r + dy);
+            bright = std::max(bright, int(p.r) + int(p.g));
+        }
+        return bright;
+    };
+    ASSERT_TRUE(objSetEmitterShape(&sphere));
+    EXPECT_LT(onCircle(), 40) << "no outline before it is shown";
+    objShowShapeOutline(true);
+    EXPECT_GT(onCircle(), 200) << "the sphere's circle facing the camera";
+    ASSERT_TRUE(objSetEmitterShape(&disc));
+    EXPECT_LT(onCircle(), 40) << "a disc lies flat: seen edge on it is a line through the middle";
+    objShowShapeOutline(false);
+}
+
 // A mesh shape follows its model's vertices when they are moved.
 TEST_F(CurvesTest, AMeshShapeFollowsItsModel) {
     const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
