@@ -241,9 +241,11 @@ std::function<std::optional<QColor>(const QColor&)>& colorHook() {
 void setMessageHook(std::function<void(const QString&)> hook) { messageHook() = std::move(hook); }
 void setColorHook(std::function<std::optional<QColor>(const QColor&)> hook) { colorHook() = std::move(hook); }
 
-std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) {
+std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, bool withAlpha) {
     if (colorHook()) return colorHook()(initial);
-    const QColor chosen = QColorDialog::getColor(initial, parent);
+    const QColor chosen = QColorDialog::getColor(initial, parent, QString(),
+                                                 withAlpha ? QColorDialog::ShowAlphaChannel
+                                                           : QColorDialog::ColorDialogOptions());
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
 }

@@ -115,9 +115,9 @@ QString formatG6(double value);
 void message(QWidget* parent, const QString& text);
 void setMessageHook(std::function<void(const QString&)> hook);
 
-// The common colour dialog started on `initial`; empty on Cancel. Tests may
-// answer it with a hook.
-std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial);
+// The common colour dialog started on `initial` (with an alpha channel when
+// `withAlpha`); empty on Cancel. Tests may answer it with a hook.
+std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, bool withAlpha = false);
 void setColorHook(std::function<std::optional<QColor>(const QColor&)> hook);
 
 // The "Select" rule of every colour row: the colour dialog opens on the

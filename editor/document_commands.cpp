@@ -32,9 +32,9 @@ void RecordCommand::swap() {
     m_snapshot = std::move(current);
 }
 
-void EmitterCommand::remove() { m_doc.removeEmitterAt(m_index, &m_record); }
+void EmitterCommand::remove() { m_doc.removeEmitterAt(m_index, &m_record, &m_extras); }
 
-void EmitterCommand::insert() { m_doc.insertEmitterAt(m_record, m_index); }
+void EmitterCommand::insert() { m_doc.insertEmitterAt(m_record, m_index, m_extras); }
 
 void ImageCommand::takeBack() { m_doc.removeImage(m_info); }
 

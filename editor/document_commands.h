@@ -65,11 +65,12 @@ private:
 };
 
 // An emitter added at `index` (undo removes it) or removed from there (undo
-// puts it back); the record travels with the command.
+// puts it back); the record, curves and shape travel with the command.
 class EmitterCommand : public DocumentCommand {
 public:
-    EmitterCommand(CVantorDoc& doc, const QString& text, int index, bool added, const EmitterData& record)
-        : DocumentCommand(doc, text), m_index(index), m_added(added), m_record(record) {}
+    EmitterCommand(CVantorDoc& doc, const QString& text, int index, bool added, const EmitterData& record,
+                   EmitterExtras extras = {})
+        : DocumentCommand(doc, text), m_index(index), m_added(added), m_record(record), m_extras(std::move(extras)) {}
 
 protected:
     void takeBack() override { m_added ? remove() : insert(); }
@@ -81,6 +82,7 @@ private:
     int m_index;
     bool m_added;
     EmitterData m_record;
+    EmitterExtras m_extras;
 };
 
 // An image added to the library; undo takes it away, redo reads it again.

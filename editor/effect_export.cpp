@@ -146,6 +146,7 @@ void showScene(bool on, const SceneLook& look) {
     objSetBBox(on && look.outline ? 1 : 0);
     objShowLights(on && look.lights);
     objShowModels(on);
+    objShowShapeOutline(on);
 }
 
 std::vector<int> momentsOf(const EffectExport& s) {

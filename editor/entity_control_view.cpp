@@ -85,6 +85,10 @@ CEntityControlView::CEntityControlView(CVantorDoc& document, CVantorView& view, 
     fitControls(m_area);
     for (QWidget* page : m_pages) vantor::orderTabsByLayout(page);
     m_tabs->installEventFilter(this);
+    // A page taller than the pane scrolls to whichever of its controls takes the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && m_area->isAncestorOf(now)) m_scroll->ensureWidgetVisible(now, 8, 8);
+    });
     m_tabs->setCurrentIndex(0);
     showCurrentPage();
     connect(m_tabs, &QTabBar::currentChanged, this, &CEntityControlView::showCurrentPage);

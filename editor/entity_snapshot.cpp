@@ -1,5 +1,6 @@
 #include "entity_snapshot.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vantor {
@@ -44,6 +45,34 @@ EmitterData userFields(EmitterData e) {
 
 }  // namespace
 
+bool EmitterExtras::operator==(const EmitterExtras& o) const {
+    for (int which = 0; which < 2; ++which) {
+        const auto& a = curves[which];
+        const auto& b = o.curves[which];
+        if (a.size() != b.size() || std::memcmp(a.data(), b.data(), a.size() * sizeof(CurveKey)) != 0) return false;
+    }
+    return std::memcmp(&shape, &o.shape, sizeof shape) == 0;
+}
+
+EmitterExtras captureExtras() {
+    EmitterExtras x;
+    for (int which = 0; which < 2; ++which) {
+        x.curves[which].resize(KORVID_MAX_CURVE_KEYS);
+        const int32_t n = objGetEmitterCurve(which, x.curves[which].data(), KORVID_MAX_CURVE_KEYS);
+        x.curves[which].resize(static_cast<size_t>(std::max(0, n)));
+    }
+    if (!objGetEmitterShape(&x.shape)) x.shape = EmitterShape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    return x;
+}
+
+bool applyExtras(const EmitterExtras& x) {
+    bool taken = true;
+    for (int which = 0; which < 2; ++which)
+        taken &= objSetEmitterCurve(which, x.curves[which].data(), static_cast<int32_t>(x.curves[which].size()));
+    taken &= objSetEmitterShape(&x.shape);
+    return taken;
+}
+
 uint32_t idOf(const char* name, uint32_t id) {
     const uint32_t current = name[0] ? objGetTextureId(name) : 0;
     return current != 0 ? current : id;
@@ -77,6 +106,10 @@ EntitySnapshot captureSnapshot(EntityPart part, int index, const float position[
     case EntityPart::Emitter:
         objSetEmitterPtr(index);
         objGetEmitter(&s.emitter);
+        break;
+    case EntityPart::Extras:
+        objSetEmitterPtr(index);
+        s.extras = captureExtras();
         break;
     case EntityPart::Burst:
         objSetEmitterPtr(index);
@@ -113,6 +146,10 @@ void applySnapshot(const EntitySnapshot& s) {
         objSetEmitter(&e);
         break;
     }
+    case EntityPart::Extras:
+        objSetEmitterPtr(s.index);
+        applyExtras(s.extras);
+        break;
     case EntityPart::Burst:
         objSetEmitterPtr(s.index);
         objSetBurst(&s.burst);
@@ -140,6 +177,8 @@ bool sameSnapshot(const EntitySnapshot& a, const EntitySnapshot& b) {
         const EmitterData x = userFields(a.emitter), y = userFields(b.emitter);
         return std::memcmp(&x, &y, sizeof x) == 0;
     }
+    case EntityPart::Extras:
+        return a.extras == b.extras;
     case EntityPart::Burst: {
         BurstData x = a.burst, y = b.burst;
         std::memset(x.origin, 0, sizeof x.origin);

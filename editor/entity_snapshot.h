@@ -13,6 +13,7 @@ enum class EntityPart {
     SurfaceShape,  // one surface's record and its vertex data (smoothing)
     Geometry,      // the vertex data of every surface (geometry operations)
     Emitter,       // one emitter's record
+    Extras,        // one emitter's curves over life and shape
     Burst,         // one emitter's burst
     Light,         // one light
     Position,      // where the model stands
@@ -22,12 +23,25 @@ struct SurfaceArrays {
     std::vector<float> vertices, faceNormals, vertexNormals;
 };
 
+// What an emitter has beyond its record: its curves over life and its shape.
+struct EmitterExtras {
+    std::vector<CurveKey> curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE; empty: none
+    EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    bool operator==(const EmitterExtras& other) const;
+};
+// The current emitter's extras, read from the library.
+EmitterExtras captureExtras();
+// Gives the current emitter `extras`; false when the library refused a part
+// (a mesh shape on a model without triangles), the rest being set.
+bool applyExtras(const EmitterExtras& extras);
+
 struct EntitySnapshot {
     EntityPart part = EntityPart::Surface;
     int index = 0;  // surface, emitter or light
     SurfaceData surface{};
     std::vector<SurfaceArrays> arrays;  // one surface, or every surface of the model
     EmitterData emitter{};
+    EmitterExtras extras;
     BurstData burst{};
     LightData light{};
     float position[3] = {0, 0, 0};

@@ -18,6 +18,7 @@
 #include "controls.h"
 #include "name_dlg.h"
 #include "particle_burst_dialog.h"
+#include "particle_extras.h"
 #include "field_bindings.h"
 #include "page_layout.h"
 #include "vantor_doc.h"
@@ -150,6 +151,10 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
     p->addLayout(row({m_boxes[kLighting], m_boxes[kReflect], label("Ground:"), m_edits[IDC_PART_GROUND]}));
     p->addLayout(row({m_boxes[kAltAlpha], m_boxes[kBurst], m_boxes[kBurstOnGround], m_properties}));
     layout->addWidget(particleBox);
+    m_lifeCurves = new LifeCurvesBox(m_doc, this);
+    layout->addWidget(m_lifeCurves);
+    m_shape = new ShapeBox(m_doc, this);
+    layout->addWidget(m_shape);
     layout->addStretch(1);
 
     m_emitterList->setEditText(m_emitterName);
@@ -365,6 +370,24 @@ void CParticlesPage::refreshFromEmitter(bool keepShown) {
         m_imageList->setEditText(m_imageName);
     }
     rebuildSwatches();
+    m_lifeCurves->refresh(keepShown);
+    m_shape->refresh(keepShown);
+    showCurveUse();
+}
+
+void CParticlesPage::showCurveUse() {
+    // A curve takes the place of the start and end values it replaces; the
+    // start variations still apply.
+    if (!m_add->isEnabled() || m_doc.currentEmitter() < 0) return;
+    const bool colour = m_doc.extras().curves[KORVID_CURVE_COLOUR].empty();
+    const bool size = m_doc.extras().curves[KORVID_CURVE_SIZE].empty();
+    const bool polygons = m_doc.emitter().particleType == KORVID_PARTICLE_POLYGONS;
+    for (int c = 0; c < 4; ++c)
+        for (int id : {IDC_PART_START_R, IDC_PART_END_R, IDC_PART_END_VAR_R}) m_edits[id + c]->setEnabled(colour);
+    m_startSelect->setEnabled(colour);
+    m_endSelect->setEnabled(colour);
+    m_edits[IDC_PART_START_SIZE]->setEnabled(size);
+    for (int id : {IDC_PART_END_SIZE, IDC_PART_END_SIZE_VAR}) m_edits[id]->setEnabled(size && polygons);
 }
 
 void CParticlesPage::rebuildSwatches() {

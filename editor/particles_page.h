@@ -13,6 +13,8 @@ class CParticleBurstDialog;
 namespace vantor {
 struct DocumentChange;
 class CommitEdit;
+class LifeCurvesBox;
+class ShapeBox;
 class Swatch;
 }
 
@@ -39,6 +41,7 @@ public:
     QComboBox* emitterList() const { return m_emitterList; }
     QComboBox* imageList() const { return m_imageList; }
     CParticleBurstDialog* burstDialog() const { return m_burstDialog; }
+    vantor::LifeCurvesBox* lifeCurves() const { return m_lifeCurves; }
 
     QString m_imageName = QStringLiteral("NONE");
     QString m_emitterName = QStringLiteral("<ADD>");
@@ -60,6 +63,8 @@ private:
     void setDependents();
     void selectColour(bool start);
     void rebuildSwatches();
+    // Greys the start and end values that the emitter's curves replace.
+    void showCurveUse();
     // Sends `record` as the emitter's new state, as the command `change`
     // (none when empty).
     void send(const EmitterData& record, const QString& change, int field = -1);
@@ -78,5 +83,7 @@ private:
     QPushButton* m_properties;
     QPushButton* m_startSelect;
     QPushButton* m_endSelect;
+    vantor::LifeCurvesBox* m_lifeCurves;
+    vantor::ShapeBox* m_shape;
 };
 

@@ -151,6 +151,16 @@ constexpr int IDC_PART_LIGHTING = 1160;
 constexpr int IDC_PART_ALT_ALPHA = 1149;
 constexpr int IDC_PART_USE_LIFESPAN = 1170;
 constexpr int IDC_PART_USE_OBJECT = 1155;
+// Curves over life and the emitter's shape.
+constexpr int IDC_PART_COLOUR_CURVE = 2020;  // "Colour over life" check box
+constexpr int IDC_PART_GRADIENT = 2021;
+constexpr int IDC_PART_SIZE_CURVE = 2022;    // "Size over life" check box
+constexpr int IDC_PART_SIZE_GRAPH = 2023;
+constexpr int IDC_PART_KEY_TIME = 2024;      // the selected size key's time (0..1)
+constexpr int IDC_PART_KEY_SIZE = 2025;      // and its size
+constexpr int IDC_PART_SHAPE = 2026;         // Point, Sphere, Box, Disc, Mesh
+constexpr int IDC_PART_SHAPE_SIZE_X = 2027;  // then Y, Z
+constexpr int IDC_PART_SHAPE_SHELL = 2030;
 
 // ---- Light Properties dialog ------------------------------------------------
 constexpr int IDC_LIGHT_AMBIENT_R = 1023;  // each row: R, G, B, A

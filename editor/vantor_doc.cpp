@@ -30,6 +30,7 @@ void CVantorDoc::clear() {
     m_lastEmitter = -1;
     m_currentEmitter = -1;
     objInitEmitter(&m_emitter);
+    m_extras = vantor::EmitterExtras();
     emit cleared();
     startHistory();
     setFile({});
@@ -96,6 +97,7 @@ CVantorDoc::FileResult CVantorDoc::finishLoad(bool loaded, bool zob, bool import
         objSetEmitterPtr(0);
         objGetEmitter(&m_emitter);
         objGetBurst(&m_burst);
+        m_extras = vantor::captureExtras();
     }
     emit opened(zob);
     startHistory();
@@ -203,6 +205,7 @@ bool CVantorDoc::addEmitter(const EmitterData& record) {
     EmitterData added{};
     objGetEmitter(&added);
     objGetBurst(&m_burst);
+    m_extras = vantor::captureExtras();
     refreshEmitterNames();
     m_stack.push(new EmitterCommand(*this, QStringLiteral("Add Emitter"), m_currentEmitter, true, added));
     announce(ChangeKind::EmitterList, m_currentEmitter);
@@ -213,8 +216,9 @@ bool CVantorDoc::removeEmitter() {
     if (m_currentEmitter < 0) return false;
     const int removed = m_currentEmitter;
     EmitterData record{};
-    if (!removeEmitterAt(removed, &record)) return false;
-    m_stack.push(new EmitterCommand(*this, QStringLiteral("Remove Emitter"), removed, false, record));
+    vantor::EmitterExtras extras;
+    if (!removeEmitterAt(removed, &record, &extras)) return false;
+    m_stack.push(new EmitterCommand(*this, QStringLiteral("Remove Emitter"), removed, false, record, std::move(extras)));
     return true;
 }
 
@@ -224,6 +228,32 @@ void CVantorDoc::chooseEmitter(int index) {
     objSetEmitterPtr(index);
     objGetEmitter(&m_emitter);
     objGetBurst(&m_burst);
+    m_extras = vantor::captureExtras();
+}
+
+bool CVantorDoc::editCurve(int which, const std::vector<CurveKey>& keys, int field, QString* refusal) {
+    if (m_currentEmitter < 0 || (which != KORVID_CURVE_COLOUR && which != KORVID_CURVE_SIZE)) return false;
+    beginChange(which == KORVID_CURVE_COLOUR ? QStringLiteral("Colour Curve") : QStringLiteral("Size Curve"),
+                EntityPart::Extras, m_currentEmitter, field);
+    makeCurrent();
+    const bool taken = objSetEmitterCurve(which, keys.data(), static_cast<int32_t>(keys.size()));
+    if (!taken && refusal) *refusal = QString::fromLocal8Bit(objGetLastError());
+    m_extras = vantor::captureExtras();
+    endChange();
+    announce(ChangeKind::Emitter, m_currentEmitter, field);
+    return taken;
+}
+
+bool CVantorDoc::editShape(const EmitterShape& shape, int field, QString* refusal) {
+    if (m_currentEmitter < 0) return false;
+    beginChange(QStringLiteral("Emitter Shape"), EntityPart::Extras, m_currentEmitter, field);
+    makeCurrent();
+    const bool taken = objSetEmitterShape(&shape);
+    if (!taken && refusal) *refusal = QString::fromLocal8Bit(objGetLastError());
+    m_extras = vantor::captureExtras();
+    endChange();
+    announce(ChangeKind::Emitter, m_currentEmitter, field);
+    return taken;
 }
 
 void CVantorDoc::moveEmitter(const float position[3]) {
@@ -395,7 +425,7 @@ void CVantorDoc::beginChange(const QString& name, vantor::EntityPart part, int i
     using vantor::EntityPart;
     if (m_changeDepth++ > 0) return;
     const bool surface = part == EntityPart::Surface || part == EntityPart::SurfaceShape;
-    const bool emitter = part == EntityPart::Emitter || part == EntityPart::Burst;
+    const bool emitter = part == EntityPart::Emitter || part == EntityPart::Burst || part == EntityPart::Extras;
     if (index < 0) index = surface ? m_currentSurface : emitter ? m_currentEmitter : 0;
     m_recording = !name.isEmpty() && !(emitter && index < 0) && !(surface && m_modelCount == 0);
     if (!m_recording) return;
@@ -438,9 +468,10 @@ void CVantorDoc::restore(const vantor::EntitySnapshot& snapshot) {
         announce(ChangeKind::Geometry, -1, -1, true);
         break;
     case EntityPart::Emitter:
+    case EntityPart::Extras:
     case EntityPart::Burst:
         chooseEmitter(snapshot.index);
-        announce(snapshot.part == EntityPart::Emitter ? ChangeKind::Emitter : ChangeKind::Burst, snapshot.index, -1,
+        announce(snapshot.part == EntityPart::Burst ? ChangeKind::Burst : ChangeKind::Emitter, snapshot.index, -1,
                  true);
         break;
     case EntityPart::Light:
@@ -465,24 +496,27 @@ void CVantorDoc::refreshEmitterNames() {
     if (m_currentEmitter >= 0) objSetEmitterPtr(m_currentEmitter);
 }
 
-bool CVantorDoc::removeEmitterAt(int index, EmitterData* record) {
+bool CVantorDoc::removeEmitterAt(int index, EmitterData* record, vantor::EmitterExtras* extras) {
     makeCurrent();
     if (!objSetEmitterPtr(index)) return false;
     objGetEmitter(record);
+    *extras = vantor::captureExtras();
     if (objRemoveEmitter() < 0) return false;
     m_lastEmitter -= 1;
     // The emitter after the removed one takes its place, or the one before it.
     m_currentEmitter = std::min(index, m_lastEmitter);
     refreshEmitterNames();
-    if (m_currentEmitter >= 0)
+    if (m_currentEmitter >= 0) {
         chooseEmitter(m_currentEmitter);
-    else
+    } else {
         objInitEmitter(&m_emitter);
+        m_extras = vantor::EmitterExtras();
+    }
     announce(ChangeKind::EmitterList, m_currentEmitter);
     return true;
 }
 
-void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
+void CVantorDoc::insertEmitterAt(const EmitterData& record, int index, const vantor::EmitterExtras& extras) {
     makeCurrent();
     EmitterData e = record;
     e.textureId = vantor::idOf(e.imageName, e.textureId);
@@ -490,6 +524,8 @@ void CVantorDoc::insertEmitterAt(const EmitterData& record, int index) {
         emit refused(QString::fromLocal8Bit(objGetLastError()));
         return;
     }
+    objSetEmitterPtr(index);
+    applyExtras(extras);
     m_lastEmitter += 1;
     m_currentEmitter = index;
     refreshEmitterNames();

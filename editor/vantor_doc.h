@@ -102,6 +102,7 @@ public:
     int currentSurface() const { return m_currentSurface; }
     const EmitterData& emitter() const { return m_emitter; }  // the emitter being edited
     const BurstData& burst() const { return m_burst; }        // its burst
+    const vantor::EmitterExtras& extras() const { return m_extras; }  // its curves and shape
     int currentEmitter() const { return m_currentEmitter; }
     int lastEmitter() const { return m_lastEmitter; }
     const LightData& light(int index) const { return m_lights[index]; }
@@ -134,6 +135,13 @@ public:
     // Moves the current emitter (a drag in the view, inside its change).
     void moveEmitter(const float position[3]);
     void editBurst(const BurstData& record, const QString& name, int field = -1);
+    // The current emitter's curve `which` (KORVID_CURVE_COLOUR or _SIZE) takes
+    // `keys` (none: no curve), as the command "Colour Curve" or "Size Curve";
+    // commits from the same control `field` in a row merge. False, with the
+    // library's message in `refusal`, when the library refused the keys.
+    bool editCurve(int which, const std::vector<CurveKey>& keys, int field = -1, QString* refusal = nullptr);
+    // The current emitter's shape, as the command "Emitter Shape".
+    bool editShape(const EmitterShape& shape, int field = -1, QString* refusal = nullptr);
     // Reads the current burst from the library again.
     void reloadBurst();
 
@@ -163,8 +171,8 @@ public:
     vantor::EntitySnapshot capture(vantor::EntityPart part, int index);
     void restore(const vantor::EntitySnapshot& snapshot);
     // Removes emitter `index`, its record copied to `record`; false when there is none.
-    bool removeEmitterAt(int index, EmitterData* record);
-    void insertEmitterAt(const EmitterData& record, int index);
+    bool removeEmitterAt(int index, EmitterData* record, vantor::EmitterExtras* extras);
+    void insertEmitterAt(const EmitterData& record, int index, const vantor::EmitterExtras& extras);
     void removeImage(const TextureInfo& info);
     void restoreImage(const TextureInfo& info);
 
@@ -221,6 +229,7 @@ private:
     SurfaceData m_surface{};
     int m_currentSurface = 0;
     EmitterData m_emitter{};
+    vantor::EmitterExtras m_extras;
     BurstData m_burst{};
     int m_lastEmitter = -1;
     int m_currentEmitter = -1;

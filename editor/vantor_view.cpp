@@ -66,6 +66,8 @@ void CVantorView::releaseRedraw() {
 void CVantorView::initializeGL() {
     const WindowData window{width(), height(), 45};
     objInitWin(&window);
+    // The current emitter's shape shows as a wire outline while it is edited.
+    objShowShapeOutline(true);
     m_doc.readLights();
     m_dragLight = 0;
     m_ready = true;
