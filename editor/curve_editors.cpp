@@ -243,6 +243,7 @@ void GradientBar::paintEvent(QPaintEvent*) {
     if (isEnabled()) drawKeys(p);
     if (hasFocus()) {
         p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
 }
@@ -335,6 +336,7 @@ void SizeGraph::paintEvent(QPaintEvent*) {
     if (isEnabled()) drawKeys(p);
     if (hasFocus()) {
         p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
 }

@@ -127,8 +127,19 @@ TEST_F(CurvesPageTest, TheSizeGraphTakesDragsAndExactValues) {
     EXPECT_LT(curve(KORVID_CURVE_SIZE)[0].time, curve(KORVID_CURVE_SIZE)[1].time) << "keys keep their order";
     EXPECT_EQ(control<QLineEdit>(page(), IDC_PART_KEY_TIME)->text(), QStringLiteral("0.999"));
 
-    // A drag of the last key down to the bottom makes it 0.
+    // A click adds a key; the graph draws it with the others.
     reveal(graph());
+    QTest::mouseClick(graph(), Qt::LeftButton, {}, at(graph(), 0.5, 0.9));
+    ASSERT_EQ(curve(KORVID_CURVE_SIZE).size(), 3u);
+    EXPECT_EQ(graph()->selected(), 0) << "before the key moved to 0.999";
+    ASSERT_TRUE(graph()->hasFocus());
+    const QImage drawn = graph()->grab().toImage();
+    EXPECT_LT(qGray(drawn.pixel(graph()->width() / 3, graph()->height() / 2)), 100) << "the graph's dark ground, with the focus too";
+    undo()->trigger();
+    ASSERT_EQ(curve(KORVID_CURVE_SIZE).size(), 2u);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+
+    // A drag of the last key down to the bottom makes it 0.
     const float top = graph()->top();
     EXPECT_GE(top, 6.5f);
     const QPoint from = at(graph(), 1.0, curve(KORVID_CURVE_SIZE)[1].value[0] / top);
