@@ -389,6 +389,28 @@ KORVID_API bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t
                                          float* faceNormals, int64_t faceNormalCapacity, float* vertexNormals,
                                          int64_t vertexNormalCapacity);
 
+/* ---- The scene: its models, what is shown and where it lies ------------------------ */
+/* Models loaded (0 before the library starts). */
+KORVID_API int32_t objGetModelCount(void);
+/* Removes model index with its emitters; the model after it becomes current,
+ * or the one before it. False for no such model. Images stay in the library. */
+KORVID_API bool objRemoveModel(int32_t index);
+/* Shows or hides model `model` (emitter -1) or one of its emitters. Hidden
+ * things are neither drawn nor counted by objGetSceneLiveParticles and
+ * objGetSceneBurstsFired, but simulate on, so showing them again is seamless.
+ * Not saved. False for no such model or emitter. */
+KORVID_API bool objSetVisible(int32_t model, int32_t emitter, bool visible);
+/* 1 shown, 0 hidden, -1 no such model or emitter. */
+KORVID_API int32_t objGetVisible(int32_t model, int32_t emitter);
+#define KORVID_BOUNDS_SCENE 0     /* every shown model and its shown emitters' live particles */
+#define KORVID_BOUNDS_MODEL 1     /* the current model's triangles, where it stands */
+#define KORVID_BOUNDS_SURFACE 2   /* surface `index` of the current model */
+#define KORVID_BOUNDS_PARTICLES 3 /* the current emitter's live particles, or its position when it has none */
+/* The axis-aligned box, in world coordinates, around what `what` names.
+ * False, with the outputs unchanged, when there is nothing there (no model,
+ * no triangles, no emitter) or an output is null. */
+KORVID_API bool objGetBounds(int32_t what, int32_t index, float min[3], float max[3]);
+
 /* ---- Failures by code -------------------------------------------------------- */
 /* What the latest refusal was, so that callers decide on a code rather than on
  * the text of objGetLastError. Refusals that leave the text alone (no model, no

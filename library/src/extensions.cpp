@@ -150,14 +150,16 @@ KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) {
 }
 
 namespace {
-// The sum of `count` over every emitter of every model.
+// The sum of `count` over every emitter of every model that is shown.
 template <typename Count>
 int64_t sumOverScene(Count count) {
     const Context& c = context();
     int64_t total = 0;
     if (c.store)
         for (const auto& m : c.store->models)
-            for (const auto& e : m->particles.emitters) total += count(*e);
+            if (!m->hidden)
+                for (const auto& e : m->particles.emitters)
+                    if (!e->hidden) total += count(*e);
     return total;
 }
 }  // namespace

@@ -45,6 +45,7 @@ struct Model {
     float position[3] = {0, 0, 0};
     BoxOutline outline{};
     ParticleSystem particles;
+    bool hidden = false;  // left out of drawing and of the scene's counts; simulated all the same
 };
 
 struct ModelStore {

@@ -569,7 +569,8 @@ void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta) {
 }
 
 void drawParticleSystem(const ParticleSystem& ps, const float cameraRotation[3]) {
-    for (const auto& e : ps.emitters) drawEmitter(e->data, cameraRotation);
+    for (const auto& e : ps.emitters)
+        if (!e->hidden) drawEmitter(e->data, cameraRotation);
 }
 
 void restartEmitters(ParticleSystem& ps) {

@@ -67,6 +67,7 @@ struct Emitter {
     int32_t startCountdown = 0;
     LifeCurve curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE
     ShapeState shape;
+    bool hidden = false;  // not drawn and not counted in the scene; simulated all the same
 };
 
 struct ParticleSystem {

@@ -296,6 +296,7 @@ KORVID_EXPORT void objRender(const CameraData* camera) {
         c.timeline.stepped(*c.store, deltas[i]);
     }
     for (const auto& m : c.store->models) {
+        if (m->hidden) continue;
         drawModel(*m, c.multitexture, c.modelsVisible);
         drawParticleSystem(m->particles, c.cameraRotation);
     }
