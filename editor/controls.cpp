@@ -1,5 +1,10 @@
 #include "controls.h"
 
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+#include "number_steps.h"
+
 #include "korvid.h"
 
 #include <cstring>
@@ -58,6 +63,50 @@ void fitDropDown(QComboBox* box) {
 void CommitEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     commitNow();
+}
+
+bool CommitEdit::step(int steps, Qt::KeyboardModifiers modifiers) {
+    const QString next = stepNumber(text(), steps, modifiers, m_low, m_high);
+    if (next.isEmpty() || isReadOnly()) return false;
+    setText(next);
+    setModified(true);
+    commitNow();
+    return true;
+}
+
+void CommitEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+        if (step(event->key() == Qt::Key_Up ? 1 : -1, mods)) {
+            m_stepping = true;
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void CommitEdit::keyReleaseEvent(QKeyEvent* event) {
+    // Steps while the key repeats are one change; letting it go ends it.
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && !event->isAutoRepeat() && m_stepping) {
+        m_stepping = false;
+        emit stepsEnded();
+    }
+    QLineEdit::keyReleaseEvent(event);
+}
+
+void CommitEdit::wheelEvent(QWheelEvent* event) {
+    // Only a field being worked in takes the wheel; otherwise the page scrolls.
+    const int notches = event->angleDelta().y() / 120;
+    if (!hasFocus() || notches == 0) {
+        event->ignore();
+        return;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    if (step(notches, mods)) {
+        event->accept();
+        return;
+    }
+    event->ignore();
 }
 
 void CommitEdit::commitNow() {

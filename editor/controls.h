@@ -28,18 +28,36 @@ T* control(const QWidget* window, int id) {
     return qobject_cast<T*>(findControl(window, id));
 }
 
-// A line edit that announces `committed` whenever it loses the focus.
+// A line edit that announces `committed` whenever it loses the focus. Up
+// and Down, and the wheel while it has the focus, step its number by one unit
+// of the last digit shown (Shift: ten, Ctrl: a tenth) and commit it.
 class CommitEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit CommitEdit(QWidget* parent = nullptr);
     // Commits typing not yet committed, exactly as losing the focus would.
     void commitNow();
+    // The values steps keep to (typed values follow the page's own rules).
+    void setStepRange(double low, double high) { m_low = low, m_high = high; }
+    double stepLow() const { return m_low; }
+    double stepHigh() const { return m_high; }
+    // Steps the number and commits it; false when the text is no number.
+    bool step(int steps, Qt::KeyboardModifiers modifiers);
 signals:
     void committed();
+    // A run of steps is over (the key let go, a scrub ended): the next change is a new one.
+    void stepsEnded();
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    double m_low = -1e30;
+    double m_high = 1e30;
+    bool m_stepping = false;
 };
 
 // `text` shortened in the middle to at most `maxChars` characters, with an

@@ -47,6 +47,8 @@ public:
     RecordCommand(CVantorDoc& doc, const QString& text, EntitySnapshot before, int field)
         : DocumentCommand(doc, text), m_snapshot(std::move(before)), m_field(field) {}
     int id() const override { return m_field >= 0 ? 1 + m_field : -1; }
+    // Takes no more commits into this command: the next one is a change of its own.
+    void seal() { m_field = -1; }
     bool mergeWith(const QUndoCommand* other) override;
     bool changesEntity() const override {
         return m_snapshot.part != EntityPart::Light && m_snapshot.part != EntityPart::Position;

@@ -19,6 +19,8 @@
 #include "resource.h"
 #include "animate_page.h"
 #include "controls.h"
+#include "number_steps.h"
+#include "vantor_doc.h"
 #include "object_page.h"
 #include "particles_page.h"
 #include "surface_page.h"
@@ -83,7 +85,13 @@ CEntityControlView::CEntityControlView(CVantorDoc& document, CVantorView& view, 
         m_tabs->insertTab(i, QString::fromLatin1(captions[i]));
     }
     fitControls(m_area);
-    for (QWidget* page : m_pages) vantor::orderTabsByLayout(page);
+    for (QWidget* page : m_pages) {
+        vantor::orderTabsByLayout(page);
+        vantor::attachLabelScrubbing(page);
+    }
+    // A run of steps in a field, or a scrub of its label, is one change.
+    for (vantor::CommitEdit* edit : m_area->findChildren<vantor::CommitEdit*>())
+        connect(edit, &vantor::CommitEdit::stepsEnded, &document, &CVantorDoc::sealLastChange);
     m_tabs->installEventFilter(this);
     // A page taller than the pane scrolls to whichever of its controls takes the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {

@@ -49,7 +49,8 @@ bool EmitterExtras::operator==(const EmitterExtras& o) const {
     for (int which = 0; which < 2; ++which) {
         const auto& a = curves[which];
         const auto& b = o.curves[which];
-        if (a.size() != b.size() || std::memcmp(a.data(), b.data(), a.size() * sizeof(CurveKey)) != 0) return false;
+        if (a.size() != b.size()) return false;
+        if (!a.empty() && std::memcmp(a.data(), b.data(), a.size() * sizeof(CurveKey)) != 0) return false;
     }
     return std::memcmp(&shape, &o.shape, sizeof shape) == 0;
 }

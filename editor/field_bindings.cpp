@@ -1,5 +1,10 @@
 #include "field_bindings.h"
 
+#include <QMap>
+
+#include <algorithm>
+#include <iterator>
+
 #include <cstdint>
 #include <cstring>
 
@@ -89,6 +94,22 @@ void showField(CommitEdit* edit, const FieldBinding& binding, const void* record
         showNumber(edit, radiansToDegrees(value), format(binding.format, radiansToDegrees(value)), keepShown);
         break;
     }
+    }
+}
+
+}  // namespace vantor
+
+namespace vantor {
+
+void setStepRanges(const std::vector<FieldBinding>& fields, const QMap<int, CommitEdit*>& edits) {
+    const int colourRows[4] = {IDC_PART_START_R, IDC_PART_START_VAR_R, IDC_PART_END_R, IDC_PART_END_VAR_R};
+    for (const FieldBinding& f : fields) {
+        CommitEdit* edit = edits.value(f.id);
+        if (!edit) continue;
+        const bool colour = std::any_of(std::begin(colourRows), std::end(colourRows),
+                                        [&f](int first) { return f.id >= first && f.id < first + 4; });
+        if (colour) edit->setStepRange(0, 1);
+        else if (f.kind == FieldKind::Integer) edit->setStepRange(0, 2147483647.0);
     }
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 #include "resource.h"
 
+#include <QMap>
+
 #include <cstddef>
 #include <initializer_list>
 #include <vector>
@@ -51,6 +53,10 @@ std::vector<FieldBinding> particleFields() {
             fields.push_back({firstIds[row] + c, colours[row] + c * f, FieldKind::Real, "%1.3f", rowNames[row]});
     return fields;
 }
+
+// Gives each field the range steps keep to: counts and times 0 or more,
+// colours 0 to 1; the rest unlimited.
+void setStepRanges(const std::vector<FieldBinding>& fields, const QMap<int, CommitEdit*>& edits);
 
 // The binding with the given control id (the first one when there is none).
 const FieldBinding& bindingFor(const std::vector<FieldBinding>& fields, int id);

@@ -1,4 +1,5 @@
 #include "main_frame.h"
+#include "view_commands.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -101,6 +102,7 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     connect(m_view, &CVantorView::libraryStarted, this, &CMainFrame::libraryStarted);
     m_simulation = new SimulationControls(this, m_view, m_viewMenu, m_toolBar);
     buildTimeline();
+    vantor::addViewCommands(*this, *m_document);
     connect(m_view, &CVantorView::frameDrawn, m_simulation, &SimulationControls::frameDrawn);
     connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);
     connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);

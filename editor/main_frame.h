@@ -46,6 +46,12 @@ public:
     void saveWindowGeometry();
     bool restoreWindowGeometry();
 
+    // Registers a command under its id, with its status text and tooltip
+    // ("status\ntooltip"), so that code and tests find it by id.
+    QAction* addCommand(int id, const QString& text, const QString& prompt, bool checkable = false);
+    QAction* addCommand(QAction* action, int id, const QString& prompt);
+    QMenu* viewMenu() const { return m_viewMenu; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -53,8 +59,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QAction* addCommand(int id, const QString& text, const QString& prompt, bool checkable = false);
-    QAction* addCommand(QAction* action, int id, const QString& prompt);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void buildMenus();
     void buildToolBar();

@@ -133,6 +133,7 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     for (int c = 0; c < 4; ++c) {
         m_clearEdits[c] = new CommitEdit(this);
         setControlId(m_clearEdits[c], IDC_OBJ_CLEAR_R + c);
+        m_clearEdits[c]->setStepRange(0, 1);
         clearRow->addWidget(label(QString::fromLatin1(rgba[c])), 0, 2 + 2 * c);
         clearRow->addWidget(m_clearEdits[c], 0, 3 + 2 * c);
         connect(m_clearEdits[c], &CommitEdit::committed, this, [this, c] { colourEdit(true, c); });
@@ -146,6 +147,7 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     auto* cam = new QGridLayout(cameraBox);
     m_zoomEdit = new CommitEdit(this);
     setControlId(m_zoomEdit, IDC_OBJ_ZOOM);
+    m_zoomEdit->setStepRange(5, 145);
     m_slider = new ZoomSlider(this);
     setControlId(m_slider, IDC_OBJ_ZOOM_SLIDER);
     cam->addWidget(label(QStringLiteral("Zoom Angle:")), 0, 0);
@@ -191,6 +193,7 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     for (int c = 0; c < 4; ++c) {
         m_ambientEdits[c] = new CommitEdit(this);
         setControlId(m_ambientEdits[c], IDC_OBJ_AMBIENT_R + c);
+        m_ambientEdits[c]->setStepRange(0, 1);
         ambientRow->addWidget(label(QString::fromLatin1(rgba[c])), 0, 2 + 2 * c);
         ambientRow->addWidget(m_ambientEdits[c], 0, 3 + 2 * c);
         connect(m_ambientEdits[c], &CommitEdit::committed, this, [this, c] { colourEdit(false, c); });
@@ -334,8 +337,7 @@ void CObjectPage::colourDialog(bool clear) {
 void CObjectPage::zoomFromSlider(int value) {
     m_zoomAngle = value;
     m_zoomEdit->setText(QString::asprintf("%d", value));
-    m_view.makeCurrent();
-    objZoomWin(value);
+    m_view.setFieldOfView(value);
 }
 
 void CObjectPage::zoomFromEdit() {
@@ -353,8 +355,7 @@ void CObjectPage::zoomFromEdit() {
         const QSignalBlocker block(m_slider);
         m_slider->setValue(angle);
     }
-    m_view.makeCurrent();
-    objZoomWin(angle);
+    m_view.setFieldOfView(angle);
 }
 
 void CObjectPage::toggleLight(int n) {

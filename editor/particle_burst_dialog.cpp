@@ -39,6 +39,7 @@ CParticleBurstDialog::CParticleBurstDialog(CVantorDoc& document, QWidget* parent
         m_edits[f.id] = edit;
         connect(edit, &CommitEdit::committed, this, [this, id = f.id] { commit(id); });
     }
+    setStepRanges(kFields, m_edits);
     auto* layout = new QGridLayout(this);
     auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), this); };
 

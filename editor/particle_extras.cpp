@@ -58,6 +58,8 @@ LifeCurvesBox::LifeCurvesBox(CVantorDoc& document, QWidget* parent)
     setControlId(m_graph, IDC_PART_SIZE_GRAPH);
     m_keyTime = numberField(this, IDC_PART_KEY_TIME);
     m_keySize = numberField(this, IDC_PART_KEY_SIZE);
+    m_keyTime->setStepRange(0, 1);
+    m_keySize->setStepRange(0, 1e9);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_colourOn);
@@ -153,7 +155,10 @@ ShapeBox::ShapeBox(CVantorDoc& document, QWidget* parent)
     m_kind->addItems({QStringLiteral("Point"), QStringLiteral("Sphere"), QStringLiteral("Box"), QStringLiteral("Disc"),
                       QStringLiteral("Mesh")});
     m_sizeLabel = new QLabel(QStringLiteral("Size:"), this);
-    for (int i = 0; i < 3; ++i) m_sizes[i] = numberField(this, IDC_PART_SHAPE_SIZE_X + i);
+    for (int i = 0; i < 3; ++i) {
+        m_sizes[i] = numberField(this, IDC_PART_SHAPE_SIZE_X + i);
+        m_sizes[i]->setStepRange(0, 1e9);
+    }
     m_shell = checkBox(this, QStringLiteral("Surface only"), IDC_PART_SHAPE_SHELL);
     m_shell->setToolTip(QStringLiteral("Particles are born on the sphere's surface, the box's faces or the disc's rim"));
 

@@ -81,6 +81,7 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
         m_edits[f.id] = edit;
         connect(edit, &CommitEdit::committed, this, [this, id = f.id] { commit(id); });
     }
+    setStepRanges(kFields, m_edits);
     for (int i = 0; i < 7; ++i) {
         m_boxes[i] = new QCheckBox(QString::fromLatin1(kChecks[i].caption), this);
         setControlId(m_boxes[i], kChecks[i].id);

@@ -206,6 +206,15 @@ constexpr int IDC_NAME_EDIT = 1081;
 
 // ---- Timeline (a dock under the 3D view) and its commands -------------------
 constexpr int ID_VIEW_TIMELINE = 32801;
+// View navigation.
+constexpr int ID_VIEW_FRAME_ALL = 32810;       // Home
+constexpr int ID_VIEW_FRAME_SELECTED = 32811;  // F
+constexpr int ID_VIEW_FRONT = 32812;           // keypad 1; Ctrl: back
+constexpr int ID_VIEW_BACK = 32813;
+constexpr int ID_VIEW_RIGHT = 32814;           // keypad 3; Ctrl: left
+constexpr int ID_VIEW_LEFT = 32815;
+constexpr int ID_VIEW_TOP = 32816;             // keypad 7; Ctrl: bottom
+constexpr int ID_VIEW_BOTTOM = 32817;
 constexpr int ID_TIME_START = 32802;  // Go to the in point (Home)
 constexpr int ID_TIME_BACK = 32803;   // One step back (Left)
 constexpr int ID_TIME_FORWARD = 32804;  // One step forward (Right)

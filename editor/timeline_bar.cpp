@@ -43,7 +43,8 @@ QToolButton* button(QWidget* parent, QAction* action) {
 
 TimelineBar::TimelineBar(CVantorDoc& document, CVantorView& view, SimulationControls& simulation, QWidget* parent)
     : QWidget(parent), m_doc(document), m_view(view), m_simulation(simulation) {
-    m_start = command(this, QStringLiteral("Go to Start"), ID_TIME_START, QKeySequence(Qt::Key_Home),
+    // Home frames the view, as in 3D tools: the timeline's ends are Ctrl+Home and End (or Ctrl+End).
+    m_start = command(this, QStringLiteral("Go to Start"), ID_TIME_START, QKeySequence(Qt::CTRL | Qt::Key_Home),
                       QStringLiteral("Show the in point"));
     m_back = command(this, QStringLiteral("Step Back"), ID_TIME_BACK, QKeySequence(Qt::Key_Left),
                      QStringLiteral("Show the moment one step earlier"));
@@ -53,6 +54,7 @@ TimelineBar::TimelineBar(CVantorDoc& document, CVantorView& view, SimulationCont
                     QStringLiteral("Show the out point"));
     m_loop = command(this, QStringLiteral("Loop"), ID_TIME_LOOP, QKeySequence(Qt::Key_L),
                      QStringLiteral("Play the range from the in point to the out point again and again"));
+    m_end->setShortcuts({QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)});
     m_loop->setCheckable(true);
     const std::pair<QAction*, QStyle::StandardPixmap> icons[] = {{m_start, QStyle::SP_MediaSkipBackward},
                                                                  {m_back, QStyle::SP_MediaSeekBackward},

@@ -272,6 +272,13 @@ void CVantorDoc::editBurst(const BurstData& record, const QString& name, int fie
     announce(ChangeKind::Burst, m_currentEmitter, field);
 }
 
+void CVantorDoc::sealLastChange() {
+    if (m_stack.index() <= 0) return;
+    // The stack gives its commands as const; the last one is the document's own.
+    auto* last = dynamic_cast<RecordCommand*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index() - 1)));
+    if (last) last->seal();
+}
+
 void CVantorDoc::reloadBurst() {
     makeCurrent();
     objGetBurst(&m_burst);

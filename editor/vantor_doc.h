@@ -142,6 +142,9 @@ public:
     bool editCurve(int which, const std::vector<CurveKey>& keys, int field = -1, QString* refusal = nullptr);
     // The current emitter's shape, as the command "Emitter Shape".
     bool editShape(const EmitterShape& shape, int field = -1, QString* refusal = nullptr);
+    // Ends the merging of commits from one control into the last change (a
+    // run of steps or a scrub is over), so that the next is a step of its own.
+    void sealLastChange();
     // Reads the current burst from the library again.
     void reloadBurst();
 

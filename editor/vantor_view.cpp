@@ -1,5 +1,7 @@
 #include "vantor_view.h"
 
+#include <QWheelEvent>
+
 #include <QApplication>
 #include <QProgressDialog>
 #include <QElapsedTimer>
@@ -66,6 +68,7 @@ void CVantorView::releaseRedraw() {
 void CVantorView::initializeGL() {
     const WindowData window{width(), height(), 45};
     objInitWin(&window);
+    m_fieldOfView = window.fieldOfView;
     // The current emitter's shape shows as a wire outline while it is edited.
     objShowShapeOutline(true);
     m_doc.readLights();
@@ -122,6 +125,66 @@ void CVantorView::fitCamera(float angle) {
     m_camera.tz = -(big / (2.0f * std::tan(angle * 0.5f * 3.14159265358979f / 180.0f)) + (m.maxZ - m.minZ));
 }
 
+void CVantorView::setFieldOfView(int degrees) {
+    m_fieldOfView = degrees;
+    makeCurrent();
+    objZoomWin(degrees);
+}
+
+vantor::ViewShape CVantorView::viewShape() const {
+    return {std::max(1, width()), std::max(1, height()), float(m_fieldOfView)};
+}
+
+bool CVantorView::frame(int what, int index) {
+    float lo[3], hi[3];
+    makeCurrent();
+    if (!objGetBounds(what, index, lo, hi)) return false;
+    vantor::frameBox(m_camera, viewShape(), lo, hi);
+    update();
+    return true;
+}
+
+void CVantorView::lookFrom(float rx, float ry) {
+    m_spinX = m_spinY = 0;
+    m_camera.rx = rx;
+    m_camera.ry = ry;
+    m_camera.rz = 0;
+    frame(KORVID_BOUNDS_SCENE);
+    update();
+}
+
+bool CVantorView::navigationCentre(float centre[3]) const {
+    float lo[3], hi[3];
+    auto* self = const_cast<CVantorView*>(this);
+    self->makeCurrent();
+    if (!objGetBounds(KORVID_BOUNDS_MODEL, 0, lo, hi) && !objGetBounds(KORVID_BOUNDS_SCENE, 0, lo, hi)) {
+        centre[0] = centre[1] = centre[2] = 0;
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) centre[i] = (lo[i] + hi[i]) / 2;
+    return true;
+}
+
+float CVantorView::centreDepth() const {
+    float centre[3];
+    navigationCentre(centre);
+    // A centre behind or at the camera still gives moves of a useful size.
+    return std::max(0.2f, -vantor::toEye(m_camera, centre)[2]);
+}
+
+void CVantorView::wheelEvent(QWheelEvent* event) {
+    const QPoint steps = event->angleDelta();
+    if (steps.y() == 0) {
+        event->ignore();
+        return;
+    }
+    // One notch moves an eighth of the way to the model, so the zoom slows as it nears it.
+    const float notches = float(steps.y()) / 120.0f;
+    vantor::zoomToward(m_camera, viewShape(), event->position(), notches * 0.125f * centreDepth());
+    event->accept();
+    update();
+}
+
 void CVantorView::beginDragChange() {
     // A drag of a light, the model or an emitter is one step of the document's history.
     if (m_dragChange) return;
@@ -150,6 +213,13 @@ void CVantorView::endDragChange() {
 }
 
 void CVantorView::mousePressEvent(QMouseEvent* event) {
+    // Middle-button pan and Alt+left orbit move the camera whatever drags are chosen.
+    if (!m_capture && (event->button() == Qt::MiddleButton ||
+                       (event->button() == Qt::LeftButton && (event->modifiers() & Qt::AltModifier)))) {
+        m_navigation = event->button() == Qt::MiddleButton ? Navigation::Pan : Navigation::Orbit;
+        m_navigationLast = event->position().toPoint();
+        return;
+    }
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) beginDragChange();
     if (event->button() == Qt::LeftButton) {
         m_capture = true;
@@ -163,6 +233,12 @@ void CVantorView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CVantorView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_navigation != Navigation::None) {
+        const bool ends = m_navigation == Navigation::Pan ? event->button() == Qt::MiddleButton
+                                                           : event->button() == Qt::LeftButton;
+        if (ends) m_navigation = Navigation::None;
+        return;
+    }
     if (!m_capture) return;
     if (event->button() == Qt::LeftButton) {
         m_leftDown = 0;
@@ -175,6 +251,20 @@ void CVantorView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CVantorView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_navigation != Navigation::None) {
+        const QPoint at = event->position().toPoint();
+        const QPoint delta = at - m_navigationLast;
+        m_navigationLast = at;
+        if (m_navigation == Navigation::Pan) {
+            vantor::pan(m_camera, viewShape(), delta, centreDepth());
+        } else {
+            float centre[3];
+            navigationCentre(centre);
+            vantor::orbit(m_camera, centre, 0.4f * float(delta.x()), 0.4f * float(delta.y()));
+        }
+        update();
+        return;
+    }
     if (m_capture) drag(event->position().toPoint());
 }
 

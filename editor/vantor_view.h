@@ -9,6 +9,7 @@
 
 #include "gl_access.h"
 #include "korvid.h"
+#include "view_navigation.h"
 
 class CVantorDoc;
 
@@ -37,6 +38,15 @@ public:
     void releaseRedraw();
     // Frames the loaded model at the given vertical view angle (Reset uses 45).
     void fitCamera(float angle);
+    // The library's field of view (the OBJECT page's zoom), in degrees.
+    void setFieldOfView(int degrees);
+    int fieldOfView() const { return m_fieldOfView; }
+    vantor::ViewShape viewShape() const;
+    // Fits the box the library gives for `what` (KORVID_BOUNDS_...) into the
+    // view, keeping the direction of view; false when there is nothing there.
+    bool frame(int what, int index = 0);
+    // Looks at the scene from a side (rotations in degrees) and frames it all.
+    void lookFrom(float rx, float ry);
     void updateSwarm();
     // One timer tick: spins, Light Swarm, redraw request.
     void tick();
@@ -75,6 +85,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Watches the program's windows: while any modal dialog (other than a
     // progress window) is up the redraw
@@ -84,6 +95,15 @@ protected:
 
 private:
     void drag(const QPoint& position);
+    // The point moves turn about and the depth they are scaled by: the
+    // current model's centre, else the scene's, else the origin.
+    bool navigationCentre(float centre[3]) const;
+    float centreDepth() const;
+    // Middle-button pan and Alt+left orbit, which leave the specified drags alone.
+    enum class Navigation { None, Pan, Orbit };
+    Navigation m_navigation = Navigation::None;
+    QPoint m_navigationLast;
+    int m_fieldOfView = 45;
     CVantorDoc& m_doc;
     void beginDragChange();
     void endDragChange();
