@@ -1,5 +1,6 @@
 #include "main_frame.h"
 #include "view_commands.h"
+#include "emitter_clipboard.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -103,6 +104,7 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     m_simulation = new SimulationControls(this, m_view, m_viewMenu, m_toolBar);
     buildTimeline();
     vantor::addViewCommands(*this, *m_document);
+    vantor::addEmitterCommands(*this, *m_document);
     connect(m_view, &CVantorView::frameDrawn, m_simulation, &SimulationControls::frameDrawn);
     connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);
     connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);
@@ -319,7 +321,8 @@ void CMainFrame::buildMenus() {
         QAction* a = c.id == ID_EDIT_UNDO ? addCommand(stack->createUndoAction(this, text), c.id, QString::fromLatin1(c.prompt))
                                           : addCommand(c.id, text, QString::fromLatin1(c.prompt));
         a->setShortcuts({c.keys, c.alternate});
-        if (c.id != ID_EDIT_UNDO) a->setEnabled(false);  // Cut, Copy and Paste: nothing in the program handles these
+        // Cut has nothing to do; Copy and Paste carry emitters (emitter_clipboard.cpp).
+        if (c.id != ID_EDIT_UNDO) a->setEnabled(false);
         edit->addAction(a);
         if (c.id == ID_EDIT_UNDO) {
             QAction* redo = addCommand(stack->createRedoAction(this, QStringLiteral("&Redo")), ID_EDIT_REDO,

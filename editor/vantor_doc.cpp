@@ -272,6 +272,67 @@ void CVantorDoc::editBurst(const BurstData& record, const QString& name, int fie
     announce(ChangeKind::Burst, m_currentEmitter, field);
 }
 
+bool CVantorDoc::duplicateEmitter() {
+    if (m_currentEmitter < 0) return false;
+    makeCurrent();
+    EmitterData copy{};
+    objSetEmitterPtr(m_currentEmitter);
+    objGetEmitter(&copy);
+    const vantor::EmitterExtras extras = vantor::captureExtras();
+    const QByteArray name = QByteArray(copy.name) + " copy";
+    objMakeName(name.constData(), copy.name, sizeof copy.name);
+    const int index = m_currentEmitter + 1;
+    const int before = m_lastEmitter;
+    insertEmitterAt(copy, index, extras);
+    if (m_lastEmitter == before) return false;  // refused, and said so
+    objGetEmitter(&copy);
+    m_stack.push(new EmitterCommand(*this, QStringLiteral("Duplicate Emitter"), index, true, copy, extras));
+    return true;
+}
+
+QString CVantorDoc::emitterText() {
+    if (m_currentEmitter < 0) return {};
+    makeCurrent();
+    objSetEmitterPtr(m_currentEmitter);
+    const int32_t length = objCopyEmitter(nullptr, 0);
+    if (length < 0) return {};
+    QByteArray text(length + 1, '\0');
+    objCopyEmitter(text.data(), length + 1);
+    text.chop(1);
+    return QString::fromUtf8(text);
+}
+
+CVantorDoc::FileResult CVantorDoc::pasteEmitter(const QString& text) {
+    FileResult result;
+    if (m_modelCount == 0) return result;
+    makeCurrent();
+    const int index = m_currentEmitter + 1 > 0 ? m_currentEmitter + 1 : m_lastEmitter + 1;
+    const QByteArray bytes = text.toUtf8();
+    if (objPasteEmitter(bytes.constData(), index) == 0) {
+        result.message = QString::fromLocal8Bit(objGetLastError());
+        return result;
+    }
+    objSetEmitterPtr(index);
+    EmitterData pasted{};
+    objGetEmitter(&pasted);
+    // An image this document lacks is no image at all, and the user is told.
+    if (pasted.imageName[0] && std::strcmp(pasted.imageName, "NONE") != 0 && pasted.textureId == 0) {
+        result.message = QStringLiteral("The image \"%1\" is not in this document: the pasted emitter has no image (NONE).")
+                             .arg(QString::fromLocal8Bit(pasted.imageName));
+        pasted.imageName[0] = '\0';
+        objSetEmitter(&pasted);
+    }
+    const vantor::EmitterExtras extras = vantor::captureExtras();
+    m_lastEmitter += 1;
+    m_currentEmitter = index;
+    refreshEmitterNames();
+    chooseEmitter(index);
+    m_stack.push(new EmitterCommand(*this, QStringLiteral("Paste Emitter"), index, true, pasted, extras));
+    announce(ChangeKind::EmitterList, m_currentEmitter);
+    result.ok = true;
+    return result;
+}
+
 void CVantorDoc::sealLastChange() {
     if (m_stack.index() <= 0) return;
     // The stack gives its commands as const; the last one is the document's own.

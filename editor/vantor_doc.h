@@ -142,6 +142,18 @@ public:
     bool editCurve(int which, const std::vector<CurveKey>& keys, int field = -1, QString* refusal = nullptr);
     // The current emitter's shape, as the command "Emitter Shape".
     bool editShape(const EmitterShape& shape, int field = -1, QString* refusal = nullptr);
+    // Adds a copy of the current emitter (its burst, curves and shape) right
+    // after it, named "<name>_copy" as names are kept, and makes it current,
+    // as the command "Duplicate Emitter". False when there is none or the
+    // library refused it.
+    bool duplicateEmitter();
+    // The current emitter in its clipboard text; empty when there is none.
+    QString emitterText();
+    // Adds the emitter of a clipboard text after the current one (or after
+    // the last), as the command "Paste Emitter". `result.message` holds the
+    // refusal, or a note when the emitter's image is not in the document
+    // (it then has none).
+    FileResult pasteEmitter(const QString& text);
     // Ends the merging of commits from one control into the last change (a
     // run of steps or a scrub is over), so that the next is a step of its own.
     void sealLastChange();

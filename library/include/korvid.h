@@ -411,6 +411,22 @@ KORVID_API int32_t objGetVisible(int32_t model, int32_t emitter);
  * no triangles, no emitter) or an output is null. */
 KORVID_API bool objGetBounds(int32_t what, int32_t index, float min[3], float max[3]);
 
+/* ---- Emitters as text (copy and paste) ------------------------------------------ */
+/* The current emitter as text (docs/zob-extensions.md): a first line
+ * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when
+ * it bursts), then its curves and shape as the extension block of a
+ * one-emitter file; floats are written exactly. Copies it into out (with a
+ * closing zero) when capacity is larger than its length. Returns the length;
+ * -1 for no current emitter. */
+KORVID_API int32_t objCopyEmitter(char* out, int32_t capacity);
+/* Adds the emitter that `text` holds at position index (0..count) of the
+ * current model, with its burst, curves and shape; its image is looked up by
+ * name (textureId 0 when the library has none). The current emitter stays.
+ * Returns the new count; 0 when there is no model, the index is out of range,
+ * the text is not such an emitter ("Emitter text refused: ..."), or its pool
+ * would pass the particle limit. */
+KORVID_API int32_t objPasteEmitter(const char* text, int32_t index);
+
 /* ---- Failures by code -------------------------------------------------------- */
 /* What the latest refusal was, so that callers decide on a code rather than on
  * the text of objGetLastError. Refusals that leave the text alone (no model, no
@@ -443,7 +459,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_SURFACE_ARRAYS,
     KORVID_FAILURE_CURVE_REFUSED,       /* objSetEmitterCurve: why, in the text */
     KORVID_FAILURE_SHAPE_REFUSED,       /* objSetEmitterShape: why, in the text */
-    KORVID_FAILURE_EXTENSION_DATA       /* a ZOB file's curves and shapes: the line and why */
+    KORVID_FAILURE_EXTENSION_DATA,      /* a ZOB file's curves and shapes: the line and why */
+    KORVID_FAILURE_EMITTER_TEXT         /* objPasteEmitter: why, in the text */
 } KorvidFailure;
 /* The code of the latest refusal; KORVID_FAILURE_NONE after objClearLastError
  * or before any refusal. */

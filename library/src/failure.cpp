@@ -45,6 +45,7 @@ constexpr FailureText kTexts[] = {
     {Failure::CurveRefused, "Curve refused: %s"},
     {Failure::ShapeRefused, "Emitter shape refused: %s"},
     {Failure::ExtensionData, "Error Loading curves and shapes at line %s: %s"},
+    {Failure::EmitterText, "Emitter text refused: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -111,6 +112,7 @@ static_assert(static_cast<int>(Failure::SurfaceArrays) == KORVID_FAILURE_SURFACE
 static_assert(static_cast<int>(Failure::CurveRefused) == KORVID_FAILURE_CURVE_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::ShapeRefused) == KORVID_FAILURE_SHAPE_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::ExtensionData) == KORVID_FAILURE_EXTENSION_DATA, "failure codes");
+static_assert(static_cast<int>(Failure::EmitterText) == KORVID_FAILURE_EMITTER_TEXT, "failure codes");
 
 void clearLastFailure() { latest = Failure::None; }
 

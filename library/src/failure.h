@@ -37,6 +37,7 @@ enum class Failure {
     CurveRefused,      // detail: why objSetEmitterCurve refused
     ShapeRefused,      // detail: why objSetEmitterShape refused
     ExtensionData,     // detail: the line, what is wrong with a ZOB file's curves and shapes
+    EmitterText,       // detail: why objPasteEmitter refused the text
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

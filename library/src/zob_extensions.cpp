@@ -133,8 +133,7 @@ ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t em
     return out;
 }
 
-std::string extensionsText(const Model& model) {
-    const auto& emitters = model.particles.emitters;
+std::string extensionsText(const std::vector<const Emitter*>& emitters) {
     const bool any = std::any_of(emitters.begin(), emitters.end(), [](const auto& e) {
         return e->curves[0].on() || e->curves[1].on() || !e->shape.point();
     });

@@ -39,9 +39,9 @@ struct ParsedExtensions {
 // on a model without triangles).
 ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t emitterCount);
 
-// The block for `model`'s emitters, or "" when none has a curve or a shape
+// The block for `emitters` (numbered from 0 in the order given), or "" when none has a curve or a shape
 // other than the point. Numbers are written with a dot in any locale and with
 // every digit a float needs to read back the same.
-std::string extensionsText(const Model& model);
+std::string extensionsText(const std::vector<const struct Emitter*>& emitters);
 
 }  // namespace korvid

@@ -164,4 +164,36 @@ ParsedEntity parseZob(std::string_view text) {
     return out;
 }
 
+bool parseEmitterText(std::string_view text, ParsedEmitter& emitter, ParsedExtensions& extras, std::string& why) {
+    // The form's first line, then the block as a file holds it.
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos || text.substr(start, std::strlen(kEmitterTextHeader)) != kEmitterTextHeader) {
+        why = "the text is not an emitter copied from Vantor";
+        return false;
+    }
+    ZobLines in(text, start);
+    ParsedEmitter parsed;
+    try {
+        if (in.firstWord() != "[EMITTER]") throw EndOfFile{};
+        initEmitter(parsed.record);
+        readFields(in, parsed.record, emitterFields());
+        parsed.burst = parsed.record.burst;
+        if (parsed.record.isBurst) {
+            readFields(in, parsed.burst, burstFields());
+            parsed.hasBurst = true;
+        }
+    } catch (const EndOfFile&) {
+        why = "the emitter's lines end early";
+        return false;
+    }
+    ParsedExtensions x = parseExtensions(text, in.position(), 1);
+    if (x.failureLine != 0) {
+        why = "line " + std::to_string(x.failureLine) + ": " + x.failure;
+        return false;
+    }
+    emitter = parsed;
+    extras = std::move(x);
+    return true;
+}
+
 }  // namespace korvid

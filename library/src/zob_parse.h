@@ -38,6 +38,16 @@ struct ParsedEntity {
 
 ParsedEntity parseZob(std::string_view text);
 
+// One emitter as text, for the clipboard: a first line naming the form, the
+// emitter's block as a ZOB file holds it (its burst when it bursts), then
+// its curves and shape as the extension block of a one-emitter file. Floats
+// are written exactly, so the text reads back bit for bit.
+inline constexpr const char* kEmitterTextHeader = "//Korvid emitter 1";
+struct Emitter;
+std::string emitterText(const Emitter& emitter);
+// Reads that text; false with `why` when it is not one (nothing else is set then).
+bool parseEmitterText(std::string_view text, ParsedEmitter& emitter, ParsedExtensions& extras, std::string& why);
+
 // Applies a parse to the library; false with the last error set when the
 // parse or a stage of the commit failed. `folder` is the file's folder,
 // where images are looked for when the working directory lacks them.

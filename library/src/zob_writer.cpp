@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -17,14 +18,27 @@
 #include "record_fields.h"
 #include "safe_file.h"
 #include "zob_extensions.h"
+#include "zob_parse.h"
 
 namespace korvid {
 namespace {
 
-// printf-style writing that remembers the first failure.
+// printf-style writing that remembers the first failure. An exact writer
+// writes floats with every digit they need to read back the same (for the
+// clipboard); files keep the format's six decimals.
 class ZobWriter {
 public:
-    explicit ZobWriter(FILE* f) : f_(f) {}
+    explicit ZobWriter(FILE* f, bool exact = false) : f_(f), exact_(exact) {}
+    void number(float v) {
+        if (!exact_) {
+            put("%f", static_cast<double>(v));
+            return;
+        }
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+        *end = '\0';
+        put("%s", text);
+    }
     void put(const char* format, ...) __attribute__((format(printf, 2, 3))) {
         va_list args;
         va_start(args, format);
@@ -39,6 +53,7 @@ public:
 
 private:
     FILE* f_;
+    bool exact_;
     int error_ = 0;
 };
 
@@ -62,7 +77,10 @@ void writeFields(ZobWriter& w, const Record& r, std::span<const Field<Record>> f
         switch (f.kind) {
         case FieldKind::Int: w.put("%d", *f.template in<int32_t>(r)); break;
         case FieldKind::Float:
-            for (int i = 0; i < f.count; ++i) w.put(i ? " %f" : "%f", static_cast<double>(f.template in<float>(r)[i]));
+            for (int i = 0; i < f.count; ++i) {
+                if (i) w.put(" ");
+                w.number(f.template in<float>(r)[i]);
+            }
             break;
         case FieldKind::Text: {
             std::string text = f.template in<char>(r);
@@ -133,7 +151,9 @@ void writeEntity(ZobWriter& w, const Model& m, const std::vector<const TextureEn
     w.put("\n");
     for (const auto& e : m.particles.emitters) writeEmitter(w, e->data);
     // Curves and shapes come last, where a reader of the original format has stopped.
-    const std::string extensions = extensionsText(m);
+    std::vector<const Emitter*> emitters;
+    for (const auto& e : m.particles.emitters) emitters.push_back(e.get());
+    const std::string extensions = extensionsText(emitters);
     if (!extensions.empty()) w.put("%s", extensions.c_str());
 }
 
@@ -214,6 +234,24 @@ bool saveZob(const char* path) {
 }
 
 }  // namespace
+
+std::string emitterText(const Emitter& e) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* f = ::open_memstream(&buffer, &size);
+    if (!f) return {};
+    {
+        platform::CLocaleScope cLocale;
+        ZobWriter w(f, true);
+        w.put("%s\n", kEmitterTextHeader);
+        writeEmitter(w, e.data);
+    }
+    std::fclose(f);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text + extensionsText({&e});
+}
+
 }  // namespace korvid
 
 using namespace korvid;
