@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include "controls.h"
 #include "entity_control_view.h"
@@ -103,7 +104,11 @@ void addEmitterCommands(CMainFrame& frame, CVantorDoc& doc) {
     QObject::connect(duplicate, &QAction::triggered, &doc, [&doc] { doc.duplicateEmitter(); });
 
     // Copy and Duplicate need an emitter; Paste a model and an emitter on the clipboard.
-    auto update = [&frame, &doc, copy, paste, duplicate] {
+    // Guarded: focus moves while the window is being taken down.
+    auto update = [&frame, &doc, copy = QPointer<QAction>(copy), paste = QPointer<QAction>(paste),
+                   duplicate = QPointer<QAction>(duplicate),
+                   pages = QPointer<CEntityControlView>(frame.controlView())] {
+        if (!copy || !paste || !duplicate || !pages) return;
         const bool field = textField(frame) != nullptr;
         copy->setEnabled(field || doc.currentEmitter() >= 0);
         paste->setEnabled(field || (doc.modelCount() > 0 && !clipboardEmitter().isEmpty()));

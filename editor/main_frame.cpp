@@ -1,6 +1,7 @@
 #include "main_frame.h"
 #include "view_commands.h"
 #include "emitter_clipboard.h"
+#include "outliner.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -105,6 +106,7 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     buildTimeline();
     vantor::addViewCommands(*this, *m_document);
     vantor::addEmitterCommands(*this, *m_document);
+    buildOutliner();
     connect(m_view, &CVantorView::frameDrawn, m_simulation, &SimulationControls::frameDrawn);
     connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);
     connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);
@@ -158,6 +160,25 @@ void CMainFrame::buildTimeline() {
         m_timeline->seek(m_timeline->inPoint());
         return true;
     });
+}
+
+void CMainFrame::buildOutliner() {
+    // View > Outliner: every model loaded, with its surfaces and emitters.
+    auto* dock = new QDockWidget(QStringLiteral("Outliner"), this);
+    dock->setObjectName(QStringLiteral("Outliner"));
+    m_outliner = new COutliner(*m_document, *m_controlView, *m_files, dock);
+    dock->setWidget(m_outliner);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    // It floats beside the window, as History does, so the pages keep their column.
+    dock->setFloating(true);
+    dock->resize(240, 360);
+    dock->hide();
+    QAction* show = dock->toggleViewAction();
+    show->setText(QStringLiteral("&Outliner"));
+    show->setStatusTip(QStringLiteral("Show every model loaded with its surfaces and emitters"));
+    show->setProperty("commandId", ID_VIEW_OUTLINER);
+    m_actions[ID_VIEW_OUTLINER] = show;
+    m_viewMenu->insertAction(m_actions[ID_VIEW_HISTORY], show);
 }
 
 void CMainFrame::libraryStarted() {

@@ -39,6 +39,7 @@ public:
     int columnWidth() const { return m_columnWidth; }
     SimulationControls* simulation() const { return m_simulation; }
     TimelineBar* timeline() const { return m_timeline; }
+    class COutliner* outliner() const { return m_outliner; }
     // Opens a file named on the command line or dropped on the window:
     // .raw and .zob as File Open does, anything else refused with a message.
     void openDropped(const QString& path);
@@ -63,6 +64,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildTimeline();
+    void buildOutliner();
     void libraryStarted();
     void updateTitle(const QString& documentTitle);
     void nextPane(bool forward);
@@ -74,6 +76,7 @@ private:
     QSplitter* m_splitter = nullptr;
     CVantorView* m_view = nullptr;
     CEntityControlView* m_controlView = nullptr;
+    class COutliner* m_outliner = nullptr;
     QMenu* m_recentMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     bool m_splitterReady = false;

@@ -185,6 +185,13 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
 }
 
 void CParticlesPage::documentChanged(const DocumentChange& change) {
+    // A renamed emitter keeps its place in the list under its new name.
+    if (change.kind == ChangeKind::Emitter && change.index >= 0 && change.index < m_emitterList->count() &&
+        change.index < m_doc.emitterNames().size() &&
+        m_emitterList->itemText(change.index) != m_doc.emitterNames()[change.index]) {
+        const QSignalBlocker block(m_emitterList);
+        m_emitterList->setItemText(change.index, m_doc.emitterNames()[change.index]);
+    }
     switch (change.kind) {
     case ChangeKind::Emitter:
     case ChangeKind::Burst:

@@ -207,6 +207,8 @@ constexpr int IDC_NAME_EDIT = 1081;
 // ---- Timeline (a dock under the 3D view) and its commands -------------------
 constexpr int ID_VIEW_TIMELINE = 32801;
 constexpr int ID_EDIT_DUPLICATE = 32820;  // Edit > Duplicate Emitter (Ctrl+D)
+constexpr int ID_VIEW_OUTLINER = 32821;   // View > Outliner
+constexpr int IDC_OUTLINER = 2040;        // its tree
 // View navigation.
 constexpr int ID_VIEW_FRAME_ALL = 32810;       // Home
 constexpr int ID_VIEW_FRAME_SELECTED = 32811;  // F

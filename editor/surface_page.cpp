@@ -263,6 +263,13 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
                 [this](const QString& name) { removeEntry(m_imageList, name); });
         connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
             if (change.kind != ChangeKind::Surface) return;
+            // A renamed surface keeps its place in the list under its new name.
+            const QStringList& names = m_doc.surfaceNames();
+            if (change.index >= 0 && change.index < m_surfaceList->count() && change.index < names.size() &&
+                m_surfaceList->itemText(change.index) != names[change.index]) {
+                const QSignalBlocker block(m_surfaceList);
+                m_surfaceList->setItemText(change.index, names[change.index]);
+            }
             if (change.restored) showRestored(change.index);
             else if (change.index == m_doc.currentSurface()) showSurface();
         });

@@ -31,7 +31,10 @@ void CVantorDoc::clear() {
     m_currentEmitter = -1;
     objInitEmitter(&m_emitter);
     m_extras = vantor::EmitterExtras();
+    m_models.clear();
+    m_editedModel = -1;
     emit cleared();
+    emit modelsChanged();
     startHistory();
     setFile({});
     refreshTitle();
@@ -72,13 +75,29 @@ CVantorDoc::FileResult CVantorDoc::addImportedMesh(const QString& path, const ko
 
 CVantorDoc::FileResult CVantorDoc::finishLoad(bool loaded, bool zob, bool import, const QString& failure,
                                               const QString& note) {
-    if (!loaded) return {false, failure};
+    makeCurrent();
+    if (!loaded) {
+        // A damaged file may leave part of a model behind, drawn: it is listed too.
+        syncModels({});
+        if (m_editedModel >= 0) objSetCurrentModel(m_editedModel);
+        return {false, failure};
+    }
     emit titleChanged(m_title);
     if (!import) emit fileOpened(m_pathName);
 
     m_modelCount += 1;
-    makeCurrent();
-    objSetCurrentModel(m_modelCount - 1);
+    syncModels(m_pathName);
+    m_editedModel = objGetModelCount() - 1;
+    objSetCurrentModel(m_editedModel);
+    readEditedModel();
+    emit opened(zob);
+    startHistory();
+    emit modelsChanged();
+    emit modelLoaded();
+    return {true, note};
+}
+
+void CVantorDoc::readEditedModel() {
     objGetModelData(&m_modelInfo);
     m_surfaceNames.clear();
     for (int i = 0; i < m_modelInfo.surfaceCount; ++i) {
@@ -92,16 +111,97 @@ CVantorDoc::FileResult CVantorDoc::finishLoad(bool loaded, bool zob, bool import
         m_emitterNames << QString::fromLocal8Bit(m_emitter.name);
     }
     m_lastEmitter = m_modelInfo.emitterCount - 1;
+    m_currentEmitter = -1;
     if (m_modelInfo.emitterCount >= 1) {
         m_currentEmitter = 0;
         objSetEmitterPtr(0);
         objGetEmitter(&m_emitter);
         objGetBurst(&m_burst);
         m_extras = vantor::captureExtras();
+    } else {
+        objInitEmitter(&m_emitter);
+        m_extras = vantor::EmitterExtras();
     }
-    emit opened(zob);
+}
+
+void CVantorDoc::syncModels(const QString& pathOfNew) {
+    const int count = objGetModelCount();
+    while (m_models.size() > count) m_models.removeLast();
+    while (m_models.size() < count) {
+        const bool isNew = m_models.size() == count - 1 && !pathOfNew.isEmpty();
+        const QString path = isNew ? pathOfNew : QString();
+        const QString name = isNew ? QFileInfo(path).completeBaseName()
+                                   : QStringLiteral("Model %1 (incomplete)").arg(m_models.size() + 1);
+        m_models.append({name, path});
+    }
+}
+
+QStringList CVantorDoc::modelNames() const {
+    QStringList names;
+    for (int i = 0; i < m_models.size(); ++i) {
+        int same = 1;
+        for (int j = 0; j < i; ++j) same += m_models[j].name == m_models[i].name;
+        names << (same == 1 ? m_models[i].name : QStringLiteral("%1 (%2)").arg(m_models[i].name).arg(same));
+    }
+    return names;
+}
+
+bool CVantorDoc::chooseModel(int index) {
+    if (index < 0 || index >= m_models.size()) return false;
+    makeCurrent();
+    objSelectSurface(m_currentSurface, KORVID_SELECT_NONE);
+    if (!objSetCurrentModel(index)) return false;
+    m_editedModel = index;
+    m_currentSurface = 0;
+    setFile(m_models[index].path);
+    readEditedModel();
+    emit opened(true);
     startHistory();
-    return {true, note};
+    refreshTitle();
+    emit modelsChanged();
+    return true;
+}
+
+bool CVantorDoc::closeModel(int index) {
+    if (index < 0 || index >= m_models.size()) return false;
+    if (m_models.size() == 1) {
+        clear();
+        return true;
+    }
+    makeCurrent();
+    objSelectSurface(m_currentSurface, KORVID_SELECT_NONE);
+    if (!objRemoveModel(index)) return false;
+    m_models.removeAt(index);
+    m_modelCount = std::max(0, m_modelCount - 1);
+    if (index == m_editedModel) {
+        // The model after it (or the last) is edited now.
+        m_editedModel = -1;
+        return chooseModel(std::min(index, int(m_models.size()) - 1));
+    }
+    if (index < m_editedModel) m_editedModel -= 1;
+    objSetCurrentModel(m_editedModel);
+    if (m_currentEmitter >= 0) objSetEmitterPtr(m_currentEmitter);
+    startHistory();
+    emit modelsChanged();
+    return true;
+}
+
+void CVantorDoc::renameModel(int index, const QString& name) {
+    if (index < 0 || index >= m_models.size() || name.trimmed().isEmpty()) return;
+    m_models[index].name = name.trimmed();
+    emit modelsChanged();
+}
+
+bool CVantorDoc::setShown(int model, int emitter, bool show) {
+    makeCurrent();
+    if (!objSetVisible(model, emitter, show)) return false;
+    emit modelsChanged();
+    return true;
+}
+
+bool CVantorDoc::shown(int model, int emitter) {
+    makeCurrent();
+    return objGetVisible(model, emitter) == 1;
 }
 
 CVantorDoc::FileResult CVantorDoc::saveFile(const QString& path) {
@@ -159,6 +259,8 @@ void CVantorDoc::editSurface(const SurfaceData& record, const QString& name, int
     makeCurrent();
     objSetSurfaceData(&m_surface, m_currentSurface);
     endChange();
+    if (m_currentSurface >= 0 && m_currentSurface < m_surfaceNames.size())
+        m_surfaceNames[m_currentSurface] = QString::fromLocal8Bit(m_surface.name);
     announce(ChangeKind::Surface, m_currentSurface, field);
 }
 
@@ -191,6 +293,7 @@ int CVantorDoc::editEmitter(const EmitterData& record, const QString& name, int 
     // shown as the library still holds it. Other refusals keep the values
     // typed, which go to the library with the next edit.
     if (failure == KORVID_FAILURE_PARTICLE_LIMIT) objGetEmitter(&m_emitter);
+    if (m_emitterNames.value(m_currentEmitter) != QString::fromLocal8Bit(m_emitter.name)) refreshEmitterNames();
     announce(ChangeKind::Emitter, m_currentEmitter, field);
     return failure;
 }
@@ -304,8 +407,8 @@ QString CVantorDoc::emitterText() {
 
 CVantorDoc::FileResult CVantorDoc::pasteEmitter(const QString& text) {
     FileResult result;
-    if (m_modelCount == 0) return result;
     makeCurrent();
+    if (objGetModelCount() == 0) return result;
     const int index = m_currentEmitter + 1 > 0 ? m_currentEmitter + 1 : m_lastEmitter + 1;
     const QByteArray bytes = text.toUtf8();
     if (objPasteEmitter(bytes.constData(), index) == 0) {
@@ -529,6 +632,8 @@ void CVantorDoc::restore(const vantor::EntitySnapshot& snapshot) {
     switch (snapshot.part) {
     case EntityPart::Surface:
     case EntityPart::SurfaceShape:
+        if (snapshot.index >= 0 && snapshot.index < m_surfaceNames.size())
+            m_surfaceNames[snapshot.index] = QString::fromLocal8Bit(snapshot.surface.name);
         announce(ChangeKind::Surface, snapshot.index, -1, true);
         break;
     case EntityPart::Geometry:
@@ -538,6 +643,7 @@ void CVantorDoc::restore(const vantor::EntitySnapshot& snapshot) {
     case EntityPart::Emitter:
     case EntityPart::Extras:
     case EntityPart::Burst:
+        if (snapshot.part == EntityPart::Emitter) refreshEmitterNames();
         chooseEmitter(snapshot.index);
         announce(snapshot.part == EntityPart::Burst ? ChangeKind::Burst : ChangeKind::Emitter, snapshot.index, -1,
                  true);

@@ -93,6 +93,27 @@ public:
     void beginChange(const QString& name, vantor::EntityPart part, int index = -1, int field = -1);
     void endChange();
 
+    // ---- The models loaded -------------------------------------------------------
+    // Every model the library holds, in its order, as the outliner names them:
+    // the file's name, told apart by a number when two are the same
+    // ("fireworks", "fireworks (2)").
+    QStringList modelNames() const;
+    // The model being edited (the one the pages show and File Save writes).
+    int editedModel() const { return m_editedModel; }
+    // Makes model `index` the one being edited: the pages show it, the
+    // caption and File Save follow its file, and the history starts anew
+    // (ask to save first). False for no such model.
+    bool chooseModel(int index);
+    // Takes model `index` out of the scene; the history starts anew. With no
+    // model left it is as File New. False for no such model.
+    bool closeModel(int index);
+    // Gives model `index` another name in the outliner (the file keeps its own).
+    void renameModel(int index, const QString& name);
+    // Shows or hides a model (emitter -1) or an emitter of it in the view;
+    // view state, not saved and not undone.
+    bool setShown(int model, int emitter, bool shown);
+    bool shown(int model, int emitter);
+
     // ---- Reading the entity ------------------------------------------------------
     int modelCount() const { return m_modelCount; }
     const ModelInfo& modelInfo() const { return m_modelInfo; }
@@ -206,6 +227,10 @@ signals:
     void opening();
     // A model was opened or imported; `zob` when it came with images and emitters.
     void opened(bool zob);
+    // A file was read or a model imported (after `opened`).
+    void modelLoaded();
+    // Models were added, taken out, renamed, shown or hidden, or another is edited.
+    void modelsChanged();
     // An image was added to the library, or taken out.
     void imageAdded(const QString& name);
     void imageRemoved(const QString& name);
@@ -238,6 +263,17 @@ private:
 
     // The entity's working state.
     int m_modelCount = 0;
+    struct LoadedModel {
+        QString name;  // shown in the outliner
+        QString path;  // the file it came from
+    };
+    QList<LoadedModel> m_models;
+    int m_editedModel = -1;
+    // Reads the edited model's counts, names and first emitter from the library.
+    void readEditedModel();
+    // Keeps the model list as long as the library's, naming models that a
+    // failed read left behind.
+    void syncModels(const QString& pathOfNew);
     ModelInfo m_modelInfo{};
     QStringList m_surfaceNames;
     QStringList m_emitterNames;

@@ -39,7 +39,7 @@ void addViewCommands(CMainFrame& frame, CVantorDoc& doc) {
         if (!view->frame(KORVID_BOUNDS_MODEL)) view->frame(KORVID_BOUNDS_SCENE);
     });
     // An entity opened shows whole.
-    QObject::connect(&doc, &CVantorDoc::opened, view, [view] { view->frame(KORVID_BOUNDS_SCENE); });
+    QObject::connect(&doc, &CVantorDoc::modelLoaded, view, [view] { view->frame(KORVID_BOUNDS_SCENE); });
 
     QMenu* sides = new QMenu(QStringLiteral("&Look From"), menu);
     menu->insertMenu(before, sides);
