@@ -162,22 +162,31 @@ void CMainFrame::buildTimeline() {
     });
 }
 
-void CMainFrame::buildOutliner() {
-    // View > Outliner: every model loaded, with its surfaces and emitters.
-    auto* dock = new QDockWidget(QStringLiteral("Outliner"), this);
-    dock->setObjectName(QStringLiteral("Outliner"));
-    m_outliner = new COutliner(*m_document, *m_controlView, *m_files, dock);
-    dock->setWidget(m_outliner);
+QAction* CMainFrame::addFloatingDock(const QString& title, QWidget* content, QSize size, int id, const QString& text,
+                                     const QString& tip) {
+    auto* dock = new QDockWidget(title, this);
+    dock->setObjectName(title);
+    content->setParent(dock);
+    dock->setWidget(content);
     addDockWidget(Qt::RightDockWidgetArea, dock);
-    // It floats beside the window, as History does, so the pages keep their column.
+    // It floats beside the window, so that the pages keep their column.
     dock->setFloating(true);
-    dock->resize(240, 360);
+    dock->resize(size);
     dock->hide();
     QAction* show = dock->toggleViewAction();
-    show->setText(QStringLiteral("&Outliner"));
-    show->setStatusTip(QStringLiteral("Show every model loaded with its surfaces and emitters"));
-    show->setProperty("commandId", ID_VIEW_OUTLINER);
-    m_actions[ID_VIEW_OUTLINER] = show;
+    show->setText(text);
+    show->setStatusTip(tip);
+    show->setProperty("commandId", id);
+    m_actions[id] = show;
+    return show;
+}
+
+void CMainFrame::buildOutliner() {
+    // View > Outliner: every model loaded, with its surfaces and emitters.
+    m_outliner = new COutliner(*m_document, *m_controlView, *m_files);
+    QAction* show = addFloatingDock(QStringLiteral("Outliner"), m_outliner, {240, 360}, ID_VIEW_OUTLINER,
+                                    QStringLiteral("&Outliner"),
+                                    QStringLiteral("Show every model loaded with its surfaces and emitters"));
     m_viewMenu->insertAction(m_actions[ID_VIEW_HISTORY], show);
 }
 
@@ -366,22 +375,11 @@ void CMainFrame::buildMenus() {
     connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     // View > History: the undo stack as a list; choosing a row undoes or
     // redoes up to it.
-    auto* historyDock = new QDockWidget(QStringLiteral("History"), this);
-    historyDock->setObjectName(QStringLiteral("History"));
-    auto* historyView = new QUndoView(m_document->undoStack(), historyDock);
+    auto* historyView = new QUndoView(m_document->undoStack());
     historyView->setEmptyLabel(QStringLiteral("<opened>"));
-    historyDock->setWidget(historyView);
-    addDockWidget(Qt::RightDockWidgetArea, historyDock);
-    // It floats beside the window, so that the pages keep their column.
-    historyDock->setFloating(true);
-    historyDock->resize(260, 320);
-    historyDock->hide();
-    QAction* history = historyDock->toggleViewAction();
-    history->setText(QStringLiteral("&History"));
-    history->setStatusTip(QStringLiteral("Show or hide the list of changes that Undo and Redo go through"));
-    history->setProperty("commandId", ID_VIEW_HISTORY);
-    m_actions[ID_VIEW_HISTORY] = history;
-    view->addAction(history);
+    view->addAction(addFloatingDock(QStringLiteral("History"), historyView, {260, 320}, ID_VIEW_HISTORY,
+                                    QStringLiteral("&History"),
+                                    QStringLiteral("Show or hide the list of changes that Undo and Redo go through")));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = addCommand(ID_APP_ABOUT, QStringLiteral("&About Vantor..."), QStringLiteral("Display program information, version number and copyright\nAbout"));

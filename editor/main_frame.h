@@ -65,6 +65,9 @@ private:
     void buildToolBar();
     void buildTimeline();
     void buildOutliner();
+    // A dock that floats beside the window, hidden, with its View command `id`.
+    QAction* addFloatingDock(const QString& title, QWidget* content, QSize size, int id, const QString& text,
+                             const QString& tip);
     void libraryStarted();
     void updateTitle(const QString& documentTitle);
     void nextPane(bool forward);
