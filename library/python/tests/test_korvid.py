@@ -1,0 +1,155 @@
+"""The korvid module against the samples and korvid-render."""
+import glob
+import os
+import struct
+import subprocess
+import sys
+import zlib
+
+import numpy as np
+import pytest
+
+import korvid
+
+SAMPLES = os.environ.get("KORVID_SAMPLES", os.path.join(os.path.dirname(__file__), "../../../samples"))
+RENDER = os.environ.get("KORVID_RENDER", "korvid-render")
+
+
+def read_png(path):
+    """The RGBA pixels of an 8-bit RGBA or RGB PNG, as korvid-render writes them."""
+    data = open(path, "rb").read()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    pos, idat, width = 8, b"", 0
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
+            assert depth == 8 and colour in (2, 6)
+            channels = 4 if colour == 6 else 3
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    raw = zlib.decompress(idat)
+    stride = width * channels
+    out = np.zeros((height, stride), dtype=np.uint8)
+    previous = np.zeros(stride, dtype=np.int32)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = np.frombuffer(raw, dtype=np.uint8, count=stride, offset=y * (stride + 1) + 1).astype(np.int32)
+        row = np.zeros(stride, dtype=np.int32)
+        for x in range(stride):
+            a = row[x - channels] if x >= channels else 0
+            b = previous[x]
+            c = previous[x - channels] if x >= channels else 0
+            if kind == 0:
+                v = line[x]
+            elif kind == 1:
+                v = line[x] + a
+            elif kind == 2:
+                v = line[x] + b
+            elif kind == 3:
+                v = line[x] + (a + b) // 2
+            else:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                v = line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)
+            row[x] = v & 0xFF
+        out[y] = row
+        previous = row
+    return out.reshape(height, width, channels)
+
+
+@pytest.mark.parametrize("sample", sorted(glob.glob(os.path.join(SAMPLES, "*.zob"))))
+def test_change_save_reload(sample, tmp_path):
+    entity = korvid.Entity.load(sample)
+    surfaces, emitters = entity.surfaces, entity.emitters
+    assert surfaces or emitters
+    if emitters:
+        emitters[0].life = 1234
+        emitters[0].start_color = [0.25, 0.5, 0.75, 1.0]
+        emitters[0].burst.count = 7
+        expected = (emitters[0].name, 1234, [0.25, 0.5, 0.75, 1.0])
+    if surfaces:
+        surfaces[0].shininess = 42.0
+    out = tmp_path / "changed.zob"
+    entity.save(str(out))
+    again = korvid.Entity.load(str(out))
+    if emitters:
+        e = again.emitters[0]
+        assert (e.name, e.life, list(e.start_color)) == expected
+        assert len(again.emitters) == len(emitters)
+    if surfaces:
+        assert again.surfaces[0].shininess == 42.0
+
+
+def test_render_equals_korvid_render(tmp_path):
+    sample = os.path.join(SAMPLES, "fireworks.zob")
+    png = tmp_path / "moment.png"
+    subprocess.run([RENDER, sample, "-o", str(png), "--size", "96x72", "--time", "900", "--seed", "3"], check=True)
+    picture = korvid.Entity.load(sample).render(size=(96, 72), time_ms=900, seed=3)
+    assert picture.shape == (72, 96, 3) and picture.dtype == np.uint8
+    assert np.array_equal(picture, read_png(str(png))[:, :, :3])
+    assert picture.max() > 0
+
+
+def test_transparent_render_and_stats():
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "campfire.zob"))
+    picture = entity.render(size=(64, 48), time_ms=1500, transparent=True)
+    assert picture.shape == (48, 64, 4)
+    assert 0 < int((picture[:, :, 3] > 0).sum()) < 64 * 48
+    stats = entity.stats(1500)
+    assert [s["name"] for s in stats] == ["Fire", "Smoke", "Sparks"]
+    assert all(s["live"] > 0 for s in stats)
+
+
+def test_add_and_remove_emitters(tmp_path):
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "sparks.zob"))
+    added = entity.add_emitter("Extra jet")
+    assert added.name == "Extra_jet"
+    assert len(entity.emitters) == 2
+    entity.remove_emitter(0)
+    assert [e.name for e in entity.emitters] == ["Extra_jet"]
+
+
+def test_errors_carry_the_librarys_message(tmp_path):
+    with pytest.raises(korvid.KorvidError, match="File not found"):
+        korvid.Entity.load(str(tmp_path / "missing.zob"))
+    bad = tmp_path / "bad.zob"
+    bad.write_text("#ZOBv0.1\n")
+    with pytest.raises(korvid.KorvidError, match="Unsuported File Version"):
+        korvid.Entity.load(str(bad))
+    first = korvid.Entity.load(os.path.join(SAMPLES, "sparks.zob"))
+    korvid.Entity.load(os.path.join(SAMPLES, "smoke.zob"))
+    with pytest.raises(korvid.KorvidError, match="replaced"):
+        first.emitters
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "sparks.zob"))
+    with pytest.raises(korvid.KorvidError, match="Too many particles"):
+        entity.emitters[0].total_particles = 5000000
+    with pytest.raises(korvid.KorvidError):
+        entity.render(size=(0, 10))
+
+
+def test_the_thumbnailer_writes_a_picture_of_the_size_asked(tmp_path):
+    source = os.environ.get("KORVID_SOURCE", os.path.join(os.path.dirname(__file__), "../../.."))
+    entry = open(os.path.join(source, "packaging/korvid-render.thumbnailer")).read().splitlines()
+    assert entry[0] == "[Thumbnailer Entry]"
+    fields = dict(line.split("=", 1) for line in entry[1:] if "=" in line)
+    assert "model/x-vantor-zob;" == fields["MimeType"]
+    out = tmp_path / "thumbnail.png"
+    command = [arg.replace("%i", os.path.join(SAMPLES, "magic.zob")).replace("%o", str(out)).replace("%s", "128")
+               for arg in fields["Exec"].split()]
+    assert command[0] == fields["TryExec"] == "korvid-render"
+    subprocess.run([RENDER] + command[1:], check=True)
+    picture = read_png(str(out))
+    assert picture.shape[:2] == (128, 128)
+    assert picture[:, :, :3].max() > 0
+
+
+def test_the_readme_example_makes_a_contact_sheet(tmp_path):
+    source = os.environ.get("KORVID_SOURCE", os.path.join(os.path.dirname(__file__), "../../.."))
+    sheet = tmp_path / "sheet.ppm"
+    subprocess.run([sys.executable, os.path.join(source, "examples/contact_sheet.py"), SAMPLES, str(sheet)], check=True)
+    header = open(sheet, "rb").read(20).split(b"\n")[0].split()
+    count = len(glob.glob(os.path.join(SAMPLES, "*.zob")))
+    assert header == [b"P6", b"640", str(120 * ((count + 3) // 4)).encode(), b"255"]
