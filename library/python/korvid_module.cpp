@@ -18,6 +18,7 @@
 #include "alpha_bake.h"
 #include "gl_context.h"
 #include "korvid.h"
+#include "reset_framing.h"
 
 namespace py = pybind11;
 
@@ -47,15 +48,6 @@ struct Gl {
 Gl& gl() {
     static Gl* g = new Gl;  // kept to the end of the process, as the driver is
     return *g;
-}
-
-// The same framing korvid-render uses when no camera is given.
-CameraData resetFraming(const ModelInfo& m) {
-    CameraData c{};
-    c.ty = -(m.minY + (m.maxY - m.minY) * 0.5f);
-    const float big = std::max(m.maxX, m.maxY);
-    c.tz = -(big / (2.0f * std::tan(45.0f * 0.5f * 3.14159265f / 180.0f)) + (m.maxZ - m.minZ));
-    return c;
 }
 
 korvid::support::Image grab(int width, int height) {

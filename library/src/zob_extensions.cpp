@@ -180,7 +180,7 @@ std::string extensionsText(const std::vector<const Emitter*>& emitters) {
             put(" //Size\n%d //Shell\n\n", s.shell);
         }
     }
-    put("[END_EXTENSIONS]\n");
+    out += "[END_EXTENSIONS]\n";
     return out;
 }
 

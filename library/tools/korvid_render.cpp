@@ -21,6 +21,7 @@
 #include "png_io.h"
 #include "frame_list.h"
 #include "render_moments.h"
+#include "reset_framing.h"
 
 namespace {
 
@@ -243,16 +244,6 @@ Options parse(int argc, char** argv) {
     return o;
 }
 
-// The editor's Reset framing: the model's vertical middle on the view axis,
-// pulled back far enough to see its width at a 45 degree field of view.
-CameraData fitCamera(const ModelInfo& m) {
-    CameraData c{};
-    c.ty = -(m.minY + (m.maxY - m.minY) * 0.5f);
-    const float big = std::max(m.maxX, m.maxY);
-    c.tz = -(big / (2.0f * std::tan(45.0f * 0.5f * 3.14159265f / 180.0f)) + (m.maxZ - m.minZ));
-    return c;
-}
-
 // Digits of a 3x5 pixel font, one row of three bits per line.
 const uint8_t kDigits[10][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7},
                                 {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1},
@@ -338,7 +329,7 @@ int render(const Options& o) {
                      in.c_str());
         return 1;
     }
-    const CameraData camera = o.haveCamera ? o.camera : fitCamera(info);
+    const CameraData camera = o.haveCamera ? o.camera : resetFraming(info);
     if (!std::isfinite(camera.tx) || !std::isfinite(camera.ty) || !std::isfinite(camera.tz)) {
         std::fprintf(stderr, "korvid-render: %s: the model is too large to frame; give a --camera.\n", in.c_str());
         return 1;
