@@ -44,7 +44,19 @@ QWidget* findControl(const QWidget* window, int id) {
     return nullptr;
 }
 
-CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {}
+CommitEdit::CommitEdit(QWidget* parent) : QLineEdit(parent) {
+    // Text the program puts in (not typing) is the value Escape goes back to.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (!isModified()) m_committedText = text();
+    });
+}
+
+bool CommitEdit::revertTyping() {
+    if (!isModified()) return false;
+    setText(m_committedText);
+    setModified(false);
+    return true;
+}
 
 void fitDropDown(QComboBox* box) {
     box->setMaxVisibleItems(20);
@@ -113,7 +125,13 @@ void CommitEdit::commitNow() {
     // Only what the user edited is committed: a field the focus merely
     // passes through sends nothing.
     if (!isModified()) return;
+    if (m_clampTyped) {
+        const double typed = toFloat(text());
+        if (typed < m_low) setText(formatG6(m_low));
+        else if (typed > m_high) setText(formatG6(m_high));
+    }
     setModified(false);
+    m_committedText = text();
     emit committed();
 }
 

@@ -39,6 +39,15 @@ public:
     void commitNow();
     // The values steps keep to (typed values follow the page's own rules).
     void setStepRange(double low, double high) { m_low = low, m_high = high; }
+    // The values the field takes at all: steps keep to them and a typed
+    // number beyond them is committed as the nearest end, shown so.
+    void setRange(double low, double high) {
+        setStepRange(low, high);
+        m_clampTyped = true;
+    }
+    // Escape while typing: the field shows the value it had again and
+    // commits nothing. False when there was no typing to take back.
+    bool revertTyping();
     double stepLow() const { return m_low; }
     double stepHigh() const { return m_high; }
     // Steps the number and commits it; false when the text is no number.
@@ -57,7 +66,9 @@ protected:
 private:
     double m_low = -1e30;
     double m_high = 1e30;
+    bool m_clampTyped = false;
     bool m_stepping = false;
+    QString m_committedText;  // the text as last shown or committed
 };
 
 // `text` shortened in the middle to at most `maxChars` characters, with an

@@ -146,6 +146,9 @@ void CurveEditor::mousePressEvent(QMouseEvent* event) {
     // A click away from the keys adds one there.
     const int added = m_curve.add(timeAt(event->position()));
     if (added < 0) return;
+    std::vector<CurveKey> keys = m_curve.keys();
+    clickValue(keys[size_t(added)], event->position());
+    m_curve.set(std::move(keys));
     m_selected = -1;
     select(added);
     update();
@@ -291,11 +294,26 @@ float SizeGraph::timeAt(const QPointF& point) const {
     return clamp01(float((point.x() - area.left()) / std::max<qreal>(1, area.width())));
 }
 
-void SizeGraph::dragValue(CurveKey& key, const QPointF& point) {
-    if (m_dragTop <= 0) m_dragTop = top();
+float SizeGraph::valueAt(const QPointF& point, float top) const {
     const QRectF area = plotArea();
     const float share = float((area.bottom() - point.y()) / std::max<qreal>(1, area.height()));
-    key.value[0] = std::max(0.0f, share * m_dragTop);
+    return std::max(0.0f, share * top);
+}
+
+void SizeGraph::mousePressEvent(QMouseEvent* event) {
+    // The scale of a drag is the one shown when the key was taken.
+    m_dragTop = top();
+    CurveEditor::mousePressEvent(event);
+}
+
+void SizeGraph::dragValue(CurveKey& key, const QPointF& point) {
+    if (m_dragTop <= 0) m_dragTop = top();
+    key.value[0] = valueAt(point, m_dragTop);
+}
+
+void SizeGraph::clickValue(CurveKey& key, const QPointF& point) {
+    // The graph's own scale as drawn before the click, wherever the new key lands.
+    key.value[0] = valueAt(point, m_dragTop > 0 ? m_dragTop : top());
 }
 
 void SizeGraph::paintEvent(QPaintEvent*) {

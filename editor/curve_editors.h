@@ -56,6 +56,9 @@ protected:
     virtual float timeAt(const QPointF& point) const = 0;
     // A drag may also change a key's value (the size graph).
     virtual void dragValue(CurveKey&, const QPointF&) {}
+    // A key added by a click takes the value under the cursor where the
+    // editor shows values (the size graph); otherwise the curve's own there.
+    virtual void clickValue(CurveKey&, const QPointF&) {}
     // How far `point` is from the key, in pixels, for picking it.
     virtual qreal distanceTo(const CurveKey& key, const QPointF& point) const;
     // What a double-click on a key does.
@@ -112,8 +115,11 @@ protected:
     QPointF placeOf(const CurveKey& key) const override;
     float timeAt(const QPointF& point) const override;
     void dragValue(CurveKey& key, const QPointF& point) override;
+    void clickValue(CurveKey& key, const QPointF& point) override;
+    void mousePressEvent(class QMouseEvent* event) override;
 
 private:
+    float valueAt(const QPointF& point, float top) const;
     float m_dragTop = 0;  // the graph's top held still while a key is dragged
 };
 

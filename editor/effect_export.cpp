@@ -1,6 +1,10 @@
 #include "effect_export.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -25,10 +29,46 @@
 
 using korvid::support::Image;
 
-CExportEffectDlg::CExportEffectDlg(QWidget* parent, const vantor::EffectExport& initial)
+namespace {
+// The animation formats as the dialog offers them.
+const struct {
+    const char* extension;
+    const char* name;
+} kFormats[] = {{"webp", "Animated WebP"}, {"gif", "Animated GIF"}, {"mp4", "MP4 Video"}, {"webm", "WebM Video"}};
+}  // namespace
+
+bool vantor::formatHasAlpha(const QString& extension) {
+    return extension.compare(QLatin1String("mp4"), Qt::CaseInsensitive) != 0;
+}
+
+CExportEffectDlg::CExportEffectDlg(QWidget* parent, const vantor::EffectExport& initial, const vantor::SceneLook& look)
     : QDialog(parent), m_initial(initial) {
     setWindowTitle(initial.sheet ? QStringLiteral("Export Sprite Sheet") : QStringLiteral("Export Animation"));
     auto* form = new QFormLayout(this);
+    // What is drawn: the model being edited, or every model shown with it.
+    if (look.shownModels.size() > 1) {
+        m_currentOnly = new QRadioButton(QStringLiteral("Current model only: %1").arg(vantor::elideMiddle(look.editedName, 40)), this);
+        auto* all = new QRadioButton(
+            QStringLiteral("All shown models: %1").arg(vantor::elideMiddle(look.shownModels.join(QStringLiteral(", ")), 40)),
+            this);
+        auto* group = new QButtonGroup(this);
+        group->addButton(m_currentOnly);
+        group->addButton(all);
+        (initial.allModels ? all : m_currentOnly)->setChecked(true);
+        form->addRow(QStringLiteral("Draws:"), m_currentOnly);
+        form->addRow(QString(), all);
+    } else {
+        const QString what = look.editedName.isEmpty() ? QStringLiteral("the scene") : look.editedName;
+        form->addRow(QStringLiteral("Draws:"), new QLabel(vantor::elideMiddle(what, 40), this));
+    }
+    if (!initial.sheet) {
+        m_format = new QComboBox(this);
+        for (const auto& f : kFormats)
+            m_format->addItem(QString::fromLatin1(f.name), QString::fromLatin1(f.extension));
+        const int chosen = m_format->findData(initial.format);
+        m_format->setCurrentIndex(chosen >= 0 ? chosen : 0);
+        form->addRow(QStringLiteral("Format:"), m_format);
+    }
     auto spin = [this](int low, int high, int value, const QString& suffix = QString()) {
         auto* box = new QSpinBox(this);
         box->setRange(low, high);
@@ -66,7 +106,9 @@ CExportEffectDlg::CExportEffectDlg(QWidget* parent, const vantor::EffectExport& 
     m_premultiplied = new QCheckBox(QStringLiteral("Premultiplied alpha"), this);
     m_premultiplied->setChecked(initial.premultiplied);
     m_premultiplied->setEnabled(initial.transparent);
-    connect(m_transparent, &QCheckBox::toggled, m_premultiplied, &QWidget::setEnabled);
+    connect(m_transparent, &QCheckBox::toggled, this, &CExportEffectDlg::formatChosen);
+    if (m_format) connect(m_format, &QComboBox::currentIndexChanged, this, &CExportEffectDlg::formatChosen);
+    formatChosen();
     m_particlesOnly = new QCheckBox(QStringLiteral("Particles only (no grid, outline, lights or model)"), this);
     m_particlesOnly->setChecked(initial.particlesOnly);
     form->addRow(QString(), m_transparent);
@@ -79,6 +121,16 @@ CExportEffectDlg::CExportEffectDlg(QWidget* parent, const vantor::EffectExport& 
     vantor::orderTabsByLayout(this);
 }
 
+void CExportEffectDlg::formatChosen() {
+    // A format without alpha cannot be transparent: the box says why.
+    const bool alpha = !m_format || vantor::formatHasAlpha(m_format->currentData().toString());
+    m_transparent->setEnabled(alpha);
+    m_transparent->setToolTip(alpha ? QString()
+                                    : QStringLiteral("MP4 video has no alpha channel: the background is drawn. "
+                                                     "Choose WebP, GIF or WebM for a transparent one."));
+    m_premultiplied->setEnabled(alpha && m_transparent->isChecked());
+}
+
 vantor::EffectExport CExportEffectDlg::settings() const {
     vantor::EffectExport s = m_initial;
     s.from = std::min(m_from->value(), m_to->value() - 1);
@@ -86,7 +138,10 @@ vantor::EffectExport CExportEffectDlg::settings() const {
     s.stepMs = m_step->value();
     s.width = m_width->value();
     s.height = m_height->value();
-    s.transparent = m_transparent->isChecked();
+    if (m_format) s.format = m_format->currentData().toString();
+    s.allModels = m_currentOnly && !m_currentOnly->isChecked();
+    // The choice is kept for formats with alpha; one without draws the background.
+    s.transparent = m_transparent->isChecked() && (s.sheet || vantor::formatHasAlpha(s.format));
     s.premultiplied = m_premultiplied->isChecked();
     s.particlesOnly = m_particlesOnly->isChecked();
     if (m_cols) {
@@ -164,9 +219,12 @@ std::vector<int> momentsOf(const EffectExport& s) {
 
 }  // namespace
 
-bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const EffectExport& s,
+bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const EffectExport& chosen,
                   const SceneLook& look) {
     RedrawPause pause(view);
+    EffectExport s = chosen;
+    // A file format without alpha gets the background drawn, never black.
+    if (!s.sheet && !formatHasAlpha(QFileInfo(path).suffix())) s.transparent = false;
     const std::vector<int> times = momentsOf(s);
     QProgressDialog progress(QStringLiteral("Exporting the effect..."), QStringLiteral("Cancel"), 0,
                              static_cast<int>(times.size()), parent);
@@ -182,6 +240,12 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     fbo.bind();
     objResizeWin(s.width, s.height);
     if (s.particlesOnly) showScene(false, look);
+    // Only the edited model, unless every shown one was asked for: the
+    // others are hidden for the export and shown again after it.
+    std::vector<int> hidden;
+    if (!s.allModels && look.editedModel >= 0)
+        for (int m = 0; m < objGetModelCount(); ++m)
+            if (m != look.editedModel && objGetVisible(m, -1) == 1 && objSetVisible(m, -1, false)) hidden.push_back(m);
 
     std::unique_ptr<korvid::media::AnimationWriter> writer;
     std::string error;
@@ -215,6 +279,7 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     const qreal ratio = view->devicePixelRatioF();
     objResizeWin(static_cast<int>(view->width() * ratio), static_cast<int>(view->height() * ratio));
     showScene(true, look);
+    for (int m : hidden) objSetVisible(m, -1, true);
     objSetClearColor(look.clearColour);
     objSetFixedFrameTime(-1);
     objPauseSimulation(wasPaused);
@@ -249,13 +314,22 @@ void onExportEffect(QWidget* parent, CVantorView* view, TimelineBar* timeline, b
     }
     EffectExport settings;
     {
-        CExportEffectDlg dialog(parent, initial);
+        CExportEffectDlg dialog(parent, initial, look);
         if (dialog.exec() != QDialog::Accepted) return;
         settings = dialog.settings();
     }
     remembered = settings;
-    const QString path = sheet ? choosePicture(parent, QStringLiteral("Export Sprite Sheet"), false)
-                               : chooseAnimation(parent);
+    // The entity's name with the format's extension, in the document's folder.
+    const QString extension = sheet ? QStringLiteral("png") : settings.format;
+    QString proposed;
+    if (!look.entityPath.isEmpty()) {
+        const QFileInfo entity(look.entityPath);
+        proposed = entity.absoluteDir().filePath(entity.completeBaseName() + QLatin1Char('.') + extension);
+    } else if (!look.editedName.isEmpty()) {
+        proposed = QDir::current().filePath(look.editedName + QLatin1Char('.') + extension);
+    }
+    const QString path = sheet ? choosePicture(parent, QStringLiteral("Export Sprite Sheet"), false, proposed)
+                               : chooseAnimation(parent, proposed);
     if (path.isEmpty()) return;
     const int shown = timeline ? timeline->time() : 0;
     exportEffect(parent, view, path, settings, look);

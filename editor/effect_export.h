@@ -4,21 +4,32 @@
 // background and with the editor's grid, outline, lights and model left out.
 #pragma once
 #include <QDialog>
+#include <QStringList>
 
 #include "alpha_bake.h"
 
 class QCheckBox;
+class QComboBox;
+class QRadioButton;
 class QSpinBox;
 class CVantorView;
 class TimelineBar;
 
 namespace vantor {
 
-// What the scene looks like apart from the effect, to be put back after an export.
+// What the scene looks like apart from the effect, to be put back after an
+// export, and which of its models is the document's.
 struct SceneLook {
     float clearColour[4] = {0, 0, 0, 1};
     bool grid = true, outline = false, lights = true;
+    int editedModel = -1;       // the model the pages edit, or -1
+    QStringList shownModels;    // the names of the models shown, the edited one among them
+    QString editedName;         // the edited model's name
+    QString entityPath;         // its file, whose name and folder an export proposes
 };
+
+// The animation formats, by file extension; MP4 (H.264) has no alpha.
+bool formatHasAlpha(const QString& extension);
 
 struct EffectExport {
     bool sheet = true;  // a sprite sheet, or an animation
@@ -30,6 +41,8 @@ struct EffectExport {
     bool fit = true;
     bool lossy = false;
     int quality = 80;
+    bool allModels = false;             // every shown model, or the edited one only
+    QString format = QStringLiteral("webp");  // an animation's file extension
 };
 
 }  // namespace vantor
@@ -38,11 +51,14 @@ struct EffectExport {
 class CExportEffectDlg : public QDialog {
     Q_OBJECT
 public:
-    CExportEffectDlg(QWidget* parent, const vantor::EffectExport& initial);
+    CExportEffectDlg(QWidget* parent, const vantor::EffectExport& initial, const vantor::SceneLook& look = {});
     vantor::EffectExport settings() const;
 
 private:
+    void formatChosen();
     vantor::EffectExport m_initial;
+    QRadioButton* m_currentOnly = nullptr;
+    QComboBox* m_format = nullptr;
     QSpinBox *m_from, *m_to, *m_step, *m_width, *m_height, *m_cols = nullptr, *m_rows = nullptr, *m_quality = nullptr;
     QCheckBox *m_transparent, *m_premultiplied, *m_particlesOnly, *m_fit = nullptr, *m_lossy = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -131,9 +132,12 @@ int CEntityControlView::requiredWidth() const {
 }
 
 bool CEntityControlView::eventFilter(QObject* watched, QEvent* event) {
-    // The page of the old tab is hidden before the selection changes.
+    // The page of the old tab is hidden before the selection changes; a
+    // click on the tab already chosen changes nothing, so its page stays.
     if (watched == m_tabs && event->type() == QEvent::MouseButtonPress) {
-        if (QWidget* old = m_pages.value(m_tabs->currentIndex())) old->hide();
+        const int clicked = m_tabs->tabAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (clicked >= 0 && clicked != m_tabs->currentIndex())
+            if (QWidget* old = m_pages.value(m_tabs->currentIndex())) old->hide();
     }
     // Tab on the tab bar goes into the page it shows.
     if (watched == m_tabs && event->type() == QEvent::KeyPress) {

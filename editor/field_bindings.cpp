@@ -108,7 +108,7 @@ void setStepRanges(const std::vector<FieldBinding>& fields, const QMap<int, Comm
         if (!edit) continue;
         const bool colour = std::any_of(std::begin(colourRows), std::end(colourRows),
                                         [&f](int first) { return f.id >= first && f.id < first + 4; });
-        if (colour) edit->setStepRange(0, 1);
+        if (colour) edit->setRange(0, 1);
         else if (f.kind == FieldKind::Integer) edit->setStepRange(0, 2147483647.0);
     }
 }

@@ -16,9 +16,9 @@ public:
     QString fileToOpen(QWidget* parent, const QString& caption, const QString& filter) override {
         return QFileDialog::getOpenFileName(parent, caption, QDir::currentPath(), filter);
     }
-    QString fileToSave(QWidget* parent) override {
-        // No name is offered: the user types one.
-        QFileDialog dialog(parent, QString(), QDir::currentPath(), QStringLiteral("ZOB Model (*.zob)"));
+    QString fileToSave(QWidget* parent, const QString& proposed) override {
+        QFileDialog dialog(parent, QString(), proposed.isEmpty() ? QDir::currentPath() : proposed,
+                           QStringLiteral("ZOB Model (*.zob)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("zob"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -49,6 +49,13 @@ void FileCommands::tell(const QString& text) {
     if (!text.isEmpty()) vantor::message(m_window, text);
 }
 
+void FileCommands::tellFailure(const QString& path, const QString& text) {
+    if (text.isEmpty()) return;
+    // The library's words first, then the file they are about, unless they name it already.
+    const QString native = QDir::toNativeSeparators(path);
+    tell(text.contains(QFileInfo(path).fileName()) ? text : QStringLiteral("%1\n\nFile: %2").arg(text, native));
+}
+
 void FileCommands::onFileNew() {
     if (!saveModified()) return;
     m_document.clear();
@@ -69,9 +76,13 @@ void FileCommands::onFileOpen() {
 }
 
 bool FileCommands::openFile(const QString& path) {
-    CVantorDoc::enterFolderOf(path);
-    const CVantorDoc::FileResult result = m_document.openFile(QFileInfo(path).absoluteFilePath());
-    tell(result.message);
+    // A relative path is taken from the working directory as it is now,
+    // before entering the file's folder moves it.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    CVantorDoc::enterFolderOf(absolute);
+    const CVantorDoc::FileResult result = m_document.openFile(absolute);
+    if (result.ok) tell(result.message);
+    else tellFailure(absolute, result.message);
     return result.ok;
 }
 
@@ -92,14 +103,26 @@ bool FileCommands::importFile(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const korvid::import::MeshRead read = vantor::readMeshWithProgress(m_window, absolute);
     const CVantorDoc::FileResult result = m_document.addImportedMesh(absolute, read);
-    tell(result.message);
+    if (result.ok) tell(result.message);
+    else tellFailure(absolute, result.message);
     return result.ok;
 }
 
-void FileCommands::onFileSave() { saveWithDialog(); }
+bool FileCommands::onFileSave() {
+    const QString own = m_document.ownZobFile();
+    return own.isEmpty() ? saveWithDialog() : saveFile(own);
+}
+
+bool FileCommands::onFileSaveAs() { return saveWithDialog(); }
 
 bool FileCommands::saveWithDialog() {
-    QString path = m_questions->fileToSave(m_window);
+    // The dialog offers the document's name as a ZOB file in its folder.
+    QString proposed;
+    if (!m_document.pathName().isEmpty()) {
+        const QFileInfo info(m_document.pathName());
+        proposed = info.absoluteDir().filePath(info.completeBaseName() + QStringLiteral(".zob"));
+    }
+    QString path = m_questions->fileToSave(m_window, proposed);
     if (path.isEmpty()) return false;
     // A name typed without an extension gets the default one.
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".zob");
@@ -109,7 +132,8 @@ bool FileCommands::saveWithDialog() {
 
 bool FileCommands::saveFile(const QString& path) {
     const CVantorDoc::FileResult result = m_document.saveFile(path);
-    tell(result.message);
+    if (result.ok) tell(result.message);
+    else tellFailure(path, result.message);
     return result.ok;
 }
 
@@ -119,6 +143,8 @@ bool FileCommands::saveModified() {
     if (!m_document.isModified()) return true;
     const QString question = QStringLiteral("Save changes to %1?").arg(vantor::elideMiddle(m_document.title()));
     const int answer = m_questions->saveChanges(m_window, question);
-    if (answer == QMessageBox::Save) return saveWithDialog();
-    return answer == QMessageBox::Discard;
+    if (answer == QMessageBox::Save) return onFileSave();
+    if (answer != QMessageBox::Discard) return false;
+    m_document.discardChanges();
+    return true;
 }

@@ -162,16 +162,15 @@ void CMainFrame::buildTimeline() {
     });
 }
 
-QAction* CMainFrame::addFloatingDock(const QString& title, QWidget* content, QSize size, int id, const QString& text,
+QAction* CMainFrame::addSideDock(const QString& title, QWidget* content, QSize size, int id, const QString& text,
                                      const QString& tip) {
     auto* dock = new QDockWidget(title, this);
     dock->setObjectName(title);
     content->setParent(dock);
     dock->setWidget(content);
+    // Docked right of the pages' column, which keeps its width; the view gives way.
     addDockWidget(Qt::RightDockWidgetArea, dock);
-    // It floats beside the window, so that the pages keep their column.
-    dock->setFloating(true);
-    dock->resize(size);
+    dock->setMinimumWidth(size.width() * 3 / 4);
     dock->hide();
     QAction* show = dock->toggleViewAction();
     show->setText(text);
@@ -184,10 +183,14 @@ QAction* CMainFrame::addFloatingDock(const QString& title, QWidget* content, QSi
 void CMainFrame::buildOutliner() {
     // View > Outliner: every model loaded, with its surfaces and emitters.
     m_outliner = new COutliner(*m_document, *m_controlView, *m_files);
-    QAction* show = addFloatingDock(QStringLiteral("Outliner"), m_outliner, {240, 360}, ID_VIEW_OUTLINER,
+    QAction* show = addSideDock(QStringLiteral("Outliner"), m_outliner, {240, 360}, ID_VIEW_OUTLINER,
                                     QStringLiteral("&Outliner"),
                                     QStringLiteral("Show every model loaded with its surfaces and emitters"));
     m_viewMenu->insertAction(m_actions[ID_VIEW_HISTORY], show);
+    // The history stands beside the outliner when both are shown.
+    auto* outliner = qobject_cast<QDockWidget*>(m_outliner->parentWidget());
+    auto* history = findChild<QDockWidget*>(QStringLiteral("History"));
+    if (outliner && history) splitDockWidget(outliner, history, Qt::Horizontal);
 }
 
 void CMainFrame::libraryStarted() {
@@ -203,11 +206,17 @@ QSettings windowSettings() {
 }  // namespace
 
 void CMainFrame::saveWindowGeometry() {
-    windowSettings().setValue(QStringLiteral("Settings/WindowGeometry"), saveGeometry());
+    QSettings settings = windowSettings();
+    settings.setValue(QStringLiteral("Settings/WindowGeometry"), saveGeometry());
+    settings.setValue(QStringLiteral("Settings/WindowState"), saveState());
 }
 
 bool CMainFrame::restoreWindowGeometry() {
-    const QByteArray saved = windowSettings().value(QStringLiteral("Settings/WindowGeometry")).toByteArray();
+    const QSettings settings = windowSettings();
+    const QByteArray saved = settings.value(QStringLiteral("Settings/WindowGeometry")).toByteArray();
+    const QByteArray state = settings.value(QStringLiteral("Settings/WindowState")).toByteArray();
+    // The docks go back where the user put them, shown or not.
+    if (!state.isEmpty()) restoreState(state);
     return !saved.isEmpty() && restoreGeometry(saved);
 }
 
@@ -314,6 +323,12 @@ void CMainFrame::buildMenus() {
             look.grid = page->m_grid != 0;
             look.outline = page->m_boundingBox != 0;
             look.lights = page->m_showLights != 0;
+            look.editedModel = m_document->editedModel();
+            const QStringList names = m_document->modelNames();
+            look.editedName = names.value(look.editedModel);
+            for (int m = 0; m < names.size(); ++m)
+                if (m_document->shown(m, -1)) look.shownModels << names[m];
+            look.entityPath = m_document->pathName();
             vantor::onExportEffect(this, m_view, m_timeline, asSheet, m_effectExport, look);
         });
     file->addSeparator();
@@ -324,7 +339,7 @@ void CMainFrame::buildMenus() {
     connect(newFile, &QAction::triggered, m_files, &FileCommands::onFileNew);
     connect(open, &QAction::triggered, m_files, &FileCommands::onFileOpen);
     connect(save, &QAction::triggered, m_files, &FileCommands::onFileSave);
-    connect(saveAs, &QAction::triggered, m_files, &FileCommands::onFileSave);  // Save As behaves as Save
+    connect(saveAs, &QAction::triggered, m_files, &FileCommands::onFileSaveAs);
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -377,7 +392,7 @@ void CMainFrame::buildMenus() {
     // redoes up to it.
     auto* historyView = new QUndoView(m_document->undoStack());
     historyView->setEmptyLabel(QStringLiteral("<opened>"));
-    view->addAction(addFloatingDock(QStringLiteral("History"), historyView, {260, 320}, ID_VIEW_HISTORY,
+    view->addAction(addSideDock(QStringLiteral("History"), historyView, {260, 320}, ID_VIEW_HISTORY,
                                     QStringLiteral("&History"),
                                     QStringLiteral("Show or hide the list of changes that Undo and Redo go through")));
 
@@ -406,6 +421,7 @@ void CMainFrame::nextPane(bool) {
 
 void CMainFrame::buildToolBar() {
     m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setObjectName(QStringLiteral("Standard"));
     m_toolBar->setMovable(true);
     m_toolBar->setFloatable(true);
     m_toolBar->setIconSize(QSize(16, 15));
@@ -547,6 +563,7 @@ void CMainFrame::about() {
     grid->addWidget(new QLabel(QStringLiteral("Vantor Version 0.72"), &box), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("An editor for lit, textured 3D models with particle effects."), &box), 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Drawing by the Korvid library."), &box), 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Free software under the MIT license."), &box), 3, 1);
     auto* ok = makeButton(&box, QStringLiteral("OK"), IDOK);
     ok->setDefault(true);
     grid->addWidget(ok, 0, 2);

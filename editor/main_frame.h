@@ -43,7 +43,7 @@ public:
     // Opens a file named on the command line or dropped on the window:
     // .raw and .zob as File Open does, anything else refused with a message.
     void openDropped(const QString& path);
-    // The window's size and position, kept between runs.
+    // The window's size and position, and where its docks are, kept between runs.
     void saveWindowGeometry();
     bool restoreWindowGeometry();
 
@@ -65,8 +65,8 @@ private:
     void buildToolBar();
     void buildTimeline();
     void buildOutliner();
-    // A dock that floats beside the window, hidden, with its View command `id`.
-    QAction* addFloatingDock(const QString& title, QWidget* content, QSize size, int id, const QString& text,
+    // A dock right of the pages' column, hidden, with its View command `id`.
+    QAction* addSideDock(const QString& title, QWidget* content, QSize size, int id, const QString& text,
                              const QString& tip);
     void libraryStarted();
     void updateTitle(const QString& documentTitle);

@@ -133,7 +133,7 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     for (int c = 0; c < 4; ++c) {
         m_clearEdits[c] = new CommitEdit(this);
         setControlId(m_clearEdits[c], IDC_OBJ_CLEAR_R + c);
-        m_clearEdits[c]->setStepRange(0, 1);
+        m_clearEdits[c]->setRange(0, 1);
         clearRow->addWidget(label(QString::fromLatin1(rgba[c])), 0, 2 + 2 * c);
         clearRow->addWidget(m_clearEdits[c], 0, 3 + 2 * c);
         connect(m_clearEdits[c], &CommitEdit::committed, this, [this, c] { colourEdit(true, c); });
@@ -193,7 +193,7 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     for (int c = 0; c < 4; ++c) {
         m_ambientEdits[c] = new CommitEdit(this);
         setControlId(m_ambientEdits[c], IDC_OBJ_AMBIENT_R + c);
-        m_ambientEdits[c]->setStepRange(0, 1);
+        m_ambientEdits[c]->setRange(0, 1);
         ambientRow->addWidget(label(QString::fromLatin1(rgba[c])), 0, 2 + 2 * c);
         ambientRow->addWidget(m_ambientEdits[c], 0, 3 + 2 * c);
         connect(m_ambientEdits[c], &CommitEdit::committed, this, [this, c] { colourEdit(false, c); });

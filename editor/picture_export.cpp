@@ -64,8 +64,8 @@ FrameExport CExportFramesDlg::settings() const {
 namespace vantor {
 namespace {
 
-std::function<QString()>& fileHook() {
-    static std::function<QString()> hook;
+std::function<QString(const QString&)>& fileHook() {
+    static std::function<QString(const QString&)> hook;
     return hook;
 }
 
@@ -87,23 +87,34 @@ bool writePicture(QWidget* parent, const QImage& picture, const QString& path) {
 
 }  // namespace
 
-void setPictureFileHook(std::function<QString()> hook) { fileHook() = std::move(hook); }
+void setPictureFileHook(std::function<QString()> hook) {
+    if (hook) fileHook() = [hook = std::move(hook)](const QString&) { return hook(); };
+    else fileHook() = nullptr;
+}
 
-QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg) {
-    if (fileHook()) return fileHook()();
+void setProposingFileHook(std::function<QString(const QString&)> hook) { fileHook() = std::move(hook); }
+
+QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg, const QString& proposed) {
+    if (fileHook()) return fileHook()(proposed);
     QString filter = QStringLiteral("PNG Picture (*.png)");
     if (withJpeg && canWriteJpeg()) filter += QStringLiteral(";;JPEG Picture (*.jpg *.jpeg)");
-    QString path = QFileDialog::getSaveFileName(parent, caption, QDir::currentPath(), filter);
+    QString path = QFileDialog::getSaveFileName(parent, caption, proposed.isEmpty() ? QDir::currentPath() : proposed, filter);
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
     return path;
 }
 
-QString chooseAnimation(QWidget* parent) {
-    if (fileHook()) return fileHook()();
+QString chooseAnimation(QWidget* parent, const QString& proposed) {
+    if (fileHook()) return fileHook()(proposed);
+    // The filter of the proposed name's format comes first.
+    QStringList filters = {QStringLiteral("Animated WebP (*.webp)"), QStringLiteral("Animated GIF (*.gif)"),
+                           QStringLiteral("MP4 Video (*.mp4)"), QStringLiteral("WebM Video (*.webm)")};
+    const QString wanted = QStringLiteral("*.") + QFileInfo(proposed).suffix().toLower() + QLatin1Char(')');
+    for (int i = 0; i < filters.size(); ++i)
+        if (!proposed.isEmpty() && filters[i].endsWith(wanted)) filters.move(i, 0);
     QString chosen;
-    QString path = QFileDialog::getSaveFileName(
-        parent, QStringLiteral("Export Animation"), QDir::currentPath(),
-        QStringLiteral("Animated WebP (*.webp);;Animated GIF (*.gif);;MP4 Video (*.mp4);;WebM Video (*.webm)"), &chosen);
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Animation"),
+                                                proposed.isEmpty() ? QDir::currentPath() : proposed,
+                                                filters.join(QStringLiteral(";;")), &chosen);
     // A name without an extension takes the one of the filter chosen.
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
         const int star = chosen.indexOf(QStringLiteral("*."));

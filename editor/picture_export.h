@@ -43,13 +43,16 @@ private:
 namespace vantor {
 
 // Tests answer the file dialog through this hook; an empty answer is Cancel.
+// The second form is also given the name the dialog would propose.
 void setPictureFileHook(std::function<QString()> hook);
+void setProposingFileHook(std::function<QString(const QString& proposed)> hook);
 
 // The name of a picture to write, from a dialog starting in the document's
-// folder (`withJpeg`: JPEG beside PNG where Qt writes it); empty on Cancel.
-QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg);
+// folder (`withJpeg`: JPEG beside PNG where Qt writes it) and proposing
+// `proposed` when given; empty on Cancel.
+QString choosePicture(QWidget* parent, const QString& caption, bool withJpeg, const QString& proposed = {});
 // The name of an animated picture or video to write (.webp, .gif, .mp4, .webm).
-QString chooseAnimation(QWidget* parent);
+QString chooseAnimation(QWidget* parent, const QString& proposed = {});
 
 // Writes the view as it is drawn now, as JPEG for a .jpg or .jpeg name where
 // Qt writes JPEG and as PNG otherwise; false after a message when it cannot.

@@ -108,7 +108,7 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
             m_colourEdits[r][c] = new CommitEdit(this);
             setControlId(m_colourEdits[r][c], kColourEditIds[r] + c);
             m_colourEdits[r][c]->setMinimumWidth(40);
-            m_colourEdits[r][c]->setStepRange(0, 1);
+            m_colourEdits[r][c]->setRange(0, 1);
             dg->addWidget(m_colourEdits[r][c], r + 1, 2 + c);
             connect(m_colourEdits[r][c], &CommitEdit::committed, this, [this, r, c] { commitColour(r, c); });
         }
@@ -118,12 +118,12 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
     }
     m_shininessEdit = new CommitEdit(this);
     setControlId(m_shininessEdit, IDC_SURF_SHININESS);
-    m_shininessEdit->setStepRange(0, 128);
+    m_shininessEdit->setRange(0, 128);
     m_smoothBox = new QCheckBox(QStringLiteral("Smooth"), this);
     setControlId(m_smoothBox, IDC_SURF_SMOOTH);
     m_angleEdit = new CommitEdit(this);
     setControlId(m_angleEdit, IDC_SURF_ANGLE);
-    m_angleEdit->setStepRange(0, 180);
+    m_angleEdit->setRange(0, 180);
     dg->addWidget(label("Shininess:"), 5, 0);
     dg->addWidget(m_shininessEdit, 5, 1, 1, 2);
     dg->addWidget(m_smoothBox, 5, 3);

@@ -20,8 +20,17 @@
 using namespace vantor;
 
 namespace {
-// The range shown when an effect never ends.
-constexpr int kUnboundedMs = 10000;
+// The range shown when an effect never ends: the first whole step from 10 s.
+constexpr int kUnboundedMs = (10000 + TimelineBar::kStep - 1) / TimelineBar::kStep * TimelineBar::kStep;
+
+// The in and out points are whole steps, the moments a seek can reach.
+void snapToStep(QSpinBox* box) {
+    const int step = TimelineBar::kStep;
+    const int snapped = (box->value() + step / 2) / step * step;
+    if (snapped == box->value()) return;
+    const QSignalBlocker block(box);
+    box->setValue(snapped);
+}
 
 QAction* command(QWidget* owner, const QString& text, int id, const QKeySequence& keys, const QString& tip) {
     auto* a = new QAction(text, owner);
@@ -134,8 +143,14 @@ TimelineBar::TimelineBar(CVantorDoc& document, CVantorView& view, SimulationCont
         if (m_slider->signalsBlocked()) return;
         scrub(value);
     });
-    connect(m_in, &QSpinBox::valueChanged, this, [this] { fitRange(); });
-    connect(m_out, &QSpinBox::valueChanged, this, [this] { fitRange(); });
+    connect(m_in, &QSpinBox::valueChanged, this, [this] {
+        snapToStep(m_in);
+        fitRange();
+    });
+    connect(m_out, &QSpinBox::valueChanged, this, [this] {
+        snapToStep(m_out);
+        fitRange();
+    });
     connect(m_seed, &QSpinBox::valueChanged, this, &TimelineBar::setSeed);
     connect(&m_doc, &CVantorDoc::changed, this, &TimelineBar::documentChanged);
     connect(&m_doc, &CVantorDoc::opened, this, [this] {
@@ -147,6 +162,10 @@ TimelineBar::TimelineBar(CVantorDoc& document, CVantorView& view, SimulationCont
         if (m_active) seek(0);
     });
     connect(&m_view, &QOpenGLWidget::frameSwapped, this, &TimelineBar::frameShown);
+    // Play with Loop on keeps to the range: from outside it, it starts at the in point.
+    connect(m_simulation.playPause(), &QAction::toggled, this, [this](bool paused) {
+        if (!paused && m_active && looping() && (time() < inPoint() || time() >= outPoint())) seek(inPoint());
+    });
     fitRange();
     showTime();
 }

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QSurfaceFormat>
 
+#include "controls.h"
 #include "main_frame.h"
 #include "resource.h"
 #include "vantor_doc.h"
@@ -64,6 +65,16 @@ void CVantorApp::openWhenReady(const QString& path) {
     CVantorView* view = m_frame->view();
     if (view->libraryReady()) open();
     else connect(view, &CVantorView::libraryStarted, this, open, Qt::SingleShotConnection);
+}
+
+void CVantorApp::showTimelineWhenReady() {
+    const auto show = [this] {
+        if (QAction* timeline = m_frame->action(ID_VIEW_TIMELINE); timeline && !timeline->isChecked())
+            timeline->trigger();
+    };
+    CVantorView* view = m_frame->view();
+    if (view->libraryReady()) show();
+    else connect(view, &CVantorView::libraryStarted, this, show, Qt::SingleShotConnection);
 }
 
 namespace {
@@ -128,7 +139,11 @@ bool KeyTranslator::eventFilter(QObject* watched, QEvent* event) {
         return false;
     if (top->windowType() == Qt::Popup || qobject_cast<QMenuBar*>(widget)) return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Escape) return true;
+    if (key->key() == Qt::Key_Escape) {
+        // Escape closes nothing; in a field being typed in it takes the typing back.
+        if (auto* edit = qobject_cast<vantor::CommitEdit*>(widget)) edit->revertTyping();
+        return true;
+    }
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, key->modifiers() & ~Qt::KeypadModifier);
         QCoreApplication::sendEvent(watched, &tab);

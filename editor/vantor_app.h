@@ -17,6 +17,8 @@ public:
     bool initInstance();
     // Opens `path` the way File Open does once the 3D view has started the library.
     void openWhenReady(const QString& path);
+    // Shows the timeline once the library has started (vantor --timeline).
+    void showTimelineWhenReady();
     CMainFrame* mainFrame() const { return m_frame; }
     CVantorDoc* document() const { return m_document; }
 

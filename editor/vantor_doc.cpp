@@ -211,9 +211,16 @@ CVantorDoc::FileResult CVantorDoc::saveFile(const QString& path) {
     const QByteArray file = path.toLocal8Bit();
     if (!objSaveZOB(file.constData())) return {false, QString::fromLocal8Bit(objGetLastError())};
     setFile(path);
+    if (m_editedModel >= 0 && m_editedModel < m_models.size()) m_models[m_editedModel].path = m_pathName;
     m_stack.setClean();
     refreshTitle();
     return {true, {}};
+}
+
+QString CVantorDoc::ownZobFile() const {
+    if (m_pathName.isEmpty() || QFileInfo(m_pathName).suffix().compare(QLatin1String("zob"), Qt::CaseInsensitive) != 0)
+        return {};
+    return m_pathName;
 }
 
 void CVantorDoc::setFile(const QString& path) {
@@ -554,6 +561,36 @@ bool CVantorDoc::isModified() const {
     for (int i = std::min(clean, index); i < std::max(clean, index); ++i)
         if (commandAt(m_stack, i)->changesEntity()) return true;
     return false;
+}
+
+void CVantorDoc::discardChanges() {
+    if (!isModified()) return;
+    const int clean = m_stack.cleanIndex();
+    bool reachable = clean >= 0;
+    for (int i = std::min(clean, m_stack.index()); reachable && i < std::max(clean, m_stack.index()); ++i)
+        reachable = !commandAt(m_stack, i)->trimmed();
+    if (reachable) {
+        m_stack.setIndex(clean);
+    } else if (m_editedModel >= 0 && !m_pathName.isEmpty()) {
+        // The history has let go of the way back: the model is read again
+        // from its file, and only once that worked does the changed one go.
+        const QString path = m_pathName;
+        const int old = m_editedModel;
+        const QString name = m_models.value(old).name;
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if ((suffix == QLatin1String("zob") || suffix == QLatin1String("raw")) && openFile(path).ok) {
+            makeCurrent();
+            if (objRemoveModel(old)) {
+                m_models.removeAt(old);
+                m_modelCount = std::max(0, m_modelCount - 1);
+                m_editedModel = -1;
+                chooseModel(int(m_models.size()) - 1);
+            }
+            renameModel(int(m_models.size()) - 1, name);
+        }
+    }
+    startHistory();
+    refreshTitle();
 }
 
 void CVantorDoc::showModified() {

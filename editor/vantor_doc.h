@@ -63,8 +63,15 @@ public:
     // Adds a model read from a mesh file of another format (File > Import
     // Model...), shown as an opened file is; not added to the recent files.
     FileResult addImportedMesh(const QString& path, const korvid::import::MeshRead& read);
-    // Writes the current model as a ZOB file.
+    // Writes the current model as a ZOB file, which becomes the document's own.
     FileResult saveFile(const QString& path);
+    // The ZOB file the edited model was opened from or last saved to; empty
+    // for an untitled model or one read from a RAW or mesh file.
+    QString ownZobFile() const;
+    // Puts the edited model back as it was last opened or saved (undoing to
+    // that point, or reading its file again when the history no longer
+    // reaches it) and starts the history anew.
+    void discardChanges();
     // Makes the folder of a file the user chose the working directory.
     static void enterFolderOf(const QString& path);
     // The file the document is ("Untitled" and empty names for none).

@@ -161,6 +161,36 @@ TEST_F(CurvesPageTest, TheSizeGraphTakesDragsAndExactValues) {
     EXPECT_EQ(curve(KORVID_CURVE_SIZE).size(), 2u);
 }
 
+// A click on the size graph adds a key where it was clicked, in time and
+// size; while a key is dragged past the top the scale holds still.
+TEST_F(CurvesPageTest, TheSizeGraphAddsKeysAtTheCursorAndHoldsItsScale) {
+    openSparks();
+    click(page(), IDC_PART_SIZE_CURVE);
+    ASSERT_EQ(curve(KORVID_CURVE_SIZE).size(), 2u);
+    reveal(graph());
+    const float top = graph()->top();
+    QTest::mouseClick(graph(), Qt::LeftButton, {}, at(graph(), 0.5, 0.25));
+    const std::vector<CurveKey> keys = curve(KORVID_CURVE_SIZE);
+    ASSERT_EQ(keys.size(), 3u);
+    const double pixel = 1.0 / graph()->height();  // the click lands on a whole pixel
+    EXPECT_NEAR(keys[1].time, 0.5f, 0.02f);
+    EXPECT_NEAR(keys[1].value[0], 0.25f * top, (0.02 + 2 * pixel) * top) << "the size under the cursor";
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+
+    // Dragged up beyond the graph, the key grows but the scale stays as it was.
+    const QPoint from = at(graph(), keys[1].time, keys[1].value[0] / top);
+    QTest::mousePress(graph(), Qt::LeftButton, {}, from);
+    for (double h : {0.6, 0.9, 1.2}) {
+        const QPoint to = at(graph(), keys[1].time, h);
+        QMouseEvent move(QEvent::MouseMove, to, graph()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(graph(), &move);
+        graph()->repaint();
+        EXPECT_FLOAT_EQ(graph()->top(), top) << "while dragging, at " << h;
+    }
+    QTest::mouseRelease(graph(), Qt::LeftButton, {}, at(graph(), keys[1].time, 1.2));
+    EXPECT_GT(curve(KORVID_CURVE_SIZE)[1].value[0], top) << "the key went past the old top";
+}
+
 TEST_F(CurvesPageTest, TheShapeGroupSetsKindSizesAndShell) {
     openSparks();
     auto* kind = control<QComboBox>(page(), IDC_PART_SHAPE);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <unistd.h>
@@ -17,8 +18,9 @@ QString TestAnswers::fileToOpen(QWidget* parent, const QString& caption, const Q
     return open_ ? open_() : standardFileQuestions().fileToOpen(parent, caption, filter);
 }
 
-QString TestAnswers::fileToSave(QWidget* parent) {
-    return save_ ? save_() : standardFileQuestions().fileToSave(parent);
+QString TestAnswers::fileToSave(QWidget* parent, const QString& proposed) {
+    proposedSaveName = proposed;
+    return save_ ? save_() : standardFileQuestions().fileToSave(parent, proposed);
 }
 
 int TestAnswers::saveChanges(QWidget* parent, const QString& question) {
@@ -67,6 +69,19 @@ void EditorTest::TearDown() {
     std::filesystem::current_path(startFolder_, ec);
     std::filesystem::remove_all(dir_, ec);
     std::filesystem::remove(dir_.parent_path(), ec);  // the process's folder, once empty
+}
+
+std::string EditorTest::copyOfSample(const char* name, const char* folder) {
+    const auto dir = dir_ / folder;
+    std::filesystem::create_directories(dir);
+    const auto to = dir / name;
+    std::filesystem::copy_file(sample(name), to, std::filesystem::copy_options::overwrite_existing);
+    // The images an entity names are found beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(sample(name)).parent_path()))
+        if (entry.path().extension() == ".bmp")
+            std::filesystem::copy_file(entry.path(), dir / entry.path().filename(),
+                                       std::filesystem::copy_options::overwrite_existing);
+    return to.string();
 }
 
 void EditorTest::open(const std::string& path) {
@@ -122,6 +137,8 @@ int main(int argc, char** argv) {
             return RUN_ALL_TESTS();
         }
     }
+    // The tests keep their settings (recent files, window state) apart from the user's.
+    QStandardPaths::setTestModeEnabled(true);
     setVantorSurfaceFormat();
     CVantorApp application(argc, argv);
     if (!application.initInstance()) return 1;

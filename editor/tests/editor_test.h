@@ -42,7 +42,8 @@ public:
     // The question "Save changes to ...?" is shown for real.
     void setRealPrompts() { realPrompts_ = true; }
     QString fileToOpen(QWidget* parent, const QString& caption, const QString& filter) override;
-    QString fileToSave(QWidget* parent) override;
+    QString fileToSave(QWidget* parent, const QString& proposed) override;
+    QString proposedSaveName;  // what the last save dialog offered
     int saveChanges(QWidget* parent, const QString& question) override;
     QStringList* prompts = nullptr;
     int* promptAnswer = nullptr;
@@ -51,6 +52,12 @@ private:
     std::function<QString()> open_, save_;
     bool realPrompts_ = false;
 };
+
+// A refusal about a file as the editor shows it: the library's words, then
+// the file's path (unless the words name the file already).
+inline QString aboutFile(const QString& text, const std::filesystem::path& file) {
+    return text + QStringLiteral("\n\nFile: ") + QString::fromStdString(file.string());
+}
 
 class EditorTest : public ::testing::Test {
 protected:
@@ -86,6 +93,9 @@ protected:
     }
 
     std::string sample(const char* name) const;
+    // A copy of a sample in `folder` under the scratch folder, for tests
+    // that save: File Save writes a file opened from a sample in place.
+    std::string copyOfSample(const char* name, const char* folder = "own");
     std::filesystem::path scratch() const { return dir_; }
 
     TestAnswers answers;                    // file dialogs and the save question

@@ -89,7 +89,7 @@ TEST_F(NewUserTest, FileDialogsStartInTheDocumentsFolder) {
     CVantorDoc::enterFolderOf(second);
     ASSERT_TRUE(files().openFile(second));
     const QString work = QFileInfo(QString::fromStdString((scratch() / "work").string())).canonicalFilePath();
-    EXPECT_EQ(dialogFolder([&] { files().onFileSave(); }), work) << "File Save";
+    EXPECT_EQ(dialogFolder([&] { files().onFileSaveAs(); }), work) << "File Save";
     EXPECT_EQ(dialogFolder([&] { files().onFileOpen(); }), work) << "File Open";
     EXPECT_EQ(dialogFolder([&] { files().onFileImport(); }), work) << "Import Model";
     EXPECT_EQ(dialogFolder([&] { onSavePicture(&frame(), &view()); }), work) << "Save Picture";
@@ -102,7 +102,7 @@ TEST_F(NewUserTest, TheCaptionFollowsTheFile) {
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("fireworks - Vantor"));
     const auto saved = scratch() / "here" / "work1.zob";
     answers.setSave([&] { return QString::fromStdString(saved.string()); });
-    files().onFileSave();
+    files().onFileSaveAs();
     ASSERT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("work1 - Vantor"));
     commit(particlesPage(), IDC_PART_LIFE, QStringLiteral("1234"));

@@ -49,9 +49,11 @@ TEST_F(ObjectPageTest, ZoomEditIsClampedAndSentToTheLibrary) {
 }
 
 TEST_F(ObjectPageTest, ColourEditsSendTheWholeColourAndPaintTheSwatch) {
+    // A colour channel takes 0..1: a number beyond is taken as the nearest end, and shown so.
     commit(page(), IDC_OBJ_CLEAR_R, QStringLiteral("2"));
-    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[0], 2.0f);
-    EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color().red(), 254) << "510, low eight bits";
+    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[0], 1.0f);
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("1"));
+    EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color().red(), 255);
     view().makeCurrent();
     float clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);

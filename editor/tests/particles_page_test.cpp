@@ -90,8 +90,8 @@ TEST_F(ParticlesPageTest, FieldsParseAndFormat) {
     commit(page(), IDC_PART_FORCE_X + 1, QStringLiteral("-0.002"));
     EXPECT_EQ(text(page(), IDC_PART_FORCE_X + 1), QStringLiteral("-0.00200"));
     commit(page(), IDC_PART_START_R, QStringLiteral("2"));
-    EXPECT_EQ(control<Swatch>(page(), IDC_PART_START_SWATCH)->color().red(), 254);
-    EXPECT_FLOAT_EQ(library().startColor[0], 2.0f);
+    EXPECT_EQ(control<Swatch>(page(), IDC_PART_START_SWATCH)->color().red(), 255) << "a channel takes 0..1";
+    EXPECT_FLOAT_EQ(library().startColor[0], 1.0f);
 
     nextColour = QColor(0, 128, 255);
     click(page(), IDC_PART_END_SELECT);
@@ -188,7 +188,7 @@ TEST_F(ParticlesPageTest, EmitterNamesReadBackFromTheSavedFile) {
     EXPECT_EQ(particlesPage()->emitterList()->itemText(0), QStringLiteral("_fire_works"));
     const auto saved = scratch() / "names.zob";
     answers.setSave([&] { return QString::fromStdString(saved.string()); });
-    files().onFileSave();
+    files().onFileSaveAs();
     ASSERT_TRUE(std::filesystem::exists(saved)) << messages.join(QStringLiteral("; ")).toStdString();
     open(saved.string());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();

@@ -112,7 +112,7 @@ TEST_F(SimulationTest, RemoveTakesTheEmitterFromListLibraryAndFile) {
     EXPECT_EQ(info.emitterCount, 1);
     const auto saved = scratch() / "one.zob";
     answers.setSave([&] { return QString::fromStdString(saved.string()); });
-    files().onFileSave();
+    files().onFileSaveAs();
     const std::string text = readFile(saved);
     EXPECT_NE(text.find("1 //Emitter Count"), std::string::npos);
     EXPECT_NE(text.find("Second \n"), std::string::npos);
@@ -144,7 +144,7 @@ TEST_F(SimulationTest, DroppedAndNamedFilesOpenAsFileOpenDoes) {
     EXPECT_EQ(messages[0], QStringLiteral("Vantor opens RAW and ZOB models only: notes.txt"));
     frame().openDropped(QString::fromStdString((scratch() / "missing.zob").string()));
     ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[1], QStringLiteral("File not found"));
+    EXPECT_EQ(messages[1], aboutFile(QStringLiteral("File not found"), scratch() / "missing.zob"));
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("smoke - Vantor"));
 }
 

@@ -85,7 +85,7 @@ TEST_F(SurfacePageTest, SecondOpenLeavesNoSurfaceChosen) {
     const SurfaceData before = library(0);
     const auto saved = scratch() / "fountain.zob";
     answers.setSave([&] { return QString::fromStdString(saved.string()); });
-    files().onFileSave();
+    files().onFileSaveAs();
     view().makeCurrent();
     const SurfaceData after = library(0);
     EXPECT_STREQ(after.name, before.name);
@@ -335,7 +335,7 @@ TEST_F(SurfacePageTest, ImportedModelAndPictureSaveAsAnEntityThatLoadsAgain) {
 
     const auto saved = folder / "lantern.zob";
     answers.setSave([&] { return QString::fromStdString(saved.string()); });
-    files().onFileSave();
+    files().onFileSaveAs();
     ASSERT_EQ(messages.size(), 1) << messages.join(QStringLiteral("; ")).toStdString();
     files().onFileNew();
     open(saved.string());

@@ -114,6 +114,10 @@ TEST_F(TimelineTest, ExportFramesCoversTheLoopRange) {
         auto* loop = control<QCheckBox>(dialog, IDC_EXPORT_LOOP);
         ASSERT_NE(loop, nullptr);
         loop->setChecked(true);
+        // The step of an earlier export is offered again: this one uses the timeline's.
+        const auto boxes = dialog->findChildren<QSpinBox*>();
+        ASSERT_EQ(boxes.size(), 3);
+        boxes[1]->setValue(15);
         dialog->accept();
     });
     const auto base = scratch() / "range.png";
