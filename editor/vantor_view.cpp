@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 
+#include "resource.h"
 #include "vantor_doc.h"
 
 CVantorView::CVantorView(CVantorDoc& document, QWidget* parent) : QOpenGLWidget(parent), m_doc(document) {
@@ -85,6 +86,48 @@ void CVantorView::paintGL() {
     // that it includes the rasterization the driver does at the swap.
     m_frameTimer.start();
     objRender(&m_camera);
+}
+
+const std::array<CVantorView::LookSide, 6>& CVantorView::lookSides() {
+    static const std::array<LookSide, 6> sides = {{
+        {ID_VIEW_FRONT, "&Front", 0, 0, Qt::Key_1, false},
+        {ID_VIEW_BACK, "&Back", 0, 180, Qt::Key_1, true},
+        {ID_VIEW_RIGHT, "&Right", 0, -90, Qt::Key_3, false},
+        {ID_VIEW_LEFT, "&Left", 0, 90, Qt::Key_3, true},
+        {ID_VIEW_TOP, "&Top", 90, 0, Qt::Key_7, false},
+        {ID_VIEW_BOTTOM, "B&ottom", -90, 0, Qt::Key_7, true},
+    }};
+    return sides;
+}
+
+namespace {
+// The side a keypad key asks for, or null. With NumLock off the keypad's 1,
+// 3 and 7 arrive as End, Page Down and Home; they choose the side all the same.
+const CVantorView::LookSide* keypadSide(const QKeyEvent* key) {
+    if (!(key->modifiers() & Qt::KeypadModifier)) return nullptr;
+    const Qt::KeyboardModifiers others = key->modifiers() & ~(Qt::KeypadModifier | Qt::ControlModifier);
+    if (others != Qt::NoModifier) return nullptr;
+    Qt::Key digit = Qt::Key(key->key());
+    if (digit == Qt::Key_End) digit = Qt::Key_1;
+    if (digit == Qt::Key_PageDown) digit = Qt::Key_3;
+    if (digit == Qt::Key_Home) digit = Qt::Key_7;
+    const bool opposite = key->modifiers() & Qt::ControlModifier;
+    for (const CVantorView::LookSide& side : CVantorView::lookSides())
+        if (side.digit == digit && side.opposite == opposite) return &side;
+    return nullptr;
+}
+}  // namespace
+
+bool CVantorView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        if (const LookSide* side = keypadSide(static_cast<QKeyEvent*>(event))) {
+            // Taken before any shortcut (Home frames all on the main keys).
+            event->accept();
+            if (event->type() == QEvent::KeyPress) lookFrom(side->rx, side->ry);
+            return true;
+        }
+    }
+    return QOpenGLWidget::event(event);
 }
 
 void CVantorView::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,7 @@
 // CVantorView: the 3D view, its redraw timer and mouse interaction. The
 // entity's working state is the document's (CVantorDoc).
 #pragma once
+#include <array>
 #include <QOpenGLWidget>
 #include <QPoint>
 #include <QElapsedTimer>
@@ -47,6 +48,16 @@ public:
     bool frame(int what, int index = 0);
     // Looks at the scene from a side (rotations in degrees) and frames it all.
     void lookFrom(float rx, float ry);
+    // The sides the view looks from, on the keypad's digits (Ctrl: the
+    // opposite side), as View > Look From lists them.
+    struct LookSide {
+        int id;            // the command id
+        const char* text;  // the menu text
+        float rx, ry;      // the camera's rotations, degrees
+        Qt::Key digit;     // the keypad digit
+        bool opposite;     // with Ctrl
+    };
+    static const std::array<LookSide, 6>& lookSides();
     void updateSwarm();
     // One timer tick: spins, Light Swarm, redraw request.
     void tick();
@@ -87,6 +98,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The keypad's view keys reach the view whatever NumLock says.
+    bool event(QEvent* event) override;
     // Watches the program's windows: while any modal dialog (other than a
     // progress window) is up the redraw
     // timer stands still; when the last one closes the timer restarts at 15 ms

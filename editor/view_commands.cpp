@@ -43,26 +43,12 @@ void addViewCommands(CMainFrame& frame, CVantorDoc& doc) {
 
     QMenu* sides = new QMenu(QStringLiteral("&Look From"), menu);
     menu->insertMenu(before, sides);
-    struct Side {
-        int id;
-        const char* text;
-        float rx, ry;
-        QKeySequence key;
-    };
-    const Side list[] = {
-        {ID_VIEW_FRONT, "&Front", 0, 0, QKeySequence(Qt::KeypadModifier | Qt::Key_1)},
-        {ID_VIEW_BACK, "&Back", 0, 180, QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_1)},
-        {ID_VIEW_RIGHT, "&Right", 0, -90, QKeySequence(Qt::KeypadModifier | Qt::Key_3)},
-        {ID_VIEW_LEFT, "&Left", 0, 90, QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_3)},
-        {ID_VIEW_TOP, "&Top", 90, 0, QKeySequence(Qt::KeypadModifier | Qt::Key_7)},
-        {ID_VIEW_BOTTOM, "B&ottom", -90, 0, QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_7)},
-    };
-    for (const Side& s : list) {
+    for (const CVantorView::LookSide& s : CVantorView::lookSides()) {
         const QString status = QStringLiteral("Look at the scene from the %1 and fit it in the view\n%2")
                                    .arg(QString::fromUtf8(s.text).remove(QLatin1Char('&')).toLower(),
                                         QString::fromUtf8(s.text).remove(QLatin1Char('&')));
         QAction* a = frame.addCommand(s.id, QString::fromUtf8(s.text), status);
-        a->setShortcut(s.key);
+        a->setShortcut(QKeySequence((s.opposite ? Qt::ControlModifier : Qt::NoModifier) | Qt::KeypadModifier | s.digit));
         sides->addAction(a);
         QObject::connect(a, &QAction::triggered, view, [view, rx = s.rx, ry = s.ry] { view->lookFrom(rx, ry); });
     }

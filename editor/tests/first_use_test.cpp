@@ -358,3 +358,33 @@ TEST_F(FirstUseTest, DocksOpenDockedAndAreRemembered) {
 
 }  // namespace
 }  // namespace vantor::testing
+
+namespace vantor::testing {
+namespace {
+
+// With the view focused, the keypad's 1, 3 and 7 (Ctrl: the opposite side)
+// look from the sides View > Look From shows, with NumLock on or off.
+TEST_F(FirstUseTest, KeypadKeysLookFromTheSides) {
+    open(sample("fireworks.zob"));
+    frame().activateWindow();
+    view().setFocus();
+    const auto press = [this](Qt::Key key, Qt::KeyboardModifiers mods) {
+        view().m_camera.rx = view().m_camera.ry = 33;
+        QTest::keyClick(&view(), key, mods | Qt::KeypadModifier);
+        return std::make_pair(view().m_camera.rx, view().m_camera.ry);
+    };
+    EXPECT_EQ(press(Qt::Key_7, {}), std::make_pair(90.0f, 0.0f)) << "top, NumLock on";
+    EXPECT_EQ(press(Qt::Key_Home, {}), std::make_pair(90.0f, 0.0f)) << "top, NumLock off";
+    EXPECT_EQ(press(Qt::Key_1, Qt::ControlModifier), std::make_pair(0.0f, 180.0f)) << "back";
+    EXPECT_EQ(press(Qt::Key_PageDown, {}), std::make_pair(0.0f, -90.0f)) << "right, NumLock off";
+    EXPECT_EQ(press(Qt::Key_3, Qt::ControlModifier), std::make_pair(0.0f, 90.0f)) << "left";
+    // The main Home key still frames all, keeping the direction of view.
+    view().m_camera.rx = 33;
+    QTest::keyClick(&view(), Qt::Key_Home);
+    EXPECT_FLOAT_EQ(view().m_camera.rx, 33.0f);
+    // The menu shows the keys that work.
+    EXPECT_EQ(frame().action(ID_VIEW_TOP)->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_7));
+}
+
+}  // namespace
+}  // namespace vantor::testing
