@@ -81,13 +81,16 @@ std::string box(const char* name, float x0, float y0, float z0, float x1, float 
     return out;
 }
 
-void addImage(const char* path, const char* name, int filter, int alpha = 0, int averaged = 0) {
+void addImage(const char* path, const char* name, int filter, int alpha = 0, int averaged = 0, int low = 0,
+              int high = 0) {
     TextureInfo t{};
     std::strcpy(t.path, path);
     std::strcpy(t.name, name);
     t.filter = filter;
     t.alpha = alpha;
     t.averaged = averaged;
+    t.low = low;
+    t.high = high;
     if (!objAddTexture(&t)) std::fprintf(stderr, "%s: %s\n", path, objGetLastError());
 }
 
@@ -264,11 +267,16 @@ void fireworks() {
     save("fireworks.zob");
 }
 
+// The haze texture: light grey texels on a keyed-out white ground, so that
+// smoke stays light to its edges over any background (main writes the bitmap).
+void addHaze() { addImage("haze.bmp", "Haze", 4, 1, 0, 255, 255); }
+
 void smoke() {
     load("chimney.raw");
     paint(0, 0.6f, 0.3f, 0.25f);
     paint(1, 0.35f, 0.3f, 0.3f);
-    addImage("puff.bmp", "Puff", 2, 1, 1);
+    // The chimney's puffs: the haze texture under the name the entity has always used.
+    addImage("haze.bmp", "Puff", 4, 1, 0, 255, 255);
     EmitterData e = baseEmitter("Smoke");
     e.particleType = 3;
     std::strcpy(e.imageName, "Puff");
@@ -284,7 +292,7 @@ void smoke() {
     e.emitterTime = 60;
     e.life = 4000;
     e.lifeVar = 800;
-    const float start[4] = {0.8f, 0.8f, 0.8f, 0.8f}, end[4] = {0.4f, 0.4f, 0.45f, 0};
+    const float start[4] = {0.8f, 0.8f, 0.82f, 0.7f}, end[4] = {0.72f, 0.72f, 0.76f, 0};
     std::memcpy(e.startColor, start, sizeof start);
     std::memcpy(e.endColor, end, sizeof end);
     e.startSize = 2;
@@ -344,10 +352,11 @@ void campfire() {
                                 {1.0f, {0.2f, 0.0f, 0.0f, 0}}});
     shape(KORVID_SHAPE_DISC, 0.22f, 0, 0, 0);
 
+    addHaze();
     EmitterData smoke = baseEmitter("Smoke");
     smoke.particleType = 3;
-    std::strcpy(smoke.imageName, "Puff");
-    smoke.textureId = objGetTextureId("Puff");
+    std::strcpy(smoke.imageName, "Haze");
+    smoke.textureId = objGetTextureId("Haze");
     smoke.position[1] = 0.6f;
     smoke.pitch = kPi / 2;
     smoke.pitchVar = 0.2f;
@@ -359,7 +368,7 @@ void campfire() {
     smoke.emitterTime = 90;
     smoke.life = 3500;
     smoke.lifeVar = 600;
-    const float grey[4] = {0.35f, 0.33f, 0.32f, 0.5f}, clear[4] = {0.5f, 0.5f, 0.52f, 0};
+    const float grey[4] = {0.55f, 0.53f, 0.52f, 0.55f}, clear[4] = {0.68f, 0.68f, 0.7f, 0};
     std::memcpy(smoke.startColor, grey, sizeof grey);
     std::memcpy(smoke.endColor, clear, sizeof clear);
     smoke.startSizeVar = 0.3f;
@@ -533,6 +542,23 @@ int main() {
     });
     writeBitmap("stripes.bmp", 32, [](int x, int, int) {
         return (x / 4) % 2 ? Rgb{255, 255, 255} : Rgb{200, 220, 255};
+    });
+    // A soft round puff as light texels scattered ever more sparsely towards
+    // the edge by an ordered (Bayer) dither, on pure white, which the image's
+    // colour range makes transparent. Filtered and mipmapped, the texels blend
+    // into an alpha that fades to nothing, while the colour stays light: a
+    // grey-brightness alpha would darken the colour with the alpha and draw
+    // sooty rims over a coloured background.
+    writeBitmap("haze.bmp", 128, [](int x, int y, int size) {
+        static const int bayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},   {48, 16, 56, 24, 50, 18, 58, 26},
+                                        {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
+                                        {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
+                                        {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21}};
+        const float dx = (x + 0.5f) / size - 0.5f, dy = (y + 0.5f) / size - 0.5f;
+        const float d = std::sqrt(dx * dx + dy * dy) * 2;
+        const float cover = d >= 1 ? 0.0f : (1 - d) * (1 - d) * (3 - 2 * (1 - d));
+        const bool lit = cover * 64 > bayer[y % 8][x % 8] + 0.5f;
+        return lit ? Rgb{236, 236, 240} : Rgb{255, 255, 255};
     });
     writeBitmap("puff.bmp", 32, [](int x, int y, int size) {
         const float dx = (x + 0.5f) / size - 0.5f, dy = (y + 0.5f) / size - 0.5f;

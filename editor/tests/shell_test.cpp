@@ -168,7 +168,7 @@ TEST_F(ShellTest, ChosenFilesFolderBecomesTheWorkingDirectory) {
     const auto folder = scratch() / "entity";
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(sample("smoke.zob"), folder / "smoke.zob");
-    std::filesystem::copy_file(sample("puff.bmp"), folder / "puff.bmp");
+    std::filesystem::copy_file(sample("haze.bmp"), folder / "haze.bmp");
     open((folder / "smoke.zob").string());
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
     EXPECT_EQ(std::filesystem::current_path(), folder);

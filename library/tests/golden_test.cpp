@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -193,6 +194,34 @@ TEST(CommandLine, ChunksOfAFrameListGiveTheSameFrames) {
     for (size_t i = 3; i < sheet.rgba.size(); i += 4) transparent = transparent || sheet.rgba[i] == 0;
     EXPECT_TRUE(transparent) << "a flipbook has alpha";
     std::filesystem::remove_all(dir);
+}
+
+// Smoke baked with a transparent background stays light to its edges: its
+// straight colour is never dark where it covers anything, so over a game's
+// background it reads as smoke, not soot.
+TEST(SampleLook, TransparentSmokeHasNoDarkRims) {
+    for (const char* name : {"smoke", "campfire"}) {
+        std::filesystem::create_directories(KORVID_GOLDEN_ACTUAL);
+        const std::string actual = std::string(KORVID_GOLDEN_ACTUAL) + "/" + name + "-transparent.png";
+        const std::string command = std::string(KORVID_RENDER) + " " + KORVID_SAMPLES + "/" + name + ".zob -o " +
+                                    actual + " --size 160x160 --flipbook 3x1 --range 1500-4500 --no-grid --no-model" +
+                                    " --transparent --camera 0,-2,-8,0,0,0 --seed 7";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        korvid::support::Image got;
+        std::string error;
+        ASSERT_TRUE(korvid::support::readPng(actual, got, &error)) << error;
+        size_t covered = 0, dark = 0;
+        for (size_t i = 0; i + 3 < got.rgba.size(); i += 4) {
+            const uint8_t* p = &got.rgba[i];
+            if (p[3] < 8) continue;
+            ++covered;
+            // Soot is a dark grey; dying flames may be dark, but they are red.
+            const int high = std::max({p[0], p[1], p[2]}), low = std::min({p[0], p[1], p[2]});
+            if (high < 90 && high - low < 30) ++dark;
+        }
+        EXPECT_GT(covered, 500u) << name << ": the effect is in the picture";
+        EXPECT_LE(double(dark), 0.01 * double(covered)) << name << ": dark rims in " << actual;
+    }
 }
 
 }  // namespace
