@@ -362,6 +362,20 @@ TEST_F(FirstUseTest, DocksOpenDockedAndAreRemembered) {
 namespace vantor::testing {
 namespace {
 
+// vantor --timeline (what ./run starts with): the timeline is shown once
+// the library has started, over the effect opened.
+TEST_F(FirstUseTest, TheTimelineCanBeShownFromTheStart) {
+    open(sample("fireworks.zob"));
+    ASSERT_FALSE(frame().timeline()->active());
+    app().showTimelineWhenReady();
+    EXPECT_TRUE(frame().timeline()->active());
+    EXPECT_TRUE(frame().action(ID_VIEW_TIMELINE)->isChecked());
+    app().showTimelineWhenReady();
+    EXPECT_TRUE(frame().timeline()->active()) << "asking again leaves it shown";
+    frame().action(ID_VIEW_TIMELINE)->trigger();
+    EXPECT_FALSE(frame().timeline()->active());
+}
+
 // With the view focused, the keypad's 1, 3 and 7 (Ctrl: the opposite side)
 // look from the sides View > Look From shows, with NumLock on or off.
 TEST_F(FirstUseTest, KeypadKeysLookFromTheSides) {

@@ -175,7 +175,7 @@ TEST_F(ShellTest, ChosenFilesFolderBecomesTheWorkingDirectory) {
     const auto saved = folder / "again.zob";
     answers.setSave([&] { return QString::fromStdString(saved.string()); });
     files().onFileSaveAs();
-    EXPECT_NE(readAll(saved).find("\npuff.bmp //Path\n"), std::string::npos) << "relative to its own folder";
+    EXPECT_NE(readAll(saved).find("\nhaze.bmp //Path\n"), std::string::npos) << "relative to its own folder";
 
     const auto moved = scratch() / "moved";
     std::filesystem::rename(folder, moved);
