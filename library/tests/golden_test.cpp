@@ -136,6 +136,32 @@ TEST(CommandLine, SizesAreCheckedAndNothingToDrawIsAnError) {
     std::filesystem::remove_all(dir);
 }
 
+// A single picture with --transparent has alpha: the background is clear
+// and the particles cover, for a moment (--time) and after frames (--frames).
+TEST(CommandLine, ASinglePictureCanBeTransparent) {
+    const auto dir = std::filesystem::temp_directory_path() / ("korvid-alpha-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const char* when : {" --time 1500", " --frames 100"}) {
+        const auto out = dir / "alpha.png";
+        const std::string command = std::string(KORVID_RENDER) + " " + KORVID_SAMPLES + "/fountain.zob -o " +
+                                    out.string() + " --size 96x72 --no-grid --no-model --transparent" + when;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        korvid::support::Image got;
+        std::string error;
+        ASSERT_TRUE(korvid::support::readPng(out.string(), got, &error)) << error;
+        size_t clear = 0, covered = 0;
+        for (size_t i = 3; i < got.rgba.size(); i += 4) {
+            clear += got.rgba[i] == 0;
+            covered += got.rgba[i] > 128;
+        }
+        const size_t pixels = got.rgba.size() / 4;
+        EXPECT_GT(clear, pixels / 2) << when << ": the background is transparent";
+        EXPECT_GT(covered, 0u) << when << ": the particles cover";
+        EXPECT_EQ(got.rgba[3], 0) << when << ": the corner";
+    }
+    std::filesystem::remove_all(dir);
+}
+
 // A model with an infinite coordinate is framed by its finite ones: the
 // picture shows the model, not a black frame.
 TEST(CommandLine, AnInfiniteVertexStillDrawsTheModel) {

@@ -19,6 +19,7 @@
 #include "korvid.h"
 #include "mesh_import.h"
 #include "png_io.h"
+#include "alpha_bake.h"
 #include "frame_list.h"
 #include "render_moments.h"
 #include "reset_framing.h"
@@ -413,6 +414,22 @@ int render(const Options& o) {
                             &cells[k].rgba[static_cast<size_t>(y) * cellW * 4], static_cast<size_t>(cellW) * 4);
             label(picture, cx + 4, cy + 4, cellFrames[k]);
         }
+    } else if (o.transparent) {
+        // The moment reached, held still and drawn over black and over white:
+        // the difference is its coverage.
+        objPauseSimulation(true);
+        const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+        objSetClearColor(black);
+        objRender(&camera);
+        glFinish();
+        const korvid::support::Image overBlack = grabFrame(cellW, cellH);
+        objSetClearColor(white);
+        objRender(&camera);
+        glFinish();
+        const korvid::support::Image overWhite = grabFrame(cellW, cellH);
+        picture = korvid::media::bakeAlpha(overBlack, overWhite,
+                                           o.premultiplied ? korvid::media::AlphaMode::Premultiplied
+                                                           : korvid::media::AlphaMode::Straight);
     } else {
         picture = grabFrame(cellW, cellH);
     }
