@@ -246,6 +246,8 @@ KORVID_API void objGeoTranslate(const float offset[3]); /* move every vertex */
 KORVID_API void objGeoRotate(const float angles[3]);   /* rotate about x, y, z (radians) */
 
 /* ---- Emitters and bursts ------------------------------------------------ */
+/* Surface and emitter names are kept as objMakeName makes them ("/a b" is
+ * kept as "_a_b"), so that every name taken is saved as a file that loads. */
 
 KORVID_API EmitterData* objInitEmitter(EmitterData* out);   /* fill a record with the defaults */
 KORVID_API int32_t objAddEmitter(const EmitterData* tmpl);  /* add an emitter; the new count, 0 refused */

@@ -24,7 +24,7 @@ KORVID_EXPORT int32_t objAddEmitter(const EmitterData* tmpl) {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl) return 0;
     Failure why = Failure::None;
-    const int32_t count = addEmitter(*ps, *tmpl, &why);
+    const int32_t count = addEmitter(*ps, withSafeName(*tmpl), &why);
     if (why == Failure::OutOfMemory) failPool(tmpl->totalParticles);
     else if (count == 0) fail(Failure::ParticleLimit);
     return count;
@@ -49,7 +49,7 @@ KORVID_EXPORT int32_t objSetEmitter(const EmitterData* in) {
     simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !in) return 0;
-    const Failure refusal = setEmitter(*ps, *in);
+    const Failure refusal = setEmitter(*ps, withSafeName(*in));
     if (refusal == Failure::None) return 1;
     if (refusal == Failure::OutOfMemory) failPool(in->totalParticles);
     else fail(refusal);

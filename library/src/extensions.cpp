@@ -177,7 +177,7 @@ KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl || index < 0 || index > ps->count()) return 0;
     Failure why = Failure::None;
-    const int32_t count = insertEmitter(*ps, *tmpl, index, &why);
+    const int32_t count = insertEmitter(*ps, withSafeName(*tmpl), index, &why);
     if (why == Failure::OutOfMemory) failPool(tmpl->totalParticles);
     else if (count == 0) fail(Failure::ParticleLimit);
     return count;

@@ -146,6 +146,15 @@ void buildModelOutline(Model& model) {
     e.write(model.outline);
 }
 
+EmitterData withSafeName(const EmitterData& record) {
+    EmitterData safe = record;
+    char name[sizeof safe.name];
+    std::memcpy(name, record.name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    safeName(name, safe.name, sizeof safe.name);
+    return safe;
+}
+
 size_t safeName(const char* text, char* out, size_t size) {
     if (!out || size == 0) return 0;
     size_t n = 0;

@@ -83,6 +83,9 @@ void releaseDisplayLists(Model& model);
 // word (blanks become '_'), not starting with '/' (a comment in the files),
 // cut to size - 1 bytes without splitting a UTF-8 character. Returns its length.
 size_t safeName(const char* text, char* out, size_t size);
+// A copy of an emitter record whose name is made safe as safeName does, so
+// that any emitter the library takes is saved as a file that loads again.
+EmitterData withSafeName(const EmitterData& record);
 
 // Copies at most 27 characters of `text` into a 28-byte name field.
 void copyName(char (&field)[28], const char* text);

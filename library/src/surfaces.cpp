@@ -142,7 +142,8 @@ KORVID_EXPORT void objSetSurfaceData(const SurfaceData* in, int32_t index) {
     record = *in;
     s->vertexFloatCount = vertexFloatCount;
     s->polygonCount = polygonCount;
-    copyName(s->name, in->name);
+    // The name is made one the files can hold, so that a save loads again.
+    safeName(in->name, s->name, sizeof s->name);
     copyName(s->texture1Name, in->texture1Name);
     copyName(s->texture2Name, in->texture2Name);
 }

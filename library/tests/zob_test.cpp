@@ -471,3 +471,40 @@ TEST_F(ZobTest, FailedSavesKeepThePreviousFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every name the library takes survives a save and a load: a leading '/'
+// (a comment line in the file) or a blank would otherwise end the reload.
+TEST_F(ZobTest, NamesTakenSurviveASaveAndALoad) {
+    loadTriangle();
+    SurfaceData s{};
+    objGetSurfaceData(&s, 0);
+    std::strcpy(s.name, "/renamed surface");
+    objSetSurfaceData(&s, 0);
+    EmitterData e;
+    objInitEmitter(&e);
+    std::strcpy(e.name, "/first one");
+    ASSERT_EQ(objAddEmitter(&e), 1);
+    std::strcpy(e.name, "second\tone");
+    ASSERT_EQ(objInsertEmitter(&e, 1), 2);
+    ASSERT_EQ(objSetEmitterPtr(1), 1);
+    std::strcpy(e.name, "/set later");
+    ASSERT_EQ(objSetEmitter(&e), 1);
+    objGetSurfaceData(&s, 0);
+    EXPECT_STREQ(s.name, "_renamed_surface") << "made safe where it entered";
+    const std::string saved = save();
+    objNew();
+    ASSERT_TRUE(objLoadZOB(saved.c_str())) << objGetLastError();
+    ASSERT_TRUE(objSetCurrentModel(0));
+    objGetSurfaceData(&s, 0);
+    EXPECT_STREQ(s.name, "_renamed_surface");
+    const char* names[2] = {"_first_one", "_set_later"};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(objSetEmitterPtr(i), 1);
+        objGetEmitter(&e);
+        EXPECT_STREQ(e.name, names[i]) << i;
+    }
+}
+
+}  // namespace
