@@ -337,7 +337,10 @@ typedef struct EmitterShape { int32_t kind; float size[3]; int32_t shell; } Emit
 /* Sets the current emitter's shape (around its position; the mesh in the
  * model's place). False, with the last error, and nothing changed for no
  * current emitter, a null shape, an unknown kind, a negative or NaN size, a
- * shell other than 0 or 1, or a mesh shape on a model without triangles. */
+ * shell other than 0 or 1, or a mesh shape on a model without triangles.
+ * Every mesh-shaped emitter of a model shares the model's one table of
+ * triangles; a file holding a mesh shape on a model without triangles loads,
+ * and its particles are born at the emitter. */
 KORVID_API bool objSetEmitterShape(const EmitterShape* shape);
 /* Copies the current emitter's shape; false for no current emitter or a null out. */
 KORVID_API bool objGetEmitterShape(EmitterShape* shape);

@@ -27,7 +27,34 @@ void ball(float out[3], bool shell) {
 
 }  // namespace
 
-Failure makeShape(const EmitterShape& shape, const Model* model, ShapeState& out, const char** why) {
+namespace {
+
+// The model's triangles with a positive, finite area, and their running areas.
+std::shared_ptr<const MeshTable> buildMeshTable(const Model& model) {
+    auto table = std::make_shared<MeshTable>();
+    double total = 0;
+    for (int32_t i = 0; i < model.surfaceCount; ++i) {
+        const Surface& s = model.surfaces[i];
+        if (!s.vertices) continue;
+        for (int32_t t = 0; t < s.polygonCount; ++t) {
+            float v[9];
+            for (int k = 0; k < 9; ++k) v[k] = s.vertices[size_t(t) * 9 + size_t(k)] + s.position[k % 3];
+            const double ax = v[3] - v[0], ay = v[4] - v[1], az = v[5] - v[2];
+            const double bx = v[6] - v[0], by = v[7] - v[1], bz = v[8] - v[2];
+            const double cx = ay * bz - az * by, cy = az * bx - ax * bz, cz = ax * by - ay * bx;
+            const double area = 0.5 * std::sqrt(cx * cx + cy * cy + cz * cz);
+            if (!(area > 0) || !std::isfinite(area)) continue;
+            total += area;
+            table->triangles.insert(table->triangles.end(), v, v + 9);
+            table->areas.push_back(total);
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+Failure makeShape(const EmitterShape& shape, Model* model, ShapeState& out, const char** why, bool keepEmpty) {
     auto refuse = [why](const char* text) {
         *why = text;
         return Failure::BadArgument;
@@ -40,24 +67,10 @@ Failure makeShape(const EmitterShape& shape, const Model* model, ShapeState& out
     state.shape = shape;
     if (shape.kind == KORVID_SHAPE_MESH) {
         if (!model) return refuse("a mesh shape needs a current model");
-        double total = 0;
-        for (int32_t i = 0; i < model->surfaceCount; ++i) {
-            const Surface& s = model->surfaces[i];
-            if (!s.vertices) continue;
-            for (int32_t t = 0; t < s.polygonCount; ++t) {
-                float v[9];
-                for (int k = 0; k < 9; ++k) v[k] = s.vertices[size_t(t) * 9 + size_t(k)] + s.position[k % 3];
-                const double ax = v[3] - v[0], ay = v[4] - v[1], az = v[5] - v[2];
-                const double bx = v[6] - v[0], by = v[7] - v[1], bz = v[8] - v[2];
-                const double cx = ay * bz - az * by, cy = az * bx - ax * bz, cz = ax * by - ay * bx;
-                const double area = 0.5 * std::sqrt(cx * cx + cy * cy + cz * cz);
-                if (!(area > 0) || !std::isfinite(area)) continue;
-                total += area;
-                state.triangles.insert(state.triangles.end(), v, v + 9);
-                state.areas.push_back(total);
-            }
-        }
-        if (state.areas.empty()) return refuse("the current model has no triangles to emit from");
+        if (!model->meshTable) model->meshTable = buildMeshTable(*model);
+        if (model->meshTable->areas.empty() && !keepEmpty)
+            return refuse("the current model has no triangles to emit from");
+        state.mesh = model->meshTable;
         state.modelPosition = model->position;
     }
     out = std::move(state);
@@ -65,11 +78,18 @@ Failure makeShape(const EmitterShape& shape, const Model* model, ShapeState& out
 }
 
 void refreshMeshShapes(Model& model) {
+    model.meshTable.reset();
+    bool used = false;
+    for (const auto& e : model.particles.emitters) used = used || e->shape.shape.kind == KORVID_SHAPE_MESH;
+    if (!used) return;
+    std::shared_ptr<const MeshTable> fresh = buildMeshTable(model);
+    // Without triangles left, the emitters keep the ones they had.
+    if (fresh->areas.empty()) return;
+    model.meshTable = fresh;
     for (auto& e : model.particles.emitters) {
         if (e->shape.shape.kind != KORVID_SHAPE_MESH) continue;
-        ShapeState fresh;
-        const char* why = "";
-        if (makeShape(e->shape.shape, &model, fresh, &why) == Failure::None) e->shape = std::move(fresh);
+        e->shape.mesh = fresh;
+        e->shape.modelPosition = model.position;
     }
 }
 
@@ -112,13 +132,19 @@ void sampleShape(const ShapeState& state, float out[3]) {
         return;
     }
     case KORVID_SHAPE_MESH: {
-        const double total = state.areas.back();
+        if (!state.onTriangles()) {
+            // No triangles: the emitter's own position, drawing nothing.
+            out[0] = out[1] = out[2] = 0;
+            return;
+        }
+        const std::vector<double>& areas = state.mesh->areas;
+        const double total = areas.back();
         const double pick = (randomUnit() * 0.5 + 0.5) * total;
-        const size_t t = std::min(size_t(std::upper_bound(state.areas.begin(), state.areas.end(), pick) - state.areas.begin()),
-                                  state.areas.size() - 1);
+        const size_t t = std::min(size_t(std::upper_bound(areas.begin(), areas.end(), pick) - areas.begin()),
+                                  areas.size() - 1);
         float a = randomUnit() * 0.5f + 0.5f, b = randomUnit() * 0.5f + 0.5f;
         if (a + b > 1.0f) a = 1.0f - a, b = 1.0f - b;  // folded back into the triangle
-        const float* v = &state.triangles[t * 9];
+        const float* v = &state.mesh->triangles[t * 9];
         for (int i = 0; i < 3; ++i)
             out[i] = v[i] + a * (v[3 + i] - v[i]) + b * (v[6 + i] - v[i]) + state.modelPosition[i];
         return;

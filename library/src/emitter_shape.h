@@ -4,6 +4,7 @@
 // of their own after every other draw of a birth, so the point keeps today's
 // sequence.
 #pragma once
+#include <memory>
 #include <vector>
 
 #include "failure.h"
@@ -13,23 +14,35 @@ namespace korvid {
 
 struct Model;
 
-struct ShapeState {
-    EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
-    // The mesh: the model's triangles (9 floats each, surface offsets added),
-    // their running areas, and where the model stands.
+// A model's triangles as mesh shapes emit from them: 9 floats each (surface
+// offsets added) and their running areas. One table per model, shared by
+// every emitter of the model that emits from the mesh.
+struct MeshTable {
     std::vector<float> triangles;
     std::vector<double> areas;
-    const float* modelPosition = nullptr;
-    bool point() const { return shape.kind == KORVID_SHAPE_POINT; }
 };
 
-// Checks `shape` and builds its state (a mesh from `model`'s triangles);
-// Failure::None, or BadArgument with `why` filled and `out` unchanged.
-Failure makeShape(const EmitterShape& shape, const Model* model, ShapeState& out, const char** why);
+struct ShapeState {
+    EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    // The mesh: the model's table, and where the model stands.
+    std::shared_ptr<const MeshTable> mesh;
+    const float* modelPosition = nullptr;
+    bool point() const { return shape.kind == KORVID_SHAPE_POINT; }
+    // A mesh shape with triangles to emit from; without any it emits from
+    // the emitter's own position, as the point does.
+    bool onTriangles() const { return shape.kind == KORVID_SHAPE_MESH && mesh && !mesh->areas.empty(); }
+};
 
-// Takes the model's triangles again into the state of each of its emitters
-// that emits from the mesh, after its vertices changed. A model left without
-// triangles keeps the triangles its emitters had.
+// Checks `shape` and builds its state (a mesh from `model`'s table);
+// Failure::None, or BadArgument with `why` filled and `out` unchanged. A mesh
+// shape on a model without triangles is refused unless `keepEmpty` (a file
+// holding one is read as it was written).
+Failure makeShape(const EmitterShape& shape, Model* model, ShapeState& out, const char** why,
+                  bool keepEmpty = false);
+
+// Builds the model's table again and gives it to each of its emitters that
+// emits from the mesh, after its vertices changed. A model left without
+// triangles keeps the table its emitters had.
 void refreshMeshShapes(Model& model);
 
 // A birth place relative to the emitter's position (the mesh: in the world).

@@ -38,6 +38,8 @@ struct Surface : SurfaceData {
     void releaseArrays();
 };
 
+struct MeshTable;
+
 struct Model {
     int32_t surfaceCount = 0;
     int32_t polygonCount = 0;
@@ -46,6 +48,9 @@ struct Model {
     BoxOutline outline{};
     ParticleSystem particles;
     bool hidden = false;  // left out of drawing and of the scene's counts; simulated all the same
+    // The triangles mesh shapes emit from, built when first needed and again
+    // when the vertices change (emitter_shape.h).
+    std::shared_ptr<const MeshTable> meshTable;
 };
 
 struct ModelStore {

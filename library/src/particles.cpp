@@ -124,7 +124,7 @@ bool emit(EmitterData& e, const EmissionSource& s, const float origin[3], bool b
         // The birth place, drawn after everything else a birth draws.
         float at[3];
         sampleShape(*shape, at);
-        const bool world = shape->shape.kind == KORVID_SHAPE_MESH;
+        const bool world = shape->onTriangles();
         for (int i = 0; i < 3; ++i) p->position[i] = (world ? 0.0f : origin[i]) + at[i];
         std::memcpy(p->previousPosition, p->position, sizeof p->previousPosition);
     }

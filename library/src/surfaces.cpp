@@ -144,6 +144,8 @@ KORVID_EXPORT void objSetSurfaceData(const SurfaceData* in, int32_t index) {
     s->polygonCount = polygonCount;
     // The name is made one the files can hold, so that a save loads again.
     safeName(in->name, s->name, sizeof s->name);
+    // A surface moved moves its triangles: mesh shapes made from now on take them afresh.
+    if (Model* m = currentModel()) m->meshTable.reset();
     copyName(s->texture1Name, in->texture1Name);
     copyName(s->texture2Name, in->texture2Name);
 }

@@ -36,7 +36,7 @@ bool commitExtensions(const ParsedExtensions& parsed, Model& model) {
     for (size_t i = 0; i < parsed.emitters.size(); ++i) {
         const EmitterExtras& extras = parsed.emitters[i];
         const char* why = "";
-        if (extras.hasShape && makeShape(extras.shape, &model, shapes[i], &why) != Failure::None) {
+        if (extras.hasShape && makeShape(extras.shape, &model, shapes[i], &why, true) != Failure::None) {
             fail(Failure::ExtensionData, std::to_string(extras.shapeLine).c_str(), why);
             return false;
         }
