@@ -331,7 +331,7 @@ Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int3
         if (!(key.time >= 0.0f && key.time <= 1.0f)) return refuse("key times lie from 0 to 1");
         if (k > 0 && !(key.time > keys[k - 1].time)) return refuse("key times must increase");
         for (float v : key.value)
-            if (v != v) return refuse("a key value is not a number");
+            if (!std::isfinite(v)) return refuse("a key value is not a finite number");
         if (which == KORVID_CURVE_SIZE && key.value[0] < 0) return refuse("a size cannot be negative");
     }
     curve.keys.assign(keys, keys + count);

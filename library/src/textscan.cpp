@@ -1,5 +1,8 @@
 #include "textscan.h"
 
+#include <cmath>
+#include <climits>
+
 #include <stdlib.h>
 
 #include <fcntl.h>
@@ -139,6 +142,42 @@ bool scanWord(const char*& p, const char* end, char* out, size_t capacity) {
     }
     out[n] = '\0';
     return true;
+}
+
+namespace {
+// Only blanks, or a "//" comment, from p to the end.
+bool restIsBlank(const char* p, const char* end) {
+    skipBlanks(p, end);
+    return p >= end || (end - p >= 2 && p[0] == '/' && p[1] == '/');
+}
+}  // namespace
+
+bool scanWholeInt(std::string_view line, int32_t& out) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    skipBlanks(p, end);
+    const char* q = p;
+    const bool negative = q < end && *q == '-';
+    if (q < end && (*q == '+' || *q == '-')) ++q;
+    if (q >= end || *q < '0' || *q > '9') return false;
+    int64_t value = 0;
+    while (q < end && *q >= '0' && *q <= '9') {
+        value = value * 10 + (*q - '0');
+        if (value > int64_t(INT32_MAX) + 1) return false;
+        ++q;
+    }
+    if (negative) value = -value;
+    if (value < INT32_MIN || value > INT32_MAX || !restIsBlank(q, end)) return false;
+    out = static_cast<int32_t>(value);
+    return true;
+}
+
+bool scanWholeFloats(std::string_view line, float* out, int count) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    for (int n = 0; n < count; ++n)
+        if (!scanFloat(p, end, out[n]) || !std::isfinite(out[n])) return false;
+    return restIsBlank(p, end);
 }
 
 int scanFloats(std::string_view line, float* out, int count) {

@@ -44,6 +44,12 @@ private:
 // conversion; on success `p` moves past the value.
 bool scanFloat(const char*& p, const char* end, float& out);
 bool scanInt(const char*& p, const char* end, int32_t& out);
+// Strict forms for the formats of our own (the curves and shapes block, the
+// clipboard text): the line holds exactly `count` values and trailing blanks
+// (a comment after "//" aside); an integer beyond 32 bits or a float that is
+// infinite or not a number is refused rather than wrapped or taken.
+bool scanWholeInt(std::string_view line, int32_t& out);
+bool scanWholeFloats(std::string_view line, float* out, int count);
 // The first blank-delimited word, at most `capacity` - 1 characters kept.
 bool scanWord(const char*& p, const char* end, char* out, size_t capacity);
 

@@ -40,16 +40,17 @@ public:
         if (!scanWord(p, p + line_.size(), out, sizeof out)) return {};
         return out;
     }
+    // A whole line holding one integer from low to high.
     int32_t integer(const char* what, int32_t low, int32_t high) {
         require(what);
-        const char* p = line_.data();
         int32_t value = 0;
-        if (!scanInt(p, p + line_.size(), value) || value < low || value > high) fail(what);
+        if (!scanWholeInt(line_, value) || value < low || value > high) fail(what);
         return value;
     }
+    // A whole line holding `count` finite numbers.
     void floats(float* out, int count, const char* what) {
         require(what);
-        if (scanFloats(line_, out, count) != count) fail(what);
+        if (!scanWholeFloats(line_, out, count)) fail(what);
     }
     [[noreturn]] void fail(const char* why) const { throw BlockError{lineNo_, why}; }
     int32_t line() const { return lineNo_; }

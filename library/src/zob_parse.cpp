@@ -17,9 +17,21 @@ struct EndOfFile {};
 
 // Line-by-line access to the file with the scan conversions of the format.
 // A conversion that fails leaves its target as it was.
+// A number that a strict reading refuses, at `line` (counted from 1).
+struct BadNumber {
+    size_t offset;  // where its line starts in the text
+};
+
 class ZobLines {
 public:
-    ZobLines(std::string_view text, size_t start) : reader_(text) { reader_.seek(start); }
+    ZobLines(std::string_view text, size_t start, bool strict = false)
+        : text_(text), reader_(text), strict_(strict) {
+        reader_.seek(start);
+    }
+    // The number of the line at `offset`.
+    int32_t lineAt(size_t offset) const {
+        return 1 + static_cast<int32_t>(std::count(text_.begin(), text_.begin() + static_cast<ptrdiff_t>(offset), '\n'));
+    }
 
     std::string_view next() {
         if (!reader_.next(line_)) throw EndOfFile{};
@@ -44,12 +56,21 @@ public:
     }
     void integer(int32_t& out) {
         next();
+        if (strict_) {
+            if (!scanWholeInt(line_, out)) refuse();
+            return;
+        }
         const char* p = line_.data();
         scanInt(p, p + line_.size(), out);
     }
     void floats(float* out, int count) {
         next();
         float values[6];
+        if (strict_) {
+            if (!scanWholeFloats(line_, values, count)) refuse();
+            std::copy(values, values + count, out);
+            return;
+        }
         const int n = scanFloats(line_, values, count);
         for (int i = 0; i < n; ++i) out[i] = values[i];
     }
@@ -58,8 +79,11 @@ public:
     bool exactFloats(float* out, int count) { return scanFloats(next(), out, count) == count; }
 
 private:
+    [[noreturn]] void refuse() const { throw BadNumber{static_cast<size_t>(line_.data() - text_.data())}; }
+    std::string_view text_;
     LineReader reader_;
     std::string_view line_;
+    bool strict_ = false;
 };
 
 // Reads the fields of one record that files store, a line each, in table order.
@@ -171,7 +195,8 @@ bool parseEmitterText(std::string_view text, ParsedEmitter& emitter, ParsedExten
         why = "the text is not an emitter copied from Vantor";
         return false;
     }
-    ZobLines in(text, start);
+    // Our own form: every number is read whole and checked.
+    ZobLines in(text, start, true);
     ParsedEmitter parsed;
     try {
         if (in.firstWord() != "[EMITTER]") throw EndOfFile{};
@@ -184,6 +209,9 @@ bool parseEmitterText(std::string_view text, ParsedEmitter& emitter, ParsedExten
         }
     } catch (const EndOfFile&) {
         why = "the emitter's lines end early";
+        return false;
+    } catch (const BadNumber& bad) {
+        why = "line " + std::to_string(in.lineAt(bad.offset)) + ": a number is expected";
         return false;
     }
     ParsedExtensions x = parseExtensions(text, in.position(), 1);

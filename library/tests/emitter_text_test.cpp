@@ -1,5 +1,6 @@
 // Emitters as text: a copy pastes back bit for bit, with burst, curves and
 // shape; damaged text is refused with nothing added.
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -129,6 +130,43 @@ TEST_F(EmitterTextTest, DamagedTextIsRefusedWithNothingAdded) {
         std::ofstream(std::string(seeds) + "/fire.txt") << text;
         std::ofstream(std::string(seeds) + "/damaged.txt") << cases[3];
     }
+}
+
+// The text form is read strictly: a line that is not the number it must be
+// refuses the paste, naming the line; an infinite curve value is refused
+// by objSetEmitterCurve as by the text.
+TEST_F(EmitterTextTest, EveryNumberIsReadWholeAndFinite) {
+    ASSERT_TRUE(objLoadZOB((std::string(KORVID_SAMPLES) + "/sparks.zob").c_str()));
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    const std::string text = copyText();
+    const auto emitterCount = [] {
+        ModelInfo info{};
+        objGetModelData(&info);
+        return info.emitterCount;
+    };
+    const int32_t count = emitterCount();
+    std::string words = "//Korvid emitter 1\n[EMITTER]\nName\n";
+    for (int i = 0; i < 80; ++i) words += "this is not a number\n";
+    objClearLastError();
+    EXPECT_EQ(objPasteEmitter(words.c_str(), 0), 0);
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_EMITTER_TEXT);
+    EXPECT_NE(std::string(objGetLastError()).find("line 4"), std::string::npos) << objGetLastError();
+    EXPECT_EQ(emitterCount(), count) << "nothing added";
+    // A number with something after it, or past 32 bits.
+    const size_t firstNumber = text.find('\n', text.find("[EMITTER]") + 10) + 1;  // after the name line
+    const size_t end = text.find('\n', firstNumber);
+    for (const char* wrong : {"4294967298", "3 apples", "1e99999"}) {
+        const std::string damaged = text.substr(0, firstNumber) + wrong + text.substr(end);
+        objClearLastError();
+        EXPECT_EQ(objPasteEmitter(damaged.c_str(), 0), 0) << wrong;
+        EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_EMITTER_TEXT) << wrong;
+    }
+    EXPECT_EQ(objPasteEmitter(text.c_str(), 0), count + 1) << objGetLastError();
+
+    const CurveKey infinite[1] = {{0, {1, 1, INFINITY, 1}}};
+    EXPECT_FALSE(objSetEmitterCurve(KORVID_CURVE_COLOUR, infinite, 1));
+    const CurveKey huge[1] = {{0, {-INFINITY, 0, 0, 0}}};
+    EXPECT_FALSE(objSetEmitterCurve(KORVID_CURVE_SIZE, huge, 1));
 }
 
 }  // namespace

@@ -215,6 +215,13 @@ TEST_F(ZobExtensionsTest, ADamagedBlockFailsTheLoadNamingItsLine) {
         {"infinite shape size", "[EXTENSIONS]\n1\n[SHAPE]\n0\n1\ninf 1 1\n0\n[END_EXTENSIONS]\n", 6},
         {"shell 2", "[EXTENSIONS]\n1\n[SHAPE]\n0\n1\n1 1 1\n2\n[END_EXTENSIONS]\n", 7},
         {"shape twice", "[EXTENSIONS]\n1\n[SHAPE]\n0\n1\n1 1 1\n0\n[SHAPE]\n0\n2\n1 1 1\n0\n[END_EXTENSIONS]\n", 9},
+        // Numbers are read whole: no wrapping past 32 bits, no infinities, nothing after them.
+        {"emitter 2^32", "[EXTENSIONS]\n1\n[CURVE]\n4294967296\n0\n1\n0 1 1 1 1\n[END_EXTENSIONS]\n", 4},
+        {"key count 2^32 + 1", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n4294967297\n0 1 1 1 1\n[END_EXTENSIONS]\n", 6},
+        {"infinite key", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n0 inf 1 1 1\n[END_EXTENSIONS]\n", 7},
+        {"minus infinite key", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n0 1 -inf 1 1\n[END_EXTENSIONS]\n", 7},
+        {"text after a number", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1 and more\n0 1 1 1 1\n[END_EXTENSIONS]\n", 6},
+        {"a sixth value", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n0 1 1 1 1 7\n[END_EXTENSIONS]\n", 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
