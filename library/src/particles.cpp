@@ -430,6 +430,31 @@ int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl, Failure* why) {
     return insertEmitter(ps, tmpl, ps.count(), why);
 }
 
+namespace {
+
+// A new emitter from `tmpl` with its pool; null (and `refusal` OutOfMemory)
+// when the pool cannot be allocated.
+std::unique_ptr<Emitter> newEmitter(const EmitterData& tmpl, Failure& refusal) {
+    auto emitter = std::make_unique<Emitter>();
+    EmitterData& e = emitter->data;
+    e = tmpl;
+    e.freeList = nullptr;
+    e.liveList = nullptr;
+    e.liveCount = 0;
+    e.next = nullptr;
+    e.name[27] = '\0';
+    e.imageName[27] = '\0';
+    // An emitter is never left without its pool.
+    refusal = Failure::OutOfMemory;
+    if (!buildParticlePool(*emitter)) return nullptr;
+    refusal = Failure::None;
+    emitter->startLifespanTime = e.lifespanTime;
+    emitter->startCountdown = e.emitCountdown;
+    return emitter;
+}
+
+}  // namespace
+
 int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index, Failure* why) {
     Failure ignored;
     Failure& refusal = why ? *why : ignored;
@@ -437,22 +462,24 @@ int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index
     if (index < 0 || index > ps.count()) return 0;
     refusal = Failure::ParticleLimit;
     if (!fitsParticleLimit(ps, nullptr, tmpl.totalParticles)) return 0;
-    auto emitter = std::make_unique<Emitter>();
-    EmitterData& e = emitter->data;
-    e = tmpl;
-    e.freeList = nullptr;
-    e.liveList = nullptr;
-    e.liveCount = 0;
-    e.name[27] = '\0';
-    e.imageName[27] = '\0';
-    // An emitter is never left without its pool.
-    refusal = Failure::OutOfMemory;
-    if (!buildParticlePool(*emitter)) return 0;
-    refusal = Failure::None;
-    emitter->startLifespanTime = e.lifespanTime;
-    emitter->startCountdown = e.emitCountdown;
+    std::unique_ptr<Emitter> emitter = newEmitter(tmpl, refusal);
+    if (!emitter) return 0;
     ps.emitters.insert(ps.emitters.begin() + index, std::move(emitter));
     relink(ps);
+    return ps.count();
+}
+
+int32_t appendEmitter(ParticleSystem& ps, const EmitterData& tmpl, int64_t& pooled, Failure* why) {
+    Failure ignored;
+    Failure& refusal = why ? *why : ignored;
+    const int64_t wanted = tmpl.totalParticles > 0 ? tmpl.totalParticles : 0;
+    refusal = Failure::ParticleLimit;
+    if (pooled + wanted > KORVID_MAX_PARTICLES) return 0;
+    std::unique_ptr<Emitter> emitter = newEmitter(tmpl, refusal);
+    if (!emitter) return 0;
+    if (!ps.emitters.empty()) ps.emitters.back()->data.next = &emitter->data;
+    ps.emitters.push_back(std::move(emitter));
+    pooled += wanted;
     return ps.count();
 }
 

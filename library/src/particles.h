@@ -95,6 +95,10 @@ bool fitsParticleLimit(const ParticleSystem& ps, const EmitterData* replaced, in
 int32_t addEmitter(ParticleSystem& ps, const EmitterData& tmpl, Failure* why = nullptr);
 // As addEmitter, at position `index` (0..count).
 int32_t insertEmitter(ParticleSystem& ps, const EmitterData& tmpl, int32_t index, Failure* why = nullptr);
+// As addEmitter, in constant time for a reader adding many: `pooled` is the
+// particles the system's pools hold so far, kept by the caller (0 for a new
+// system) and grown by the new pool.
+int32_t appendEmitter(ParticleSystem& ps, const EmitterData& tmpl, int64_t& pooled, Failure* why = nullptr);
 int32_t selectEmitter(ParticleSystem& ps, int32_t index);
 // Failure::None, or why the record was not taken (NoEmitter, PoolBelowBatch,
 // ParticleLimit, OutOfMemory); nothing changes when it is refused.

@@ -89,11 +89,12 @@ bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
     }
 
     ParticleSystem& ps = added->particles;
+    int64_t pooled = pooledParticles(ps, nullptr);
     for (size_t i = 0; i < parsed.emitters.size(); ++i) {
         const ParsedEmitter& e = parsed.emitters[i];
         // Pools are allocated as emitters are added, within the library's limit.
         Failure why = Failure::None;
-        if (addEmitter(ps, e.record, &why) == 0) {
+        if (appendEmitter(ps, e.record, pooled, &why) == 0) {
             if (why == Failure::OutOfMemory) failPool(e.record.totalParticles);
             else fail(Failure::ParticleDataLimit);
             return false;

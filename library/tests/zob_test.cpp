@@ -10,6 +10,8 @@
 
 #include "bitmap_writer.h"
 #include "context.h"
+#include "model.h"
+#include "particles.h"
 #include "library_test.h"
 
 using namespace korvid;
@@ -504,6 +506,38 @@ TEST_F(ZobTest, NamesTakenSurviveASaveAndALoad) {
         ASSERT_EQ(objSetEmitterPtr(i), 1);
         objGetEmitter(&e);
         EXPECT_STREQ(e.name, names[i]) << i;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Emitters read from a file are chained in file order, each with its pool,
+// however many there are (the reader appends each in constant time; see
+// bench/load_bench for the cost per emitter).
+TEST_F(ZobTest, ManyEmittersLoadChainedInOrder) {
+    loadTriangle();
+    EmitterData e;
+    objInitEmitter(&e);
+    e.totalParticles = 2;
+    e.emitterPerCycle = 1;
+    for (int i = 0; i < 3000; ++i) {
+        std::snprintf(e.name, sizeof e.name, "E%d", i);
+        ASSERT_EQ(objAddEmitter(&e), i + 1);
+    }
+    const std::string saved = save();
+    objNew();
+    ASSERT_TRUE(objLoadZOB(saved.c_str())) << objGetLastError();
+    ModelInfo info{};
+    objGetModelData(&info);
+    ASSERT_EQ(info.emitterCount, 3000);
+    const korvid::ParticleSystem& ps = korvid::context().store->current->particles;
+    for (size_t i = 0; i < ps.emitters.size(); ++i) {
+        const EmitterData& d = ps.emitters[i]->data;
+        ASSERT_EQ(d.next, i + 1 < ps.emitters.size() ? &ps.emitters[i + 1]->data : nullptr) << i;
+        ASSERT_EQ(std::string(d.name), "E" + std::to_string(i));
+        ASSERT_NE(d.freeList, nullptr) << "a pool";
     }
 }
 
