@@ -59,7 +59,13 @@ public:
         GraphicsControlBlock control{};
         control.DisposalMode = DISPOSE_BACKGROUND;  // each frame replaces the last
         control.UserInputFlag = false;
-        control.DelayTime = std::max(1, (options_.frameMs + 5) / 10);  // hundredths of a second
+        // Delays are whole hundredths of a second: each frame ends at its own
+        // time rounded, so frames of 15 ms take 1 and 2 hundredths by turns and
+        // the whole plays as long as the effect.
+        const int64_t ms = std::max(1, options_.frameMs);
+        const int64_t start = (frames_ * ms + 5) / 10, end = ((frames_ + 1) * ms + 5) / 10;
+        control.DelayTime = static_cast<int>(std::clamp<int64_t>(end - start, 1, 65535));
+        ++frames_;
         control.TransparentColor = transparent;
         GifByteType extension[4];
         EGifGCBToExtension(&control, extension);
@@ -84,6 +90,7 @@ private:
         return false;
     }
     GifFileType* gif_;
+    int64_t frames_ = 0;  // frames written so far
     int width_, height_;
     AnimationOptions options_;
 };

@@ -120,6 +120,16 @@ TEST(CommandLine, SizesAreCheckedAndNothingToDrawIsAnError) {
                               " --camera 1,2,3,4,5", " --camera 1,2,3,4,5,inf", " --time -1",
                               " --time 2147483648", " --time 500 --sheet 2x2", " --time 500 --stats"})
         EXPECT_EQ(renderStatus(sample + wrong), 2) << wrong;
+    // Flipbooks keep to a sheet's limits, frame times to the longest effect
+    // time, and --warmup goes with flipbooks only.
+    const std::string frames = std::string(KORVID_SAMPLES) + "/fireworks.zob -o " + (dir / "f_{frame}.png").string();
+    const std::string movie = std::string(KORVID_SAMPLES) + "/fireworks.zob -o " + (dir / "m.gif").string();
+    for (const std::string& wrong :
+         {sample + " --flipbook 20x20 --size 1024x1024", sample + " --flipbook 2x2 --range 2147483000-2147483647 --warmup 1000",
+ frames + " --frames 2147483-2147484 --frame-ms 1000",
+          frames + " --frames 1-2 --warmup 100", movie + " --frames 3 --warmup 100"})
+        EXPECT_EQ(renderStatus(wrong), 2) << wrong;
+    EXPECT_FALSE(std::filesystem::exists(dir / "f_2147484.png"));
     EXPECT_EQ(renderStatus(sample + " --sheet 2x2 --size 16x16 --frames 8"), 0);
     EXPECT_EQ(renderStatus(sample + " --time 1000 --size 16x16"), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "never.png"));

@@ -246,6 +246,36 @@ TEST(Animation, GifHasEveryFrameItsColoursAndTransparency) {
     std::filesystem::remove(path);
 }
 
+// A GIF plays as long as its frames: 15 ms frames take 1 and 2 hundredths of
+// a second by turns, so 60 frames last 0.9 s, not 1.2 s.
+TEST(Animation, GifDelaysAddUpToTheEffectsLength) {
+    const std::string path = (std::filesystem::temp_directory_path() / "korvid-timing.gif").string();
+    korvid::media::AnimationOptions options;
+    options.frameMs = 15;
+    std::string error;
+    auto writer = korvid::media::openAnimation(path, kW, kH, options, &error);
+    ASSERT_NE(writer, nullptr) << error;
+    for (int k = 0; k < 60; ++k) ASSERT_TRUE(writer->add(frameOf(k % 4), &error)) << error;
+    ASSERT_TRUE(writer->finish(&error)) << error;
+    int code = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &code);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    ASSERT_EQ(gif->ImageCount, 60);
+    int total = 0;
+    for (int k = 0; k < gif->ImageCount; ++k) {
+        GraphicsControlBlock control;
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif, k, &control), GIF_OK);
+        EXPECT_TRUE(control.DelayTime == 1 || control.DelayTime == 2) << k;
+        total += control.DelayTime;
+        // Every frame ends within half a hundredth of its own time.
+        EXPECT_LE(std::abs(total * 10 - (k + 1) * 15), 5) << k;
+    }
+    EXPECT_EQ(total, 90) << "0.9 s";
+    DGifCloseFile(gif, &code);
+    std::filesystem::remove(path);
+}
+
 // The frames of a video decoded as RGBA.
 std::vector<korvid::support::Image> decodeVideo(const std::string& path) {
     std::vector<korvid::support::Image> frames;

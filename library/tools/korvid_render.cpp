@@ -4,6 +4,7 @@
 // command always gives the same picture.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -230,10 +231,28 @@ Options parse(int argc, char** argv) {
     int64_t count = 0;
     if (!o.frameList.empty() && !moments && !parseNumber(o.frameList.c_str(), 1, kMaxFrames, count))
         usage("--frames takes a number of frames from 1 to 10000000 (a list needs {frame} in the output name)");
+    if (o.warmup > 0 && o.flipCols == 0)
+        usage("--warmup shifts a flipbook's range (--flipbook); frame lists and animations name their moments");
     if (moments && o.flipCols == 0) {
         std::string error;
-        if (korvid::media::parseFrameList(o.frameList.empty() ? "1-60" : o.frameList, &error).empty())
-            usage("--frames: " + error);
+        const std::vector<int32_t> frames =
+            korvid::media::parseFrameList(o.frameList.empty() ? "1-60" : o.frameList, &error);
+        if (frames.empty()) usage("--frames: " + error);
+        // Frame K shows the moment K times the frame time, which must be a time the library takes.
+        const int64_t last = *std::max_element(frames.begin(), frames.end());
+        if (last * std::max(1, o.frameMs) > INT32_MAX)
+            usage("--frames: frame " + std::to_string(last) + " at " + std::to_string(o.frameMs) +
+                  " ms a frame is past the longest effect time, 2147483647 ms");
+    }
+    if (o.flipCols > 0) {
+        const int64_t w = int64_t(o.width) * o.flipCols, h = int64_t(o.height) * o.flipRows;
+        if (w > kMaxSide || h > kMaxSide || w * h > kMaxPixels)
+            usage("the flipbook would be " + std::to_string(w) + "x" + std::to_string(h) +
+                  " pixels; at most 32768 a side and 134217728 in all");
+        const int64_t to = (o.rangeTo > 0 ? int64_t(o.rangeTo)
+                                          : int64_t(o.rangeFrom) + int64_t(o.flipCols) * o.flipRows * std::max(1, o.frameMs)) +
+                           o.warmup;
+        if (to > INT32_MAX) usage("the flipbook's range ends past the longest effect time, 2147483647 ms");
     }
     if (o.output.empty()) usage("no output file (-o OUT.png)");
     if (o.cols > 0) {
