@@ -130,6 +130,20 @@ TEST(CommandLine, SizesAreCheckedAndNothingToDrawIsAnError) {
           frames + " --frames 1-2 --warmup 100", movie + " --frames 3 --warmup 100"})
         EXPECT_EQ(renderStatus(wrong), 2) << wrong;
     EXPECT_FALSE(std::filesystem::exists(dir / "f_2147484.png"));
+    // The writer follows the name: one format is never written under another's name.
+    const std::string fireworks = std::string(KORVID_SAMPLES) + "/fireworks.zob -o ";
+    for (const std::string& wrong :
+         {fireworks + (dir / "x.bmp").string(), fireworks + (dir / "sheet.json").string() + " --flipbook 2x2",
+          fireworks + (dir / "fb.mp4").string() + " --flipbook 2x2", fireworks + (dir / "y_{frame}.gif").string(),
+          fireworks + (dir / "z.webp").string() + " --time 500"}) {
+        const auto said = dir / "said.txt";
+        EXPECT_EQ(renderStatus(wrong, said), 2) << wrong;
+        std::ifstream in(said);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find("-o OUT.png"), std::string::npos) << "the message says which outputs go with what: " << text;
+    }
+    for (const char* never : {"x.bmp", "sheet.json", "fb.mp4", "z.webp"}) EXPECT_FALSE(std::filesystem::exists(dir / never));
+    EXPECT_EQ(renderStatus(fireworks + (dir / "thumbnail").string() + " --time 100 --size 16x16"), 0) << "no extension: PNG";
     EXPECT_EQ(renderStatus(sample + " --sheet 2x2 --size 16x16 --frames 8"), 0);
     EXPECT_EQ(renderStatus(sample + " --time 1000 --size 16x16"), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "never.png"));

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -103,6 +104,28 @@ struct Options {
 [[noreturn]] void usage(const std::string& message) {
     std::fprintf(stderr, "korvid-render: %s\nTry 'korvid-render --help'.\n", message.c_str());
     std::exit(2);
+}
+
+// The writer follows the output's extension; a name that does not fit what
+// the options make is refused, so no file holds one format under another's name.
+void checkOutputName(const Options& o) {
+    const std::string& out = o.output;
+    const size_t dot = out.find_last_of('.');
+    const size_t slash = out.find_last_of('/');
+    std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? "" : out.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool animation = isAnimationName(out);
+    const bool placeholder = korvid::media::hasFramePlaceholder(out);
+    const char* outputs =
+        "pictures, sheets and flipbooks are PNG (-o OUT.png), frame lists one PNG a frame (-o OUT_{frame}.png), "
+        "animations .webp, .gif, .mp4 or .webm with --frames";
+    // A name without an extension (a thumbnailer's temporary file) is written as PNG.
+    const bool png = ext == "png" || ext.empty();
+    if (o.flipCols > 0 && !png) usage("a flipbook is a PNG with its JSON description beside it; " + std::string(outputs));
+    if (placeholder && !png) usage("a frame list writes one PNG a frame; " + std::string(outputs));
+    if (animation && (o.time >= 0 || o.cols > 0 || o.stats))
+        usage("an animation is a run of frames (--frames), not --time, --sheet or --stats; " + std::string(outputs));
+    if (!animation && !png) usage("\"" + out + "\" is no output Korvid writes; " + std::string(outputs));
 }
 
 // Limits of the command line: a picture (a sheet too) is at most kMaxSide
@@ -224,6 +247,8 @@ Options parse(int argc, char** argv) {
         }
     }
     if (o.input.empty()) usage("no input file");
+    if (o.output.empty()) usage("no output file (-o OUT.png)");
+    checkOutputName(o);
     if (o.time >= 0 && (o.cols > 0 || o.stats)) usage("--time shows one moment: it does not go with --sheet or --stats");
     const bool moments = o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output) || isAnimationName(o.output);
     if (moments && (o.cols > 0 || o.stats || o.time >= 0))
@@ -254,7 +279,6 @@ Options parse(int argc, char** argv) {
                            o.warmup;
         if (to > INT32_MAX) usage("the flipbook's range ends past the longest effect time, 2147483647 ms");
     }
-    if (o.output.empty()) usage("no output file (-o OUT.png)");
     if (o.cols > 0) {
         const int64_t w = int64_t(o.width) * o.cols, h = int64_t(o.height) * o.rows;
         if (w > kMaxSide || h > kMaxSide || w * h > kMaxPixels)
