@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <cstdlib>
+#include <cerrno>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -144,7 +146,8 @@ public:
         if (width < 1 || height < 1 || width > 8192 || height > 8192) raise("a picture is 1x1 to 8192x8192 pixels");
         if (timeMs < 0) raise("time_ms is 0 or more");
         const auto cwd = std::filesystem::current_path();
-        const std::string file = snapshot();
+        const PrivateFolder scratch;
+        const std::string file = snapshot(scratch);
         Gl& g = gl();
         g.ensure(width, height);
         objSeedRandom(seed);
@@ -213,12 +216,28 @@ private:
         if (ext == ".raw" || ext == ".RAW") return objLoadRaw(path.c_str()) && objSetCurrentModel(0);
         return objLoadZOB(path.c_str());
     }
-    // The entity as it stands, in a file beside the one it came from (so
-    // that its images are found the same way).
-    std::string snapshot() {
+    // A folder of this process's own (mode 0700, a name no one can guess),
+    // removed with everything in it when it goes, whatever happens between.
+    struct PrivateFolder {
+        std::string path;
+        PrivateFolder() {
+            std::string pattern = (std::filesystem::temp_directory_path() / "korvid-py-XXXXXX").string();
+            if (!::mkdtemp(pattern.data())) raise(std::string("no private temporary folder: ") + std::strerror(errno));
+            path = pattern;
+        }
+        ~PrivateFolder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+        PrivateFolder(const PrivateFolder&) = delete;
+        PrivateFolder& operator=(const PrivateFolder&) = delete;
+    };
+    // The entity as it stands, saved in `scratch`, with the working directory
+    // left in the folder of the file it came from (so that its images are
+    // found the same way).
+    std::string snapshot(const PrivateFolder& scratch) {
         const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
-        const std::string file =
-            (std::filesystem::temp_directory_path() / ("korvid-py-" + std::to_string(::getpid()) + ".zob")).string();
+        const std::string file = (std::filesystem::path(scratch.path) / "entity.zob").string();
         const auto cwd = std::filesystem::current_path();
         if (!folder.empty()) std::filesystem::current_path(folder);
         const bool saved = objSaveZOB(file.c_str());

@@ -153,3 +153,23 @@ def test_the_readme_example_makes_a_contact_sheet(tmp_path):
     header = open(sheet, "rb").read(20).split(b"\n")[0].split()
     count = len(glob.glob(os.path.join(SAMPLES, "*.zob")))
     assert header == [b"P6", b"640", str(120 * ((count + 3) // 4)).encode(), b"255"]
+
+
+def test_render_leaves_no_temporary_file_and_follows_no_planted_link(tmp_path):
+    import tempfile
+    victim = tmp_path / "victim.txt"
+    victim.write_text("mine")
+    # The name an earlier version used: another user could plant a link there.
+    planted = os.path.join(tempfile.gettempdir(), "korvid-py-%d.zob" % os.getpid())
+    if os.path.lexists(planted):
+        os.remove(planted)
+    os.symlink(victim, planted)
+    before = set(glob.glob(os.path.join(tempfile.gettempdir(), "korvid-py-*")))
+    try:
+        entity = korvid.Entity.load(os.path.join(SAMPLES, "fountain.zob"))
+        picture = entity.render(size=(32, 24), time_ms=300)
+        assert picture.shape[:2] == (24, 32)
+        assert victim.read_text() == "mine"
+        assert set(glob.glob(os.path.join(tempfile.gettempdir(), "korvid-py-*"))) == before
+    finally:
+        os.remove(planted)
