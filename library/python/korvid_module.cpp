@@ -38,6 +38,7 @@ struct Gl {
     std::unique_ptr<korvid::support::HeadlessContext> context;
     int width = 0, height = 0;
     int64_t generation = 0;  // which Entity owns the scene
+    std::weak_ptr<class Entity> owner;  // that Entity, while Python holds it
     void ensure(int w, int h) {
         if (context && w == width && h == height) return;
         context.reset();
@@ -92,23 +93,77 @@ void writeEmitter(int i, const EmitterData& e) {
     if (!objSetEmitter(&e)) raiseLibrary();
 }
 
+// A folder of this process's own (mode 0700, a name no one can guess),
+// removed with everything in it when it goes, whatever happens between.
+struct PrivateFolder {
+    std::string path;
+    PrivateFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "korvid-py-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) raise(std::string("no private temporary folder: ") + std::strerror(errno));
+        path = pattern;
+    }
+    ~PrivateFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+};
+
+// A path as the C library will see it: one with a NUL character in it would
+// be cut short there, so it is refused as Python's own open() refuses it.
+const std::string& checkedPath(const std::string& path) {
+    if (path.find('\0') != std::string::npos) throw py::value_error("embedded null byte");
+    return path;
+}
+
+// A refusal about a file names the file.
+[[noreturn]] void raiseAbout(const std::string& path) {
+    const std::string error = objGetLastError();
+    raise(error.find(path) != std::string::npos ? error : path + ": " + error);
+}
+
 class Entity {
 public:
-    static std::shared_ptr<Entity> load(const std::string& path) {
+    static std::shared_ptr<Entity> load(const std::string& given) {
+        const std::string path = std::filesystem::absolute(checkedPath(given)).string();
         Gl& g = gl();
+        // The entity that holds the scene now is kept aside (before the
+        // library starts again), so that a file that fails to load leaves it
+        // as it was.
+        const auto cwd = std::filesystem::current_path();
+        std::shared_ptr<Entity> previous = g.owner.lock();
+        std::unique_ptr<PrivateFolder> kept;
+        std::string keptFile;
+        if (previous && previous->generation_ == g.generation) {
+            kept = std::make_unique<PrivateFolder>();
+            keptFile = previous->snapshot(*kept);
+            std::filesystem::current_path(cwd);
+        }
         g.ensure(64, 64);
         const WindowData window{64, 64, 45};
         objInitWin(&window);
         objNew();
-        if (!loadFile(path)) raiseLibrary();
+        if (!loadFile(path)) {
+            const std::string error = objGetLastError();
+            if (kept) {
+                objNew();
+                const std::filesystem::path folder = std::filesystem::path(previous->path_).parent_path();
+                if (!folder.empty()) std::filesystem::current_path(folder);
+                loadFile(keptFile);
+                std::filesystem::current_path(cwd);
+            }
+            raise(error.find(path) != std::string::npos ? error : path + ": " + error);
+        }
         auto e = std::make_shared<Entity>();
         e->generation_ = ++g.generation;
         e->path_ = path;
+        g.owner = e;
         return e;
     }
     void save(const std::string& path) {
         check();
-        if (!objSaveZOB(path.c_str())) raiseLibrary();
+        if (!objSaveZOB(checkedPath(path).c_str())) raiseAbout(path);
     }
     int surfaceCount() {
         check();
@@ -216,22 +271,6 @@ private:
         if (ext == ".raw" || ext == ".RAW") return objLoadRaw(path.c_str()) && objSetCurrentModel(0);
         return objLoadZOB(path.c_str());
     }
-    // A folder of this process's own (mode 0700, a name no one can guess),
-    // removed with everything in it when it goes, whatever happens between.
-    struct PrivateFolder {
-        std::string path;
-        PrivateFolder() {
-            std::string pattern = (std::filesystem::temp_directory_path() / "korvid-py-XXXXXX").string();
-            if (!::mkdtemp(pattern.data())) raise(std::string("no private temporary folder: ") + std::strerror(errno));
-            path = pattern;
-        }
-        ~PrivateFolder() {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-        PrivateFolder(const PrivateFolder&) = delete;
-        PrivateFolder& operator=(const PrivateFolder&) = delete;
-    };
     // The entity as it stands, saved in `scratch`, with the working directory
     // left in the folder of the file it came from (so that its images are
     // found the same way).

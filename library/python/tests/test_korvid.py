@@ -173,3 +173,34 @@ def test_render_leaves_no_temporary_file_and_follows_no_planted_link(tmp_path):
         assert set(glob.glob(os.path.join(tempfile.gettempdir(), "korvid-py-*"))) == before
     finally:
         os.remove(planted)
+
+
+def test_a_failed_load_leaves_the_entity_before_it_alone(tmp_path):
+    good = korvid.Entity.load(os.path.join(SAMPLES, "campfire.zob"))
+    good.emitters[0].life = 1234
+    names = [e.name for e in good.emitters]
+    damaged = tmp_path / "damaged.zob"
+    text = open(os.path.join(SAMPLES, "sparks.zob")).read()
+    damaged.write_text(text[: text.index("[PARTICLE_SYSTEMS]") + 40])
+    for wrong in (str(damaged), str(tmp_path / "missing.zob")):
+        with pytest.raises(korvid.KorvidError) as refused:
+            korvid.Entity.load(wrong)
+        assert os.path.basename(wrong) in str(refused.value), "the message names the file"
+        assert [e.name for e in good.emitters] == names
+        assert good.emitters[0].life == 1234, "the edit is still there"
+    saved = tmp_path / "kept.zob"
+    good.save(str(saved))
+    again = korvid.Entity.load(str(saved))
+    assert [e.name for e in again.emitters] == names
+    assert again.emitters[0].life == 1234
+
+
+def test_a_path_with_a_nul_character_is_refused(tmp_path):
+    victim = tmp_path / "victim"
+    victim.write_text("mine")
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "sparks.zob"))
+    with pytest.raises(ValueError):
+        entity.save(str(victim) + "\x00.zob")
+    assert victim.read_text() == "mine"
+    with pytest.raises(ValueError):
+        korvid.Entity.load(str(victim) + "\x00.zob")
