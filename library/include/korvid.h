@@ -465,8 +465,12 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_CURVE_REFUSED,       /* objSetEmitterCurve: why, in the text */
     KORVID_FAILURE_SHAPE_REFUSED,       /* objSetEmitterShape: why, in the text */
     KORVID_FAILURE_EXTENSION_DATA,      /* a ZOB file's curves and shapes: the line and why */
-    KORVID_FAILURE_EMITTER_TEXT         /* objPasteEmitter: why, in the text */
+    KORVID_FAILURE_EMITTER_TEXT,        /* objPasteEmitter: why, in the text */
+    KORVID_FAILURE_INTERNAL             /* what the call met that it did not expect, in the text */
 } KorvidFailure;
+/* No exception leaves an export: memory that cannot be had makes a call
+ * refuse with KORVID_FAILURE_OUT_OF_MEMORY ("Out of memory: ..."), anything
+ * else with KORVID_FAILURE_INTERNAL, each returning its usual refusal. */
 /* The code of the latest refusal; KORVID_FAILURE_NONE after objClearLastError
  * or before any refusal. */
 KORVID_API int32_t objGetLastFailure(void);

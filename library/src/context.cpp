@@ -63,35 +63,43 @@ void startFresh(Context& c) {
 
 using namespace korvid;
 
-KORVID_EXPORT void objNew(void) {
+KORVID_EXPORT void objNew(void) try {
     Context& c = context();
     if (!c.store) return;  // the library has not been started
     startFresh(c);
+} catch (...) {
+    failFromException();
 }
 
 KORVID_EXPORT const char* objGetLastError(void) { return context().lastError; }
 
-KORVID_EXPORT void objClearLastError(void) {
+KORVID_EXPORT void objClearLastError(void) try {
     std::strcpy(context().lastError, failureFormat(Failure::None));
     clearLastFailure();
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT bool objTestGlError(void) {
+KORVID_EXPORT bool objTestGlError(void) try {
     const GLenum code = glGetError();
     if (code == GL_NO_ERROR) return false;
     const GLubyte* text = gluErrorString(code);
     fail(Failure::GlError, text ? reinterpret_cast<const char*>(text) : "unknown error");
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT bool objSetCurrentModel(int32_t index) {
+KORVID_EXPORT bool objSetCurrentModel(int32_t index) try {
     Context& c = context();
     if (c.store && selectModel(*c.store, index)) return true;
     fail(Failure::NoModel);
     return false;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT void objGetModelData(ModelInfo* info) {
+KORVID_EXPORT void objGetModelData(ModelInfo* info) try {
     Model* m = currentModel();
     if (!m || !info) return;
     info->polygonCount = m->polygonCount;
@@ -108,26 +116,34 @@ KORVID_EXPORT void objGetModelData(ModelInfo* info) {
             else if (v < *mn[a]) *mn[a] = v;
         }
     }
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objSetModelPosition(const float position[3]) {
+KORVID_EXPORT void objSetModelPosition(const float position[3]) try {
     Model* m = currentModel();
     if (!m || !position) return;
     simulationChanged();
     std::memcpy(m->position, position, sizeof m->position);
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objSetGrid(float halfSize, float step, float height) {
+KORVID_EXPORT void objSetGrid(float halfSize, float step, float height) try {
     Context& c = context();
     c.gridHalfSize = halfSize;
     c.gridStep = step;
     c.gridHeight = height;
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT int32_t objOnGrid(void) {
+KORVID_EXPORT int32_t objOnGrid(void) try {
     Context& c = context();
     c.gridVisible = !c.gridVisible;
     return c.gridVisible;
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }
 
 KORVID_EXPORT void objSetBBox(int32_t visible) { context().outlineVisible = visible; }
@@ -136,6 +152,8 @@ KORVID_EXPORT void objSetAntiAliasPoints(bool on) { on ? glEnable(GL_POINT_SMOOT
 KORVID_EXPORT void objSetAntiAliasLines(bool on) { on ? glEnable(GL_LINE_SMOOTH) : glDisable(GL_LINE_SMOOTH); }
 KORVID_EXPORT void objSetAntiAliasPolys(bool on) { on ? glEnable(GL_POLYGON_SMOOTH) : glDisable(GL_POLYGON_SMOOTH); }
 
-KORVID_EXPORT void objSetClearColor(const float rgba[4]) {
+KORVID_EXPORT void objSetClearColor(const float rgba[4]) try {
     if (rgba) glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+} catch (...) {
+    failFromException();
 }

@@ -6,7 +6,7 @@
 
 using namespace korvid;
 
-KORVID_EXPORT int32_t objCopyEmitter(char* out, int32_t capacity) {
+KORVID_EXPORT int32_t objCopyEmitter(char* out, int32_t capacity) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !ps->current) {
         fail(Failure::NoEmitter);
@@ -15,9 +15,11 @@ KORVID_EXPORT int32_t objCopyEmitter(char* out, int32_t capacity) {
     const std::string text = emitterText(*ps->current);
     if (out && capacity > 0 && size_t(capacity) > text.size()) std::memcpy(out, text.c_str(), text.size() + 1);
     return static_cast<int32_t>(text.size());
+} catch (...) {
+    return refusedByException<int32_t>(-1);
 }
 
-KORVID_EXPORT int32_t objPasteEmitter(const char* text, int32_t index) {
+KORVID_EXPORT int32_t objPasteEmitter(const char* text, int32_t index) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !text || index < 0 || index > ps->count()) {
         fail(ps ? Failure::BadArgument : Failure::NoModel);
@@ -63,4 +65,6 @@ KORVID_EXPORT int32_t objPasteEmitter(const char* text, int32_t index) {
         if (x->hasShape) added.shape = std::move(shape);
     }
     return count;
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }

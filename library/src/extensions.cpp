@@ -21,32 +21,40 @@ KORVID_EXPORT float objSetSimulationSpeed(float factor) { return context().simul
 
 KORVID_EXPORT float objGetSimulationSpeed(void) { return context().simulation.speed(); }
 
-KORVID_EXPORT bool objStepSimulation(int32_t milliseconds) {
+KORVID_EXPORT bool objStepSimulation(int32_t milliseconds) try {
     if (context().simulation.requestStep(milliseconds)) return true;
     fail(Failure::BadArgument);
     return false;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT void objSetFixedFrameTime(int32_t milliseconds) {
+KORVID_EXPORT void objSetFixedFrameTime(int32_t milliseconds) try {
     FrameClock& clock = context().clock;
     if (milliseconds < 0 && clock.fixedStep >= 0) clock.start();  // back on the real clock from now
     clock.fixedStep = milliseconds < 0 ? -1 : milliseconds;
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objResumeClock(void) {
+KORVID_EXPORT void objResumeClock(void) try {
     FrameClock& clock = context().clock;
     if (clock.fixedStep < 0) clock.start();
+} catch (...) {
+    failFromException();
 }
 
 KORVID_EXPORT int32_t objGetFrameDelta(void) { return context().clock.delta; }
 
-KORVID_EXPORT int32_t objSeekSimulation(int32_t milliseconds) {
+KORVID_EXPORT int32_t objSeekSimulation(int32_t milliseconds) try {
     Context& c = context();
     if (!c.store) return 0;
     return c.timeline.seek(*c.store, milliseconds, c.clock.fixedStep, platform::currentSeed());
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }
 
-KORVID_EXPORT bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32_t count) {
+KORVID_EXPORT bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32_t count) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !ps->current) {
         fail(Failure::CurveRefused, "there is no current emitter");
@@ -61,18 +69,22 @@ KORVID_EXPORT bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32
     simulationChanged();
     ps->current->curves[curve] = std::move(changed);
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t capacity) {
+KORVID_EXPORT int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t capacity) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !ps->current || (curve != KORVID_CURVE_COLOUR && curve != KORVID_CURVE_SIZE)) return -1;
     const auto& held = ps->current->curves[curve].keys;
     if (keys)
         for (int32_t k = 0; k < capacity && size_t(k) < held.size(); ++k) keys[k] = held[size_t(k)];
     return static_cast<int32_t>(held.size());
+} catch (...) {
+    return refusedByException<int32_t>(-1);
 }
 
-KORVID_EXPORT bool objSetEmitterShape(const EmitterShape* shape) {
+KORVID_EXPORT bool objSetEmitterShape(const EmitterShape* shape) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !ps->current || !shape) {
         fail(Failure::ShapeRefused, !shape ? "the shape is missing" : "there is no current emitter");
@@ -87,13 +99,17 @@ KORVID_EXPORT bool objSetEmitterShape(const EmitterShape* shape) {
     simulationChanged();
     ps->current->shape = std::move(changed);
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT bool objGetEmitterShape(EmitterShape* shape) {
+KORVID_EXPORT bool objGetEmitterShape(EmitterShape* shape) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !ps->current || !shape) return false;
     *shape = ps->current->shape.shape;
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
 KORVID_EXPORT void objShowModels(bool show) { context().modelsVisible = show; }
@@ -102,23 +118,27 @@ KORVID_EXPORT void objShowShapeOutline(bool show) { context().shapeOutlineVisibl
 
 KORVID_EXPORT int32_t objGetSimulationTime(void) { return static_cast<int32_t>(context().timeline.time()); }
 
-KORVID_EXPORT int64_t objSetSnapshotBudget(int64_t bytes) {
+KORVID_EXPORT int64_t objSetSnapshotBudget(int64_t bytes) try {
     Timeline& t = context().timeline;
     t.setBudget(bytes);
     return t.budget();
+} catch (...) {
+    return refusedByException<int64_t>(0);
 }
 
 KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedByCaller(seed); }
 
-KORVID_EXPORT int32_t objRestartEmitters(void) {
+KORVID_EXPORT int32_t objRestartEmitters(void) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps) return 0;
     restartEmitters(*ps);
     context().timeline.restarted();
     return ps->count();
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }
 
-KORVID_EXPORT int32_t objRemoveEmitter(void) {
+KORVID_EXPORT int32_t objRemoveEmitter(void) try {
     simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!ps) return -1;
@@ -127,9 +147,11 @@ KORVID_EXPORT int32_t objRemoveEmitter(void) {
         return -1;
     }
     return ps->count();
+} catch (...) {
+    return refusedByException<int32_t>(-1);
 }
 
-KORVID_EXPORT int32_t objGetLiveParticles(int32_t index) {
+KORVID_EXPORT int32_t objGetLiveParticles(int32_t index) try {
     const Model* m = currentModel();
     if (!m) return 0;
     const ParticleSystem& ps = m->particles;
@@ -137,9 +159,11 @@ KORVID_EXPORT int32_t objGetLiveParticles(int32_t index) {
     int32_t total = 0;
     for (const auto& e : ps.emitters) total += e->data.liveCount;
     return total;
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }
 
-KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) {
+KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) try {
     const Model* m = currentModel();
     if (!m) return 0;
     const ParticleSystem& ps = m->particles;
@@ -147,6 +171,8 @@ KORVID_EXPORT int64_t objGetBurstsFired(int32_t index) {
     int64_t total = 0;
     for (const auto& e : ps.emitters) total += e->burstsFired;
     return total;
+} catch (...) {
+    return refusedByException<int64_t>(0);
 }
 
 namespace {
@@ -164,15 +190,19 @@ int64_t sumOverScene(Count count) {
 }
 }  // namespace
 
-KORVID_EXPORT int64_t objGetSceneLiveParticles(void) {
+KORVID_EXPORT int64_t objGetSceneLiveParticles(void) try {
     return sumOverScene([](const Emitter& e) { return int64_t(e.data.liveCount); });
+} catch (...) {
+    return refusedByException<int64_t>(0);
 }
 
-KORVID_EXPORT int64_t objGetSceneBurstsFired(void) {
+KORVID_EXPORT int64_t objGetSceneBurstsFired(void) try {
     return sumOverScene([](const Emitter& e) { return e.burstsFired; });
+} catch (...) {
+    return refusedByException<int64_t>(0);
 }
 
-KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) {
+KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) try {
     simulationChanged();
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !tmpl || index < 0 || index > ps->count()) return 0;
@@ -181,6 +211,8 @@ KORVID_EXPORT int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index) {
     if (why == Failure::OutOfMemory) failPool(tmpl->totalParticles);
     else if (count == 0) fail(Failure::ParticleLimit);
     return count;
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }
 
 namespace {
@@ -203,7 +235,7 @@ bool fits(const float* buffer, int64_t capacity, int64_t needed) { return !buffe
 
 KORVID_EXPORT bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t vertexCapacity, float* faceNormals,
                                             int64_t faceNormalCapacity, float* vertexNormals,
-                                            int64_t vertexNormalCapacity) {
+                                            int64_t vertexNormalCapacity) try {
     const Surface* s = arraysSurface(index);
     if (!s) return false;
     const int64_t floats = s->vertexFloatCount, faces = int64_t(s->polygonCount) * 3;
@@ -217,14 +249,18 @@ KORVID_EXPORT bool objGetSurfaceArraysSized(int32_t index, float* vertices, int6
     if (vertexNormals && s->vertexNormals)
         std::memcpy(vertexNormals, s->vertexNormals.get(), size_t(floats) * sizeof(float));
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals) {
+KORVID_EXPORT bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals) try {
     return objGetSurfaceArraysSized(index, vertices, INT64_MAX, faceNormals, INT64_MAX, vertexNormals, INT64_MAX);
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
 KORVID_EXPORT bool objSetSurfaceArrays(int32_t index, const float* vertices, const float* faceNormals,
-                                       const float* vertexNormals) {
+                                       const float* vertexNormals) try {
     simulationChanged();
     Surface* s = arraysSurface(index);
     if (!s) return false;
@@ -238,9 +274,13 @@ KORVID_EXPORT bool objSetSurfaceArrays(int32_t index, const float* vertices, con
     buildModelOutline(*currentModel());
     refreshMeshShapes(*currentModel());
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT int32_t objMakeName(const char* text, char* out, int32_t size) {
+KORVID_EXPORT int32_t objMakeName(const char* text, char* out, int32_t size) try {
     if (!out || size <= 0) return -1;
     return static_cast<int32_t>(safeName(text, out, static_cast<size_t>(size)));
+} catch (...) {
+    return refusedByException<int32_t>(-1);
 }

@@ -1,6 +1,8 @@
 #include "failure.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <iterator>
 #include <string>
 
@@ -46,6 +48,7 @@ constexpr FailureText kTexts[] = {
     {Failure::ShapeRefused, "Emitter shape refused: %s"},
     {Failure::ExtensionData, "Error Loading curves and shapes at line %s: %s"},
     {Failure::EmitterText, "Emitter text refused: %s"},
+    {Failure::Internal, "Internal error: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -81,6 +84,18 @@ void failPool(int64_t particles) {
     fail(Failure::OutOfMemory, what.c_str());
 }
 
+void failFromException() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        fail(Failure::OutOfMemory, "the memory the call needed could not be allocated");
+    } catch (const std::exception& e) {
+        fail(Failure::Internal, e.what());
+    } catch (...) {
+        fail(Failure::Internal, "an unknown exception");
+    }
+}
+
 Failure lastFailure() { return latest; }
 
 // The public codes follow the internal ones one for one.
@@ -113,6 +128,7 @@ static_assert(static_cast<int>(Failure::CurveRefused) == KORVID_FAILURE_CURVE_RE
 static_assert(static_cast<int>(Failure::ShapeRefused) == KORVID_FAILURE_SHAPE_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::ExtensionData) == KORVID_FAILURE_EXTENSION_DATA, "failure codes");
 static_assert(static_cast<int>(Failure::EmitterText) == KORVID_FAILURE_EMITTER_TEXT, "failure codes");
+static_assert(static_cast<int>(Failure::Internal) == KORVID_FAILURE_INTERNAL, "failure codes");
 
 void clearLastFailure() { latest = Failure::None; }
 

@@ -38,6 +38,7 @@ enum class Failure {
     ShapeRefused,      // detail: why objSetEmitterShape refused
     ExtensionData,     // detail: the line, what is wrong with a ZOB file's curves and shapes
     EmitterText,       // detail: why objPasteEmitter refused the text
+    Internal,          // detail: what an export met that it did not expect
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).
@@ -50,6 +51,16 @@ void fail(Failure code, const char* detail1 = "", const char* detail2 = "");
 
 // Records that a particle pool of `particles` could not be allocated.
 void failPool(int64_t particles);
+
+// Records the exception being handled as a refusal: OutOfMemory for
+// std::bad_alloc, Internal with its text for any other. Every export catches
+// what its work throws and ends here, so no exception crosses into C.
+void failFromException() noexcept;
+template <class Result>
+Result refusedByException(Result refusal) noexcept {
+    failFromException();
+    return refusal;
+}
 
 // The latest refusal recorded, and its reset (for tests and tools).
 Failure lastFailure();

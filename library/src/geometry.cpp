@@ -39,7 +39,7 @@ void rotateAbout(int axis, float angle, float* v) {
 
 }  // namespace
 
-KORVID_EXPORT void objGeoScale(const float f[3]) {
+KORVID_EXPORT void objGeoScale(const float f[3]) try {
     simulationChanged();
     if (!f) return;
     const float sx = f[0], sy = f[1], sz = f[2];
@@ -48,9 +48,11 @@ KORVID_EXPORT void objGeoScale(const float f[3]) {
         v[1] *= sy;
         v[2] *= sz;
     });
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objGeoTranslate(const float t[3]) {
+KORVID_EXPORT void objGeoTranslate(const float t[3]) try {
     simulationChanged();
     if (!t) return;
     const float tx = t[0], ty = t[1], tz = t[2];
@@ -59,9 +61,11 @@ KORVID_EXPORT void objGeoTranslate(const float t[3]) {
         v[1] += ty;
         v[2] += tz;
     });
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objGeoRotate(const float a[3]) {
+KORVID_EXPORT void objGeoRotate(const float a[3]) try {
     simulationChanged();
     if (!a) return;
     const float ax = a[0], ay = a[1], az = a[2];
@@ -70,4 +74,6 @@ KORVID_EXPORT void objGeoRotate(const float a[3]) {
         rotateAbout(1, ay, v);
         rotateAbout(2, az, v);
     });
+} catch (...) {
+    failFromException();
 }

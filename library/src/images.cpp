@@ -179,7 +179,7 @@ void clearTextures(TextureLibrary& library) {
 
 using namespace korvid;
 
-KORVID_EXPORT bool objAddTexture(const TextureInfo* info) {
+KORVID_EXPORT bool objAddTexture(const TextureInfo* info) try {
     TextureLibrary* library = context().textures.get();
     if (!library || !info) {
         fail(library ? Failure::BadArgument : Failure::NoModel);
@@ -189,14 +189,18 @@ KORVID_EXPORT bool objAddTexture(const TextureInfo* info) {
     if (code == Failure::None) return true;
     fail(code);
     return false;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT int32_t objGetTextureCnt(void) {
+KORVID_EXPORT int32_t objGetTextureCnt(void) try {
     TextureLibrary* library = context().textures.get();
     return library ? static_cast<int32_t>(library->entries.size()) : 0;
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }
 
-KORVID_EXPORT bool objGetTexture(TextureInfo* out, const char* name) {
+KORVID_EXPORT bool objGetTexture(TextureInfo* out, const char* name) try {
     TextureLibrary* library = context().textures.get();
     if (!library || !out || !name) return false;
     for (const auto& e : library->entries) {
@@ -206,21 +210,27 @@ KORVID_EXPORT bool objGetTexture(TextureInfo* out, const char* name) {
         }
     }
     return false;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT bool objGetTexture2(TextureInfo* out, int32_t index) {
+KORVID_EXPORT bool objGetTexture2(TextureInfo* out, int32_t index) try {
     TextureLibrary* library = context().textures.get();
     if (!library || !out || index < 0 || index >= static_cast<int32_t>(library->entries.size())) return false;
     toInfo(*library->entries[static_cast<size_t>(index)], out);
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT uint32_t objGetTextureId(const char* name) {
+KORVID_EXPORT uint32_t objGetTextureId(const char* name) try {
     TextureLibrary* library = context().textures.get();
     return library ? findTextureId(*library, name) : 0;
+} catch (...) {
+    return refusedByException<uint32_t>(0);
 }
 
-KORVID_EXPORT bool objDelTexture(const char* name) {
+KORVID_EXPORT bool objDelTexture(const char* name) try {
     TextureLibrary* library = context().textures.get();
     if (!library || !name) return false;
     for (auto it = library->entries.begin(); it != library->entries.end(); ++it) {
@@ -231,4 +241,6 @@ KORVID_EXPORT bool objDelTexture(const char* name) {
         }
     }
     return false;
+} catch (...) {
+    return refusedByException<bool>(false);
 }

@@ -78,7 +78,7 @@ LightSet* lightSet(int32_t index) {
 }
 }  // namespace
 
-KORVID_EXPORT void objSetLight(const LightData* light, int32_t index) {
+KORVID_EXPORT void objSetLight(const LightData* light, int32_t index) try {
     LightSet* set = lightSet(index);
     if (!set || !light) return;
     LightData& l = set->lights[index];
@@ -92,39 +92,55 @@ KORVID_EXPORT void objSetLight(const LightData* light, int32_t index) {
     l.linearAttenuation = light->linearAttenuation;
     l.quadraticAttenuation = light->quadraticAttenuation;
     programLight(*set, index);
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objGetLight(LightData* out, int32_t index) {
+KORVID_EXPORT void objGetLight(LightData* out, int32_t index) try {
     LightSet* set = lightSet(index);
     if (set && out) *out = set->lights[index];
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objActivateLight(bool on, int32_t index) {
+KORVID_EXPORT void objActivateLight(bool on, int32_t index) try {
     LightSet* set = lightSet(index);
     if (!set) return;
     set->lights[index].on = on;
     const GLenum light = GL_LIGHT1 + static_cast<GLenum>(index);
     if (on) glEnable(light); else glDisable(light);
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objMoveLight(const float xyz[3], int32_t index) {
+KORVID_EXPORT void objMoveLight(const float xyz[3], int32_t index) try {
     LightSet* set = lightSet(index);
     if (set && xyz) std::memcpy(set->lights[index].position, xyz, 3 * sizeof(float));
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objLightMode(float w, int32_t index) {
+KORVID_EXPORT void objLightMode(float w, int32_t index) try {
     LightSet* set = lightSet(index);
     if (set) set->lights[index].position[3] = w;
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objShowLights(bool show) {
+KORVID_EXPORT void objShowLights(bool show) try {
     if (LightSet* set = context().lights.get()) set->showMarkers = show;
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objSetLightSizeFactor(float size) {
+KORVID_EXPORT void objSetLightSizeFactor(float size) try {
     if (LightSet* set = context().lights.get()) set->markerSize = size;
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objSetGlobalAmb(const float rgba[4]) {
+KORVID_EXPORT void objSetGlobalAmb(const float rgba[4]) try {
     if (rgba) glLightModelfv(GL_LIGHT_MODEL_AMBIENT, rgba);
+} catch (...) {
+    failFromException();
 }

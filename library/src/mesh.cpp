@@ -7,7 +7,7 @@
 
 using namespace korvid;
 
-KORVID_EXPORT bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount) {
+KORVID_EXPORT bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount) try {
     simulationChanged();
     Context& c = context();
     if (!c.store) {
@@ -46,4 +46,6 @@ KORVID_EXPORT bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount)
     appendModel(*c.store, std::move(model));
     selectModel(*c.store, c.store->count());
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }

@@ -74,7 +74,7 @@ static std::unique_ptr<Model> readRaw(const char* path) {
 
 using namespace korvid;
 
-KORVID_EXPORT bool objLoadRaw(const char* path) {
+KORVID_EXPORT bool objLoadRaw(const char* path) try {
     simulationChanged();
     Context& c = context();
     if (!c.store) {
@@ -85,4 +85,6 @@ KORVID_EXPORT bool objLoadRaw(const char* path) {
     if (!model) return false;
     appendModel(*c.store, std::move(model));
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }

@@ -211,7 +211,7 @@ void setFlatVertexArrays(bool on) { flatArrays = on; }
 
 using namespace korvid;
 
-KORVID_EXPORT void objInitWin(const WindowData* window) {
+KORVID_EXPORT void objInitWin(const WindowData* window) try {
     Context& c = context();
     // Library start.
     c.clock.fixedStep = -1;
@@ -255,22 +255,28 @@ KORVID_EXPORT void objInitWin(const WindowData* window) {
     rebuildProjection();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_LIGHTING);
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objResizeWin(int32_t width, int32_t height) {
+KORVID_EXPORT void objResizeWin(int32_t width, int32_t height) try {
     Context& c = context();
     c.width = width == 0 ? 1 : width;
     c.height = height == 0 ? 1 : height;  // a zero height would give an infinite aspect
     glViewport(0, 0, c.width, c.height);
     rebuildProjection();
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objZoomWin(int32_t fieldOfView) {
+KORVID_EXPORT void objZoomWin(int32_t fieldOfView) try {
     context().fieldOfView = fieldOfView;
     rebuildProjection();
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objRender(const CameraData* camera) {
+KORVID_EXPORT void objRender(const CameraData* camera) try {
     Context& c = context();
     if (!c.store || !camera) return;
     c.clock.tick();
@@ -303,4 +309,6 @@ KORVID_EXPORT void objRender(const CameraData* camera) {
     if (c.shapeOutlineVisible)
         if (const Model* m = currentModel(); m && m->particles.current) drawShapeOutline(*m->particles.current);
     glFlush();
+} catch (...) {
+    failFromException();
 }

@@ -43,12 +43,14 @@ Model* modelAt(int32_t index) {
 
 }  // namespace
 
-KORVID_EXPORT int32_t objGetModelCount(void) {
+KORVID_EXPORT int32_t objGetModelCount(void) try {
     const Context& c = context();
     return c.store ? c.store->count() : 0;
+} catch (...) {
+    return refusedByException<int32_t>(0);
 }
 
-KORVID_EXPORT bool objRemoveModel(int32_t index) {
+KORVID_EXPORT bool objRemoveModel(int32_t index) try {
     Context& c = context();
     Model* m = modelAt(index);
     if (!m) {
@@ -62,9 +64,11 @@ KORVID_EXPORT bool objRemoveModel(int32_t index) {
     if (c.store->models.empty()) c.store->current = nullptr;
     else if (wasCurrent) selectModel(*c.store, index);
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT bool objSetVisible(int32_t model, int32_t emitter, bool visible) {
+KORVID_EXPORT bool objSetVisible(int32_t model, int32_t emitter, bool visible) try {
     Model* m = modelAt(model);
     if (!m || emitter < -1 || emitter >= m->particles.count()) {
         fail(Failure::BadArgument);
@@ -73,15 +77,19 @@ KORVID_EXPORT bool objSetVisible(int32_t model, int32_t emitter, bool visible) {
     if (emitter < 0) m->hidden = !visible;
     else m->particles.emitters[size_t(emitter)]->hidden = !visible;
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
-KORVID_EXPORT int32_t objGetVisible(int32_t model, int32_t emitter) {
+KORVID_EXPORT int32_t objGetVisible(int32_t model, int32_t emitter) try {
     const Model* m = modelAt(model);
     if (!m || emitter < -1 || emitter >= m->particles.count()) return -1;
     return emitter < 0 ? !m->hidden : !m->particles.emitters[size_t(emitter)]->hidden;
+} catch (...) {
+    return refusedByException<int32_t>(-1);
 }
 
-KORVID_EXPORT bool objGetBounds(int32_t what, int32_t index, float min[3], float max[3]) {
+KORVID_EXPORT bool objGetBounds(int32_t what, int32_t index, float min[3], float max[3]) try {
     const Context& c = context();
     if (!min || !max || !c.store) return false;
     Box box;
@@ -116,4 +124,6 @@ KORVID_EXPORT bool objGetBounds(int32_t what, int32_t index, float min[3], float
     std::copy(box.min, box.min + 3, min);
     std::copy(box.max, box.max + 3, max);
     return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }

@@ -126,13 +126,15 @@ Surface* surfaceAt(int32_t index) {
 
 }  // namespace korvid
 
-KORVID_EXPORT void objGetSurfaceData(SurfaceData* out, int32_t index) {
+KORVID_EXPORT void objGetSurfaceData(SurfaceData* out, int32_t index) try {
     const Surface* s = surfaceAt(index);
     if (!s || !out) return;
     *out = *s;
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objSetSurfaceData(const SurfaceData* in, int32_t index) {
+KORVID_EXPORT void objSetSurfaceData(const SurfaceData* in, int32_t index) try {
     Surface* s = surfaceAt(index);
     if (!s || !in) return;
     // Everything but the read-only counts, with the names kept as strings.
@@ -148,13 +150,17 @@ KORVID_EXPORT void objSetSurfaceData(const SurfaceData* in, int32_t index) {
     if (Model* m = currentModel()) m->meshTable.reset();
     copyName(s->texture1Name, in->texture1Name);
     copyName(s->texture2Name, in->texture2Name);
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT void objSelectSurface(int32_t index, int32_t selection) {
+KORVID_EXPORT void objSelectSurface(int32_t index, int32_t selection) try {
     if (Surface* s = surfaceAt(index)) s->selection = selection;
+} catch (...) {
+    failFromException();
 }
 
-KORVID_EXPORT bool objSetSmoothSurface(int32_t index, float angle) {
+KORVID_EXPORT bool objSetSmoothSurface(int32_t index, float angle) try {
     Surface* s = surfaceAt(index);
     if (!s) return false;
     s->angle = angle;
@@ -163,4 +169,6 @@ KORVID_EXPORT bool objSetSmoothSurface(int32_t index, float angle) {
         return true;
     fail(Failure::NoVertexData);
     return false;
+} catch (...) {
+    return refusedByException<bool>(false);
 }

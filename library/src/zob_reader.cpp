@@ -120,7 +120,7 @@ bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
 
 using namespace korvid;
 
-KORVID_EXPORT bool objLoadZOB(const char* path) {
+KORVID_EXPORT bool objLoadZOB(const char* path) try {
     simulationChanged();
     if (!context().store) {
         fail(Failure::NoModel);
@@ -132,4 +132,6 @@ KORVID_EXPORT bool objLoadZOB(const char* path) {
         return false;
     }
     return commitZob(parseZob(file.text()), std::filesystem::path(path).parent_path().string());
+} catch (...) {
+    return refusedByException<bool>(false);
 }

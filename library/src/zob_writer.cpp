@@ -256,7 +256,9 @@ std::string emitterText(const Emitter& e) {
 
 using namespace korvid;
 
-KORVID_EXPORT bool objSaveZOB(const char* path) {
+KORVID_EXPORT bool objSaveZOB(const char* path) try {
     if (!context().store) return false;
     return saveZob(path);
+} catch (...) {
+    return refusedByException<bool>(false);
 }

@@ -181,3 +181,44 @@ TEST_F(HostileTest, APoolThatCannotBeAllocatedIsRefused) {
 }
 
 }  // namespace
+
+#ifdef KORVID_MEMORY_LIMIT_CHILD
+namespace {
+
+// What the child printed, and how it ended.
+std::pair<int, std::string> runChild(const std::string& file, int megabytes) {
+    const std::string command = std::string(KORVID_MEMORY_LIMIT_CHILD) + " " + file + " " + std::to_string(megabytes);
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string said;
+    char buffer[512];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) said += buffer;
+    const int status = pipe ? ::pclose(pipe) : -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), said};
+}
+
+// A C program loading an entity that needs more memory than it may take
+// gets a refusal with KORVID_FAILURE_OUT_OF_MEMORY, not an exception that
+// ends it; with room enough the same file loads, seeks and saves.
+TEST_F(HostileTest, AnExportUnderAMemoryLimitRefusesInsteadOfAborting) {
+    static const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    const MeshSurface surface{"Tri", triangle, 1};
+    ASSERT_TRUE(objAddMesh(&surface, 1));
+    EmitterData e;
+    objInitEmitter(&e);
+    e.totalParticles = 1;
+    e.emitterPerCycle = 1;
+    for (int i = 0; i < 20000; ++i) ASSERT_EQ(objAddEmitter(&e), i + 1);
+    const std::string file = (scratch() / "many.zob").string();
+    ASSERT_TRUE(objSaveZOB(file.c_str())) << objGetLastError();
+    objNew();
+
+    const auto [status, said] = runChild(file, 32);
+    EXPECT_EQ(status, 0) << "the child ended by " << status << ": " << said;
+    EXPECT_EQ(said.rfind("refused " + std::to_string(KORVID_FAILURE_OUT_OF_MEMORY) + " Out of memory", 0), 0u) << said;
+    const auto [roomy, loaded] = runChild(file, 4096);
+    EXPECT_EQ(roomy, 0) << loaded;
+    EXPECT_EQ(loaded.rfind("loaded", 0), 0u) << loaded;
+}
+
+}  // namespace
+#endif
