@@ -1,9 +1,7 @@
 #include "effect_export.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QRadioButton>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -46,21 +44,7 @@ CExportEffectDlg::CExportEffectDlg(QWidget* parent, const vantor::EffectExport& 
     setWindowTitle(initial.sheet ? QStringLiteral("Export Sprite Sheet") : QStringLiteral("Export Animation"));
     auto* form = new QFormLayout(this);
     // What is drawn: the model being edited, or every model shown with it.
-    if (look.shownModels.size() > 1) {
-        m_currentOnly = new QRadioButton(QStringLiteral("Current model only: %1").arg(vantor::elideMiddle(look.editedName, 40)), this);
-        auto* all = new QRadioButton(
-            QStringLiteral("All shown models: %1").arg(vantor::elideMiddle(look.shownModels.join(QStringLiteral(", ")), 40)),
-            this);
-        auto* group = new QButtonGroup(this);
-        group->addButton(m_currentOnly);
-        group->addButton(all);
-        (initial.allModels ? all : m_currentOnly)->setChecked(true);
-        form->addRow(QStringLiteral("Draws:"), m_currentOnly);
-        form->addRow(QString(), all);
-    } else {
-        const QString what = look.editedName.isEmpty() ? QStringLiteral("the scene") : look.editedName;
-        form->addRow(QStringLiteral("Draws:"), new QLabel(vantor::elideMiddle(what, 40), this));
-    }
+    m_currentOnly = vantor::addDrawnModelsRows(this, form, look.models, initial.allModels);
     if (!initial.sheet) {
         m_format = new QComboBox(this);
         for (const auto& f : kFormats)
@@ -242,10 +226,7 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     if (s.particlesOnly) showScene(false, look);
     // Only the edited model, unless every shown one was asked for: the
     // others are hidden for the export and shown again after it.
-    std::vector<int> hidden;
-    if (!s.allModels && look.editedModel >= 0)
-        for (int m = 0; m < objGetModelCount(); ++m)
-            if (m != look.editedModel && objGetVisible(m, -1) == 1 && objSetVisible(m, -1, false)) hidden.push_back(m);
+    const std::vector<int> hidden = hideOtherModels(look.models, s.allModels);
 
     std::unique_ptr<korvid::media::AnimationWriter> writer;
     std::string error;
@@ -279,7 +260,7 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     const qreal ratio = view->devicePixelRatioF();
     objResizeWin(static_cast<int>(view->width() * ratio), static_cast<int>(view->height() * ratio));
     showScene(true, look);
-    for (int m : hidden) objSetVisible(m, -1, true);
+    showModelsAgain(hidden);
     objSetClearColor(look.clearColour);
     objSetFixedFrameTime(-1);
     objPauseSimulation(wasPaused);
@@ -321,13 +302,7 @@ void onExportEffect(QWidget* parent, CVantorView* view, TimelineBar* timeline, b
     remembered = settings;
     // The entity's name with the format's extension, in the document's folder.
     const QString extension = sheet ? QStringLiteral("png") : settings.format;
-    QString proposed;
-    if (!look.entityPath.isEmpty()) {
-        const QFileInfo entity(look.entityPath);
-        proposed = entity.absoluteDir().filePath(entity.completeBaseName() + QLatin1Char('.') + extension);
-    } else if (!look.editedName.isEmpty()) {
-        proposed = QDir::current().filePath(look.editedName + QLatin1Char('.') + extension);
-    }
+    const QString proposed = proposedExportName(look.models, extension);
     const QString path = sheet ? choosePicture(parent, QStringLiteral("Export Sprite Sheet"), false, proposed)
                                : chooseAnimation(parent, proposed);
     if (path.isEmpty()) return;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "alpha_bake.h"
+#include "picture_export.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,10 +23,7 @@ namespace vantor {
 struct SceneLook {
     float clearColour[4] = {0, 0, 0, 1};
     bool grid = true, outline = false, lights = true;
-    int editedModel = -1;       // the model the pages edit, or -1
-    QStringList shownModels;    // the names of the models shown, the edited one among them
-    QString editedName;         // the edited model's name
-    QString entityPath;         // its file, whose name and folder an export proposes
+    DrawnModels models;  // the edited model and the others shown
 };
 
 // The animation formats, by file extension; MP4 (H.264) has no alpha.

@@ -307,7 +307,7 @@ void CMainFrame::buildMenus() {
                 std::optional<std::pair<int, int>> range;
                 if (m_timeline->active()) range = std::make_pair(m_timeline->inPoint(), m_timeline->outPoint());
                 const int shown = m_timeline->time();
-                vantor::onExportFrames(this, m_view, m_document->frameExportSettings(), range);
+                vantor::onExportFrames(this, m_view, m_document->frameExportSettings(), range, drawnModels());
                 if (m_timeline->active()) m_timeline->resume(shown);
             });
     QMenu* exportMenu = file->addMenu(QStringLiteral("Ex&port"));
@@ -323,12 +323,7 @@ void CMainFrame::buildMenus() {
             look.grid = page->m_grid != 0;
             look.outline = page->m_boundingBox != 0;
             look.lights = page->m_showLights != 0;
-            look.editedModel = m_document->editedModel();
-            const QStringList names = m_document->modelNames();
-            look.editedName = names.value(look.editedModel);
-            for (int m = 0; m < names.size(); ++m)
-                if (m_document->shown(m, -1)) look.shownModels << names[m];
-            look.entityPath = m_document->pathName();
+            look.models = drawnModels();
             vantor::onExportEffect(this, m_view, m_timeline, asSheet, m_effectExport, look);
         });
     file->addSeparator();
@@ -411,6 +406,17 @@ void CMainFrame::buildMenus() {
     connect(next, &QAction::triggered, this, [this] { nextPane(true); });
     connect(previous, &QAction::triggered, this, [this] { nextPane(false); });
     updateRecentFiles();
+}
+
+DrawnModels CMainFrame::drawnModels() const {
+    DrawnModels models;
+    models.edited = m_document->editedModel();
+    const QStringList names = m_document->modelNames();
+    models.editedName = names.value(models.edited);
+    for (int m = 0; m < names.size(); ++m)
+        if (m_document->shown(m, -1)) models.shown << names[m];
+    models.entityPath = m_document->pathName();
+    return models;
 }
 
 void CMainFrame::nextPane(bool) {

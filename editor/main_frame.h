@@ -69,6 +69,8 @@ private:
     QAction* addSideDock(const QString& title, QWidget* content, QSize size, int id, const QString& text,
                              const QString& tip);
     void libraryStarted();
+    // The models an export draws, as the document has them now.
+    struct DrawnModels drawnModels() const;
     void updateTitle(const QString& documentTitle);
     void nextPane(bool forward);
 

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImageWriter>
+#include <QButtonGroup>
+#include <QLabel>
+#include <QRadioButton>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QImage>
@@ -18,10 +21,12 @@
 #include "resource.h"
 #include "vantor_view.h"
 
-CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults, std::optional<std::pair<int, int>> range)
+CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults, std::optional<std::pair<int, int>> range,
+                                   const DrawnModels& models)
     : QDialog(parent), m_range(range) {
     setWindowTitle(QStringLiteral("Export Frames"));
     auto* form = new QFormLayout(this);
+    m_currentOnly = vantor::addDrawnModelsRows(this, form, models, defaults.allModels);
     m_frames = new QSpinBox(this);
     m_frames->setRange(1, 100000);
     m_frames->setValue(defaults.frames);
@@ -50,7 +55,8 @@ CExportFramesDlg::CExportFramesDlg(QWidget* parent, const FrameExport& defaults,
 }
 
 FrameExport CExportFramesDlg::settings() const {
-    FrameExport s{m_frames->value(), m_step->value(), m_seed->value(), false, 0};
+    FrameExport s{m_frames->value(), m_step->value(), m_seed->value(), false, 0, false};
+    s.allModels = m_currentOnly && !m_currentOnly->isChecked();
     if (m_loop && m_loop->isChecked()) {
         // Every step from the in point to the out point, both shown.
         const int step = std::max(1, s.stepMs);
@@ -127,7 +133,48 @@ bool savePicture(QWidget* parent, CVantorView* view, const QString& path) {
     return writePicture(parent, view->grabFramebuffer(), path);
 }
 
-int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings) {
+QRadioButton* addDrawnModelsRows(QWidget* dialog, QFormLayout* form, const DrawnModels& models, bool all) {
+    if (models.shown.size() > 1) {
+        auto* current = new QRadioButton(
+            QStringLiteral("Current model only: %1").arg(elideMiddle(models.editedName, 40)), dialog);
+        auto* every = new QRadioButton(
+            QStringLiteral("All shown models: %1").arg(elideMiddle(models.shown.join(QStringLiteral(", ")), 40)), dialog);
+        auto* group = new QButtonGroup(dialog);
+        group->addButton(current);
+        group->addButton(every);
+        (all ? every : current)->setChecked(true);
+        form->addRow(QStringLiteral("Draws:"), current);
+        form->addRow(QString(), every);
+        return current;
+    }
+    const QString what = models.editedName.isEmpty() ? QStringLiteral("the scene") : models.editedName;
+    form->addRow(QStringLiteral("Draws:"), new QLabel(elideMiddle(what, 40), dialog));
+    return nullptr;
+}
+
+std::vector<int> hideOtherModels(const DrawnModels& models, bool all) {
+    std::vector<int> hidden;
+    if (all || models.edited < 0) return hidden;
+    for (int m = 0; m < objGetModelCount(); ++m)
+        if (m != models.edited && objGetVisible(m, -1) == 1 && objSetVisible(m, -1, false)) hidden.push_back(m);
+    return hidden;
+}
+
+void showModelsAgain(const std::vector<int>& hidden) {
+    for (int m : hidden) objSetVisible(m, -1, true);
+}
+
+QString proposedExportName(const DrawnModels& models, const QString& extension) {
+    if (!models.entityPath.isEmpty()) {
+        const QFileInfo entity(models.entityPath);
+        return entity.absoluteDir().filePath(entity.completeBaseName() + QLatin1Char('.') + extension);
+    }
+    if (!models.editedName.isEmpty()) return QDir::current().filePath(models.editedName + QLatin1Char('.') + extension);
+    return {};
+}
+
+int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings,
+                 const DrawnModels& models) {
     RedrawPause pause(view);
     const QFileInfo info(path);
     const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
@@ -150,6 +197,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
     } else {
         objRestartEmitters();
     }
+    const std::vector<int> hidden = hideOtherModels(models, settings.allModels);
     int written = 0;
     for (int i = 0; i < settings.frames; ++i) {
         progress.setValue(i);
@@ -168,6 +216,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
     }
     progress.setValue(settings.frames);
     view->makeCurrent();
+    showModelsAgain(hidden);
     objSetFixedFrameTime(-1);
     objPauseSimulation(wasPaused);
     return written;
@@ -182,16 +231,17 @@ void onSavePicture(QWidget* parent, CVantorView* view) {
 }
 
 void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered,
-                    std::optional<std::pair<int, int>> range) {
+                    std::optional<std::pair<int, int>> range, const DrawnModels& models) {
     FrameExport settings;
     {
-        CExportFramesDlg dialog(parent, remembered, range);
+        CExportFramesDlg dialog(parent, remembered, range, models);
         if (dialog.exec() != QDialog::Accepted) return;
         settings = dialog.settings();
     }
     remembered = settings;
-    const QString path = choosePicture(parent, QStringLiteral("Export Frames"), false);
-    if (!path.isEmpty()) exportFrames(parent, view, path, settings);
+    const QString path =
+        choosePicture(parent, QStringLiteral("Export Frames"), false, proposedExportName(models, QStringLiteral("png")));
+    if (!path.isEmpty()) exportFrames(parent, view, path, settings, models);
 }
 
 }  // namespace vantor

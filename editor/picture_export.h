@@ -4,6 +4,8 @@
 #pragma once
 #include <QDialog>
 #include <QString>
+#include <QStringList>
+#include <vector>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -20,7 +22,32 @@ struct FrameExport {
     // (startMs) to the out point, every step.
     bool loopRange = false;
     int startMs = 0;
+    bool allModels = false;  // every shown model, or the edited one only
 };
+
+// Which models an export draws: the one the pages edit, or every one shown.
+struct DrawnModels {
+    int edited = -1;       // the edited model, or -1 (then the scene is drawn as it is)
+    QString editedName;    // its name, as the outliner shows it
+    QStringList shown;     // the names of the models shown, the edited one among them
+    QString entityPath;    // its file, whose name and folder an export proposes
+};
+
+class QFormLayout;
+class QRadioButton;
+namespace vantor {
+// Adds "Draws:" rows to an export dialog: the edited model only (the
+// default) or all shown models, as two choices when more than one is shown.
+// Returns the "current model only" choice, or null when there is none.
+QRadioButton* addDrawnModelsRows(QWidget* dialog, QFormLayout* form, const DrawnModels& models, bool all);
+// Hides every shown model but the edited one (unless `all`); returns those
+// hidden, for showModelsAgain.
+std::vector<int> hideOtherModels(const DrawnModels& models, bool all);
+void showModelsAgain(const std::vector<int>& hidden);
+// The entity's name with `extension` in its folder (or the working
+// directory); empty when there is no name.
+QString proposedExportName(const DrawnModels& models, const QString& extension);
+}  // namespace vantor
 
 // Asks for the number of frames, the step and the seed.
 class CExportFramesDlg : public QDialog {
@@ -29,7 +56,8 @@ public:
     // Shows `initial` (the settings of the last export of the document).
     // `range` (in and out point, ms) offers the timeline's loop range.
     explicit CExportFramesDlg(QWidget* parent = nullptr, const FrameExport& initial = {},
-                              std::optional<std::pair<int, int>> range = std::nullopt);
+                              std::optional<std::pair<int, int>> range = std::nullopt,
+                              const DrawnModels& models = {});
     FrameExport settings() const;
 
 private:
@@ -38,6 +66,7 @@ private:
     QSpinBox* m_frames;
     QSpinBox* m_step;
     QSpinBox* m_seed;
+    QRadioButton* m_currentOnly = nullptr;
 };
 
 namespace vantor {
@@ -59,14 +88,16 @@ QString chooseAnimation(QWidget* parent, const QString& proposed = {});
 bool savePicture(QWidget* parent, CVantorView* view, const QString& path);
 // Writes frames as `<base>_0001.png`, `<base>_0002.png`, ... beside `path`
 // (the name chosen, its extension left off); returns how many were written
-// (fewer when cancelled or when a file cannot be written).
-int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings);
+// (fewer when cancelled or when a file cannot be written). Unless
+// settings.allModels, only `models.edited` is drawn.
+int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const FrameExport& settings,
+                 const DrawnModels& models = {});
 
 // The menu commands. Save Picture takes the picture, then asks for the name;
 // Export Frames asks, then exports.
 void onSavePicture(QWidget* parent, CVantorView* view);
 // `remembered` gives the dialog's first values and keeps the settings chosen.
 void onExportFrames(QWidget* parent, CVantorView* view, FrameExport& remembered,
-                    std::optional<std::pair<int, int>> range = std::nullopt);
+                    std::optional<std::pair<int, int>> range = std::nullopt, const DrawnModels& models = {});
 
 }  // namespace vantor

@@ -265,6 +265,52 @@ TEST_F(FirstUseTest, ExportsDrawTheCurrentModelUnlessAskedAndProposeAName) {
     EXPECT_TRUE(dialog.settings().transparent);
 }
 
+// Export Frames draws the edited model only unless asked, the same way,
+// and proposes the entity's name in its folder.
+TEST_F(FirstUseTest, ExportFramesDrawsTheCurrentModelUnlessAsked) {
+    const std::string fireworks = copyOfSample("fireworks.zob");
+    open(fireworks);
+    open(sample("smoke.zob"));
+    ASSERT_TRUE(doc().chooseModel(0));
+    const auto run = [this](bool all, const char* name) {
+        QString offered;
+        whenModal<CExportFramesDlg>([all](CExportFramesDlg* dialog) {
+            const auto radios = dialog->findChildren<QRadioButton*>();
+            if (radios.size() != 2) {
+                ADD_FAILURE() << "no choice of models";
+                dialog->reject();
+                return;
+            }
+            EXPECT_TRUE(radios[0]->isChecked() || all) << "current model only is the default";
+            radios[all ? 1 : 0]->setChecked(true);
+            auto* frames = dialog->findChildren<QSpinBox*>().value(0);
+            if (frames) frames->setValue(1);
+            dialog->accept();
+        });
+        const std::string to = (scratch() / name).string();
+        setProposingFileHook([&offered, to](const QString& proposed) {
+            offered = proposed;
+            return QString::fromStdString(to);
+        });
+        QAction* command = nullptr;
+        for (QAction* a : frame().findChildren<QAction*>())
+            if (a->text() == QStringLiteral("Export &Frames...")) command = a;
+        EXPECT_NE(command, nullptr);
+        if (command) command->trigger();
+        setPictureFileHook(std::function<QString()>());
+        return offered;
+    };
+    const QString offered = run(false, "alone.png");
+    EXPECT_EQ(offered, QFileInfo(QString::fromStdString(fireworks)).absolutePath() + QStringLiteral("/fireworks.png"));
+    run(true, "both.png");
+    const QImage alone(QString::fromStdString((scratch() / "alone_0001.png").string()));
+    const QImage both(QString::fromStdString((scratch() / "both_0001.png").string()));
+    ASSERT_FALSE(alone.isNull());
+    ASSERT_FALSE(both.isNull());
+    EXPECT_NE(alone, both) << "the chimney and its smoke come in with all shown models";
+    EXPECT_TRUE(doc().shown(1, -1)) << "shown again after the export";
+}
+
 // A colour channel takes 0..1 and shows what it took; Escape gives the
 // field back the value it had and commits nothing.
 TEST_F(FirstUseTest, FieldsKeepToTheirRangeAndEscapeTakesTypingBack) {
