@@ -160,6 +160,24 @@ TEST(CommandLine, SizesAreCheckedAndNothingToDrawIsAnError) {
     std::filesystem::remove_all(dir);
 }
 
+// A file whose content says ZOB is read as a ZOB file whatever its name:
+// without an extension (a thumbnailer's copy) or under a mesh format's.
+TEST(CommandLine, ContentThatSaysZobIsReadAsZob) {
+    const auto dir = std::filesystem::temp_directory_path() / ("korvid-zob-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const char* name : {"fountain", "fountain.obj", "fountain.stl"}) {
+        std::filesystem::copy_file(std::string(KORVID_SAMPLES) + "/fountain.zob", dir / name,
+                                   std::filesystem::copy_options::overwrite_existing);
+        const auto out = dir / "out.png";
+        std::filesystem::remove(out);
+        const auto said = dir / "said.txt";
+        EXPECT_EQ(renderStatus((dir / name).string() + " -o " + out.string() + " --size 32x24 --time 500", said), 0)
+            << name;
+        EXPECT_TRUE(std::filesystem::exists(out)) << name;
+    }
+    std::filesystem::remove_all(dir);
+}
+
 // A single picture with --transparent has alpha: the background is clear
 // and the particles cover, for a moment (--time) and after frames (--frames).
 TEST(CommandLine, ASinglePictureCanBeTransparent) {

@@ -106,6 +106,18 @@ struct Options {
     std::exit(2);
 }
 
+// True when the file starts (after blanks) with the ZOB header word "#ZOBv".
+bool saysZob(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char head[64] = {};
+    const size_t n = std::fread(head, 1, sizeof head - 1, f);
+    std::fclose(f);
+    size_t i = 0;
+    while (i < n && std::isspace(static_cast<unsigned char>(head[i]))) ++i;
+    return n - i >= 5 && std::memcmp(head + i, "#ZOBv", 5) == 0;
+}
+
 // The writer follows the output's extension; a name that does not fit what
 // the options make is refused, so no file holds one format under another's name.
 void checkOutputName(const Options& o) {
@@ -347,7 +359,10 @@ int render(const Options& o) {
     const std::string& in = o.input;
     const std::string ext = in.size() >= 4 ? in.substr(in.size() - 4) : "";
     bool loaded;
-    if (ext == ".zob" || ext == ".ZOB") {
+    // A file whose content says ZOB is read as one whatever its name (a file
+    // manager may hand over a copy with another name), and never goes to the
+    // mesh importer.
+    if (ext == ".zob" || ext == ".ZOB" || saysZob(in)) {
         loaded = objLoadZOB(in.c_str());
     } else if (ext == ".raw" || ext == ".RAW") {
         loaded = objLoadRaw(in.c_str()) && objSetCurrentModel(0);
