@@ -304,6 +304,18 @@ KORVID_API int32_t objGetFrameDelta(void); /* ms the last objRender advanced the
  * and time always give the same particles, bit for bit. Pause, speed and
  * single steps go on from there; pause first to show the moment itself. */
 KORVID_API int32_t objSeekSimulation(int32_t milliseconds);
+/* Long calls report to `function` at least every 100 ms while they work
+ * (objSeekSimulation, objLoadZOB, objLoadRaw), with the share done (0..1)
+ * and `user`. Returning false stops the call: it then refuses with
+ * KORVID_FAILURE_CANCELLED and leaves the scene as it was before the call
+ * (a stopped seek returns -1). A null function removes the callback. The
+ * function must not call the library. */
+KORVID_API void objSetProgressCallback(bool (*function)(float done, void* user), void* user);
+/* The memory objLoadZOB may take for a file's surfaces, mesh shapes and
+ * particle pools (default 4 GiB); a file that needs more is refused with
+ * KORVID_FAILURE_OUT_OF_MEMORY before the load passes the limit.
+ * Returns the limit in use; 0 or below restores the default. */
+KORVID_API int64_t objSetLoadMemoryLimit(int64_t bytes);
 /* Milliseconds simulated since the last seek, restart or objNew. */
 KORVID_API int32_t objGetSimulationTime(void);
 /* Memory for the snapshots that make seeks fast (default 256 MiB); 0 keeps
@@ -346,6 +358,10 @@ KORVID_API bool objSetEmitterShape(const EmitterShape* shape);
 KORVID_API bool objGetEmitterShape(EmitterShape* shape);
 
 /* ---- What a frame draws ------------------------------------------------------- */
+/* The distances of the projection's near and far planes (0.1 and 100 unless
+ * set), for scenes larger than they allow; they stay through objResizeWin,
+ * objZoomWin and objNew. False (BAD_ARGUMENT) unless 0 < near < far, both finite. */
+KORVID_API bool objSetClipPlanes(float nearPlane, float farPlane);
 /* Draws the models' surfaces (true at start); false leaves only the lights,
  * grid, outline and particles, for baking an effect alone. The simulation is
  * the same either way. */
@@ -466,7 +482,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_SHAPE_REFUSED,       /* objSetEmitterShape: why, in the text */
     KORVID_FAILURE_EXTENSION_DATA,      /* a ZOB file's curves and shapes: the line and why */
     KORVID_FAILURE_EMITTER_TEXT,        /* objPasteEmitter: why, in the text */
-    KORVID_FAILURE_INTERNAL             /* what the call met that it did not expect, in the text */
+    KORVID_FAILURE_INTERNAL,            /* what the call met that it did not expect, in the text */
+    KORVID_FAILURE_CANCELLED            /* the progress function asked a seek or load to stop */
 } KorvidFailure;
 /* No exception leaves an export: memory that cannot be had makes a call
  * refuse with KORVID_FAILURE_OUT_OF_MEMORY ("Out of memory: ..."), anything

@@ -7,6 +7,7 @@
 #include "images.h"
 #include "lights.h"
 #include "model.h"
+#include "progress.h"
 #include "simulation.h"
 #include "timeline.h"
 
@@ -14,6 +15,10 @@
 #define KORVID_EXPORT extern "C"
 
 namespace korvid {
+
+// What a ZOB load may take for its model, shapes and pools unless a caller
+// sets its own limit: enough for the largest pools the library allows.
+inline constexpr int64_t kDefaultLoadMemoryLimit = int64_t(4) << 30;
 
 struct FrameClock {
     uint32_t current = 0;
@@ -33,7 +38,11 @@ struct Context {
     FrameClock clock;
     SimulationClock simulation;
     Timeline timeline;
+    ProgressHook progress;  // told how long seeks and loads get on
+    int64_t loadMemoryLimit = kDefaultLoadMemoryLimit;
     int32_t width = 0, height = 0, fieldOfView = 0;
+    // The projection's clipping distances (the near one as the float 0.1 it always was).
+    double nearPlane = 0.1f, farPlane = 100.0;
     float gridHalfSize = 4.0f, gridStep = 0.4f, gridHeight = 0.0f;
     int32_t gridVisible = 1;
     int32_t outlineVisible = 1;

@@ -49,9 +49,16 @@ KORVID_EXPORT int32_t objGetFrameDelta(void) { return context().clock.delta; }
 KORVID_EXPORT int32_t objSeekSimulation(int32_t milliseconds) try {
     Context& c = context();
     if (!c.store) return 0;
-    return c.timeline.seek(*c.store, milliseconds, c.clock.fixedStep, platform::currentSeed());
+    Progress progress(c.progress);
+    const int32_t reached = c.timeline.seek(*c.store, milliseconds, c.clock.fixedStep, platform::currentSeed(), progress);
+    if (reached < 0) fail(Failure::Cancelled, "the seek was stopped; the simulation is as it was");
+    return reached;
 } catch (...) {
     return refusedByException<int32_t>(0);
+}
+
+KORVID_EXPORT void objSetProgressCallback(bool (*function)(float done, void* user), void* user) {
+    context().progress = ProgressHook{function, user};
 }
 
 KORVID_EXPORT bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32_t count) try {

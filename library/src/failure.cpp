@@ -49,6 +49,7 @@ constexpr FailureText kTexts[] = {
     {Failure::ExtensionData, "Error Loading curves and shapes at line %s: %s"},
     {Failure::EmitterText, "Emitter text refused: %s"},
     {Failure::Internal, "Internal error: %s"},
+    {Failure::Cancelled, "Cancelled: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -129,6 +130,7 @@ static_assert(static_cast<int>(Failure::ShapeRefused) == KORVID_FAILURE_SHAPE_RE
 static_assert(static_cast<int>(Failure::ExtensionData) == KORVID_FAILURE_EXTENSION_DATA, "failure codes");
 static_assert(static_cast<int>(Failure::EmitterText) == KORVID_FAILURE_EMITTER_TEXT, "failure codes");
 static_assert(static_cast<int>(Failure::Internal) == KORVID_FAILURE_INTERNAL, "failure codes");
+static_assert(static_cast<int>(Failure::Cancelled) == KORVID_FAILURE_CANCELLED, "failure codes");
 
 void clearLastFailure() { latest = Failure::None; }
 

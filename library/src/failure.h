@@ -39,6 +39,7 @@ enum class Failure {
     ExtensionData,     // detail: the line, what is wrong with a ZOB file's curves and shapes
     EmitterText,       // detail: why objPasteEmitter refused the text
     Internal,          // detail: what an export met that it did not expect
+    Cancelled,         // detail: which call the progress function stopped
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

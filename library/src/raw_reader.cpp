@@ -18,7 +18,7 @@ bool isNameLine(std::string_view line) {
 }  // namespace
 
 // Reads `path` into a new model; null with lastError set on failure.
-static std::unique_ptr<Model> readRaw(const char* path) {
+static std::unique_ptr<Model> readRaw(const char* path, Progress& progress) {
     FileText file(path);
     if (!file.ok()) {
         fail(Failure::FileNotFound);
@@ -56,6 +56,10 @@ static std::unique_ptr<Model> readRaw(const char* path) {
         reader.seek(start);
         float* v = surface.vertices.get();
         for (int64_t k = 0; k < n; ++k) {
+            if (k % 4096 == 0 && !progress.goOn(float(double(reader.position()) / double(file.text().size() + 1)))) {
+                fail(Failure::Cancelled, "the load was stopped; the scene is as it was");
+                return nullptr;
+            }
             reader.next(line);
             if (scanFloats(line, v + 9 * k, 9) < 9) {
                 fail(Failure::RawParse, path, ("vertex line " + std::to_string(k + 1)).c_str());
@@ -81,7 +85,8 @@ KORVID_EXPORT bool objLoadRaw(const char* path) try {
         fail(Failure::NoModel);
         return false;
     }
-    std::unique_ptr<Model> model = readRaw(path);
+    Progress progress(c.progress);
+    std::unique_ptr<Model> model = readRaw(path, progress);
     if (!model) return false;
     appendModel(*c.store, std::move(model));
     return true;

@@ -31,7 +31,7 @@ void rebuildProjection() {
     Context& c = context();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(c.fieldOfView, static_cast<double>(c.width) / static_cast<double>(c.height), 0.1f, 100.0);
+    gluPerspective(c.fieldOfView, static_cast<double>(c.width) / static_cast<double>(c.height), c.nearPlane, c.farPlane);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -274,6 +274,20 @@ KORVID_EXPORT void objZoomWin(int32_t fieldOfView) try {
     rebuildProjection();
 } catch (...) {
     failFromException();
+}
+
+KORVID_EXPORT bool objSetClipPlanes(float nearPlane, float farPlane) try {
+    Context& c = context();
+    if (!(std::isfinite(nearPlane) && std::isfinite(farPlane) && nearPlane > 0 && farPlane > nearPlane)) {
+        fail(Failure::BadArgument);
+        return false;
+    }
+    c.nearPlane = nearPlane;
+    c.farPlane = farPlane;
+    if (c.store) rebuildProjection();
+    return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }
 
 KORVID_EXPORT void objRender(const CameraData* camera) try {

@@ -7,6 +7,7 @@
 #include "model.h"
 #include "particles.h"
 #include "platform.h"
+#include "progress.h"
 
 namespace korvid {
 
@@ -72,29 +73,35 @@ void Timeline::trim(int64_t roomFor) {
     }
 }
 
+std::unique_ptr<Timeline::Snapshot> Timeline::capture(const ModelStore& store) const {
+    auto snapshot = std::make_unique<Snapshot>();
+    snapshot->time = time_;
+    snapshot->random = platform::randomState();
+    snapshot->step = step_;
+    snapshot->seed = seed_;
+    snapshot->bytes = stateBytes(store) + static_cast<int64_t>(sizeof(Snapshot));
+    for (const auto& m : store.models) {
+        for (const auto& e : m->particles.emitters) {
+            EmitterState state{e.get(), e->pool.get(), e->poolCount, e->data, e->burstsFired, nullptr};
+            if (e->pool && e->poolCount > 0) {
+                state.particles.reset(new (std::nothrow) Particle[static_cast<size_t>(e->poolCount)]);
+                if (!state.particles) return nullptr;  // no memory for it: no snapshot, nothing lost
+                std::memcpy(state.particles.get(), e->pool.get(), sizeof(Particle) * size_t(e->poolCount));
+            }
+            snapshot->emitters.push_back(std::move(state));
+        }
+    }
+    return snapshot;
+}
+
 void Timeline::keep(ModelStore& store) {
     for (const auto& s : snapshots_)
         if (s->time == time_) return;
     const int64_t size = stateBytes(store) + static_cast<int64_t>(sizeof(Snapshot));
     if (size > budget_) return;
     trim(size);
-    auto snapshot = std::make_unique<Snapshot>();
-    snapshot->time = time_;
-    snapshot->random = platform::randomState();
-    snapshot->step = step_;
-    snapshot->seed = seed_;
-    snapshot->bytes = size;
-    for (const auto& m : store.models) {
-        for (const auto& e : m->particles.emitters) {
-            EmitterState state{e.get(), e->pool.get(), e->poolCount, e->data, e->burstsFired, nullptr};
-            if (e->pool && e->poolCount > 0) {
-                state.particles.reset(new (std::nothrow) Particle[static_cast<size_t>(e->poolCount)]);
-                if (!state.particles) return;  // no memory for it: no snapshot, nothing lost
-                std::memcpy(state.particles.get(), e->pool.get(), sizeof(Particle) * size_t(e->poolCount));
-            }
-            snapshot->emitters.push_back(std::move(state));
-        }
-    }
+    std::unique_ptr<Snapshot> snapshot = capture(store);
+    if (!snapshot) return;
     const auto at = std::upper_bound(snapshots_.begin(), snapshots_.end(), time_,
                                      [](int64_t t, const auto& s) { return t < s->time; });
     snapshots_.insert(at, std::move(snapshot));
@@ -126,18 +133,27 @@ bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
     return true;
 }
 
-int32_t Timeline::seek(ModelStore& store, int32_t milliseconds, int32_t step, uint32_t seed) {
+int32_t Timeline::seek(ModelStore& store, int32_t milliseconds, int32_t step, uint32_t seed, Progress& progress) {
     if (step <= 0) step = kDefaultSeekStep;
     const int64_t target = int64_t(std::max(0, milliseconds)) / step * step;
+    // A watched seek can be stopped; the state before it is kept to go back to.
+    std::unique_ptr<Snapshot> before;
+    bool beforePure = pure_;
+    if (progress.watched()) before = capture(store);
     if (pure_ && (step != step_ || seed != seed_)) invalidate();
     if (!snapshots_.empty() && (snapshots_.front()->step != step || snapshots_.front()->seed != seed)) invalidate();
     step_ = step;
     seed_ = seed;
-    // The nearest snapshot at or before the target, or a restart.
+    // The nearest snapshot at or before the target, or a restart. The
+    // present itself is such a moment while it is still the last seek's
+    // timeline: seeking forward goes on from it.
     const Snapshot* from = nullptr;
     for (const auto& s : snapshots_)
         if (s->time <= target) from = s.get();
-    if (from && restore(store, *from)) {
+    const bool fromPresent = pure_ && time_ <= target && (!from || from->time <= time_);
+    if (fromPresent) {
+        // Nothing to restore.
+    } else if (from && restore(store, *from)) {
         time_ = from->time;
     } else {
         if (from) invalidate();  // the emitters changed under the snapshots
@@ -146,7 +162,18 @@ int32_t Timeline::seek(ModelStore& store, int32_t milliseconds, int32_t step, ui
         time_ = 0;
     }
     pure_ = true;
+    const int64_t start = time_;
     while (time_ < target) {
+        const float done = static_cast<float>(time_ - start) / static_cast<float>(target - start);
+        if (!progress.goOn(done)) {
+            if (before && restore(store, *before)) {
+                time_ = before->time;
+                step_ = before->step;
+                seed_ = before->seed;
+                pure_ = beforePure;
+            }
+            return -1;
+        }
         for (const auto& m : store.models) simulateParticleSystem(m->particles, step);
         time_ += step;
         if (time_ % (kSnapshotInterval * step) == 0) keep(store);

@@ -15,6 +15,7 @@ struct Particle;
 namespace korvid {
 
 struct ModelStore;
+class Progress;
 
 // The step of a seek when no fixed frame time is set.
 constexpr int32_t kDefaultSeekStep = 15;
@@ -31,8 +32,9 @@ public:
 
     // Restarts every emitter of every model with `seed` and advances steps of
     // `step` ms up to `milliseconds` (rounded down to whole steps; below 0 is
-    // 0); returns the time reached.
-    int32_t seek(ModelStore& store, int32_t milliseconds, int32_t step, uint32_t seed);
+    // 0); returns the time reached. When `progress` says stop, the state
+    // before the call is put back and -1 returned.
+    int32_t seek(ModelStore& store, int32_t milliseconds, int32_t step, uint32_t seed, Progress& progress);
     // One step of `delta` ms was simulated on every model (a frame or a
     // single step): the time goes on, and at the interval a snapshot is kept
     // while the steps since the seek were all of its size.
@@ -51,6 +53,7 @@ public:
 
 private:
     struct Snapshot;
+    std::unique_ptr<Snapshot> capture(const ModelStore& store) const;
     void keep(ModelStore& store);
     bool restore(ModelStore& store, const Snapshot& snapshot) const;
     void trim(int64_t roomFor);

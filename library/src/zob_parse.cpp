@@ -14,6 +14,31 @@ namespace korvid {
 namespace {
 
 struct EndOfFile {};
+// The caller's progress function asked the parse to stop.
+struct Stopped {};
+// The file would need more memory than a load may take.
+struct OverBudget {};
+
+// What the parse has promised to allocate, against the load's limit.
+class LoadCost {
+public:
+    LoadCost(const LoadLimits& limits, size_t textSize) : limits_(limits), textSize_(textSize) {}
+    void add(int64_t bytes) {
+        spent_ += std::max<int64_t>(0, bytes);
+        if (limits_.memory > 0 && spent_ > limits_.memory) throw OverBudget{};
+    }
+    int64_t spent() const { return spent_; }
+    // Called at each unit of work with how far into the text it is.
+    void working(size_t position) {
+        if (limits_.progress && !limits_.progress->goOn(textSize_ ? float(double(position) / double(textSize_)) : 1.0f))
+            throw Stopped{};
+    }
+
+private:
+    const LoadLimits& limits_;
+    size_t textSize_;
+    int64_t spent_ = 0;
+};
 
 // Line-by-line access to the file with the scan conversions of the format.
 // A conversion that fails leaves its target as it was.
@@ -99,7 +124,7 @@ void readFields(ZobLines& in, Record& r, std::span<const Field<Record>> fields) 
     }
 }
 
-void readSurface(ZobLines& in, Surface& s, size_t textSize) {
+void readSurface(ZobLines& in, Surface& s, size_t textSize, LoadCost& cost) {
     if (in.firstWord() != "[SURFACE]") throw EndOfFile{};
     readFields(in, s, surfaceFields());
     in.integer(s.polygonCount);
@@ -113,8 +138,10 @@ void readSurface(ZobLines& in, Surface& s, size_t textSize) {
     if (s.polygonCount < 0 || int64_t(s.vertexFloatCount) != 9 * int64_t(s.polygonCount) ||
         vertices > int64_t(textSize / 6))
         throw EndOfFile{};
+    cost.add(int64_t(s.polygonCount) * kSurfaceBytesPerTriangle);
     if (!s.allocate(s.polygonCount)) throw EndOfFile{};
     for (int64_t i = 0; i < vertices; ++i) {
+        if (i % 4096 == 0) cost.working(in.position());
         float values[6];
         if (!in.exactFloats(values, withNormals ? 6 : 3)) throw EndOfFile{};
         std::memcpy(s.vertices.get() + 3 * i, values, 3 * sizeof(float));
@@ -129,8 +156,29 @@ void readSurface(ZobLines& in, Surface& s, size_t textSize) {
 
 }  // namespace
 
-ParsedEntity parseZob(std::string_view text) {
+namespace {
+void parseZobText(std::string_view text, ParsedEntity& out, LoadCost& cost);
+}  // namespace
+
+ParsedEntity parseZob(std::string_view text, const LoadLimits& limits) {
     ParsedEntity out;
+    LoadCost cost(limits, text.size());
+    try {
+        parseZobText(text, out, cost);
+    } catch (const Stopped&) {
+        out = ParsedEntity{};
+        out.failure = Failure::Cancelled;
+    } catch (const OverBudget&) {
+        out = ParsedEntity{};
+        out.failure = Failure::OutOfMemory;
+        out.needsMoreMemory = true;
+    }
+    return out;
+}
+
+namespace {
+
+void parseZobText(std::string_view text, ParsedEntity& out, LoadCost& cost) {
     // The header word: at most 31 characters after any leading white space.
     size_t pos = 0;
     while (pos < text.size() && std::strchr(" \t\n\v\f\r", text[pos]) && text[pos]) ++pos;
@@ -139,7 +187,7 @@ ParsedEntity parseZob(std::string_view text) {
     out.header = std::string(text.substr(start, pos - start));
     if (out.header != kZobVersion) {
         out.failure = Failure::VersionMismatch;
-        return out;
+        return;
     }
 
     ZobLines in(text, pos);
@@ -153,12 +201,14 @@ ParsedEntity parseZob(std::string_view text) {
         in.integer(out.surfaceCount);
         if (out.surfaceCount < 0 || out.surfaceCount > KORVID_MAX_SURFACES) throw EndOfFile{};
         std::vector<Surface> surfaces(static_cast<size_t>(out.surfaceCount));
-        for (Surface& s : surfaces) readSurface(in, s, text.size());
+        for (Surface& s : surfaces) readSurface(in, s, text.size(), cost);
         out.surfaces = std::move(surfaces);
     } catch (const EndOfFile&) {
         out.failure = Failure::VerticesData;
-        return out;
+        return;
     }
+    // Every emitter whose shape is the mesh shares one table of its triangles.
+    cost.add(int64_t(std::max(0, out.polygonCount)) * kMeshTableBytesPerTriangle);
 
     try {
         if (in.firstWord() != "[PARTICLE_SYSTEMS]") throw EndOfFile{};
@@ -170,8 +220,10 @@ ParsedEntity parseZob(std::string_view text) {
         initEmitter(working);
         BurstData burst = working.burst;
         for (int32_t i = 0; i < count; ++i) {
+            if (i % 256 == 0) cost.working(in.position());
             if (in.firstWord() != "[EMITTER]") throw EndOfFile{};
             readFields(in, working, emitterFields());
+            cost.add(int64_t(std::max(0, working.totalParticles)) * int64_t(sizeof(Particle)) + int64_t(sizeof(Emitter)));
             out.emitters.push_back({working, false, {}});
             if (working.isBurst) {
                 readFields(in, burst, burstFields());
@@ -181,12 +233,14 @@ ParsedEntity parseZob(std::string_view text) {
         }
     } catch (const EndOfFile&) {
         out.failure = Failure::ParticleData;
-        return out;
+        return;
     }
+    cost.working(in.position());
     out.extensions = parseExtensions(text, in.position(), static_cast<int32_t>(out.emitters.size()));
     if (out.extensions.failureLine != 0) out.failure = Failure::ExtensionData;
-    return out;
 }
+
+}  // namespace
 
 bool parseEmitterText(std::string_view text, ParsedEmitter& emitter, ParsedExtensions& extras, std::string& why) {
     // The form's first line, then the block as a file holds it.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "progress.h"
 #include "korvid.h"
 #include "model.h"
 #include "zob_extensions.h"
@@ -25,8 +26,10 @@ struct ParsedEmitter {
 struct ParsedEntity {
     // Where the parse stopped: None (the whole file), VersionMismatch,
     // VerticesData (in the image or surface part), ParticleData or
-    // ExtensionData (in the block of curves and shapes; see extensions).
+    // ExtensionData (in the block of curves and shapes; see extensions);
+    // Cancelled or OutOfMemory (the limits of the load) with nothing read.
     Failure failure = Failure::None;
+    bool needsMoreMemory = false;      // the file needs more than the load's memory limit
     std::string header;                // the first word, for the version message
     std::vector<TextureInfo> images;   // complete image blocks, in file order
     int32_t polygonCount = 0;
@@ -36,7 +39,19 @@ struct ParsedEntity {
     ParsedExtensions extensions;          // the emitters' curves and shapes
 };
 
-ParsedEntity parseZob(std::string_view text);
+// What a load may spend: memory for the model, its shapes and particle
+// pools (`memory` bytes; 0 or below, no limit), and a progress to ask
+// whether it may go on.
+struct LoadLimits {
+    int64_t memory = 0;
+    Progress* progress = nullptr;
+};
+// The memory a load takes for each triangle of a surface (corners, vertex
+// and face normals, outline) and of the table mesh shapes share.
+inline constexpr int64_t kSurfaceBytesPerTriangle = 96;
+inline constexpr int64_t kMeshTableBytesPerTriangle = 48;
+
+ParsedEntity parseZob(std::string_view text, const LoadLimits& limits = {});
 
 // One emitter as text, for the clipboard: a first line naming the form, the
 // emitter's block as a ZOB file holds it (its burst when it bursts), then

@@ -58,6 +58,16 @@ bool commitExtensions(const ParsedExtensions& parsed, Model& model) {
 
 bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
     Context& c = context();
+    if (parsed.failure == Failure::Cancelled) {
+        fail(Failure::Cancelled, "the load was stopped; the scene is as it was");
+        return false;
+    }
+    if (parsed.needsMoreMemory) {
+        const std::string why = "the file needs more than the " + std::to_string(c.loadMemoryLimit >> 20) +
+                                " MiB a load may take (objSetLoadMemoryLimit)";
+        fail(Failure::OutOfMemory, why.c_str());
+        return false;
+    }
     if (parsed.failure == Failure::VersionMismatch) {
         fail(Failure::VersionMismatch, parsed.header.c_str(), kZobVersion);
         return false;
@@ -131,7 +141,15 @@ KORVID_EXPORT bool objLoadZOB(const char* path) try {
         fail(Failure::FileNotFound);
         return false;
     }
-    return commitZob(parseZob(file.text()), std::filesystem::path(path).parent_path().string());
+    Progress progress(context().progress);
+    const LoadLimits limits{context().loadMemoryLimit, &progress};
+    return commitZob(parseZob(file.text(), limits), std::filesystem::path(path).parent_path().string());
 } catch (...) {
     return refusedByException<bool>(false);
+}
+
+KORVID_EXPORT int64_t objSetLoadMemoryLimit(int64_t bytes) {
+    Context& c = context();
+    c.loadMemoryLimit = bytes > 0 ? bytes : kDefaultLoadMemoryLimit;
+    return c.loadMemoryLimit;
 }

@@ -154,6 +154,32 @@ TEST_F(RendererTest, ResizeAndZoomRebuildTheProjection) {
     objZoomWin(45);
 }
 
+// The clipping planes follow objSetClipPlanes through resizes; planes that
+// make no projection are refused and leave it as it was.
+TEST_F(RendererTest, ClipPlanesAreTakenOnlyWhenTheyMakeAProjection) {
+    auto planes = [] {
+        float m[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, m);
+        // From -(f+n)/(f-n) and -2fn/(f-n).
+        const double a = m[10], b = m[14];
+        return std::pair<double, double>{b / (a - 1), b / (a + 1)};
+    };
+    EXPECT_NEAR(planes().first, 0.1, 1e-4);
+    EXPECT_NEAR(planes().second, 100.0, 0.05);
+    ASSERT_TRUE(objSetClipPlanes(2.0f, 5000.0f));
+    objResizeWin(kWidth, kHeight);
+    EXPECT_NEAR(planes().first, 2.0, 1e-3);
+    EXPECT_NEAR(planes().second, 5000.0, 5.0);
+    const float nan = std::nanf("");
+    for (const auto& [n, f] : std::vector<std::pair<float, float>>{
+             {0.0f, 10.0f}, {5.0f, 5.0f}, {-1.0f, 10.0f}, {nan, 10.0f}, {1.0f, INFINITY}, {10.0f, 1.0f}}) {
+        EXPECT_FALSE(objSetClipPlanes(n, f)) << n << " " << f;
+        EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_BAD_ARGUMENT);
+    }
+    EXPECT_NEAR(planes().first, 2.0, 1e-3) << "a refusal keeps the planes";
+    ASSERT_TRUE(objSetClipPlanes(0.1f, 100.0f));
+}
+
 TEST_F(RendererTest, GridHasTwentyOneLinesEachWayInDarkGreen) {
     const auto lines = feedbackLines(-12, 90);
     EXPECT_EQ(lines.size(), 42u);

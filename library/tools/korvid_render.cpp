@@ -24,6 +24,7 @@
 #include "alpha_bake.h"
 #include "frame_list.h"
 #include "render_moments.h"
+#include "render_stop.h"
 #include "reset_framing.h"
 
 namespace {
@@ -57,6 +58,14 @@ const char* kHelp =
     "  --camera tx,ty,tz,rx,ry,rz\n"
     "                           camera translation and rotation in degrees\n"
     "                           (default: the editor's Reset framing of the model)\n"
+    "  --camera effect          frame the models and the particles over the moments\n"
+    "                           rendered (their bounds, sampled by seeks)\n"
+    "  --scale-to SIZE          scale the model so its largest side is SIZE units\n"
+    "  --budget MS              with --time: simulate for at most MS milliseconds\n"
+    "                           of real time, then draw the moment reached (a note\n"
+    "                           on standard error says which)\n"
+    "  --memory MB              refuse a ZOB file whose model, shapes and particle\n"
+    "                           pools need more than MB megabytes\n"
     "  --sheet COLSxROWS        a contact sheet of frames spread over the run,\n"
     "                           each labelled with its frame number (at most 400\n"
     "                           frames, 32768 pixels a side, 134217728 in all)\n"
@@ -79,8 +88,13 @@ const char* kHelp =
     "  --json                   print the statistics as JSON instead of a table\n"
     "  -h, --help               show this text\n"
     "\n"
+    "Scenes larger than the usual far plane (100 units) get clipping planes that\n"
+    "hold them. A single picture in which nothing shows is written with a warning.\n"
+    "\n"
     "Errors are reported on standard error with the library's message; the exit\n"
-    "status is then 1 (2 for a wrong command line).\n";
+    "status is then 1 (2 for a wrong command line). SIGINT and SIGTERM stop a run\n"
+    "within a fraction of a second, with no half-written file; the status is then\n"
+    "128 plus the signal's number.\n";
 
 struct Options {
     std::string input, output;
@@ -90,7 +104,11 @@ struct Options {
     int time = -1;  // --time: the moment to show; -1 plays --frames
     unsigned seed = 1;
     bool haveCamera = false;
+    bool effectCamera = false;  // --camera effect
     CameraData camera{};
+    float scaleTo = 0;          // --scale-to: the model's largest side
+    int budgetMs = 0;           // --budget
+    int memoryMb = 0;           // --memory
     int cols = 0, rows = 0;
     bool stats = false, json = false;
     std::string frameList;  // --frames as written
@@ -236,12 +254,27 @@ Options parse(int argc, char** argv) {
         } else if (a == "--seed") {
             if (!parseNumber(value(), 0, UINT32_MAX, n)) usage("--seed takes a number from 0 to 4294967295");
             o.seed = static_cast<unsigned>(n);
+        } else if (a == "--camera" && i + 1 < argc && std::string(argv[i + 1]) == "effect") {
+            ++i;
+            o.effectCamera = true;
+        } else if (a == "--scale-to") {
+            char* end = nullptr;
+            const char* text = value();
+            const double size = std::strtod(text, &end);
+            if (end == text || *end || !(size > 0 && size <= 1e6)) usage("--scale-to takes a size in units, above 0");
+            o.scaleTo = static_cast<float>(size);
+        } else if (a == "--budget") {
+            if (!parseNumber(value(), 1, 3600000, n)) usage("--budget takes milliseconds from 1 to 3600000");
+            o.budgetMs = static_cast<int>(n);
+        } else if (a == "--memory") {
+            if (!parseNumber(value(), 1, 1 << 20, n)) usage("--memory takes megabytes from 1 to 1048576");
+            o.memoryMb = static_cast<int>(n);
         } else if (a == "--camera") {
             CameraData& c = o.camera;
             char end = 0;
             if (std::sscanf(value(), "%f,%f,%f,%f,%f,%f%c", &c.tx, &c.ty, &c.tz, &c.rx, &c.ry, &c.rz, &end) != 6 ||
                 !std::isfinite(c.tx + c.ty + c.tz + c.rx + c.ry + c.rz))
-                usage("--camera takes six numbers: tx,ty,tz,rx,ry,rz");
+                usage("--camera takes six numbers, tx,ty,tz,rx,ry,rz, or the word effect");
             o.haveCamera = true;
         } else if (a == "--sheet") {
             if (!parsePair(value(), kMaxCells, o.cols, o.rows) || int64_t(o.cols) * o.rows > kMaxCells)
@@ -258,6 +291,8 @@ Options parse(int argc, char** argv) {
             usage("more than one input file");
         }
     }
+    if (o.haveCamera && o.effectCamera) usage("--camera is either six numbers or the word effect, not both");
+    if (o.budgetMs > 0 && o.time < 0) usage("--budget bounds the seek of --time; the other outputs show every moment they name");
     if (o.input.empty()) usage("no input file");
     if (o.output.empty()) usage("no output file (-o OUT.png)");
     checkOutputName(o);
@@ -334,6 +369,76 @@ struct FrameStats {
     std::vector<long long> bursts;
 };
 
+// Grows [lo, hi] to hold [a, b]; `any` says whether it held anything yet.
+void growBox(float lo[3], float hi[3], const float a[3], const float b[3], bool& any) {
+    for (int i = 0; i < 3; ++i) {
+        lo[i] = any ? std::min(lo[i], a[i]) : a[i];
+        hi[i] = any ? std::max(hi[i], b[i]) : b[i];
+    }
+    any = true;
+}
+
+// The box around the shown models and live particles at up to 16 of the
+// moments `times` (ms), spread over them and reached by seeks; false when
+// nothing is there or a signal stopped a seek.
+bool effectBox(const std::vector<int64_t>& times, float lo[3], float hi[3]) {
+    bool any = false;
+    const size_t samples = std::min<size_t>(16, times.size());
+    for (size_t k = 0; k < samples; ++k) {
+        const int64_t t = times[samples == 1 ? times.size() - 1 : k * (times.size() - 1) / (samples - 1)];
+        if (objSeekSimulation(static_cast<int32_t>(t)) < 0) return false;
+        float a[3], b[3];
+        if (objGetBounds(KORVID_BOUNDS_SCENE, 0, a, b)) growBox(lo, hi, a, b, any);
+    }
+    return any;
+}
+
+// Clipping planes that hold the box [lo, hi] seen by `camera`, when the
+// usual ones do not. The lights, placed for scenes of a few units, then stand
+// as far out as the scene is large, so they light it from outside.
+void fitClipPlanes(const CameraData& camera, const float lo[3], const float hi[3]) {
+    float nearPlane = 0, farPlane = 0;
+    if (!clipPlanesFor(farthestFrom(camera, lo, hi), nearPlane, farPlane)) return;
+    objSetClipPlanes(nearPlane, farPlane);
+    float radius = 0;
+    for (int i = 0; i < 3; ++i) radius += (hi[i] - lo[i]) * (hi[i] - lo[i]) * 0.25f;
+    const float k = std::max(1.0f, std::sqrt(radius));
+    for (int32_t i = 0; i < 7; ++i) {
+        LightData light{};
+        objGetLight(&light, i);
+        if (light.position[3] == 0) continue;  // directional: no place to move
+        const float moved[3] = {light.position[0] * k, light.position[1] * k, light.position[2] * k};
+        objMoveLight(moved, i);
+    }
+}
+
+// True when every pixel of the picture has the same colour and alpha.
+bool isBlank(const korvid::support::Image& picture) {
+    const std::vector<uint8_t>& p = picture.rgba;
+    for (size_t i = 4; i + 3 < p.size(); i += 4)
+        if (std::memcmp(&p[i], &p[0], 4) != 0) return false;
+    return true;
+}
+
+// The moments (ms) an output shows: a flipbook's cells, the frames of a
+// list or animation, or the frames of a plain run.
+std::vector<int64_t> momentsShown(const Options& o, const std::vector<int32_t>& frames, int from, int to) {
+    std::vector<int64_t> times;
+    const int step = std::max(1, o.frameMs);
+    if (o.time >= 0) {
+        times.push_back(o.time);
+    } else if (o.flipCols > 0) {
+        const int count = o.flipCols * o.flipRows;
+        for (int i = 0; i < count; ++i) times.push_back((from + int64_t(to - from) * i / count) / step * step);
+    } else if (!frames.empty()) {
+        for (const int32_t f : frames) times.push_back(int64_t(f) * step);
+        std::sort(times.begin(), times.end());
+    } else {
+        for (int f = 1; f <= o.frames; ++f) times.push_back(int64_t(f) * step);
+    }
+    return times;
+}
+
 }  // namespace
 
 int render(const Options& o) {
@@ -356,6 +461,7 @@ int render(const Options& o) {
     objInitWin(&window);
     objSetFixedFrameTime(static_cast<int32_t>(o.frameMs));
 
+    if (o.memoryMb > 0) objSetLoadMemoryLimit(int64_t(o.memoryMb) << 20);
     const std::string& in = o.input;
     const std::string ext = in.size() >= 4 ? in.substr(in.size() - 4) : "";
     bool loaded;
@@ -378,29 +484,86 @@ int render(const Options& o) {
         loaded = true;
     }
     if (!loaded) {
+        if (stopRequested()) return stopStatus();
         std::fprintf(stderr, "korvid-render: %s: %s\n", in.c_str(), objGetLastError());
         return 1;
     }
     ModelInfo info{};
     objGetModelData(&info);
+    if (o.scaleTo > 0 && info.polygonCount > 0) {
+        const float largest = std::max({info.maxX - info.minX, info.maxY - info.minY, info.maxZ - info.minZ});
+        if (largest > 0 && std::isfinite(largest)) {
+            const float k = o.scaleTo / largest;
+            const float factors[3] = {k, k, k};
+            objGeoScale(factors);
+            objGetModelData(&info);
+        }
+    }
     if (info.polygonCount == 0 && info.emitterCount == 0) {
         std::fprintf(stderr, "korvid-render: %s: the file holds no triangles and no emitters; there is nothing to draw.\n",
                      in.c_str());
         return 1;
     }
-    const CameraData camera = o.haveCamera ? o.camera : resetFraming(info);
-    if (!std::isfinite(camera.tx) || !std::isfinite(camera.ty) || !std::isfinite(camera.tz)) {
-        std::fprintf(stderr, "korvid-render: %s: the model is too large to frame; give a --camera.\n", in.c_str());
-        return 1;
-    }
-
+    CameraData camera = o.haveCamera ? o.camera : resetFraming(info);
     if (o.noGrid) {
         objOnGrid();  // on after objInitWin: this turns it off
         objSetBBox(0);
         objShowLights(false);
     }
     if (o.noModel) objShowModels(false);
-    if (o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output) || isAnimationName(o.output)) {
+    const bool moments = o.flipCols > 0 || korvid::media::hasFramePlaceholder(o.output) || isAnimationName(o.output);
+    std::vector<int32_t> frames;
+    int from = 0, to = 0;
+    if (moments && o.flipCols > 0) {
+        from = o.rangeFrom + o.warmup;
+        to = (o.rangeTo > 0 ? o.rangeTo : o.rangeFrom + o.flipCols * o.flipRows * std::max(1, o.frameMs)) + o.warmup;
+    } else if (moments) {
+        std::string error, list = o.frameList.empty() ? "1-60" : o.frameList;
+        // For an animation a plain count N means frames 1 to N.
+        int64_t count = 0;
+        if (isAnimationName(o.output) && parseNumber(list.c_str(), 1, kMaxFrames, count))
+            list = "1-" + std::to_string(count);
+        frames = korvid::media::parseFrameList(list, &error);
+    }
+
+    // The time asked for is reached before the framing, so the effect's
+    // framing and the clipping planes see its particles; within a budget the
+    // seek goes on piece by piece and stops where the budget ends.
+    if (o.time >= 0) {
+        objSetSnapshotBudget(0);
+        startTimeBudget(o.budgetMs);
+        const int32_t piece = std::max(1, o.frameMs) * 16;
+        int32_t reached = 0;
+        for (int64_t t = 0; reached < o.time && !budgetSpent() && !stopRequested();) {
+            t = std::min<int64_t>(int64_t(reached) + piece, o.time);
+            const int32_t r = objSeekSimulation(static_cast<int32_t>(t));
+            if (r < 0 || r <= reached) break;
+            reached = r;
+        }
+        if (stopRequested()) return stopStatus();
+        if (reached < o.time / std::max(1, o.frameMs) * std::max(1, o.frameMs))
+            std::fprintf(stderr, "korvid-render: %s: the budget of %d ms ended the seek at %d ms; drawn there\n", in.c_str(),
+                         o.budgetMs, reached);
+        startTimeBudget(0);
+    }
+    float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+    bool haveBox = false;
+    if (o.effectCamera) {
+        const std::vector<int64_t> times = o.time >= 0 ? std::vector<int64_t>{} : momentsShown(o, frames, from, to);
+        haveBox = times.empty() ? objGetBounds(KORVID_BOUNDS_SCENE, 0, lo, hi) : effectBox(times, lo, hi);
+        if (stopRequested()) return stopStatus();
+        if (haveBox) camera = boxFraming(lo, hi, float(cellW) / float(cellH));
+        if (o.time < 0) objSeekSimulation(0);  // a run starts from the start again
+    } else {
+        haveBox = objGetBounds(KORVID_BOUNDS_SCENE, 0, lo, hi);
+    }
+    if (!std::isfinite(camera.tx) || !std::isfinite(camera.ty) || !std::isfinite(camera.tz)) {
+        std::fprintf(stderr, "korvid-render: %s: the model is too large to frame; give a --camera.\n", in.c_str());
+        return 1;
+    }
+    if (haveBox) fitClipPlanes(camera, lo, hi);
+
+    if (moments) {
         MomentOptions m;
         m.width = cellW;
         m.height = cellH;
@@ -411,22 +574,17 @@ int render(const Options& o) {
         if (o.flipCols > 0) {
             m.cols = o.flipCols;
             m.rows = o.flipRows;
-            m.from = o.rangeFrom + o.warmup;
-            m.to = (o.rangeTo > 0 ? o.rangeTo : o.rangeFrom + m.cols * m.rows * m.stepMs) + o.warmup;
+            m.from = from;
+            m.to = to;
             m.fit = o.fit;
         } else {
             m.lossless = !o.lossy;
             m.quality = o.quality;
-            std::string error, list = o.frameList.empty() ? "1-60" : o.frameList;
-            // For an animation a plain count N means frames 1 to N.
-            int64_t count = 0;
-            if (isAnimationName(o.output) && parseNumber(list.c_str(), 1, kMaxFrames, count))
-                list = "1-" + std::to_string(count);
-            m.frames = korvid::media::parseFrameList(list, &error);
+            m.frames = frames;
         }
         const int status = renderMoments(m, camera);
         objNew();
-        return status;
+        return stopRequested() ? stopStatus() : status;
     }
 
     std::vector<korvid::support::Image> cells;
@@ -437,13 +595,13 @@ int render(const Options& o) {
 
     std::vector<FrameStats> stats;
     if (o.time >= 0) {
-        // The moment itself: a seek, then a frame drawn without advancing.
-        objSeekSimulation(o.time);
+        // The moment itself, reached above: a frame drawn without advancing.
         objPauseSimulation(true);
         objRender(&camera);
         glFinish();
     }
     for (int f = 1; o.time < 0 && f <= o.frames; ++f) {
+        if (stopRequested()) return stopStatus();
         const auto start = std::chrono::steady_clock::now();
         objRender(&camera);
         glFinish();
@@ -491,12 +649,16 @@ int render(const Options& o) {
     } else {
         picture = grabFrame(cellW, cellH);
     }
+    if (stopRequested()) return stopStatus();
     std::string error;
     const bool written = korvid::support::writePng(o.output, picture, &error);
     if (!written) {
         std::fprintf(stderr, "korvid-render: %s: %s\n", o.output.c_str(), error.c_str());
         return 1;
     }
+    if (isBlank(picture))
+        std::fprintf(stderr, "korvid-render: %s: warning: the picture is empty: nothing of %s is in view\n",
+                     o.output.c_str(), in.c_str());
 
     if (o.stats) {
         std::vector<std::string> names;
@@ -535,6 +697,7 @@ int render(const Options& o) {
 
 int main(int argc, char** argv) {
     const Options o = parse(argc, argv);
+    installStopSignals();
     try {
         return render(o);
     } catch (const std::bad_alloc&) {

@@ -12,6 +12,7 @@
 #include "frame_queue.h"
 #include "sprite_sheet.h"
 #include "png_io.h"
+#include "render_stop.h"
 
 using korvid::support::Image;
 
@@ -73,10 +74,13 @@ int frameFiles(const MomentOptions& o, const CameraData& camera) {
         },
         workers);
     bool ok = true;
-    for (const int f : o.frames)
-        if (!(ok = queue.push(moment(o, camera, f * o.stepMs), f))) break;
+    for (const int f : o.frames) {
+        Image frame = moment(o, camera, f * o.stepMs);
+        if (stopRequested() || !(ok = queue.push(std::move(frame), f))) break;  // a stopped seek's frame is not written
+    }
     ok = queue.close() && ok;
     if (!ok) std::fprintf(stderr, "korvid-render: %s\n", queue.error().c_str());
+    if (stopRequested()) return 1;
     return ok ? 0 : 1;
 }
 
@@ -90,6 +94,7 @@ int spriteSheet(const MomentOptions& o, const CameraData& camera) {
         const int64_t t = o.from + int64_t(o.to - o.from) * i / count;
         times.push_back(static_cast<int>(t / o.stepMs * o.stepMs));
         frames.push_back(moment(o, camera, times.back()));
+        if (stopRequested()) return 1;
     }
     const auto sheet = korvid::media::layOutSheet(frames, o.cols, o.rows, o.fit);
     if (!write(o.output, sheet.image)) return 1;
@@ -121,10 +126,12 @@ int animation(const MomentOptions& o, const CameraData& camera) {
         // One worker: the encoder takes the frames in turn, while the next renders.
         korvid::media::FrameQueue queue(
             [&writer](const Image& frame, int, std::string* why) { return writer->add(frame, why); }, 1);
-        for (const int f : o.frames)
-            if (!(ok = queue.push(moment(o, camera, f * o.stepMs), f))) break;
+        for (const int f : o.frames) {
+            Image frame = moment(o, camera, f * o.stepMs);
+            if (!(ok = !stopRequested() && queue.push(std::move(frame), f))) break;
+        }
         ok = queue.close() && ok;
-        if (!ok) error = queue.error();
+        if (!ok) error = stopRequested() ? "stopped by a signal" : queue.error();
     }
     if (ok && !writer->finish(&error)) ok = false;
     if (!ok) {
