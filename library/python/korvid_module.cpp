@@ -1,6 +1,9 @@
 // The korvid Python module: the library with a headless context of its own.
 // One entity is loaded at a time (the library holds one scene); an Entity
-// whose scene was replaced by a later load refuses to work.
+// whose scene was replaced by a later load refuses to work. Every call takes
+// the context on its own thread for its duration and lets go of it after, so
+// any Python thread may use the module (the interpreter's lock keeps calls
+// one at a time); Ctrl+C stops a long seek or load with KeyboardInterrupt.
 #include <GL/gl.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -20,6 +23,7 @@
 #include "alpha_bake.h"
 #include "gl_context.h"
 #include "korvid.h"
+#include "png_io.h"
 #include "reset_framing.h"
 
 namespace py = pybind11;
@@ -31,7 +35,6 @@ struct KorvidError : std::runtime_error {
 };
 
 [[noreturn]] void raise(const std::string& what) { throw KorvidError(what); }
-[[noreturn]] void raiseLibrary() { raise(objGetLastError()); }
 
 // The one headless context, made again when a picture of another size is asked for.
 struct Gl {
@@ -51,6 +54,51 @@ struct Gl {
 Gl& gl() {
     static Gl* g = new Gl;  // kept to the end of the process, as the driver is
     return *g;
+}
+
+// One call's hold on the context: taken on the calling thread when the
+// outermost call starts, let go when it ends.
+class Use {
+public:
+    Use() {
+        if (depth_++ == 0 && gl().context && !gl().context->makeCurrent()) {
+            --depth_;
+            raise("the OpenGL context is busy on another thread");
+        }
+    }
+    ~Use() {
+        if (--depth_ == 0 && gl().context) gl().context->release();
+    }
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+
+private:
+    static inline int depth_ = 0;  // guarded by the interpreter's lock
+};
+
+// The library's progress function: Ctrl+C (or any signal whose Python
+// handler raises) stops the call under way.
+bool keepWorking(float, void*) { return PyErr_CheckSignals() == 0; }
+
+// Raises what a refused call of the library means: the Python exception a
+// signal handler raised (KeyboardInterrupt), or the library's own refusal,
+// with a text of its own for the refusals the library makes silently.
+std::string refusalText() {
+    std::string text = objGetLastError();
+    switch (objGetLastFailure()) {
+    case KORVID_FAILURE_NO_MODEL: text = "there is no model"; break;
+    case KORVID_FAILURE_NO_EMITTER: text = "there is no such emitter"; break;
+    case KORVID_FAILURE_BAD_ARGUMENT: text = "a value is out of range"; break;
+    case KORVID_FAILURE_POOL_BELOW_BATCH: text = "total_particles must be at least emitter_per_cycle"; break;
+    case KORVID_FAILURE_NO_VERTEX_DATA: text = "the surface has no vertices"; break;
+    default: break;
+    }
+    return text;
+}
+[[noreturn]] void raiseRefusal(const std::string& about = {}) {
+    if (PyErr_Occurred()) throw py::error_already_set();
+    const std::string text = refusalText();
+    raise(about.empty() || text.find(about) != std::string::npos ? text : about + ": " + text);
 }
 
 korvid::support::Image grab(int width, int height) {
@@ -90,7 +138,7 @@ EmitterData readEmitter(int i) {
 }
 void writeEmitter(int i, const EmitterData& e) {
     readEmitter(i);
-    if (!objSetEmitter(&e)) raiseLibrary();
+    if (!objSetEmitter(&e)) raiseRefusal();
 }
 
 // A folder of this process's own (mode 0700, a name no one can guess),
@@ -117,15 +165,11 @@ const std::string& checkedPath(const std::string& path) {
     return path;
 }
 
-// A refusal about a file names the file.
-[[noreturn]] void raiseAbout(const std::string& path) {
-    const std::string error = objGetLastError();
-    raise(error.find(path) != std::string::npos ? error : path + ": " + error);
-}
 
 class Entity {
 public:
     static std::shared_ptr<Entity> load(const std::string& given) {
+        const Use use;
         const std::string path = std::filesystem::absolute(checkedPath(given)).string();
         Gl& g = gl();
         // The entity that holds the scene now is kept aside (before the
@@ -143,63 +187,97 @@ public:
         g.ensure(64, 64);
         const WindowData window{64, 64, 45};
         objInitWin(&window);
+        objSetClipPlanes(0.1f, 100.0f);
         objNew();
         if (!loadFile(path)) {
+            // A Ctrl+C is held while the previous entity comes back, then raised.
+            std::unique_ptr<py::error_already_set> interrupted;
+            if (PyErr_Occurred()) interrupted = std::make_unique<py::error_already_set>();
             const std::string error = objGetLastError();
             if (kept) {
                 objNew();
                 const std::filesystem::path folder = std::filesystem::path(previous->path_).parent_path();
                 if (!folder.empty()) std::filesystem::current_path(folder);
                 loadFile(keptFile);
+                PyErr_Clear();
                 std::filesystem::current_path(cwd);
             }
+            if (interrupted) throw std::move(*interrupted);
             raise(error.find(path) != std::string::npos ? error : path + ": " + error);
         }
         auto e = std::make_shared<Entity>();
         e->generation_ = ++g.generation;
         e->path_ = path;
+        for (int i = 0, n = e->emitterCount(); i < n; ++i) e->emitterIds_.push_back(e->nextId_++);
         g.owner = e;
         return e;
     }
     void save(const std::string& path) {
+        const Use use;
         check();
-        if (!objSaveZOB(checkedPath(path).c_str())) raiseAbout(path);
+        if (!objSaveZOB(checkedPath(path).c_str())) raiseRefusal(path);
     }
     int surfaceCount() {
+        const Use use;
         check();
         ModelInfo info{};
         objGetModelData(&info);
         return info.surfaceCount;
     }
     int emitterCount() {
+        const Use use;
         check();
         int n = 0;
         while (objSetEmitterPtr(n) && objGetEmitterCurve(KORVID_CURVE_COLOUR, nullptr, 0) >= 0) ++n;
         return n;
     }
+    // The emitters by lasting identity: an index moves when an emitter before it goes.
+    uint64_t emitterId(int index) const { return emitterIds_.at(size_t(index)); }
+    int emitterIndex(uint64_t id) const {
+        check();
+        for (size_t i = 0; i < emitterIds_.size(); ++i)
+            if (emitterIds_[i] == id) return int(i);
+        raise("this emitter was removed from the entity");
+    }
     int addEmitter(const std::string& name) {
+        const Use use;
         check();
         EmitterData e;
         objInitEmitter(&e);
         objMakeName(name.c_str(), e.name, sizeof e.name);
         e.lifespanTime = 1000;
         const int32_t count = objAddEmitter(&e);
-        if (count == 0) raiseLibrary();
+        if (count == 0) raiseRefusal();
+        emitterIds_.push_back(nextId_++);
         return count - 1;
     }
     void removeEmitter(int index) {
+        const Use use;
         check();
+        if (index < 0 || size_t(index) >= emitterIds_.size()) raise("there is no emitter " + std::to_string(index));
         readEmitter(index);
         objRemoveEmitter();
+        emitterIds_.erase(emitterIds_.begin() + index);
     }
     // The moment `timeMs` drawn as korvid-render draws it (--time): the entity
     // is written to a file and read again, seeded, so both give the same bytes.
-    py::array_t<uint8_t> render(std::pair<int, int> size, int timeMs, std::optional<std::array<float, 6>> camera,
-                                uint32_t seed, bool transparent) {
+    // `camera` is six numbers, "effect" (the models and particles framed) or
+    // None (the model framed as the editor's Reset does).
+    py::array_t<uint8_t> render(std::pair<int, int> size, int timeMs, py::object camera, uint32_t seed,
+                                bool transparent) {
+        const Use use;
         check();
         const auto [width, height] = size;
         if (width < 1 || height < 1 || width > 8192 || height > 8192) raise("a picture is 1x1 to 8192x8192 pixels");
         if (timeMs < 0) raise("time_ms is 0 or more");
+        bool effect = false;
+        std::optional<std::array<float, 6>> given;
+        if (py::isinstance<py::str>(camera)) {
+            if (camera.cast<std::string>() != "effect") throw py::value_error("camera is six numbers, \"effect\" or None");
+            effect = true;
+        } else if (!camera.is_none()) {
+            given = camera.cast<std::array<float, 6>>();
+        }
         const auto cwd = std::filesystem::current_path();
         const PrivateFolder scratch;
         const std::string file = snapshot(scratch);
@@ -208,17 +286,21 @@ public:
         objSeedRandom(seed);
         const WindowData window{width, height, 45};
         objInitWin(&window);
+        objSetClipPlanes(0.1f, 100.0f);
         objSetFixedFrameTime(15);
         objNew();
         const bool loaded = loadFile(file);
         std::filesystem::current_path(cwd);
-        if (!loaded) raiseLibrary();
+        if (!loaded) raiseRefusal();
         ModelInfo info{};
         objGetModelData(&info);
-        const CameraData c = camera ? CameraData{(*camera)[0], (*camera)[1], (*camera)[2], (*camera)[3], (*camera)[4],
-                                                 (*camera)[5]}
-                                    : resetFraming(info);
-        objSeekSimulation(timeMs);
+        if (objSeekSimulation(timeMs) < 0) raiseRefusal();
+        float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+        const bool haveBox = objGetBounds(KORVID_BOUNDS_SCENE, 0, lo, hi);
+        CameraData c = given ? CameraData{(*given)[0], (*given)[1], (*given)[2], (*given)[3], (*given)[4], (*given)[5]}
+                             : resetFraming(info);
+        if (effect && haveBox) c = boxFraming(lo, hi, float(width) / float(height));
+        if (haveBox) fitSceneClipPlanes(c, lo, hi);
         objPauseSimulation(true);
         korvid::support::Image picture;
         if (!transparent) {
@@ -248,9 +330,10 @@ public:
     }
     // Live particles and bursts per emitter at the moment `timeMs`.
     std::vector<py::dict> stats(int timeMs) {
+        const Use use;
         check();
         objSetFixedFrameTime(15);
-        objSeekSimulation(std::max(0, timeMs));
+        if (objSeekSimulation(std::max(0, timeMs)) < 0) raiseRefusal();
         std::vector<py::dict> out;
         for (int i = 0; i < emitterCount(); ++i) {
             py::dict d;
@@ -289,15 +372,33 @@ private:
     }
     int64_t generation_ = 0;
     std::string path_;
+    std::vector<uint64_t> emitterIds_;
+    uint64_t nextId_ = 1;
 };
 
-// Properties over one record's fields: `name` in snake case, read and written through `access`.
+// Whether two values of a field are the same (NaN is never taken).
+template <class T>
+bool same(const T& a, const T& b) {
+    if constexpr (std::is_array_v<T>) {
+        for (size_t i = 0; i < std::extent_v<T>; ++i)
+            if (!(a[i] == b[i])) return false;
+        return true;
+    } else {
+        return a == b;
+    }
+}
+
+// Properties over one record's fields: `name` in snake case, read and written
+// through the proxy. A value the library refuses or does not keep as given
+// raises, with the record left as it was; names are made safe as the library
+// makes them.
 template <class Proxy, class Record, class T>
 void field(py::class_<Proxy>& c, const char* name, T Record::*member) {
+    const std::string label = name;
     c.def_property(
         name,
         [member](Proxy& p) {
-            p.entity->check();
+            const Use use;
             const Record r = p.read();
             if constexpr (std::is_array_v<T>) {
                 using E = std::remove_extent_t<T>;
@@ -307,9 +408,10 @@ void field(py::class_<Proxy>& c, const char* name, T Record::*member) {
                 return py::cast(r.*member);
             }
         },
-        [member](Proxy& p, py::object value) {
-            p.entity->check();
-            Record r = p.read();
+        [member, label](Proxy& p, py::object value) {
+            const Use use;
+            const Record before = p.read();
+            Record r = before;
             if constexpr (std::is_array_v<T>) {
                 using E = std::remove_extent_t<T>;
                 if constexpr (std::is_same_v<E, char>) {
@@ -323,37 +425,143 @@ void field(py::class_<Proxy>& c, const char* name, T Record::*member) {
             } else {
                 r.*member = value.cast<T>();
             }
+            objClearLastError();
             p.write(r);
+            const Record after = p.read();
+            if (!same(after.*member, r.*member)) {
+                const bool said = objGetLastFailure() != KORVID_FAILURE_NONE;
+                const std::string why = said ? refusalText() : "the library does not take " + py::repr(value).cast<std::string>();
+                p.write(before);
+                raise(label + ": " + why);
+            }
         });
 }
 
 struct SurfaceProxy {
     std::shared_ptr<Entity> entity;
     int index;
-    SurfaceData read() const { return readSurface(index); }
-    void write(const SurfaceData& r) const { writeSurface(index, r); }
+    SurfaceData read() const {
+        entity->check();
+        return readSurface(index);
+    }
+    void write(const SurfaceData& r) const {
+        entity->check();
+        writeSurface(index, r);
+    }
 };
 struct EmitterProxy {
     std::shared_ptr<Entity> entity;
-    int index;
-    EmitterData read() const { return readEmitter(index); }
-    void write(const EmitterData& r) const { writeEmitter(index, r); }
+    uint64_t id;
+    int index() const { return entity->emitterIndex(id); }
+    EmitterData read() const { return readEmitter(index()); }
+    void write(const EmitterData& r) const { writeEmitter(index(), r); }
+    // Makes this emitter the library's current one.
+    void select() const { readEmitter(index()); }
 };
 struct BurstProxy {
-    std::shared_ptr<Entity> entity;
-    int index;
-    BurstData read() const { return readEmitter(index).burst; }
+    EmitterProxy emitter;
+    BurstData read() const { return emitter.read().burst; }
     void write(const BurstData& b) const {
-        readEmitter(index);
-        objSetBurst(&b);
+        emitter.select();
+        if (!objSetBurst(&b)) raiseRefusal();
     }
 };
+
+// The shapes' names in Python.
+constexpr const char* kShapeKinds[] = {"point", "sphere", "box", "disc", "mesh"};
+
+py::list readCurve(const EmitterProxy& p, int32_t curve) {
+    const Use use;
+    p.select();
+    CurveKey keys[KORVID_MAX_CURVE_KEYS];
+    const int32_t n = objGetEmitterCurve(curve, keys, KORVID_MAX_CURVE_KEYS);
+    py::list out;
+    for (int32_t i = 0; i < std::min(n, int32_t(KORVID_MAX_CURVE_KEYS)); ++i) {
+        if (curve == KORVID_CURVE_COLOUR)
+            out.append(py::make_tuple(keys[i].time, keys[i].value[0], keys[i].value[1], keys[i].value[2], keys[i].value[3]));
+        else
+            out.append(py::make_tuple(keys[i].time, keys[i].value[0]));
+    }
+    return out;
+}
+
+void writeCurve(const EmitterProxy& p, int32_t curve, const py::object& value) {
+    const Use use;
+    p.select();
+    std::vector<CurveKey> keys;
+    const size_t width = curve == KORVID_CURVE_COLOUR ? 5 : 2;
+    if (!value.is_none()) {
+        for (const py::handle key : value.cast<py::sequence>()) {
+            const auto numbers = key.cast<std::vector<float>>();
+            if (numbers.size() != width)
+                throw py::value_error(curve == KORVID_CURVE_COLOUR ? "a colour key is (time, r, g, b, a)"
+                                                                   : "a size key is (time, size)");
+            CurveKey k{numbers[0], {0, 0, 0, 0}};
+            std::copy(numbers.begin() + 1, numbers.end(), k.value);
+            keys.push_back(k);
+        }
+    }
+    if (!objSetEmitterCurve(curve, keys.data(), int32_t(keys.size()))) raiseRefusal();
+}
+
+py::dict readShape(const EmitterProxy& p) {
+    const Use use;
+    p.select();
+    EmitterShape shape{};
+    if (!objGetEmitterShape(&shape)) raiseRefusal();
+    py::dict d;
+    d["kind"] = (shape.kind >= 0 && shape.kind < 5) ? kShapeKinds[shape.kind] : "point";
+    d["size"] = std::vector<float>(std::begin(shape.size), std::end(shape.size));
+    d["shell"] = shape.shell != 0;
+    return d;
+}
+
+void writeShape(const EmitterProxy& p, const py::dict& d) {
+    const Use use;
+    p.select();
+    EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    const std::string kind = d.contains("kind") ? d["kind"].cast<std::string>() : "point";
+    const auto* found = std::find_if(std::begin(kShapeKinds), std::end(kShapeKinds), [&](const char* k) { return kind == k; });
+    if (found == std::end(kShapeKinds)) throw py::value_error("kind is point, sphere, box, disc or mesh");
+    shape.kind = int32_t(found - std::begin(kShapeKinds));
+    if (d.contains("size")) {
+        const py::object size = d["size"];
+        if (py::isinstance<py::float_>(size) || py::isinstance<py::int_>(size)) {
+            shape.size[0] = size.cast<float>();
+        } else {
+            const auto v = size.cast<std::vector<float>>();
+            if (v.empty() || v.size() > 3) throw py::value_error("size is one number or up to three");
+            std::copy(v.begin(), v.end(), shape.size);
+        }
+    }
+    if (d.contains("shell")) shape.shell = d["shell"].cast<bool>() ? 1 : 0;
+    if (!objSetEmitterShape(&shape)) raiseRefusal();
+}
+
+// Writes an array of rows of RGB or RGBA bytes as a PNG file.
+void savePng(py::array_t<uint8_t, py::array::c_style | py::array::forcecast> pixels, const std::string& path) {
+    if (pixels.ndim() != 3 || (pixels.shape(2) != 3 && pixels.shape(2) != 4))
+        throw py::value_error("save_png takes an array of height x width x 3 or 4 bytes");
+    const int64_t height = pixels.shape(0), width = pixels.shape(1), channels = pixels.shape(2);
+    if (width < 1 || height < 1 || width > 65535 || height > 65535) throw py::value_error("a PNG is 1 to 65535 pixels a side");
+    korvid::support::Image image;
+    image.width = int(width);
+    image.height = int(height);
+    image.rgba.assign(size_t(width * height * 4), 255);
+    const auto view = pixels.unchecked<3>();
+    for (int64_t y = 0; y < height; ++y)
+        for (int64_t x = 0; x < width; ++x)
+            for (int64_t ch = 0; ch < channels; ++ch) image.rgba[size_t((y * width + x) * 4 + ch)] = view(y, x, ch);
+    std::string error;
+    if (!korvid::support::writePng(checkedPath(path), image, &error)) raise(path + ": " + error);
+}
 
 }  // namespace
 
 PYBIND11_MODULE(_korvid, m) {
     m.doc() = "Korvid: load, change, save and render particle effects, without a display";
     py::register_exception<KorvidError>(m, "KorvidError", PyExc_RuntimeError);
+    objSetProgressCallback(keepWorking, nullptr);
 
     py::class_<SurfaceProxy> surface(m, "Surface");
 #define F(name, member) field<SurfaceProxy, SurfaceData>(surface, name, &SurfaceData::member)
@@ -391,7 +599,21 @@ PYBIND11_MODULE(_korvid, m) {
     F("start_size_var", startSizeVar); F("end_size", endSize); F("end_size_var", endSizeVar);
     F("image_name", imageName); F("force", force);
 #undef F
-    emitter.def_property_readonly("burst", [](EmitterProxy& p) { return BurstProxy{p.entity, p.index}; });
+    emitter.def_property_readonly("burst", [](EmitterProxy& p) {
+        p.index();  // a removed emitter has no burst
+        return BurstProxy{p};
+    });
+    emitter.def_property(
+        "colour_curve", [](EmitterProxy& p) { return readCurve(p, KORVID_CURVE_COLOUR); },
+        [](EmitterProxy& p, py::object v) { writeCurve(p, KORVID_CURVE_COLOUR, v); },
+        "Colour over life: (time, r, g, b, a) keys, time 0..1 increasing; [] or None removes it.");
+    emitter.def_property(
+        "size_curve", [](EmitterProxy& p) { return readCurve(p, KORVID_CURVE_SIZE); },
+        [](EmitterProxy& p, py::object v) { writeCurve(p, KORVID_CURVE_SIZE, v); },
+        "Size over life: (time, size) keys, time 0..1 increasing; [] or None removes it.");
+    emitter.def_property("shape", &readShape, &writeShape,
+                         "Where particles are born: {'kind': 'point'|'sphere'|'box'|'disc'|'mesh', 'size': [..], "
+                         "'shell': bool}.");
 
     py::class_<Entity, std::shared_ptr<Entity>>(m, "Entity")
         .def_static("load", &Entity::load, py::arg("path"), "Reads a .zob or .raw file; it replaces any entity loaded before.")
@@ -405,15 +627,20 @@ PYBIND11_MODULE(_korvid, m) {
         .def_property_readonly("emitters",
                                [](std::shared_ptr<Entity> e) {
                                    std::vector<EmitterProxy> out;
-                                   for (int i = 0; i < e->emitterCount(); ++i) out.push_back({e, i});
+                                   for (int i = 0; i < e->emitterCount(); ++i) out.push_back({e, e->emitterId(i)});
                                    return out;
                                })
         .def(
             "add_emitter",
-            [](std::shared_ptr<Entity> e, const std::string& name) { return EmitterProxy{e, e->addEmitter(name)}; },
+            [](std::shared_ptr<Entity> e, const std::string& name) {
+                const int index = e->addEmitter(name);
+                return EmitterProxy{e, e->emitterId(index)};
+            },
             py::arg("name") = "Emitter")
         .def("remove_emitter", &Entity::removeEmitter, py::arg("index"))
         .def("render", &Entity::render, py::arg("size") = std::pair<int, int>(640, 480), py::arg("time_ms") = 0,
              py::arg("camera") = py::none(), py::arg("seed") = 1, py::arg("transparent") = false)
         .def("stats", &Entity::stats, py::arg("time_ms"));
+    m.def("save_png", &savePng, py::arg("pixels"), py::arg("path"),
+          "Writes a height x width x 3 (RGB) or 4 (RGBA) array of bytes as a PNG file.");
 }

@@ -52,6 +52,15 @@ HeadlessContext::HeadlessContext(int width, int height) : width_(width), height_
     ok_ = true;
 }
 
+bool HeadlessContext::makeCurrent() {
+    if (!ok_) return false;
+    return eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
+}
+
+void HeadlessContext::release() {
+    if (ok_) eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
 HeadlessContext::~HeadlessContext() {
     if (!display_) return;
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);

@@ -16,6 +16,11 @@ public:
     const std::string& error() const { return error_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    // Makes the context current on the calling thread; false when another
+    // thread holds it.
+    bool makeCurrent();
+    // Lets go of the context on the calling thread, so another may take it.
+    void release();
 
 private:
     void* display_ = nullptr;

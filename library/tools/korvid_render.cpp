@@ -393,25 +393,6 @@ bool effectBox(const std::vector<int64_t>& times, float lo[3], float hi[3]) {
     return any;
 }
 
-// Clipping planes that hold the box [lo, hi] seen by `camera`, when the
-// usual ones do not. The lights, placed for scenes of a few units, then stand
-// as far out as the scene is large, so they light it from outside.
-void fitClipPlanes(const CameraData& camera, const float lo[3], const float hi[3]) {
-    float nearPlane = 0, farPlane = 0;
-    if (!clipPlanesFor(farthestFrom(camera, lo, hi), nearPlane, farPlane)) return;
-    objSetClipPlanes(nearPlane, farPlane);
-    float radius = 0;
-    for (int i = 0; i < 3; ++i) radius += (hi[i] - lo[i]) * (hi[i] - lo[i]) * 0.25f;
-    const float k = std::max(1.0f, std::sqrt(radius));
-    for (int32_t i = 0; i < 7; ++i) {
-        LightData light{};
-        objGetLight(&light, i);
-        if (light.position[3] == 0) continue;  // directional: no place to move
-        const float moved[3] = {light.position[0] * k, light.position[1] * k, light.position[2] * k};
-        objMoveLight(moved, i);
-    }
-}
-
 // True when every pixel of the picture has the same colour and alpha.
 bool isBlank(const korvid::support::Image& picture) {
     const std::vector<uint8_t>& p = picture.rgba;
@@ -561,7 +542,7 @@ int render(const Options& o) {
         std::fprintf(stderr, "korvid-render: %s: the model is too large to frame; give a --camera.\n", in.c_str());
         return 1;
     }
-    if (haveBox) fitClipPlanes(camera, lo, hi);
+    if (haveBox) fitSceneClipPlanes(camera, lo, hi);
 
     if (moments) {
         MomentOptions m;

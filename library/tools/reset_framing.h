@@ -50,3 +50,22 @@ inline float farthestFrom(const CameraData& camera, const float lo[3], const flo
     }
     return std::sqrt(camera.tx * camera.tx + camera.ty * camera.ty + camera.tz * camera.tz) + std::sqrt(corner);
 }
+
+// Clipping planes that hold the box [lo, hi] seen by `camera`, when the
+// usual ones do not. The lights, placed for scenes of a few units, then stand
+// as far out as the scene is large, so they light it from outside.
+inline void fitSceneClipPlanes(const CameraData& camera, const float lo[3], const float hi[3]) {
+    float nearPlane = 0, farPlane = 0;
+    if (!clipPlanesFor(farthestFrom(camera, lo, hi), nearPlane, farPlane)) return;
+    objSetClipPlanes(nearPlane, farPlane);
+    float radius = 0;
+    for (int i = 0; i < 3; ++i) radius += (hi[i] - lo[i]) * (hi[i] - lo[i]) * 0.25f;
+    const float k = std::max(1.0f, std::sqrt(radius));
+    for (int32_t i = 0; i < 7; ++i) {
+        LightData light{};
+        objGetLight(&light, i);
+        if (light.position[3] == 0) continue;  // directional: no place to move
+        const float moved[3] = {light.position[0] * k, light.position[1] * k, light.position[2] * k};
+        objMoveLight(moved, i);
+    }
+}

@@ -1,5 +1,5 @@
 """Type stubs of the korvid module."""
-from typing import Optional, Sequence, Tuple
+from typing import Any, Dict, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -93,6 +93,12 @@ class Emitter:
     end_size_var: float
     image_name: str
     force: Sequence[float]
+    # Colour over life as (time, r, g, b, a) keys and size over life as
+    # (time, size) keys; [] or None removes a curve.
+    colour_curve: List[Tuple[float, float, float, float, float]]
+    size_curve: List[Tuple[float, float]]
+    # {"kind": "point" | "sphere" | "box" | "disc" | "mesh", "size": [x, y, z], "shell": bool}
+    shape: Dict[str, Any]
     @property
     def burst(self) -> Burst: ...
 
@@ -107,6 +113,8 @@ class Entity:
     def add_emitter(self, name: str = "Emitter") -> Emitter: ...
     def remove_emitter(self, index: int) -> None: ...
     def render(self, size: Tuple[int, int] = (640, 480), time_ms: int = 0,
-               camera: Optional[Tuple[float, float, float, float, float, float]] = None,
+               camera: Union[None, str, Tuple[float, float, float, float, float, float]] = None,
                seed: int = 1, transparent: bool = False) -> npt.NDArray[np.uint8]: ...
     def stats(self, time_ms: int) -> list[dict]: ...
+
+def save_png(pixels: npt.NDArray[np.uint8], path: str) -> None: ...

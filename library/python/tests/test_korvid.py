@@ -204,3 +204,108 @@ def test_a_path_with_a_nul_character_is_refused(tmp_path):
     assert victim.read_text() == "mine"
     with pytest.raises(ValueError):
         korvid.Entity.load(str(victim) + "\x00.zob")
+
+
+def test_an_entity_works_from_another_thread():
+    import threading
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "fireworks.zob"))
+    here = entity.render(size=(64, 48), time_ms=1500)
+    results = {}
+
+    def work():
+        try:
+            results["picture"] = entity.render(size=(64, 48), time_ms=1500)
+            results["name"] = entity.emitters[0].name
+        except Exception as error:  # reported below, not lost in the thread
+            results["error"] = error
+
+    worker = threading.Thread(target=work)
+    worker.start()
+    worker.join()
+    assert "error" not in results, results.get("error")
+    assert int(here.sum()) > 0
+    assert np.array_equal(results["picture"], here)
+    assert results["name"] == entity.emitters[0].name
+    # And back on this thread.
+    assert np.array_equal(entity.render(size=(64, 48), time_ms=1500), here)
+
+
+def test_ctrl_c_stops_a_long_seek_and_leaves_the_entity_usable():
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "fireworks.zob"))
+    # The signal comes from another process, as a terminal's Ctrl+C does: the
+    # seek holds the interpreter's lock, so no thread of this one could send it.
+    sender = subprocess.Popen(["sh", "-c", f"sleep 0.3; kill -INT {os.getpid()}"])
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            entity.stats(2**31 - 1)
+    finally:
+        sender.wait()
+    assert [s["live"] for s in entity.stats(1500)] == [s["live"] for s in entity.stats(1500)]
+    assert any(s["live"] > 0 for s in entity.stats(1500))
+
+
+def test_attributes_refuse_what_the_library_does_not_take():
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "campfire.zob"))
+    fire, smoke, sparks = entity.emitters
+    total = smoke.total_particles
+    with pytest.raises(korvid.KorvidError, match="total_particles"):
+        smoke.total_particles = -5
+    assert smoke.total_particles == total
+    with pytest.raises(korvid.KorvidError, match="at least emitter_per_cycle"):
+        smoke.emitter_per_cycle = 100000
+    # A proxy follows its emitter when one before it goes, and refuses once its own went.
+    entity.remove_emitter(0)
+    assert smoke.name == "Smoke" and sparks.name == "Sparks"
+    with pytest.raises(korvid.KorvidError, match="removed"):
+        fire.name
+    with pytest.raises(korvid.KorvidError, match="removed"):
+        fire.life = 10
+    with pytest.raises(korvid.KorvidError, match="removed"):
+        fire.burst
+
+
+def test_curves_and_shapes_round_trip_through_a_file(tmp_path):
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "sparks.zob"))
+    jet = entity.emitters[0]
+    jet.colour_curve = [(0.0, 1.0, 0.5, 0.0, 1.0), (1.0, 0.2, 0.2, 0.2, 0.0)]
+    jet.size_curve = [(0.0, 0.1), (0.5, 0.3), (1.0, 0.0)]
+    jet.shape = {"kind": "sphere", "size": 0.5, "shell": True}
+    with pytest.raises(korvid.KorvidError, match="Curve refused"):
+        jet.size_curve = [(0.5, 0.1), (0.2, 0.1)]
+    with pytest.raises(korvid.KorvidError, match="shape refused"):
+        jet.shape = {"kind": "box", "size": [-1, 1, 1]}
+    with pytest.raises(ValueError):
+        jet.shape = {"kind": "cone"}
+    entity.save(str(tmp_path / "shaped.zob"))
+    again = korvid.Entity.load(str(tmp_path / "shaped.zob")).emitters[0]
+    assert again.colour_curve == [(0.0, 1.0, 0.5, 0.0, 1.0), pytest.approx((1.0, 0.2, 0.2, 0.2, 0.0))]
+    assert [k[0] for k in again.size_curve] == [0.0, 0.5, 1.0]
+    assert again.shape == {"kind": "sphere", "size": [0.5, 0.0, 0.0], "shell": True}
+    again.size_curve = None
+    assert again.size_curve == []
+
+
+def test_save_png_writes_what_render_made(tmp_path):
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "fireworks.zob"))
+    for transparent in (False, True):
+        picture = entity.render(size=(40, 30), time_ms=1200, transparent=transparent)
+        path = tmp_path / f"p{int(transparent)}.png"
+        korvid.save_png(picture, str(path))
+        back = read_png(str(path))
+        assert np.array_equal(back[:, :, :picture.shape[2]], picture)
+    with pytest.raises(ValueError):
+        korvid.save_png(np.zeros((4, 4), dtype=np.uint8), str(tmp_path / "flat.png"))
+
+
+def test_the_effect_camera_keeps_the_smoke_in_the_picture():
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "smoke.zob"))
+
+    def smoke_at_top(picture):
+        top = picture[:3].astype(int)
+        grey = (top[:, :, 0] > 60) & (abs(top[:, :, 0] - top[:, :, 1]) < 20) & (abs(top[:, :, 1] - top[:, :, 2]) < 20)
+        return int(grey.sum())
+
+    assert smoke_at_top(entity.render(size=(160, 120), time_ms=4000)) > 10
+    assert smoke_at_top(entity.render(size=(160, 120), time_ms=4000, camera="effect")) == 0
+    with pytest.raises(ValueError):
+        entity.render(camera="around")
