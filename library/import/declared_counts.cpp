@@ -79,7 +79,9 @@ bool isPlyType(std::string_view type) {
 // before any reader sees them.
 bool plyHeaderLine(const std::vector<std::string_view>& w) {
     if (w.empty()) return true;
-    if (w[0] == "comment" || w[0] == "obj_info") return true;
+    // Lines of any other kind (comments, obj_info, free text some exporters
+    // write) are skipped by the reader, as they are here.
+    if (w[0] != "format" && w[0] != "element" && w[0] != "property") return true;
     uint64_t count = 0;
     if (w[0] == "format")
         return w.size() == 3 && (w[1] == "ascii" || w[1] == "binary_little_endian" || w[1] == "binary_big_endian");

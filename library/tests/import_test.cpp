@@ -124,6 +124,9 @@ TEST(DeclaredCounts, PlyAndOffAgainstTheFileSize) {
     EXPECT_TRUE(checkDeclaredCounts("ply\r\nformat ascii 1.0\r\ncomment made by hand\r\nelement vertex 0\r\n"
                                     "end_header\r\n", 80).ok)
         << "Windows line ends and comments";
+    EXPECT_TRUE(checkDeclaredCounts("ply\nformat ascii 1.0\nCreated by Blender3D 247 - www.blender.org, source file: \n"
+                                    "element vertex 0\nend_header\n", 120).ok)
+        << "a free-text line, which the reader skips as Blender's exporter wrote it";
 
     EXPECT_TRUE(checkDeclaredCounts("OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", 36).ok);
     EXPECT_FALSE(checkDeclaredCounts("OFF 3000 1 0\n", 200).ok);

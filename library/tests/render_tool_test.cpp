@@ -173,6 +173,12 @@ TEST_F(RenderTool, BigModelsShowAndEmptyPicturesAreReported) {
     ASSERT_EQ(run(raw.string() + " -o " + out.string() + " --size 80x60 --no-grid --camera 0,0,500,0,0,0", &err), 0);
     EXPECT_EQ(lit(picture(out)), 0);
     EXPECT_NE(err.find("warning: the picture is empty"), std::string::npos) << err;
+
+    // No corner finite on every axis: nothing to frame, refused.
+    const fs::path slab = dir_ / "slab.obj";
+    std::ofstream(slab) << "v inf 0 0\nv -inf 1 0\nv inf 0 1\nf 1 2 3\n";
+    EXPECT_EQ(run(slab.string() + " -o " + out.string() + " --size 80x60", &err), 1);
+    EXPECT_NE(err.find("nothing to frame"), std::string::npos) << err;
 }
 
 // A thumbnailer's memory bound refuses a file whose pools need more.

@@ -485,6 +485,16 @@ int render(const Options& o) {
                      in.c_str());
         return 1;
     }
+    // A model none of whose corners is finite on every axis has no box:
+    // nothing of it can be framed or drawn.
+    float modelLo[3], modelHi[3];
+    if (!o.haveCamera && info.polygonCount > 0 && !objGetBounds(KORVID_BOUNDS_MODEL, 0, modelLo, modelHi)) {
+        std::fprintf(stderr,
+                     "korvid-render: %s: no triangle of the model has finite corners on every axis; there is nothing "
+                     "to frame. Give a --camera to draw it anyway.\n",
+                     in.c_str());
+        return 1;
+    }
     CameraData camera = o.haveCamera ? o.camera : resetFraming(info);
     if (o.noGrid) {
         objOnGrid();  // on after objInitWin: this turns it off
