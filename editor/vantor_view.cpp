@@ -85,7 +85,31 @@ void CVantorView::paintGL() {
     // A frame's time runs from here until the picture is on the window, so
     // that it includes the rasterization the driver does at the swap.
     m_frameTimer.start();
+    fitClipPlanes();
     objRender(&m_camera);
+}
+
+void CVantorView::fitClipPlanes() {
+    // The model's box from its extents (24 outline corners, cheap every
+    // frame); a model without finite extents keeps the usual planes.
+    const ModelInfo& m = m_doc.modelInfo();
+    float farPlane = 100.0f, nearPlane = 0.1f;
+    const auto real = [](float v) { return std::fabs(v) < 99999.0f; };  // not the extents' starting values
+    if (m.polygonCount > 0 && real(m.minX) && real(m.maxX) && real(m.minY) && real(m.maxY) && real(m.minZ) &&
+        real(m.maxZ)) {
+        float corner = 0;
+        for (const auto& [lo, hi] : {std::pair{m.minX, m.maxX}, std::pair{m.minY, m.maxY}, std::pair{m.minZ, m.maxZ}}) {
+            const float a = std::max(std::fabs(lo), std::fabs(hi));
+            corner += a * a;
+        }
+        const float farthest = std::hypot(m_camera.tx, m_camera.ty, m_camera.tz) + std::sqrt(corner);
+        if (std::isfinite(farthest) && farthest * 1.25f > 100.0f) {
+            farPlane = farthest * 1.25f;
+            nearPlane = std::max(0.1f, farPlane / 20000.0f);
+        }
+    }
+    if (farPlane == m_farPlane) return;
+    if (objSetClipPlanes(nearPlane, farPlane)) m_farPlane = farPlane;
 }
 
 const std::array<CVantorView::LookSide, 6>& CVantorView::lookSides() {

@@ -107,6 +107,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Near and far planes that hold the current model as the camera sees it:
+    // the usual 0.1 and 100 unless the model reaches farther.
+    void fitClipPlanes();
+    float m_farPlane = 100.0f;
     void drag(const QPoint& position);
     // The point moves turn about and the depth they are scaled by: the
     // current model's centre, else the scene's, else the origin.

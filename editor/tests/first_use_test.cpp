@@ -448,3 +448,33 @@ TEST_F(FirstUseTest, KeypadKeysLookFromTheSides) {
 
 }  // namespace
 }  // namespace vantor::testing
+
+namespace vantor::testing {
+
+// A wall 150 units in front of the camera lies past the usual far plane;
+// the view widens its planes, so the wall shows.
+TEST_F(FirstUseTest, AModelLargerThanTheFarPlaneShows) {
+    const std::filesystem::path raw = std::filesystem::temp_directory_path() / "vantor-big-model.raw";
+    {
+        std::ofstream out(raw);
+        out << "Wall\n";
+        const float s = 150;
+        // Facing the camera, 150 units in front of it.
+        out << -s << " " << -s << " " << -s << " " << s << " " << -s << " " << -s << " " << s << " " << s << " " << -s << "\n";
+        out << -s << " " << -s << " " << -s << " " << s << " " << s << " " << -s << " " << -s << " " << s << " " << -s << "\n";
+    }
+    open(raw.string());
+    auto litPixels = [this] {
+        pump(60);
+        const QImage picture = view().grabFramebuffer();
+        int n = 0;
+        for (int y = 0; y < picture.height(); y += 2)
+            for (int x = 0; x < picture.width(); x += 2) n += qGray(picture.pixel(x, y)) > 40;
+        return n;
+    };
+    ASSERT_GT(doc().modelInfo().maxX, 100.0f);
+    EXPECT_GT(litPixels(), 200) << "the wall facing the camera";
+    std::filesystem::remove(raw);
+}
+
+}  // namespace vantor::testing
