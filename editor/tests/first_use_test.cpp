@@ -464,6 +464,7 @@ TEST_F(FirstUseTest, AModelLargerThanTheFarPlaneShows) {
         out << -s << " " << -s << " " << -s << " " << s << " " << s << " " << -s << " " << -s << " " << s << " " << -s << "\n";
     }
     open(raw.string());
+    view().m_camera = CameraData{0, -1, -3, 0, 0, 0};  // looking down -z, as a fresh view does
     auto litPixels = [this] {
         pump(60);
         const QImage picture = view().grabFramebuffer();
