@@ -61,6 +61,7 @@ void EditorTest::SetUp() {
 }
 
 void EditorTest::TearDown() {
+    EXPECT_EQ(*pendingModals_, 0) << "a modal dialog the test waited for never opened";
     files().setQuestions(nullptr);
     CImageDlg::setBrowseHook(nullptr);
     setMessageHook(nullptr);

@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <memory>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -82,12 +84,18 @@ protected:
     void choose(QWidget* window, int id, const QString& text);
     // Lets the event loop run for a while (timer ticks, redraws).
     static void pump(int milliseconds);
-    // Runs `inside` once the next modal dialog is up.
+    // Runs `inside` once the next modal dialog is up. A dialog waited for
+    // that never opens fails the test when it ends.
     template <typename Dialog, typename Inside>
     void whenModal(Inside inside) {
-        QTimer::singleShot(30, [inside] {
+        ++*pendingModals_;
+        std::weak_ptr<int> pending = pendingModals_;
+        QTimer::singleShot(30, [inside, pending] {
+            const std::shared_ptr<int> count = pending.lock();
+            if (!count) return;  // the test that asked has ended
             auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr) << "no modal dialog";
+            if (!dialog) return;  // still pending: the test fails at its end
+            --*count;
             inside(dialog);
         });
     }
@@ -107,6 +115,7 @@ protected:
 
 private:
     std::filesystem::path dir_;
+    std::shared_ptr<int> pendingModals_ = std::make_shared<int>(0);  // dialogs waited for, not yet seen
     std::filesystem::path startFolder_;
 };
 

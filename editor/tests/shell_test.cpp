@@ -577,6 +577,14 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
     pump(600);
     const QImage shot = frame().grab().toImage();
     ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.size() / shot.devicePixelRatio(), QSize(1000, 700));
+    // The picture holds the drawn scene where the view lies: a good share of
+    // its pixels are lit (the model, the grid), not the clear colour alone.
+    const QRect area(view().mapTo(&frame(), QPoint(0, 0)), view().size());
+    int lit = 0, all = 0;
+    for (int y = area.top(); y < area.bottom(); y += 3)
+        for (int x = area.left(); x < area.right(); x += 3, ++all) lit += qGray(shot.pixel(x, y)) > 40;
+    EXPECT_GT(lit, all / 50) << lit << " of " << all << " pixels of the view are lit";
     if (const char* out = std::getenv("VANTOR_SCREENSHOT")) shot.save(QString::fromLocal8Bit(out));
 
     // With VANTOR_SCREENSHOT_DIR set, every page and dialog is photographed

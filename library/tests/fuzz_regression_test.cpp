@@ -5,6 +5,7 @@
 
 #include "library_test.h"
 #include "mesh_import.h"
+#include "frame_list.h"
 #include "mesh_wire.h"
 
 using namespace korvid::testing;
@@ -18,6 +19,7 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(std::string(KORVID_FUZZ_REGRESSIONS) + "/" + target))
             files.push_back(entry.path());
         std::sort(files.begin(), files.end());
+        EXPECT_FALSE(files.empty()) << "no regression inputs for " << target;
         return files;
     }
 };
@@ -84,6 +86,39 @@ TEST_F(FuzzRegressions, MeshWireInputs) {
         const std::string data = readAll(file.string());
         korvid::import::MeshRead read;
         if (korvid::import::decodeMeshRead(data, read)) EXPECT_EQ(korvid::import::encodeMeshRead(read), data);
+    }
+}
+
+// Frame lists: each is a list of frames in range, or refused with a reason.
+TEST_F(FuzzRegressions, FrameListInputs) {
+    for (const auto& file : inputs("frame_list")) {
+        SCOPED_TRACE(file.filename().string());
+        std::string error;
+        const std::vector<int32_t> frames = korvid::media::parseFrameList(readAll(file.string()), &error);
+        if (frames.empty()) EXPECT_FALSE(error.empty());
+        for (const int32_t f : frames) EXPECT_GE(f, 0);
+    }
+}
+
+// Emitter texts pasted on a model: each adds one emitter or is refused with
+// the library's message, and leaves the count right either way.
+TEST_F(FuzzRegressions, EmitterTextInputs) {
+    const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    const MeshSurface s{"Body", triangle, 1};
+    for (const auto& file : inputs("emitter_text")) {
+        SCOPED_TRACE(file.filename().string());
+        objNew();
+        ASSERT_TRUE(objAddMesh(&s, 1));
+        const int32_t added = objPasteEmitter(readAll(file.string()).c_str(), 0);
+        ModelInfo info{};
+        objGetModelData(&info);
+        if (added > 0) {
+            EXPECT_EQ(info.emitterCount, 1);
+        } else {
+            EXPECT_EQ(info.emitterCount, 0);
+            EXPECT_NE(objGetLastFailure(), KORVID_FAILURE_NONE) << "a refusal has its code";
+        }
+        render();
     }
 }
 

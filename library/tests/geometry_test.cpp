@@ -80,7 +80,14 @@ TEST_F(GeometryTest, NothingHappensWithoutAModel) {
     objGeoTranslate(by);
     objGeoScale(by);
     objGeoRotate(by);
-    SUCCEED();
+    EXPECT_EQ(objGetModelCount(), 0);
+    // A model added afterwards is as its triangles say, untouched by the calls before.
+    const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    const MeshSurface s{"Body", triangle, 1};
+    ASSERT_TRUE(objAddMesh(&s, 1));
+    EXPECT_FLOAT_EQ(info().minX, 0);
+    EXPECT_FLOAT_EQ(info().maxX, 1);
+    EXPECT_FLOAT_EQ(info().maxY, 1);
 }
 
 }  // namespace
