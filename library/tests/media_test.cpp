@@ -3,8 +3,11 @@
 #include <GL/gl.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "alpha_bake.h"
 #include "frame_list.h"
@@ -152,6 +155,8 @@ extern "C" {
 }
 
 #include <filesystem>
+
+#include <unistd.h>
 #include <fstream>
 #include <iterator>
 
@@ -178,8 +183,24 @@ korvid::support::Image frameOf(int k) {
     return image;
 }
 
+// A path in this process's own temporary folder, so runs side by side never
+// share a file.
+std::string ownTempPath(const std::string& name) {
+    // Made once and removed, with what is left in it, when the process ends.
+    static const struct OwnFolder {
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("korvid-media-test-" + std::to_string(::getpid()));
+        OwnFolder() { std::filesystem::create_directories(path); }
+        ~OwnFolder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return (folder.path / name).string();
+}
+
 std::string writeAnimation(const std::string& name, bool lossless = true) {
-    const std::string path = (std::filesystem::temp_directory_path() / name).string();
+    const std::string path = ownTempPath(name);
     korvid::media::AnimationOptions options;
     options.frameMs = 40;
     options.lossless = lossless;
@@ -249,7 +270,7 @@ TEST(Animation, GifHasEveryFrameItsColoursAndTransparency) {
 // A GIF plays as long as its frames: 15 ms frames take 1 and 2 hundredths of
 // a second by turns, so 60 frames last 0.9 s, not 1.2 s.
 TEST(Animation, GifDelaysAddUpToTheEffectsLength) {
-    const std::string path = (std::filesystem::temp_directory_path() / "korvid-timing.gif").string();
+    const std::string path = ownTempPath("korvid-timing.gif");
     korvid::media::AnimationOptions options;
     options.frameMs = 15;
     std::string error;
@@ -338,9 +359,9 @@ TEST(Animation, Mp4AndWebMHoldEveryFrame) {
         std::filesystem::remove(path);
     }
     std::string error;
-    EXPECT_EQ(korvid::media::openAnimation("/tmp/odd.mp4", 63, 48, {}, &error), nullptr);
+    EXPECT_EQ(korvid::media::openAnimation(ownTempPath("odd.mp4"), 63, 48, {}, &error), nullptr);
     EXPECT_FALSE(error.empty()) << "an odd width is refused with a message";
-    EXPECT_EQ(korvid::media::openAnimation("/tmp/a.avi", 64, 48, {}, &error), nullptr);
+    EXPECT_EQ(korvid::media::openAnimation(ownTempPath("a.avi"), 64, 48, {}, &error), nullptr);
 }
 
 }  // namespace
