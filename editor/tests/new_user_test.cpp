@@ -490,12 +490,13 @@ TEST_F(NewUserTest, NoFrameCarriesTheTimeOfADialog) {
         c.command();
         EXPECT_TRUE(heldWhileUp) << c.name;
         EXPECT_TRUE(view().redrawTimerRunning()) << c.name;
+        // The first frame after the dialog: it would carry the 600 ms the
+        // dialog was up if the clock had not resumed.
         longest = 0;
         counting = true;
-        pump(120);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return longest > 0; }, 10000)) << c.name << ": frames are drawn again";
         counting = false;
-        EXPECT_GT(longest, 0) << c.name << ": frames are drawn again";
-        EXPECT_LT(longest, 300) << c.name << ": a frame carried the dialog's time";
+        EXPECT_LT(longest, 600) << c.name << ": a frame carried the dialog's time";
     }
     QObject::disconnect(connection);
     EXPECT_TRUE(messages.isEmpty());
