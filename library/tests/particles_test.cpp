@@ -315,6 +315,35 @@ TEST_F(ParticlesTest, OneParticleLimitPerModelRefusedAlike) {
                  "Error Loading particle system data: the emitters of a model hold at most 4000000 particles together");
 }
 
+// Directions worked out by hand: without spreads, yaw turns the launch about
+// the vertical from +z toward -x, and pitch lifts it toward +y.
+TEST_F(ParticlesTest, LaunchDirectionsByHand) {
+    struct Case {
+        float yaw, pitch;
+        float want[3];  // the velocity at speed 2
+    };
+    const float half = 1.57079632679f, pi = 3.14159265359f;
+    const Case cases[] = {{0, 0, {0, 0, 2}}, {half, 0, {-2, 0, 0}}, {pi, 0, {0, 0, -2}}, {0, half, {0, 2, 0}}};
+    for (const Case& c : cases) {
+        objNew();
+        ASSERT_TRUE(objLoadRaw(writeFile("holder.raw", "Holder\n100 0 0  101 0 0  100 1 0\n").c_str()));
+        ASSERT_TRUE(objSetCurrentModel(0));
+        EmitterData e = emitter();
+        e.yaw = c.yaw;
+        e.pitch = c.pitch;
+        e.yawVar = e.pitchVar = e.speedVar = 0;
+        e.speed = 2;
+        e.emitterPerCycle = 1;
+        e.emitterPerCycleVar = 0;
+        e.force[0] = e.force[1] = e.force[2] = 0;
+        use(e);
+        frame(15);
+        const Particle* p = current().liveList;
+        ASSERT_NE(p, nullptr);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(p->velocity[i], c.want[i], 1e-5) << c.yaw << " " << c.pitch << " axis " << i;
+    }
+}
+
 TEST_F(ParticlesTest, SkippingTheGeneratorEqualsDrawing) {
     for (uint64_t n : {0ull, 1ull, 2ull, 7ull, 1000ull, 123457ull}) {
         platform::seedRandom(99);
