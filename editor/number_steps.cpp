@@ -48,8 +48,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+            return false;
+        // Only mouse events reach the cast.
         auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
+        switch (type) {
         case QEvent::MouseButtonPress:
             if (mouse->button() != Qt::LeftButton || !m_field || !m_field->isEnabled()) return false;
             m_pressX = mouse->position().x();

@@ -130,6 +130,10 @@ std::string EditorTest::sample(const char* name) const { return std::string(VANT
 
 }  // namespace vantor::testing
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 int main(int argc, char** argv) {
     // Listing the tests needs no window system.
     for (int i = 1; i < argc; ++i) {
@@ -144,5 +148,12 @@ int main(int argc, char** argv) {
     CVantorApp application(argc, argv);
     if (!application.initInstance()) return 1;
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+#if defined(__SANITIZE_ADDRESS__)
+    // Leaks are looked for while the OpenGL driver is still loaded: Mesa
+    // unloads it with the last context, and what it kept would then have no
+    // module to be named or suppressed by.
+    __lsan_do_leak_check();
+#endif
+    return result;
 }
