@@ -150,9 +150,9 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
 #if defined(__SANITIZE_ADDRESS__)
-    // Leaks are looked for while the OpenGL driver is still loaded: Mesa
-    // unloads it with the last context, and what it kept would then have no
-    // module to be named or suppressed by.
+    // Leaks, when looked for, are looked for while the OpenGL driver is still
+    // loaded: Mesa unloads it with the last context, and what it kept would
+    // then have no module to be named or suppressed by.
     __lsan_do_leak_check();
 #endif
     return result;
