@@ -26,6 +26,8 @@ if(TARGET vantor)
   set_target_properties(vantor PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
 endif()
 install(TARGETS korvid-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+# The process korvid-render and Vantor read mesh files in.
+install(TARGETS korvid-mesh-reader RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/korvid COMPONENT programs)
 # File managers make thumbnails of entities with korvid-render.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/korvid-render.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers
   COMPONENT programs)

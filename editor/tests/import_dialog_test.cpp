@@ -67,7 +67,7 @@ TEST_F(ImportDialogTest, CancelEndsTheImportAtOnce) {
             // The read is held until the test lets it go: the view must
             // draw frames meanwhile, however slowly this machine draws them.
             const int before = frames;
-            QTest::qWaitFor([&] { return frames - before > 3; }, 10000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return frames - before > 3; }, 10000));
             framesBehindDialog = frames - before;
             auto* cancel = dialog->findChild<QPushButton*>();
             ASSERT_NE(cancel, nullptr);

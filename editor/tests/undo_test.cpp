@@ -375,15 +375,21 @@ TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
     chooseSurface(0);
     EXPECT_FLOAT_EQ(surface(0).shininess, 20) << "the change was saved before the other file opened";
 
-    // Discard goes on without saving; a clean document asks nothing.
+    // Discard goes on without saving: the library holds no model, and the
+    // file opens as it was saved. A clean document asks nothing.
     commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("30"));
     promptAnswer = QMessageBox::Discard;
     prompts.clear();
     files().onFileNew();
     EXPECT_EQ(prompts.size(), 1);
     EXPECT_FALSE(title().contains(QLatin1Char('*')));
+    view().makeCurrent();
+    EXPECT_EQ(objGetModelCount(), 0);
     files().onFileNew();
     EXPECT_EQ(prompts.size(), 1);
+    ASSERT_TRUE(files().openFile(QString::fromStdString(saved)));
+    chooseSurface(0);
+    EXPECT_FLOAT_EQ(surface(0).shininess, 20) << "the discarded change never reached the file";
 }
 
 TEST_F(UndoTest, AFailedOpenLeavesTheHistoryAndEnablesTheLists) {

@@ -1,206 +1,30 @@
 #include "mesh_import.h"
 
-#include <assimp/DefaultIOSystem.h>
-#include <assimp/Importer.hpp>
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <map>
-#include <new>
+#include <string_view>
 #include <vector>
 
 #include "declared_counts.h"
+#include "mesh_read.h"
 #include "mesh_wire.h"
 #include "korvid.h"
 
 namespace korvid::import {
 namespace fs = std::filesystem;
 namespace {
-
-MeshRead refused(ImportError code, const std::string& name, const std::string& what) {
-    MeshRead r;
-    r.code = code;
-    r.error = name + ": " + what;
-    return r;
-}
-
-// Lets a reader open the model file itself and files in its folder or below;
-// an absolute reference or one that climbs out of the folder is refused and
-// remembered, so the import can say why it failed.
-class FolderIOSystem : public Assimp::DefaultIOSystem {
-public:
-    explicit FolderIOSystem(fs::path folder) : folder_(std::move(folder)) {}
-
-    bool Exists(const char* file) const override { return allowed(file) && DefaultIOSystem::Exists(file); }
-
-    Assimp::IOStream* Open(const char* file, const char* mode) override {
-        return allowed(file) ? DefaultIOSystem::Open(file, mode) : nullptr;
-    }
-
-    const std::string& refusedReference() const { return refusedReference_; }
-
-private:
-    // Whether `file` lies in the folder; a refused one is remembered.
-    bool allowed(const char* file) const {
-        if (!file) return false;
-        std::error_code ec;
-        const fs::path full = fs::weakly_canonical(fs::absolute(file, ec), ec);
-        // Inside the folder: the relative path does not start by climbing out.
-        const fs::path inside = full.lexically_relative(folder_);
-        if (!folder_.empty() && !ec && !inside.empty() && *inside.begin() != ".." && !inside.is_absolute()) return true;
-        if (refusedReference_.empty()) refusedReference_ = file;
-        return false;
-    }
-
-    fs::path folder_;
-    mutable std::string refusedReference_;
-};
-
-// The faces and arrays of every mesh, before any step of Assimp's uses them:
-// a reader may pass indices through from the file unchecked.
-MeshRead checkScene(const aiScene& scene, const std::string& name, bool triangulated) {
-    if (scene.mNumMeshes > 0 && !scene.mMeshes) return refused(ImportError::MissingArrays, name, "the file's meshes are missing.");
-    uint64_t polygonWork = 0;
-    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-        const aiMesh* mesh = scene.mMeshes[m];
-        if (!mesh) return refused(ImportError::MissingArrays, name, "a mesh of the file is missing.");
-        if (mesh->mNumFaces == 0) continue;
-        if (!mesh->mFaces || (mesh->mNumVertices > 0 && !mesh->mVertices))
-            return refused(ImportError::MissingArrays, name, "a mesh has faces but no vertices.");
-        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-            const aiFace& face = mesh->mFaces[f];
-            if (face.mNumIndices > 0 && !face.mIndices)
-                return refused(ImportError::MissingArrays, name, "a face has no corners.");
-            if (face.mNumIndices > kMaxFaceCorners)
-                return refused(ImportError::FaceTooLarge, name,
-                               "a polygon has " + std::to_string(face.mNumIndices) + " corners; at most " +
-                                   std::to_string(kMaxFaceCorners) + " are read.");
-            if (!triangulated && face.mNumIndices > 64) {
-                polygonWork += uint64_t(face.mNumIndices) * face.mNumIndices;
-                if (polygonWork > kMaxPolygonWork)
-                    return refused(ImportError::PolygonWork, name,
-                                   "the file's large polygons have too many corners together to triangulate.");
-            }
-            for (unsigned c = 0; c < face.mNumIndices; ++c)
-                if (face.mIndices[c] >= mesh->mNumVertices)
-                    return refused(ImportError::IndexOutOfRange, name,
-                                   "face " + std::to_string(f + 1) + " refers to vertex " +
-                                       std::to_string(static_cast<int64_t>(static_cast<int32_t>(face.mIndices[c]))) +
-                                       ", but its mesh has " + std::to_string(mesh->mNumVertices) + " vertices.");
-        }
-    }
-    return {};
-}
-
-std::string materialName(const aiScene& scene, unsigned index) {
-    aiString name;
-    if (index < scene.mNumMaterials && scene.mMaterials && scene.mMaterials[index] &&
-        scene.mMaterials[index]->Get(AI_MATKEY_NAME, name) == AI_SUCCESS && name.length > 0)
-        return name.C_Str();
-    return "Material" + std::to_string(index + 1);
-}
-
-struct Group {
-    std::string name;
-    unsigned material = 0;
-    std::vector<float> triangles;
-};
-
-// One group per mesh; more than 10 are merged by material down to 10.
-MeshRead collectGroups(const aiScene& scene, const std::string& name) {
-    std::vector<Group> groups;
-    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-        const aiMesh& mesh = *scene.mMeshes[m];
-        Group g;
-        g.material = mesh.mMaterialIndex;
-        g.name = mesh.mName.length > 0 ? mesh.mName.C_Str() : materialName(scene, mesh.mMaterialIndex);
-        for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
-            const aiFace& face = mesh.mFaces[f];
-            if (face.mNumIndices != 3) continue;  // points and lines are not surfaces
-            for (unsigned c = 0; c < 3; ++c) {
-                const aiVector3D& v = mesh.mVertices[face.mIndices[c]];
-                g.triangles.insert(g.triangles.end(), {v.x, v.y, v.z});
-            }
-        }
-        if (!g.triangles.empty()) groups.push_back(std::move(g));
-    }
-    if (groups.empty()) return refused(ImportError::NoTriangles, name, "the file holds no triangles.");
-    MeshRead read;
-    const size_t meshes = groups.size();
-    if (groups.size() > KORVID_MAX_SURFACES) {
-        // One surface per material, in the order the materials first appear.
-        std::vector<Group> byMaterial;
-        std::map<unsigned, size_t> at;
-        for (Group& g : groups) {
-            auto [it, added] = at.emplace(g.material, byMaterial.size());
-            if (added) byMaterial.push_back({materialName(scene, g.material), g.material, {}});
-            auto& into = byMaterial[it->second].triangles;
-            into.insert(into.end(), g.triangles.begin(), g.triangles.end());
-        }
-        groups = std::move(byMaterial);
-        // Still too many materials: the ones after the ninth share the last surface.
-        if (groups.size() > KORVID_MAX_SURFACES) {
-            Group rest{"Rest", 0, {}};
-            for (size_t i = KORVID_MAX_SURFACES - 1; i < groups.size(); ++i)
-                rest.triangles.insert(rest.triangles.end(), groups[i].triangles.begin(), groups[i].triangles.end());
-            groups.resize(KORVID_MAX_SURFACES - 1);
-            groups.push_back(std::move(rest));
-        }
-        read.note = std::to_string(meshes) + " meshes were merged into " + std::to_string(groups.size()) +
-                    " surfaces by material; a model holds at most 10.";
-    }
-    for (Group& g : groups) read.groups.push_back({std::move(g.name), std::move(g.triangles)});
-    return read;
-}
-
-// Reads with no steps, checks what the reader made, then triangulates and
-// applies the node transforms. `readRaw` is the reader call.
-template <typename ReadRaw>
-MeshRead readScene(Assimp::Importer& importer, const std::string& name, const FolderIOSystem* io, ReadRaw readRaw) {
-    // Node transforms are applied to the vertices; nothing else is changed.
-    importer.SetPropertyBool(AI_CONFIG_PP_PTV_KEEP_HIERARCHY, true);
-    auto stopped = [&]() -> MeshRead {
-        if (io && !io->refusedReference().empty())
-            return refused(ImportError::OutsideFolder, name,
-                           "the file refers to " + io->refusedReference() +
-                               ", which is outside the model's folder; only files in its folder are read.");
-        return {};
-    };
-    try {
-        const aiScene* scene = readRaw();
-        if (MeshRead r = stopped(); !r.ok()) return r;
-        if (!scene || !scene->mRootNode) {
-            std::string why = importer.GetErrorString();
-            // Assimp turns a failed allocation into its text; no code comes with it.
-            if (why == "std::bad_alloc") return refused(ImportError::OutOfMemory, name, "not enough memory to read the file.");
-            if (why.empty()) why = "it could not be read as a model.";
-            return refused(ImportError::Unreadable, name, why);
-        }
-        if (MeshRead r = checkScene(*scene, name, false); !r.ok()) return r;
-        scene = importer.ApplyPostProcessing(aiProcess_ValidateDataStructure | aiProcess_Triangulate |
-                                             aiProcess_PreTransformVertices | aiProcess_SortByPType);
-        if (MeshRead r = stopped(); !r.ok()) return r;
-        if (!scene) {
-            const std::string why = importer.GetErrorString();
-            return refused(ImportError::Unreadable, name, why.empty() ? "its data is not consistent." : why);
-        }
-        if (MeshRead r = checkScene(*scene, name, true); !r.ok()) return r;
-        return collectGroups(*scene, name);
-    } catch (const std::bad_alloc&) {
-        return refused(ImportError::OutOfMemory, name, "not enough memory to read the file.");
-    }
-}
 
 uint64_t residentBytesOf(pid_t pid) {
     const std::string path = "/proc/" + std::to_string(pid) + "/statm";
@@ -212,39 +36,95 @@ uint64_t residentBytesOf(pid_t pid) {
     return static_cast<uint64_t>(resident) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
-// Runs `read` in a child process and takes its answer back through a pipe.
-// The child is stopped when the caller cancels, when it runs past the time
-// budget or holds more than the memory budget; a child that dies is a refusal
-// of the file, not a crash of the caller.
-MeshRead readIsolated(const std::string& name, const ImportLimits& limits, const std::function<MeshRead()>& read) {
+// The reader program: named by KORVID_MESH_READER, else in the installed
+// tree (found from the running program's folder), else the one of the build
+// tree this code was built in.
+std::string readerProgram() {
+    if (const char* named = std::getenv("KORVID_MESH_READER"); named && *named) return named;
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const fs::path installed = self.parent_path() / KORVID_READER_FROM_BINDIR;
+        if (::access(installed.c_str(), X_OK) == 0) return installed.string();
+    }
+#ifdef KORVID_READER_IN_BUILD_TREE
+    if (::access(KORVID_READER_IN_BUILD_TREE, X_OK) == 0) return KORVID_READER_IN_BUILD_TREE;
+#endif
+    return {};
+}
+
+// A file descriptor closed when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+    void reset() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+};
+
+// Starts the reader program with `arguments`, `input` on its standard input
+// (an in-memory file, so no write can block) and a pipe on its standard
+// output. The program is started afresh rather than forked, so nothing it
+// does depends on the locks the caller's other threads held at that moment.
+pid_t startReader(const std::vector<std::string>& arguments, std::string_view input, int& output) {
+    const std::string program = readerProgram();
+    if (program.empty()) return -1;
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return refused(ImportError::Unreadable, name, "no reader process could be started.");
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return refused(ImportError::Unreadable, name, "no reader process could be started.");
+    if (::pipe2(fds, O_CLOEXEC) != 0) return -1;
+    Fd readEnd(fds[0]), writeEnd(fds[1]);
+    Fd in(static_cast<int>(::memfd_create("korvid-mesh-input", MFD_CLOEXEC)));
+    if (in.fd < 0) return -1;
+    for (size_t done = 0; done < input.size();) {
+        const ssize_t n = ::write(in.fd, input.data() + done, input.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return -1;
+        done += static_cast<size_t>(n);
     }
-    if (child == 0) {
-        ::close(fds[0]);
-        // A fault of the reader ends this process plainly, whatever handlers
-        // the caller has installed for its own faults.
-        for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::signal(sig, SIG_DFL);
-        std::string bytes;
-        try {
-            bytes = encodeMeshRead(read());
-        } catch (...) {
-            bytes = encodeMeshRead(refused(ImportError::OutOfMemory, name, "not enough memory to read the file."));
-        }
-        for (size_t done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) ::_exit(3);
-            done += static_cast<size_t>(n);
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
+    if (::lseek(in.fd, 0, SEEK_SET) != 0) return -1;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_adddup2(&actions, in.fd, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, STDOUT_FILENO);
+    // Every signal as the system sets it and none blocked, whatever the caller changed.
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    const int failed = ::posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (failed != 0) return -1;
+    output = readEnd.fd;
+    readEnd.fd = -1;
+    return child;
+}
+
+// Runs the reader program on `arguments` and takes its answer back through a
+// pipe. The reader is stopped when the caller cancels, when it runs past the
+// time budget or holds more than the memory budget; a reader that dies is a
+// refusal of the file, not a crash of the caller.
+MeshRead readIsolated(const std::string& name, const ImportLimits& limits, const std::vector<std::string>& arguments,
+                      std::string_view input = {}) {
+    int output = -1;
+    const pid_t child = startReader(arguments, input, output);
+    if (child < 0)
+        return refused(ImportError::NoReader, name,
+                       "the mesh reader program (korvid-mesh-reader) could not be started; reinstalling may help.");
+    Fd pipeEnd(output);
     const auto start = std::chrono::steady_clock::now();
     std::string bytes;
     ImportError stopped = ImportError::None;
@@ -260,13 +140,13 @@ MeshRead readIsolated(const std::string& name, const ImportLimits& limits, const
             ::kill(child, SIGKILL);
             break;
         }
-        pollfd p{fds[0], POLLIN, 0};
+        pollfd p{pipeEnd.fd, POLLIN, 0};
         if (::poll(&p, 1, 20) <= 0) continue;
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        const ssize_t n = ::read(pipeEnd.fd, buffer, sizeof buffer);
         if (n > 0) bytes.append(buffer, static_cast<size_t>(n));
-        else if (n == 0 || (errno != EINTR && errno != EAGAIN)) break;  // the child is done
+        else if (n == 0 || (errno != EINTR && errno != EAGAIN)) break;  // the reader is done
     }
-    ::close(fds[0]);
+    pipeEnd.reset();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
@@ -311,13 +191,7 @@ MeshRead readMesh(const std::string& path, const ImportLimits& limits) {
     if (const CountCheck counts = checkDeclaredCounts(head, size); !counts.ok)
         return refused(ImportError::CountsPastSize, path, counts.why + ".");
 
-    const fs::path folder = fs::weakly_canonical(fs::absolute(path, ec), ec).parent_path();
-    return readIsolated(path, limits, [&] {
-        Assimp::Importer importer;
-        auto* io = new FolderIOSystem(folder);
-        importer.SetIOHandler(io);  // the importer owns it from here
-        return readScene(importer, path, io, [&] { return importer.ReadFile(path, 0); });
-    });
+    return readIsolated(path, limits, {"--file", fs::absolute(path, ec).string(), path});
 }
 
 MeshRead readMeshFromMemory(const void* data, size_t size, const std::string& hint, const ImportLimits& limits) {
@@ -326,13 +200,8 @@ MeshRead readMeshFromMemory(const void* data, size_t size, const std::string& hi
     const std::string_view head(static_cast<const char*>(data), std::min<size_t>(size, 65536));
     if (const CountCheck counts = checkDeclaredCounts(head, size); !counts.ok)
         return refused(ImportError::CountsPastSize, name, counts.why + ".");
-    return readIsolated(name, limits, [&] {
-        Assimp::Importer importer;
-        auto* io = new FolderIOSystem({});  // no file may be opened: there is no folder
-        importer.SetIOHandler(io);
-        return readScene(importer, name, io,
-                         [&] { return importer.ReadFileFromMemory(data, size, 0, hint.c_str()); });
-    });
+    return readIsolated(name, limits, {"--memory", hint, name},
+                        std::string_view(static_cast<const char*>(data), size));
 }
 
 ImportResult addMesh(const MeshRead& read) {
@@ -357,15 +226,6 @@ ImportResult addMesh(const MeshRead& read) {
 
 ImportResult importMesh(const std::string& path, const ImportLimits& limits) {
     return addMesh(readMesh(path, limits));
-}
-
-std::string supportedPatterns() {
-    Assimp::Importer importer;
-    std::string list;
-    importer.GetExtensionList(list);  // "*.3ds;*.obj;..."
-    for (char& c : list)
-        if (c == ';') c = ' ';
-    return list;
 }
 
 }  // namespace korvid::import

@@ -32,6 +32,7 @@ enum class ImportError {
     NoTriangles,      // nothing in the file makes a surface
     Library,          // the library refused the model (its last error follows)
     ReaderFailed,     // the reader process died on the file (a fault of Assimp's)
+    NoReader,         // the reader program could not be started
 };
 
 // A polygon may have at most this many corners: larger ones are refused
@@ -41,8 +42,10 @@ constexpr uint32_t kMaxFaceCorners = 4096;
 // counts (polygons of more than 64 corners) may be at most this much.
 constexpr uint64_t kMaxPolygonWork = uint64_t(kMaxFaceCorners) * kMaxFaceCorners * 4;
 
-// Assimp reads in a child process of its own, so that a reader that crashes,
-// hangs or runs away with memory on a hostile file ends only that process.
+// Assimp reads in a process of its own (the korvid-mesh-reader program), so
+// that a reader that crashes, hangs or runs away with memory on a hostile file
+// ends only that process. KORVID_MESH_READER names the program when it is
+// neither installed beside the running one nor in the build tree.
 struct ImportLimits {
     uint64_t memoryBudget = uint64_t(3) << 30;  // bytes the reader process may hold
     uint32_t timeBudgetMs = 120000;             // then the reader is stopped

@@ -85,7 +85,9 @@ TEST_F(FuzzRegressions, MeshWireInputs) {
         SCOPED_TRACE(file.filename().string());
         const std::string data = readAll(file.string());
         korvid::import::MeshRead read;
-        if (korvid::import::decodeMeshRead(data, read)) EXPECT_EQ(korvid::import::encodeMeshRead(read), data);
+        if (korvid::import::decodeMeshRead(data, read)) {
+            EXPECT_EQ(korvid::import::encodeMeshRead(read), data);
+        }
     }
 }
 
@@ -95,7 +97,9 @@ TEST_F(FuzzRegressions, FrameListInputs) {
         SCOPED_TRACE(file.filename().string());
         std::string error;
         const std::vector<int32_t> frames = korvid::media::parseFrameList(readAll(file.string()), &error);
-        if (frames.empty()) EXPECT_FALSE(error.empty());
+        if (frames.empty()) {
+            EXPECT_FALSE(error.empty());
+        }
         for (const int32_t f : frames) EXPECT_GE(f, 0);
     }
 }

@@ -1,6 +1,9 @@
 // The mesh import with hostile files: every file written by
 // scripts/make-hostile-meshes gets the answer its name starts with, and the
 // counts a header declares are checked against the file's size.
+#include <signal.h>
+#include <stdlib.h>
+
 #include <atomic>
 #include <cmath>
 #include <filesystem>
@@ -115,6 +118,49 @@ TEST_F(ImportTest, EachBudgetStopsASoundRead) {
     small.memoryBudget = 1;
     const MeshRead held = readMesh(path, small);
     EXPECT_EQ(held.code, ImportError::OutOfMemory) << held.error;
+}
+
+// The reader program named in KORVID_MESH_READER for one test, then the usual one.
+class ReaderNamed {
+public:
+    explicit ReaderNamed(const std::string& program) { ::setenv("KORVID_MESH_READER", program.c_str(), 1); }
+    ~ReaderNamed() { ::unsetenv("KORVID_MESH_READER"); }
+};
+
+// A reader that cannot be started, one that dies and one that answers
+// nonsense each refuse the file with their own code; none takes the caller
+// with it.
+TEST_F(ImportTest, AReaderThatIsMissingOrDiesRefusesTheFile) {
+    const std::string model = KORVID_HOSTILE_MESHES "/ok-slash-name.obj";
+    {
+        ReaderNamed missing((scratch() / "no-such-reader").string());
+        const MeshRead read = readMesh(model);
+        EXPECT_EQ(read.code, ImportError::NoReader) << read.error;
+        EXPECT_NE(read.error.find("korvid-mesh-reader"), std::string::npos) << read.error;
+    }
+    const auto script = [this](const char* name, const char* body) {
+        const fs::path path = scratch() / name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(path, fs::perms::owner_all);
+        return path.string();
+    };
+    {
+        // A reader's faults end it even while the caller ignores them.
+        ReaderNamed dies(script("dies", "kill -SEGV $$"));
+        struct sigaction ignore {}, before{};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGSEGV, &ignore, &before);
+        const MeshRead read = readMesh(model);
+        sigaction(SIGSEGV, &before, nullptr);
+        EXPECT_EQ(read.code, ImportError::ReaderFailed) << read.error;
+        EXPECT_EQ(read.readerExit, -SIGSEGV);
+    }
+    {
+        ReaderNamed babbles(script("babbles", "echo this is no answer"));
+        const MeshRead read = readMeshFromMemory("v 0 0 0\n", 8, "obj");
+        EXPECT_EQ(read.code, ImportError::ReaderFailed) << read.error;
+        EXPECT_EQ(read.readerExit, 0);
+    }
 }
 
 TEST(DeclaredCounts, PlyAndOffAgainstTheFileSize) {
