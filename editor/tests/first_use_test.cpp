@@ -468,7 +468,7 @@ namespace vantor::testing {
 // A wall 150 units in front of the camera lies past the usual far plane;
 // the view widens its planes, so the wall shows.
 TEST_F(FirstUseTest, AModelLargerThanTheFarPlaneShows) {
-    const std::filesystem::path raw = std::filesystem::temp_directory_path() / "vantor-big-model.raw";
+    const std::filesystem::path raw = scratch() / "big-model.raw";
     {
         std::ofstream out(raw);
         out << "Wall\n";
@@ -489,7 +489,6 @@ TEST_F(FirstUseTest, AModelLargerThanTheFarPlaneShows) {
     };
     ASSERT_GT(doc().modelInfo().maxX, 100.0f);
     EXPECT_GT(litPixels(), 200) << "the wall facing the camera";
-    std::filesystem::remove(raw);
 }
 
 }  // namespace vantor::testing

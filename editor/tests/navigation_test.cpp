@@ -1,11 +1,18 @@
 // View navigation: wheel zoom toward the cursor, middle-button pan, Alt+left
 // orbit, Frame All and Frame Selected, the views from each side. None of it
 // touches the entity.
+#include <QCheckBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QStringList>
 #include <QTabBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <fstream>
+#include <vector>
 
 #include "editor_test.h"
 #include "resource.h"
@@ -123,6 +130,88 @@ TEST_F(NavigationTest, MiddleDragPansAndAltDragOrbitsAroundTheModel) {
     // The specified drags still have the left button without Alt.
     EXPECT_EQ(view().m_target, DragTarget::None);
     expectEntityUntouched();
+}
+
+// The projection the tests here reckon by hand is the one the view draws:
+// a cube's drawn silhouette spans the box of its projected corners, as it
+// opens, turned, nearer and panned.
+TEST_F(NavigationTest, TheHandProjectionIsWhatTheViewDraws) {
+    const auto path = scratch() / "cube.raw";
+    {
+        // Two triangles for each face of the cube from -0.5 to 0.5.
+        std::ofstream out(path);
+        out << "Cube\n";
+        for (int axis = 0; axis < 3; ++axis)
+            for (int side = 0; side < 2; ++side) {
+                const float c = side ? 0.5f : -0.5f;
+                auto corner = [&](float u, float v) {
+                    float p[3];
+                    p[axis] = c;
+                    p[(axis + 1) % 3] = u;
+                    p[(axis + 2) % 3] = v;
+                    out << p[0] << ' ' << p[1] << ' ' << p[2] << ' ';
+                };
+                corner(-0.5f, -0.5f), corner(0.5f, -0.5f), corner(0.5f, 0.5f), out << '\n';
+                corner(-0.5f, -0.5f), corner(0.5f, 0.5f), corner(-0.5f, 0.5f), out << '\n';
+            }
+    }
+    open(path.string());
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+    // Only the cube on a background of its own colour: no grid, no lights
+    // drawn. These are the view's settings, which outlive the entity: they
+    // are put back at the end.
+    frame().controlView()->tabs()->setCurrentIndex(0);
+    std::vector<int> switchedOff;
+    for (int id : {IDC_OBJ_GRID, IDC_OBJ_SHOW_LIGHTS, IDC_OBJ_BOUNDING_BOX})
+        if (control<QCheckBox>(objectPage(), id)->isChecked()) {
+            click(objectPage(), id);
+            switchedOff.push_back(id);
+        }
+    QStringList clear;
+    for (int i = 0; i < 3; ++i) {
+        clear << control<QLineEdit>(objectPage(), IDC_OBJ_CLEAR_R + i)->text();
+        commit(objectPage(), IDC_OBJ_CLEAR_R + i, i == 2 ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+
+    const auto compare = [this](const char* when) {
+        SCOPED_TRACE(when);
+        float lo[3], hi[3];
+        view().makeCurrent();
+        ASSERT_TRUE(objGetBounds(KORVID_BOUNDS_MODEL, 0, lo, hi));
+        double eLeft = 1e9, eRight = -1e9, eTop = 1e9, eBottom = -1e9;
+        for (int i = 0; i < 8; ++i) {
+            const float corner[3] = {i & 1 ? hi[0] : lo[0], i & 2 ? hi[1] : lo[1], i & 4 ? hi[2] : lo[2]};
+            const QPointF p = where(corner);
+            eLeft = std::min(eLeft, p.x()), eRight = std::max(eRight, p.x());
+            eTop = std::min(eTop, p.y()), eBottom = std::max(eBottom, p.y());
+        }
+        const QImage picture = view().grabFramebuffer();
+        ASSERT_EQ(picture.width(), view().viewShape().width);
+        int left = picture.width(), right = -1, top = picture.height(), bottom = -1;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb c = picture.pixel(x, y);
+                if (qBlue(c) > 200 && qRed(c) < 40 && qGreen(c) < 40) continue;  // the background
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+        ASSERT_GE(right, 0) << "the cube is drawn";
+        EXPECT_NEAR(left, eLeft, 1.5);
+        EXPECT_NEAR(right + 1, eRight, 1.5);
+        EXPECT_NEAR(top, eTop, 1.5);
+        EXPECT_NEAR(bottom + 1, eBottom, 1.5);
+    };
+    compare("as opened");
+    view().m_camera = CameraData{0.3f, -0.2f, -4, 25, 40, 10};
+    compare("turned");
+    const float centre[3] = {0, 0, 0};
+    wheel(where(centre) + QPointF(30, 10), 2);
+    compare("nearer");
+    drag(Qt::MiddleButton, Qt::NoModifier, QPoint(200, 200), QPoint(160, 230));
+    compare("panned");
+
+    for (int i = 0; i < 3; ++i) commit(objectPage(), IDC_OBJ_CLEAR_R + i, clear[i]);
+    for (int id : switchedOff) click(objectPage(), id);
 }
 
 TEST_F(NavigationTest, FrameSelectedFitsWhatThePageShows) {
