@@ -96,7 +96,10 @@ TEST_F(OutlinerTest, RenamesAreUndoableAndKeepTheLibrarysRules) {
 TEST_F(OutlinerTest, TheEyeHidesAnEmittersPixelsAndCount) {
     open(sample("sparks.zob"));
     view().m_camera = CameraData{0, -0.6f, -2.2f, 0, 0, 0};
-    pump(300);
+    ASSERT_TRUE(QTest::qWaitFor([this] {
+        view().makeCurrent();
+        return objGetSceneLiveParticles() > 20;
+    }, 10000));
     view().makeCurrent();
     objPauseSimulation(true);
     pump(30);
