@@ -1,7 +1,7 @@
 // Vantor: an editor for lit, textured 3D models with particle effects.
 #include <QFileInfo>
 
-#include "vantor_app.h"
+#include "app/vantor_app.h"
 
 int main(int argc, char** argv) {
     setVantorSurfaceFormat();

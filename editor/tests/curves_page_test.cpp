@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 
-#include "curve_editors.h"
+#include "widgets/curve_editors.h"
 #include "editor_test.h"
 #include "resource.h"
 

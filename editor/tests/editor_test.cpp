@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "image_dlg.h"
+#include "dialogs/image_dlg.h"
 
 namespace vantor::testing {
 

@@ -19,17 +19,17 @@
 #include <optional>
 #include <string>
 
-#include "controls.h"
-#include "entity_control_view.h"
-#include "file_commands.h"
-#include "object_page.h"
-#include "particles_page.h"
-#include "surface_page.h"
+#include "widgets/controls.h"
+#include "pages/entity_control_view.h"
+#include "app/file_commands.h"
+#include "pages/object_page.h"
+#include "pages/particles_page.h"
+#include "pages/surface_page.h"
 #include "korvid.h"
-#include "main_frame.h"
-#include "vantor_app.h"
-#include "vantor_doc.h"
-#include "vantor_view.h"
+#include "app/main_frame.h"
+#include "app/vantor_app.h"
+#include "document/vantor_doc.h"
+#include "view/vantor_view.h"
 
 namespace vantor::testing {
 

@@ -6,7 +6,7 @@
 #include <QTabBar>
 
 #include "editor_test.h"
-#include "emitter_clipboard.h"
+#include "app/emitter_clipboard.h"
 #include "resource.h"
 
 namespace vantor::testing {

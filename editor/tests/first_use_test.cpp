@@ -18,11 +18,11 @@
 #include <sstream>
 
 #include "editor_test.h"
-#include "effect_export.h"
-#include "picture_export.h"
+#include "export/effect_export.h"
+#include "export/picture_export.h"
 #include "resource.h"
-#include "simulation_controls.h"
-#include "timeline_bar.h"
+#include "view/simulation_controls.h"
+#include "view/timeline_bar.h"
 
 namespace vantor::testing {
 namespace {

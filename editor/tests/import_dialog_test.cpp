@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "editor_test.h"
-#include "import_progress.h"
-#include "vantor_view.h"
+#include "dialogs/import_progress.h"
+#include "view/vantor_view.h"
 
 namespace vantor::testing {
 namespace {

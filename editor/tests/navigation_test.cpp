@@ -16,7 +16,7 @@
 
 #include "editor_test.h"
 #include "resource.h"
-#include "view_navigation.h"
+#include "view/view_navigation.h"
 
 namespace vantor::testing {
 namespace {

@@ -15,21 +15,21 @@
 #include <QImage>
 
 #include "editor_test.h"
-#include "entity_control_view.h"
+#include "pages/entity_control_view.h"
 #include <QTabBar>
 #include <QTest>
-#include "image_dlg.h"
-#include "object_page.h"
+#include "dialogs/image_dlg.h"
+#include "pages/object_page.h"
 #include <QAbstractButton>
 #include <functional>
 #include <vector>
-#include "particle_burst_dialog.h"
-#include "particles_page.h"
-#include "surface_page.h"
+#include "dialogs/particle_burst_dialog.h"
+#include "pages/particles_page.h"
+#include "pages/surface_page.h"
 #include <QTreeWidget>
-#include "picture_export.h"
+#include "export/picture_export.h"
 #include "resource.h"
-#include "simulation_controls.h"
+#include "view/simulation_controls.h"
 #include <QLabel>
 
 namespace vantor::testing {

@@ -5,7 +5,7 @@
 #include <QWheelEvent>
 
 #include "editor_test.h"
-#include "number_steps.h"
+#include "widgets/number_steps.h"
 #include "resource.h"
 
 namespace vantor::testing {

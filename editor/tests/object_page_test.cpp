@@ -12,11 +12,11 @@
 
 #include "resource.h"
 #include "editor_test.h"
-#include "geometry_dlg.h"
-#include "light_properties_dlg.h"
-#include "name_dlg.h"
-#include "object_page.h"
-#include "surface_page.h"
+#include "dialogs/geometry_dlg.h"
+#include "dialogs/light_properties_dlg.h"
+#include "dialogs/name_dlg.h"
+#include "pages/object_page.h"
+#include "pages/surface_page.h"
 
 namespace vantor::testing {
 namespace {

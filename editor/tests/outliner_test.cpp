@@ -5,7 +5,7 @@
 #include <QTabBar>
 
 #include "editor_test.h"
-#include "outliner.h"
+#include "pages/outliner.h"
 #include "resource.h"
 
 namespace vantor::testing {

@@ -7,9 +7,9 @@
 
 #include "resource.h"
 #include "editor_test.h"
-#include "name_dlg.h"
-#include "particle_burst_dialog.h"
-#include "particles_page.h"
+#include "dialogs/name_dlg.h"
+#include "dialogs/particle_burst_dialog.h"
+#include "pages/particles_page.h"
 
 namespace vantor::testing {
 namespace {

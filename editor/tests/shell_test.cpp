@@ -23,16 +23,16 @@
 
 #include "resource.h"
 #include "editor_test.h"
-#include "recent_files.h"
-#include "entity_control_view.h"
-#include "name_dlg.h"
-#include "object_page.h"
-#include "image_dlg.h"
-#include "keyboard_state.h"
-#include "simulation_controls.h"
-#include "particle_burst_dialog.h"
-#include "particles_page.h"
-#include "surface_page.h"
+#include "app/recent_files.h"
+#include "pages/entity_control_view.h"
+#include "dialogs/name_dlg.h"
+#include "pages/object_page.h"
+#include "dialogs/image_dlg.h"
+#include "app/keyboard_state.h"
+#include "view/simulation_controls.h"
+#include "dialogs/particle_burst_dialog.h"
+#include "pages/particles_page.h"
+#include "pages/surface_page.h"
 
 namespace vantor::testing {
 using vantor::DragMode;

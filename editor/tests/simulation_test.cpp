@@ -15,10 +15,10 @@
 
 #include "resource.h"
 #include "editor_test.h"
-#include "name_dlg.h"
-#include "particles_page.h"
-#include "picture_export.h"
-#include "simulation_controls.h"
+#include "dialogs/name_dlg.h"
+#include "pages/particles_page.h"
+#include "export/picture_export.h"
+#include "view/simulation_controls.h"
 
 namespace vantor::testing {
 namespace {

@@ -18,9 +18,9 @@
 
 #include "resource.h"
 #include "editor_test.h"
-#include "image_dlg.h"
-#include "particles_page.h"
-#include "surface_page.h"
+#include "dialogs/image_dlg.h"
+#include "pages/particles_page.h"
+#include "pages/surface_page.h"
 
 namespace vantor::testing {
 namespace {

@@ -12,10 +12,10 @@
 
 #include "editor_test.h"
 #include "resource.h"
-#include "simulation_controls.h"
-#include "timeline_bar.h"
-#include "effect_export.h"
-#include "picture_export.h"
+#include "view/simulation_controls.h"
+#include "view/timeline_bar.h"
+#include "export/effect_export.h"
+#include "export/picture_export.h"
 #include <fstream>
 #include <iterator>
 

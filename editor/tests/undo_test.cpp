@@ -13,16 +13,16 @@
 
 #include "editor_test.h"
 #include <QUndoView>
-#include "entity_control_view.h"
-#include "geometry_dlg.h"
-#include "image_dlg.h"
-#include "light_properties_dlg.h"
-#include "name_dlg.h"
-#include "object_page.h"
-#include "particle_burst_dialog.h"
-#include "particles_page.h"
+#include "pages/entity_control_view.h"
+#include "dialogs/geometry_dlg.h"
+#include "dialogs/image_dlg.h"
+#include "dialogs/light_properties_dlg.h"
+#include "dialogs/name_dlg.h"
+#include "pages/object_page.h"
+#include "dialogs/particle_burst_dialog.h"
+#include "pages/particles_page.h"
 #include "resource.h"
-#include "surface_page.h"
+#include "pages/surface_page.h"
 
 namespace vantor::testing {
 using vantor::DragMode;
