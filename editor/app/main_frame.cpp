@@ -307,7 +307,7 @@ void CMainFrame::buildMenus() {
                 std::optional<std::pair<int, int>> range;
                 if (m_timeline->active()) range = std::make_pair(m_timeline->inPoint(), m_timeline->outPoint());
                 const int shown = m_timeline->time();
-                vantor::onExportFrames(this, m_view, m_document->frameExportSettings(), range, drawnModels());
+                vantor::onExportFrames(this, m_view, m_frameExport, range, drawnModels());
                 if (m_timeline->active()) m_timeline->resume(shown);
             });
     QMenu* exportMenu = file->addMenu(QStringLiteral("Ex&port"));

@@ -5,6 +5,7 @@
 #include <QMap>
 
 #include "export/effect_export.h"
+#include "export/picture_export.h"
 
 class QAction;
 class QLabel;
@@ -28,6 +29,8 @@ public:
     QSplitter* splitter() const { return m_splitter; }
     CVantorView* view() const { return m_view; }
     CEntityControlView* controlView() const { return m_controlView; }
+    // The settings of File > Export Frames, kept for the editor's session.
+    FrameExport& frameExportSettings() { return m_frameExport; }
     // Enables and checks the toolbar commands from the working state.
     void updateCommands();
     // The CAP, NUM and SCRL panes follow the lock keys.
@@ -80,6 +83,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QSplitter* m_splitter = nullptr;
     CVantorView* m_view = nullptr;
+    FrameExport m_frameExport;
     CEntityControlView* m_controlView = nullptr;
     class COutliner* m_outliner = nullptr;
     QMenu* m_recentMenu = nullptr;

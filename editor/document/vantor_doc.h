@@ -14,7 +14,6 @@
 #include "document/gl_access.h"
 #include "korvid.h"
 #include "mesh_import.h"
-#include "export/picture_export.h"
 
 namespace vantor {
 
@@ -78,8 +77,6 @@ public:
     const QString& pathName() const { return m_pathName; }
     const QString& fileTitle() const { return m_fileTitle; }
     QString title() const { return m_title; }
-    // The settings of File > Export Frames, kept with the document.
-    FrameExport& frameExportSettings() { return m_frameExport; }
 
     // ---- Undo and redo --------------------------------------------------------
     QUndoStack* undoStack() { return &m_stack; }
@@ -256,7 +253,6 @@ private:
     QString m_pathName;
     QString m_fileTitle;
     QString m_title = QStringLiteral("Untitled");
-    FrameExport m_frameExport;
     QUndoStack m_stack;
     size_t m_historyBudget = size_t(512) << 20;
     bool m_trimming = false;

@@ -18,7 +18,7 @@
 #include "widgets/controls.h"
 #include "dialogs/name_dlg.h"
 #include "dialogs/particle_burst_dialog.h"
-#include "document/particle_extras.h"
+#include "pages/particle_extras.h"
 #include "pages/field_bindings.h"
 #include "widgets/page_layout.h"
 #include "document/vantor_doc.h"

@@ -344,13 +344,13 @@ TEST_F(NewUserTest, ExportFramesRemembersItsSettings) {
         setSpins(dialog, {2, 20, 9});
         dialog->accept();
     });
-    onExportFrames(&frame(), &view(), doc().frameExportSettings());
+    onExportFrames(&frame(), &view(), frame().frameExportSettings());
     FrameExport shown;
     whenModal<CExportFramesDlg>([&](CExportFramesDlg* dialog) {
         shown = dialog->settings();
         dialog->reject();
     });
-    onExportFrames(&frame(), &view(), doc().frameExportSettings());
+    onExportFrames(&frame(), &view(), frame().frameExportSettings());
     setPictureFileHook({});
     EXPECT_EQ(shown.frames, 2);
     EXPECT_EQ(shown.stepMs, 20);

@@ -1,4 +1,4 @@
-#include "document/particle_extras.h"
+#include "pages/particle_extras.h"
 
 #include <QCheckBox>
 #include <QComboBox>
