@@ -182,7 +182,7 @@ QAction* CMainFrame::addSideDock(const QString& title, QWidget* content, QSize s
 
 void CMainFrame::buildOutliner() {
     // View > Outliner: every model loaded, with its surfaces and emitters.
-    m_outliner = new COutliner(*m_document, *m_controlView, *m_files);
+    m_outliner = new COutliner(*m_document, *m_controlView, [this] { return m_files->saveModified(); });
     QAction* show = addSideDock(QStringLiteral("Outliner"), m_outliner, {240, 360}, ID_VIEW_OUTLINER,
                                     QStringLiteral("&Outliner"),
                                     QStringLiteral("Show every model loaded with its surfaces and emitters"));

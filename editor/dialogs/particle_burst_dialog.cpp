@@ -10,7 +10,7 @@
 
 #include "resource.h"
 #include "widgets/controls.h"
-#include "pages/field_bindings.h"
+#include "widgets/field_bindings.h"
 #include "widgets/page_layout.h"
 #include "document/vantor_doc.h"
 

@@ -6,9 +6,10 @@
 #include <QPainterPath>
 #include <QTabBar>
 
+#include <utility>
+
 #include "widgets/controls.h"
 #include "pages/entity_control_view.h"
-#include "app/file_commands.h"
 #include "pages/particles_page.h"
 #include "resource.h"
 #include "pages/surface_page.h"
@@ -45,8 +46,9 @@ QIcon eyeIcon(bool open) {
 
 }  // namespace
 
-COutliner::COutliner(CVantorDoc& document, CEntityControlView& pages, FileCommands& files, QWidget* parent)
-    : QTreeWidget(parent), m_doc(document), m_pages(pages), m_files(files) {
+COutliner::COutliner(CVantorDoc& document, CEntityControlView& pages, std::function<bool()> saveModified,
+                     QWidget* parent)
+    : QTreeWidget(parent), m_doc(document), m_pages(pages), m_saveModified(std::move(saveModified)) {
     vantor::setControlId(this, IDC_OUTLINER);
     setColumnCount(2);
     setHeaderLabels({QStringLiteral("Name"), QString()});
@@ -159,7 +161,7 @@ void COutliner::markCurrent() {
 
 bool COutliner::edit(int model) {
     if (model == m_doc.editedModel()) return true;
-    if (!m_files.saveModified()) return false;
+    if (!m_saveModified()) return false;
     return m_doc.chooseModel(model);
 }
 
@@ -243,7 +245,7 @@ void COutliner::removeEntry(QTreeWidgetItem* item) {
     }
     if (kind != Kind::Model) return;
     // Closing the edited model loses its unsaved changes unless they are saved first.
-    if (model == m_doc.editedModel() && !m_files.saveModified()) return;
+    if (model == m_doc.editedModel() && !m_saveModified()) return;
     m_doc.closeModel(model);
 }
 

@@ -6,14 +6,18 @@
 #pragma once
 #include <QTreeWidget>
 
+#include <functional>
+
 class CEntityControlView;
 class CVantorDoc;
-class FileCommands;
 
 class COutliner : public QTreeWidget {
     Q_OBJECT
 public:
-    COutliner(CVantorDoc& document, CEntityControlView& pages, FileCommands& files, QWidget* parent = nullptr);
+    // `saveModified` asks whether to save the edited model's changes before
+    // it is closed; false stops the close.
+    COutliner(CVantorDoc& document, CEntityControlView& pages, std::function<bool()> saveModified,
+              QWidget* parent = nullptr);
     // What an entry stands for.
     enum class Kind { Model = 1, Surface = 2, Emitter = 3 };
     static constexpr int kEyeColumn = 1;
@@ -36,6 +40,6 @@ private:
 
     CVantorDoc& m_doc;
     CEntityControlView& m_pages;
-    FileCommands& m_files;
+    std::function<bool()> m_saveModified;
     bool m_building = false;
 };

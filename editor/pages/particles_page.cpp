@@ -19,7 +19,7 @@
 #include "dialogs/name_dlg.h"
 #include "dialogs/particle_burst_dialog.h"
 #include "pages/particle_extras.h"
-#include "pages/field_bindings.h"
+#include "widgets/field_bindings.h"
 #include "widgets/page_layout.h"
 #include "document/vantor_doc.h"
 #include "view/vantor_view.h"

@@ -1,4 +1,4 @@
-#include "pages/field_bindings.h"
+#include "widgets/field_bindings.h"
 
 #include <QMap>
 
