@@ -98,8 +98,10 @@ void addEmitterCommands(CMainFrame& frame, CVantorDoc& doc) {
         }
         const QString text = clipboardEmitter();
         if (text.isEmpty()) return;
-        const CVantorDoc::FileResult result = doc.pasteEmitter(text);
-        if (!result.message.isEmpty()) message(&frame, result.message);
+        QString note;
+        const vantor::Refusal refusal = doc.pasteEmitter(text, &note);
+        const QString told = refusal ? refusal.text : note;
+        if (!told.isEmpty()) message(&frame, told);
     });
     QObject::connect(duplicate, &QAction::triggered, &doc, [&doc] { doc.duplicateEmitter(); });
 

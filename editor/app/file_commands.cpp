@@ -80,10 +80,8 @@ bool FileCommands::openFile(const QString& path) {
     // before entering the file's folder moves it.
     const QString absolute = QFileInfo(path).absoluteFilePath();
     CVantorDoc::enterFolderOf(absolute);
-    const CVantorDoc::FileResult result = m_document.openFile(absolute);
-    if (result.ok) tell(result.message);
-    else tellFailure(absolute, result.message);
-    return result.ok;
+    QString note;
+    return answer(absolute, m_document.openFile(absolute, &note), note);
 }
 
 void FileCommands::onFileImport() {
@@ -102,10 +100,8 @@ bool FileCommands::importFile(const QString& path) {
     // model is added here, on the view's thread.
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const korvid::import::MeshRead read = vantor::readMeshWithProgress(m_window, absolute);
-    const CVantorDoc::FileResult result = m_document.addImportedMesh(absolute, read);
-    if (result.ok) tell(result.message);
-    else tellFailure(absolute, result.message);
-    return result.ok;
+    QString note;
+    return answer(absolute, m_document.addImportedMesh(absolute, read, &note), note);
 }
 
 bool FileCommands::onFileSave() {
@@ -130,11 +126,12 @@ bool FileCommands::saveWithDialog() {
     return saveFile(path);
 }
 
-bool FileCommands::saveFile(const QString& path) {
-    const CVantorDoc::FileResult result = m_document.saveFile(path);
-    if (result.ok) tell(result.message);
-    else tellFailure(path, result.message);
-    return result.ok;
+bool FileCommands::saveFile(const QString& path) { return answer(path, m_document.saveFile(path), {}); }
+
+bool FileCommands::answer(const QString& path, const vantor::Refusal& refusal, const QString& note) {
+    if (refusal) tellFailure(path, refusal.text);
+    else tell(note);
+    return !refusal;
 }
 
 bool FileCommands::saveModified() {

@@ -4,6 +4,8 @@
 // document answered.
 #pragma once
 #include <QObject>
+
+#include "document/refusal.h"
 #include <QString>
 
 class CVantorDoc;
@@ -58,6 +60,9 @@ private:
     void tell(const QString& text);
     // Tells a refusal to read or write `path`, naming the file.
     void tellFailure(const QString& path, const QString& text);
+    // Tells the refusal to read or write `path`, or the note on a file that
+    // was; true when it was not refused.
+    bool answer(const QString& path, const vantor::Refusal& refusal, const QString& note);
     CVantorDoc& m_document;
     QWidget* m_window;
     FileQuestions* m_questions;

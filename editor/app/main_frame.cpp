@@ -121,7 +121,7 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     connect(m_document, &CVantorDoc::opened, this, &CMainFrame::updateCommands);
     connect(m_document, &CVantorDoc::cleared, this, &CMainFrame::updateCommands);
     connect(m_document, &CVantorDoc::changed, this, &CMainFrame::updateCommands);
-    connect(m_document->undoStack(), &QUndoStack::indexChanged, this, &CMainFrame::updateCommands);
+    connect(m_document->history().stack(), &QUndoStack::indexChanged, this, &CMainFrame::updateCommands);
     // The lock-key panes follow the keys as they are pressed.
     qApp->installEventFilter(this);
     updateCommands();
@@ -355,17 +355,17 @@ void CMainFrame::buildMenus() {
     };
     // Undo and Redo come from the document's undo stack, which names them
     // after the command ("Undo Shininess") and enables them.
-    QUndoStack* stack = m_document->undoStack();
+    vantor::History& history = m_document->history();
     for (const auto& c : editCommands) {
         const QString text = QString::fromUtf8(c.text).section(QLatin1Char('\t'), 0, 0);
-        QAction* a = c.id == ID_EDIT_UNDO ? addCommand(stack->createUndoAction(this, text), c.id, QString::fromLatin1(c.prompt))
+        QAction* a = c.id == ID_EDIT_UNDO ? addCommand(history.createAction(this, text, true), c.id, QString::fromLatin1(c.prompt))
                                           : addCommand(c.id, text, QString::fromLatin1(c.prompt));
         a->setShortcuts({c.keys, c.alternate});
         // Cut has nothing to do; Copy and Paste carry emitters (emitter_clipboard.cpp).
         if (c.id != ID_EDIT_UNDO) a->setEnabled(false);
         edit->addAction(a);
         if (c.id == ID_EDIT_UNDO) {
-            QAction* redo = addCommand(stack->createRedoAction(this, QStringLiteral("&Redo")), ID_EDIT_REDO,
+            QAction* redo = addCommand(history.createAction(this, QStringLiteral("&Redo"), false), ID_EDIT_REDO,
                                        QStringLiteral("Redo the previously undone action\nRedo"));
             redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
             edit->addAction(redo);
@@ -385,7 +385,7 @@ void CMainFrame::buildMenus() {
     connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     // View > History: the undo stack as a list; choosing a row undoes or
     // redoes up to it.
-    auto* historyView = new QUndoView(m_document->undoStack());
+    auto* historyView = new QUndoView(m_document->history().stack());
     historyView->setEmptyLabel(QStringLiteral("<opened>"));
     view->addAction(addSideDock(QStringLiteral("History"), historyView, {260, 320}, ID_VIEW_HISTORY,
                                     QStringLiteral("&History"),

@@ -171,7 +171,7 @@ CImageDlg::CImageDlg(CVantorDoc& document, QWidget* parent) : QDialog(parent), m
             if (QString::fromLocal8Bit(m_image.name) == name) m_image.path[0] = '\0';
         });
         connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
-            if (change.kind == ChangeKind::Images && change.restored) listLibrary();
+            if (change.kind == EntityPart::Images && change.restored) listLibrary();
         });
     }
     // Tab goes through the controls as they are laid out, row by row.
@@ -329,12 +329,12 @@ void CImageDlg::add() {
         }
     }
     // The name is stored in saved entities: it must read back from them.
-    m_name->setText(safeName(m_name->text(), static_cast<int>(sizeof t.name)));
+    m_name->setText(KorvidScene::safeName(m_name->text(), static_cast<int>(sizeof t.name)));
     copyText(t.name, sizeof t.name, m_name->text());
     copyText(t.path, sizeof t.path, m_path->text());
     // The document offers the new image in the pages' image lists.
-    if (!m_doc.addImage(t)) {
-        message(this, QString::fromLocal8Bit(objGetLastError()));
+    if (const Refusal refusal = m_doc.addImage(t)) {
+        message(this, refusal.text);
         return;
     }
     new QTreeWidgetItem(m_list, {QString::fromLocal8Bit(t.name), filter, alphaText(t)});
@@ -358,14 +358,11 @@ void CImageDlg::offerName(const QString& name) {
 }
 
 void CImageDlg::listLibrary() {
-    m_doc.makeCurrent();
-    const int count = objGetTextureCnt();
+    KorvidScene& scene = m_doc.scene();
+    const int count = scene.imageCount();
     for (int i = 0; i < count; ++i) {
         TextureInfo& t = m_image;
-        if (!objGetTexture2(&t, i)) {
-            message(this, QString::fromLocal8Bit(objGetLastError()));
-            continue;
-        }
+        if (!scene.imageAt(i, &t)) continue;
         // Each image is listed once, even when a second entity is opened without File New.
         const QString name = QString::fromLocal8Bit(t.name);
         if (!m_list->findItems(name, Qt::MatchExactly, 0).isEmpty()) continue;
@@ -379,9 +376,7 @@ void CImageDlg::chooseRow() {
     m_lastHandled = row;
     m_chosenName = m_list->currentItem()->text(0);
     TextureInfo& t = m_image;
-    const QByteArray name = m_chosenName.toLocal8Bit();
-    m_doc.makeCurrent();
-    if (!objGetTexture(&t, name.constData())) {
+    if (!m_doc.scene().image(m_chosenName, &t)) {
         message(this, QStringLiteral("Unable to find the texture name"));
         return;
     }

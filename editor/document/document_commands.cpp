@@ -5,12 +5,21 @@
 namespace vantor {
 
 void DocumentCommand::undo() {
-    if (!m_trimmed) takeBack();
+    if (!m_trimmed) m_doc.tellRefused(takeBack());
 }
 
 void DocumentCommand::redo() {
-    if (m_pushed && !m_trimmed) doAgain();
-    m_pushed = true;
+    if (m_trimmed) return;
+    const bool first = !m_done;
+    m_done = true;
+    const Refusal refusal = apply(first);
+    if (!first) {
+        m_doc.tellRefused(refusal);
+        return;
+    }
+    m_refusal = refusal;
+    m_doc.firstRedoAnswered(refusal);
+    if (refusal) setObsolete(true);
 }
 
 void DocumentCommand::trim() {
@@ -19,25 +28,45 @@ void DocumentCommand::trim() {
     setObsolete(true);
 }
 
+Refusal RecordCommand::apply(bool first) {
+    if (first && sameSnapshot(m_before, m_after)) {
+        setObsolete(true);
+        return {};
+    }
+    return m_doc.put(m_after, first ? m_field : -1, !first);
+}
+
+Refusal RecordCommand::takeBack() { return m_doc.put(m_before, -1, true); }
+
 bool RecordCommand::mergeWith(const QUndoCommand* other) {
     const auto* next = dynamic_cast<const RecordCommand*>(other);
+    if (!next || next->m_intent != m_intent || next->m_field != m_field || next->m_generation != m_generation ||
+        next->m_after.part != m_after.part || next->m_after.index != m_after.index)
+        return false;
     // The merged command keeps the state from before the first commit.
-    return next && m_field >= 0 && next->m_field == m_field && next->m_snapshot.part == m_snapshot.part &&
-           next->m_snapshot.index == m_snapshot.index;
+    m_after = next->m_after;
+    if (sameSnapshot(m_before, m_after)) setObsolete(true);
+    return true;
 }
 
-void RecordCommand::swap() {
-    EntitySnapshot current = m_doc.capture(m_snapshot.part, m_snapshot.index);
-    m_doc.restore(m_snapshot);
-    m_snapshot = std::move(current);
+Refusal OperationCommand::takeBack() { return m_doc.put(m_before, -1, true); }
+
+Refusal EmitterCommand::apply(bool first) { return m_added ? insert(first) : remove(); }
+
+Refusal EmitterCommand::takeBack() { return m_added ? remove() : insert(false); }
+
+Refusal EmitterCommand::remove() { return m_doc.removeEmitterAt(m_index, &m_record, &m_extras); }
+
+Refusal EmitterCommand::insert(bool first) {
+    if (first && !m_pasted.isEmpty()) return m_doc.pasteEmitterAt(m_index, m_pasted, &m_record, &m_extras);
+    return m_doc.insertEmitterAt(m_record, m_index, m_extras);
 }
 
-void EmitterCommand::remove() { m_doc.removeEmitterAt(m_index, &m_record, &m_extras); }
+Refusal ImageCommand::apply(bool first) { return m_doc.restoreImage(first ? m_info : m_again, !first); }
 
-void EmitterCommand::insert() { m_doc.insertEmitterAt(m_record, m_index, m_extras); }
-
-void ImageCommand::takeBack() { m_doc.removeImage(m_info); }
-
-void ImageCommand::doAgain() { m_doc.restoreImage(m_info); }
+Refusal ImageCommand::takeBack() {
+    m_doc.removeImage(m_info);
+    return {};
+}
 
 }  // namespace vantor

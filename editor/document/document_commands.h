@@ -1,16 +1,30 @@
-// The commands of the document's undo stack, one per user intent. A change is
-// made first and pushed afterwards, so a command's first redo (the one push
-// runs) does nothing; later undos and redos swap or replay the change.
+// The commands of the document's history, one per user intent. Each makes
+// its change in redo(), which the push runs first; a command whose first
+// redo changed nothing (or was refused) makes itself obsolete, so the
+// history drops it. Undo puts the state from before back.
 #pragma once
 #include <QUndoCommand>
 
 #include <cstddef>
+#include <functional>
 
 #include "document/entity_snapshot.h"
+#include "document/refusal.h"
 
 class CVantorDoc;
 
 namespace vantor {
+
+// What a command does for the user. Commits of the same intent, from the same
+// control, on the same part, in a row merge into one command (its id).
+enum class Intent {
+    None = -1,
+    EditSurface = 1,
+    EditEmitter,
+    EditBurst,
+    EditCurve,
+    EditShape,
+};
 
 class DocumentCommand : public QUndoCommand {
 public:
@@ -24,81 +38,112 @@ public:
     virtual size_t bytes() const { return 0; }
     // Lets go of what the command holds to go back, when the history is past
     // its memory bound; such a command does nothing and leaves the stack
-    // when it is reached.
+    // when undo reaches it.
     void trim();
     bool trimmed() const { return m_trimmed; }
+    // What the first redo was refused with, for the intent that pushed it.
+    const Refusal& refusal() const { return m_refusal; }
 
 protected:
-    virtual void takeBack() = 0;
-    virtual void doAgain() = 0;
+    // Makes the change; `first` on the push, when the change is the user's own edit.
+    virtual Refusal apply(bool first) = 0;
+    virtual Refusal takeBack() = 0;
     virtual void release() {}
     CVantorDoc& m_doc;
 
 private:
-    bool m_pushed = false;
+    bool m_done = false;
     bool m_trimmed = false;
+    Refusal m_refusal;
 };
 
-// A change of one part of the entity: the command holds one snapshot and
-// swaps it with the part's current state on each undo and redo. Commits of
-// the same field of the same part in a row merge into one command.
+// One part of the entity set to a new state: redo writes `after`, undo
+// writes `before` back.
 class RecordCommand : public DocumentCommand {
 public:
-    RecordCommand(CVantorDoc& doc, const QString& text, EntitySnapshot before, int field)
-        : DocumentCommand(doc, text), m_snapshot(std::move(before)), m_field(field) {}
-    int id() const override { return m_field >= 0 ? 1 + m_field : -1; }
-    // Takes no more commits into this command: the next one is a change of its own.
-    void seal() { m_field = -1; }
+    RecordCommand(CVantorDoc& doc, const QString& text, EntitySnapshot before, EntitySnapshot after,
+                  Intent intent = Intent::None, int field = -1, int generation = 0)
+        : DocumentCommand(doc, text), m_before(std::move(before)), m_after(std::move(after)), m_intent(intent),
+          m_field(field), m_generation(generation) {}
+    int id() const override { return m_intent != Intent::None && m_field >= 0 ? int(m_intent) : -1; }
     bool mergeWith(const QUndoCommand* other) override;
     bool changesEntity() const override {
-        return m_snapshot.part != EntityPart::Light && m_snapshot.part != EntityPart::Position;
+        return m_before.part != EntityPart::Light && m_before.part != EntityPart::Position;
     }
-    size_t bytes() const override { return m_snapshot.bytes(); }
+    size_t bytes() const override { return m_before.bytes() + m_after.bytes(); }
 
 protected:
-    void takeBack() override { swap(); }
-    void doAgain() override { swap(); }
-    void release() override { m_snapshot = EntitySnapshot(); }
+    Refusal apply(bool first) override;
+    Refusal takeBack() override;
+    void release() override { m_before = m_after = EntitySnapshot(); }
 
 private:
-    void swap();
-    EntitySnapshot m_snapshot;
-    int m_field;  // the control the change came from; -1 never merges
+    EntitySnapshot m_before, m_after;
+    Intent m_intent;
+    int m_field;       // the control the commits came from
+    int m_generation;  // the history's seal count when it was made
+};
+
+// An operation the library computes (scaling the geometry, smoothing a
+// surface): redo runs it again, undo writes the state from before back.
+class OperationCommand : public DocumentCommand {
+public:
+    OperationCommand(CVantorDoc& doc, const QString& text, EntitySnapshot before, std::function<void(bool restored)> operation)
+        : DocumentCommand(doc, text), m_before(std::move(before)), m_operation(std::move(operation)) {}
+    size_t bytes() const override { return m_before.bytes(); }
+
+protected:
+    Refusal apply(bool first) override {
+        m_operation(!first);
+        return {};
+    }
+    Refusal takeBack() override;
+    void release() override { m_before = EntitySnapshot(); }
+
+private:
+    EntitySnapshot m_before;
+    std::function<void(bool restored)> m_operation;
 };
 
 // An emitter added at `index` (undo removes it) or removed from there (undo
-// puts it back); the record, curves and shape travel with the command.
+// puts it back); the record, curves and shape travel with the command. An
+// added emitter may come from clipboard text, read on the first redo.
 class EmitterCommand : public DocumentCommand {
 public:
-    EmitterCommand(CVantorDoc& doc, const QString& text, int index, bool added, const EmitterData& record,
+    EmitterCommand(CVantorDoc& doc, const QString& text, int index, bool added, const EmitterData& record = {},
                    EmitterExtras extras = {})
         : DocumentCommand(doc, text), m_index(index), m_added(added), m_record(record), m_extras(std::move(extras)) {}
+    // The emitter comes from clipboard text on the first redo.
+    void pasteFrom(const QString& clipboardText) { m_pasted = clipboardText; }
 
 protected:
-    void takeBack() override { m_added ? remove() : insert(); }
-    void doAgain() override { m_added ? insert() : remove(); }
+    Refusal apply(bool first) override;
+    Refusal takeBack() override;
 
 private:
-    void remove();
-    void insert();
+    Refusal remove();
+    Refusal insert(bool first);
     int m_index;
     bool m_added;
     EmitterData m_record;
     EmitterExtras m_extras;
+    QString m_pasted;
 };
 
-// An image added to the library; undo takes it away, redo reads it again.
+// An image added to the library; undo takes it away, redo reads it again
+// (from its absolute path: the working directory may have moved).
 class ImageCommand : public DocumentCommand {
 public:
-    ImageCommand(CVantorDoc& doc, const QString& text, const TextureInfo& info)
-        : DocumentCommand(doc, text), m_info(info) {}
+    ImageCommand(CVantorDoc& doc, const QString& text, const TextureInfo& info, const TextureInfo& again)
+        : DocumentCommand(doc, text), m_info(info), m_again(again) {}
 
 protected:
-    void takeBack() override;
-    void doAgain() override;
+    Refusal apply(bool first) override;
+    Refusal takeBack() override;
 
 private:
-    TextureInfo m_info;
+    TextureInfo m_info;   // as the user gave it
+    TextureInfo m_again;  // with the path made absolute
 };
 
 }  // namespace vantor

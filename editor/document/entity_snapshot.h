@@ -1,5 +1,6 @@
 // A copy of one part of the entity as the library holds it, taken before a
-// change so that the change can be taken back exactly.
+// change so that the change can be taken back exactly (KorvidScene reads and
+// writes them).
 #pragma once
 #include <cstddef>
 #include <vector>
@@ -8,15 +9,27 @@
 
 namespace vantor {
 
+// A part of the entity: what a snapshot holds, and what a change touched
+// (pages redraw what they show of it).
 enum class EntityPart {
-    Surface,       // one surface's record
+    Surface,       // one surface's record (index: the surface)
     SurfaceShape,  // one surface's record and its vertex data (smoothing)
     Geometry,      // the vertex data of every surface (geometry operations)
-    Emitter,       // one emitter's record
+    Emitter,       // one emitter's record, curves or shape (index: the emitter)
     Extras,        // one emitter's curves over life and shape
     Burst,         // one emitter's burst
+    EmitterList,   // emitters were added or removed; the current one may differ
     Light,         // one light
     Position,      // where the model stands
+    Images,        // the image library
+};
+
+// One change of the entity, made or put back by undo or redo.
+struct DocumentChange {
+    EntityPart kind;
+    int index = -1;
+    int field = -1;         // the control the edit came from, or -1
+    bool restored = false;  // put back by undo or redo
 };
 
 struct SurfaceArrays {
@@ -29,11 +42,6 @@ struct EmitterExtras {
     EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
     bool operator==(const EmitterExtras& other) const;
 };
-// The current emitter's extras, read from the library.
-EmitterExtras captureExtras();
-// Gives the current emitter `extras`; false when the library refused a part
-// (a mesh shape on a model without triangles), the rest being set.
-bool applyExtras(const EmitterExtras& extras);
 
 struct EntitySnapshot {
     EntityPart part = EntityPart::Surface;
@@ -49,14 +57,6 @@ struct EntitySnapshot {
     size_t bytes() const;
 };
 
-// Reads the part from the library (the GL context must be current).
-// `position` is where the model stands, which the library does not report.
-EntitySnapshot captureSnapshot(EntityPart part, int index, const float position[3]);
-// Writes the part back into the library. Texture ids follow the image names,
-// since an image added again may have a new id.
-void applySnapshot(const EntitySnapshot& snapshot);
-// The texture id of the image `name` now, or `id` when the library has no such image.
-uint32_t idOf(const char* name, uint32_t id);
 // Equal in everything the user can change (an emitter's live particles and
 // countdowns are not compared).
 bool sameSnapshot(const EntitySnapshot& a, const EntitySnapshot& b);

@@ -1,42 +1,28 @@
-// CVantorDoc: the entity being edited, and the only way to change it. Every
-// edit is one method here that calls the library (with its GL context
-// current), pushes one command on the undo stack and emits `changed`; undo
-// and redo emit the same signal, so pages and the view redraw from it alone.
-// It shows no windows: file dialogs, questions and messages belong to the
-// main frame (FileCommands).
+// CVantorDoc: the entity being edited, and the only way to change it. It
+// holds the file, the history and the selection, and offers one method per
+// user intent: each pushes one command on the history, whose redo makes the
+// change through the scene (the editor's adapter of the library) and emits
+// `changed`; undo and redo emit the same signal, so pages and the view
+// redraw from it alone. It shows no windows: file dialogs, questions and
+// messages belong to the main frame (FileCommands).
 #pragma once
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QUndoStack>
 
+#include <functional>
+
+#include "document/document_commands.h"
 #include "document/entity_snapshot.h"
-#include "document/gl_access.h"
+#include "document/history.h"
+#include "document/korvid_scene.h"
+#include "document/refusal.h"
+#include "document/selection.h"
 #include "korvid.h"
-#include "mesh_import.h"
 
-namespace vantor {
-
-// What a change touched. Pages redraw what they show of it.
-enum class ChangeKind {
-    Surface,        // a surface's record or its vertex data (index: the surface)
-    Geometry,       // the vertex data of the whole model (counts and extents)
-    Emitter,        // an emitter's record (index: the emitter)
-    Burst,          // an emitter's burst (index: the emitter)
-    EmitterList,    // emitters were added or removed; the current one may differ
-    Light,          // a light (index: the light)
-    ModelPosition,  // where the model stands
-    Images,         // the image library
-};
-
-struct DocumentChange {
-    ChangeKind kind;
-    int index = -1;
-    int field = -1;         // the control the edit came from, or -1
-    bool restored = false;  // put back by undo or redo
-};
-
-}  // namespace vantor
+namespace korvid::import {
+struct MeshRead;
+}
 
 class CVantorDoc : public QObject {
     Q_OBJECT
@@ -44,26 +30,25 @@ public:
     explicit CVantorDoc(QObject* parent = nullptr);
     ~CVantorDoc() override;
     // The library's GL context; set once the view exists.
-    void setGlAccess(GlAccess* gl) { m_gl = gl; }
-    // Makes the library's context current, for code that reads the library.
-    void makeCurrent();
+    void setGlAccess(GlAccess* gl) { m_scene.setGlAccess(gl); }
+    // Makes the library's context current, for code that draws with the library.
+    void makeCurrent() { m_scene.makeCurrent(); }
+    vantor::KorvidScene& scene() { return m_scene; }
+    vantor::History& history() { return m_history; }
+    vantor::Selection& selection() { return m_selection; }
 
     // ---- Files -----------------------------------------------------------------
-    // What reading or writing a file came to: `ok`, and a message for the
-    // user (a refusal, or a note on a file that was read).
-    struct FileResult {
-        bool ok = false;
-        QString message;
-    };
     // Empties the entity (File New).
     void clear();
-    // Reads a RAW or ZOB file as a new model.
-    FileResult openFile(const QString& path);
+    // Reads a RAW or ZOB file as a new model; `note` gets what the user should
+    // know of a file that was read.
+    vantor::Refusal openFile(const QString& path, QString* note = nullptr);
     // Adds a model read from a mesh file of another format (File > Import
     // Model...), shown as an opened file is; not added to the recent files.
-    FileResult addImportedMesh(const QString& path, const korvid::import::MeshRead& read);
+    vantor::Refusal addImportedMesh(const QString& path, const korvid::import::MeshRead& read,
+                                    QString* note = nullptr);
     // Writes the current model as a ZOB file, which becomes the document's own.
-    FileResult saveFile(const QString& path);
+    vantor::Refusal saveFile(const QString& path);
     // The ZOB file the edited model was opened from or last saved to; empty
     // for an untitled model or one read from a RAW or mesh file.
     QString ownZobFile() const;
@@ -71,6 +56,7 @@ public:
     // that point, or reading its file again when the history no longer
     // reaches it) and starts the history anew.
     void discardChanges();
+    bool isModified() const { return m_history.isModified(); }
     // Makes the folder of a file the user chose the working directory.
     static void enterFolderOf(const QString& path);
     // The file the document is ("Untitled" and empty names for none).
@@ -78,24 +64,11 @@ public:
     const QString& fileTitle() const { return m_fileTitle; }
     QString title() const { return m_title; }
 
-    // ---- Undo and redo --------------------------------------------------------
-    QUndoStack* undoStack() { return &m_stack; }
-    void undo() { m_stack.undo(); }
-    void redo() { m_stack.redo(); }
-    // The entity differs from what was last opened or saved: a command that
-    // changes the entity lies between the saved point and the stack's index.
-    bool isModified() const;
-    // The history keeps at most 1000 commands and about this many bytes; the
-    // oldest commands let go of their snapshots first.
-    void setHistoryBudget(size_t bytes);
-    size_t historyBytes() const;
-    // Everything the library does to `part` between begin and end is one
-    // command named `name` (nested changes join the outer one; an empty name
-    // records nothing). Index -1 means the current surface or emitter.
-    // Commands with the same `field` (>= 0) in a row merge. A drag in the
-    // view is one such change.
-    void beginChange(const QString& name, vantor::EntityPart part, int index = -1, int field = -1);
-    void endChange();
+    // ---- Gestures ------------------------------------------------------------------
+    // A drag in the view is one command named `name`: the part is read when it
+    // starts and when it ends (index -1: the current emitter).
+    void beginGesture(const QString& name, vantor::EntityPart part, int index = -1);
+    void endGesture();
 
     // ---- The models loaded -------------------------------------------------------
     // Every model the library holds, in its order, as the outliner names them:
@@ -103,7 +76,7 @@ public:
     // ("fireworks", "fireworks (2)").
     QStringList modelNames() const;
     // The model being edited (the one the pages show and File Save writes).
-    int editedModel() const { return m_editedModel; }
+    int editedModel() const { return m_selection.model(); }
     // Makes model `index` the one being edited: the pages show it, the
     // caption and File Save follow its file, and the history starts anew
     // (ask to save first). False for no such model.
@@ -116,7 +89,7 @@ public:
     // Shows or hides a model (emitter -1) or an emitter of it in the view;
     // view state, not saved and not undone.
     bool setShown(int model, int emitter, bool shown);
-    bool shown(int model, int emitter);
+    bool shown(int model, int emitter) { return m_scene.shown(model, emitter); }
 
     // ---- Reading the entity ------------------------------------------------------
     int modelCount() const { return m_modelCount; }
@@ -124,16 +97,16 @@ public:
     const QStringList& surfaceNames() const { return m_surfaceNames; }  // of the model opened last
     const QStringList& emitterNames() const { return m_emitterNames; }
     const SurfaceData& surface() const { return m_surface; }  // the surface being edited
-    int currentSurface() const { return m_currentSurface; }
+    int currentSurface() const { return m_selection.surface(); }
     const EmitterData& emitter() const { return m_emitter; }  // the emitter being edited
     const BurstData& burst() const { return m_burst; }        // its burst
     const vantor::EmitterExtras& extras() const { return m_extras; }  // its curves and shape
-    int currentEmitter() const { return m_currentEmitter; }
-    int lastEmitter() const { return m_lastEmitter; }
+    int currentEmitter() const { return m_selection.emitter(); }
+    int lastEmitter() const { return int(m_emitterNames.size()) - 1; }
     const LightData& light(int index) const { return m_lights[index]; }
     const float* modelPosition() const { return m_modelPosition; }
     // The texture id of the image `name`; 0 when the library has none.
-    uint32_t textureId(const QString& name);
+    uint32_t textureId(const QString& name) { return m_scene.textureId(name); }
 
     // ---- Surfaces ----------------------------------------------------------------
     // Leaves the highlighted surface and makes `index` the one being edited.
@@ -147,41 +120,35 @@ public:
     void smoothSurface(const SurfaceData& record, float angle, const QString& name);
 
     // ---- Emitters and bursts -------------------------------------------------------
-    // The current emitter takes `record`; the failure code when the library
-    // refused it (the emitter then stays as the library holds it).
-    int editEmitter(const EmitterData& record, const QString& name, int field = -1);
-    // Adds `record` after the other emitters and makes it current; false when
-    // the library refused it.
-    bool addEmitter(const EmitterData& record);
-    // Removes the current emitter; the one after it (or before it) becomes
-    // current. False when there is none.
-    bool removeEmitter();
+    // The current emitter takes `record` as the command `name` (empty: sent
+    // again without a command, which restarts its timer). A pool past the
+    // particle limit is refused as a whole and the emitter shown as the
+    // library holds it; other refusals keep the values typed.
+    vantor::Refusal editEmitter(const EmitterData& record, const QString& name, int field = -1);
+    // Adds `record` after the other emitters and makes it current.
+    vantor::Refusal addEmitter(const EmitterData& record);
+    // Removes the current emitter; the one after it (or before it) becomes current.
+    vantor::Refusal removeEmitter();
     void chooseEmitter(int index);
-    // Moves the current emitter (a drag in the view, inside its change).
+    // Moves the current emitter (a drag in the view, inside its gesture).
     void moveEmitter(const float position[3]);
     void editBurst(const BurstData& record, const QString& name, int field = -1);
     // The current emitter's curve `which` (KORVID_CURVE_COLOUR or _SIZE) takes
     // `keys` (none: no curve), as the command "Colour Curve" or "Size Curve";
-    // commits from the same control `field` in a row merge. False, with the
-    // library's message in `refusal`, when the library refused the keys.
-    bool editCurve(int which, const std::vector<CurveKey>& keys, int field = -1, QString* refusal = nullptr);
+    // commits from the same control `field` in a row merge.
+    vantor::Refusal editCurve(int which, const std::vector<CurveKey>& keys, int field = -1);
     // The current emitter's shape, as the command "Emitter Shape".
-    bool editShape(const EmitterShape& shape, int field = -1, QString* refusal = nullptr);
+    vantor::Refusal editShape(const EmitterShape& shape, int field = -1);
     // Adds a copy of the current emitter (its burst, curves and shape) right
     // after it, named "<name>_copy" as names are kept, and makes it current,
-    // as the command "Duplicate Emitter". False when there is none or the
-    // library refused it.
-    bool duplicateEmitter();
+    // as the command "Duplicate Emitter".
+    vantor::Refusal duplicateEmitter();
     // The current emitter in its clipboard text; empty when there is none.
     QString emitterText();
     // Adds the emitter of a clipboard text after the current one (or after
-    // the last), as the command "Paste Emitter". `result.message` holds the
-    // refusal, or a note when the emitter's image is not in the document
-    // (it then has none).
-    FileResult pasteEmitter(const QString& text);
-    // Ends the merging of commits from one control into the last change (a
-    // run of steps or a scrub is over), so that the next is a step of its own.
-    void sealLastChange();
+    // the last), as the command "Paste Emitter". `note` tells when the
+    // emitter's image is not in the document (it then has none).
+    vantor::Refusal pasteEmitter(const QString& text, QString* note = nullptr);
     // Reads the current burst from the library again.
     void reloadBurst();
 
@@ -200,21 +167,30 @@ public:
     void refreshModelInfo();
 
     // ---- Images -------------------------------------------------------------------------
-    // Adds `image` to the library; false when the library refused it. The
-    // size read is written back into `image`.
-    bool addImage(TextureInfo& image);
+    // Adds `image` to the library, as the command "Add Image". The size read
+    // is written back into `image`.
+    vantor::Refusal addImage(TextureInfo& image);
     // Offers an image the library holds in the pages' image lists.
     void offerImage(const QString& name) { emit imageAdded(name); }
 
-    // ---- For the undo commands ------------------------------------------------------------
-    // Read a part, put a part back and announce it.
-    vantor::EntitySnapshot capture(vantor::EntityPart part, int index);
-    void restore(const vantor::EntitySnapshot& snapshot);
-    // Removes emitter `index`, its record copied to `record`; false when there is none.
-    bool removeEmitterAt(int index, EmitterData* record, vantor::EmitterExtras* extras);
-    void insertEmitterAt(const EmitterData& record, int index, const vantor::EmitterExtras& extras);
+    // ---- For the commands -------------------------------------------------------------------
+    // Writes a part and announces it (`restored` by undo or redo).
+    vantor::Refusal put(const vantor::EntitySnapshot& snapshot, int field, bool restored);
+    // Removes emitter `index`, its record and extras copied out.
+    vantor::Refusal removeEmitterAt(int index, EmitterData* record, vantor::EmitterExtras* extras);
+    vantor::Refusal insertEmitterAt(const EmitterData& record, int index, const vantor::EmitterExtras& extras);
+    // Adds the emitter of clipboard text at `index`; its record and extras copied out.
+    vantor::Refusal pasteEmitterAt(int index, const QString& text, EmitterData* record,
+                                   vantor::EmitterExtras* extras);
     void removeImage(const TextureInfo& info);
-    void restoreImage(const TextureInfo& info);
+    // Adds the image again (`restored`: by redo, and announced so).
+    vantor::Refusal restoreImage(const TextureInfo& info, bool restored);
+    // An undo or redo the library refused: the user is told (`refused`).
+    void tellRefused(const vantor::Refusal& refusal) {
+        if (refusal && !refusal.text.isEmpty()) emit refused(refusal.text);
+    }
+    // What a command's first redo (the push) answered.
+    void firstRedoAnswered(const vantor::Refusal& refusal) { m_pushRefusal = refusal; }
 
 signals:
     // The one signal of every change of the entity, made or put back.
@@ -240,29 +216,40 @@ signals:
     void imageRemoved(const QString& name);
 
 private:
-    FileResult finishLoad(bool loaded, bool zob, bool import, const QString& failure, const QString& note);
+    vantor::Refusal finishLoad(const vantor::Refusal& refusal, bool zob, bool import);
     void setFile(const QString& path);
     void refreshTitle();
     void startHistory();
-    void showModified();
-    void historyMoved();
     void refreshEmitterNames();
-    void announce(vantor::ChangeKind kind, int index = -1, int field = -1, bool restored = false);
+    // The working copies of emitter `index` read from the library.
+    void readEmitter(int index);
+    QString m_pasteNote;
+    void announce(vantor::EntityPart kind, int index = -1, int field = -1, bool restored = false);
+    // Pushes a command that sets `part` (index: a surface, emitter or light)
+    // from the state read now to `after`; the refusal of its first redo.
+    vantor::Refusal record(const QString& name, vantor::EntitySnapshot before, vantor::EntitySnapshot after,
+                           vantor::Intent intent = vantor::Intent::None, int field = -1);
+    void editLight(int index, const LightData& light, const QString& name);
+    // Pushes a command that runs `operation` on the geometry (undo puts the vertices back).
+    void changeGeometry(const QString& name, std::function<void()> operation);
+    vantor::EntitySnapshot capture(vantor::EntityPart part, int index) {
+        return m_scene.capture(part, index, m_modelPosition);
+    }
+    // Pushes `command`; the refusal of its first redo.
+    vantor::Refusal push(vantor::DocumentCommand* command);
 
-    GlAccess* m_gl = nullptr;
+    vantor::KorvidScene m_scene;
+    vantor::History m_history;
+    vantor::Selection m_selection;
+    vantor::Refusal m_pushRefusal;
     QString m_pathName;
     QString m_fileTitle;
     QString m_title = QStringLiteral("Untitled");
-    QUndoStack m_stack;
-    size_t m_historyBudget = size_t(512) << 20;
-    bool m_trimming = false;
     bool m_shownModified = false;
-    // The change being recorded.
-    int m_changeDepth = 0;
-    bool m_recording = false;
-    QString m_changeName;
-    int m_changeField = -1;
-    vantor::EntitySnapshot m_before;
+    // The gesture being recorded.
+    QString m_gestureName;
+    vantor::EntitySnapshot m_gestureStart;
+    bool m_gesture = false;
 
     // The entity's working state.
     int m_modelCount = 0;
@@ -271,7 +258,6 @@ private:
         QString path;  // the file it came from
     };
     QList<LoadedModel> m_models;
-    int m_editedModel = -1;
     // Reads the edited model's counts, names and first emitter from the library.
     void readEditedModel();
     // Keeps the model list as long as the library's, naming models that a
@@ -281,12 +267,9 @@ private:
     QStringList m_surfaceNames;
     QStringList m_emitterNames;
     SurfaceData m_surface{};
-    int m_currentSurface = 0;
     EmitterData m_emitter{};
     vantor::EmitterExtras m_extras;
     BurstData m_burst{};
-    int m_lastEmitter = -1;
-    int m_currentEmitter = -1;
     LightData m_lights[6]{};
     float m_modelPosition[3] = {0, 0, 0};
 };

@@ -92,7 +92,7 @@ CEntityControlView::CEntityControlView(CVantorDoc& document, CVantorView& view, 
     }
     // A run of steps in a field, or a scrub of its label, is one change.
     for (vantor::CommitEdit* edit : m_area->findChildren<vantor::CommitEdit*>())
-        connect(edit, &vantor::CommitEdit::stepsEnded, &document, &CVantorDoc::sealLastChange);
+        connect(edit, &vantor::CommitEdit::stepsEnded, &document, [&document] { document.history().seal(); });
     m_tabs->installEventFilter(this);
     // A page taller than the pane scrolls to whichever of its controls takes the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {

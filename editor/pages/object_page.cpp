@@ -258,8 +258,8 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
         connect(&m_doc, &CVantorDoc::opening, this, [this] { m_objectList->setEnabled(true); });
         connect(&m_doc, &CVantorDoc::opened, this, &CObjectPage::documentOpened);
         connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
-            if (change.kind == ChangeKind::Geometry) showModelSize();
-            if (change.kind == ChangeKind::Light) showLight(change.index);
+            if (change.kind == EntityPart::Geometry) showModelSize();
+            if (change.kind == EntityPart::Light) showLight(change.index);
         });
     }
 

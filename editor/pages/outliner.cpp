@@ -63,8 +63,8 @@ COutliner::COutliner(CVantorDoc& document, CEntityControlView& pages, std::funct
     connect(&m_doc, &CVantorDoc::modelsChanged, this, &COutliner::rebuild);
     connect(&m_doc, &CVantorDoc::changed, this, [this](const vantor::DocumentChange& change) {
         // Names and the emitter list follow the edits, undo and redo.
-        if (change.kind == vantor::ChangeKind::EmitterList || change.kind == vantor::ChangeKind::Emitter ||
-            change.kind == vantor::ChangeKind::Surface)
+        if (change.kind == vantor::EntityPart::EmitterList || change.kind == vantor::EntityPart::Emitter ||
+            change.kind == vantor::EntityPart::Surface)
             rebuild();
     });
     connect(&m_doc, &CVantorDoc::cleared, this, &COutliner::rebuild);
@@ -89,7 +89,7 @@ void COutliner::rebuild() {
     m_building = true;
     const QSignalBlocker block(this);
     clear();
-    m_doc.makeCurrent();
+    vantor::KorvidScene& scene = m_doc.scene();
     const QStringList names = m_doc.modelNames();
     const int edited = m_doc.editedModel();
     for (int m = 0; m < names.size(); ++m) {
@@ -99,29 +99,23 @@ void COutliner::rebuild() {
         model->setFlags(model->flags() | Qt::ItemIsEditable);
         model->setIcon(kEyeColumn, eyeIcon(m_doc.shown(m, -1)));
         model->setToolTip(kEyeColumn, QStringLiteral("Show or hide in the view"));
-        // The library answers for the current model; each is made current in turn.
-        objSetCurrentModel(m);
-        ModelInfo info{};
-        objGetModelData(&info);
         auto* surfaces = new QTreeWidgetItem(model, {QStringLiteral("Surfaces")});
         auto* emitters = new QTreeWidgetItem(model, {QStringLiteral("Emitters")});
         for (auto* group : {surfaces, emitters}) {
             group->setData(0, kModelRole, m);
             group->setFlags(Qt::ItemIsEnabled);
         }
-        for (int s = 0; s < info.surfaceCount; ++s) {
-            SurfaceData data{};
-            objGetSurfaceData(&data, s);
-            auto* item = new QTreeWidgetItem(surfaces, {QString::fromLocal8Bit(data.name)});
+        const QStringList surfaceNames = scene.surfaceNames(m);
+        for (int s = 0; s < surfaceNames.size(); ++s) {
+            auto* item = new QTreeWidgetItem(surfaces, {surfaceNames[s]});
             item->setData(0, kKindRole, int(Kind::Surface));
             item->setData(0, kModelRole, m);
             item->setData(0, kIndexRole, s);
             item->setFlags(item->flags() | Qt::ItemIsEditable);
         }
-        for (int e = 0; objSetEmitterPtr(e) && e < info.emitterCount; ++e) {
-            EmitterData data{};
-            objGetEmitter(&data);
-            auto* item = new QTreeWidgetItem(emitters, {QString::fromLocal8Bit(data.name)});
+        const QStringList emitterNames = scene.emitterNames(m);
+        for (int e = 0; e < emitterNames.size(); ++e) {
+            auto* item = new QTreeWidgetItem(emitters, {emitterNames[e]});
             item->setData(0, kKindRole, int(Kind::Emitter));
             item->setData(0, kModelRole, m);
             item->setData(0, kIndexRole, e);
@@ -132,11 +126,6 @@ void COutliner::rebuild() {
         model->setExpanded(m == edited);
         surfaces->setExpanded(true);
         emitters->setExpanded(true);
-    }
-    // Back to what the document edits.
-    if (edited >= 0) {
-        objSetCurrentModel(edited);
-        if (m_doc.currentEmitter() >= 0) objSetEmitterPtr(m_doc.currentEmitter());
     }
     markCurrent();
     m_building = false;
@@ -212,7 +201,7 @@ void COutliner::rename(Kind kind, int model, int index, const QString& typed) {
         return;
     }
     // Names keep the library's rules: one word, cut to fit.
-    const QByteArray name = vantor::safeName(typed, KORVID_NAME_SIZE).toLocal8Bit();
+    const QByteArray name = vantor::KorvidScene::safeName(typed, KORVID_NAME_SIZE).toLocal8Bit();
     if (name.isEmpty()) {
         rebuild();
         return;

@@ -87,9 +87,8 @@ LifeCurvesBox::LifeCurvesBox(CVantorDoc& document, QWidget* parent)
 }
 
 void LifeCurvesBox::send(int which, const std::vector<CurveKey>& keys, int field) {
-    QString refusal;
-    if (!m_doc.editCurve(which, keys, field, &refusal) && !refusal.isEmpty()) {
-        message(this, refusal);
+    if (const Refusal refusal = m_doc.editCurve(which, keys, field); !refusal.text.isEmpty()) {
+        message(this, refusal.text);
         refresh();
     }
 }
@@ -204,9 +203,12 @@ void ShapeBox::chooseKind(int kind) {
 }
 
 void ShapeBox::send(EmitterShape shape, int field) {
-    QString refusal;
-    if (!m_doc.editShape(shape, field, &refusal) && !refusal.isEmpty()) message(this, refusal);
-    refresh();
+    // The page shows an accepted shape as the document announces it; a
+    // refused one is put back here.
+    if (const Refusal refusal = m_doc.editShape(shape, field); refusal) {
+        if (!refusal.text.isEmpty()) message(this, refusal.text);
+        refresh();
+    }
 }
 
 void ShapeBox::refresh(bool keepShown) {

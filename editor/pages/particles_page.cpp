@@ -186,15 +186,15 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
 
 void CParticlesPage::documentChanged(const DocumentChange& change) {
     // A renamed emitter keeps its place in the list under its new name.
-    if (change.kind == ChangeKind::Emitter && change.index >= 0 && change.index < m_emitterList->count() &&
+    if (change.kind == EntityPart::Emitter && change.index >= 0 && change.index < m_emitterList->count() &&
         change.index < m_doc.emitterNames().size() &&
         m_emitterList->itemText(change.index) != m_doc.emitterNames()[change.index]) {
         const QSignalBlocker block(m_emitterList);
         m_emitterList->setItemText(change.index, m_doc.emitterNames()[change.index]);
     }
     switch (change.kind) {
-    case ChangeKind::Emitter:
-    case ChangeKind::Burst:
+    case EntityPart::Emitter:
+    case EntityPart::Burst:
         if (change.restored) {
             // Undo and redo show the emitter whose change they took back.
             {
@@ -202,13 +202,13 @@ void CParticlesPage::documentChanged(const DocumentChange& change) {
                 m_emitterList->setCurrentIndex(change.index);
             }
             selectEmitter(change.index);
-        } else if (change.kind == ChangeKind::Emitter) {
+        } else if (change.kind == EntityPart::Emitter) {
             refreshFromEmitter(true);
         } else if (m_burstDialog) {
             m_burstDialog->refreshFromBurst(true);
         }
         break;
-    case ChangeKind::EmitterList:
+    case EntityPart::EmitterList:
         showEmitters();
         break;
     default:
@@ -239,8 +239,8 @@ void CParticlesPage::initialise() {
 void CParticlesPage::send(const EmitterData& record, const QString& change, int field) {
     // A pool past the library's particle limit is refused as a whole: say so
     // (the document shows the emitter as the library still holds it).
-    if (m_doc.editEmitter(record, change, field) == KORVID_FAILURE_PARTICLE_LIMIT)
-        message(this, QString::fromLocal8Bit(objGetLastError()));
+    const Refusal refusal = m_doc.editEmitter(record, change, field);
+    if (refusal.code == KORVID_FAILURE_PARTICLE_LIMIT) message(this, refusal.text);
 }
 
 void CParticlesPage::enableControls(bool on) {
@@ -257,12 +257,10 @@ void CParticlesPage::enableListOnly() {
 void CParticlesPage::addEmitter() {
     CNameDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
-    EmitterData e{};
     // Names are kept as the library keeps them: one word of at most 27 bytes
     // that reads back from a saved file.
-    m_emitterName = safeName(dialog.name(), KORVID_NAME_SIZE);
-    m_doc.makeCurrent();
-    objInitEmitter(&e);
+    m_emitterName = KorvidScene::safeName(dialog.name(), KORVID_NAME_SIZE);
+    EmitterData e = KorvidScene::defaultEmitter();
     e.isReflected = e.isBurst = e.isBurstOnGround = e.isLighting = e.isAltAlpha = e.isLifespan =
         e.isAttachToModel = 0;
     e.totalParticles = 1000;
@@ -284,8 +282,9 @@ void CParticlesPage::addEmitter() {
     std::memset(e.name, 0, sizeof e.name);
     std::memcpy(e.name, name.constData(), std::min<size_t>(name.size(), sizeof e.name - 1));
     // The list and the fields follow the document's change.
-    if (m_doc.addEmitter(e)) return;
-    message(this, QString::fromLocal8Bit(objGetLastError()));
+    const Refusal refusal = m_doc.addEmitter(e);
+    if (!refusal) return;
+    message(this, refusal.text);
     refreshFromEmitter();
     if (m_doc.currentEmitter() >= 0) {
         {

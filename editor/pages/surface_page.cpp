@@ -262,7 +262,7 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
         connect(&m_doc, &CVantorDoc::imageRemoved, this,
                 [this](const QString& name) { removeEntry(m_imageList, name); });
         connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
-            if (change.kind != ChangeKind::Surface) return;
+            if (change.kind != EntityPart::Surface) return;
             // A renamed surface keeps its place in the list under its new name.
             const QStringList& names = m_doc.surfaceNames();
             if (change.index >= 0 && change.index < m_surfaceList->count() && change.index < names.size() &&
@@ -565,7 +565,7 @@ void CSurfacePage::chooseImage(int index) {
         writeBack(s, QStringLiteral("Texture"));
         return;
     }
-    if (objTestGlError()) message(this, QString::fromLocal8Bit(objGetLastError()));
+    if (const vantor::Refusal refusal = m_doc.scene().glError()) message(this, refusal.text);
 }
 
 void CSurfacePage::commitScale(bool sPlane) {

@@ -24,12 +24,9 @@ protected:
         frame().controlView()->tabs()->setCurrentIndex(3);
     }
     Whole emitter(int index) {
-        view().makeCurrent();
         Whole w{};
-        objSetEmitterPtr(index);
-        objGetEmitter(&w.record);
-        w.extras = captureExtras();
-        objSetEmitterPtr(doc().currentEmitter());
+        w.record = doc().scene().emitter(index);
+        w.extras = doc().scene().extras(index);
         // What the simulation changes on its own is no part of the emitter.
         w.record.next = nullptr;
         w.record.freeList = w.record.liveList = nullptr;

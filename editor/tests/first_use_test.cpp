@@ -156,7 +156,7 @@ TEST_F(FirstUseTest, DiscardPutsTheModelBack) {
     answers.setOpen(nullptr);
     ASSERT_EQ(prompts.size(), 1);
     ASSERT_EQ(doc().modelNames().size(), 2);
-    EXPECT_EQ(doc().undoStack()->count(), 0) << "no discarded edit stays in the history";
+    EXPECT_EQ(doc().history().stack()->count(), 0) << "no discarded edit stays in the history";
     ASSERT_TRUE(doc().chooseModel(0));
     EXPECT_EQ(speedShown(), opened);
     EXPECT_FLOAT_EQ(speedHeld(), openedSpeed);
@@ -165,7 +165,7 @@ TEST_F(FirstUseTest, DiscardPutsTheModelBack) {
     EXPECT_EQ(readAll(own), onDisk) << "Discard writes nothing";
 
     // The history let go of the first edit's way back: the file is read again.
-    doc().setHistoryBudget(1);
+    doc().history().setBudget(1);
     commit(particlesPage(), IDC_PART_SPEED, QStringLiteral("0.05"));
     commit(particlesPage(), IDC_PART_SPEED_VAR, QStringLiteral("0.04"));
     ASSERT_TRUE(doc().isModified());
@@ -178,7 +178,7 @@ TEST_F(FirstUseTest, DiscardPutsTheModelBack) {
     EXPECT_EQ(speedShown(), opened);
     EXPECT_FALSE(doc().isModified());
     EXPECT_EQ(readAll(own), onDisk) << "Discard writes nothing";
-    doc().setHistoryBudget(size_t(512) << 20);
+    doc().history().setBudget(size_t(512) << 20);
 }
 
 // A relative path is taken from the folder it was given in, even though
@@ -340,7 +340,7 @@ TEST_F(FirstUseTest, FieldsKeepToTheirRangeAndEscapeTakesTypingBack) {
     frame().controlView()->tabs()->setCurrentIndex(3);
     auto* speed = control<QLineEdit>(particlesPage(), IDC_PART_SPEED);
     const QString before = speed->text();
-    const int commands = doc().undoStack()->count();
+    const int commands = doc().history().stack()->count();
     speed->setFocus();
     speed->selectAll();
     QTest::keyClicks(speed, QStringLiteral("0.7"));
@@ -348,7 +348,7 @@ TEST_F(FirstUseTest, FieldsKeepToTheirRangeAndEscapeTakesTypingBack) {
     QTest::keyClick(speed, Qt::Key_Escape);
     EXPECT_EQ(speed->text(), before);
     control<QLineEdit>(particlesPage(), IDC_PART_SPEED_VAR)->setFocus();
-    EXPECT_EQ(doc().undoStack()->count(), commands) << "nothing was committed";
+    EXPECT_EQ(doc().history().stack()->count(), commands) << "nothing was committed";
     EXPECT_EQ(speedShown(), before);
 }
 

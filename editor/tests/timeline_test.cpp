@@ -79,7 +79,7 @@ TEST_F(TimelineTest, AnEditShowsAtTheSameMoment) {
     commit(particlesPage(), IDC_PART_SPEED, QStringLiteral("0.09"));
     EXPECT_EQ(objGetSimulationTime(), 2400);
     EXPECT_NE(shown(), before);
-    doc().undo();
+    doc().history().undo();
     EXPECT_EQ(objGetSimulationTime(), 2400);
     EXPECT_EQ(shown(), before);
 }

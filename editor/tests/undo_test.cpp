@@ -92,7 +92,7 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
     commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("13"));  // a second commit of the same field
     commit(surfacePage(), IDC_SURF_DIFFUSE_R, QStringLiteral("0.25"));
     EXPECT_EQ(title(), QStringLiteral("showcase* - Vantor"));
-    EXPECT_EQ(static_cast<size_t>(doc().undoStack()->count()), 2u) << "the two Shininess commits are one step";
+    EXPECT_EQ(static_cast<size_t>(doc().history().stack()->count()), 2u) << "the two Shininess commits are one step";
     ASSERT_TRUE(undoAction()->isEnabled());
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Diffuse"));
 
@@ -129,7 +129,7 @@ TEST_F(UndoTest, EditUndoRedoSaveAndUndoAgain) {
     files().onFileNew();
     EXPECT_EQ(prompts.value(0), QStringLiteral("Save changes to saved?"));
     EXPECT_FALSE(undoAction()->isEnabled());
-    EXPECT_EQ(static_cast<size_t>(doc().undoStack()->count()), 0u);
+    EXPECT_EQ(static_cast<size_t>(doc().history().stack()->count()), 0u);
 }
 
 TEST_F(UndoTest, GeometryAndSmoothingComeBackBitForBit) {
@@ -323,7 +323,7 @@ TEST_F(UndoTest, KeysReachTheHistoryWhenTheFieldHasNothingToUndo) {
     QTest::keyClick(green, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(green->text(), before);
     EXPECT_FLOAT_EQ(surface(0).diffuse[0], 0.5f) << "the document's history was left alone";
-    EXPECT_EQ(static_cast<size_t>(doc().undoStack()->count()), 1u);
+    EXPECT_EQ(static_cast<size_t>(doc().history().stack()->count()), 1u);
 }
 
 TEST_F(UndoTest, UnsavedChangesAreNotLostWithoutAsking) {
@@ -418,29 +418,29 @@ TEST_F(UndoTest, AFailedOpenLeavesTheHistoryAndEnablesTheLists) {
 TEST_F(UndoTest, TheHistoryKeepsItsBounds) {
     open(sample("showcase.zob"));
     for (int i = 0; i < 1005; ++i) doc().switchLight(0, i % 2 == 0);
-    EXPECT_EQ(doc().undoStack()->count(), 1000);
+    EXPECT_EQ(doc().history().stack()->count(), 1000);
     EXPECT_TRUE(doc().isModified()) << "the opened state is no longer reachable";
 
     open(sample("showcase.zob"));
     const float twice[3] = {2, 2, 2};
     doc().scaleGeometry(twice);
-    const size_t one = doc().historyBytes();
+    const size_t one = doc().history().bytes();
     ASSERT_GT(one, 0u);
-    doc().setHistoryBudget(one * 5 / 2);
+    doc().history().setBudget(one * 5 / 2);
     for (int i = 0; i < 4; ++i) doc().scaleGeometry(twice);
-    EXPECT_LE(doc().historyBytes(), one * 5 / 2);
-    EXPECT_EQ(doc().undoStack()->count(), 5);
-    doc().undo();
-    doc().undo();
+    EXPECT_LE(doc().history().bytes(), one * 5 / 2);
+    EXPECT_EQ(doc().history().stack()->count(), 5);
+    doc().history().undo();
+    doc().history().undo();
     doc().refreshModelInfo();
     const ModelInfo afterTwo = doc().modelInfo();
-    EXPECT_FALSE(doc().undoStack()->canUndo()) << "the trimmed commands left the stack";
-    EXPECT_EQ(doc().undoStack()->count(), 2) << "the two undone commands stay for redo";
-    doc().redo();
-    doc().undo();
+    EXPECT_FALSE(doc().history().stack()->canUndo()) << "the trimmed commands left the stack";
+    EXPECT_EQ(doc().history().stack()->count(), 2) << "the two undone commands stay for redo";
+    doc().history().redo();
+    doc().history().undo();
     doc().refreshModelInfo();
     EXPECT_FLOAT_EQ(doc().modelInfo().maxY, afterTwo.maxY);
-    doc().setHistoryBudget(size_t(512) << 20);
+    doc().history().setBudget(size_t(512) << 20);
 }
 
 // Every edit is one command and one announcement of what it touched; undo
@@ -455,12 +455,12 @@ TEST_F(UndoTest, EveryEditIsOneCommandAndOneAnnouncement) {
     QObject::connect(&doc(), &CVantorDoc::changed, &scope, [&seen](const DocumentChange& c) { seen.push_back(c); });
     commit(surfacePage(), IDC_SURF_SHININESS, QStringLiteral("33"));
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].kind, ChangeKind::Surface);
+    EXPECT_EQ(seen[0].kind, EntityPart::Surface);
     EXPECT_EQ(seen[0].index, 0);
     EXPECT_EQ(seen[0].field, IDC_SURF_SHININESS);
     EXPECT_FALSE(seen[0].restored);
-    ASSERT_EQ(doc().undoStack()->count(), 1);
-    EXPECT_EQ(doc().undoStack()->text(0), QStringLiteral("Shininess"));
+    ASSERT_EQ(doc().history().stack()->count(), 1);
+    EXPECT_EQ(doc().history().stack()->text(0), QStringLiteral("Shininess"));
 
     seen.clear();
     undoAction()->trigger();
@@ -471,7 +471,7 @@ TEST_F(UndoTest, EveryEditIsOneCommandAndOneAnnouncement) {
 
     auto* history = frame().findChild<QUndoView*>();
     ASSERT_NE(history, nullptr);
-    EXPECT_EQ(history->stack(), doc().undoStack());
+    EXPECT_EQ(history->stack(), doc().history().stack());
     EXPECT_FALSE(frame().action(ID_VIEW_HISTORY)->isChecked()) << "hidden until asked for";
     history->setCurrentIndex(history->model()->index(1, 0));  // the row "Shininess"
     EXPECT_FLOAT_EQ(surface(0).shininess, 33.0f) << "choosing a row redoes up to it";

@@ -200,19 +200,15 @@ int TimelineBar::defaultOutPoint() {
     // fixed range when an emitter never stops.
     int out = 0;
     bool unbounded = false;
-    m_view.makeCurrent();
-    ModelInfo info{};
-    objGetModelData(&info);
-    for (int i = 0; i < info.emitterCount; ++i) {
-        EmitterData e{};
-        if (!objSetEmitterPtr(i)) continue;
-        objGetEmitter(&e);
+    vantor::KorvidScene& scene = m_doc.scene();
+    const int count = scene.modelInfo().emitterCount;
+    for (int i = 0; i < count; ++i) {
+        const EmitterData e = scene.emitter(i);
         int life = e.life + std::max(0, e.lifeVar);
         if (e.isBurst) life += e.burst.life + std::max(0, e.burst.lifeVar);
         if (!e.isLifespan) unbounded = true;
         else out = std::max(out, e.lifespanTime + life);
     }
-    if (m_doc.currentEmitter() >= 0) objSetEmitterPtr(m_doc.currentEmitter());
     if (unbounded || out <= 0) return kUnboundedMs;
     return (out + kStep - 1) / kStep * kStep;
 }
@@ -258,11 +254,11 @@ void TimelineBar::setSeed(int seed) {
 void TimelineBar::documentChanged(const DocumentChange& change) {
     if (!m_active) return;
     switch (change.kind) {
-    case ChangeKind::Emitter:
-    case ChangeKind::Burst:
-    case ChangeKind::EmitterList:
-    case ChangeKind::Geometry:
-    case ChangeKind::ModelPosition:
+    case EntityPart::Emitter:
+    case EntityPart::Burst:
+    case EntityPart::EmitterList:
+    case EntityPart::Geometry:
+    case EntityPart::Position:
         // The edit shows at the same moment at once.
         seek(time());
         break;

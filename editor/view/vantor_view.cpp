@@ -259,13 +259,13 @@ void CVantorView::beginDragChange() {
     using vantor::DragTarget;
     switch (m_target) {
     case DragTarget::Light:
-        m_doc.beginChange(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight);
+        m_doc.beginGesture(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight);
         break;
     case DragTarget::Model:
-        m_doc.beginChange(QStringLiteral("Move Object"), EntityPart::Position);
+        m_doc.beginGesture(QStringLiteral("Move Object"), EntityPart::Position);
         break;
     case DragTarget::Emitter:
-        m_doc.beginChange(QStringLiteral("Move Emitter"), EntityPart::Emitter);
+        m_doc.beginGesture(QStringLiteral("Move Emitter"), EntityPart::Emitter);
         break;
     default:
         return;
@@ -276,7 +276,7 @@ void CVantorView::beginDragChange() {
 void CVantorView::endDragChange() {
     if (!m_dragChange) return;
     m_dragChange = false;
-    m_doc.endChange();
+    m_doc.endGesture();
 }
 
 void CVantorView::mousePressEvent(QMouseEvent* event) {

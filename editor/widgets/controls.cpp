@@ -346,12 +346,6 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, int id) {
     return b;
 }
 
-QString safeName(const QString& text, int size) {
-    QByteArray out(size, '\0');
-    const int length = objMakeName(text.toLocal8Bit().constData(), out.data(), size);
-    return QString::fromLocal8Bit(out.constData(), std::max(0, length));
-}
-
 void copyText(char* field, size_t size, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     const size_t n = std::min<size_t>(static_cast<size_t>(bytes.size()), size - 1);

@@ -129,11 +129,6 @@ void showNumber(QLineEdit* edit, double value, const QString& formatted, bool ke
 // printf-style formatting of one value.
 QString format(const char* pattern, double value);
 QString formatInt(int value);
-// Copies text in the local 8-bit encoding into a fixed character field,
-// cut to fit and always ended with a zero.
-// `text` as a name the library keeps and reads back from a saved file (one
-// word, not starting with '/', cut to size - 1 bytes on a character boundary).
-QString safeName(const QString& text, int size);
 
 void copyText(char* field, size_t size, const QString& text);
 // The shortest form with at most six significant digits ("%.*g", precision 6).

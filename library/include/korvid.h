@@ -416,6 +416,11 @@ KORVID_API int32_t objGetModelCount(void);
 /* Removes model index with its emitters; the model after it becomes current,
  * or the one before it. False for no such model. Images stay in the library. */
 KORVID_API bool objRemoveModel(int32_t index);
+/* Where the library's cursor stands, so that a caller that moves it can put
+ * it back: the index of the current model, and of that model's current
+ * emitter; -1 when there is none (or before the library starts). */
+KORVID_API int32_t objGetCurrentModel(void);
+KORVID_API int32_t objGetCurrentEmitter(void);
 /* Shows or hides model `model` (emitter -1) or one of its emitters. Hidden
  * things are neither drawn nor counted by objGetSceneLiveParticles and
  * objGetSceneBurstsFired, but simulate on, so showing them again is seamless.
@@ -431,6 +436,9 @@ KORVID_API int32_t objGetVisible(int32_t model, int32_t emitter);
  * False, with the outputs unchanged, when there is nothing there (no model,
  * no triangles, no emitter) or an output is null. */
 KORVID_API bool objGetBounds(int32_t what, int32_t index, float min[3], float max[3]);
+
+/* The grid's state without toggling it: 1 drawn, 0 hidden (objOnGrid toggles). */
+KORVID_API int32_t objGetGrid(void);
 
 /* ---- Emitters as text (copy and paste) ------------------------------------------ */
 /* The current emitter as text (docs/zob-extensions.md): a first line

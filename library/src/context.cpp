@@ -146,6 +146,8 @@ KORVID_EXPORT int32_t objOnGrid(void) try {
     return refusedByException<int32_t>(0);
 }
 
+KORVID_EXPORT int32_t objGetGrid(void) { return context().gridVisible ? 1 : 0; }
+
 KORVID_EXPORT void objSetBBox(int32_t visible) { context().outlineVisible = visible; }
 
 KORVID_EXPORT void objSetAntiAliasPoints(bool on) { on ? glEnable(GL_POINT_SMOOTH) : glDisable(GL_POINT_SMOOTH); }

@@ -50,6 +50,27 @@ KORVID_EXPORT int32_t objGetModelCount(void) try {
     return refusedByException<int32_t>(0);
 }
 
+KORVID_EXPORT int32_t objGetCurrentModel(void) try {
+    const Context& c = context();
+    if (!c.store || !c.store->current) return -1;
+    for (int32_t i = 0; i < c.store->count(); ++i)
+        if (c.store->models[size_t(i)].get() == c.store->current) return i;
+    return -1;
+} catch (...) {
+    return refusedByException<int32_t>(-1);
+}
+
+KORVID_EXPORT int32_t objGetCurrentEmitter(void) try {
+    const Context& c = context();
+    if (!c.store || !c.store->current) return -1;
+    const ParticleSystem& ps = c.store->current->particles;
+    for (int32_t i = 0; i < ps.count(); ++i)
+        if (ps.emitters[size_t(i)].get() == ps.current) return i;
+    return -1;
+} catch (...) {
+    return refusedByException<int32_t>(-1);
+}
+
 KORVID_EXPORT bool objRemoveModel(int32_t index) try {
     Context& c = context();
     Model* m = modelAt(index);

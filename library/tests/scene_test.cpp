@@ -144,3 +144,29 @@ TEST_F(SceneTest, RemovingAModel) {
 }
 
 }  // namespace
+
+TEST_F(SceneTest, TheCursorAndTheGridCanBeReadWithoutMovingThem) {
+    EXPECT_EQ(objGetCurrentModel(), -1) << "no model yet";
+    EXPECT_EQ(objGetCurrentEmitter(), -1);
+    addSquare(-1, -1, 1, 1, 0);
+    addFountain(0);
+    addFountain(1);
+    addSquare(2, 2, 3, 3, 0);
+    EXPECT_EQ(objGetCurrentModel(), 1) << "a new model becomes current";
+    EXPECT_EQ(objGetCurrentEmitter(), -1) << "the new model has no emitter";
+    ASSERT_TRUE(objSetCurrentModel(0));
+    ASSERT_TRUE(objSetEmitterPtr(1));
+    EXPECT_EQ(objGetCurrentModel(), 0);
+    EXPECT_EQ(objGetCurrentEmitter(), 1);
+    ASSERT_TRUE(objSetEmitterPtr(2)) << "just past the end leaves none current";
+    EXPECT_EQ(objGetCurrentEmitter(), -1);
+    ASSERT_TRUE(objRemoveModel(0));
+    EXPECT_EQ(objGetCurrentModel(), 0) << "the model after the removed one";
+
+    const int32_t grid = objGetGrid();
+    EXPECT_EQ(grid, 1) << "drawn at start";
+    EXPECT_EQ(objOnGrid(), 1 - grid);
+    EXPECT_EQ(objGetGrid(), 1 - grid) << "the getter follows the toggle and leaves it";
+    EXPECT_EQ(objGetGrid(), 1 - grid);
+    objOnGrid();
+}

@@ -1,0 +1,523 @@
+#include "document/korvid_scene.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cstring>
+
+#include "mesh_import.h"
+
+namespace vantor {
+
+// Moves the library's cursor to a model and an emitter for the life of one
+// call and puts back where it stood.
+class KorvidScene::Cursor {
+public:
+    explicit Cursor(int model = -1) : m_model(objGetCurrentModel()), m_emitter(objGetCurrentEmitter()) {
+        if (model >= 0 && model != m_model) objSetCurrentModel(model);
+    }
+    // Makes emitter `index` of the model current; false when there is none.
+    bool emitter(int index) {
+        ModelInfo info{};
+        objGetModelData(&info);
+        return index >= 0 && index < info.emitterCount && objSetEmitterPtr(index) != 0;
+    }
+    ~Cursor() {
+        if (m_model < 0) return;
+        objSetCurrentModel(m_model);
+        if (m_emitter >= 0) {
+            objSetEmitterPtr(m_emitter);
+        } else {
+            // Just past the last emitter leaves none current.
+            ModelInfo info{};
+            objGetModelData(&info);
+            objSetEmitterPtr(info.emitterCount);
+        }
+    }
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+private:
+    int m_model;
+    int m_emitter;
+};
+
+namespace {
+
+SurfaceArrays arraysOf(int index) {
+    SurfaceData s{};
+    objGetSurfaceData(&s, index);
+    SurfaceArrays a;
+    a.vertices.resize(static_cast<size_t>(std::max(0, s.vertexFloatCount)));
+    a.faceNormals.resize(static_cast<size_t>(std::max(0, s.polygonCount)) * 3);
+    a.vertexNormals.resize(a.vertices.size());
+    objGetSurfaceArraysSized(index, a.vertices.data(), static_cast<int64_t>(a.vertices.size()), a.faceNormals.data(),
+                             static_cast<int64_t>(a.faceNormals.size()), a.vertexNormals.data(),
+                             static_cast<int64_t>(a.vertexNormals.size()));
+    return a;
+}
+
+void putArrays(int index, const SurfaceArrays& a) {
+    objSetSurfaceArrays(index, a.vertices.data(), a.faceNormals.data(), a.vertexNormals.data());
+}
+
+// The texture id of the image `name` now, or `id` when the library has no such image.
+uint32_t idOf(const char* name, uint32_t id) {
+    const uint32_t current = name[0] ? objGetTextureId(name) : 0;
+    return current != 0 ? current : id;
+}
+
+// The current emitter's curves and shape.
+EmitterExtras currentExtras() {
+    EmitterExtras x;
+    for (int which = 0; which < 2; ++which) {
+        x.curves[which].resize(KORVID_MAX_CURVE_KEYS);
+        const int32_t n = objGetEmitterCurve(which, x.curves[which].data(), KORVID_MAX_CURVE_KEYS);
+        x.curves[which].resize(static_cast<size_t>(std::max(0, n)));
+    }
+    if (!objGetEmitterShape(&x.shape)) x.shape = EmitterShape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    return x;
+}
+
+}  // namespace
+
+Refusal KorvidScene::fromLibrary() {
+    const int code = objGetLastFailure();
+    return Refusal{code == KORVID_FAILURE_NONE ? int(KORVID_FAILURE_INTERNAL) : code,
+                   QString::fromLocal8Bit(objGetLastError())};
+}
+
+void KorvidScene::makeCurrent() {
+    if (m_gl) m_gl->makeCurrent();
+}
+
+// ---- The models ----------------------------------------------------------------------
+
+void KorvidScene::reset() {
+    makeCurrent();
+    objNew();
+}
+
+Refusal KorvidScene::loadZob(const QString& absolutePath) {
+    makeCurrent();
+    return objLoadZOB(absolutePath.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
+}
+
+Refusal KorvidScene::loadRaw(const QString& absolutePath) {
+    makeCurrent();
+    return objLoadRaw(absolutePath.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
+}
+
+Refusal KorvidScene::addMesh(const korvid::import::MeshRead& read, QString* note) {
+    makeCurrent();
+    const korvid::import::ImportResult result = korvid::import::addMesh(read);
+    if (note) *note = QString::fromStdString(result.note);
+    if (result.ok) return {};
+    // A cancel is the user's own choice: nothing to tell.
+    if (read.code == korvid::import::ImportError::Cancelled) return Refusal::because(Refusal::Cancelled);
+    return Refusal::because(Refusal::ImportFailed, QString::fromLocal8Bit(result.error.c_str()));
+}
+
+Refusal KorvidScene::saveZob(const QString& path) {
+    makeCurrent();
+    return objSaveZOB(path.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
+}
+
+int KorvidScene::modelCount() {
+    makeCurrent();
+    return objGetModelCount();
+}
+
+bool KorvidScene::setEditedModel(int index) {
+    makeCurrent();
+    return index >= 0 && index < objGetModelCount() && objSetCurrentModel(index);
+}
+
+bool KorvidScene::removeModel(int index) {
+    makeCurrent();
+    const int current = objGetCurrentModel();
+    if (!objRemoveModel(index)) return false;
+    // The model that was current stays so, wherever it moved to.
+    if (current >= 0 && current != index) objSetCurrentModel(current > index ? current - 1 : current);
+    return true;
+}
+
+ModelInfo KorvidScene::modelInfo(int model) {
+    makeCurrent();
+    Cursor cursor(model);
+    ModelInfo info{};
+    objGetModelData(&info);
+    return info;
+}
+
+QStringList KorvidScene::surfaceNames(int model) {
+    makeCurrent();
+    Cursor cursor(model);
+    ModelInfo info{};
+    objGetModelData(&info);
+    QStringList names;
+    for (int s = 0; s < info.surfaceCount; ++s) {
+        SurfaceData data{};
+        objGetSurfaceData(&data, s);
+        names << QString::fromLocal8Bit(data.name);
+    }
+    return names;
+}
+
+QStringList KorvidScene::emitterNames(int model) {
+    makeCurrent();
+    Cursor cursor(model);
+    ModelInfo info{};
+    objGetModelData(&info);
+    QStringList names;
+    for (int e = 0; e < info.emitterCount && cursor.emitter(e); ++e) {
+        EmitterData data{};
+        objGetEmitter(&data);
+        names << QString::fromLocal8Bit(data.name);
+    }
+    return names;
+}
+
+bool KorvidScene::setShown(int model, int emitter, bool shown) {
+    makeCurrent();
+    return objSetVisible(model, emitter, shown);
+}
+
+bool KorvidScene::shown(int model, int emitter) {
+    makeCurrent();
+    return objGetVisible(model, emitter) == 1;
+}
+
+void KorvidScene::moveModel(const float position[3]) {
+    makeCurrent();
+    objSetModelPosition(position);
+}
+
+Refusal KorvidScene::glError() {
+    makeCurrent();
+    return objTestGlError() ? fromLibrary() : Refusal{};
+}
+
+// ---- Surfaces and geometry -----------------------------------------------------------------
+
+SurfaceData KorvidScene::surface(int index) {
+    makeCurrent();
+    SurfaceData s{};
+    objGetSurfaceData(&s, index);
+    return s;
+}
+
+void KorvidScene::setSurface(int index, const SurfaceData& record) {
+    makeCurrent();
+    objSetSurfaceData(&record, index);
+}
+
+void KorvidScene::smoothSurface(int index, float angle) {
+    makeCurrent();
+    objSetSmoothSurface(index, angle);
+}
+
+void KorvidScene::highlightSurface(int index, int selection) {
+    makeCurrent();
+    objSelectSurface(index, selection);
+}
+
+void KorvidScene::scaleGeometry(const float factors[3]) {
+    makeCurrent();
+    objGeoScale(factors);
+}
+
+void KorvidScene::translateGeometry(const float offset[3]) {
+    makeCurrent();
+    objGeoTranslate(offset);
+}
+
+void KorvidScene::rotateGeometry(const float radians[3]) {
+    makeCurrent();
+    objGeoRotate(radians);
+}
+
+// ---- Emitters -----------------------------------------------------------------------------
+
+void KorvidScene::showEmitter(int index) {
+    makeCurrent();
+    ModelInfo info{};
+    objGetModelData(&info);
+    objSetEmitterPtr(index >= 0 && index < info.emitterCount ? index : info.emitterCount);
+}
+
+EmitterData KorvidScene::emitter(int index) {
+    makeCurrent();
+    Cursor cursor;
+    EmitterData e{};
+    if (cursor.emitter(index)) objGetEmitter(&e);
+    else objInitEmitter(&e);
+    return e;
+}
+
+Refusal KorvidScene::setEmitter(int index, const EmitterData& record) {
+    makeCurrent();
+    Cursor cursor;
+    if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
+    EmitterData e = record;
+    e.textureId = idOf(e.imageName, e.textureId);
+    return objSetEmitter(&e) != 0 ? Refusal{} : fromLibrary();
+}
+
+void KorvidScene::moveEmitter(int index, const float position[3]) {
+    makeCurrent();
+    Cursor cursor;
+    if (cursor.emitter(index)) objSetPosEmitter(position);
+}
+
+BurstData KorvidScene::burst(int index) {
+    makeCurrent();
+    Cursor cursor;
+    BurstData b{};
+    if (cursor.emitter(index)) objGetBurst(&b);
+    return b;
+}
+
+void KorvidScene::setBurst(int index, const BurstData& record) {
+    makeCurrent();
+    Cursor cursor;
+    if (cursor.emitter(index)) objSetBurst(&record);
+}
+
+EmitterExtras KorvidScene::extras(int index) {
+    makeCurrent();
+    Cursor cursor;
+    return cursor.emitter(index) ? currentExtras() : EmitterExtras();
+}
+
+Refusal KorvidScene::setExtras(int index, const EmitterExtras& x) {
+    makeCurrent();
+    Cursor cursor;
+    if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
+    Refusal refusal;
+    for (int which = 0; which < 2; ++which)
+        if (!objSetEmitterCurve(which, x.curves[which].data(), static_cast<int32_t>(x.curves[which].size())) &&
+            !refusal)
+            refusal = fromLibrary();
+    if (!objSetEmitterShape(&x.shape) && !refusal) refusal = fromLibrary();
+    return refusal;
+}
+
+Refusal KorvidScene::setCurve(int index, int which, const std::vector<CurveKey>& keys) {
+    makeCurrent();
+    Cursor cursor;
+    if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
+    return objSetEmitterCurve(which, keys.data(), static_cast<int32_t>(keys.size())) ? Refusal{} : fromLibrary();
+}
+
+Refusal KorvidScene::setShape(int index, const EmitterShape& shape) {
+    makeCurrent();
+    Cursor cursor;
+    if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
+    return objSetEmitterShape(&shape) ? Refusal{} : fromLibrary();
+}
+
+Refusal KorvidScene::insertEmitter(int index, const EmitterData& record) {
+    makeCurrent();
+    Cursor cursor;
+    EmitterData e = record;
+    e.textureId = idOf(e.imageName, e.textureId);
+    return objInsertEmitter(&e, index) != 0 ? Refusal{} : fromLibrary();
+}
+
+Refusal KorvidScene::removeEmitter(int index) {
+    makeCurrent();
+    const int current = objGetCurrentEmitter();
+    {
+        Cursor cursor;
+        if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
+        if (objRemoveEmitter() < 0) return fromLibrary();
+    }
+    // The emitter that was current stays so, wherever it moved to.
+    if (current > index) showEmitter(current - 1);
+    else if (current == index) showEmitter(-1);
+    return {};
+}
+
+QString KorvidScene::copyEmitter(int index) {
+    makeCurrent();
+    Cursor cursor;
+    if (!cursor.emitter(index)) return {};
+    const int32_t length = objCopyEmitter(nullptr, 0);
+    if (length < 0) return {};
+    QByteArray text(length + 1, '\0');
+    objCopyEmitter(text.data(), length + 1);
+    text.chop(1);
+    return QString::fromUtf8(text);
+}
+
+Refusal KorvidScene::pasteEmitter(int index, const QString& text) {
+    makeCurrent();
+    if (objGetModelCount() == 0) return Refusal::because(Refusal::NothingToDo);
+    Cursor cursor;
+    return objPasteEmitter(text.toUtf8().constData(), index) != 0 ? Refusal{} : fromLibrary();
+}
+
+EmitterData KorvidScene::defaultEmitter() {
+    EmitterData e{};
+    objInitEmitter(&e);
+    return e;
+}
+
+QString KorvidScene::safeName(const QString& text, int size) {
+    QByteArray out(size, '\0');
+    const int length = objMakeName(text.toLocal8Bit().constData(), out.data(), size);
+    return QString::fromLocal8Bit(out.constData(), std::max(0, length));
+}
+
+// ---- Lights -------------------------------------------------------------------------------
+
+LightData KorvidScene::light(int index) {
+    makeCurrent();
+    LightData l{};
+    objGetLight(&l, index);
+    return l;
+}
+
+void KorvidScene::setLight(int index, const LightData& record) {
+    makeCurrent();
+    objSetLight(&record, index);
+}
+
+void KorvidScene::switchLight(int index, bool on) {
+    makeCurrent();
+    objActivateLight(on, index);
+}
+
+void KorvidScene::moveLight(int index, const float position[3]) {
+    makeCurrent();
+    objMoveLight(position, index);
+}
+
+// ---- Images -------------------------------------------------------------------------------
+
+Refusal KorvidScene::addImage(TextureInfo& image) {
+    makeCurrent();
+    if (!objAddTexture(&image)) return fromLibrary();
+    TextureInfo read{};
+    if (objGetTexture(&read, image.name)) {
+        image.width = read.width;
+        image.height = read.height;
+    }
+    return {};
+}
+
+void KorvidScene::removeImage(const QString& name) {
+    makeCurrent();
+    objDelTexture(name.toLocal8Bit().constData());
+}
+
+int KorvidScene::imageCount() {
+    makeCurrent();
+    return objGetTextureCnt();
+}
+
+bool KorvidScene::imageAt(int index, TextureInfo* out) {
+    makeCurrent();
+    return objGetTexture2(out, index);
+}
+
+bool KorvidScene::image(const QString& name, TextureInfo* out) {
+    makeCurrent();
+    return objGetTexture(out, name.toLocal8Bit().constData());
+}
+
+uint32_t KorvidScene::textureId(const QString& name) {
+    makeCurrent();
+    return objGetTextureId(name.toLocal8Bit().constData());
+}
+
+// ---- Snapshots ------------------------------------------------------------------------------
+
+EntitySnapshot KorvidScene::capture(EntityPart part, int index, const float position[3]) {
+    makeCurrent();
+    Cursor cursor;
+    EntitySnapshot s;
+    s.part = part;
+    s.index = index;
+    switch (part) {
+    case EntityPart::Surface:
+        objGetSurfaceData(&s.surface, index);
+        break;
+    case EntityPart::SurfaceShape:
+        objGetSurfaceData(&s.surface, index);
+        s.arrays.push_back(arraysOf(index));
+        break;
+    case EntityPart::Geometry: {
+        ModelInfo info{};
+        objGetModelData(&info);
+        for (int i = 0; i < info.surfaceCount; ++i) s.arrays.push_back(arraysOf(i));
+        break;
+    }
+    case EntityPart::Emitter:
+        if (cursor.emitter(index)) objGetEmitter(&s.emitter);
+        break;
+    case EntityPart::Extras:
+        if (cursor.emitter(index)) s.extras = currentExtras();
+        break;
+    case EntityPart::Burst:
+        if (cursor.emitter(index)) objGetBurst(&s.burst);
+        break;
+    case EntityPart::Light:
+        objGetLight(&s.light, index);
+        break;
+    case EntityPart::Position:
+        std::memcpy(s.position, position, sizeof s.position);
+        break;
+    case EntityPart::EmitterList:
+    case EntityPart::Images:
+        break;
+    }
+    return s;
+}
+
+Refusal KorvidScene::apply(const EntitySnapshot& s) {
+    makeCurrent();
+    Cursor cursor;
+    Refusal refusal;
+    switch (s.part) {
+    case EntityPart::Surface:
+    case EntityPart::SurfaceShape: {
+        SurfaceData surface = s.surface;
+        surface.texture1Id = idOf(surface.texture1Name, surface.texture1Id);
+        surface.texture2Id = idOf(surface.texture2Name, surface.texture2Id);
+        if (!s.arrays.empty()) putArrays(s.index, s.arrays.front());
+        objSetSurfaceData(&surface, s.index);
+        break;
+    }
+    case EntityPart::Geometry:
+        for (size_t i = 0; i < s.arrays.size(); ++i) putArrays(static_cast<int>(i), s.arrays[i]);
+        break;
+    case EntityPart::Emitter: {
+        EmitterData e = s.emitter;
+        e.textureId = idOf(e.imageName, e.textureId);
+        if (!cursor.emitter(s.index)) refusal = Refusal::because(Refusal::NothingToDo);
+        else if (objSetEmitter(&e) == 0) refusal = fromLibrary();
+        break;
+    }
+    case EntityPart::Extras:
+        refusal = setExtras(s.index, s.extras);
+        break;
+    case EntityPart::Burst:
+        if (cursor.emitter(s.index)) objSetBurst(&s.burst);
+        break;
+    case EntityPart::Light:
+        objSetLight(&s.light, s.index);
+        objMoveLight(s.light.position, s.index);
+        break;
+    case EntityPart::Position:
+        objSetModelPosition(s.position);
+        break;
+    case EntityPart::EmitterList:
+    case EntityPart::Images:
+        break;
+    }
+    return refusal;
+}
+
+}  // namespace vantor
