@@ -318,11 +318,11 @@ void CMainFrame::buildMenus() {
     for (auto [action, asSheet] : {std::pair{sheet, true}, std::pair{animation, false}})
         connect(action, &QAction::triggered, this, [this, asSheet = asSheet] {
             vantor::SceneLook look;
-            const CObjectPage* page = m_controlView->objectPage();
-            std::copy(page->m_clearColour, page->m_clearColour + 4, look.clearColour);
-            look.grid = page->m_grid != 0;
-            look.outline = page->m_boundingBox != 0;
-            look.lights = page->m_showLights != 0;
+            const vantor::ViewSettings& view = m_view->settings();
+            std::copy(view.clearColour, view.clearColour + 4, look.clearColour);
+            look.grid = view.grid;
+            look.outline = view.boundingBox;
+            look.lights = view.showLights;
             look.models = drawnModels();
             vantor::onExportEffect(this, m_view, m_timeline, asSheet, m_effectExport, look);
         });

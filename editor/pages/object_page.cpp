@@ -178,7 +178,8 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
         li->addWidget(m_lightBoxes[i], row, column + 1);
         li->addWidget(m_lightSwatches[i], row, column + 2);
         li->addWidget(edit, row, column + 3);
-        connect(m_dragRadios[i], &QRadioButton::clicked, this, [this, i] { m_view.m_dragLight = i; });
+        connect(m_dragRadios[i], &QRadioButton::clicked, this,
+                [this, i] { changeView([i](ViewSettings& v) { v.dragLight = i; }); });
         connect(m_lightBoxes[i], &QCheckBox::clicked, this, [this, i] { toggleLight(i + 1); });
         connect(edit, &QPushButton::clicked, this, [this, i] { editLight(i + 1); });
     }
@@ -204,45 +205,22 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     layout->addWidget(lightingBox, 5, 0, 1, 4);
     layout->setRowStretch(6, 1);
 
-    m_ambientSwatch->setColor(swatchColor(m_ambient));
+    m_ambientSwatch->setColor(swatchColor(m_view.settings().ambient));
     m_clearSwatch->setColor(Qt::black);
 
     connect(selectionGroup, &QButtonGroup::idClicked, this, [this](int index) {
         m_selection = index;
         // Color, Bound Box and Both are the glow, the outline and the two together.
-        m_view.m_selectionMode = KORVID_SELECT_GLOW + index;
-        m_doc.highlightSurface(m_view.m_selectionMode);
+        changeView([index](ViewSettings& v) { v.selectionMode = KORVID_SELECT_GLOW + index; });
+        m_doc.highlightSurface(m_view.settings().selectionMode);
     });
-    connect(m_options[0], &QCheckBox::clicked, this, [this] {
-        m_boundingBox = !m_boundingBox;
-        m_view.makeCurrent();
-        objSetBBox(m_boundingBox);
-    });
-    connect(m_options[1], &QCheckBox::clicked, this, [this] {
-        m_grid = !m_grid;
-        m_view.makeCurrent();
-        objOnGrid();
-    });
-    connect(m_options[2], &QCheckBox::clicked, this, [this] {
-        m_showLights = !m_showLights;
-        m_view.makeCurrent();
-        objShowLights(m_showLights != 0);
-    });
-    connect(m_options[3], &QCheckBox::clicked, this, [this] {
-        m_antialiasPoints = !m_antialiasPoints;
-        m_view.makeCurrent();
-        objSetAntiAliasPoints(m_antialiasPoints != 0);
-    });
-    connect(m_options[4], &QCheckBox::clicked, this, [this] {
-        m_antialiasLines = !m_antialiasLines;
-        m_view.makeCurrent();
-        objSetAntiAliasLines(m_antialiasLines != 0);
-    });
-    connect(m_options[5], &QCheckBox::clicked, this, [this] {
-        m_antialiasPolys = !m_antialiasPolys;
-        m_view.makeCurrent();
-        objSetAntiAliasPolys(m_antialiasPolys != 0);
-    });
+    bool ViewSettings::*const options[6] = {&ViewSettings::boundingBox,     &ViewSettings::grid,
+                                            &ViewSettings::showLights,      &ViewSettings::antialiasPoints,
+                                            &ViewSettings::antialiasLines,  &ViewSettings::antialiasPolys};
+    for (int i = 0; i < 6; ++i)
+        connect(m_options[i], &QCheckBox::clicked, this, [this, option = options[i]] {
+            changeView([option](ViewSettings& v) { v.*option = !(v.*option); });
+        });
     connect(clearSelect, &QPushButton::clicked, this, [this] { colourDialog(true); });
     connect(ambientSelect, &QPushButton::clicked, this, [this] { colourDialog(false); });
     connect(m_slider, &QSlider::valueChanged, this, &CObjectPage::zoomFromSlider);
@@ -250,7 +228,7 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     connect(m_swarm, &QPushButton::clicked, this, [this] {
         m_lightSwarm = !m_lightSwarm;
         m_swarm->setChecked(m_lightSwarm != 0);
-        m_view.m_swarmOn = m_lightSwarm;
+        changeView([on = m_lightSwarm != 0](ViewSettings& v) { v.swarm = on; });
     });
     connect(modify, &QPushButton::clicked, this, &CObjectPage::modifyGeometry);
     {
@@ -277,9 +255,7 @@ CObjectPage::~CObjectPage() {
 void CObjectPage::initialise() {
     redisplay();
     m_objectList->setEnabled(false);
-    m_view.m_selectionMode = KORVID_SELECT_GLOW + m_selection;
-    m_view.makeCurrent();
-    objSetBBox(m_boundingBox);
+    changeView([this](ViewSettings& v) { v.selectionMode = KORVID_SELECT_GLOW + m_selection; });
     const QSignalBlocker block(m_slider);
     m_slider->setRange(5, 145);
     m_slider->setValue(45);
@@ -287,9 +263,9 @@ void CObjectPage::initialise() {
 
 void CObjectPage::redisplay() {
     m_selectionRadios[m_selection]->setChecked(true);
-    const int options[6] = {m_boundingBox, m_grid, m_showLights, m_antialiasPoints, m_antialiasLines,
-                            m_antialiasPolys};
-    for (int i = 0; i < 6; ++i) m_options[i]->setChecked(options[i] != 0);
+    const ViewSettings& v = m_view.settings();
+    const bool options[6] = {v.boundingBox, v.grid, v.showLights, v.antialiasPoints, v.antialiasLines, v.antialiasPolys};
+    for (int i = 0; i < 6; ++i) m_options[i]->setChecked(options[i]);
     for (int c = 0; c < 4; ++c) {
         m_clearEdits[c]->setText(formatG6(m_clearDisplay[c]));
         m_ambientEdits[c]->setText(formatG6(m_ambientDisplay[c]));
@@ -305,33 +281,33 @@ void CObjectPage::redisplay() {
     m_dragRadios[m_dragLight]->setChecked(true);
 }
 
-void CObjectPage::sendColour(bool clear) {
-    m_view.makeCurrent();
-    if (clear) objSetClearColor(m_clearColour);
-    else objSetGlobalAmb(m_ambient);
+void CObjectPage::changeView(const std::function<void(ViewSettings&)>& change) {
+    ViewSettings settings = m_view.settings();
+    change(settings);
+    m_view.setSettings(settings);
 }
 
 void CObjectPage::colourEdit(bool clear, int c) {
     CommitEdit* edit = clear ? m_clearEdits[c] : m_ambientEdits[c];
-    float* working = clear ? m_clearColour : m_ambient;
     float* display = clear ? m_clearDisplay : m_ambientDisplay;
     const float value = toFloat(edit->text());
     edit->setText(formatG6(value));
-    working[c] = value;
     display[c] = value;
-    if (c < 3) (clear ? m_clearSwatch : m_ambientSwatch)->setColor(swatchColor(working));
-    sendColour(clear);
+    changeView([clear, c, value](ViewSettings& v) { (clear ? v.clearColour : v.ambient)[c] = value; });
+    const ViewSettings& v = m_view.settings();
+    if (c < 3) (clear ? m_clearSwatch : m_ambientSwatch)->setColor(swatchColor(clear ? v.clearColour : v.ambient));
 }
 
 void CObjectPage::colourDialog(bool clear) {
-    float* working = clear ? m_clearColour : m_ambient;
+    ViewSettings settings = m_view.settings();
+    float* working = clear ? settings.clearColour : settings.ambient;
     float* display = clear ? m_clearDisplay : m_ambientDisplay;
     CommitEdit** edits = clear ? m_clearEdits : m_ambientEdits;
     QLineEdit* rgb[3] = {edits[0], edits[1], edits[2]};
     if (!selectColour(this, working, rgb, clear ? m_clearSwatch : m_ambientSwatch, ByteScale::MultiplyByInverse))
         return;
     std::copy(working, working + 3, display);
-    sendColour(clear);
+    m_view.setSettings(settings);
 }
 
 void CObjectPage::zoomFromSlider(int value) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <QWidget>
 
+#include <functional>
+
 class CVantorDoc;
 class CVantorView;
 class QButtonGroup;
@@ -13,6 +15,7 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 namespace vantor {
+struct ViewSettings;
 class CommitEdit;
 class Swatch;
 }
@@ -39,8 +42,6 @@ public:
 
     // Display values.
     int m_selection = 1;
-    int m_boundingBox = 0;
-    int m_grid = 1;
     float m_clearDisplay[4] = {0, 0, 0, 1.0f};  // R, G, B, A
     float m_height = 0, m_width = 0, m_depth = 0;
     int m_polygons = 0, m_surfaceCount = 0;
@@ -48,18 +49,14 @@ public:
     float m_ambientDisplay[4] = {0.3f, 0.3f, 0.3f, 1.0f};
     int m_lightSwarm = 0;
     int m_dragLight = 0;
-    int m_antialiasLines = 1, m_antialiasPoints = 1, m_antialiasPolys = 0;
-    int m_showLights = 1;
-    // Working colours: what the library receives.
-    float m_clearColour[4] = {0, 0, 0, 1.0f};
-    float m_ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
 
 private:
     CVantorDoc& m_doc;
     CVantorView& m_view;
     void colourEdit(bool clear, int component);
     void colourDialog(bool clear);
-    void sendColour(bool clear);
+    // Changes the view's settings, which hands them to the library.
+    void changeView(const std::function<void(vantor::ViewSettings&)>& change);
     void zoomFromSlider(int value);
     void zoomFromEdit();
     void toggleLight(int n);

@@ -407,7 +407,7 @@ void CSurfacePage::showSurface() {
 
 void CSurfacePage::chooseSurface(int index) {
     if (index < 0) return;
-    m_doc.chooseSurface(index, m_view.m_selectionMode);
+    m_doc.chooseSurface(index, m_view.settings().selectionMode);
     const SurfaceData& s = m_doc.surface();
     enableSurfaceControls(true);
     enableTextureControls(true);

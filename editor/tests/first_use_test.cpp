@@ -333,7 +333,7 @@ TEST_F(FirstUseTest, FieldsKeepToTheirRangeAndEscapeTakesTypingBack) {
     frame().controlView()->tabs()->setCurrentIndex(0);
     commit(objectPage(), IDC_OBJ_CLEAR_R + 3, QStringLiteral("17"));
     EXPECT_EQ(control<QLineEdit>(objectPage(), IDC_OBJ_CLEAR_R + 3)->text(), QStringLiteral("1"));
-    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[3], 1.0f);
+    EXPECT_FLOAT_EQ(view().settings().clearColour[3], 1.0f);
     commit(objectPage(), IDC_OBJ_CLEAR_R, QStringLiteral("-3"));
     EXPECT_EQ(control<QLineEdit>(objectPage(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("0"));
 

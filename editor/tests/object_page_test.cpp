@@ -51,7 +51,7 @@ TEST_F(ObjectPageTest, ZoomEditIsClampedAndSentToTheLibrary) {
 TEST_F(ObjectPageTest, ColourEditsSendTheWholeColourAndPaintTheSwatch) {
     // A colour channel takes 0..1: a number beyond is taken as the nearest end, and shown so.
     commit(page(), IDC_OBJ_CLEAR_R, QStringLiteral("2"));
-    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[0], 1.0f);
+    EXPECT_FLOAT_EQ(view().settings().clearColour[0], 1.0f);
     EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("1"));
     EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color().red(), 255);
     view().makeCurrent();
@@ -68,7 +68,7 @@ TEST_F(ObjectPageTest, ColourEditsSendTheWholeColourAndPaintTheSwatch) {
     click(page(), IDC_OBJ_CLEAR_SELECT);
     EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("0.502"));
     EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R + 1)->text(), QStringLiteral("0.251"));
-    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[3], 0.5f) << "alpha stays";
+    EXPECT_FLOAT_EQ(view().settings().clearColour[3], 0.5f) << "alpha stays";
     EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color(), QColor(128, 64, 0));
     objectPage()->redisplay();
     EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R)->text(), QStringLiteral("0.501961"));
@@ -97,13 +97,13 @@ TEST_F(ObjectPageTest, LightSwitchesFollowTheCheckBoxes) {
     EXPECT_FALSE(light.on);
     EXPECT_FALSE(doc().light(2).on);
     click(page(), IDC_OBJ_LIGHT_DRAG[3]);  // drag radio of light 4
-    EXPECT_EQ(view().m_dragLight, 3);
+    EXPECT_EQ(view().settings().dragLight, 3);
     click(page(), IDC_OBJ_LIGHT_DRAG[0]);
-    EXPECT_EQ(view().m_dragLight, 0);
+    EXPECT_EQ(view().settings().dragLight, 0);
     click(page(), IDC_OBJ_SWARM);
-    EXPECT_EQ(view().m_swarmOn, 1);
+    EXPECT_TRUE(view().settings().swarm);
     click(page(), IDC_OBJ_SWARM);
-    EXPECT_EQ(view().m_swarmOn, 0);
+    EXPECT_FALSE(view().settings().swarm);
 }
 
 TEST_F(ObjectPageTest, BothMarksTheChosenSurfaceAtOnce) {
@@ -124,7 +124,7 @@ TEST_F(ObjectPageTest, BothMarksTheChosenSurfaceAtOnce) {
     click(page(), IDC_OBJ_SELECTION_NONE + 1);  // Bound Box: no glow
     const int outlined = greenPixels();
     click(page(), IDC_OBJ_SELECTION_NONE + 2);  // Both
-    EXPECT_EQ(view().m_selectionMode, 3);
+    EXPECT_EQ(view().settings().selectionMode, 3);
     EXPECT_GT(greenPixels(), outlined + 50) << "the field glows green";
     click(page(), IDC_OBJ_SELECTION_NONE + 1);
 }
@@ -272,11 +272,11 @@ TEST_F(ObjectPageTest, OptionBoxesSwitchTheLibrary) {
     view().makeCurrent();
     EXPECT_FALSE(glIsEnabled(GL_LINE_SMOOTH));
     click(page(), IDC_OBJ_ANTIALIAS_LINES);
-    EXPECT_EQ(objectPage()->m_grid, 1);
+    EXPECT_TRUE(view().settings().grid);
     click(page(), IDC_OBJ_GRID);
-    EXPECT_EQ(objectPage()->m_grid, 0);
+    EXPECT_FALSE(view().settings().grid);
     click(page(), IDC_OBJ_GRID);
-    EXPECT_EQ(objectPage()->m_grid, 1);
+    EXPECT_TRUE(view().settings().grid);
 }
 
 }  // namespace

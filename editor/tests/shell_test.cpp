@@ -407,7 +407,11 @@ TEST_F(ShellTest, DragsFollowTheTable) {
 
     // A light moves even while it is off, and the library receives the move.
     v.m_target = DragTarget::Light;
-    v.m_dragLight = 3;
+    {
+        vantor::ViewSettings settings = v.settings();
+        settings.dragLight = 3;
+        v.setSettings(settings);
+    }
     drag(Qt::LeftButton, {100, 100}, {50, 100});
     LightData light{};
     v.makeCurrent();
@@ -462,7 +466,7 @@ TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
     QTest::keyClicks(red, QStringLiteral("0.25"));
     QTest::keyClick(red, Qt::Key_Return);
     EXPECT_FALSE(red->hasFocus()) << "Enter moved the focus on";
-    EXPECT_FLOAT_EQ(objectPage()->m_clearColour[0], 0.25f) << "and the edit committed";
+    EXPECT_FLOAT_EQ(view().settings().clearColour[0], 0.25f) << "and the edit committed";
 
     // Escape does not close a dialog.
     bool stillOpen = false;

@@ -73,10 +73,28 @@ void CVantorView::initializeGL() {
     // The current emitter's shape shows as a wire outline while it is edited.
     objShowShapeOutline(true);
     m_doc.readLights();
-    m_dragLight = 0;
+    m_settings.dragLight = 0;
+    objSetBBox(m_settings.boundingBox ? 1 : 0);
     m_ready = true;
     if (m_holds == 0) startRedrawTimer(15);
     emit libraryStarted();
+}
+
+void CVantorView::setSettings(const vantor::ViewSettings& next) {
+    const vantor::ViewSettings was = m_settings;
+    m_settings = next;
+    if (m_ready) {
+        makeCurrent();
+        if (next.boundingBox != was.boundingBox) objSetBBox(next.boundingBox ? 1 : 0);
+        if (next.grid != (objGetGrid() != 0)) objOnGrid();
+        if (next.showLights != was.showLights) objShowLights(next.showLights);
+        if (next.antialiasPoints != was.antialiasPoints) objSetAntiAliasPoints(next.antialiasPoints);
+        if (next.antialiasLines != was.antialiasLines) objSetAntiAliasLines(next.antialiasLines);
+        if (next.antialiasPolys != was.antialiasPolys) objSetAntiAliasPolys(next.antialiasPolys);
+        if (!std::equal(next.clearColour, next.clearColour + 4, was.clearColour)) objSetClearColor(next.clearColour);
+        if (!std::equal(next.ambient, next.ambient + 4, was.ambient)) objSetGlobalAmb(next.ambient);
+    }
+    emit settingsChanged();
 }
 
 void CVantorView::resizeGL(int width, int height) { objResizeWin(width, height); }
@@ -165,7 +183,7 @@ void CVantorView::keyPressEvent(QKeyEvent* event) {
 void CVantorView::tick() {
     if (m_spinY) m_camera.ry += 0.3f;
     if (m_spinX) m_camera.rx += 0.3f;
-    if (m_swarmOn) {
+    if (m_settings.swarm) {
         m_swarmPhase += 0.01f;
         updateSwarm();
     }
@@ -259,7 +277,7 @@ void CVantorView::beginDragChange() {
     using vantor::DragTarget;
     switch (m_target) {
     case DragTarget::Light:
-        m_doc.beginGesture(QStringLiteral("Move Light"), EntityPart::Light, m_dragLight);
+        m_doc.beginGesture(QStringLiteral("Move Light"), EntityPart::Light, m_settings.dragLight);
         break;
     case DragTarget::Model:
         m_doc.beginGesture(QStringLiteral("Move Object"), EntityPart::Position);
@@ -385,7 +403,7 @@ void CVantorView::drag(const QPoint& position) {
         }
         break;
     case DragTarget::Light:
-        m_doc.moveLight(m_dragLight, moved(m_doc.light(m_dragLight).position).data());
+        m_doc.moveLight(m_settings.dragLight, moved(m_doc.light(m_settings.dragLight).position).data());
         break;
     case DragTarget::Model:
         m_doc.moveModel(moved(m_doc.modelPosition()).data());

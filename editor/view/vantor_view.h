@@ -11,6 +11,7 @@
 #include "document/gl_access.h"
 #include "korvid.h"
 #include "view/view_navigation.h"
+#include "view/view_settings.h"
 
 class CVantorDoc;
 
@@ -64,15 +65,11 @@ public:
 
     // View state: the camera, spins, how the view drags and what.
     CameraData m_camera{0, -1, -3, 0, 0, 0};
-    // How the chosen surface is highlighted (objSelectSurface's selection).
-    int m_selectionMode = KORVID_SELECT_GLOW;
     int m_spinY = 0;
     int m_spinX = 0;
     int m_axisFree[3] = {1, 1, 1};
     QTimer m_timer;  // the redraw timer
     QElapsedTimer m_frameTimer;  // from the start of a paint to its swap
-    int m_dragLight = 0;
-    int m_swarmOn = 0;
     float m_swarmPhase = 0;
     QPoint m_rightLast;
     QPoint m_leftLast;
@@ -82,8 +79,14 @@ public:
 
     bool libraryReady() const { return m_ready; }
 
+    // How the view draws and which light it moves; setting them hands what
+    // differs to the library and announces `settingsChanged`.
+    const vantor::ViewSettings& settings() const { return m_settings; }
+    void setSettings(const vantor::ViewSettings& settings);
+
 signals:
     void libraryStarted();
+    void settingsChanged();
     // Each frame's drawing time, for the status bar.
     void frameDrawn(double milliseconds);
     // Space pressed in the view.
@@ -111,6 +114,7 @@ private:
     // the usual 0.1 and 100 unless the model reaches farther.
     void fitClipPlanes();
     float m_farPlane = 100.0f;
+    vantor::ViewSettings m_settings;
     void drag(const QPoint& position);
     // The point moves turn about and the depth they are scaled by: the
     // current model's centre, else the scene's, else the origin.
