@@ -5,81 +5,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/scene_cursor.h"
 #include "mesh_import.h"
 
 namespace vantor {
+using namespace scene_detail;
 
-// Moves the library's cursor to a model and an emitter for the life of one
-// call and puts back where it stood.
-class KorvidScene::Cursor {
-public:
-    explicit Cursor(int model = -1) : m_model(objGetCurrentModel()), m_emitter(objGetCurrentEmitter()) {
-        if (model >= 0 && model != m_model) objSetCurrentModel(model);
-    }
-    // Makes emitter `index` of the model current; false when there is none.
-    bool emitter(int index) {
-        ModelInfo info{};
-        objGetModelData(&info);
-        return index >= 0 && index < info.emitterCount && objSetEmitterPtr(index) != 0;
-    }
-    ~Cursor() {
-        if (m_model < 0) return;
-        objSetCurrentModel(m_model);
-        if (m_emitter >= 0) {
-            objSetEmitterPtr(m_emitter);
-        } else {
-            // Just past the last emitter leaves none current.
-            ModelInfo info{};
-            objGetModelData(&info);
-            objSetEmitterPtr(info.emitterCount);
-        }
-    }
-    Cursor(const Cursor&) = delete;
-    Cursor& operator=(const Cursor&) = delete;
-
-private:
-    int m_model;
-    int m_emitter;
-};
-
-namespace {
-
-SurfaceArrays arraysOf(int index) {
-    SurfaceData s{};
-    objGetSurfaceData(&s, index);
-    SurfaceArrays a;
-    a.vertices.resize(static_cast<size_t>(std::max(0, s.vertexFloatCount)));
-    a.faceNormals.resize(static_cast<size_t>(std::max(0, s.polygonCount)) * 3);
-    a.vertexNormals.resize(a.vertices.size());
-    objGetSurfaceArraysSized(index, a.vertices.data(), static_cast<int64_t>(a.vertices.size()), a.faceNormals.data(),
-                             static_cast<int64_t>(a.faceNormals.size()), a.vertexNormals.data(),
-                             static_cast<int64_t>(a.vertexNormals.size()));
-    return a;
-}
-
-void putArrays(int index, const SurfaceArrays& a) {
-    objSetSurfaceArrays(index, a.vertices.data(), a.faceNormals.data(), a.vertexNormals.data());
-}
-
-// The texture id of the image `name` now, or `id` when the library has no such image.
-uint32_t idOf(const char* name, uint32_t id) {
-    const uint32_t current = name[0] ? objGetTextureId(name) : 0;
-    return current != 0 ? current : id;
-}
-
-// The current emitter's curves and shape.
-EmitterExtras currentExtras() {
-    EmitterExtras x;
-    for (int which = 0; which < 2; ++which) {
-        x.curves[which].resize(KORVID_MAX_CURVE_KEYS);
-        const int32_t n = objGetEmitterCurve(which, x.curves[which].data(), KORVID_MAX_CURVE_KEYS);
-        x.curves[which].resize(static_cast<size_t>(std::max(0, n)));
-    }
-    if (!objGetEmitterShape(&x.shape)) x.shape = EmitterShape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
-    return x;
-}
-
-}  // namespace
 
 Refusal KorvidScene::fromLibrary() {
     const int code = objGetLastFailure();
@@ -241,9 +172,7 @@ void KorvidScene::rotateGeometry(const float radians[3]) {
 
 void KorvidScene::showEmitter(int index) {
     makeCurrent();
-    ModelInfo info{};
-    objGetModelData(&info);
-    objSetEmitterPtr(index >= 0 && index < info.emitterCount ? index : info.emitterCount);
+    selectEmitter(index);
 }
 
 EmitterData KorvidScene::emitter(int index) {
@@ -430,94 +359,6 @@ bool KorvidScene::image(const QString& name, TextureInfo* out) {
 uint32_t KorvidScene::textureId(const QString& name) {
     makeCurrent();
     return objGetTextureId(name.toLocal8Bit().constData());
-}
-
-// ---- Snapshots ------------------------------------------------------------------------------
-
-EntitySnapshot KorvidScene::capture(EntityPart part, int index, const float position[3]) {
-    makeCurrent();
-    Cursor cursor;
-    EntitySnapshot s;
-    s.part = part;
-    s.index = index;
-    switch (part) {
-    case EntityPart::Surface:
-        objGetSurfaceData(&s.surface, index);
-        break;
-    case EntityPart::SurfaceShape:
-        objGetSurfaceData(&s.surface, index);
-        s.arrays.push_back(arraysOf(index));
-        break;
-    case EntityPart::Geometry: {
-        ModelInfo info{};
-        objGetModelData(&info);
-        for (int i = 0; i < info.surfaceCount; ++i) s.arrays.push_back(arraysOf(i));
-        break;
-    }
-    case EntityPart::Emitter:
-        if (cursor.emitter(index)) objGetEmitter(&s.emitter);
-        break;
-    case EntityPart::Extras:
-        if (cursor.emitter(index)) s.extras = currentExtras();
-        break;
-    case EntityPart::Burst:
-        if (cursor.emitter(index)) objGetBurst(&s.burst);
-        break;
-    case EntityPart::Light:
-        objGetLight(&s.light, index);
-        break;
-    case EntityPart::Position:
-        std::memcpy(s.position, position, sizeof s.position);
-        break;
-    case EntityPart::EmitterList:
-    case EntityPart::Images:
-        break;
-    }
-    return s;
-}
-
-Refusal KorvidScene::apply(const EntitySnapshot& s) {
-    makeCurrent();
-    Cursor cursor;
-    Refusal refusal;
-    switch (s.part) {
-    case EntityPart::Surface:
-    case EntityPart::SurfaceShape: {
-        SurfaceData surface = s.surface;
-        surface.texture1Id = idOf(surface.texture1Name, surface.texture1Id);
-        surface.texture2Id = idOf(surface.texture2Name, surface.texture2Id);
-        if (!s.arrays.empty()) putArrays(s.index, s.arrays.front());
-        objSetSurfaceData(&surface, s.index);
-        break;
-    }
-    case EntityPart::Geometry:
-        for (size_t i = 0; i < s.arrays.size(); ++i) putArrays(static_cast<int>(i), s.arrays[i]);
-        break;
-    case EntityPart::Emitter: {
-        EmitterData e = s.emitter;
-        e.textureId = idOf(e.imageName, e.textureId);
-        if (!cursor.emitter(s.index)) refusal = Refusal::because(Refusal::NothingToDo);
-        else if (objSetEmitter(&e) == 0) refusal = fromLibrary();
-        break;
-    }
-    case EntityPart::Extras:
-        refusal = setExtras(s.index, s.extras);
-        break;
-    case EntityPart::Burst:
-        if (cursor.emitter(s.index)) objSetBurst(&s.burst);
-        break;
-    case EntityPart::Light:
-        objSetLight(&s.light, s.index);
-        objMoveLight(s.light.position, s.index);
-        break;
-    case EntityPart::Position:
-        objSetModelPosition(s.position);
-        break;
-    case EntityPart::EmitterList:
-    case EntityPart::Images:
-        break;
-    }
-    return refusal;
 }
 
 }  // namespace vantor

@@ -20,51 +20,12 @@
 #include "dialogs/image_dlg.h"
 #include "document/vantor_doc.h"
 #include "view/vantor_view.h"
+#include "pages/surface_tables.h"
 
 using namespace vantor;
+using namespace vantor::surface_tables;
 
 
-namespace {
-const int kColourEditIds[4] = {IDC_SURF_DIFFUSE_R, IDC_SURF_AMBIENT_R, IDC_SURF_SPECULAR_R, IDC_SURF_EMISSION_R};
-const int kSelectIds[4] = {IDC_SURF_DIFFUSE_SELECT, IDC_SURF_AMBIENT_SELECT, IDC_SURF_SPECULAR_SELECT,
-                           IDC_SURF_EMISSION_SELECT};
-const int kSwatchIds[4] = {IDC_SURF_DIFFUSE_SWATCH, IDC_SURF_AMBIENT_SWATCH, IDC_SURF_SPECULAR_SWATCH,
-                           IDC_SURF_EMISSION_SWATCH};
-const char* kColourLabels[4] = {"Diffuse:", "Ambient:", "Specular:", "Emission:"};
-const QString kColourNames[4] = {QStringLiteral("Diffuse"), QStringLiteral("Ambient"), QStringLiteral("Specular"),
-                                 QStringLiteral("Emission")};
-const int kFunctions[3] = {GL_MODULATE, GL_DECAL, GL_BLEND};
-const int kGenModes[3] = {GL_OBJECT_LINEAR, GL_EYE_LINEAR, GL_SPHERE_MAP};
-const int kPlaneModes[2] = {GL_OBJECT_PLANE, GL_EYE_PLANE};
-constexpr const int (&kSAxisIds)[3] = IDC_SURF_S_AXIS;
-constexpr const int (&kTAxisIds)[3] = IDC_SURF_T_AXIS;
-constexpr const int (&kSCoefficientIds)[3] = IDC_SURF_S_COEFFICIENT;
-constexpr const int (&kTCoefficientIds)[3] = IDC_SURF_T_COEFFICIENT;
-const QColor kGrey(192, 192, 192);
-
-float* surfaceColour(SurfaceData& s, int row) {
-    return row == 0 ? s.diffuse : row == 1 ? s.ambient : row == 2 ? s.specular : s.emission;
-}
-const float* surfaceColour(const SurfaceData& s, int row) { return surfaceColour(const_cast<SurfaceData&>(s), row); }
-
-QComboBox* dropList(QWidget* parent, int id, std::initializer_list<const char*> items) {
-    auto* box = new QComboBox(parent);
-    setControlId(box, id);
-    for (const char* item : items) box->addItem(QString::fromLatin1(item));
-    return box;
-}
-
-// Selects the item whose value matches; a value matching none leaves the box as it was.
-template <size_t N>
-void selectValue(QComboBox* box, const int (&values)[N], int value) {
-    for (size_t i = 0; i < N; ++i) {
-        if (values[i] == value) {
-            const QSignalBlocker block(box);
-            box->setCurrentIndex(static_cast<int>(i));
-        }
-    }
-}
-}  // namespace
 
 CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* parent)
     : QWidget(parent), m_doc(document), m_view(view) {
@@ -420,70 +381,6 @@ void CSurfacePage::chooseSurface(int index) {
     loadSlot(0);
 }
 
-void CSurfacePage::loadSlot(int slot) {
-    const SurfaceData& s = m_doc.surface();
-    if (slot == 0) {
-        m_slot = 0;
-        enableTextureControls(true);
-    } else {
-        if (s.textureCount == 0) {
-            enableTextureControls(false);
-            return;
-        }
-        m_slot = 1;
-        enableTextureControls(true);
-    }
-    // The axis buttons and the scale start from the slot's planes.
-    for (int which = 0; which < 2; ++which) {
-        const bool sPlane = which == 0;
-        const float* p = plane(sPlane);
-        int* flags = sPlane ? m_sAxis : m_tAxis;
-        for (int a = 0; a < 3; ++a) {
-            flags[a] = p[a] > 0;
-            if (flags[a]) (sPlane ? m_sScale : m_tScale) = p[a];
-        }
-    }
-    showSlot();
-}
-
-void CSurfacePage::showSlot(bool keepShown) {
-    const SurfaceData& s = m_doc.surface();
-    QString image = QStringLiteral("NONE");
-    if (m_slot == 0 && s.textureCount >= 1) image = QString::fromLocal8Bit(s.texture1Name);
-    if (m_slot == 1 && s.textureCount == 2) image = QString::fromLocal8Bit(s.texture2Name);
-    {
-        const QSignalBlocker block(m_imageList);
-        m_imageList->setEditText(image);
-    }
-    selectValue(m_genMode, kGenModes, m_slot == 0 ? s.genMode1 : s.genMode2);
-    selectValue(m_function, kFunctions, m_slot == 0 ? s.texEnv1 : s.texEnv2);
-    selectValue(m_planeMode, kPlaneModes, m_slot == 0 ? s.planeMode1 : s.planeMode2);
-    for (int which = 0; which < 2; ++which) {
-        const bool sPlane = which == 0;
-        const float* p = plane(sPlane);
-        const int* flags = sPlane ? m_sAxis : m_tAxis;
-        QPushButton** boxes = sPlane ? m_sAxisBoxes : m_tAxisBoxes;
-        CommitEdit** edits = sPlane ? m_sCoefficients : m_tCoefficients;
-        const float scale = sPlane ? m_sScale : m_tScale;
-        showNumber(sPlane ? m_sScaleEdit : m_tScaleEdit, scale, format("%f", scale), keepShown);
-        for (int a = 0; a < 3; ++a) {
-            boxes[a]->setChecked(flags[a] != 0);
-            showNumber(edits[a], p[a], format("%f", p[a]), keepShown);
-        }
-    }
-}
-
-const float* CSurfacePage::plane(bool sPlane) const {
-    const SurfaceData& s = m_doc.surface();
-    if (m_slot == 0) return sPlane ? s.sPlane1 : s.tPlane1;
-    return sPlane ? s.sPlane2 : s.tPlane2;
-}
-
-float* CSurfacePage::plane(SurfaceData& s, bool sPlane) const {
-    if (m_slot == 0) return sPlane ? s.sPlane1 : s.tPlane1;
-    return sPlane ? s.sPlane2 : s.tPlane2;
-}
-
 void CSurfacePage::commitColour(int row, int component) {
     SurfaceData s = m_doc.surface();
     const float value = toFloat(m_colourEdits[row][component]->text());
@@ -538,65 +435,6 @@ void CSurfacePage::commitAngle() {
     s.angle = value;
     s.smooth = m_smoothBox->isChecked() ? 1 : 0;
     smooth(s, QStringLiteral("Smoothing Angle"));
-}
-
-void CSurfacePage::chooseImage(int index) {
-    if (index < 0) return;
-    SurfaceData s = m_doc.surface();
-    const QString text = m_imageList->itemText(index);
-    if (text == QLatin1String("NONE")) {
-        s.textureCount = m_slot == 0 ? 0 : 1;
-        writeBack(s, QStringLiteral("Texture"));
-        return;
-    }
-    const QByteArray name = text.toLocal8Bit();
-    const uint32_t id = m_doc.textureId(text);
-    if (id != 0) {
-        char* field = m_slot == 0 ? s.texture1Name : s.texture2Name;
-        std::memset(field, 0, KORVID_NAME_SIZE);
-        std::memcpy(field, name.constData(), std::min<size_t>(name.size(), KORVID_NAME_SIZE - 1));
-        if (m_slot == 0) {
-            s.textureCount = 1;
-            s.texture1Id = id;
-        } else {
-            s.textureCount = 2;
-            s.texture2Id = id;
-        }
-        writeBack(s, QStringLiteral("Texture"));
-        return;
-    }
-    if (const vantor::Refusal refusal = m_doc.scene().glError()) message(this, refusal.text);
-}
-
-void CSurfacePage::commitScale(bool sPlane) {
-    CommitEdit* edit = sPlane ? m_sScaleEdit : m_tScaleEdit;
-    float& scale = sPlane ? m_sScale : m_tScale;
-    scale = toFloat(edit->text());
-    SurfaceData s = m_doc.surface();
-    float* p = plane(s, sPlane);
-    const int* flags = sPlane ? m_sAxis : m_tAxis;
-    for (int a = 0; a < 3; ++a)
-        if (flags[a]) p[a] = scale;
-    edit->setText(format("%f", scale));
-    writeBack(s, sPlane ? QStringLiteral("sPlane Scale") : QStringLiteral("tPlane Scale"));
-}
-
-void CSurfacePage::commitCoefficient(bool sPlane, int axis) {
-    CommitEdit* edit = (sPlane ? m_sCoefficients : m_tCoefficients)[axis];
-    const float value = toFloat(edit->text());
-    SurfaceData s = m_doc.surface();
-    plane(s, sPlane)[axis] = value;
-    (sPlane ? m_sAxis : m_tAxis)[axis] = value > 0;
-    writeBack(s, sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"),
-              (sPlane ? IDC_SURF_S_COEFFICIENT : IDC_SURF_T_COEFFICIENT)[axis]);
-}
-
-void CSurfacePage::toggleAxis(bool sPlane, int axis) {
-    int* flags = sPlane ? m_sAxis : m_tAxis;
-    flags[axis] = !flags[axis];
-    SurfaceData s = m_doc.surface();
-    plane(s, sPlane)[axis] = flags[axis] ? (sPlane ? m_sScale : m_tScale) : 0;
-    writeBack(s, sPlane ? QStringLiteral("sPlane") : QStringLiteral("tPlane"));
 }
 
 void CSurfacePage::unselect() {

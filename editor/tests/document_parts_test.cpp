@@ -14,7 +14,7 @@ class DocumentPartsTest : public EditorTest {};
 TEST_F(DocumentPartsTest, ReadsAndWritesByIndexLeaveTheCursorWhereItWas) {
     open(sample("campfire.zob"));
     open(sample("fountain.zob"));
-    ASSERT_EQ(doc().modelCount(), 2);
+    ASSERT_EQ(doc().scene().modelCount(), 2);
     ASSERT_TRUE(doc().chooseModel(0));
     ASSERT_GE(doc().lastEmitter(), 1) << "the campfire has several emitters";
     doc().chooseEmitter(1);
