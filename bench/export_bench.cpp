@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "alpha_bake.h"
+#include "frame_capture.h"
 #include "animation_writer.h"
 #include "frame_queue.h"
 #include "gl_context.h"
@@ -23,33 +24,12 @@ namespace {
 constexpr int kWidth = 640, kHeight = 480, kFrames = 30;
 const char* const kFormats[] = {"none", "png", "webp", "gif", "mp4"};
 
-korvid::support::Image grab() {
-    korvid::support::Image image;
-    image.width = kWidth;
-    image.height = kHeight;
-    image.rgba.resize(size_t(kWidth) * kHeight * 4);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
-    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
-    return image;
-}
-
 korvid::support::Image frameAt(int ms, bool transparent) {
-    const CameraData camera{0, -1, -6, 10, 0, 0};
-    objSeekSimulation(ms);
-    objPauseSimulation(true);
-    if (!transparent) {
-        objRender(&camera);
-        return grab();
-    }
-    const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
-    objSetClearColor(black);
-    objRender(&camera);
-    const auto overBlack = grab();
-    objSetClearColor(white);
-    objRender(&camera);
-    const auto overWhite = grab();
-    objSetClearColor(black);
-    return korvid::media::bakeAlpha(overBlack, overWhite, korvid::media::AlphaMode::Straight);
+    korvid::media::CaptureLook look;
+    look.width = kWidth;
+    look.height = kHeight;
+    look.transparent = transparent;
+    return korvid::media::captureMoment(CameraData{0, -1, -6, 10, 0, 0}, ms, look);
 }
 
 void Export(benchmark::State& state) {

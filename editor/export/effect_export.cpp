@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "animation_writer.h"
+#include "frame_capture.h"
 #include "widgets/controls.h"
 #include "korvid.h"
 #include "export/picture_export.h"
@@ -143,39 +144,16 @@ namespace vantor {
 
 namespace {
 
-// The framebuffer as an RGBA picture, fully opaque.
-Image fromFramebuffer(QOpenGLFramebufferObject& fbo) {
-    const QImage picture = fbo.toImage(false).convertToFormat(QImage::Format_RGBA8888);
-    Image image;
-    image.width = picture.width();
-    image.height = picture.height();
-    image.rgba.resize(size_t(image.width) * image.height * 4);
-    for (int y = 0; y < image.height; ++y)
-        std::memcpy(&image.rgba[size_t(y) * image.width * 4], picture.constScanLine(y), size_t(image.width) * 4);
-    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
-    return image;
-}
-
-// One moment drawn into `fbo`: once, or over black and over white for its coverage.
-Image moment(QOpenGLFramebufferObject& fbo, const CameraData& camera, int ms, const EffectExport& s,
-             const SceneLook& look) {
-    objSeekSimulation(ms);
-    objPauseSimulation(true);
-    if (!s.transparent) {
-        objSetClearColor(look.clearColour);
-        objRender(&camera);
-        return fromFramebuffer(fbo);
-    }
-    const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
-    objSetClearColor(black);
-    objRender(&camera);
-    const Image overBlack = fromFramebuffer(fbo);
-    objSetClearColor(white);
-    objRender(&camera);
-    const Image overWhite = fromFramebuffer(fbo);
-    return korvid::media::bakeAlpha(overBlack, overWhite,
-                                    s.premultiplied ? korvid::media::AlphaMode::Premultiplied
-                                                    : korvid::media::AlphaMode::Straight);
+// One moment drawn into the bound framebuffer: once, or over black and over
+// white for its coverage.
+Image moment(const CameraData& camera, int ms, const EffectExport& s, const SceneLook& look) {
+    korvid::media::CaptureLook capture;
+    capture.width = s.width;
+    capture.height = s.height;
+    capture.transparent = s.transparent;
+    capture.alpha = s.premultiplied ? korvid::media::AlphaMode::Premultiplied : korvid::media::AlphaMode::Straight;
+    capture.background = look.clearColour;
+    return korvid::media::captureMoment(camera, ms, capture);
 }
 
 void showScene(bool on, const SceneLook& look) {
@@ -248,7 +226,7 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
         }
         view->makeCurrent();
         fbo.bind();
-        Image frame = moment(fbo, view->m_camera, times[i], s, look);
+        Image frame = moment(view->m_camera, times[i], s, look);
         if (s.sheet) frames.push_back(std::move(frame));
         else ok = writer->add(frame, &error);
     }

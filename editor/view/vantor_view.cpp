@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 
+#include "framing.h"
 #include "resource.h"
 #include "document/vantor_doc.h"
 
@@ -202,12 +203,7 @@ void CVantorView::updateSwarm() {
 
 void CVantorView::fitCamera(float angle) {
     if (angle >= 180 || m_doc.modelCount() == 0) return;
-    const ModelInfo& m = m_doc.modelInfo();
-    m_camera.rx = m_camera.ry = m_camera.rz = 0;
-    m_camera.tx = 0;
-    m_camera.ty = -(m.minY + (m.maxY - m.minY) * 0.5f);
-    const float big = std::max(m.maxX, m.maxY);
-    m_camera.tz = -(big / (2.0f * std::tan(angle * 0.5f * 3.14159265358979f / 180.0f)) + (m.maxZ - m.minZ));
+    m_camera = resetFraming(m_doc.modelInfo(), angle);
 }
 
 void CVantorView::setFieldOfView(int degrees) {

@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QWheelEvent>
 
-#include "widgets/number_steps.h"
+#include "widgets/number_text.h"
 
 #include "korvid.h"
 
@@ -213,86 +213,11 @@ int swatchByte(float channel) {
 
 QColor swatchColor(const float rgb[3]) { return QColor(swatchByte(rgb[0]), swatchByte(rgb[1]), swatchByte(rgb[2])); }
 
-namespace {
-
-// Numbers in the fields are read and written with a dot as the decimal mark,
-// whatever locale Qt took from the environment.
-locale_t cLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-    return c;
-}
-
-QString formatInCLocale(const char* pattern, double value) {
-    const locale_t previous = uselocale(cLocale());
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, pattern, value);
-    uselocale(previous);
-    return QString::fromLatin1(buffer);
-}
-
-}  // namespace
-
-// The field's text with a decimal comma read as a dot: the fields hold no
-// thousands separators, so a comma can only be a decimal mark.
-static QByteArray numberText(const QString& text) {
-    QByteArray bytes = text.toLocal8Bit();
-    bytes.replace(',', '.');
-    return bytes;
-}
-
-float toFloat(const QString& text) {
-    const QByteArray bytes = numberText(text);
-    return static_cast<float>(strtod_l(bytes.constData(), nullptr, cLocale()));  // atof, with a dot
-}
-
-int toInt(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    return std::atoi(bytes.constData());
-}
-
-bool isNumber(const QString& text, double* value) {
-    const QByteArray bytes = numberText(text.trimmed());
-    if (bytes.isEmpty()) return false;
-    char* end = nullptr;
-    const double v = strtod_l(bytes.constData(), &end, cLocale());
-    if (end == bytes.constData() || *end != '\0') return false;
-    if (value) *value = v;
-    return true;
-}
-
-bool isInteger(const QString& text, int* value) {
-    const QByteArray bytes = text.trimmed().toLocal8Bit();
-    if (bytes.isEmpty()) return false;
-    char* end = nullptr;
-    const long v = std::strtol(bytes.constData(), &end, 10);
-    if (end == bytes.constData() || *end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
-    if (value) *value = static_cast<int>(v);
-    return true;
-}
-
-QString format(const char* pattern, double value) { return formatInCLocale(pattern, value); }
-
-QString formatInt(int value) { return QString::number(value); }
-
-bool textShows(const QString& text, double value) {
-    double shown = 0;
-    if (!isNumber(text, &shown)) return false;
-    const QString t = text.trimmed();
-    if (t.contains(QLatin1Char('e'), Qt::CaseInsensitive))
-        return std::fabs(shown - value) <= 1e-6 * std::max(std::fabs(value), 1e-30);
-    const int mark = std::max(t.indexOf(QLatin1Char('.')), t.indexOf(QLatin1Char(',')));
-    const int decimals = mark < 0 ? 0 : static_cast<int>(t.size()) - mark - 1;
-    // Half a unit of the last digit written, and the rounding of a float.
-    const double tolerance = 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + 1e-6 * std::fabs(value);
-    return std::fabs(shown - value) <= tolerance;
-}
-
 void showNumber(QLineEdit* edit, double value, const QString& formatted, bool keepShown) {
     if (keepShown && !edit->text().isEmpty() && textShows(edit->text(), value)) return;
     edit->setText(formatted);
 }
 
-QString formatG6(double value) { return formatInCLocale("%.6g", value); }
 
 namespace {
 std::function<void(const QString&)>& messageHook() {

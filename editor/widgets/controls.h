@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include "widgets/number_text.h"
+
 class QAbstractButton;
 class QPushButton;
 
@@ -111,28 +113,13 @@ private:
 QColor swatchColor(const float rgb[3]);
 int swatchByte(float channel);
 
-// The standard decimal conversions: the longest leading number, 0 when none.
-float toFloat(const QString& text);
-int toInt(const QString& text);
-// Strict forms for dialogs that refuse text that is not a number.
-bool isNumber(const QString& text, double* value = nullptr);
-bool isInteger(const QString& text, int* value = nullptr);
-
-// True when `text` reads as `value` to the precision it is written with
-// ("0.502" shows 0.50196, "12" shows 12.4 no longer).
-bool textShows(const QString& text, double value);
 // Writes `formatted` into the edit; with `keepShown`, not when its text
 // already shows `value`, so that the redraw after an edit leaves the fields
 // that did not change (and their cursors) as they are.
 void showNumber(QLineEdit* edit, double value, const QString& formatted, bool keepShown);
 
-// printf-style formatting of one value.
-QString format(const char* pattern, double value);
-QString formatInt(int value);
 
 void copyText(char* field, size_t size, const QString& text);
-// The shortest form with at most six significant digits ("%.*g", precision 6).
-QString formatG6(double value);
 
 // An information box with an OK button, titled "Vantor". Tests may divert
 // the messages with a hook instead of showing boxes.

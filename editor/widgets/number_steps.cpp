@@ -12,29 +12,6 @@
 
 namespace vantor {
 
-QString stepNumber(const QString& text, int steps, Qt::KeyboardModifiers modifiers, double low, double high) {
-    const QString trimmed = text.trimmed();
-    double value = 0;
-    if (!trimmed.isEmpty() && !isNumber(trimmed, &value)) return {};
-    // The unit of the last digit shown: "0.50" steps by 0.01, "12" by 1.
-    const int separator = std::max<int>(trimmed.lastIndexOf(QLatin1Char('.')), trimmed.lastIndexOf(QLatin1Char(',')));
-    int decimals = 0;
-    if (separator >= 0) {
-        for (int i = separator + 1; i < trimmed.size() && trimmed[i].isDigit(); ++i) ++decimals;
-    }
-    double unit = std::pow(10.0, -decimals);
-    if (modifiers & Qt::ShiftModifier) unit *= 10;
-    if (modifiers & Qt::ControlModifier) {
-        unit /= 10;
-        ++decimals;
-    }
-    // Kept on the grid of the last digit written, so that repeated steps
-    // never gather rounding.
-    const double fine = std::pow(10.0, -decimals);
-    const double stepped = std::round((value + steps * unit) / fine) * fine;
-    const double kept = std::clamp(stepped, low, high);
-    return QString::number(kept, 'f', decimals);
-}
 
 namespace {
 

@@ -2,6 +2,7 @@
 // the wheel over a focused field) change the value by one unit of its last
 // shown digit, and a horizontal drag on a field's label scrubs it.
 #pragma once
+#include "widgets/number_text.h"
 #include <QString>
 #include <Qt>
 
@@ -9,10 +10,6 @@ class QWidget;
 
 namespace vantor {
 
-// The value of `text` moved by `steps` units of its last shown digit (Shift:
-// ten units, Ctrl: a tenth), kept within low..high and written with as many
-// decimals as the unit needs; empty when the text is not a number.
-QString stepNumber(const QString& text, int steps, Qt::KeyboardModifiers modifiers, double low, double high);
 
 // Lets every label of `page` that stands just before a number field scrub
 // that field: a drag to the right raises it a unit per four pixels.

@@ -21,10 +21,11 @@
 #include <vector>
 
 #include "alpha_bake.h"
+#include "frame_capture.h"
 #include "gl_context.h"
 #include "korvid.h"
 #include "png_io.h"
-#include "reset_framing.h"
+#include "framing.h"
 
 namespace py = pybind11;
 
@@ -99,20 +100,6 @@ std::string refusalText() {
     if (PyErr_Occurred()) throw py::error_already_set();
     const std::string text = refusalText();
     raise(about.empty() || text.find(about) != std::string::npos ? text : about + ": " + text);
-}
-
-korvid::support::Image grab(int width, int height) {
-    korvid::support::Image image;
-    image.width = width;
-    image.height = height;
-    image.rgba.resize(size_t(width) * height * 4);
-    std::vector<uint8_t> bottomUp(image.rgba.size());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&image.rgba[size_t(y) * width * 4], &bottomUp[size_t(height - 1 - y) * width * 4], size_t(width) * 4);
-    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
-    return image;
 }
 
 class Entity;
@@ -302,22 +289,11 @@ public:
         if (effect && haveBox) c = boxFraming(lo, hi, float(width) / float(height));
         if (haveBox) fitSceneClipPlanes(c, lo, hi);
         objPauseSimulation(true);
-        korvid::support::Image picture;
-        if (!transparent) {
-            objRender(&c);
-            glFinish();
-            picture = grab(width, height);
-        } else {
-            const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
-            objSetClearColor(black);
-            objRender(&c);
-            glFinish();
-            const auto overBlack = grab(width, height);
-            objSetClearColor(white);
-            objRender(&c);
-            glFinish();
-            picture = korvid::media::bakeAlpha(overBlack, grab(width, height), korvid::media::AlphaMode::Straight);
-        }
+        korvid::media::CaptureLook look;
+        look.width = width;
+        look.height = height;
+        look.transparent = transparent;
+        const korvid::support::Image picture = korvid::media::captureFrame(c, look);
         objPauseSimulation(false);
         std::filesystem::remove(file);
         const int channels = transparent ? 4 : 3;

@@ -23,9 +23,10 @@
 #include "png_io.h"
 #include "alpha_bake.h"
 #include "frame_list.h"
+#include "frame_capture.h"
 #include "render_moments.h"
 #include "render_stop.h"
-#include "reset_framing.h"
+#include "framing.h"
 
 namespace {
 
@@ -606,7 +607,7 @@ int render(const Options& o) {
             stats.push_back(std::move(s));
         }
         for (int k = 0; k < cellCount; ++k)
-            if (cellFrames[k] == f) cells.push_back(grabFrame(cellW, cellH));
+            if (cellFrames[k] == f) cells.push_back(korvid::media::grabFrame(cellW, cellH));
     }
 
     korvid::support::Image picture;
@@ -625,20 +626,14 @@ int render(const Options& o) {
         // The moment reached, held still and drawn over black and over white:
         // the difference is its coverage.
         objPauseSimulation(true);
-        const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
-        objSetClearColor(black);
-        objRender(&camera);
-        glFinish();
-        const korvid::support::Image overBlack = grabFrame(cellW, cellH);
-        objSetClearColor(white);
-        objRender(&camera);
-        glFinish();
-        const korvid::support::Image overWhite = grabFrame(cellW, cellH);
-        picture = korvid::media::bakeAlpha(overBlack, overWhite,
-                                           o.premultiplied ? korvid::media::AlphaMode::Premultiplied
-                                                           : korvid::media::AlphaMode::Straight);
+        korvid::media::CaptureLook look;
+        look.width = cellW;
+        look.height = cellH;
+        look.transparent = true;
+        look.alpha = o.premultiplied ? korvid::media::AlphaMode::Premultiplied : korvid::media::AlphaMode::Straight;
+        picture = korvid::media::captureFrame(camera, look);
     } else {
-        picture = grabFrame(cellW, cellH);
+        picture = korvid::media::grabFrame(cellW, cellH);
     }
     if (stopRequested()) return stopStatus();
     std::string error;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "animation_writer.h"
+#include "frame_capture.h"
 #include "frame_list.h"
 #include "frame_queue.h"
 #include "sprite_sheet.h"
@@ -16,41 +17,16 @@
 
 using korvid::support::Image;
 
-Image grabFrame(int width, int height) {
-    Image image;
-    image.width = width;
-    image.height = height;
-    image.rgba.resize(static_cast<size_t>(width) * height * 4);
-    std::vector<uint8_t> bottomUp(image.rgba.size());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&image.rgba[static_cast<size_t>(y) * width * 4],
-                    &bottomUp[static_cast<size_t>(height - 1 - y) * width * 4], static_cast<size_t>(width) * 4);
-    for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
-    return image;
-}
-
 namespace {
 
 // The moment `ms` drawn once, or over black and over white for its coverage.
 Image moment(const MomentOptions& o, const CameraData& camera, int ms) {
-    objSeekSimulation(ms);
-    objPauseSimulation(true);  // frames drawn now show the moment itself
-    if (!o.transparent) {
-        objRender(&camera);
-        glFinish();
-        return grabFrame(o.width, o.height);
-    }
-    const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
-    objSetClearColor(black);
-    objRender(&camera);
-    const Image overBlack = grabFrame(o.width, o.height);
-    objSetClearColor(white);
-    objRender(&camera);
-    const Image overWhite = grabFrame(o.width, o.height);
-    objSetClearColor(black);
-    return korvid::media::bakeAlpha(overBlack, overWhite, o.alpha);
+    korvid::media::CaptureLook look;
+    look.width = o.width;
+    look.height = o.height;
+    look.transparent = o.transparent;
+    look.alpha = o.alpha;
+    return korvid::media::captureMoment(camera, ms, look);
 }
 
 bool write(const std::string& path, const Image& image) {

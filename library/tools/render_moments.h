@@ -26,8 +26,6 @@ struct MomentOptions {
     int quality = 80;
 };
 
-// The frame just drawn, top row first, fully opaque.
-korvid::support::Image grabFrame(int width, int height);
 
 // Whether `path` names an animated picture or video (.webp, .gif, .mp4, .webm).
 bool isAnimationName(const std::string& path);
