@@ -13,9 +13,7 @@
 #include <QPointer>
 
 #include "widgets/controls.h"
-#include "pages/entity_control_view.h"
-#include "app/main_frame.h"
-#include "pages/particles_page.h"
+#include "app/command_host.h"
 #include "resource.h"
 #include "document/vantor_doc.h"
 
@@ -24,10 +22,9 @@ namespace {
 
 // The text field that owns the focus and so keeps Copy and Paste, if any:
 // any line edit but the emitter list's own.
-QWidget* textField(CMainFrame& frame) {
+QWidget* textField(QComboBox* emitters) {
     QWidget* focus = QApplication::focusWidget();
     if (!focus) return nullptr;
-    QComboBox* emitters = frame.controlView()->particlesPage()->emitterList();
     if (emitters->isAncestorOf(focus) || focus == emitters) return nullptr;
     if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus)) return focus;
     return nullptr;
@@ -61,26 +58,27 @@ QString clipboardEmitter() {
 
 }  // namespace
 
-void addEmitterCommands(CMainFrame& frame, CVantorDoc& doc) {
-    QAction* copy = frame.action(ID_EDIT_COPY);
-    QAction* paste = frame.action(ID_EDIT_PASTE);
-    QComboBox* emitters = frame.controlView()->particlesPage()->emitterList();
+void addEmitterCommands(const CommandHost& host, CVantorDoc& doc) {
+    QAction* copy = host.action(ID_EDIT_COPY);
+    QAction* paste = host.action(ID_EDIT_PASTE);
+    QComboBox* emitters = host.emitterList;
+    QWidget* window = host.window;
     // The list hands ShortcutOverride to its field itself, so the list is watched.
     emitters->installEventFilter(new LetEmitterKeysThrough(emitters));
     if (emitters->lineEdit()) emitters->lineEdit()->installEventFilter(new LetEmitterKeysThrough(emitters));
 
-    QAction* duplicate = frame.addCommand(ID_EDIT_DUPLICATE, QStringLiteral("&Duplicate Emitter"),
+    QAction* duplicate = host.addCommand(ID_EDIT_DUPLICATE, QStringLiteral("&Duplicate Emitter"),
                                           QStringLiteral("Add a copy of the current emitter right after it\nDuplicate"));
     duplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    for (QMenu* menu : frame.menuBar()->findChildren<QMenu*>())
+    for (QMenu* menu : host.menuBar->findChildren<QMenu*>())
         if (menu->actions().contains(paste)) {
             const int at = int(menu->actions().indexOf(paste));
             menu->insertAction(menu->actions().value(at + 1), duplicate);
         }
-    frame.addAction(duplicate);
+    window->addAction(duplicate);
 
-    QObject::connect(copy, &QAction::triggered, &frame, [&frame, &doc] {
-        if (QWidget* field = textField(frame)) {
+    QObject::connect(copy, &QAction::triggered, window, [emitters, &doc] {
+        if (QWidget* field = textField(emitters)) {
             QMetaObject::invokeMethod(field, "copy");
             return;
         }
@@ -91,8 +89,8 @@ void addEmitterCommands(CMainFrame& frame, CVantorDoc& doc) {
         data->setText(text);
         QApplication::clipboard()->setMimeData(data);
     });
-    QObject::connect(paste, &QAction::triggered, &frame, [&frame, &doc] {
-        if (QWidget* field = textField(frame)) {
+    QObject::connect(paste, &QAction::triggered, window, [window, emitters, &doc] {
+        if (QWidget* field = textField(emitters)) {
             QMetaObject::invokeMethod(field, "paste");
             return;
         }
@@ -101,26 +99,25 @@ void addEmitterCommands(CMainFrame& frame, CVantorDoc& doc) {
         QString note;
         const vantor::Refusal refusal = doc.pasteEmitter(text, &note);
         const QString told = refusal ? refusal.text : note;
-        if (!told.isEmpty()) message(&frame, told);
+        if (!told.isEmpty()) message(window, told);
     });
     QObject::connect(duplicate, &QAction::triggered, &doc, [&doc] { doc.duplicateEmitter(); });
 
     // Copy and Duplicate need an emitter; Paste a model and an emitter on the clipboard.
     // Guarded: focus moves while the window is being taken down.
-    auto update = [&frame, &doc, copy = QPointer<QAction>(copy), paste = QPointer<QAction>(paste),
-                   duplicate = QPointer<QAction>(duplicate),
-                   pages = QPointer<CEntityControlView>(frame.controlView())] {
-        if (!copy || !paste || !duplicate || !pages) return;
-        const bool field = textField(frame) != nullptr;
+    auto update = [&doc, copy = QPointer<QAction>(copy), paste = QPointer<QAction>(paste),
+                   duplicate = QPointer<QAction>(duplicate), emitters = QPointer<QComboBox>(emitters)] {
+        if (!copy || !paste || !duplicate || !emitters) return;
+        const bool field = textField(emitters) != nullptr;
         copy->setEnabled(field || doc.currentEmitter() >= 0);
         paste->setEnabled(field || (doc.modelCount() > 0 && !clipboardEmitter().isEmpty()));
         duplicate->setEnabled(doc.currentEmitter() >= 0);
     };
-    QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, &frame, update);
-    QObject::connect(qApp, &QApplication::focusChanged, &frame, update);
-    QObject::connect(&doc, &CVantorDoc::changed, &frame, update);
-    QObject::connect(&doc, &CVantorDoc::opened, &frame, update);
-    QObject::connect(&doc, &CVantorDoc::cleared, &frame, update);
+    QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, window, update);
+    QObject::connect(qApp, &QApplication::focusChanged, window, update);
+    QObject::connect(&doc, &CVantorDoc::changed, window, update);
+    QObject::connect(&doc, &CVantorDoc::opened, window, update);
+    QObject::connect(&doc, &CVantorDoc::cleared, window, update);
     update();
 }
 

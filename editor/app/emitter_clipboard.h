@@ -6,15 +6,16 @@
 
 #include <QString>
 
-class CMainFrame;
 class CVantorDoc;
 
 namespace vantor {
+
+struct CommandHost;
 
 // The clipboard's type for an emitter (plain text is offered too).
 inline const QString kEmitterMimeType = QStringLiteral("application/x-korvid-emitter");
 
 // Gives Edit > Copy and Paste their emitter meaning and adds Duplicate Emitter.
-void addEmitterCommands(CMainFrame& frame, CVantorDoc& doc);
+void addEmitterCommands(const CommandHost& host, CVantorDoc& doc);
 
 }  // namespace vantor

@@ -1,4 +1,5 @@
 #include "app/main_frame.h"
+#include "app/command_host.h"
 #include "app/view_commands.h"
 #include "app/emitter_clipboard.h"
 #include "pages/outliner.h"
@@ -104,8 +105,19 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     connect(m_view, &CVantorView::libraryStarted, this, &CMainFrame::libraryStarted);
     m_simulation = new SimulationControls(this, m_view, m_viewMenu, m_toolBar);
     buildTimeline();
-    vantor::addViewCommands(*this, *m_document);
-    vantor::addEmitterCommands(*this, *m_document);
+    vantor::CommandHost host;
+    host.window = this;
+    host.menuBar = menuBar();
+    host.viewMenu = m_viewMenu;
+    host.view = m_view;
+    host.emitterList = m_controlView->particlesPage()->emitterList();
+    host.currentPage = [tabs = m_controlView->tabs()] { return tabs->currentIndex(); };
+    host.addCommand = [this](int id, const QString& text, const QString& prompt) {
+        return addCommand(id, text, prompt);
+    };
+    host.action = [this](int id) { return action(id); };
+    vantor::addViewCommands(host, *m_document);
+    vantor::addEmitterCommands(host, *m_document);
     buildOutliner();
     connect(m_view, &CVantorView::frameDrawn, m_simulation, &SimulationControls::frameDrawn);
     connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);

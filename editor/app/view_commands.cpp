@@ -2,22 +2,21 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QTabBar>
+#include <QWidget>
 
-#include "pages/entity_control_view.h"
-#include "app/main_frame.h"
+#include "app/command_host.h"
 #include "resource.h"
 #include "document/vantor_doc.h"
 #include "view/vantor_view.h"
 
 namespace vantor {
 
-void addViewCommands(CMainFrame& frame, CVantorDoc& doc) {
-    CVantorView* view = frame.view();
-    QMenu* menu = frame.viewMenu();
+void addViewCommands(const CommandHost& host, CVantorDoc& doc) {
+    CVantorView* view = host.view;
+    QMenu* menu = host.viewMenu;
     QAction* before = menu->actions().value(2);  // after Toolbar and Status Bar
     auto add = [&](QMenu* into, int id, const char* text, const char* prompt, const QList<QKeySequence>& keys) {
-        QAction* a = frame.addCommand(id, QString::fromUtf8(text), QString::fromUtf8(prompt));
+        QAction* a = host.addCommand(id, QString::fromUtf8(text), QString::fromUtf8(prompt));
         a->setShortcuts(keys);
         into == menu ? menu->insertAction(before, a) : into->addAction(a);
         return a;
@@ -30,10 +29,10 @@ void addViewCommands(CMainFrame& frame, CVantorDoc& doc) {
             "Fit the current model, surface or emitter's particles in the view, as the page shown chooses\nFrame Selected",
             {QKeySequence(Qt::Key_F)});
     QObject::connect(all, &QAction::triggered, view, [view] { view->frame(KORVID_BOUNDS_SCENE); });
-    QObject::connect(selected, &QAction::triggered, view, [&frame, &doc, view] {
+    QObject::connect(selected, &QAction::triggered, view, [host, &doc, view] {
         // The page shown says what is selected: a surface, an emitter's particles, or the model.
         enum { kSurfacePage = 1, kParticlesPage = 3 };
-        const int page = frame.controlView()->tabs()->currentIndex();
+        const int page = host.currentPage();
         if (page == kSurfacePage && view->frame(KORVID_BOUNDS_SURFACE, doc.currentSurface())) return;
         if (page == kParticlesPage && doc.currentEmitter() >= 0 && view->frame(KORVID_BOUNDS_PARTICLES)) return;
         if (!view->frame(KORVID_BOUNDS_MODEL)) view->frame(KORVID_BOUNDS_SCENE);
@@ -47,14 +46,14 @@ void addViewCommands(CMainFrame& frame, CVantorDoc& doc) {
         const QString status = QStringLiteral("Look at the scene from the %1 and fit it in the view\n%2")
                                    .arg(QString::fromUtf8(s.text).remove(QLatin1Char('&')).toLower(),
                                         QString::fromUtf8(s.text).remove(QLatin1Char('&')));
-        QAction* a = frame.addCommand(s.id, QString::fromUtf8(s.text), status);
+        QAction* a = host.addCommand(s.id, QString::fromUtf8(s.text), status);
         a->setShortcut(QKeySequence((s.opposite ? Qt::ControlModifier : Qt::NoModifier) | Qt::KeypadModifier | s.digit));
         sides->addAction(a);
         QObject::connect(a, &QAction::triggered, view, [view, rx = s.rx, ry = s.ry] { view->lookFrom(rx, ry); });
     }
     menu->insertSeparator(before);
     // Keys go to the window wherever the focus is, text fields keeping their own Home and F.
-    for (QAction* a : sides->actions()) frame.addAction(a);
+    for (QAction* a : sides->actions()) host.window->addAction(a);
 }
 
 }  // namespace vantor

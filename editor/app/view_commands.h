@@ -3,13 +3,14 @@
 // these marks the document modified or leaves an undo step.
 #pragma once
 
-class CMainFrame;
 class CVantorDoc;
 
 namespace vantor {
 
+struct CommandHost;
+
 // Adds the commands to the main frame's View menu; Frame All also follows
 // every file opened.
-void addViewCommands(CMainFrame& frame, CVantorDoc& doc);
+void addViewCommands(const CommandHost& host, CVantorDoc& doc);
 
 }  // namespace vantor
