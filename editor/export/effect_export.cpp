@@ -15,6 +15,7 @@
 #include <QSpinBox>
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 
 #include "animation_writer.h"
@@ -193,9 +194,10 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
 
+    // The pause and the frame time come back when the frames are drawn.
+    std::optional<SimulationClock::Hold> hold(std::in_place, view->clock());
+    view->clock().setFixedStep(std::max(1, s.stepMs));
     view->makeCurrent();
-    const bool wasPaused = objIsSimulationPaused();
-    objSetFixedFrameTime(std::max(1, s.stepMs));
     QOpenGLFramebufferObjectFormat format;
     format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
     QOpenGLFramebufferObject fbo(s.width, s.height, format);
@@ -240,8 +242,7 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     showScene(true, look);
     showModelsAgain(hidden);
     objSetClearColor(look.clearColour);
-    objSetFixedFrameTime(-1);
-    objPauseSimulation(wasPaused);
+    hold.reset();
     progress.setValue(static_cast<int>(times.size()));
 
     if (ok && s.sheet) {

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 
 #include <algorithm>
+#include <optional>
 
 #include "widgets/controls.h"
 #include "korvid.h"
@@ -183,20 +184,21 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
     progress.setMinimumDuration(500);
     // Every frame advances the library's clock by the step; the effect starts
     // again from the seed, so the same settings always give the same pictures.
-    view->makeCurrent();
-    const bool wasPaused = objIsSimulationPaused();
-    objPauseSimulation(false);
-    objSetFixedFrameTime(settings.stepMs);
-    objSeedRandom(static_cast<uint32_t>(settings.seed));
+    SimulationClock& clock = view->clock();
+    std::optional<SimulationClock::Hold> hold(std::in_place, clock);
+    clock.setPaused(false);
+    clock.setFixedStep(settings.stepMs);
+    clock.seed(static_cast<uint32_t>(settings.seed));
     // Each frame drawn advances one step, so the first shows the in point;
     // an in point at 0 is drawn held, as nothing comes before it.
     const bool holdFirst = settings.loopRange && settings.startMs < settings.stepMs;
     if (settings.loopRange) {
-        objSeekSimulation(std::max(0, settings.startMs - settings.stepMs));
-        if (holdFirst) objPauseSimulation(true);
+        clock.seek(std::max(0, settings.startMs - settings.stepMs));
+        if (holdFirst) clock.setPaused(true);
     } else {
-        objRestartEmitters();
+        clock.restart();
     }
+    view->makeCurrent();
     const std::vector<int> hidden = hideOtherModels(models, settings.allModels);
     int written = 0;
     for (int i = 0; i < settings.frames; ++i) {
@@ -204,10 +206,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
         if (progress.wasCanceled()) break;
         const QString file = QStringLiteral("%1_%2.png").arg(base).arg(i + 1, 4, 10, QLatin1Char('0'));
         const QImage frame = view->grabFramebuffer();
-        if (holdFirst && i == 0) {
-            view->makeCurrent();
-            objPauseSimulation(false);
-        }
+        if (holdFirst && i == 0) clock.setPaused(false);
         if (frame.isNull() || !frame.save(file, "PNG")) {
             message(parent, QStringLiteral("Unable to write the picture %1").arg(QFileInfo(file).fileName()));
             break;
@@ -217,8 +216,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
     progress.setValue(settings.frames);
     view->makeCurrent();
     showModelsAgain(hidden);
-    objSetFixedFrameTime(-1);
-    objPauseSimulation(wasPaused);
+    hold.reset();
     return written;
 }
 

@@ -91,8 +91,7 @@ void SimulationControls::setPaused(bool paused) {
         m_playPause->setChecked(paused);  // comes back here through toggled
         return;
     }
-    m_view->makeCurrent();
-    objPauseSimulation(paused);
+    m_view->clock().setPaused(paused);
     m_playPause->setText(paused ? QStringLiteral("Play") : QStringLiteral("Pause"));
     m_playPause->setToolTip(m_playPause->text());
     m_step->setEnabled(paused);
@@ -100,21 +99,18 @@ void SimulationControls::setPaused(bool paused) {
 
 void SimulationControls::setSpeed(int index) {
     if (index < 0 || index > 4) return;
-    m_view->makeCurrent();
-    objSetSimulationSpeed(kSpeeds[index]);
+    m_view->clock().setSpeed(kSpeeds[index]);
     m_speedBox->setCurrentIndex(index);
     m_speeds->actions().value(index)->setChecked(true);
 }
 
 void SimulationControls::stepOnce() {
-    m_view->makeCurrent();
-    objStepSimulation(kStepMilliseconds);
+    m_view->clock().step(kStepMilliseconds);
 }
 
 void SimulationControls::restartEmitters() {
     if (m_restartHandler && m_restartHandler()) return;
-    m_view->makeCurrent();
-    objRestartEmitters();
+    m_view->clock().restart();
 }
 
 void SimulationControls::frameDrawn(double milliseconds) {
@@ -129,8 +125,8 @@ void SimulationControls::frameDrawn(double milliseconds) {
 
 void SimulationControls::updateStatistics() {
     // Every model's particles draw and burst, not only the current model's.
-    const int64_t live = objGetSceneLiveParticles();
-    const int64_t bursts = objGetSceneBurstsFired();
+    const int64_t live = m_view->clock().liveParticles();
+    const int64_t bursts = m_view->clock().burstsFired();
     m_statistics->setText(QStringLiteral("%1 %2   %3 %4   %5 ms (%6 fps)")
                               .arg(live)
                               .arg(live == 1 ? QStringLiteral("particle") : QStringLiteral("particles"))

@@ -131,7 +131,7 @@ TimelineBar::TimelineBar(CVantorDoc& document, CVantorView& view, SimulationCont
     });
     connect(m_slider, &QSlider::sliderPressed, this, [this] {
         m_scrubbing = true;
-        m_pausedBeforeScrub = objIsSimulationPaused();
+        m_pausedBeforeScrub = m_view.clock().paused();
         m_simulation.setPaused(true);
     });
     connect(m_slider, &QSlider::sliderReleased, this, [this] {
@@ -175,23 +175,22 @@ void TimelineBar::setActive(bool on) {
     m_active = on;
     for (QAction* a : m_view.actions())
         if (a->parent() == this) a->setEnabled(on);
-    m_view.makeCurrent();
+    SimulationClock& clock = m_view.clock();
     if (on) {
         // Fixed steps from a known seed: the same range plays the same pictures.
-        objSetFixedFrameTime(kStep);
-        objSeedRandom(static_cast<uint32_t>(m_seed->value()));
+        clock.setFixedStep(kStep);
+        clock.seed(static_cast<uint32_t>(m_seed->value()));
         setRange(0, defaultOutPoint());
         seek(0);
     } else {
-        objSetFixedFrameTime(-1);
+        clock.setFixedStep(-1);
     }
 }
 
 void TimelineBar::resume(int milliseconds) {
     if (!m_active) return;
-    m_view.makeCurrent();
-    objSetFixedFrameTime(kStep);
-    objSeedRandom(static_cast<uint32_t>(m_seed->value()));
+    m_view.clock().setFixedStep(kStep);
+    m_view.clock().seed(static_cast<uint32_t>(m_seed->value()));
     seek(milliseconds);
 }
 
@@ -220,7 +219,7 @@ void TimelineBar::setRange(int in, int out) {
     fitRange();
 }
 
-int TimelineBar::time() const { return objGetSimulationTime(); }
+int TimelineBar::time() const { return m_view.clock().time(); }
 int TimelineBar::inPoint() const { return std::min(m_in->value(), m_out->value()); }
 int TimelineBar::outPoint() const { return std::max(m_in->value(), m_out->value()); }
 bool TimelineBar::looping() const { return m_loop->isChecked(); }
@@ -233,8 +232,7 @@ void TimelineBar::fitRange() {
 
 void TimelineBar::seek(int milliseconds) {
     if (!m_active) return;
-    m_view.makeCurrent();
-    objSeekSimulation(std::max(0, milliseconds));
+    m_view.clock().seek(std::max(0, milliseconds));
     showTime();
     m_view.update();
 }
@@ -246,8 +244,7 @@ void TimelineBar::scrub(int milliseconds) {
 
 void TimelineBar::setSeed(int seed) {
     if (!m_active) return;
-    m_view.makeCurrent();
-    objSeedRandom(static_cast<uint32_t>(seed));
+    m_view.clock().seed(static_cast<uint32_t>(seed));
     seek(time());
 }
 
@@ -269,7 +266,7 @@ void TimelineBar::documentChanged(const DocumentChange& change) {
 
 void TimelineBar::frameShown() {
     if (!m_active) return;
-    if (looping() && !objIsSimulationPaused() && time() >= outPoint()) seek(inPoint());
+    if (looping() && !m_view.clock().paused() && time() >= outPoint()) seek(inPoint());
     showTime();
 }
 

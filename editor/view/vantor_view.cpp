@@ -63,7 +63,7 @@ void CVantorView::holdRedraw() {
 void CVantorView::releaseRedraw() {
     if (m_holds > 0) --m_holds;
     if (m_holds > 0 || !m_ready) return;
-    objResumeClock();
+    m_clock.resume();
     startRedrawTimer(15);
 }
 

@@ -10,6 +10,7 @@
 
 #include "document/gl_access.h"
 #include "korvid.h"
+#include "view/simulation_clock.h"
 #include "view/view_navigation.h"
 #include "view/view_settings.h"
 
@@ -78,6 +79,8 @@ public:
     vantor::DragMode m_dragMode = vantor::DragMode::None;
 
     bool libraryReady() const { return m_ready; }
+    // The simulation's clock, which alone sets pause, speed, frame time and seed.
+    vantor::SimulationClock& clock() { return m_clock; }
 
     // How the view draws and which light it moves; setting them hands what
     // differs to the library and announces `settingsChanged`.
@@ -115,6 +118,7 @@ private:
     void fitClipPlanes();
     float m_farPlane = 100.0f;
     vantor::ViewSettings m_settings;
+    vantor::SimulationClock m_clock{*this};
     void drag(const QPoint& position);
     // The point moves turn about and the depth they are scaled by: the
     // current model's centre, else the scene's, else the origin.
