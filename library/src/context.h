@@ -1,7 +1,9 @@
 // The one process-wide library context.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "failure.h"
 #include "images.h"
@@ -29,12 +31,34 @@ struct FrameClock {
     void tick();
 };
 
+// The particles' random numbers: one linear congruential generator.
+struct RandomState {
+    uint32_t generator = 1;
+    uint32_t lastSeed = 1;
+    bool locked = false;          // seeds are ignored (while a seek replays)
+    bool seededByCaller = false;  // objSeedRandom was called: no seed from the time of day
+};
+
+// How surfaces are drawn (switches for tests and benchmarks) and the arrays
+// frames reuse instead of allocating anew.
+struct RenderState {
+    bool displayLists = true;
+    bool deferCompile = true;  // a changed surface is drawn directly once before its list is built
+    bool flatArrays = true;    // flat surfaces drawn from vertex arrays rather than one call a vertex
+    std::vector<float> cornerNormals;                          // face normals for each corner
+    std::vector<float> quadVertices, quadColours, quadCoords;  // the particle quads of one emitter
+};
+
 struct Context {
     std::unique_ptr<ModelStore> store;
     std::unique_ptr<TextureLibrary> textures;
     std::unique_ptr<LightSet> lights;
     Multitexture multitexture;
     char lastError[256] = {};
+    Failure lastFailure = Failure::None;
+    RandomState random;
+    std::function<uint32_t()> clockSource;  // null: the system's monotonic clock
+    RenderState render;
     FrameClock clock;
     SimulationClock simulation;
     Timeline timeline;

@@ -59,8 +59,6 @@ const FailureText& entry(Failure code) {
     return kTexts[0];
 }
 
-Failure latest = Failure::None;
-
 }  // namespace
 
 const char* failureFormat(Failure code) {
@@ -71,7 +69,7 @@ const char* failureFormat(Failure code) {
 bool isSilent(Failure code) { return entry(code).format == nullptr; }
 
 void fail(Failure code, const char* detail1, const char* detail2) {
-    latest = code;
+    context().lastFailure = code;
     if (isSilent(code)) return;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
@@ -97,7 +95,7 @@ void failFromException() noexcept {
     }
 }
 
-Failure lastFailure() { return latest; }
+Failure lastFailure() { return context().lastFailure; }
 
 // The public codes follow the internal ones one for one.
 static_assert(static_cast<int>(Failure::None) == KORVID_FAILURE_NONE, "failure codes");
@@ -132,7 +130,7 @@ static_assert(static_cast<int>(Failure::EmitterText) == KORVID_FAILURE_EMITTER_T
 static_assert(static_cast<int>(Failure::Internal) == KORVID_FAILURE_INTERNAL, "failure codes");
 static_assert(static_cast<int>(Failure::Cancelled) == KORVID_FAILURE_CANCELLED, "failure codes");
 
-void clearLastFailure() { latest = Failure::None; }
+void clearLastFailure() { context().lastFailure = Failure::None; }
 
 }  // namespace korvid
 

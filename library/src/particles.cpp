@@ -1,5 +1,7 @@
 #include "particles.h"
 
+#include "context.h"
+
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -228,7 +230,10 @@ void drawPolygonsBatched(const EmitterData& e, const float cam[3]) {
     const float normal[3] = {m[2], m[5], m[8]};
     static const float tex[4][2] = {{1, 0}, {1, 1}, {0, 1}, {0, 0}};
     // Reused between frames: grows to the largest pool drawn, never shrinks.
-    static std::vector<float> vertices, colours, coords;
+    RenderState& scratch = context().render;
+    std::vector<float>& vertices = scratch.quadVertices;
+    std::vector<float>& colours = scratch.quadColours;
+    std::vector<float>& coords = scratch.quadCoords;
     const size_t quads = static_cast<size_t>(e.liveCount > 0 ? e.liveCount : 0);
     if (vertices.size() < quads * 12) {
         try {

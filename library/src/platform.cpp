@@ -1,5 +1,7 @@
 #include "platform.h"
 
+#include "context.h"
+
 #include <EGL/egl.h>
 #include <GL/gl.h>
 #include <GL/glx.h>
@@ -11,51 +13,47 @@
 namespace korvid::platform {
 namespace {
 
-std::function<uint32_t()>& clockSource() {
-    static std::function<uint32_t()> source;
-    return source;
-}
+using korvid::RandomState;
+using korvid::context;
 
-uint32_t generator = 1;
-uint32_t lastSeed = 1;
-bool randomLocked = false;
-bool seededByCaller = false;
+RandomState& rng() { return context().random; }
 
 }  // namespace
 
 uint32_t milliseconds() {
-    if (clockSource()) return clockSource()();
+    if (const auto& source = context().clockSource) return source();
     auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-void setClockSource(std::function<uint32_t()> source) { clockSource() = std::move(source); }
+void setClockSource(std::function<uint32_t()> source) { context().clockSource = std::move(source); }
 
 void seedRandom(uint32_t seed) {
-    if (randomLocked) return;
-    generator = seed;
-    lastSeed = seed;
+    if (rng().locked) return;
+    rng().generator = seed;
+    rng().lastSeed = seed;
 }
 
-uint32_t randomState() { return generator; }
+uint32_t randomState() { return rng().generator; }
 
-void setRandomState(uint32_t state) { generator = state; }
+void setRandomState(uint32_t state) { rng().generator = state; }
 
-uint32_t currentSeed() { return lastSeed; }
+uint32_t currentSeed() { return rng().lastSeed; }
 
 int random15() {
+    uint32_t& generator = rng().generator;
     generator = generator * 1103515245u + 12345u;
     return static_cast<int>((generator / 65536u) % 32768u);
 }
 
-void lockRandomSeed(bool locked) { randomLocked = locked; }
+void lockRandomSeed(bool locked) { rng().locked = locked; }
 
 void seedFromClock() {
-    if (!seededByCaller) seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    if (!rng().seededByCaller) seedRandom(static_cast<uint32_t>(std::time(nullptr)));
 }
 
 void seedByCaller(uint32_t seed) {
-    seededByCaller = true;
+    rng().seededByCaller = true;
     seedRandom(seed);
 }
 
@@ -73,7 +71,7 @@ void skipRandom(uint64_t count) {
         stepMul *= stepMul;
         count >>= 1;
     }
-    generator = totalMul * generator + totalAdd;
+    rng().generator = totalMul * rng().generator + totalAdd;
 }
 
 locale_t cLocale() {

@@ -14,16 +14,9 @@
 namespace korvid {
 namespace {
 
-bool useDisplayLists = true;
-bool deferCompile = true;  // a changed surface is drawn directly once before its list is built
-bool flatArrays = true;    // flat surfaces drawn from vertex arrays rather than one call a vertex
-
 // Face normals repeated for each corner, so flat surfaces can use vertex arrays.
 // Kept between frames unless it grew beyond a few megabytes.
-std::vector<float>& cornerNormals() {
-    static std::vector<float> normals;
-    return normals;
-}
+std::vector<float>& cornerNormals() { return context().render.cornerNormals; }
 
 constexpr float kGlow[4] = {0.0f, 0.6f, 0.0f, 1.0f};
 
@@ -111,7 +104,7 @@ void drawTriangles(const Surface& s) {
         glDrawArrays(GL_TRIANGLES, 0, s.vertexFloatCount / 3);
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
-    } else if (flatArrays) {
+    } else if (context().render.flatArrays) {
         if (!s.faceNormals || s.vertexFloatCount < 9) return;
         const size_t triangles = static_cast<size_t>(s.vertexFloatCount / 9);
         std::vector<float>& normals = cornerNormals();
@@ -142,7 +135,7 @@ void drawTriangles(const Surface& s) {
 }
 
 void drawTrianglesCached(Surface& s) {
-    if (!useDisplayLists) {
+    if (!context().render.displayLists) {
         drawTriangles(s);
         return;
     }
@@ -150,7 +143,7 @@ void drawTrianglesCached(Surface& s) {
         // A surface drawn once may never be drawn again unchanged (one
         // picture, or geometry being edited): building its list pays only
         // from the second frame on.
-        if (deferCompile && !s.drawnSinceChange) {
+        if (context().render.deferCompile && !s.drawnSinceChange) {
             s.drawnSinceChange = true;
             drawTriangles(s);
             return;
@@ -203,9 +196,9 @@ void drawModel(Model& m, const Multitexture& store, bool triangles = true) {
 
 }  // namespace
 
-void setDisplayListCache(bool on) { useDisplayLists = on; }
-void setDeferredCompile(bool on) { deferCompile = on; }
-void setFlatVertexArrays(bool on) { flatArrays = on; }
+void setDisplayListCache(bool on) { context().render.displayLists = on; }
+void setDeferredCompile(bool on) { context().render.deferCompile = on; }
+void setFlatVertexArrays(bool on) { context().render.flatArrays = on; }
 
 }  // namespace korvid
 
