@@ -1,4 +1,5 @@
 // The document's intents on emitters, their bursts, curves and shapes.
+#include <algorithm>
 #include <cstring>
 
 #include "document/vantor_doc.h"
@@ -153,4 +154,17 @@ Refusal CVantorDoc::removeEmitterAt(int index, EmitterData* record, EmitterExtra
     chooseEmitter(std::min(index, lastEmitter()));
     announce(EntityPart::EmitterList, currentEmitter());
     return {};
+}
+
+int CVantorDoc::effectLength() {
+    int out = 0;
+    for (int i = 0; i <= lastEmitter(); ++i) {
+        const EmitterData e = m_scene.emitter(i);
+        if (!e.isLifespan) return -1;
+        // The emitter's life, then the longest particle life (and its burst's).
+        int life = e.life + std::max(0, e.lifeVar);
+        if (e.isBurst) life += e.burst.life + std::max(0, e.burst.lifeVar);
+        out = std::max(out, e.lifespanTime + life);
+    }
+    return out;
 }

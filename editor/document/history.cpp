@@ -12,6 +12,8 @@ History::History(QObject* parent) : QObject(parent) {
     connect(&m_stack, &QUndoStack::indexChanged, this, &History::tellModified);
 }
 
+History::~History() { m_stack.blockSignals(true); }
+
 const DocumentCommand* History::commandAt(int index) const {
     return static_cast<const DocumentCommand*>(m_stack.command(index));
 }

@@ -18,6 +18,8 @@ class History : public QObject {
     Q_OBJECT
 public:
     explicit History(QObject* parent = nullptr);
+    // The stack clears itself as it goes; nobody is told of that.
+    ~History() override;
 
     QUndoStack* stack() { return &m_stack; }
     // Runs the command's redo (which makes the change) and keeps it, merged

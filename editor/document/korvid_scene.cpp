@@ -293,6 +293,10 @@ EmitterData KorvidScene::defaultEmitter() {
     return e;
 }
 
+void KorvidScene::curveValue(const std::vector<CurveKey>& keys, float time, float out[4]) {
+    if (!objEvaluateCurve(keys.data(), static_cast<int32_t>(keys.size()), time, out)) std::fill(out, out + 4, 0.0f);
+}
+
 QString KorvidScene::safeName(const QString& text, int size) {
     QByteArray out(size, '\0');
     const int length = objMakeName(text.toLocal8Bit().constData(), out.data(), size);

@@ -79,6 +79,9 @@ public:
     Refusal pasteEmitter(int index, const QString& text);
     // A new emitter's record, as the library fills it.
     static EmitterData defaultEmitter();
+    // The value of a curve of these keys at `time` (0..1), as particles take
+    // it; zeros for no keys.
+    static void curveValue(const std::vector<CurveKey>& keys, float time, float out[4]);
     // `text` made a name that survives a save and a load, at most size - 1 bytes.
     static QString safeName(const QString& text, int size);
 

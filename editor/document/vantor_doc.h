@@ -149,6 +149,9 @@ public:
     // the last), as the command "Paste Emitter". `note` tells when the
     // emitter's image is not in the document (it then has none).
     vantor::Refusal pasteEmitter(const QString& text, QString* note = nullptr);
+    // Milliseconds until the edited model's last particle (and its burst's)
+    // is gone at the longest; -1 when an emitter never stops, 0 with none.
+    int effectLength();
     // Reads the current burst from the library again.
     void reloadBurst();
 

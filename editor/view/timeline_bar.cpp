@@ -195,20 +195,10 @@ void TimelineBar::resume(int milliseconds) {
 }
 
 int TimelineBar::defaultOutPoint() {
-    // The longest emitter life plus particle life (and its burst's), or a
-    // fixed range when an emitter never stops.
-    int out = 0;
-    bool unbounded = false;
-    vantor::KorvidScene& scene = m_doc.scene();
-    const int count = scene.modelInfo().emitterCount;
-    for (int i = 0; i < count; ++i) {
-        const EmitterData e = scene.emitter(i);
-        int life = e.life + std::max(0, e.lifeVar);
-        if (e.isBurst) life += e.burst.life + std::max(0, e.burst.lifeVar);
-        if (!e.isLifespan) unbounded = true;
-        else out = std::max(out, e.lifespanTime + life);
-    }
-    if (unbounded || out <= 0) return kUnboundedMs;
+    // The effect's length rounded up to whole steps, or a fixed range when an
+    // emitter never stops.
+    const int out = m_doc.effectLength();
+    if (out <= 0) return kUnboundedMs;
     return (out + kStep - 1) / kStep * kStep;
 }
 

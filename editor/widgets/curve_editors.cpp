@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/korvid_scene.h"
 #include "widgets/controls.h"
 
 namespace vantor {
@@ -22,23 +23,7 @@ float clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
 // ---- Keys ----------------------------------------------------------------------
 
-void CurveKeys::at(float time, float out[4]) const {
-    if (m_keys.empty()) {
-        std::fill(out, out + 4, 0.0f);
-        return;
-    }
-    size_t k = 0;
-    while (k < m_keys.size() && m_keys[k].time <= time) ++k;
-    if (k == 0 || k == m_keys.size()) {
-        const CurveKey& held = k == 0 ? m_keys.front() : m_keys.back();
-        std::copy(held.value, held.value + 4, out);
-        return;
-    }
-    const CurveKey& a = m_keys[k - 1];
-    const CurveKey& b = m_keys[k];
-    const float t = (time - a.time) / (b.time - a.time);
-    for (int c = 0; c < 4; ++c) out[c] = a.value[c] + t * (b.value[c] - a.value[c]);
-}
+void CurveKeys::at(float time, float out[4]) const { KorvidScene::curveValue(m_keys, time, out); }
 
 int CurveKeys::add(float time) {
     time = clamp01(time);

@@ -338,6 +338,11 @@ KORVID_API bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32_t 
 /* Copies up to `capacity` keys of a curve of the current emitter; returns how
  * many keys it has (0 none), -1 for no current emitter or an unknown curve. */
 KORVID_API int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t capacity);
+/* The value of the curve of `count` keys (as objSetEmitterCurve takes them)
+ * at `time` (0..1 of a particle's life), as particles take it: flat before the
+ * first key and after the last, straight between keys. False, out untouched,
+ * for no keys, more than KORVID_MAX_CURVE_KEYS or a null pointer. */
+KORVID_API bool objEvaluateCurve(const CurveKey* keys, int32_t count, float time, float out[4]);
 
 /* ---- Where particles are born ----------------------------------------------------- */
 typedef struct EmitterShape { int32_t kind; float size[3]; int32_t shell; } EmitterShape;

@@ -80,6 +80,17 @@ KORVID_EXPORT bool objSetEmitterCurve(int32_t curve, const CurveKey* keys, int32
     return refusedByException<bool>(false);
 }
 
+KORVID_EXPORT bool objEvaluateCurve(const CurveKey* keys, int32_t count, float time, float out[4]) try {
+    if (!keys || !out || count <= 0 || count > KORVID_MAX_CURVE_KEYS) {
+        fail(Failure::BadArgument);
+        return false;
+    }
+    curveValue(keys, count, time, out);
+    return true;
+} catch (...) {
+    return refusedByException<bool>(false);
+}
+
 KORVID_EXPORT int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t capacity) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps || !ps->current || (curve != KORVID_CURVE_COLOUR && curve != KORVID_CURVE_SIZE)) return -1;

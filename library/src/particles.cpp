@@ -323,6 +323,21 @@ void setUpPointParameters() {
     pointParameterf(GL_POINT_FADE_THRESHOLD_SIZE_EXT, 1.0f);
 }
 
+void curveValue(const CurveKey* keys, int32_t count, float f, float out[4]) {
+    int32_t k = 0;
+    while (k < count && keys[k].time <= f) ++k;
+    if (k == 0 || k == count) {
+        // Flat before the first key and after the last.
+        const CurveKey& held = k == 0 ? keys[0] : keys[count - 1];
+        for (int c = 0; c < 4; ++c) out[c] = held.value[c];
+        return;
+    }
+    const CurveKey& a = keys[k - 1];
+    const CurveKey& b = keys[k];
+    const float t = (f - a.time) / (b.time - a.time);
+    for (int c = 0; c < 4; ++c) out[c] = a.value[c] + t * (b.value[c] - a.value[c]);
+}
+
 Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int32_t count, const char** why) {
     auto refuse = [why](const char* text) {
         *why = text;
@@ -343,22 +358,8 @@ Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int3
     curve.table.clear();
     if (count == 0) return Failure::None;
     curve.table.resize(kCurveSamples + 1);
-    for (int i = 0; i <= kCurveSamples; ++i) {
-        const float f = static_cast<float>(i) / kCurveSamples;
-        auto& out = curve.table[size_t(i)];
-        size_t k = 0;
-        while (k < curve.keys.size() && curve.keys[k].time <= f) ++k;
-        if (k == 0 || k == curve.keys.size()) {
-            // Flat before the first key and after the last.
-            const CurveKey& held = k == 0 ? curve.keys.front() : curve.keys.back();
-            for (int c = 0; c < 4; ++c) out[size_t(c)] = held.value[c];
-            continue;
-        }
-        const CurveKey& a = curve.keys[k - 1];
-        const CurveKey& b = curve.keys[k];
-        const float t = (f - a.time) / (b.time - a.time);
-        for (int c = 0; c < 4; ++c) out[size_t(c)] = a.value[c] + t * (b.value[c] - a.value[c]);
-    }
+    for (int i = 0; i <= kCurveSamples; ++i)
+        curveValue(curve.keys.data(), count, static_cast<float>(i) / kCurveSamples, curve.table[size_t(i)].data());
     return Failure::None;
 }
 

@@ -52,6 +52,9 @@ struct LifeCurve {
         for (int c = 0; c < 4; ++c) out[c] = a[c] + t * (b[c] - a[c]);
     }
 };
+// The value of the curve of `count` (1 or more) keys at age fraction `f`:
+// flat before the first key and after the last, straight between keys.
+void curveValue(const CurveKey* keys, int32_t count, float f, float out[4]);
 // Checks and bakes `keys` into `curve`; Failure::None or BadArgument with `why` filled.
 Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int32_t count, const char** why);
 

@@ -367,3 +367,27 @@ TEST_F(CurvesTest, ACurveAndShapeTakenAwayLeaveNoTrace) {
 }
 
 }  // namespace
+
+TEST(CurveValues, FlatOutsideTheKeysStraightBetweenAndRefusedWithoutKeys) {
+    const CurveKey keys[3] = {{0.2f, {1, 0, 0, 1}}, {0.6f, {0, 1, 0, 0.5f}}, {0.8f, {0, 0, 1, 0}}};
+    float out[4] = {9, 9, 9, 9};
+    ASSERT_TRUE(objEvaluateCurve(keys, 3, 0.0f, out));
+    EXPECT_FLOAT_EQ(out[0], 1) << "flat before the first key";
+    ASSERT_TRUE(objEvaluateCurve(keys, 3, 0.4f, out));
+    EXPECT_FLOAT_EQ(out[0], 0.5f);
+    EXPECT_FLOAT_EQ(out[1], 0.5f);
+    EXPECT_FLOAT_EQ(out[3], 0.75f) << "halfway between the first two keys";
+    ASSERT_TRUE(objEvaluateCurve(keys, 3, 0.6f, out));
+    EXPECT_FLOAT_EQ(out[1], 1) << "at a key, its value";
+    ASSERT_TRUE(objEvaluateCurve(keys, 3, 1.0f, out));
+    EXPECT_FLOAT_EQ(out[2], 1) << "flat after the last key";
+    EXPECT_FLOAT_EQ(out[3], 0);
+
+    float untouched[4] = {7, 7, 7, 7};
+    EXPECT_FALSE(objEvaluateCurve(keys, 0, 0.5f, untouched));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_BAD_ARGUMENT);
+    EXPECT_FALSE(objEvaluateCurve(nullptr, 3, 0.5f, untouched));
+    EXPECT_FALSE(objEvaluateCurve(keys, 3, 0.5f, nullptr));
+    EXPECT_FALSE(objEvaluateCurve(keys, KORVID_MAX_CURVE_KEYS + 1, 0.5f, untouched));
+    EXPECT_FLOAT_EQ(untouched[0], 7);
+}
