@@ -283,7 +283,7 @@ KORVID_API void objSetGlobalAmb(const float rgba[4]);               /* GL_LIGHT_
 /* behave exactly as before while none of these is called.                  */
 /* ======================================================================== */
 
-/* ---- Simulation control (every model's particles) ----------------------- */
+/* ---- The simulation: its clock, time and random numbers (every model) --- */
 KORVID_API void objPauseSimulation(bool paused);        /* hold every particle; frames still draw */
 KORVID_API bool objIsSimulationPaused(void);            /* true while paused */
 KORVID_API float objSetSimulationSpeed(float factor);   /* 0.25..4 (clamped, NaN 1); returns the speed set */
@@ -295,7 +295,6 @@ KORVID_API void objSetFixedFrameTime(int32_t milliseconds); /* each frame advanc
 KORVID_API void objResumeClock(void);
 KORVID_API int32_t objGetFrameDelta(void); /* ms the last objRender advanced the clock; 0 before any frame */
 
-/* ---- Time: the simulation as a function of time ---------------------------- */
 /* Restarts every emitter of every model with the seed in use (the one last
  * given to objSeedRandom, or the one the last model load took) and advances
  * whole steps of the fixed frame time (15 ms when none is set, or 0) up to
@@ -311,18 +310,33 @@ KORVID_API int32_t objSeekSimulation(int32_t milliseconds);
  * (a stopped seek returns -1). A null function removes the callback. The
  * function must not call the library. */
 KORVID_API void objSetProgressCallback(bool (*function)(float done, void* user), void* user);
-/* The memory objLoadZOB may take for a file's surfaces, mesh shapes and
- * particle pools (default 4 GiB); a file that needs more is refused with
- * KORVID_FAILURE_OUT_OF_MEMORY before the load passes the limit.
- * Returns the limit in use; 0 or below restores the default. */
-KORVID_API int64_t objSetLoadMemoryLimit(int64_t bytes);
 /* Milliseconds simulated since the last seek, restart or objNew. */
 KORVID_API int32_t objGetSimulationTime(void);
 /* Memory for the snapshots that make seeks fast (default 256 MiB); 0 keeps
  * none. Returns the budget in use (below 0 counts as 0). */
 KORVID_API int64_t objSetSnapshotBudget(int64_t bytes);
+/* Seeds the particles' random numbers. Until it is first called, every new
+ * model (objLoadZOB, objLoadRaw, objAddMesh) reseeds them from the time of
+ * day; after it, loads keep the caller's sequence, so seeding and then
+ * loading gives the same particles every run. */
+KORVID_API void objSeedRandom(uint32_t seed);
 
-/* ---- Colour and size over a particle's life ------------------------------------ */
+/* ---- Emitters of the current model: the list, curves, shapes, copying --- */
+KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and start as added; their count, 0 no model */
+KORVID_API int32_t objRemoveEmitter(void);   /* remove the current emitter; the new count, -1 none to remove */
+KORVID_API int32_t objGetLiveParticles(int32_t index); /* live particles of emitter index, -1 all; 0 none or no model */
+KORVID_API int64_t objGetBurstsFired(int32_t index);   /* bursts set off by emitter index, -1 all; 0 none or no model */
+/* The same over every model loaded, not only the current one; 0 before the library starts. */
+KORVID_API int64_t objGetSceneLiveParticles(void);
+KORVID_API int64_t objGetSceneBurstsFired(void);
+/* Adds an emitter as objAddEmitter does (its burst too) but at position index
+ * (0..count; count appends); the current emitter stays. The new count; 0 when
+ * there is no model, the record is null, the index is out of range (last
+ * error unchanged), the pool is past the particle limit or its memory cannot be
+ * allocated (last error "Out of memory: ..."). No emitter is ever left without
+ * its pool: objAddEmitter, objSetEmitter and objLoadZOB refuse the same way. */
+KORVID_API int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index);
+
 typedef struct CurveKey { float time; float value[4]; } CurveKey;  /* time: 0..1 of the particle's life */
 #define KORVID_CURVE_COLOUR 0   /* value: R, G, B, A */
 #define KORVID_CURVE_SIZE   1   /* value[0]: size */
@@ -344,7 +358,6 @@ KORVID_API int32_t objGetEmitterCurve(int32_t curve, CurveKey* keys, int32_t cap
  * for no keys, more than KORVID_MAX_CURVE_KEYS or a null pointer. */
 KORVID_API bool objEvaluateCurve(const CurveKey* keys, int32_t count, float time, float out[4]);
 
-/* ---- Where particles are born ----------------------------------------------------- */
 typedef struct EmitterShape { int32_t kind; float size[3]; int32_t shell; } EmitterShape;
 #define KORVID_SHAPE_POINT 0    /* the emitter's position, as today */
 #define KORVID_SHAPE_SPHERE 1   /* radius size[0]; shell 1: on the surface only */
@@ -362,6 +375,21 @@ KORVID_API bool objSetEmitterShape(const EmitterShape* shape);
 /* Copies the current emitter's shape; false for no current emitter or a null out. */
 KORVID_API bool objGetEmitterShape(EmitterShape* shape);
 
+/* The current emitter as text (docs/zob-extensions.md): a first line
+ * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when
+ * it bursts), then its curves and shape as the extension block of a
+ * one-emitter file; floats are written exactly. Copies it into out (with a
+ * closing zero) when capacity is larger than its length. Returns the length;
+ * -1 for no current emitter. */
+KORVID_API int32_t objCopyEmitter(char* out, int32_t capacity);
+/* Adds the emitter that `text` holds at position index (0..count) of the
+ * current model, with its burst, curves and shape; its image is looked up by
+ * name (textureId 0 when the library has none). The current emitter stays.
+ * Returns the new count; 0 when there is no model, the index is out of range,
+ * the text is not such an emitter ("Emitter text refused: ..."), or its pool
+ * would pass the particle limit. */
+KORVID_API int32_t objPasteEmitter(const char* text, int32_t index);
+
 /* ---- What a frame draws ------------------------------------------------------- */
 /* The distances of the projection's near and far planes (0.1 and 100 unless
  * set), for scenes larger than they allow; they stay through objResizeWin,
@@ -376,44 +404,8 @@ KORVID_API void objShowModels(bool show);
  * edges of a box, a circle for a disc; nothing for a point or a mesh, whose
  * model shows where it emits. */
 KORVID_API void objShowShapeOutline(bool show);
-/* Seeds the particles' random numbers. Until it is first called, every new
- * model (objLoadZOB, objLoadRaw, objAddMesh) reseeds them from the time of
- * day; after it, loads keep the caller's sequence, so seeding and then
- * loading gives the same particles every run. */
-KORVID_API void objSeedRandom(uint32_t seed);
-
-/* ---- Emitters of the current model --------------------------------------- */
-KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and start as added; their count, 0 no model */
-KORVID_API int32_t objRemoveEmitter(void);   /* remove the current emitter; the new count, -1 none to remove */
-KORVID_API int32_t objGetLiveParticles(int32_t index); /* live particles of emitter index, -1 all; 0 none or no model */
-KORVID_API int64_t objGetBurstsFired(int32_t index);   /* bursts set off by emitter index, -1 all; 0 none or no model */
-/* The same over every model loaded, not only the current one; 0 before the library starts. */
-KORVID_API int64_t objGetSceneLiveParticles(void);
-KORVID_API int64_t objGetSceneBurstsFired(void);
-/* Adds an emitter as objAddEmitter does (its burst too) but at position index
- * (0..count; count appends); the current emitter stays. The new count; 0 when
- * there is no model, the record is null, the index is out of range (last
- * error unchanged), the pool is past the particle limit or its memory cannot be
- * allocated (last error "Out of memory: ..."). No emitter is ever left without
- * its pool: objAddEmitter, objSetEmitter and objLoadZOB refuse the same way. */
-KORVID_API int32_t objInsertEmitter(const EmitterData* tmpl, int32_t index);
-
-/* ---- Vertex data of the current model's surfaces ------------------------- */
-/* The arrays of surface index: vertexFloatCount floats of vertices, polygonCount * 3
- * of face normals and vertexFloatCount of vertex normals. Get copies them out and
- * Set puts copies back (outlines and extents follow, the drawing is rebuilt); a null
- * pointer skips that array. Both return false for no model or a bad index, with
- * the last error "Surface arrays refused: ...". The caller's buffers must be
- * large enough: objGetSurfaceArraysSized checks that for it. */
-KORVID_API bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals);
-KORVID_API bool objSetSurfaceArrays(int32_t index, const float* vertices, const float* faceNormals,
-                                    const float* vertexNormals);
-/* As objGetSurfaceArrays, with the capacity of each buffer in floats; false
- * and nothing written when a buffer that is not null is too small (last error
- * "Surface arrays refused: a buffer is smaller than the surface's data"). */
-KORVID_API bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t vertexCapacity,
-                                         float* faceNormals, int64_t faceNormalCapacity, float* vertexNormals,
-                                         int64_t vertexNormalCapacity);
+/* The grid's state without toggling it: 1 drawn, 0 hidden (objOnGrid toggles). */
+KORVID_API int32_t objGetGrid(void);
 
 /* ---- The scene: its models, what is shown and where it lies ------------------------ */
 /* Models loaded (0 before the library starts). */
@@ -442,24 +434,48 @@ KORVID_API int32_t objGetVisible(int32_t model, int32_t emitter);
  * no triangles, no emitter) or an output is null. */
 KORVID_API bool objGetBounds(int32_t what, int32_t index, float min[3], float max[3]);
 
-/* The grid's state without toggling it: 1 drawn, 0 hidden (objOnGrid toggles). */
-KORVID_API int32_t objGetGrid(void);
 
-/* ---- Emitters as text (copy and paste) ------------------------------------------ */
-/* The current emitter as text (docs/zob-extensions.md): a first line
- * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when
- * it bursts), then its curves and shape as the extension block of a
- * one-emitter file; floats are written exactly. Copies it into out (with a
- * closing zero) when capacity is larger than its length. Returns the length;
- * -1 for no current emitter. */
-KORVID_API int32_t objCopyEmitter(char* out, int32_t capacity);
-/* Adds the emitter that `text` holds at position index (0..count) of the
- * current model, with its burst, curves and shape; its image is looked up by
- * name (textureId 0 when the library has none). The current emitter stays.
- * Returns the new count; 0 when there is no model, the index is out of range,
- * the text is not such an emitter ("Emitter text refused: ..."), or its pool
- * would pass the particle limit. */
-KORVID_API int32_t objPasteEmitter(const char* text, int32_t index);
+/* ---- Vertex data of the current model's surfaces ------------------------- */
+/* The arrays of surface index: vertexFloatCount floats of vertices, polygonCount * 3
+ * of face normals and vertexFloatCount of vertex normals. Get copies them out and
+ * Set puts copies back (outlines and extents follow, the drawing is rebuilt); a null
+ * pointer skips that array. Both return false for no model or a bad index, with
+ * the last error "Surface arrays refused: ...". The caller's buffers must be
+ * large enough: objGetSurfaceArraysSized checks that for it. */
+KORVID_API bool objGetSurfaceArrays(int32_t index, float* vertices, float* faceNormals, float* vertexNormals);
+KORVID_API bool objSetSurfaceArrays(int32_t index, const float* vertices, const float* faceNormals,
+                                    const float* vertexNormals);
+/* As objGetSurfaceArrays, with the capacity of each buffer in floats; false
+ * and nothing written when a buffer that is not null is too small (last error
+ * "Surface arrays refused: a buffer is smaller than the surface's data"). */
+KORVID_API bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t vertexCapacity,
+                                         float* faceNormals, int64_t faceNormalCapacity, float* vertexNormals,
+                                         int64_t vertexNormalCapacity);
+
+/* ---- Files, names and models given in memory ---------------------------- */
+/* The memory objLoadZOB may take for a file's surfaces, mesh shapes and
+ * particle pools (default 4 GiB); a file that needs more is refused with
+ * KORVID_FAILURE_OUT_OF_MEMORY before the load passes the limit.
+ * Returns the limit in use; 0 or below restores the default. */
+KORVID_API int64_t objSetLoadMemoryLimit(int64_t bytes);
+/* Writes text into out[size] as a name that survives a save and a load: blanks
+ * become '_', a leading '/' (a comment line in the files) becomes '_', and it is
+ * cut to size - 1 bytes without splitting a UTF-8 character. Returns its length;
+ * -1 (nothing written) for a null out or a size below 1. A null text gives "". */
+KORVID_API int32_t objMakeName(const char* text, char* out, int32_t size);
+
+/* One surface: its name and triangleCount triangles of 9 floats (x, y, z of three corners). */
+typedef struct MeshSurface {
+    const char* name;         /* made safe as objMakeName does, 27 bytes at most */
+    const float* triangles;   /* 9 * triangleCount floats */
+    int32_t triangleCount;    /* 0 or more */
+} MeshSurface;
+/* Adds a model built as objLoadRaw builds one (face normals, extents, outline)
+ * and makes it current; false with the last error ("Error in mesh data: ...")
+ * for more than 10 surfaces, a negative count or missing triangles. Names are
+ * made safe as objMakeName does (cut to 27 bytes); a name with nothing in it
+ * becomes "Surface" and the surface's number. */
+KORVID_API bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount);
 
 /* ---- Failures by code -------------------------------------------------------- */
 /* What the latest refusal was, so that callers decide on a code rather than on
@@ -524,27 +540,6 @@ typedef enum KorvidSelection {  /* objSelectSurface's selection */
     KORVID_SELECT_OUTLINE = 2,      /* drawn as it is, with its outline */
     KORVID_SELECT_GLOW_OUTLINE = 3  /* glow and outline */
 } KorvidSelection;
-
-/* ---- Names ---------------------------------------------------------------- */
-/* Writes text into out[size] as a name that survives a save and a load: blanks
- * become '_', a leading '/' (a comment line in the files) becomes '_', and it is
- * cut to size - 1 bytes without splitting a UTF-8 character. Returns its length;
- * -1 (nothing written) for a null out or a size below 1. A null text gives "". */
-KORVID_API int32_t objMakeName(const char* text, char* out, int32_t size);
-
-/* ---- Models given in memory (importers) --------------------------------- */
-/* One surface: its name and triangleCount triangles of 9 floats (x, y, z of three corners). */
-typedef struct MeshSurface {
-    const char* name;         /* made safe as objMakeName does, 27 bytes at most */
-    const float* triangles;   /* 9 * triangleCount floats */
-    int32_t triangleCount;    /* 0 or more */
-} MeshSurface;
-/* Adds a model built as objLoadRaw builds one (face normals, extents, outline)
- * and makes it current; false with the last error ("Error in mesh data: ...")
- * for more than 10 surfaces, a negative count or missing triangles. Names are
- * made safe as objMakeName does (cut to 27 bytes); a name with nothing in it
- * becomes "Surface" and the surface's number. */
-KORVID_API bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -148,3 +148,7 @@ KORVID_EXPORT bool objGetBounds(int32_t what, int32_t index, float min[3], float
 } catch (...) {
     return refusedByException<bool>(false);
 }
+
+KORVID_EXPORT void objShowModels(bool show) { context().modelsVisible = show; }
+
+KORVID_EXPORT void objShowShapeOutline(bool show) { context().shapeOutlineVisible = show; }
