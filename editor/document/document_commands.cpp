@@ -1,7 +1,5 @@
 #include "document/document_commands.h"
 
-#include "document/vantor_doc.h"
-
 namespace vantor {
 
 void DocumentCommand::undo() {

@@ -11,9 +11,26 @@
 #include "document/entity_snapshot.h"
 #include "document/refusal.h"
 
-class CVantorDoc;
-
 namespace vantor {
+
+// What the commands change and whom they tell: the document.
+class CommandTarget {
+public:
+    // Writes a part and announces it (`restored` by undo or redo).
+    virtual Refusal put(const EntitySnapshot& snapshot, int field, bool restored) = 0;
+    virtual Refusal removeEmitterAt(int index, EmitterData* record, EmitterExtras* extras) = 0;
+    virtual Refusal insertEmitterAt(const EmitterData& record, int index, const EmitterExtras& extras) = 0;
+    virtual Refusal pasteEmitterAt(int index, const QString& text, EmitterData* record, EmitterExtras* extras) = 0;
+    virtual void removeImage(const TextureInfo& info) = 0;
+    virtual Refusal restoreImage(const TextureInfo& info, bool restored) = 0;
+    // What a command's first redo (the push) answered.
+    virtual void firstRedoAnswered(const Refusal& refusal) = 0;
+    // An undo or redo the library refused: the user is told.
+    virtual void tellRefused(const Refusal& refusal) = 0;
+
+protected:
+    ~CommandTarget() = default;
+};
 
 // What a command does for the user. Commits of the same intent, from the same
 // control, on the same part, in a row merge into one command (its id).
@@ -28,7 +45,7 @@ enum class Intent {
 
 class DocumentCommand : public QUndoCommand {
 public:
-    DocumentCommand(CVantorDoc& doc, const QString& text) : QUndoCommand(text), m_doc(doc) {}
+    DocumentCommand(CommandTarget& doc, const QString& text) : QUndoCommand(text), m_doc(doc) {}
     void undo() final;
     void redo() final;
     // False for changes of the scene around the entity (lights, where the
@@ -49,7 +66,7 @@ protected:
     virtual Refusal apply(bool first) = 0;
     virtual Refusal takeBack() = 0;
     virtual void release() {}
-    CVantorDoc& m_doc;
+    CommandTarget& m_doc;
 
 private:
     bool m_done = false;
@@ -61,7 +78,7 @@ private:
 // writes `before` back.
 class RecordCommand : public DocumentCommand {
 public:
-    RecordCommand(CVantorDoc& doc, const QString& text, EntitySnapshot before, EntitySnapshot after,
+    RecordCommand(CommandTarget& doc, const QString& text, EntitySnapshot before, EntitySnapshot after,
                   Intent intent = Intent::None, int field = -1, int generation = 0)
         : DocumentCommand(doc, text), m_before(std::move(before)), m_after(std::move(after)), m_intent(intent),
           m_field(field), m_generation(generation) {}
@@ -88,7 +105,7 @@ private:
 // surface): redo runs it again, undo writes the state from before back.
 class OperationCommand : public DocumentCommand {
 public:
-    OperationCommand(CVantorDoc& doc, const QString& text, EntitySnapshot before, std::function<void(bool restored)> operation)
+    OperationCommand(CommandTarget& doc, const QString& text, EntitySnapshot before, std::function<void(bool restored)> operation)
         : DocumentCommand(doc, text), m_before(std::move(before)), m_operation(std::move(operation)) {}
     size_t bytes() const override { return m_before.bytes(); }
 
@@ -110,7 +127,7 @@ private:
 // added emitter may come from clipboard text, read on the first redo.
 class EmitterCommand : public DocumentCommand {
 public:
-    EmitterCommand(CVantorDoc& doc, const QString& text, int index, bool added, const EmitterData& record = {},
+    EmitterCommand(CommandTarget& doc, const QString& text, int index, bool added, const EmitterData& record = {},
                    EmitterExtras extras = {})
         : DocumentCommand(doc, text), m_index(index), m_added(added), m_record(record), m_extras(std::move(extras)) {}
     // The emitter comes from clipboard text on the first redo.
@@ -134,7 +151,7 @@ private:
 // (from its absolute path: the working directory may have moved).
 class ImageCommand : public DocumentCommand {
 public:
-    ImageCommand(CVantorDoc& doc, const QString& text, const TextureInfo& info, const TextureInfo& again)
+    ImageCommand(CommandTarget& doc, const QString& text, const TextureInfo& info, const TextureInfo& again)
         : DocumentCommand(doc, text), m_info(info), m_again(again) {}
 
 protected:

@@ -75,7 +75,7 @@ bool KorvidScene::removeModel(int index) {
 
 ModelInfo KorvidScene::modelInfo(int model) {
     makeCurrent();
-    Cursor cursor(model);
+    SceneCursor cursor(model);
     ModelInfo info{};
     objGetModelData(&info);
     return info;
@@ -83,7 +83,7 @@ ModelInfo KorvidScene::modelInfo(int model) {
 
 QStringList KorvidScene::surfaceNames(int model) {
     makeCurrent();
-    Cursor cursor(model);
+    SceneCursor cursor(model);
     ModelInfo info{};
     objGetModelData(&info);
     QStringList names;
@@ -97,7 +97,7 @@ QStringList KorvidScene::surfaceNames(int model) {
 
 QStringList KorvidScene::emitterNames(int model) {
     makeCurrent();
-    Cursor cursor(model);
+    SceneCursor cursor(model);
     ModelInfo info{};
     objGetModelData(&info);
     QStringList names;
@@ -177,7 +177,7 @@ void KorvidScene::showEmitter(int index) {
 
 EmitterData KorvidScene::emitter(int index) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     EmitterData e{};
     if (cursor.emitter(index)) objGetEmitter(&e);
     else objInitEmitter(&e);
@@ -186,7 +186,7 @@ EmitterData KorvidScene::emitter(int index) {
 
 Refusal KorvidScene::setEmitter(int index, const EmitterData& record) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
     EmitterData e = record;
     e.textureId = idOf(e.imageName, e.textureId);
@@ -195,13 +195,13 @@ Refusal KorvidScene::setEmitter(int index, const EmitterData& record) {
 
 void KorvidScene::moveEmitter(int index, const float position[3]) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     if (cursor.emitter(index)) objSetPosEmitter(position);
 }
 
 BurstData KorvidScene::burst(int index) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     BurstData b{};
     if (cursor.emitter(index)) objGetBurst(&b);
     return b;
@@ -209,19 +209,19 @@ BurstData KorvidScene::burst(int index) {
 
 void KorvidScene::setBurst(int index, const BurstData& record) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     if (cursor.emitter(index)) objSetBurst(&record);
 }
 
 EmitterExtras KorvidScene::extras(int index) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     return cursor.emitter(index) ? currentExtras() : EmitterExtras();
 }
 
 Refusal KorvidScene::setExtras(int index, const EmitterExtras& x) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
     Refusal refusal;
     for (int which = 0; which < 2; ++which)
@@ -234,21 +234,21 @@ Refusal KorvidScene::setExtras(int index, const EmitterExtras& x) {
 
 Refusal KorvidScene::setCurve(int index, int which, const std::vector<CurveKey>& keys) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
     return objSetEmitterCurve(which, keys.data(), static_cast<int32_t>(keys.size())) ? Refusal{} : fromLibrary();
 }
 
 Refusal KorvidScene::setShape(int index, const EmitterShape& shape) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
     return objSetEmitterShape(&shape) ? Refusal{} : fromLibrary();
 }
 
 Refusal KorvidScene::insertEmitter(int index, const EmitterData& record) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     EmitterData e = record;
     e.textureId = idOf(e.imageName, e.textureId);
     return objInsertEmitter(&e, index) != 0 ? Refusal{} : fromLibrary();
@@ -258,7 +258,7 @@ Refusal KorvidScene::removeEmitter(int index) {
     makeCurrent();
     const int current = objGetCurrentEmitter();
     {
-        Cursor cursor;
+        SceneCursor cursor;
         if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
         if (objRemoveEmitter() < 0) return fromLibrary();
     }
@@ -270,7 +270,7 @@ Refusal KorvidScene::removeEmitter(int index) {
 
 QString KorvidScene::copyEmitter(int index) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     if (!cursor.emitter(index)) return {};
     const int32_t length = objCopyEmitter(nullptr, 0);
     if (length < 0) return {};
@@ -283,7 +283,7 @@ QString KorvidScene::copyEmitter(int index) {
 Refusal KorvidScene::pasteEmitter(int index, const QString& text) {
     makeCurrent();
     if (objGetModelCount() == 0) return Refusal::because(Refusal::NothingToDo);
-    Cursor cursor;
+    SceneCursor cursor;
     return objPasteEmitter(text.toUtf8().constData(), index) != 0 ? Refusal{} : fromLibrary();
 }
 

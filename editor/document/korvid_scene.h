@@ -109,7 +109,6 @@ public:
     Refusal apply(const EntitySnapshot& snapshot);
 
 private:
-    class Cursor;
     static Refusal fromLibrary();
     GlAccess* m_gl = nullptr;
 };

@@ -3,7 +3,8 @@
 #pragma once
 #include <algorithm>
 
-#include "document/korvid_scene.h"
+#include "document/entity_snapshot.h"
+#include "korvid.h"
 
 namespace vantor {
 namespace scene_detail {
@@ -19,20 +20,20 @@ inline bool selectEmitter(int index) {
 
 // Moves the library's cursor to a model and an emitter for the life of one
 // call and puts back where it stood.
-class KorvidScene::Cursor {
+class SceneCursor {
 public:
-    explicit Cursor(int model = -1) : m_model(objGetCurrentModel()), m_emitter(objGetCurrentEmitter()) {
+    explicit SceneCursor(int model = -1) : m_model(objGetCurrentModel()), m_emitter(objGetCurrentEmitter()) {
         if (model >= 0 && model != m_model) objSetCurrentModel(model);
     }
     // Makes emitter `index` of the model current; false when there is none.
     bool emitter(int index) { return scene_detail::selectEmitter(index); }
-    ~Cursor() {
+    ~SceneCursor() {
         if (m_model < 0) return;
         objSetCurrentModel(m_model);
         scene_detail::selectEmitter(m_emitter);
     }
-    Cursor(const Cursor&) = delete;
-    Cursor& operator=(const Cursor&) = delete;
+    SceneCursor(const SceneCursor&) = delete;
+    SceneCursor& operator=(const SceneCursor&) = delete;
 
 private:
     int m_model;

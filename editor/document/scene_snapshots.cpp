@@ -2,6 +2,7 @@
 // undo, and written back.
 #include <cstring>
 
+#include "document/korvid_scene.h"
 #include "document/scene_cursor.h"
 
 namespace vantor {
@@ -33,7 +34,7 @@ void putArrays(int index, const SurfaceArrays& a) {
 
 EntitySnapshot KorvidScene::capture(EntityPart part, int index, const float position[3]) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     EntitySnapshot s;
     s.part = part;
     s.index = index;
@@ -75,7 +76,7 @@ EntitySnapshot KorvidScene::capture(EntityPart part, int index, const float posi
 
 Refusal KorvidScene::apply(const EntitySnapshot& s) {
     makeCurrent();
-    Cursor cursor;
+    SceneCursor cursor;
     Refusal refusal;
     switch (s.part) {
     case EntityPart::Surface:

@@ -24,7 +24,7 @@ namespace korvid::import {
 struct MeshRead;
 }
 
-class CVantorDoc : public QObject {
+class CVantorDoc : public QObject, public vantor::CommandTarget {
     Q_OBJECT
 public:
     explicit CVantorDoc(QObject* parent = nullptr);
@@ -178,22 +178,22 @@ public:
 
     // ---- For the commands -------------------------------------------------------------------
     // Writes a part and announces it (`restored` by undo or redo).
-    vantor::Refusal put(const vantor::EntitySnapshot& snapshot, int field, bool restored);
+    vantor::Refusal put(const vantor::EntitySnapshot& snapshot, int field, bool restored) override;
     // Removes emitter `index`, its record and extras copied out.
-    vantor::Refusal removeEmitterAt(int index, EmitterData* record, vantor::EmitterExtras* extras);
-    vantor::Refusal insertEmitterAt(const EmitterData& record, int index, const vantor::EmitterExtras& extras);
+    vantor::Refusal removeEmitterAt(int index, EmitterData* record, vantor::EmitterExtras* extras) override;
+    vantor::Refusal insertEmitterAt(const EmitterData& record, int index, const vantor::EmitterExtras& extras) override;
     // Adds the emitter of clipboard text at `index`; its record and extras copied out.
     vantor::Refusal pasteEmitterAt(int index, const QString& text, EmitterData* record,
-                                   vantor::EmitterExtras* extras);
-    void removeImage(const TextureInfo& info);
+                                   vantor::EmitterExtras* extras) override;
+    void removeImage(const TextureInfo& info) override;
     // Adds the image again (`restored`: by redo, and announced so).
-    vantor::Refusal restoreImage(const TextureInfo& info, bool restored);
+    vantor::Refusal restoreImage(const TextureInfo& info, bool restored) override;
     // An undo or redo the library refused: the user is told (`refused`).
-    void tellRefused(const vantor::Refusal& refusal) {
+    void tellRefused(const vantor::Refusal& refusal) override {
         if (refusal && !refusal.text.isEmpty()) emit refused(refusal.text);
     }
     // What a command's first redo (the push) answered.
-    void firstRedoAnswered(const vantor::Refusal& refusal) { m_pushRefusal = refusal; }
+    void firstRedoAnswered(const vantor::Refusal& refusal) override { m_pushRefusal = refusal; }
 
 signals:
     // The one signal of every change of the entity, made or put back.
