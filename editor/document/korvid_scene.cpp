@@ -138,11 +138,6 @@ SurfaceData KorvidScene::surface(int index) {
     return s;
 }
 
-void KorvidScene::setSurface(int index, const SurfaceData& record) {
-    makeCurrent();
-    objSetSurfaceData(&record, index);
-}
-
 void KorvidScene::smoothSurface(int index, float angle) {
     makeCurrent();
     objSetSmoothSurface(index, angle);
@@ -207,12 +202,6 @@ BurstData KorvidScene::burst(int index) {
     return b;
 }
 
-void KorvidScene::setBurst(int index, const BurstData& record) {
-    makeCurrent();
-    SceneCursor cursor;
-    if (cursor.emitter(index)) objSetBurst(&record);
-}
-
 EmitterExtras KorvidScene::extras(int index) {
     makeCurrent();
     SceneCursor cursor;
@@ -230,20 +219,6 @@ Refusal KorvidScene::setExtras(int index, const EmitterExtras& x) {
             refusal = fromLibrary();
     if (!objSetEmitterShape(&x.shape) && !refusal) refusal = fromLibrary();
     return refusal;
-}
-
-Refusal KorvidScene::setCurve(int index, int which, const std::vector<CurveKey>& keys) {
-    makeCurrent();
-    SceneCursor cursor;
-    if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
-    return objSetEmitterCurve(which, keys.data(), static_cast<int32_t>(keys.size())) ? Refusal{} : fromLibrary();
-}
-
-Refusal KorvidScene::setShape(int index, const EmitterShape& shape) {
-    makeCurrent();
-    SceneCursor cursor;
-    if (!cursor.emitter(index)) return Refusal::because(Refusal::NothingToDo);
-    return objSetEmitterShape(&shape) ? Refusal{} : fromLibrary();
 }
 
 Refusal KorvidScene::insertEmitter(int index, const EmitterData& record) {
@@ -310,16 +285,6 @@ LightData KorvidScene::light(int index) {
     LightData l{};
     objGetLight(&l, index);
     return l;
-}
-
-void KorvidScene::setLight(int index, const LightData& record) {
-    makeCurrent();
-    objSetLight(&record, index);
-}
-
-void KorvidScene::switchLight(int index, bool on) {
-    makeCurrent();
-    objActivateLight(on, index);
 }
 
 void KorvidScene::moveLight(int index, const float position[3]) {

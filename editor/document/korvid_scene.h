@@ -50,7 +50,6 @@ public:
 
     // ---- Surfaces and geometry of the edited model ------------------------------------
     SurfaceData surface(int index);
-    void setSurface(int index, const SurfaceData& record);
     // Recomputes the vertex normals for `angle` (the record keeps its old angle).
     void smoothSurface(int index, float angle);
     void highlightSurface(int index, int selection);
@@ -65,12 +64,9 @@ public:
     Refusal setEmitter(int index, const EmitterData& record);
     void moveEmitter(int index, const float position[3]);
     BurstData burst(int index);
-    void setBurst(int index, const BurstData& record);
     EmitterExtras extras(int index);
     // Sets both curves and the shape; the parts taken stay when one is refused.
     Refusal setExtras(int index, const EmitterExtras& extras);
-    Refusal setCurve(int index, int which, const std::vector<CurveKey>& keys);
-    Refusal setShape(int index, const EmitterShape& shape);
     // Adds `record` at `index` (the count: at the end), with its burst; texture
     // ids follow the image names.
     Refusal insertEmitter(int index, const EmitterData& record);
@@ -87,8 +83,6 @@ public:
 
     // ---- Lights --------------------------------------------------------------------------
     LightData light(int index);
-    void setLight(int index, const LightData& record);
-    void switchLight(int index, bool on);
     void moveLight(int index, const float position[3]);
 
     // ---- Images --------------------------------------------------------------------------
