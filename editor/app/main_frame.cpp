@@ -121,6 +121,7 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     buildOutliner();
     connect(m_view, &CVantorView::frameDrawn, m_simulation, &SimulationControls::frameDrawn);
     connect(m_view, &CVantorView::playPauseRequested, m_simulation->playPause(), &QAction::toggle);
+    connect(m_view, &CVantorView::settingsChanged, this, &CMainFrame::updateCommands);
     connect(m_document, &CVantorDoc::titleChanged, this, &CMainFrame::updateTitle);
     connect(m_document, &CVantorDoc::fileOpened, this, [this](const QString& path) {
         RecentFiles::add(path);
@@ -317,9 +318,10 @@ void CMainFrame::updateIndicators() {
 void CMainFrame::updateCommands() {
     updateIndicators();
     if (!m_view) return;
-    if (!m_view->m_spinY) m_actions[ID_ROTATE_Y]->setChecked(false);
-    if (!m_view->m_spinX) m_actions[ID_ROTATE_X]->setChecked(false);
-    m_actions[ID_ROTATE]->setEnabled(m_view->m_target == vantor::DragTarget::Camera);
+    const vantor::ViewSettings& view = m_view->settings();
+    if (!view.spinY) m_actions[ID_ROTATE_Y]->setChecked(false);
+    if (!view.spinX) m_actions[ID_ROTATE_X]->setChecked(false);
+    m_actions[ID_ROTATE]->setEnabled(view.dragTarget == vantor::DragTarget::Camera);
     m_actions[ID_POS_EMITTER]->setEnabled(m_document->currentEmitter() >= 0);
 }
 

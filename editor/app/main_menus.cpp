@@ -240,31 +240,31 @@ void CMainFrame::buildToolBar() {
         m_toolBar->addAction(a);
     }
     connect(m_actions[ID_IMAGES], &QAction::triggered, this, [this] { m_controlView->surfacePage()->showImages(); });
-    connect(m_actions[ID_ROTATE_Y], &QAction::triggered, this, [this] { m_view->m_spinY = !m_view->m_spinY; });
-    connect(m_actions[ID_ROTATE_X], &QAction::triggered, this, [this] { m_view->m_spinX = !m_view->m_spinX; });
+    using vantor::ViewSettings;
+    connect(m_actions[ID_ROTATE_Y], &QAction::triggered, this,
+            [this] { m_view->changeSettings([](ViewSettings& s) { s.spinY = !s.spinY; }); });
+    connect(m_actions[ID_ROTATE_X], &QAction::triggered, this,
+            [this] { m_view->changeSettings([](ViewSettings& s) { s.spinX = !s.spinX; }); });
     connect(m_actions[ID_RESET], &QAction::triggered, this, [this] {
-        m_view->m_spinX = m_view->m_spinY = 0;
+        m_view->changeSettings([](ViewSettings& s) { s.spinX = s.spinY = false; });
         m_view->fitCamera(45.0f);
-        updateCommands();
     });
     for (int axis = 0; axis < 3; ++axis)
-        connect(m_actions[ID_LOCK_X + axis], &QAction::triggered, this,
-                [this, axis] { m_view->m_axisFree[axis] = !m_view->m_axisFree[axis]; });
+        connect(m_actions[ID_LOCK_X + axis], &QAction::triggered, this, [this, axis] {
+            m_view->changeSettings([axis](ViewSettings& s) { s.axisFree[axis] = !s.axisFree[axis]; });
+        });
     using vantor::DragMode;
     using vantor::DragTarget;
     const std::pair<int, DragMode> modes[] = {{ID_MOVE, DragMode::Move}, {ID_ROTATE, DragMode::Rotate}};
     for (const auto& [id, mode] : modes)
-        connect(m_actions[id], &QAction::triggered, this, [this, mode = mode] {
-            m_view->m_dragMode = mode;
-            updateCommands();
-        });
+        connect(m_actions[id], &QAction::triggered, this,
+                [this, mode = mode] { m_view->changeSettings([mode](ViewSettings& s) { s.dragMode = mode; }); });
     const std::pair<int, DragTarget> targets[] = {{ID_POS_CAMERA, DragTarget::Camera},
                                                   {ID_POS_LIGHT, DragTarget::Light},
                                                   {ID_POS_OBJECT, DragTarget::Model},
                                                   {ID_POS_EMITTER, DragTarget::Emitter}};
     for (const auto& [id, target] : targets)
         connect(m_actions[id], &QAction::triggered, this, [this, target = target] {
-            m_view->m_target = target;
-            updateCommands();
+            m_view->changeSettings([target](ViewSettings& s) { s.dragTarget = target; });
         });
 }

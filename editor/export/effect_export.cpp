@@ -228,7 +228,7 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
         }
         view->makeCurrent();
         fbo.bind();
-        Image frame = moment(view->m_camera, times[i], s, look);
+        Image frame = moment(view->camera(), times[i], s, look);
         if (s.sheet) frames.push_back(std::move(frame));
         else ok = writer->add(frame, &error);
     }

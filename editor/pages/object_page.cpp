@@ -205,11 +205,7 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     layout->addWidget(lightingBox, 5, 0, 1, 4);
     layout->setRowStretch(6, 1);
 
-    m_ambientSwatch->setColor(swatchColor(m_view.settings().ambient));
-    m_clearSwatch->setColor(Qt::black);
-
     connect(selectionGroup, &QButtonGroup::idClicked, this, [this](int index) {
-        m_selection = index;
         // Color, Bound Box and Both are the glow, the outline and the two together.
         changeView([index](ViewSettings& v) { v.selectionMode = KORVID_SELECT_GLOW + index; });
         m_doc.highlightSurface(m_view.settings().selectionMode);
@@ -225,11 +221,8 @@ CObjectPage::CObjectPage(CVantorDoc& document, CVantorView& view, QWidget* paren
     connect(ambientSelect, &QPushButton::clicked, this, [this] { colourDialog(false); });
     connect(m_slider, &QSlider::valueChanged, this, &CObjectPage::zoomFromSlider);
     connect(m_zoomEdit, &CommitEdit::committed, this, &CObjectPage::zoomFromEdit);
-    connect(m_swarm, &QPushButton::clicked, this, [this] {
-        m_lightSwarm = !m_lightSwarm;
-        m_swarm->setChecked(m_lightSwarm != 0);
-        changeView([on = m_lightSwarm != 0](ViewSettings& v) { v.swarm = on; });
-    });
+    connect(m_swarm, &QPushButton::clicked, this, [this] { changeView([](ViewSettings& v) { v.swarm = !v.swarm; }); });
+    connect(&m_view, &CVantorView::settingsChanged, this, &CObjectPage::redisplay);
     connect(modify, &QPushButton::clicked, this, &CObjectPage::modifyGeometry);
     {
         connect(&m_doc, &CVantorDoc::cleared, this, &CObjectPage::documentCleared);
@@ -255,30 +248,35 @@ CObjectPage::~CObjectPage() {
 void CObjectPage::initialise() {
     redisplay();
     m_objectList->setEnabled(false);
-    changeView([this](ViewSettings& v) { v.selectionMode = KORVID_SELECT_GLOW + m_selection; });
     const QSignalBlocker block(m_slider);
     m_slider->setRange(5, 145);
     m_slider->setValue(45);
 }
 
 void CObjectPage::redisplay() {
-    m_selectionRadios[m_selection]->setChecked(true);
     const ViewSettings& v = m_view.settings();
+    const int selection = v.selectionMode - KORVID_SELECT_GLOW;
+    if (selection >= 0 && selection < 3) m_selectionRadios[selection]->setChecked(true);
     const bool options[6] = {v.boundingBox, v.grid, v.showLights, v.antialiasPoints, v.antialiasLines, v.antialiasPolys};
     for (int i = 0; i < 6; ++i) m_options[i]->setChecked(options[i]);
     for (int c = 0; c < 4; ++c) {
-        m_clearEdits[c]->setText(formatG6(m_clearDisplay[c]));
-        m_ambientEdits[c]->setText(formatG6(m_ambientDisplay[c]));
+        m_clearEdits[c]->setText(formatG6(v.clearColour[c]));
+        m_ambientEdits[c]->setText(formatG6(v.ambient[c]));
     }
-    m_heightEdit->setText(formatG6(m_height));
-    m_widthEdit->setText(formatG6(m_width));
-    m_depthEdit->setText(formatG6(m_depth));
-    m_polygonsEdit->setText(formatInt(m_polygons));
-    m_surfaceCountEdit->setText(formatInt(m_surfaceCount));
-    m_zoomEdit->setText(formatInt(m_zoomAngle));
+    m_clearSwatch->setColor(swatchColor(v.clearColour));
+    m_ambientSwatch->setColor(swatchColor(v.ambient));
+    // An empty entity shows zeros rather than the extents' starting values.
+    const ModelInfo& m = m_doc.modelInfo();
+    const bool model = m.polygonCount > 0 || m.surfaceCount > 0;
+    m_heightEdit->setText(formatG6(model ? m.maxY - m.minY : 0));
+    m_widthEdit->setText(formatG6(model ? m.maxX - m.minX : 0));
+    m_depthEdit->setText(formatG6(model ? m.maxZ - m.minZ : 0));
+    m_polygonsEdit->setText(formatInt(m.polygonCount));
+    m_surfaceCountEdit->setText(formatInt(m.surfaceCount));
+    m_zoomEdit->setText(formatInt(m_view.fieldOfView()));
     for (int i = 0; i < 6; ++i) m_lightBoxes[i]->setChecked(m_doc.light(i).on != 0);
-    m_swarm->setChecked(m_lightSwarm != 0);
-    m_dragRadios[m_dragLight]->setChecked(true);
+    m_swarm->setChecked(v.swarm);
+    m_dragRadios[v.dragLight]->setChecked(true);
 }
 
 void CObjectPage::changeView(const std::function<void(ViewSettings&)>& change) {
@@ -289,29 +287,26 @@ void CObjectPage::changeView(const std::function<void(ViewSettings&)>& change) {
 
 void CObjectPage::colourEdit(bool clear, int c) {
     CommitEdit* edit = clear ? m_clearEdits[c] : m_ambientEdits[c];
-    float* display = clear ? m_clearDisplay : m_ambientDisplay;
     const float value = toFloat(edit->text());
     edit->setText(formatG6(value));
-    display[c] = value;
     changeView([clear, c, value](ViewSettings& v) { (clear ? v.clearColour : v.ambient)[c] = value; });
-    const ViewSettings& v = m_view.settings();
-    if (c < 3) (clear ? m_clearSwatch : m_ambientSwatch)->setColor(swatchColor(clear ? v.clearColour : v.ambient));
 }
 
 void CObjectPage::colourDialog(bool clear) {
     ViewSettings settings = m_view.settings();
     float* working = clear ? settings.clearColour : settings.ambient;
-    float* display = clear ? m_clearDisplay : m_ambientDisplay;
     CommitEdit** edits = clear ? m_clearEdits : m_ambientEdits;
     QLineEdit* rgb[3] = {edits[0], edits[1], edits[2]};
     if (!selectColour(this, working, rgb, clear ? m_clearSwatch : m_ambientSwatch, ByteScale::MultiplyByInverse))
         return;
-    std::copy(working, working + 3, display);
+    // The edits keep the dialog's three decimals until the page is next shown afresh.
+    QString shown[3];
+    for (int c = 0; c < 3; ++c) shown[c] = rgb[c]->text();
     m_view.setSettings(settings);
+    for (int c = 0; c < 3; ++c) rgb[c]->setText(shown[c]);
 }
 
 void CObjectPage::zoomFromSlider(int value) {
-    m_zoomAngle = value;
     m_zoomEdit->setText(QString::asprintf("%d", value));
     m_view.setFieldOfView(value);
 }
@@ -325,7 +320,6 @@ void CObjectPage::zoomFromEdit() {
         angle = 145;
         m_zoomEdit->setText(QStringLiteral("145"));
     }
-    m_zoomAngle = angle;
     m_zoomEdit->setText(formatInt(angle));
     {
         const QSignalBlocker block(m_slider);
@@ -370,10 +364,6 @@ void CObjectPage::modifyGeometry() {
 void CObjectPage::showModelSize() {
     // The geometry operations change the vertices, so the extents are read again.
     m_doc.refreshModelInfo();
-    const ModelInfo& m = m_doc.modelInfo();
-    m_height = m.maxY - m.minY;
-    m_width = m.maxX - m.minX;
-    m_depth = m.maxZ - m.minZ;
     redisplay();
 }
 
@@ -396,11 +386,5 @@ void CObjectPage::documentOpened() {
     m_objectList->addItem(m_doc.fileTitle());
     m_objectList->model()->sort(0);
     m_objectList->setCurrentIndex(0);
-    const ModelInfo& m = m_doc.modelInfo();
-    m_polygons = m.polygonCount;
-    m_surfaceCount = m.surfaceCount;
-    m_height = m.maxY - m.minY;
-    m_width = m.maxX - m.minX;
-    m_depth = m.maxZ - m.minZ;
     redisplay();
 }

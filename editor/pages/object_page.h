@@ -28,27 +28,17 @@ public:
 
     // Page initialisation, once the library has started.
     void initialise();
-    // Shows every display value in its control.
     // Reads the current model's extents again and shows them.
     void showModelSize();
     // The light swatches show the working copies of the six lights.
     void showLights();
     void showLight(int index);
+    // Shows the view's settings, its angle and the model's figures in their controls.
     void redisplay();
     // File New emptied the entity; a model was opened.
     void documentCleared();
     void documentOpened();
     QComboBox* objectList() const { return m_objectList; }
-
-    // Display values.
-    int m_selection = 1;
-    float m_clearDisplay[4] = {0, 0, 0, 1.0f};  // R, G, B, A
-    float m_height = 0, m_width = 0, m_depth = 0;
-    int m_polygons = 0, m_surfaceCount = 0;
-    int m_zoomAngle = 45;
-    float m_ambientDisplay[4] = {0.3f, 0.3f, 0.3f, 1.0f};
-    int m_lightSwarm = 0;
-    int m_dragLight = 0;
 
 private:
     CVantorDoc& m_doc;

@@ -443,9 +443,11 @@ TEST_F(FirstUseTest, KeypadKeysLookFromTheSides) {
     frame().activateWindow();
     view().setFocus();
     const auto press = [this](Qt::Key key, Qt::KeyboardModifiers mods) {
-        view().m_camera.rx = view().m_camera.ry = 33;
+        CameraData turned = view().camera();
+        turned.rx = turned.ry = 33;
+        view().setCamera(turned);
         QTest::keyClick(&view(), key, mods | Qt::KeypadModifier);
-        return std::make_pair(view().m_camera.rx, view().m_camera.ry);
+        return std::make_pair(view().camera().rx, view().camera().ry);
     };
     EXPECT_EQ(press(Qt::Key_7, {}), std::make_pair(90.0f, 0.0f)) << "top, NumLock on";
     EXPECT_EQ(press(Qt::Key_Home, {}), std::make_pair(90.0f, 0.0f)) << "top, NumLock off";
@@ -453,9 +455,11 @@ TEST_F(FirstUseTest, KeypadKeysLookFromTheSides) {
     EXPECT_EQ(press(Qt::Key_PageDown, {}), std::make_pair(0.0f, -90.0f)) << "right, NumLock off";
     EXPECT_EQ(press(Qt::Key_3, Qt::ControlModifier), std::make_pair(0.0f, 90.0f)) << "left";
     // The main Home key still frames all, keeping the direction of view.
-    view().m_camera.rx = 33;
+    CameraData turned = view().camera();
+    turned.rx = 33;
+    view().setCamera(turned);
     QTest::keyClick(&view(), Qt::Key_Home);
-    EXPECT_FLOAT_EQ(view().m_camera.rx, 33.0f);
+    EXPECT_FLOAT_EQ(view().camera().rx, 33.0f);
     // The menu shows the keys that work.
     EXPECT_EQ(frame().action(ID_VIEW_TOP)->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_7));
 }
@@ -478,7 +482,7 @@ TEST_F(FirstUseTest, AModelLargerThanTheFarPlaneShows) {
         out << -s << " " << -s << " " << -s << " " << s << " " << s << " " << -s << " " << -s << " " << s << " " << -s << "\n";
     }
     open(raw.string());
-    view().m_camera = CameraData{0, -1, -3, 0, 0, 0};  // looking down -z, as a fresh view does
+    view().setCamera(CameraData{0, -1, -3, 0, 0, 0});  // looking down -z, as a fresh view does
     auto litPixels = [this] {
         pump(60);
         const QImage picture = view().grabFramebuffer();

@@ -43,7 +43,7 @@ protected:
     // Where a world point lands on the view, by the perspective of the
     // view's field of view and shape.
     QPointF where(const float world[3]) {
-        const std::array<double, 3> e = eyeByHand(view().m_camera, world);
+        const std::array<double, 3> e = eyeByHand(view().camera(), world);
         EXPECT_LT(e[2], 0) << "in front of the camera";
         const ViewShape shape = view().viewShape();
         const double f = 1.0 / std::tan(shape.fieldOfView * M_PI / 360.0);
@@ -51,7 +51,7 @@ protected:
         const double nx = f / aspect * e[0] / -e[2], ny = f * e[1] / -e[2];
         return QPointF((nx + 1) / 2 * shape.width, (1 - ny) / 2 * shape.height);
     }
-    double depthOf(const float world[3]) { return -eyeByHand(view().m_camera, world)[2]; }
+    double depthOf(const float world[3]) { return -eyeByHand(view().camera(), world)[2]; }
     // The eight corners of what the library bounds as `what`, all inside the view.
     bool allInView(int what, int index = 0) {
         float lo[3], hi[3];
@@ -120,15 +120,15 @@ TEST_F(NavigationTest, MiddleDragPansAndAltDragOrbitsAroundTheModel) {
     EXPECT_NEAR(panned.x() - start.x(), 40, 1.5) << "the model's centre follows the cursor";
     EXPECT_NEAR(panned.y() - start.y(), -25, 1.5);
 
-    const float ry = view().m_camera.ry, rx = view().m_camera.rx;
+    const float ry = view().camera().ry, rx = view().camera().rx;
     drag(Qt::LeftButton, Qt::AltModifier, QPoint(100, 100), QPoint(150, 120));
-    EXPECT_GT(view().m_camera.ry, ry + 5) << "a drag to the right turns the view";
-    EXPECT_GT(view().m_camera.rx, rx + 2);
+    EXPECT_GT(view().camera().ry, ry + 5) << "a drag to the right turns the view";
+    EXPECT_GT(view().camera().rx, rx + 2);
     const QPointF orbited = where(centre);
     EXPECT_NEAR(orbited.x(), panned.x(), 1.0) << "about the model's centre, which stays put";
     EXPECT_NEAR(orbited.y(), panned.y(), 1.0);
     // The specified drags still have the left button without Alt.
-    EXPECT_EQ(view().m_target, DragTarget::None);
+    EXPECT_EQ(view().settings().dragTarget, DragTarget::None);
     expectEntityUntouched();
 }
 
@@ -202,7 +202,7 @@ TEST_F(NavigationTest, TheHandProjectionIsWhatTheViewDraws) {
         EXPECT_NEAR(bottom + 1, eBottom, 1.5);
     };
     compare("as opened");
-    view().m_camera = CameraData{0.3f, -0.2f, -4, 25, 40, 10};
+    view().setCamera(CameraData{0.3f, -0.2f, -4, 25, 40, 10});
     compare("turned");
     const float centre[3] = {0, 0, 0};
     wheel(where(centre) + QPointF(30, 10), 2);
@@ -217,14 +217,14 @@ TEST_F(NavigationTest, TheHandProjectionIsWhatTheViewDraws) {
 TEST_F(NavigationTest, FrameSelectedFitsWhatThePageShows) {
     open(sample("fireworks.zob"));
     // Far off, turned and panned away.
-    view().m_camera = CameraData{5, -3, -40, 30, 75, 0};
+    view().setCamera(CameraData{5, -3, -40, 30, 75, 0});
     frame().controlView()->tabs()->setCurrentIndex(0);
     frame().action(ID_VIEW_FRAME_SELECTED)->trigger();
     EXPECT_TRUE(allInView(KORVID_BOUNDS_MODEL)) << "OBJECT: the model";
-    EXPECT_FLOAT_EQ(view().m_camera.ry, 75) << "the direction of view is kept";
+    EXPECT_FLOAT_EQ(view().camera().ry, 75) << "the direction of view is kept";
 
     frame().controlView()->tabs()->setCurrentIndex(1);
-    view().m_camera = CameraData{5, -3, -40, 30, 75, 0};
+    view().setCamera(CameraData{5, -3, -40, 30, 75, 0});
     frame().action(ID_VIEW_FRAME_SELECTED)->trigger();
     EXPECT_TRUE(allInView(KORVID_BOUNDS_SURFACE, doc().currentSurface()));
     float lo[3], hi[3];
@@ -236,11 +236,11 @@ TEST_F(NavigationTest, FrameSelectedFitsWhatThePageShows) {
         view().makeCurrent();
         return objGetLiveParticles(-1) > 0;
     }, 10000));
-    view().m_camera = CameraData{5, -3, -40, 30, 75, 0};
+    view().setCamera(CameraData{5, -3, -40, 30, 75, 0});
     frame().action(ID_VIEW_FRAME_SELECTED)->trigger();
     EXPECT_TRUE(allInView(KORVID_BOUNDS_PARTICLES)) << "PARTICLES: the emitter's particles";
 
-    view().m_camera = CameraData{5, -3, -90, 30, 75, 0};
+    view().setCamera(CameraData{5, -3, -90, 30, 75, 0});
     frame().action(ID_VIEW_FRAME_ALL)->trigger();
     EXPECT_TRUE(allInView(KORVID_BOUNDS_SCENE));
     expectEntityUntouched();
@@ -250,11 +250,11 @@ TEST_F(NavigationTest, TheKeypadLooksFromEachSide) {
     open(sample("showcase.zob"));
     view().setFocus();
     QTest::keyClick(&view(), Qt::Key_7, Qt::KeypadModifier);
-    EXPECT_FLOAT_EQ(view().m_camera.rx, 90) << "from the top";
+    EXPECT_FLOAT_EQ(view().camera().rx, 90) << "from the top";
     EXPECT_TRUE(allInView(KORVID_BOUNDS_SCENE));
     QTest::keyClick(&view(), Qt::Key_3, Qt::KeypadModifier | Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(view().m_camera.rx, 0);
-    EXPECT_FLOAT_EQ(view().m_camera.ry, 90) << "from the left";
+    EXPECT_FLOAT_EQ(view().camera().rx, 0);
+    EXPECT_FLOAT_EQ(view().camera().ry, 90) << "from the left";
     QTest::keyClick(&view(), Qt::Key_Home);
     EXPECT_TRUE(allInView(KORVID_BOUNDS_SCENE));
     expectEntityUntouched();

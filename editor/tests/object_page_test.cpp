@@ -279,5 +279,32 @@ TEST_F(ObjectPageTest, OptionBoxesSwitchTheLibrary) {
     EXPECT_TRUE(view().settings().grid);
 }
 
+// Settings changed from elsewhere (a menu, a script, an undo of the view) show
+// on the page at once; the toolbar's spin buttons follow Look From.
+TEST_F(ObjectPageTest, ThePageAndToolbarFollowTheViewsSettings) {
+    view().changeSettings([](ViewSettings& s) {
+        s.grid = false;
+        s.swarm = true;
+        s.dragLight = 3;
+        s.selectionMode = KORVID_SELECT_GLOW_OUTLINE;
+        s.clearColour[1] = 0.5f;
+    });
+    EXPECT_FALSE(control<QAbstractButton>(page(), IDC_OBJ_GRID)->isChecked());
+    EXPECT_TRUE(control<QAbstractButton>(page(), IDC_OBJ_SWARM)->isChecked());
+    EXPECT_TRUE(control<QAbstractButton>(page(), IDC_OBJ_LIGHT_DRAG[3])->isChecked());
+    EXPECT_TRUE(control<QAbstractButton>(page(), IDC_OBJ_SELECTION_NONE + 2)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(page(), IDC_OBJ_CLEAR_R + 1)->text(), QStringLiteral("0.5"));
+    EXPECT_EQ(swatch(IDC_OBJ_CLEAR_SWATCH)->color().green(), 127);
+    view().changeSettings([](ViewSettings& s) { s = ViewSettings{}; });
+    EXPECT_TRUE(control<QAbstractButton>(page(), IDC_OBJ_GRID)->isChecked());
+    EXPECT_TRUE(control<QAbstractButton>(page(), IDC_OBJ_SELECTION_NONE + 1)->isChecked()) << "the outline by default";
+
+    frame().action(ID_ROTATE_Y)->trigger();
+    EXPECT_TRUE(frame().action(ID_ROTATE_Y)->isChecked());
+    view().lookFrom(90, 0);
+    EXPECT_FALSE(view().settings().spinY);
+    EXPECT_FALSE(frame().action(ID_ROTATE_Y)->isChecked()) << "looking from a side stops the spin";
+}
+
 }  // namespace
 }  // namespace vantor::testing

@@ -95,7 +95,7 @@ TEST_F(OutlinerTest, RenamesAreUndoableAndKeepTheLibrarysRules) {
 
 TEST_F(OutlinerTest, TheEyeHidesAnEmittersPixelsAndCount) {
     open(sample("sparks.zob"));
-    view().m_camera = CameraData{0, -0.6f, -2.2f, 0, 0, 0};
+    view().setCamera(CameraData{0, -0.6f, -2.2f, 0, 0, 0});
     ASSERT_TRUE(QTest::qWaitFor([this] {
         view().makeCurrent();
         return objGetSceneLiveParticles() > 20;

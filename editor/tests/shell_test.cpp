@@ -306,7 +306,9 @@ TEST_F(ShellTest, ImportModelReadsOtherFormatsThroughAssimp) {
 
 TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
     open(sample("fireworks.zob"));
-    view().m_camera.tx = 1.5f;
+    CameraData moved = view().camera();
+    moved.tx = 1.5f;
+    view().setCamera(moved);
     files().onFileNew();
     EXPECT_EQ(objectPage()->objectList()->count(), 0);
     EXPECT_FALSE(objectPage()->objectList()->isEnabled());
@@ -317,96 +319,96 @@ TEST_F(ShellTest, NewEmptiesThePagesButKeepsTheCamera) {
     EXPECT_FALSE(particlesPage()->emitterList()->isEnabled());
     EXPECT_EQ(doc().currentEmitter(), -1);
     EXPECT_EQ(doc().emitter().totalParticles, 1000) << "the library's emitter defaults";
-    EXPECT_FLOAT_EQ(view().m_camera.tx, 1.5f);
+    EXPECT_FLOAT_EQ(view().camera().tx, 1.5f);
     view().makeCurrent();
     EXPECT_EQ(objGetTextureCnt(), 0);
 }
 
 TEST_F(ShellTest, ToolbarEnablingAndChecks) {
-    view().m_target = DragTarget::None;
+    view().changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::None; });
     frame().updateCommands();
     EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled()) << "Rotate only for the camera";
     EXPECT_FALSE(frame().action(ID_POS_EMITTER)->isEnabled()) << "no emitter chosen";
     trigger(ID_POS_CAMERA);
-    EXPECT_EQ(view().m_target, DragTarget::Camera);
+    EXPECT_EQ(view().settings().dragTarget, DragTarget::Camera);
     frame().updateCommands();
     EXPECT_TRUE(frame().action(ID_ROTATE)->isEnabled());
     trigger(ID_ROTATE);
-    EXPECT_EQ(view().m_dragMode, DragMode::Rotate);
+    EXPECT_EQ(view().settings().dragMode, DragMode::Rotate);
     trigger(ID_POS_OBJECT);
-    EXPECT_EQ(view().m_target, DragTarget::Model);
+    EXPECT_EQ(view().settings().dragTarget, DragTarget::Model);
     EXPECT_TRUE(frame().action(ID_POS_OBJECT)->isChecked());
     EXPECT_FALSE(frame().action(ID_POS_CAMERA)->isChecked()) << "one button of a group at a time";
     frame().updateCommands();
     EXPECT_FALSE(frame().action(ID_ROTATE)->isEnabled());
-    EXPECT_EQ(view().m_dragMode, DragMode::Rotate) << "the drag mode stays";
+    EXPECT_EQ(view().settings().dragMode, DragMode::Rotate) << "the drag mode stays";
 
     open(sample("sparks.zob"));
     frame().updateCommands();
     EXPECT_TRUE(frame().action(ID_POS_EMITTER)->isEnabled());
 
     trigger(ID_ROTATE_Y);
-    EXPECT_EQ(view().m_spinY, 1);
+    EXPECT_TRUE(view().settings().spinY);
     EXPECT_TRUE(frame().action(ID_ROTATE_Y)->isChecked());
-    const float ry = view().m_camera.ry;
+    const float ry = view().camera().ry;
     view().tick();
-    EXPECT_NEAR(view().m_camera.ry, ry + 0.3f, 1e-4);
+    EXPECT_NEAR(view().camera().ry, ry + 0.3f, 1e-4);
     trigger(ID_RESET);  // Reset
-    EXPECT_EQ(view().m_spinY, 0);
+    EXPECT_FALSE(view().settings().spinY);
     EXPECT_FALSE(frame().action(ID_ROTATE_Y)->isChecked());
     const ModelInfo& m = doc().modelInfo();
-    EXPECT_FLOAT_EQ(view().m_camera.ty, -(m.minY + (m.maxY - m.minY) * 0.5f));
-    EXPECT_NEAR(view().m_camera.tz, -(std::max(m.maxX, m.maxY) / (2 * std::tan(22.5 * M_PI / 180)) + (m.maxZ - m.minZ)),
+    EXPECT_FLOAT_EQ(view().camera().ty, -(m.minY + (m.maxY - m.minY) * 0.5f));
+    EXPECT_NEAR(view().camera().tz, -(std::max(m.maxX, m.maxY) / (2 * std::tan(22.5 * M_PI / 180)) + (m.maxZ - m.minZ)),
                 1e-4);
 
     trigger(ID_LOCK_X);
-    EXPECT_EQ(view().m_axisFree[0], 0);
+    EXPECT_FALSE(view().settings().axisFree[0]);
     EXPECT_TRUE(frame().action(ID_LOCK_X)->isChecked()) << "a pressed lock button means locked";
     trigger(ID_LOCK_X);
-    EXPECT_EQ(view().m_axisFree[0], 1);
+    EXPECT_TRUE(view().settings().axisFree[0]);
 }
 
 TEST_F(ShellTest, DragsFollowTheTable) {
     CVantorView& v = view();
-    v.m_camera = {0, 0, -5, 0, 0, 0};
-    v.m_target = DragTarget::None;
+    v.setCamera({0, 0, -5, 0, 0, 0});
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::None; });
     drag(Qt::LeftButton, {100, 100}, {200, 50});
-    EXPECT_FLOAT_EQ(v.m_camera.tx, 0) << "no target: nothing moves";
+    EXPECT_FLOAT_EQ(v.camera().tx, 0) << "no target: nothing moves";
 
-    v.m_target = DragTarget::Camera;
-    v.m_dragMode = DragMode::Move;
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::Camera; });
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragMode = DragMode::Move; });
     drag(Qt::LeftButton, {100, 100}, {200, 100});
-    EXPECT_NEAR(v.m_camera.tx, 1.0f, 1e-5) << "100 pixels right";
+    EXPECT_NEAR(v.camera().tx, 1.0f, 1e-5) << "100 pixels right";
     drag(Qt::LeftButton, {100, 100}, {100, 0});
-    EXPECT_NEAR(v.m_camera.tz, -6.0f, 1e-5) << "100 pixels up";
-    v.m_axisFree[0] = 0;
+    EXPECT_NEAR(v.camera().tz, -6.0f, 1e-5) << "100 pixels up";
+    v.changeSettings([](vantor::ViewSettings& s) { s.axisFree[0] = false; });
     drag(Qt::LeftButton, {100, 100}, {200, 0});
-    EXPECT_NEAR(v.m_camera.tx, 1.0f, 1e-5) << "X locked";
-    EXPECT_NEAR(v.m_camera.tz, -7.0f, 1e-5);
-    v.m_axisFree[0] = 1;
+    EXPECT_NEAR(v.camera().tx, 1.0f, 1e-5) << "X locked";
+    EXPECT_NEAR(v.camera().tz, -7.0f, 1e-5);
+    v.changeSettings([](vantor::ViewSettings& s) { s.axisFree[0] = true; });
     drag(Qt::RightButton, {100, 100}, {100, 50});
-    EXPECT_NEAR(v.m_camera.ty, 0.5f, 1e-5);
+    EXPECT_NEAR(v.camera().ty, 0.5f, 1e-5);
 
-    v.m_dragMode = DragMode::Rotate;
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragMode = DragMode::Rotate; });
     drag(Qt::LeftButton, {100, 100}, {70, 100});
-    EXPECT_NEAR(v.m_camera.ry, -30.0f, 1e-5) << "30 pixels left";
+    EXPECT_NEAR(v.camera().ry, -30.0f, 1e-5) << "30 pixels left";
     drag(Qt::RightButton, {100, 100}, {70, 100});
-    EXPECT_NEAR(v.m_camera.rz, -30.0f, 1e-5);
+    EXPECT_NEAR(v.camera().rz, -30.0f, 1e-5);
 
     // Both buttons held: only the left one counts.
     mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {100, 100});
     mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, {100, 100});
     mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::RightButton, {90, 100});
     mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::RightButton, {90, 100});
-    EXPECT_NEAR(v.m_camera.ry, -40.0f, 1e-5);
-    EXPECT_NEAR(v.m_camera.rz, -30.0f, 1e-5);
+    EXPECT_NEAR(v.camera().ry, -40.0f, 1e-5);
+    EXPECT_NEAR(v.camera().rz, -30.0f, 1e-5);
     // The capture went with the release: moves are ignored until the next press.
     mouse(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, {50, 100});
-    EXPECT_NEAR(v.m_camera.rz, -30.0f, 1e-5);
+    EXPECT_NEAR(v.camera().rz, -30.0f, 1e-5);
     mouse(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, {50, 100});
 
     // A light moves even while it is off, and the library receives the move.
-    v.m_target = DragTarget::Light;
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::Light; });
     {
         vantor::ViewSettings settings = v.settings();
         settings.dragLight = 3;
@@ -421,17 +423,17 @@ TEST_F(ShellTest, DragsFollowTheTable) {
 
     // With all axes locked an object drag still calls the library.
     open(sample("launcher.raw"));
-    v.m_target = DragTarget::Model;
-    v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 0;
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::Model; });
+    v.changeSettings([](vantor::ViewSettings& s) { s.axisFree[0] = s.axisFree[1] = s.axisFree[2] = false; });
     drag(Qt::LeftButton, {100, 100}, {0, 0});
     EXPECT_FLOAT_EQ(doc().modelPosition()[0], 0);
-    v.m_axisFree[0] = v.m_axisFree[1] = v.m_axisFree[2] = 1;
+    v.changeSettings([](vantor::ViewSettings& s) { s.axisFree[0] = s.axisFree[1] = s.axisFree[2] = true; });
     drag(Qt::RightButton, {100, 100}, {100, 80});
     EXPECT_NEAR(doc().modelPosition()[1], 0.2f, 1e-5);
 
     // An emitter drag shows the position on the Particles page.
     open(sample("fountain.zob"));
-    v.m_target = DragTarget::Emitter;
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::Emitter; });
     drag(Qt::LeftButton, {100, 100}, {150, 100});
     EXPECT_EQ(control<QLineEdit>(particlesPage(), IDC_PART_POSITION_X)->text(), QStringLiteral("0.500"))
         << "50 pixels right";
@@ -439,8 +441,8 @@ TEST_F(ShellTest, DragsFollowTheTable) {
     v.makeCurrent();
     objGetEmitter(&e);
     EXPECT_FLOAT_EQ(e.position[0], 0.5f);
-    v.m_target = DragTarget::None;
-    v.m_dragMode = DragMode::None;
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::None; });
+    v.changeSettings([](vantor::ViewSettings& s) { s.dragMode = DragMode::None; });
 }
 
 TEST_F(ShellTest, ModalDialogsStopTheRedrawTimer) {
@@ -453,7 +455,7 @@ TEST_F(ShellTest, ModalDialogsStopTheRedrawTimer) {
     frame().about();
     EXPECT_FALSE(runningInside);
     EXPECT_TRUE(view().redrawTimerRunning());
-    EXPECT_EQ(view().m_timer.interval(), 15);
+    EXPECT_EQ(view().redrawInterval(), 15);
 }
 
 TEST_F(ShellTest, EscapeIsDiscardedAndEnterBecomesTab) {
@@ -605,7 +607,7 @@ TEST_F(ShellTest, ScreenshotWithASampleLoaded) {
             frame().grab().save(folder + QStringLiteral("/page%1.png").arg(i));
         }
         open(sample("fireworks.zob"));
-        view().m_camera = {0, -1.2f, -7, 10, 0, 0};
+        view().setCamera({0, -1.2f, -7, 10, 0, 0});
         tabs->setCurrentIndex(3);
         pump(2500);
         frame().grab().save(folder + QStringLiteral("/fireworks.png"));

@@ -225,12 +225,12 @@ TEST_F(UndoTest, EmittersBurstsLightsAndImages) {
 
     // A drag of the emitter in the view is one step.
     const float x = emitter(doc().currentEmitter()).position[0];
-    view().m_target = DragTarget::Emitter;
+    view().changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::Emitter; });
     QTest::mousePress(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
     QTest::mouseMove(&view(), QPoint(125, 100));
     QTest::mouseMove(&view(), QPoint(150, 100));
     QTest::mouseRelease(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
-    view().m_target = DragTarget::None;
+    view().changeSettings([](vantor::ViewSettings& s) { s.dragTarget = DragTarget::None; });
     EXPECT_NEAR(emitter(doc().currentEmitter()).position[0], x + 0.5f, 1e-5);
     EXPECT_EQ(undoAction()->text(), QStringLiteral("&Undo Move Emitter"));
     undoAction()->trigger();

@@ -98,6 +98,11 @@ void CVantorView::setSettings(const vantor::ViewSettings& next) {
     emit settingsChanged();
 }
 
+void CVantorView::setCamera(const CameraData& camera) {
+    m_camera = camera;
+    update();
+}
+
 void CVantorView::resizeGL(int width, int height) { objResizeWin(width, height); }
 
 void CVantorView::paintGL() {
@@ -182,8 +187,8 @@ void CVantorView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CVantorView::tick() {
-    if (m_spinY) m_camera.ry += 0.3f;
-    if (m_spinX) m_camera.rx += 0.3f;
+    if (m_settings.spinY) m_camera.ry += 0.3f;
+    if (m_settings.spinX) m_camera.rx += 0.3f;
     if (m_settings.swarm) {
         m_swarmPhase += 0.01f;
         updateSwarm();
@@ -226,7 +231,7 @@ bool CVantorView::frame(int what, int index) {
 }
 
 void CVantorView::lookFrom(float rx, float ry) {
-    m_spinX = m_spinY = 0;
+    changeSettings([](vantor::ViewSettings& s) { s.spinX = s.spinY = false; });
     m_camera.rx = rx;
     m_camera.ry = ry;
     m_camera.rz = 0;
@@ -271,7 +276,7 @@ void CVantorView::beginDragChange() {
     if (m_dragChange) return;
     using vantor::EntityPart;
     using vantor::DragTarget;
-    switch (m_target) {
+    switch (m_settings.dragTarget) {
     case DragTarget::Light:
         m_doc.beginGesture(QStringLiteral("Move Light"), EntityPart::Light, m_settings.dragLight);
         break;
@@ -365,7 +370,7 @@ void CVantorView::drag(const QPoint& position) {
     } else {
         return;
     }
-    const bool freeX = m_axisFree[0], freeY = m_axisFree[1], freeZ = m_axisFree[2];
+    const bool freeX = m_settings.axisFree[0], freeY = m_settings.axisFree[1], freeZ = m_settings.axisFree[2];
     const float step = 0.01f;
     // A position moved in the x-z plane with the left button, up and down with the right one.
     auto moved = [&](const float* from) {
@@ -380,16 +385,16 @@ void CVantorView::drag(const QPoint& position) {
     };
     using vantor::DragMode;
     using vantor::DragTarget;
-    switch (m_target) {
+    switch (m_settings.dragTarget) {
     case DragTarget::Camera:
-        if (m_dragMode == DragMode::Move) {
+        if (m_settings.dragMode == DragMode::Move) {
             if (left) {
                 if (freeX) m_camera.tx -= step * dx;
                 if (freeZ) m_camera.tz -= step * dy;
             } else if (freeY) {
                 m_camera.ty += step * dy;
             }
-        } else if (m_dragMode == DragMode::Rotate) {
+        } else if (m_settings.dragMode == DragMode::Rotate) {
             if (left) {
                 if (freeY) m_camera.ry -= dx;
                 if (freeX) m_camera.rx -= dy;

@@ -16,13 +16,6 @@
 
 class CVantorDoc;
 
-namespace vantor {
-// What a drag in the view moves (the toolbar's Camera, Light, Object and
-// Particle Emitter buttons), and how the camera moves.
-enum class DragTarget { None = 0, Camera = 1, Light = 2, Model = 3, Emitter = 4 };
-enum class DragMode { None = 0, Move = 1, Rotate = 2 };
-}  // namespace vantor
-
 class CVantorView : public QOpenGLWidget, public GlAccess {
     Q_OBJECT
 public:
@@ -34,6 +27,7 @@ public:
     void startRedrawTimer(int milliseconds);
     void stopRedrawTimer();
     bool redrawTimerRunning() const { return m_timer.isActive(); }
+    int redrawInterval() const { return m_timer.interval(); }
     // Holds the redraw timer while work or a dialog runs; when the last hold
     // is released the timer restarts at 15 ms and the library's clock resumes
     // from then, so that the held time is not simulated in one frame.
@@ -64,19 +58,9 @@ public:
     // One timer tick: spins, Light Swarm, redraw request.
     void tick();
 
-    // View state: the camera, spins, how the view drags and what.
-    CameraData m_camera{0, -1, -3, 0, 0, 0};
-    int m_spinY = 0;
-    int m_spinX = 0;
-    int m_axisFree[3] = {1, 1, 1};
-    QTimer m_timer;  // the redraw timer
-    QElapsedTimer m_frameTimer;  // from the start of a paint to its swap
-    float m_swarmPhase = 0;
-    QPoint m_rightLast;
-    QPoint m_leftLast;
-    int m_rightDown = 0, m_leftDown = 0;
-    vantor::DragTarget m_target = vantor::DragTarget::None;
-    vantor::DragMode m_dragMode = vantor::DragMode::None;
+    // Where the camera stands and how it turns; setting it redraws.
+    const CameraData& camera() const { return m_camera; }
+    void setCamera(const CameraData& camera);
 
     bool libraryReady() const { return m_ready; }
     // The simulation's clock, which alone sets pause, speed, frame time and seed.
@@ -86,6 +70,13 @@ public:
     // differs to the library and announces `settingsChanged`.
     const vantor::ViewSettings& settings() const { return m_settings; }
     void setSettings(const vantor::ViewSettings& settings);
+    // Changes a copy of the settings and sets it: changeSettings([](auto& s) { s.grid = false; }).
+    template <typename Change>
+    void changeSettings(Change&& change) {
+        vantor::ViewSettings next = m_settings;
+        change(next);
+        setSettings(next);
+    }
 
 signals:
     void libraryStarted();
@@ -113,6 +104,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    CameraData m_camera{0, -1, -3, 0, 0, 0};
+    QTimer m_timer;  // the redraw timer
+    QElapsedTimer m_frameTimer;  // from the start of a paint to its swap
+    float m_swarmPhase = 0;
+    QPoint m_rightLast;
+    QPoint m_leftLast;
+    int m_rightDown = 0, m_leftDown = 0;
     // Near and far planes that hold the current model as the camera sees it:
     // the usual 0.1 and 100 unless the model reaches farther.
     void fitClipPlanes();
