@@ -94,6 +94,40 @@ public:
     bool image(const QString& name, TextureInfo* out);
     uint32_t textureId(const QString& name);
 
+    // ---- Drawing ----------------------------------------------------------------------------
+    // Starts the library on the current GL context at this size and angle; the angle taken.
+    int startDrawing(int width, int height, int fieldOfView);
+    void resize(int width, int height);
+    // Advances the simulation a frame (unless paused or on the game clock) and draws.
+    void draw(const CameraData& camera);
+    bool setClipPlanes(float nearPlane, float farPlane);
+    void setFieldOfView(int degrees);
+    // The box of `what` (KORVID_BOUNDS_...); false when there is nothing there.
+    bool bounds(int what, int index, float lo[3], float hi[3]);
+    void setBoundingBox(bool on);
+    bool grid();
+    void setGrid(bool on);
+    void showLights(bool on);
+    void showModels(bool on);
+    void showShapeOutline(bool on);
+    void setAntialias(bool points, bool lines, bool polygons);
+    void setClearColour(const float rgba[4]);
+    void setAmbient(const float rgba[4]);
+
+    // ---- The simulation's clock -----------------------------------------------------------
+    bool paused();
+    void setPaused(bool paused);
+    float setSpeed(float factor);  // the speed taken
+    bool step(int milliseconds);
+    void restartEmitters();
+    int simulationTime();
+    int seek(int milliseconds);  // the moment reached
+    void setFixedStep(int milliseconds);
+    void seedRandom(uint32_t seed);
+    void resumeClock();
+    int64_t liveParticles();
+    int64_t burstsFired();
+
     // ---- Snapshots for undo -----------------------------------------------------------------
     // Reads a part of the edited model; `position` is where the model stands,
     // which the library does not report.

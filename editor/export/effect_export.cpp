@@ -1,4 +1,5 @@
 #include "export/effect_export.h"
+#include "document/korvid_scene.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -157,14 +158,12 @@ Image moment(const CameraData& camera, int ms, const EffectExport& s, const Scen
     return korvid::media::captureMoment(camera, ms, capture);
 }
 
-void showScene(bool on, const SceneLook& look) {
-    // objOnGrid toggles: it is called until the grid is as wanted.
-    const bool grid = on && look.grid;
-    if ((objOnGrid() != 0) != grid) objOnGrid();
-    objSetBBox(on && look.outline ? 1 : 0);
-    objShowLights(on && look.lights);
-    objShowModels(on);
-    objShowShapeOutline(on);
+void showScene(KorvidScene& scene, bool on, const SceneLook& look) {
+    scene.setGrid(on && look.grid);
+    scene.setBoundingBox(on && look.outline);
+    scene.showLights(on && look.lights);
+    scene.showModels(on);
+    scene.showShapeOutline(on);
 }
 
 std::vector<int> momentsOf(const EffectExport& s) {
@@ -202,11 +201,12 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
     QOpenGLFramebufferObject fbo(s.width, s.height, format);
     fbo.bind();
-    objResizeWin(s.width, s.height);
-    if (s.particlesOnly) showScene(false, look);
+    KorvidScene& scene = view->scene();
+    scene.resize(s.width, s.height);
+    if (s.particlesOnly) showScene(scene, false, look);
     // Only the edited model, unless every shown one was asked for: the
     // others are hidden for the export and shown again after it.
-    const std::vector<int> hidden = hideOtherModels(look.models, s.allModels);
+    const std::vector<int> hidden = hideOtherModels(scene, look.models, s.allModels);
 
     std::unique_ptr<korvid::media::AnimationWriter> writer;
     std::string error;
@@ -238,10 +238,10 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     view->makeCurrent();
     fbo.release();
     const qreal ratio = view->devicePixelRatioF();
-    objResizeWin(static_cast<int>(view->width() * ratio), static_cast<int>(view->height() * ratio));
-    showScene(true, look);
-    showModelsAgain(hidden);
-    objSetClearColor(look.clearColour);
+    scene.resize(static_cast<int>(view->width() * ratio), static_cast<int>(view->height() * ratio));
+    showScene(scene, true, look);
+    showModelsAgain(scene, hidden);
+    scene.setClearColour(look.clearColour);
     hold.reset();
     progress.setValue(static_cast<int>(times.size()));
 

@@ -1,4 +1,5 @@
 #include "export/picture_export.h"
+#include "document/korvid_scene.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -153,16 +154,16 @@ QRadioButton* addDrawnModelsRows(QWidget* dialog, QFormLayout* form, const Drawn
     return nullptr;
 }
 
-std::vector<int> hideOtherModels(const DrawnModels& models, bool all) {
+std::vector<int> hideOtherModels(KorvidScene& scene, const DrawnModels& models, bool all) {
     std::vector<int> hidden;
     if (all || models.edited < 0) return hidden;
-    for (int m = 0; m < objGetModelCount(); ++m)
-        if (m != models.edited && objGetVisible(m, -1) == 1 && objSetVisible(m, -1, false)) hidden.push_back(m);
+    for (int m = 0; m < scene.modelCount(); ++m)
+        if (m != models.edited && scene.shown(m, -1) && scene.setShown(m, -1, false)) hidden.push_back(m);
     return hidden;
 }
 
-void showModelsAgain(const std::vector<int>& hidden) {
-    for (int m : hidden) objSetVisible(m, -1, true);
+void showModelsAgain(KorvidScene& scene, const std::vector<int>& hidden) {
+    for (int m : hidden) scene.setShown(m, -1, true);
 }
 
 QString proposedExportName(const DrawnModels& models, const QString& extension) {
@@ -199,7 +200,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
         clock.restart();
     }
     view->makeCurrent();
-    const std::vector<int> hidden = hideOtherModels(models, settings.allModels);
+    const std::vector<int> hidden = hideOtherModels(view->scene(), models, settings.allModels);
     int written = 0;
     for (int i = 0; i < settings.frames; ++i) {
         progress.setValue(i);
@@ -215,7 +216,7 @@ int exportFrames(QWidget* parent, CVantorView* view, const QString& path, const 
     }
     progress.setValue(settings.frames);
     view->makeCurrent();
-    showModelsAgain(hidden);
+    showModelsAgain(view->scene(), hidden);
     hold.reset();
     return written;
 }

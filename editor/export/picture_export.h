@@ -36,14 +36,16 @@ struct DrawnModels {
 class QFormLayout;
 class QRadioButton;
 namespace vantor {
+
+class KorvidScene;
 // Adds "Draws:" rows to an export dialog: the edited model only (the
 // default) or all shown models, as two choices when more than one is shown.
 // Returns the "current model only" choice, or null when there is none.
 QRadioButton* addDrawnModelsRows(QWidget* dialog, QFormLayout* form, const DrawnModels& models, bool all);
 // Hides every shown model but the edited one (unless `all`); returns those
 // hidden, for showModelsAgain.
-std::vector<int> hideOtherModels(const DrawnModels& models, bool all);
-void showModelsAgain(const std::vector<int>& hidden);
+std::vector<int> hideOtherModels(KorvidScene& scene, const DrawnModels& models, bool all);
+void showModelsAgain(KorvidScene& scene, const std::vector<int>& hidden);
 // The entity's name with `extension` in its folder (or the working
 // directory); empty when there is no name.
 QString proposedExportName(const DrawnModels& models, const QString& extension);

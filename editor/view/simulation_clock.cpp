@@ -1,68 +1,34 @@
 #include "view/simulation_clock.h"
 
-#include "korvid.h"
+#include "document/korvid_scene.h"
 
 namespace vantor {
 
-bool SimulationClock::paused() {
-    m_gl.makeCurrent();
-    return objIsSimulationPaused();
-}
+bool SimulationClock::paused() { return m_scene.paused(); }
 
-void SimulationClock::setPaused(bool paused) {
-    m_gl.makeCurrent();
-    objPauseSimulation(paused);
-}
+void SimulationClock::setPaused(bool paused) { m_scene.setPaused(paused); }
 
-float SimulationClock::setSpeed(float factor) {
-    m_gl.makeCurrent();
-    return objSetSimulationSpeed(factor);
-}
+float SimulationClock::setSpeed(float factor) { return m_scene.setSpeed(factor); }
 
-bool SimulationClock::step(int milliseconds) {
-    m_gl.makeCurrent();
-    return objStepSimulation(milliseconds);
-}
+bool SimulationClock::step(int milliseconds) { return m_scene.step(milliseconds); }
 
-void SimulationClock::restart() {
-    m_gl.makeCurrent();
-    objRestartEmitters();
-}
+void SimulationClock::restart() { m_scene.restartEmitters(); }
 
-int SimulationClock::time() {
-    m_gl.makeCurrent();
-    return objGetSimulationTime();
-}
+int SimulationClock::time() { return m_scene.simulationTime(); }
 
-int SimulationClock::seek(int milliseconds) {
-    m_gl.makeCurrent();
-    return objSeekSimulation(milliseconds);
-}
+int SimulationClock::seek(int milliseconds) { return m_scene.seek(milliseconds); }
 
 void SimulationClock::setFixedStep(int milliseconds) {
-    m_gl.makeCurrent();
     m_fixedStep = milliseconds < 0 ? -1 : milliseconds;
-    objSetFixedFrameTime(m_fixedStep);
+    m_scene.setFixedStep(m_fixedStep);
 }
 
-void SimulationClock::seed(uint32_t seed) {
-    m_gl.makeCurrent();
-    objSeedRandom(seed);
-}
+void SimulationClock::seed(uint32_t seed) { m_scene.seedRandom(seed); }
 
-void SimulationClock::resume() {
-    m_gl.makeCurrent();
-    objResumeClock();
-}
+void SimulationClock::resume() { m_scene.resumeClock(); }
 
-int64_t SimulationClock::liveParticles() {
-    m_gl.makeCurrent();
-    return objGetSceneLiveParticles();
-}
+int64_t SimulationClock::liveParticles() { return m_scene.liveParticles(); }
 
-int64_t SimulationClock::burstsFired() {
-    m_gl.makeCurrent();
-    return objGetSceneBurstsFired();
-}
+int64_t SimulationClock::burstsFired() { return m_scene.burstsFired(); }
 
 }  // namespace vantor

@@ -6,13 +6,14 @@
 #pragma once
 #include <cstdint>
 
-#include "document/gl_access.h"
 
 namespace vantor {
 
+class KorvidScene;
+
 class SimulationClock {
 public:
-    explicit SimulationClock(GlAccess& gl) : m_gl(gl) {}
+    explicit SimulationClock(KorvidScene& scene) : m_scene(scene) {}
 
     bool paused();
     void setPaused(bool paused);
@@ -53,7 +54,7 @@ public:
     };
 
 private:
-    GlAccess& m_gl;
+    KorvidScene& m_scene;
     int m_fixedStep = -1;
 };
 

@@ -13,9 +13,11 @@
 
 #include "framing.h"
 #include "resource.h"
+#include "document/korvid_scene.h"
 #include "document/vantor_doc.h"
 
-CVantorView::CVantorView(CVantorDoc& document, QWidget* parent) : QOpenGLWidget(parent), m_doc(document) {
+CVantorView::CVantorView(CVantorDoc& document, QWidget* parent)
+    : QOpenGLWidget(parent), m_clock(document.scene()), m_doc(document) {
     setMinimumSize(10, 10);
     setFocusPolicy(Qt::ClickFocus);
     connect(&m_timer, &QTimer::timeout, this, &CVantorView::tick);
@@ -68,14 +70,13 @@ void CVantorView::releaseRedraw() {
 }
 
 void CVantorView::initializeGL() {
-    const WindowData window{width(), height(), 45};
-    objInitWin(&window);
-    m_fieldOfView = window.fieldOfView;
+    vantor::KorvidScene& library = scene();
+    m_fieldOfView = library.startDrawing(width(), height(), 45);
     // The current emitter's shape shows as a wire outline while it is edited.
-    objShowShapeOutline(true);
+    library.showShapeOutline(true);
     m_doc.readLights();
     m_settings.dragLight = 0;
-    objSetBBox(m_settings.boundingBox ? 1 : 0);
+    library.setBoundingBox(m_settings.boundingBox);
     m_ready = true;
     if (m_holds == 0) startRedrawTimer(15);
     emit libraryStarted();
@@ -85,15 +86,15 @@ void CVantorView::setSettings(const vantor::ViewSettings& next) {
     const vantor::ViewSettings was = m_settings;
     m_settings = next;
     if (m_ready) {
-        makeCurrent();
-        if (next.boundingBox != was.boundingBox) objSetBBox(next.boundingBox ? 1 : 0);
-        if (next.grid != (objGetGrid() != 0)) objOnGrid();
-        if (next.showLights != was.showLights) objShowLights(next.showLights);
-        if (next.antialiasPoints != was.antialiasPoints) objSetAntiAliasPoints(next.antialiasPoints);
-        if (next.antialiasLines != was.antialiasLines) objSetAntiAliasLines(next.antialiasLines);
-        if (next.antialiasPolys != was.antialiasPolys) objSetAntiAliasPolys(next.antialiasPolys);
-        if (!std::equal(next.clearColour, next.clearColour + 4, was.clearColour)) objSetClearColor(next.clearColour);
-        if (!std::equal(next.ambient, next.ambient + 4, was.ambient)) objSetGlobalAmb(next.ambient);
+        vantor::KorvidScene& library = scene();
+        if (next.boundingBox != was.boundingBox) library.setBoundingBox(next.boundingBox);
+        library.setGrid(next.grid);
+        if (next.showLights != was.showLights) library.showLights(next.showLights);
+        if (next.antialiasPoints != was.antialiasPoints || next.antialiasLines != was.antialiasLines ||
+            next.antialiasPolys != was.antialiasPolys)
+            library.setAntialias(next.antialiasPoints, next.antialiasLines, next.antialiasPolys);
+        if (!std::equal(next.clearColour, next.clearColour + 4, was.clearColour)) library.setClearColour(next.clearColour);
+        if (!std::equal(next.ambient, next.ambient + 4, was.ambient)) library.setAmbient(next.ambient);
     }
     emit settingsChanged();
 }
@@ -103,14 +104,16 @@ void CVantorView::setCamera(const CameraData& camera) {
     update();
 }
 
-void CVantorView::resizeGL(int width, int height) { objResizeWin(width, height); }
+vantor::KorvidScene& CVantorView::scene() { return m_doc.scene(); }
+
+void CVantorView::resizeGL(int width, int height) { scene().resize(width, height); }
 
 void CVantorView::paintGL() {
     // A frame's time runs from here until the picture is on the window, so
     // that it includes the rasterization the driver does at the swap.
     m_frameTimer.start();
     fitClipPlanes();
-    objRender(&m_camera);
+    scene().draw(m_camera);
 }
 
 void CVantorView::fitClipPlanes() {
@@ -133,7 +136,7 @@ void CVantorView::fitClipPlanes() {
         }
     }
     if (farPlane == m_farPlane) return;
-    if (objSetClipPlanes(nearPlane, farPlane)) m_farPlane = farPlane;
+    if (scene().setClipPlanes(nearPlane, farPlane)) m_farPlane = farPlane;
 }
 
 const std::array<CVantorView::LookSide, 6>& CVantorView::lookSides() {
@@ -213,8 +216,7 @@ void CVantorView::fitCamera(float angle) {
 
 void CVantorView::setFieldOfView(int degrees) {
     m_fieldOfView = degrees;
-    makeCurrent();
-    objZoomWin(degrees);
+    scene().setFieldOfView(degrees);
 }
 
 vantor::ViewShape CVantorView::viewShape() const {
@@ -223,8 +225,7 @@ vantor::ViewShape CVantorView::viewShape() const {
 
 bool CVantorView::frame(int what, int index) {
     float lo[3], hi[3];
-    makeCurrent();
-    if (!objGetBounds(what, index, lo, hi)) return false;
+    if (!scene().bounds(what, index, lo, hi)) return false;
     vantor::frameBox(m_camera, viewShape(), lo, hi);
     update();
     return true;
@@ -241,9 +242,8 @@ void CVantorView::lookFrom(float rx, float ry) {
 
 bool CVantorView::navigationCentre(float centre[3]) const {
     float lo[3], hi[3];
-    auto* self = const_cast<CVantorView*>(this);
-    self->makeCurrent();
-    if (!objGetBounds(KORVID_BOUNDS_MODEL, 0, lo, hi) && !objGetBounds(KORVID_BOUNDS_SCENE, 0, lo, hi)) {
+    vantor::KorvidScene& library = m_doc.scene();
+    if (!library.bounds(KORVID_BOUNDS_MODEL, 0, lo, hi) && !library.bounds(KORVID_BOUNDS_SCENE, 0, lo, hi)) {
         centre[0] = centre[1] = centre[2] = 0;
         return false;
     }

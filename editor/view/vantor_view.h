@@ -63,6 +63,8 @@ public:
     void setCamera(const CameraData& camera);
 
     bool libraryReady() const { return m_ready; }
+    // The scene the view draws (the document's).
+    vantor::KorvidScene& scene();
     // The simulation's clock, which alone sets pause, speed, frame time and seed.
     vantor::SimulationClock& clock() { return m_clock; }
 
@@ -116,7 +118,7 @@ private:
     void fitClipPlanes();
     float m_farPlane = 100.0f;
     vantor::ViewSettings m_settings;
-    vantor::SimulationClock m_clock{*this};
+    vantor::SimulationClock m_clock;
     void drag(const QPoint& position);
     // The point moves turn about and the depth they are scaled by: the
     // current model's centre, else the scene's, else the origin.
