@@ -7,6 +7,7 @@
 #include "app/command_host.h"
 #include "resource.h"
 #include "document/vantor_doc.h"
+#include "pages/entity_control_view.h"
 #include "view/vantor_view.h"
 
 namespace vantor {
@@ -31,10 +32,10 @@ void addViewCommands(const CommandHost& host, CVantorDoc& doc) {
     QObject::connect(all, &QAction::triggered, view, [view] { view->frame(KORVID_BOUNDS_SCENE); });
     QObject::connect(selected, &QAction::triggered, view, [host, &doc, view] {
         // The page shown says what is selected: a surface, an emitter's particles, or the model.
-        enum { kSurfacePage = 1, kParticlesPage = 3 };
         const int page = host.currentPage();
-        if (page == kSurfacePage && view->frame(KORVID_BOUNDS_SURFACE, doc.currentSurface())) return;
-        if (page == kParticlesPage && doc.currentEmitter() >= 0 && view->frame(KORVID_BOUNDS_PARTICLES)) return;
+        using Page = CEntityControlView::Page;
+        if (page == Page::SurfacePage && view->frame(KORVID_BOUNDS_SURFACE, doc.currentSurface())) return;
+        if (page == Page::ParticlesPage && doc.currentEmitter() >= 0 && view->frame(KORVID_BOUNDS_PARTICLES)) return;
         if (!view->frame(KORVID_BOUNDS_MODEL)) view->frame(KORVID_BOUNDS_SCENE);
     });
     // An entity opened shows whole.

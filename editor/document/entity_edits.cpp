@@ -10,11 +10,15 @@ using namespace vantor;
 void CVantorDoc::chooseSurface(int index, int selection) {
     m_scene.highlightSurface(currentSurface(), KORVID_SELECT_NONE);
     m_surface = m_scene.surface(index);
-    m_selection.setSurface(index);
+    m_highlight = selection;
     m_scene.highlightSurface(index, selection);
+    m_selection.setSurface(index, Selection::Announce::Always);
 }
 
-void CVantorDoc::highlightSurface(int selection) { m_scene.highlightSurface(currentSurface(), selection); }
+void CVantorDoc::highlightSurface(int selection) {
+    m_highlight = selection;
+    m_scene.highlightSurface(currentSurface(), selection);
+}
 
 void CVantorDoc::editSurface(const SurfaceData& record, const QString& name, int field) {
     const int index = currentSurface();

@@ -8,8 +8,8 @@ void Selection::setModel(int model) {
     emit currentChanged(What::Model);
 }
 
-void Selection::setSurface(int surface) {
-    if (surface == m_surface) return;
+void Selection::setSurface(int surface, Announce announce) {
+    if (surface == m_surface && announce == Announce::OnChange) return;
     m_surface = surface;
     emit currentChanged(What::Surface);
 }

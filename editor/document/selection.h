@@ -15,9 +15,12 @@ public:
     int surface() const { return m_surface; }
     int emitter() const { return m_emitter; }  // -1: none
 
-    // Each announces a change only when there is one.
+    // Each announces a change only when there is one, unless told to
+    // announce always: a surface the user chose again is shown again by a
+    // page that had let go of it.
+    enum class Announce { OnChange, Always };
     void setModel(int model);
-    void setSurface(int surface);
+    void setSurface(int surface, Announce announce = Announce::OnChange);
     void setEmitter(int emitter);
 
 signals:

@@ -46,7 +46,7 @@ Refusal CVantorDoc::openFile(const QString& path, QString* note) {
     const bool zob = extension.compare(QLatin1String("zob"), Qt::CaseInsensitive) == 0;
     const bool raw = extension.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0;
     emit opening();
-    m_scene.highlightSurface(currentSurface(), KORVID_SELECT_NONE);
+    highlightSurface(KORVID_SELECT_NONE);
     if (!zob && !raw) return Refusal::because(Refusal::WrongExtension, QStringLiteral("File Extension error"));
     if (note) note->clear();
     // A file that fails to load leaves the document's name and title as they were.
@@ -58,7 +58,7 @@ Refusal CVantorDoc::openFile(const QString& path, QString* note) {
 
 Refusal CVantorDoc::addImportedMesh(const QString& path, const korvid::import::MeshRead& read, QString* note) {
     emit opening();
-    m_scene.highlightSurface(currentSurface(), KORVID_SELECT_NONE);
+    highlightSurface(KORVID_SELECT_NONE);
     const Refusal refusal = m_scene.addMesh(read, note);
     if (!refusal) setFile(path);
     return finishLoad(refusal, false, true);
@@ -121,7 +121,7 @@ QStringList CVantorDoc::modelNames() const {
 
 bool CVantorDoc::chooseModel(int index) {
     if (index < 0 || index >= m_models.size()) return false;
-    m_scene.highlightSurface(currentSurface(), KORVID_SELECT_NONE);
+    highlightSurface(KORVID_SELECT_NONE);
     if (!m_scene.setEditedModel(index)) return false;
     m_selection.setModel(index);
     m_selection.setSurface(0);
@@ -140,7 +140,7 @@ bool CVantorDoc::closeModel(int index) {
         clear();
         return true;
     }
-    m_scene.highlightSurface(currentSurface(), KORVID_SELECT_NONE);
+    highlightSurface(KORVID_SELECT_NONE);
     if (!m_scene.removeModel(index)) return false;
     m_models.removeAt(index);
     m_modelCount = std::max(0, m_modelCount - 1);

@@ -110,7 +110,10 @@ public:
 
     // ---- Surfaces ----------------------------------------------------------------
     // Leaves the highlighted surface and makes `index` the one being edited.
+    // The choice is announced even when `index` was current already.
     void chooseSurface(int index, int selection);
+    // The same, highlighting the surface as the last one was.
+    void chooseSurface(int index) { chooseSurface(index, m_highlight); }
     // Highlights the current surface in the given way (KORVID_SELECT_NONE leaves it).
     void highlightSurface(int selection);
     // The current surface takes `record`, as the command `name`.
@@ -244,6 +247,7 @@ private:
     vantor::KorvidScene m_scene;
     vantor::History m_history;
     vantor::Selection m_selection;
+    int m_highlight = KORVID_SELECT_NONE;  // how the current surface is marked
     vantor::Refusal m_pushRefusal;
     QString m_pathName;
     QString m_fileTitle;

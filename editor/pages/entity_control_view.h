@@ -15,6 +15,8 @@ class QScrollArea;
 class CEntityControlView : public QWidget {
     Q_OBJECT
 public:
+    // The tabs, in order.
+    enum Page { ObjectPage = 0, SurfacePage = 1, AnimatePage = 2, ParticlesPage = 3 };
     CEntityControlView(CVantorDoc& document, CVantorView& view, QWidget* parent = nullptr);
     CObjectPage* objectPage() const { return m_objectPage; }
     CSurfacePage* surfacePage() const { return m_surfacePage; }

@@ -20,7 +20,6 @@ namespace {
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kModelRole = Qt::UserRole + 1;
 constexpr int kIndexRole = Qt::UserRole + 2;
-constexpr int kPageSurface = 1, kPageParticles = 3;
 
 // An open eye, or one struck through for something hidden.
 QIcon eyeIcon(bool open) {
@@ -68,6 +67,10 @@ COutliner::COutliner(CVantorDoc& document, CEntityControlView& pages, std::funct
             rebuild();
     });
     connect(&m_doc, &CVantorDoc::cleared, this, &COutliner::rebuild);
+    // The tree marks what the pages edit, whoever chose it.
+    connect(&m_doc.selection(), &vantor::Selection::currentChanged, this, [this] {
+        if (!m_building) markCurrent();
+    });
     rebuild();
 }
 
@@ -132,6 +135,8 @@ void COutliner::rebuild() {
 }
 
 void COutliner::markCurrent() {
+    // A font set on an entry reports it as changed, which would read as a rename.
+    const QSignalBlocker block(this);
     const int edited = m_doc.editedModel();
     for (int m = 0; m < topLevelItemCount(); ++m) {
         QFont font = topLevelItem(m)->font(0);
@@ -141,9 +146,9 @@ void COutliner::markCurrent() {
     if (edited < 0) return;
     const int page = m_pages.tabs()->currentIndex();
     QTreeWidgetItem* current = entry(edited);
-    if (page == kPageParticles && m_doc.currentEmitter() >= 0)
+    if (page == CEntityControlView::ParticlesPage && m_doc.currentEmitter() >= 0)
         current = entry(edited, Kind::Emitter, m_doc.currentEmitter());
-    else if (page == kPageSurface && m_doc.currentSurface() >= 0 && m_doc.currentSurface() < m_doc.modelInfo().surfaceCount)
+    else if (page == CEntityControlView::SurfacePage && m_doc.currentSurface() >= 0 && m_doc.currentSurface() < m_doc.modelInfo().surfaceCount)
         current = entry(edited, Kind::Surface, m_doc.currentSurface());
     if (current) setCurrentItem(current);
 }
@@ -168,14 +173,14 @@ void COutliner::activate(QTreeWidgetItem* item, int column) {
         markCurrent();
         return;
     }
-    // entries were built anew if the model changed; the pages follow the choice.
+    // Entries were built anew if the model changed; the pages follow the
+    // document's choice by themselves.
     if (kind == Kind::Surface) {
-        m_pages.tabs()->setCurrentIndex(kPageSurface);
-        m_pages.surfacePage()->showRestored(index);
+        m_pages.tabs()->setCurrentIndex(CEntityControlView::SurfacePage);
+        m_doc.chooseSurface(index);
     } else if (kind == Kind::Emitter) {
-        m_pages.tabs()->setCurrentIndex(kPageParticles);
+        m_pages.tabs()->setCurrentIndex(CEntityControlView::ParticlesPage);
         m_doc.chooseEmitter(index);
-        m_pages.particlesPage()->showEmitters();
     }
     markCurrent();
 }
@@ -207,17 +212,15 @@ void COutliner::rename(Kind kind, int model, int index, const QString& typed) {
         return;
     }
     if (kind == Kind::Surface) {
-        m_doc.chooseSurface(index, KORVID_SELECT_NONE);
+        m_doc.chooseSurface(index);
         SurfaceData record = m_doc.surface();
         vantor::copyText(record.name, sizeof record.name, QString::fromLocal8Bit(name));
         m_doc.editSurface(record, QStringLiteral("Rename Surface"));
-        m_pages.surfacePage()->showRestored(index);
     } else {
         m_doc.chooseEmitter(index);
         EmitterData record = m_doc.emitter();
         vantor::copyText(record.name, sizeof record.name, QString::fromLocal8Bit(name));
         m_doc.editEmitter(record, QStringLiteral("Rename Emitter"));
-        m_pages.particlesPage()->showEmitters();
     }
     rebuild();
 }

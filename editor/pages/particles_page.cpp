@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include <cstddef>
@@ -182,6 +183,14 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
     connect(&m_doc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
     connect(&m_doc, &CVantorDoc::imageRemoved, this, [this](const QString& name) { removeEntry(m_imageList, name); });
     connect(&m_doc, &CVantorDoc::changed, this, &CParticlesPage::documentChanged);
+    connect(&m_doc.selection(), &Selection::currentChanged, this, [this](Selection::What what) {
+        if (what == Selection::What::Emitter) followSelection();
+    });
+}
+
+void CParticlesPage::followSelection() {
+    if (m_choosing || m_doc.currentEmitter() == m_emitterList->currentIndex()) return;
+    showEmitters();
 }
 
 void CParticlesPage::documentChanged(const DocumentChange& change) {
@@ -299,7 +308,10 @@ void CParticlesPage::addEmitter() {
 
 void CParticlesPage::selectEmitter(int index) {
     if (index < 0) return;
-    m_doc.chooseEmitter(index);
+    {
+        const QScopedValueRollback choosing(m_choosing, true);
+        m_doc.chooseEmitter(index);
+    }
     m_burstDialog->refreshFromBurst();
     if (m_doc.emitter().isBurst) {
         m_burstDialog->enableAll(true);

@@ -47,6 +47,9 @@ public:
     QString m_emitterName = QStringLiteral("<ADD>");
 
 private:
+    // Shows the emitter the document chose, unless this page chose it.
+    void followSelection();
+    bool m_choosing = false;
     CVantorDoc& m_doc;
     CVantorView& m_view;
     void addEmitter();

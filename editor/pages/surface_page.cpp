@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include <GL/gl.h>
@@ -222,6 +223,9 @@ CSurfacePage::CSurfacePage(CVantorDoc& document, CVantorView& view, QWidget* par
         connect(&m_doc, &CVantorDoc::imageAdded, this, [this](const QString& name) { m_imageList->addItem(name); });
         connect(&m_doc, &CVantorDoc::imageRemoved, this,
                 [this](const QString& name) { removeEntry(m_imageList, name); });
+        connect(&m_doc.selection(), &Selection::currentChanged, this, [this](Selection::What what) {
+            if (what == Selection::What::Surface) followSelection();
+        });
         connect(&m_doc, &CVantorDoc::changed, this, [this](const DocumentChange& change) {
             if (change.kind != EntityPart::Surface) return;
             // A renamed surface keeps its place in the list under its new name.
@@ -366,9 +370,28 @@ void CSurfacePage::showSurface() {
     showSlot(true);
 }
 
+void CSurfacePage::followSelection() {
+    const int index = m_doc.currentSurface();
+    if (m_choosing || index < 0 || index >= m_surfaceList->count()) return;
+    if (index == m_surfaceList->currentIndex() && m_unselect->isEnabled()) return;  // shown already
+    {
+        const QSignalBlocker block(m_surfaceList);
+        m_surfaceList->setCurrentIndex(index);
+    }
+    m_doc.highlightSurface(m_view.settings().selectionMode);
+    showChosenSurface();
+}
+
 void CSurfacePage::chooseSurface(int index) {
     if (index < 0) return;
-    m_doc.chooseSurface(index, m_view.settings().selectionMode);
+    {
+        const QScopedValueRollback choosing(m_choosing, true);
+        m_doc.chooseSurface(index, m_view.settings().selectionMode);
+    }
+    showChosenSurface();
+}
+
+void CSurfacePage::showChosenSurface() {
     const SurfaceData& s = m_doc.surface();
     enableSurfaceControls(true);
     enableTextureControls(true);

@@ -50,6 +50,11 @@ public:
     int m_sAxis[3] = {0, 0, 0}, m_tAxis[3] = {0, 0, 0};
 
 private:
+    // Shows the surface the document chose, unless this page chose it.
+    void followSelection();
+    // Fills the controls from the document's surface, on its first texture.
+    void showChosenSurface();
+    bool m_choosing = false;
     CVantorDoc& m_doc;
     CVantorView& m_view;
     void chooseSurface(int index);

@@ -164,5 +164,51 @@ TEST_F(OutlinerTest, DeleteRemovesAnEmitterOrClosesAModel) {
     EXPECT_EQ(doc().title(), QStringLiteral("Untitled"));
 }
 
+// The window and its docks outlive a test: this one shows the outliner only
+// when it is hidden, and puts it back as it found it.
+class OutlinerFollowTest : public OutlinerTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        m_wasShown = frame().action(ID_VIEW_OUTLINER)->isChecked();
+        if (!m_wasShown) frame().action(ID_VIEW_OUTLINER)->trigger();
+        tree()->window()->resize(300, 500);
+        pump(20);
+    }
+    void TearDown() override {
+        if (!m_wasShown) frame().action(ID_VIEW_OUTLINER)->trigger();
+        pump(20);  // the window lays itself out again before the next test
+        EditorTest::TearDown();
+    }
+    bool m_wasShown = false;
+};
+
+// The pages and the tree follow the document's choice, whoever made it; the
+// SURFACE page shows a surface chosen again after Unselect let go of it.
+TEST_F(OutlinerFollowTest, PagesAndTreeFollowTheDocumentsChoice) {
+    open(sample("campfire.zob"));
+    frame().controlView()->tabs()->setCurrentIndex(CEntityControlView::ParticlesPage);
+    int rebuilds = 0;
+    QObject scope;
+    QObject::connect(&doc(), &CVantorDoc::modelsChanged, &scope, [&rebuilds] { ++rebuilds; });
+    doc().chooseEmitter(1);
+    pump(10);
+    EXPECT_EQ(control<QComboBox>(particlesPage(), IDC_PART_EMITTER)->currentIndex(), 1);
+    EXPECT_EQ(tree()->currentItem(), tree()->entry(0, COutliner::Kind::Emitter, 1));
+    EXPECT_EQ(rebuilds, 0) << "marking the current entry is not a rename";
+
+    frame().controlView()->tabs()->setCurrentIndex(CEntityControlView::SurfacePage);
+    auto* surfaces = control<QComboBox>(surfacePage(), IDC_SURF_LIST);
+    clickItem(tree()->entry(0, COutliner::Kind::Surface, 0));
+    EXPECT_EQ(surfaces->currentIndex(), 0);
+    EXPECT_TRUE(control<QWidget>(surfacePage(), IDC_SURF_UNSELECT)->isEnabled());
+    click(surfacePage(), IDC_SURF_UNSELECT);
+    EXPECT_FALSE(control<QWidget>(surfacePage(), IDC_SURF_UNSELECT)->isEnabled());
+    clickItem(tree()->entry(0, COutliner::Kind::Surface, 0));
+    EXPECT_EQ(surfaces->currentIndex(), 0);
+    EXPECT_TRUE(control<QWidget>(surfacePage(), IDC_SURF_UNSELECT)->isEnabled()) << "shown again";
+    EXPECT_EQ(tree()->currentItem(), tree()->entry(0, COutliner::Kind::Surface, 0));
+}
+
 }  // namespace
 }  // namespace vantor::testing
