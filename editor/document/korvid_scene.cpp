@@ -29,6 +29,10 @@ void KorvidScene::reset() {
     objNew();
 }
 
+Refusal KorvidScene::setImageFolder(const QString& folder) {
+    return objSetImageFolder(folder.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
+}
+
 Refusal KorvidScene::loadZob(const QString& absolutePath) {
     makeCurrent();
     return objLoadZOB(absolutePath.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();

@@ -35,6 +35,8 @@ public:
     Refusal addMesh(const korvid::import::MeshRead& read, QString* note);
     // Writes the edited model.
     Refusal saveZob(const QString& path);
+    // The folder relative image paths are read from and written against.
+    Refusal setImageFolder(const QString& folder);
     int modelCount();
     // The model the calls below without a model index work on; the pages edit it.
     bool setEditedModel(int index);

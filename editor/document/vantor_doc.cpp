@@ -36,8 +36,10 @@ void CVantorDoc::clear() {
 }
 
 void CVantorDoc::enterFolderOf(const QString& path) {
-    // As the file dialogs of the original platform did: image paths in saved
-    // entities are written relative to the working directory.
+    // As the file dialogs of the original platform did: the next dialog opens
+    // in the folder of the file last chosen, and images converted for the
+    // entity are written there. Image paths in the files themselves are
+    // resolved against the file's own folder, which the scene is given.
     QDir::setCurrent(QFileInfo(path).absolutePath());
 }
 
@@ -51,6 +53,8 @@ Refusal CVantorDoc::openFile(const QString& path, QString* note) {
     if (note) note->clear();
     // A file that fails to load leaves the document's name and title as they were.
     const QString file = QFileInfo(path).absoluteFilePath();
+    // Image paths in the file are taken from its folder.
+    if (zob) m_scene.setImageFolder(QFileInfo(file).absolutePath());
     const Refusal refusal = zob ? m_scene.loadZob(file) : m_scene.loadRaw(file);
     if (!refusal) setFile(path);
     return finishLoad(refusal, zob, false);
@@ -170,6 +174,9 @@ bool CVantorDoc::setShown(int model, int emitter, bool show) {
 Refusal CVantorDoc::saveFile(const QString& path) {
     if (path.right(3).compare(QLatin1String("zob"), Qt::CaseInsensitive) != 0)
         return Refusal::because(Refusal::WrongExtension, QStringLiteral("File Extension error"));
+    // Image paths are written relative to the file's folder; a folder that is
+    // not there leaves the save to report it.
+    m_scene.setImageFolder(QFileInfo(path).absolutePath());
     if (const Refusal refusal = m_scene.saveZob(path)) return refusal;
     setFile(path);
     if (editedModel() >= 0 && editedModel() < m_models.size()) m_models[editedModel()].path = m_pathName;

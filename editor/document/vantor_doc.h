@@ -57,7 +57,8 @@ public:
     // reaches it) and starts the history anew.
     void discardChanges();
     bool isModified() const { return m_history.isModified(); }
-    // Makes the folder of a file the user chose the working directory.
+    // Makes the folder of a file the user chose the working directory, where
+    // the next file dialog opens.
     static void enterFolderOf(const QString& path);
     // The file the document is ("Untitled" and empty names for none).
     const QString& pathName() const { return m_pathName; }

@@ -458,6 +458,12 @@ KORVID_API bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t
  * KORVID_FAILURE_OUT_OF_MEMORY before the load passes the limit.
  * Returns the limit in use; 0 or below restores the default. */
 KORVID_API int64_t objSetLoadMemoryLimit(int64_t bytes);
+/* The folder relative image paths are read from (objAddTexture, objLoadZOB, which
+ * then tries the file's own folder) and that objSaveZOB writes them relative to,
+ * instead of the process's working directory. Null or "" goes back to the working
+ * directory (the default). False (BAD_ARGUMENT), keeping the folder in use, for a
+ * folder that is not an existing directory. objNew leaves it as it is. */
+KORVID_API bool objSetImageFolder(const char* folder);
 /* Writes text into out[size] as a name that survives a save and a load: blanks
  * become '_', a leading '/' (a comment line in the files) becomes '_', and it is
  * cut to size - 1 bytes without splitting a UTF-8 character. Returns its length;

@@ -162,15 +162,15 @@ public:
         // The entity that holds the scene now is kept aside (before the
         // library starts again), so that a file that fails to load leaves it
         // as it was.
-        const auto cwd = std::filesystem::current_path();
         std::shared_ptr<Entity> previous = g.owner.lock();
         std::unique_ptr<PrivateFolder> kept;
         std::string keptFile;
         if (previous && previous->generation_ == g.generation) {
             kept = std::make_unique<PrivateFolder>();
             keptFile = previous->snapshot(*kept);
-            std::filesystem::current_path(cwd);
         }
+        // The new file's images are looked for from the working directory, then beside it.
+        objSetImageFolder(nullptr);
         g.ensure(64, 64);
         const WindowData window{64, 64, 45};
         objInitWin(&window);
@@ -184,10 +184,10 @@ public:
             if (kept) {
                 objNew();
                 const std::filesystem::path folder = std::filesystem::path(previous->path_).parent_path();
-                if (!folder.empty()) std::filesystem::current_path(folder);
+                objSetImageFolder(folder.empty() ? nullptr : folder.c_str());
                 loadFile(keptFile);
+                objSetImageFolder(nullptr);
                 PyErr_Clear();
-                std::filesystem::current_path(cwd);
             }
             if (interrupted) throw std::move(*interrupted);
             raise(error.find(path) != std::string::npos ? error : path + ": " + error);
@@ -265,7 +265,6 @@ public:
         } else if (!camera.is_none()) {
             given = camera.cast<std::array<float, 6>>();
         }
-        const auto cwd = std::filesystem::current_path();
         const PrivateFolder scratch;
         const std::string file = snapshot(scratch);
         Gl& g = gl();
@@ -277,7 +276,7 @@ public:
         objSetFixedFrameTime(15);
         objNew();
         const bool loaded = loadFile(file);
-        std::filesystem::current_path(cwd);
+        objSetImageFolder(nullptr);
         if (!loaded) raiseRefusal();
         ModelInfo info{};
         objGetModelData(&info);
@@ -330,20 +329,16 @@ private:
         if (ext == ".raw" || ext == ".RAW") return objLoadRaw(path.c_str()) && objSetCurrentModel(0);
         return objLoadZOB(path.c_str());
     }
-    // The entity as it stands, saved in `scratch`, with the working directory
-    // left in the folder of the file it came from (so that its images are
-    // found the same way).
+    // The entity as it stands, saved in `scratch`, with the library's image
+    // folder left at the folder of the file it came from (so that its images
+    // are found the same way).
     std::string snapshot(const PrivateFolder& scratch) {
         const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
         const std::string file = (std::filesystem::path(scratch.path) / "entity.zob").string();
-        const auto cwd = std::filesystem::current_path();
-        if (!folder.empty()) std::filesystem::current_path(folder);
+        // Images are written relative to the entity's folder, and read from there too.
+        objSetImageFolder(folder.empty() ? nullptr : folder.c_str());
         const bool saved = objSaveZOB(file.c_str());
-        const std::string error = objGetLastError();
-        std::filesystem::current_path(cwd);
-        if (!saved) raise(error);
-        // Images are written relative to the entity's folder: read from there too.
-        if (!folder.empty()) std::filesystem::current_path(folder);
+        if (!saved) raise(objGetLastError());
         return file;
     }
     int64_t generation_ = 0;

@@ -438,6 +438,44 @@ TEST_F(ZobTest, ImagePathsFollowTheWorkingDirectoryTheyWereLoadedFrom) {
     ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
 }
 
+// A folder given explicitly takes the working directory's place for image
+// paths: they are read from it and written relative to it, wherever the
+// process stands.
+TEST_F(ZobTest, ImagePathsFollowTheImageFolderGiven) {
+    loadTriangle();
+    std::filesystem::create_directories(scratch() / "art");
+    std::filesystem::create_directories(scratch() / "scenes");
+    std::filesystem::create_directories(scratch() / "elsewhere");
+    std::filesystem::current_path(scratch() / "elsewhere");
+    writeFile("art/wood.bmp", bitmap24(2, 2, std::vector<Rgb>(4, {9, 8, 7})));
+
+    EXPECT_FALSE(objSetImageFolder((scratch() / "missing").c_str()));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_BAD_ARGUMENT);
+    ASSERT_TRUE(objSetImageFolder((scratch() / "art").c_str()));
+    EXPECT_FALSE(objSetImageFolder(writeFile("plain.txt", "x").c_str())) << "a file is not a folder";
+    TextureInfo t{};
+    std::strcpy(t.path, "wood.bmp");
+    std::strcpy(t.name, "Wood");
+    ASSERT_TRUE(objAddTexture(&t)) << "read from the folder kept, not from the working directory";
+    textureSurface(0, "Wood");
+
+    ASSERT_TRUE(objSetImageFolder((scratch() / "scenes").c_str()));
+    const std::string path = (scratch() / "scenes" / "scene.zob").string();
+    ASSERT_TRUE(objSaveZOB(path.c_str()));
+    EXPECT_NE(readAll(path).find("\n../art/wood.bmp //Path\n"), std::string::npos);
+
+    objNew();
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
+    EXPECT_EQ(objGetTextureCnt(), 1);
+
+    // Back to the working directory: the same relative path is not found from there.
+    ASSERT_TRUE(objSetImageFolder(nullptr));
+    objNew();
+    loadTriangle();
+    EXPECT_FALSE(objAddTexture(&t));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_IMAGE_NOT_FOUND);
+}
+
 TEST_F(ZobTest, FailedSavesKeepThePreviousFile) {
     EXPECT_FALSE(objSaveZOB((scratch() / "none.zob").c_str()));
     EXPECT_NE(std::string(objGetLastError()).find("Unable to create file"), std::string::npos);

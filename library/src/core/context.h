@@ -64,6 +64,7 @@ struct Context {
     Timeline timeline;
     ProgressHook progress;  // told how long seeks and loads get on
     int64_t loadMemoryLimit = kDefaultLoadMemoryLimit;
+    std::string imageFolder;  // relative image paths are read from and written against it; empty: the working directory
     int32_t width = 0, height = 0, fieldOfView = 0;
     // The projection's clipping distances (the near one as the float 0.1 it always was).
     double nearPlane = 0.1f, farPlane = 100.0;

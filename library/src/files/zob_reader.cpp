@@ -11,7 +11,7 @@
 namespace korvid {
 namespace {
 
-// Tries the image path from the working directory, then from the folder of the file being read.
+// Tries the image path from the image folder (or the working directory), then from the folder of the file being read.
 Failure addImage(TextureLibrary& library, TextureInfo info, const std::filesystem::path& folder) {
     Failure code = addTexture(library, info);
     if (code == Failure::ImageNotFound && info.path[0] != '/' && !folder.empty()) {
@@ -144,6 +144,24 @@ KORVID_EXPORT bool objLoadZOB(const char* path) try {
     Progress progress(context().progress);
     const LoadLimits limits{context().loadMemoryLimit, &progress};
     return commitZob(parseZob(file.text(), limits), std::filesystem::path(path).parent_path().string());
+} catch (...) {
+    return refusedByException<bool>(false);
+}
+
+KORVID_EXPORT bool objSetImageFolder(const char* folder) try {
+    Context& c = context();
+    if (!folder || !*folder) {
+        c.imageFolder.clear();
+        return true;
+    }
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(folder, ec);
+    if (ec || !std::filesystem::is_directory(path, ec)) {
+        fail(Failure::BadArgument);
+        return false;
+    }
+    c.imageFolder = path.lexically_normal().string();
+    return true;
 } catch (...) {
     return refusedByException<bool>(false);
 }

@@ -57,11 +57,13 @@ private:
     int error_ = 0;
 };
 
-// The image path as written: relative to the working directory, never absolute.
+// The image path as written: relative to the image folder (objSetImageFolder)
+// or else the working directory, never absolute.
 std::string relativeImagePath(const char* path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path cwd = fs::current_path(ec);
+    const std::string& folder = context().imageFolder;
+    const fs::path cwd = folder.empty() ? fs::current_path(ec) : fs::path(folder);
     fs::path image(path);
     if (ec) return image.lexically_normal().string();
     if (image.is_relative()) image = cwd / image;

@@ -68,11 +68,18 @@ void toInfo(const TextureEntry& e, TextureInfo* out) { *out = e; }
 
 }  // namespace
 
-Failure readBitmap(TextureEntry& e) {
+std::filesystem::path resolveImagePath(const char* path) {
+    const std::filesystem::path image(path);
+    const std::string& folder = context().imageFolder;
+    if (image.is_relative() && !folder.empty()) return std::filesystem::path(folder) / image;
+    return image;
+}
+
+Failure readBitmap(TextureEntry& e, const char* path) {
     struct stat info{};
     // Only regular files: a device or a pipe could block or never end.
-    if (::stat(e.path, &info) != 0 || !S_ISREG(info.st_mode)) return Failure::ImageNotFound;
-    File file{std::fopen(e.path, "rb")};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return Failure::ImageNotFound;
+    File file{std::fopen(path, "rb")};
     if (!file.f) return Failure::ImageNotFound;
     unsigned char header[54];
     if (std::fread(header, 1, sizeof header, file.f) != sizeof header) return Failure::ImageDamaged;
@@ -137,11 +144,12 @@ Failure addTexture(TextureLibrary& library, const TextureInfo& info) {
     if (library.entries.size() >= KORVID_MAX_TEXTURES) return Failure::ImageLibraryFull;
     auto entry = std::make_unique<TextureEntry>();
     copyFields<TextureInfo>(*entry, info, imageFields(), kInput);
-    const Failure code = readBitmap(*entry);
+    const std::filesystem::path file = resolveImagePath(entry->path);
+    const Failure code = readBitmap(*entry, file.c_str());
     if (code != Failure::None) return code;
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(entry->path, ec);
-    entry->absolutePath = ec ? std::string(entry->path) : absolute.lexically_normal().string();
+    const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+    entry->absolutePath = ec ? file.string() : absolute.lexically_normal().string();
     glGenTextures(1, &entry->textureId);
     uploadTexture(*entry, entry->pixels);
     library.entries.push_back(std::move(entry));

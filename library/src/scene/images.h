@@ -1,6 +1,7 @@
 // The image library: 24-bit bitmaps decoded and uploaded as mipmapped textures.
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ size_t pixelBufferBytes(int64_t width, int64_t height, bool rgba);
 void uploadTexture(const TextureEntry& e, const unsigned char* pixels);
 
 // Decodes a bitmap file into an entry's pixel buffer (no OpenGL involved).
-Failure readBitmap(TextureEntry& entry);
+Failure readBitmap(TextureEntry& entry, const char* file);
+// Where an image path points: a relative one from the image folder set with
+// objSetImageFolder, else from the working directory.
+std::filesystem::path resolveImagePath(const char* path);
 
 }  // namespace korvid
