@@ -99,6 +99,20 @@ QStringList KorvidScene::surfaceNames(int model) {
     return names;
 }
 
+int KorvidScene::emitterTotal() {
+    makeCurrent();
+    const SceneCursor cursor;  // puts the current model back once, at the end
+    int total = 0;
+    const int models = objGetModelCount();
+    for (int m = 0; m < models; ++m) {
+        if (!objSetCurrentModel(m)) continue;
+        ModelInfo info{};
+        objGetModelData(&info);
+        total += info.emitterCount;
+    }
+    return total;
+}
+
 QStringList KorvidScene::emitterNames(int model) {
     makeCurrent();
     SceneCursor cursor(model);

@@ -38,6 +38,8 @@ public:
     // The folder relative image paths are read from and written against.
     Refusal setImageFolder(const QString& folder);
     int modelCount();
+    // Emitters over every model.
+    int emitterTotal();
     // The model the calls below without a model index work on; the pages edit it.
     bool setEditedModel(int index);
     bool removeModel(int index);

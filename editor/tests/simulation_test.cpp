@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 
@@ -51,21 +52,56 @@ TEST_F(SimulationTest, PauseStepAndRestartFromKeysAndToolbar) {
     const int32_t held = objGetLiveParticles(-1);
     ASSERT_GT(held, 0);
     pump(300);
-    EXPECT_EQ(objGetLiveParticles(-1), held) << "paused: the view redraws, nothing moves";
-    EXPECT_TRUE(view().redrawTimerRunning());
+    EXPECT_EQ(objGetLiveParticles(-1), held) << "paused: nothing moves";
+    EXPECT_FALSE(view().redrawTimerRunning()) << "and the view rests";
 
+    const int32_t before = objGetSimulationTime();
     QTest::keyClick(&frame(), Qt::Key_F10);
+    EXPECT_TRUE(QTest::qWaitFor([before] { return objGetSimulationTime() > before; }, 10000))
+        << "a step is drawn although the view rested";
     pump(100);
     EXPECT_TRUE(objIsSimulationPaused()) << "a step keeps the simulation paused";
+    EXPECT_FALSE(view().redrawTimerRunning()) << "and the view rests again after it";
 
     view().setFocus();
     QTest::keyClick(&view(), Qt::Key_Space);
     EXPECT_FALSE(objIsSimulationPaused()) << "Space in the view plays again";
     EXPECT_EQ(play->text(), QStringLiteral("Pause"));
+    EXPECT_TRUE(view().redrawTimerRunning()) << "at the 15 ms rhythm";
+    EXPECT_EQ(view().redrawInterval(), 15);
 
     QTest::keyClick(&frame(), Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(objGetLiveParticles(-1), 0) << "restart drops every live particle";
     EXPECT_TRUE(QTest::qWaitFor([] { return objGetLiveParticles(-1) > 0; }, 10000)) << "and plays again";
+}
+
+// A model without emitters is drawn when something changes it and not
+// otherwise; spins and edits wake the view.
+TEST_F(SimulationTest, AStillSceneRestsUntilSomethingChanges) {
+    open(sample("torus.raw"));
+    const auto rests = [this] { return QTest::qWaitFor([this] { return !view().redrawTimerRunning(); }, 10000); };
+    EXPECT_TRUE(rests()) << "nothing moves";
+    pump(50);  // the last frame, asked for as the view came to rest
+    int frames = 0;
+    QObject scope;
+    QObject::connect(&view(), &CVantorView::frameDrawn, &scope, [&frames] { ++frames; });
+    pump(200);
+    EXPECT_EQ(frames, 0) << "a still scene is not drawn again";
+
+    CameraData turned = view().camera();
+    turned.ry += 10;
+    view().setCamera(turned);
+    EXPECT_TRUE(QTest::qWaitFor([&frames] { return frames > 0; }, 10000)) << "a camera move is drawn";
+    EXPECT_FALSE(view().redrawTimerRunning()) << "without starting the rhythm";
+
+    frame().action(ID_ROTATE_Y)->trigger();
+    EXPECT_TRUE(view().redrawTimerRunning()) << "a spin keeps the view drawing";
+    frame().action(ID_ROTATE_Y)->trigger();
+    EXPECT_TRUE(rests()) << "and rests when it stops";
+
+    frames = 0;
+    doc().scaleGeometry(std::array<float, 3>{2, 2, 2}.data());
+    EXPECT_TRUE(QTest::qWaitFor([&frames] { return frames > 0; }, 10000)) << "an edit is drawn";
 }
 
 TEST_F(SimulationTest, SpeedChoiceAndStatusBarFigures) {

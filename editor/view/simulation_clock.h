@@ -5,6 +5,7 @@
 // is over.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 
 namespace vantor {
@@ -14,6 +15,9 @@ class KorvidScene;
 class SimulationClock {
 public:
     explicit SimulationClock(KorvidScene& scene) : m_scene(scene) {}
+    // Told after every change below (not after resume), so that a view at
+    // rest draws it.
+    void setChanged(std::function<void()> changed) { m_changed = std::move(changed); }
 
     bool paused();
     void setPaused(bool paused);
@@ -54,7 +58,11 @@ public:
     };
 
 private:
+    void changed() {
+        if (m_changed) m_changed();
+    }
     KorvidScene& m_scene;
+    std::function<void()> m_changed;
     int m_fixedStep = -1;
 };
 

@@ -124,6 +124,12 @@ void SimulationControls::frameDrawn(double milliseconds) {
 }
 
 void SimulationControls::updateStatistics() {
+    // A view at rest draws no frames: its rate falls to 0 rather than keep the last.
+    if (m_second.elapsed() >= 2000) {
+        m_fps = 0;
+        m_framesThisSecond = 0;
+        m_second.restart();
+    }
     // Every model's particles draw and burst, not only the current model's.
     const int64_t live = m_view->clock().liveParticles();
     const int64_t bursts = m_view->clock().burstsFired();

@@ -6,6 +6,7 @@
 #include <QProgressDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 
 #include <array>
@@ -22,9 +23,22 @@ CVantorView::CVantorView(CVantorDoc& document, QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
     connect(&m_timer, &QTimer::timeout, this, &CVantorView::tick);
     qApp->installEventFilter(this);
+    // The window is composed again whenever any of its widgets repaints; only
+    // a composition that follows a paint of the view is a frame drawn.
     connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-        if (m_frameTimer.isValid()) emit frameDrawn(static_cast<double>(m_frameTimer.nsecsElapsed()) / 1e6);
+        if (!m_frameTimer.isValid()) return;
+        emit frameDrawn(static_cast<double>(m_frameTimer.nsecsElapsed()) / 1e6);
+        m_frameTimer.invalidate();
     });
+    // The view rests while nothing moves; whatever the document, the choice,
+    // the settings or the clock announce may change the picture or set it moving.
+    const QMetaObject* doc = document.metaObject();
+    const QMetaMethod wakeSlot = metaObject()->method(metaObject()->indexOfSlot("wake()"));
+    for (int i = doc->methodOffset(); i < doc->methodCount(); ++i)
+        if (doc->method(i).methodType() == QMetaMethod::Signal) connect(&document, doc->method(i), this, wakeSlot);
+    connect(&document.selection(), &vantor::Selection::currentChanged, this, &CVantorView::wake);
+    connect(this, &CVantorView::settingsChanged, this, &CVantorView::wake);
+    m_clock.setChanged([this] { wake(); });
 }
 
 CVantorView::~CVantorView() {
@@ -197,6 +211,27 @@ void CVantorView::tick() {
         updateSwarm();
     }
     update();
+    // A still picture is drawn this once more (a step asked for while paused
+    // is taken in it), then the view rests until something changes it.
+    if (!somethingMoves()) stopRedrawTimer();
+}
+
+bool CVantorView::somethingMoves() {
+    if (m_settings.spinX || m_settings.spinY || m_settings.swarm) return true;
+    return !m_clock.paused() && scene().emitterTotal() > 0;
+}
+
+void CVantorView::wake() {
+    // While held the view draws nothing of its own: work that holds it (an
+    // export stepping the clock frame by frame) draws what it needs, and the
+    // release starts the rhythm again.
+    if (!m_ready || m_holds > 0) return;
+    if (!m_timer.isActive()) {
+        // The time spent at rest is not simulated in one frame.
+        m_clock.resume();
+        startRedrawTimer(15);
+    }
+    update();
 }
 
 void CVantorView::updateSwarm() {
@@ -212,6 +247,7 @@ void CVantorView::updateSwarm() {
 void CVantorView::fitCamera(float angle) {
     if (angle >= 180 || m_doc.modelCount() == 0) return;
     m_camera = resetFraming(m_doc.modelInfo(), angle);
+    update();
 }
 
 void CVantorView::setFieldOfView(int degrees) {
@@ -415,6 +451,7 @@ void CVantorView::drag(const QPoint& position) {
     default:
         break;
     }
+    update();
 }
 
 RedrawPause::RedrawPause(CVantorView* view) : m_view(view) {

@@ -55,8 +55,12 @@ public:
     };
     static const std::array<LookSide, 6>& lookSides();
     void updateSwarm();
-    // One timer tick: spins, Light Swarm, redraw request.
+    // One timer tick: spins, Light Swarm, redraw request; the timer stops
+    // after it when nothing moves.
     void tick();
+    // Particles move (the simulation runs and some model has an emitter), or
+    // the camera spins, or the Light Swarm runs.
+    bool somethingMoves();
 
     // Where the camera stands and how it turns; setting it redraws.
     const CameraData& camera() const { return m_camera; }
@@ -79,6 +83,11 @@ public:
         change(next);
         setSettings(next);
     }
+
+public slots:
+    // Draws again, and starts the 15 ms rhythm again if the view was resting
+    // (unless a dialog holds it).
+    void wake();
 
 signals:
     void libraryStarted();
