@@ -267,6 +267,27 @@ TEST(Animation, GifHasEveryFrameItsColoursAndTransparency) {
     std::filesystem::remove(path);
 }
 
+// Frames are quantised side by side: the same frames always give the same
+// file, in their order, however the workers finish.
+TEST(Animation, GifQuantisedOnWorkersIsTheSameFileEveryTime) {
+    std::string files[2];
+    for (int run = 0; run < 2; ++run) {
+        const std::string path = ownTempPath(run == 0 ? "korvid-same-a.gif" : "korvid-same-b.gif");
+        korvid::media::AnimationOptions options;
+        options.frameMs = 15;
+        std::string error;
+        auto writer = korvid::media::openAnimation(path, kW, kH, options, &error);
+        ASSERT_NE(writer, nullptr) << error;
+        for (int k = 0; k < 24; ++k) ASSERT_TRUE(writer->add(frameOf(k % kFrames), &error)) << error;
+        ASSERT_TRUE(writer->finish(&error)) << error;
+        std::ifstream in(path, std::ios::binary);
+        files[run].assign(std::istreambuf_iterator<char>(in), {});
+        std::filesystem::remove(path);
+    }
+    ASSERT_FALSE(files[0].empty());
+    EXPECT_EQ(files[0], files[1]);
+}
+
 // A GIF plays as long as its frames: 15 ms frames take 1 and 2 hundredths of
 // a second by turns, so 60 frames last 0.9 s, not 1.2 s.
 TEST(Animation, GifDelaysAddUpToTheEffectsLength) {
