@@ -10,6 +10,7 @@
 #include "gl_context.h"
 #include "korvid.h"
 #include "particles.h"
+#include "reference_cores.h"
 
 namespace {
 
@@ -48,26 +49,47 @@ korvid::Emitter& fill(int count, int type) {
     return live;
 }
 
-void UpdateLinkedPool(benchmark::State& state) {
-    korvid::Emitter& e = fill(static_cast<int>(state.range(0)), 0);
-    e.data.lifespanTime = 0;
-    for (auto _ : state) korvid::simulateEmitter(e, 1);
-    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
-    objNew();
-}
-
-// Polygons without curves: the reference for the update with curves.
-void UpdatePolygonPool(benchmark::State& state) {
+// The column core's step for `range(0)` living Polygons particles on
+// `range(1)` workers, and its two yardsticks in the same run: the linked-list
+// core it replaced and a plain scalar loop over packed records of the same
+// work. Items are particles updated, so the rates compare per particle.
+void Update(benchmark::State& state) {
     korvid::Emitter& e = fill(static_cast<int>(state.range(0)), 3);
     e.data.lifespanTime = 0;
+    e.data.isReflected = 1;
+    e.data.groundPosition = -1000;
+    e.data.force[1] = -0.0001f;
+    objSetWorkerThreads(static_cast<int32_t>(state.range(1)));
     for (auto _ : state) korvid::simulateEmitter(e, 1);
     state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    state.SetLabel(std::to_string(state.range(1)) + (state.range(1) == 1 ? " worker" : " workers"));
+    objSetWorkerThreads(0);
     objNew();
 }
 
-// The same update with a colour curve and a size curve over life (polygons,
-// so both apply): the cost per particle against UpdatePolygonPool.
-void UpdateLinkedPoolWithCurves(benchmark::State& state) {
+void UpdateLinkedList(benchmark::State& state) {
+    bench::LinkedCore core(static_cast<int32_t>(state.range(0)));
+    const bench::StepParameters step;
+    for (auto _ : state) {
+        core.step(step);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * core.count());
+}
+
+void UpdatePackedLoop(benchmark::State& state) {
+    bench::PackedLoop loop(static_cast<int32_t>(state.range(0)));
+    const bench::StepParameters step;
+    for (auto _ : state) {
+        loop.step(step);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * loop.count());
+}
+
+// The update with a colour curve and a size curve over life (polygons, so
+// both apply): the cost per particle against Update.
+void UpdateWithCurves(benchmark::State& state) {
     korvid::Emitter& e = fill(static_cast<int>(state.range(0)), 3);
     e.data.lifespanTime = 0;
     const CurveKey colour[3] = {{0, {1, 1, 1, 1}}, {0.5f, {1, 0.5f, 0, 1}}, {1, {0.2f, 0, 0, 0}}};
@@ -75,34 +97,11 @@ void UpdateLinkedPoolWithCurves(benchmark::State& state) {
     const char* why = "";
     korvid::setLifeCurve(e.curves[KORVID_CURVE_COLOUR], KORVID_CURVE_COLOUR, colour, 3, &why);
     korvid::setLifeCurve(e.curves[KORVID_CURVE_SIZE], KORVID_CURVE_SIZE, size, 2, &why);
+    objSetWorkerThreads(1);
     for (auto _ : state) korvid::simulateEmitter(e, 1);
     state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    objSetWorkerThreads(0);
     objNew();
-}
-
-// The same arithmetic over a flat array of the same records, as a floor.
-void UpdateFlatArray(benchmark::State& state) {
-    std::vector<Particle> flat(static_cast<size_t>(state.range(0)));
-    for (Particle& p : flat) {
-        std::memset(&p, 0, sizeof p);
-        p.lifeLeft = 1000000000;
-        p.velocity[1] = 0.001f;
-    }
-    const float force[3] = {0, -0.0001f, 0};
-    for (auto _ : state) {
-        for (Particle& p : flat) {
-            if (p.lifeLeft > 0) {
-                std::memcpy(p.olderPosition, p.previousPosition, sizeof p.olderPosition);
-                std::memcpy(p.previousPosition, p.position, sizeof p.previousPosition);
-                for (int i = 0; i < 3; ++i) p.position[i] += p.velocity[i];
-                for (int i = 0; i < 3; ++i) p.velocity[i] += force[i];
-                for (int i = 0; i < 4; ++i) p.color[i] += 1.0f * p.colorStep[i];
-                p.lifeLeft -= 1;
-            }
-        }
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(flat.size()));
 }
 
 void UpdateAndDraw(benchmark::State& state) {
@@ -110,6 +109,7 @@ void UpdateAndDraw(benchmark::State& state) {
     korvid::Emitter& e = fill(static_cast<int>(state.range(0)), type);
     e.data.lifespanTime = 0;
     korvid::setBatchedPolygons(state.range(2) != 0);
+    objSetWorkerThreads(static_cast<int32_t>(state.range(3)));
     const float camera[3] = {10, 20, 0};
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -117,25 +117,32 @@ void UpdateAndDraw(benchmark::State& state) {
         glTranslatef(0, 0, -3);
         glDisable(GL_CULL_FACE);
         korvid::simulateEmitter(e, 1);
-        korvid::drawEmitter(e.data, camera);
+        korvid::drawEmitter(e, camera);
         glFinish();
     }
     static const char* names[] = {"Points", "Lines", "Sparks", "Polygons"};
-    state.SetLabel(std::string(names[type]) + (type == 3 ? (state.range(2) ? " batched" : " per particle") : ""));
+    state.SetLabel(std::string(names[type]) + (type == 3 ? (state.range(2) ? " batched" : " per particle") : "") + ", " +
+                   std::to_string(state.range(3)) + " workers");
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
     korvid::setBatchedPolygons(true);
+    objSetWorkerThreads(0);
     objNew();
 }
 
 }  // namespace
 
-BENCHMARK(UpdateLinkedPool)->Arg(100000);
-BENCHMARK(UpdatePolygonPool)->Arg(100000);
-BENCHMARK(UpdateLinkedPoolWithCurves)->Arg(100000);
-BENCHMARK(UpdateFlatArray)->Arg(100000);
+const std::vector<int64_t> kCounts = {10000, 200000, 1000000};
+BENCHMARK(Update)->ArgsProduct({kCounts, {1, 2}});
+BENCHMARK(UpdateLinkedList)->ArgsProduct({kCounts});
+BENCHMARK(UpdatePackedLoop)->ArgsProduct({kCounts});
+BENCHMARK(UpdateWithCurves)->Arg(200000);
+// Frames: the step, the quads built and the draw. Polygons at 100,000
+// particles is the yardstick for the frame cost.
 BENCHMARK(UpdateAndDraw)
-    ->ArgsProduct({{10000, 100000}, {0, 1, 2}, {1}})
-    ->Args({10000, 3, 0})
-    ->Args({10000, 3, 1})
-    ->Args({100000, 3, 0})
-    ->Args({100000, 3, 1})
+    ->ArgsProduct({{10000, 100000}, {0, 1, 2}, {1}, {1}})
+    ->Args({10000, 3, 0, 1})
+    ->Args({10000, 3, 1, 1})
+    ->Args({100000, 3, 0, 1})
+    ->Args({100000, 3, 1, 1})
+    ->Args({100000, 3, 1, 2})
     ->Unit(benchmark::kMillisecond);

@@ -320,6 +320,12 @@ KORVID_API int64_t objSetSnapshotBudget(int64_t bytes);
  * day; after it, loads keep the caller's sequence, so seeding and then
  * loading gives the same particles every run. */
 KORVID_API void objSeedRandom(uint32_t seed);
+/* Threads that share large emitters' steps and the building of Polygons
+ * quads: 0 one a core (the default), 1 none besides the caller's. Births and
+ * random numbers stay in one sequence, so every count gives the same
+ * particles and pictures. A host with its own job system sets 1. Returns the
+ * count in use; 0 (BAD_ARGUMENT, the count unchanged) for a negative count. */
+KORVID_API int32_t objSetWorkerThreads(int32_t count);
 
 /* ---- Emitters of the current model: the list, curves, shapes, copying --- */
 KORVID_API int32_t objRestartEmitters(void); /* all drop their particles and start as added; their count, 0 no model */

@@ -49,8 +49,8 @@ protected:
         ASSERT_EQ(objAddEmitter(&e), 1);
         ASSERT_EQ(objSetEmitterPtr(0), 1);
     }
-    static const Particle* particle() {
-        return context().store->models.back()->particles.emitters.front()->data.liveList;
+    static std::vector<ParticleView> particles() {
+        return liveParticles(context().store->models.back()->particles.emitters.front()->data);
     }
 };
 
@@ -108,8 +108,9 @@ TEST_F(CurvesTest, AThreeKeyGradientAtChosenMoments) {
                             Moment{750, 0.6f, 0.25f, 0, 0.5f, 5}}) {
         SCOPED_TRACE(m.ms);
         ASSERT_EQ(objSeekSimulation(m.ms), m.ms);
-        const Particle* p = particle();
-        ASSERT_NE(p, nullptr);
+        const std::vector<ParticleView> live = particles();
+        ASSERT_FALSE(live.empty());
+        const ParticleView* p = &live.front();
         const float f = float(m.ms) / 1000.0f;
         EXPECT_NEAR(f, 1.0f - float(p->lifeLeft) / float(p->lifeTotal), 1e-6);
         EXPECT_NEAR(p->color[0], m.r, 0.01f);
@@ -121,7 +122,8 @@ TEST_F(CurvesTest, AThreeKeyGradientAtChosenMoments) {
     // The curve goes with the emitter through a restart and the next seek.
     objRestartEmitters();
     ASSERT_EQ(objSeekSimulation(495), 495);
-    EXPECT_NEAR(particle()->color[1], 0.505f, 0.01f);
+    ASSERT_FALSE(particles().empty());
+    EXPECT_NEAR(particles().front().color[1], 0.505f, 0.01f);
 
     objOnGrid();
     objSetBBox(0);
@@ -176,7 +178,9 @@ TEST_F(CurvesTest, ParticlesAreBornInsideTheirShape) {
         ASSERT_EQ(objSeekSimulation(15), 15);
         int count = 0;
         float spread = 0;
-        for (const Particle* p = particle(); p; p = p->next, ++count) {
+        for (const ParticleView& particle : particles()) {
+            const ParticleView* p = &particle;
+            ++count;
             const float x = p->position[0] - 1, y = p->position[1] - 2, z = p->position[2] - 3;
             const float* s = c.shape.size;
             const float eps = 1e-4f;
@@ -321,7 +325,10 @@ TEST_F(CurvesTest, AMeshShapeFollowsItsModel) {
     objGeoTranslate(away);
     ASSERT_EQ(objSeekSimulation(15), 15);
     int count = 0;
-    for (const Particle* p = particle(); p; p = p->next, ++count) ASSERT_NEAR(p->position[2], 5.0f, 1e-4f);
+    for (const ParticleView& p : particles()) {
+        ASSERT_NEAR(p.position[2], 5.0f, 1e-4f);
+        ++count;
+    }
     EXPECT_GT(count, 0);
 }
 
@@ -352,7 +359,8 @@ TEST_F(CurvesTest, ACurveAndShapeTakenAwayLeaveNoTrace) {
         EXPECT_EQ(objSeekSimulation(900), 900);
         EXPECT_GT(objGetLiveParticles(-1), 0);
         std::vector<float> state;
-        for (const Particle* p = particle(); p; p = p->next) {
+        for (const ParticleView& particle : particles()) {
+            const ParticleView* p = &particle;
             state.insert(state.end(), p->position, p->position + 3);
             state.insert(state.end(), p->color, p->color + 4);
             state.push_back(p->size);

@@ -49,7 +49,8 @@ protected:
     static std::vector<ParticleState> particles() {
         std::vector<ParticleState> out;
         for (const auto& e : currentModel()->particles.emitters)
-            for (const Particle* p = e->data.liveList; p; p = p->next) {
+            for (const ParticleView& v : liveParticles(e->data)) {
+                const ParticleView* p = &v;
                 ParticleState s{};
                 std::memcpy(s.position, p->position, sizeof s.position);
                 std::memcpy(s.velocity, p->velocity, sizeof s.velocity);

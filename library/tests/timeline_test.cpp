@@ -28,7 +28,8 @@ std::vector<unsigned char> state() {
         for (const auto& e : m->particles.emitters) {
             put(&e->data.liveCount, sizeof e->data.liveCount);
             put(&e->burstsFired, sizeof e->burstsFired);
-            for (const Particle* p = e->data.liveList; p; p = p->next) {
+            for (const ParticleView& v : liveParticles(e->data)) {
+                const ParticleView* p = &v;
                 put(p->position, sizeof p->position);
                 put(p->color, sizeof p->color);
                 put(&p->size, sizeof p->size);

@@ -12,6 +12,7 @@
 #include "progress.h"
 #include "simulation.h"
 #include "timeline.h"
+#include "workers.h"
 
 // Definitions of the exported functions; korvid.h gives them C linkage and visibility.
 #define KORVID_EXPORT extern "C"
@@ -63,6 +64,7 @@ struct Context {
     SimulationClock simulation;
     Timeline timeline;
     ProgressHook progress;  // told how long seeks and loads get on
+    Workers workers;        // share large particle steps
     int64_t loadMemoryLimit = kDefaultLoadMemoryLimit;
     std::string imageFolder;  // relative image paths are read from and written against it; empty: the working directory
     int32_t width = 0, height = 0, fieldOfView = 0;

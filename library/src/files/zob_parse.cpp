@@ -223,7 +223,7 @@ void parseZobText(std::string_view text, ParsedEntity& out, LoadCost& cost) {
             if (i % 256 == 0) cost.working(in.position());
             if (in.firstWord() != "[EMITTER]") throw EndOfFile{};
             readFields(in, working, emitterFields());
-            cost.add(int64_t(std::max(0, working.totalParticles)) * int64_t(sizeof(Particle)) + int64_t(sizeof(Emitter)));
+            cost.add(int64_t(std::max(0, working.totalParticles)) * kParticleBytes + int64_t(sizeof(Emitter)));
             out.emitters.push_back({working, false, {}});
             if (working.isBurst) {
                 readFields(in, burst, burstFields());

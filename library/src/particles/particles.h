@@ -9,29 +9,7 @@
 #include "emitter_shape.h"
 #include "failure.h"
 #include "korvid.h"
-
-// One record of an emitter's particle pool; idle on freeList or live on liveList.
-struct Particle {
-    Particle* prev;
-    Particle* next;
-    float corners[4][3];
-    float position[3];
-    float previousPosition[3];
-    float olderPosition[3];
-    float velocity[3];
-    float color[4];
-    float colorStep[4];
-    float size;
-    float sizeStep;
-    int32_t fromBurst;
-    int32_t lifeLeft;
-    // What curves over life need: the life at birth and the start variation
-    // drawn then (colour and size), kept apart from the source's values.
-    int32_t lifeTotal;
-    float lifeScale;  // 1 / lifeTotal, 0 for no life: the age fraction without a division
-    float colorVar[4];
-    float sizeVar;
-};
+#include "particle_store.h"
 
 namespace korvid {
 
@@ -59,11 +37,10 @@ void curveValue(const CurveKey* keys, int32_t count, float f, float out[4]);
 Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int32_t count, const char** why);
 
 // One emitter: the exchanged record, whose `next`, lists and counts the
-// library keeps up to date, and the particle pool it owns.
+// library keeps up to date, and the store of its particles.
 struct Emitter {
     EmitterData data{};
-    std::unique_ptr<Particle[]> pool;
-    int32_t poolCount = 0;    // particles in `pool`
+    std::unique_ptr<ParticleStore> store = std::make_unique<ParticleStore>();  // never null
     int64_t burstsFired = 0;  // statistics for tools; not part of the record
     // The timers as the emitter was added (or its record last set), for a restart.
     int32_t startLifespanTime = 0;
@@ -71,6 +48,10 @@ struct Emitter {
     LifeCurve curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE
     ShapeState shape;
     bool hidden = false;  // not drawn and not counted in the scene; simulated all the same
+    // Scratch of a step, kept to spare allocations: which particles die, and
+    // the particles their bursts give birth to.
+    std::vector<uint8_t> dying;
+    std::vector<Birth> bursts;
 };
 
 struct ParticleSystem {
@@ -110,6 +91,8 @@ void setBurst(ParticleSystem& ps, const BurstData& burst);
 // A fresh pool of totalParticles idle particles; false, with the old pool
 // kept, when it cannot be allocated.
 bool buildParticlePool(Emitter& e);
+// Sets the record's lists and live count from the store.
+void syncLists(Emitter& e);
 
 // Emits, moves and ages every emitter of the system by one step.
 void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta);
@@ -122,7 +105,19 @@ bool removeCurrentEmitter(ParticleSystem& ps);
 
 // Simulation without drawing (used by benchmarks and tests).
 void simulateEmitter(Emitter& e, int32_t frameDelta);
-void drawEmitter(const EmitterData& e, const float cameraRotation[3]);
+void drawEmitter(const Emitter& e, const float cameraRotation[3]);
+
+// One live particle as a plain value, for tests and tools.
+struct ParticleView {
+    float position[3], previousPosition[3], olderPosition[3];
+    float velocity[3];
+    float color[4], colorStep[4];
+    float size, sizeStep;
+    int32_t lifeLeft, fromBurst, lifeTotal;
+    float colorVar[4], sizeVar;
+};
+// The live particles of a record's emitter, newest first (the drawing order).
+std::vector<ParticleView> liveParticles(const EmitterData& e);
 
 // Polygons particles are drawn as one batch of quads whose corners are
 // computed on the CPU; switching this off draws them one matrix at a time.

@@ -70,6 +70,16 @@ KORVID_EXPORT int64_t objSetSnapshotBudget(int64_t bytes) try {
 
 KORVID_EXPORT void objSeedRandom(uint32_t seed) { platform::seedByCaller(seed); }
 
+KORVID_EXPORT int32_t objSetWorkerThreads(int32_t count) try {
+    if (count < 0) {
+        fail(Failure::BadArgument);
+        return 0;
+    }
+    return context().workers.setCount(count);
+} catch (...) {
+    return refusedByException<int32_t>(0);
+}
+
 KORVID_EXPORT int32_t objRestartEmitters(void) try {
     ParticleSystem* ps = currentParticleSystem();
     if (!ps) return 0;

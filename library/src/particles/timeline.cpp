@@ -11,16 +11,16 @@
 
 namespace korvid {
 
-// The state of one emitter: its record (lists, counts, timers), its whole
-// pool as bytes and its statistics. The pool's own address is kept too: the
-// lists point into it, so a snapshot only fits the pool it was taken from.
+// The state of one emitter: its record (lists, counts, timers), its live
+// particles and its statistics. The store's own address is kept too: the
+// lists point at it, so a snapshot only fits the store it was taken from.
 struct EmitterState {
     const Emitter* emitter;
-    const Particle* pool;
-    int32_t poolCount;
+    const ParticleStore* store;
+    int32_t capacity;
     EmitterData data;
     int64_t burstsFired;
-    std::unique_ptr<Particle[]> particles;
+    StoreCopy particles;
 };
 
 struct Timeline::Snapshot {
@@ -56,7 +56,7 @@ int64_t stateBytes(const ModelStore& store) {
     int64_t total = 0;
     for (const auto& m : store.models)
         for (const auto& e : m->particles.emitters)
-            total += static_cast<int64_t>(sizeof(EmitterState)) + int64_t(e->poolCount) * int64_t(sizeof(Particle));
+            total += static_cast<int64_t>(sizeof(EmitterState)) + int64_t(e->store->count()) * kParticleBytes;
     return total;
 }
 }  // namespace
@@ -82,11 +82,11 @@ std::unique_ptr<Timeline::Snapshot> Timeline::capture(const ModelStore& store) c
     snapshot->bytes = stateBytes(store) + static_cast<int64_t>(sizeof(Snapshot));
     for (const auto& m : store.models) {
         for (const auto& e : m->particles.emitters) {
-            EmitterState state{e.get(), e->pool.get(), e->poolCount, e->data, e->burstsFired, nullptr};
-            if (e->pool && e->poolCount > 0) {
-                state.particles.reset(new (std::nothrow) Particle[static_cast<size_t>(e->poolCount)]);
-                if (!state.particles) return nullptr;  // no memory for it: no snapshot, nothing lost
-                std::memcpy(state.particles.get(), e->pool.get(), sizeof(Particle) * size_t(e->poolCount));
+            EmitterState state{e.get(), e->store.get(), e->store->capacity(), e->data, e->burstsFired, {}};
+            try {
+                e->store->copyTo(state.particles);
+            } catch (const std::bad_alloc&) {
+                return nullptr;  // no memory for it: no snapshot, nothing lost
             }
             snapshot->emitters.push_back(std::move(state));
         }
@@ -115,7 +115,8 @@ bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
         for (const auto& e : m->particles.emitters) {
             if (i >= s.emitters.size()) return false;
             const EmitterState& state = s.emitters[i++];
-            if (state.emitter != e.get() || state.pool != e->pool.get() || state.poolCount != e->poolCount) return false;
+            if (state.emitter != e.get() || state.store != e->store.get() || state.capacity != e->store->capacity())
+                return false;
         }
     }
     if (i != s.emitters.size()) return false;
@@ -125,8 +126,7 @@ bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
             const EmitterState& state = s.emitters[i++];
             e->data = state.data;
             e->burstsFired = state.burstsFired;
-            if (state.particles)
-                std::memcpy(e->pool.get(), state.particles.get(), sizeof(Particle) * size_t(state.poolCount));
+            e->store->copyFrom(state.particles);
         }
     }
     platform::setRandomState(s.random);

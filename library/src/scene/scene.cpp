@@ -32,7 +32,11 @@ void addSurface(Box& box, const Model& m, const Surface& s) {
 }
 
 void addParticles(Box& box, const Emitter& e) {
-    for (const Particle* p = e.data.liveList; p; p = p->next) box.add(p->position);
+    const ParticleStore& s = *e.store;
+    for (int32_t i = 0; i < s.count(); ++i) {
+        const float at[3] = {s.position(0, 0)[i], s.position(0, 1)[i], s.position(0, 2)[i]};
+        box.add(at);
+    }
 }
 
 Model* modelAt(int32_t index) {

@@ -1,0 +1,127 @@
+// The live particles of one emitter, column by column: every value of every
+// particle lives in a contiguous array of its own, particles kept dense and in
+// birth order (the oldest at index 0, the newest at the end). The update runs
+// as straight loops over the columns; a death compacts the columns keeping
+// the order of the living, so the drawing order (newest first) never changes.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace korvid {
+class ParticleStore;
+}
+
+// What an emitter record's list pointers point at: the store of its
+// particles. Callers see it as opaque; the library uses it to find the store
+// from a record.
+struct Particle {
+    const korvid::ParticleStore* store;
+};
+
+namespace korvid {
+
+// The three most recent positions of every particle, for Lines and Sparks.
+constexpr int kHistory = 3;
+
+// The columns of a store. Every column holds one 4-byte value a particle.
+enum Column : int {
+    kPosition = 0,                          // kHistory slots of x, y, z (see ParticleStore::position)
+    kVelocity = kPosition + 3 * kHistory,   // x, y, z
+    kColor = kVelocity + 3,                 // r, g, b, a
+    kColorStep = kColor + 4,                // colour change a millisecond
+    kSize = kColorStep + 4,
+    kSizeStep,                              // size change a millisecond
+    kLifeLeft,                              // int32: ms to live; 0 or less dies at the next update
+    kFromBurst,                             // int32: 1 for a burst's particle
+    kLifeTotal,                             // int32: the life at birth, for curves over life
+    kColorVar,                              // r, g, b, a: the start colour's variation drawn at birth
+    kSizeVar = kColorVar + 4,               // the start size's variation drawn at birth
+    kColumnCount
+};
+
+// Bytes the store takes for each particle of its capacity.
+constexpr int64_t kParticleBytes = int64_t(kColumnCount) * 4;
+
+// Everything a birth sets, as one plain value.
+struct Birth {
+    float position[3];
+    float velocity[3];
+    float color[4];
+    float colorStep[4];
+    float size, sizeStep;
+    int32_t lifeLeft;
+    int32_t fromBurst;
+    int32_t lifeTotal;
+    float colorVar[4];
+    float sizeVar;
+};
+
+// A copy of a store's live particles, for snapshots of the simulation.
+struct StoreCopy {
+    std::unique_ptr<uint32_t[]> values;  // count values of each column, column after column
+    int32_t count = 0;
+    int32_t head = 0;
+    int64_t bytes() const { return int64_t(count) * kParticleBytes; }
+};
+
+class ParticleStore {
+public:
+    ParticleStore() = default;
+    ParticleStore(const ParticleStore&) = delete;
+    ParticleStore& operator=(const ParticleStore&) = delete;
+
+    // Room for `capacity` particles, none live; false (the store unchanged)
+    // when the memory cannot be had.
+    bool allocate(int32_t capacity);
+    int32_t capacity() const { return capacity_; }
+    int32_t count() const { return count_; }
+    int32_t room() const { return capacity_ - count_; }
+    // Drops every particle; the memory is kept.
+    void clear() {
+        count_ = 0;
+        head_ = 0;
+    }
+
+    float* column(int c) { return reinterpret_cast<float*>(base(c)); }
+    const float* column(int c) const { return reinterpret_cast<const float*>(base(c)); }
+    int32_t* integers(int c) { return reinterpret_cast<int32_t*>(base(c)); }
+    const int32_t* integers(int c) const { return reinterpret_cast<const int32_t*>(base(c)); }
+
+    // The position `age` steps ago (0 now, 1 the previous, 2 the one before),
+    // axis 0..2. The slots turn round each step instead of being copied.
+    int slot(int age) const { return (head_ + kHistory - age) % kHistory; }
+    float* position(int age, int axis) { return column(kPosition + 3 * slot(age) + axis); }
+    const float* position(int age, int axis) const { return column(kPosition + 3 * slot(age) + axis); }
+    // Starts a step: the current position becomes the previous one. The new
+    // current slot is then written from the previous one.
+    void turnHistory() { head_ = (head_ + 1) % kHistory; }
+
+    // Adds a particle at the end (the newest); the caller checks the room.
+    // Every history slot starts at its position.
+    void append(const Birth& b);
+    // Removes the particles whose `dead` flag is set, keeping the order of
+    // the others; `first` is the lowest dead index.
+    void compact(const uint8_t* dead, int32_t first);
+
+    void copyTo(StoreCopy& out) const;  // throws std::bad_alloc
+    void copyFrom(const StoreCopy& in);
+
+    // The handles an emitter record's lists point at.
+    Particle live{this};
+    Particle idle{this};
+
+private:
+    unsigned char* base(int c) const { return values_.get() + size_t(c) * stride_ * 4; }
+
+    struct Free {
+        void operator()(unsigned char* p) const;
+    };
+    std::unique_ptr<unsigned char[], Free> values_;
+    size_t stride_ = 0;  // values a column, a multiple of 16 for aligned columns
+    int32_t capacity_ = 0;
+    int32_t count_ = 0;
+    int32_t head_ = 0;
+};
+
+}  // namespace korvid
