@@ -5,6 +5,7 @@
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "particle_motion_vector.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/cache_control.h>
 #include <hwy/highway.h>
 
 #include "particle_motion.h"
@@ -24,8 +25,28 @@ void MoveRange(const MotionStep& s, int64_t begin, int64_t end) {
     const auto dt = hn::Set(df, s.dt);
     const auto ground = hn::Set(df, s.ground);
     const auto delta = hn::Set(di, s.frameDelta);
+    // Twenty streams run side by side, more than the hardware's prefetchers
+    // follow: each asks for its line a few lines ahead.
+    constexpr int64_t kAhead = 512;
+    auto prefetch = [&](int64_t at) {
+        for (int a = 0; a < 3; ++a) {
+            hwy::Prefetch(s.from[a] + at);
+            hwy::Prefetch(s.to[a] + at);
+            hwy::Prefetch(s.velocity[a] + at);
+        }
+        for (int c = 0; c < 4; ++c) {
+            hwy::Prefetch(s.color[c] + at);
+            hwy::Prefetch(s.colorStep[c] + at);
+        }
+        if (s.size) {
+            hwy::Prefetch(s.size + at);
+            hwy::Prefetch(s.sizeStep + at);
+        }
+        hwy::Prefetch(s.lifeLeft + at);
+    };
     int64_t i = begin;
     for (; i + lanes <= end; i += lanes) {
+        if ((i & 15) == 0 && i + kAhead < end) prefetch(i + kAhead);
         auto vx = hn::LoadU(df, s.velocity[0] + i);
         auto vy = hn::LoadU(df, s.velocity[1] + i);
         auto vz = hn::LoadU(df, s.velocity[2] + i);
