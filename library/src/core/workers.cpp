@@ -1,17 +1,25 @@
 #include "workers.h"
 
 #include <tbb/blocked_range.h>
+#include <tbb/global_control.h>
 #include <tbb/parallel_for.h>
 #include <tbb/partitioner.h>
 #include <tbb/task_arena.h>
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 namespace korvid {
 
+// A count above the cores asks TBB to allow that many threads, so the arena
+// gets them rather than a warning; below it, the process's limit is left alone.
 struct Workers::Arena {
-    explicit Arena(int32_t count) : arena(count) {}
+    explicit Arena(int32_t count) : arena(count) {
+        if (unsigned(count) > std::thread::hardware_concurrency())
+            allowed.emplace(tbb::global_control::max_allowed_parallelism, size_t(count));
+    }
+    std::optional<tbb::global_control> allowed;
     tbb::task_arena arena;
 };
 

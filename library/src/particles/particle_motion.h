@@ -31,6 +31,8 @@ enum class MotionPath { Scalar, Vector };
 // are stepped too; the caller removes them afterwards.
 void moveScalar(const MotionStep& step, int64_t begin, int64_t end);
 void moveVector(const MotionStep& step, int64_t begin, int64_t end);
+// The instruction set moveVector runs on now.
+const char* vectorTargetName();
 // The path the simulation uses (Vector unless a test chose otherwise).
 void setMotionPath(MotionPath path);
 MotionPath motionPath();

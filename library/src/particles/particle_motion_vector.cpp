@@ -79,6 +79,8 @@ void MoveRange(const MotionStep& s, int64_t begin, int64_t end) {
     if (i < end) moveScalar(s, i, end);
 }
 
+const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+
 }  // namespace HWY_NAMESPACE
 }  // namespace korvid
 HWY_AFTER_NAMESPACE();
@@ -86,6 +88,9 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace korvid {
 HWY_EXPORT(MoveRange);
+HWY_EXPORT(TargetName);
+
+const char* vectorTargetName() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
 
 void moveVector(const MotionStep& step, int64_t begin, int64_t end) {
     HWY_DYNAMIC_DISPATCH(MoveRange)(step, begin, end);
