@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "workers.h"
+
 namespace korvid {
 
 namespace {
@@ -71,22 +73,41 @@ void ParticleStore::compact(const uint8_t* dead, int32_t first) {
     count_ = kept;
 }
 
-void ParticleStore::copyTo(StoreCopy& out) const {
+namespace {
+// Below this many particles a copy stays on the calling thread.
+constexpr int32_t kSharedCopy = 16384;
+
+// Runs copy(column) for every column.
+template <class Copy>
+void eachColumn(int32_t count, Workers& workers, Copy&& copy) {
+    const int64_t grain = count < kSharedCopy ? kColumnCount : 1;
+    workers.forRanges(kColumnCount, grain, [&](int64_t begin, int64_t end) {
+        for (int64_t c = begin; c < end; ++c) copy(int(c));
+    });
+}
+}  // namespace
+
+void ParticleStore::copyTo(StoreCopy& out, Workers& workers) const {
     out.values.reset();
     if (count_ > 0) {
         out.values.reset(new uint32_t[size_t(count_) * kColumnCount]);
-        for (int c = 0; c < kColumnCount; ++c)
-            std::memcpy(out.values.get() + size_t(c) * size_t(count_), base(c), size_t(count_) * 4);
+        uint32_t* to = out.values.get();
+        eachColumn(count_, workers, [&](int c) {
+            std::memcpy(to + size_t(c) * size_t(count_), base(c), size_t(count_) * 4);
+        });
     }
     out.count = count_;
     out.head = head_;
 }
 
-void ParticleStore::copyFrom(const StoreCopy& in) {
+void ParticleStore::copyFrom(const StoreCopy& in, Workers& workers) {
     count_ = in.count <= capacity_ ? in.count : capacity_;
     head_ = in.head;
-    for (int c = 0; c < kColumnCount && count_ > 0; ++c)
-        std::memcpy(base(c), in.values.get() + size_t(c) * size_t(in.count), size_t(count_) * 4);
+    if (count_ == 0) return;
+    const uint32_t* from = in.values.get();
+    eachColumn(count_, workers, [&](int c) {
+        std::memcpy(base(c), from + size_t(c) * size_t(in.count), size_t(count_) * 4);
+    });
 }
 
 }  // namespace korvid

@@ -10,6 +10,7 @@
 
 namespace korvid {
 class ParticleStore;
+class Workers;
 }
 
 // What an emitter record's list pointers point at: the store of its
@@ -104,8 +105,10 @@ public:
     // the others; `first` is the lowest dead index.
     void compact(const uint8_t* dead, int32_t first);
 
-    void copyTo(StoreCopy& out) const;  // throws std::bad_alloc
-    void copyFrom(const StoreCopy& in);
+    // Copies of the live particles; large ones are copied column by column
+    // on the workers.
+    void copyTo(StoreCopy& out, Workers& workers) const;  // throws std::bad_alloc
+    void copyFrom(const StoreCopy& in, Workers& workers);
 
     // The handles an emitter record's lists point at.
     Particle live{this};

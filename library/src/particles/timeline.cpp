@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "context.h"
 #include "model.h"
 #include "particles.h"
 #include "platform.h"
@@ -84,7 +85,7 @@ std::unique_ptr<Timeline::Snapshot> Timeline::capture(const ModelStore& store) c
         for (const auto& e : m->particles.emitters) {
             EmitterState state{e.get(), e->store.get(), e->store->capacity(), e->data, e->burstsFired, {}};
             try {
-                e->store->copyTo(state.particles);
+                e->store->copyTo(state.particles, context().workers);
             } catch (const std::bad_alloc&) {
                 return nullptr;  // no memory for it: no snapshot, nothing lost
             }
@@ -126,7 +127,7 @@ bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
             const EmitterState& state = s.emitters[i++];
             e->data = state.data;
             e->burstsFired = state.burstsFired;
-            e->store->copyFrom(state.particles);
+            e->store->copyFrom(state.particles, context().workers);
         }
     }
     platform::setRandomState(s.random);
