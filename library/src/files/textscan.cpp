@@ -56,7 +56,8 @@ FileText::FileText(const char* path) {
     }
     size_ = static_cast<size_t>(info.st_size);
     if (size_ > 0) {
-        void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+        // Populated at once: one call instead of a fault for every page read.
+        void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
         if (map == MAP_FAILED) {
             ::close(fd);
             size_ = 0;

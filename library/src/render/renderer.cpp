@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "big_arrays.h"
 #include "context.h"
 #include "surfaces.h"
 
@@ -107,12 +108,22 @@ void drawTriangles(const Surface& s) {
     } else if (context().render.flatArrays) {
         if (!s.faceNormals || s.vertexFloatCount < 9) return;
         const size_t triangles = static_cast<size_t>(s.vertexFloatCount / 9);
-        std::vector<float>& normals = cornerNormals();
+        // Small surfaces reuse one scratch array; a large one gets an array
+        // of its own for this draw, on huge pages and never zeroed first.
+        std::vector<float>& scratch = cornerNormals();
+        std::unique_ptr<float[]> large;
+        float* normals = nullptr;
         try {
-            normals.resize(triangles * 9);
+            if (triangles * 9 > (size_t(1) << 20)) {
+                large = newBigArray(triangles * 9);
+                normals = large.get();
+            } else {
+                scratch.resize(triangles * 9);
+                normals = scratch.data();
+            }
         } catch (const std::bad_alloc&) {
             // No room for the corner normals: the triangles go one by one instead.
-            std::vector<float>().swap(normals);
+            std::vector<float>().swap(scratch);
             drawFlatImmediate(s);
             return;
         }
@@ -122,13 +133,12 @@ void drawTriangles(const Surface& s) {
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_NORMAL_ARRAY);
         glVertexPointer(3, GL_FLOAT, 0, s.vertices.get());
-        glNormalPointer(GL_FLOAT, 0, normals.data());
+        glNormalPointer(GL_FLOAT, 0, normals);
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(triangles * 3));
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
         // The current normal is the last face's, as after drawing vertex by vertex.
         glNormal3fv(face + 3 * (triangles - 1));
-        if (normals.size() > (size_t(1) << 20)) std::vector<float>().swap(normals);
     } else {
         drawFlatImmediate(s);
     }

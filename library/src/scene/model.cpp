@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "big_arrays.h"
 #include "normals.h"
 
 namespace korvid {
@@ -14,9 +15,9 @@ bool Surface::allocate(int64_t triangles) {
     try {
         // The readers fill every vertex and face normal; the vertex normals stay
         // zero until they are computed.
-        vertices.reset(new float[static_cast<size_t>(triangles) * 9]);
-        faceNormals.reset(new float[static_cast<size_t>(triangles) * 3]);
-        vertexNormals.reset(new float[static_cast<size_t>(triangles) * 9]());
+        vertices = newBigArray(static_cast<size_t>(triangles) * 9);
+        faceNormals = newBigArray(static_cast<size_t>(triangles) * 3);
+        vertexNormals = newBigArray(static_cast<size_t>(triangles) * 9, true);
         outline.reset(new BoxOutline{});
     } catch (const std::bad_alloc&) {
         releaseArrays();
