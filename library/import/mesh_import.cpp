@@ -224,7 +224,30 @@ ImportResult addMesh(const MeshRead& read) {
     return result;
 }
 
+bool readByLibrary(const std::string& path) {
+    std::string extension = fs::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".stl" || extension == ".obj";
+}
+
 ImportResult importMesh(const std::string& path, const ImportLimits& limits) {
+    if (readByLibrary(path)) {
+        // Read in the library itself, straight into the model's arrays.
+        ImportResult result;
+        if (objLoadMesh(path.c_str())) {
+            result.ok = true;
+            return result;
+        }
+        if (objGetLastFailure() != KORVID_FAILURE_MESH_FORMAT) {
+            result.code = objGetLastFailure() == KORVID_FAILURE_FILE_NOT_FOUND ? ImportError::NotFound
+                          : objGetLastFailure() == KORVID_FAILURE_CANCELLED     ? ImportError::Cancelled
+                          : objGetLastFailure() == KORVID_FAILURE_OUT_OF_MEMORY ? ImportError::OutOfMemory
+                                                                                : ImportError::Unreadable;
+            result.error = objGetLastError();
+            return result;
+        }
+        // What the library leaves to importers goes to the reader.
+    }
     return addMesh(readMesh(path, limits));
 }
 

@@ -88,7 +88,12 @@ MeshRead readMeshFromMemory(const void* data, size_t size, const std::string& hi
 // Adds a read file to the library as its new current model (GL thread).
 ImportResult addMesh(const MeshRead& read);
 
-// readMesh followed by addMesh.
+// Whether the library reads the file itself (STL and OBJ) with objLoadMesh.
+bool readByLibrary(const std::string& path);
+
+// The file as the new current model: STL and OBJ through objLoadMesh (an OBJ
+// it leaves to importers, through the reader), the rest readMesh followed by
+// addMesh (GL thread).
 ImportResult importMesh(const std::string& path, const ImportLimits& limits = {});
 
 // The file patterns of every format Assimp reads, blank-separated ("*.obj *.stl ...").

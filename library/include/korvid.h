@@ -488,6 +488,16 @@ typedef struct MeshSurface {
  * made safe as objMakeName does (cut to 27 bytes); a name with nothing in it
  * becomes "Surface" and the surface's number. */
 KORVID_API bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount);
+/* Reads a binary or ASCII STL file (each solid a surface) or a Wavefront OBJ
+ * file (each material a surface, in the order first used; polygons split
+ * into fans; normals, texture coordinates, groups and smoothing left out)
+ * into a new current model, as objAddMesh builds one; the file is read whole
+ * before the scene changes, and reports progress as objLoadRaw does. False,
+ * the scene unchanged, with KORVID_FAILURE_FILE_NOT_FOUND, MESH_PARSE (a
+ * damaged file: the path and what), OUT_OF_MEMORY, CANCELLED, or MESH_FORMAT
+ * for a file that is neither, or an OBJ with more than 10 materials or with
+ * lines, points, curves or surfaces: importers read those instead. */
+KORVID_API bool objLoadMesh(const char* path);
 
 /* ---- Failures by code -------------------------------------------------------- */
 /* What the latest refusal was, so that callers decide on a code rather than on
@@ -524,7 +534,9 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_EXTENSION_DATA,      /* a ZOB file's curves and shapes: the line and why */
     KORVID_FAILURE_EMITTER_TEXT,        /* objPasteEmitter: why, in the text */
     KORVID_FAILURE_INTERNAL,            /* what the call met that it did not expect, in the text */
-    KORVID_FAILURE_CANCELLED            /* the progress function asked a seek or load to stop */
+    KORVID_FAILURE_CANCELLED,           /* the progress function asked a seek or load to stop */
+    KORVID_FAILURE_MESH_PARSE,          /* objLoadMesh: a damaged STL or OBJ file; the path and what, in the text */
+    KORVID_FAILURE_MESH_FORMAT          /* objLoadMesh: not STL or OBJ, or OBJ beyond triangles and polygons */
 } KorvidFailure;
 /* No exception leaves an export: memory that cannot be had makes a call
  * refuse with KORVID_FAILURE_OUT_OF_MEMORY ("Out of memory: ..."), anything

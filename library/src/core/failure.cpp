@@ -50,6 +50,8 @@ constexpr FailureText kTexts[] = {
     {Failure::EmitterText, "Emitter text refused: %s"},
     {Failure::Internal, "Internal error: %s"},
     {Failure::Cancelled, "Cancelled: %s"},
+    {Failure::MeshParse, "Error Parsing file %s\n %s"},
+    {Failure::MeshFormat, "Not read here: %s\n %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -129,6 +131,8 @@ static_assert(static_cast<int>(Failure::ExtensionData) == KORVID_FAILURE_EXTENSI
 static_assert(static_cast<int>(Failure::EmitterText) == KORVID_FAILURE_EMITTER_TEXT, "failure codes");
 static_assert(static_cast<int>(Failure::Internal) == KORVID_FAILURE_INTERNAL, "failure codes");
 static_assert(static_cast<int>(Failure::Cancelled) == KORVID_FAILURE_CANCELLED, "failure codes");
+static_assert(static_cast<int>(Failure::MeshParse) == KORVID_FAILURE_MESH_PARSE, "failure codes");
+static_assert(static_cast<int>(Failure::MeshFormat) == KORVID_FAILURE_MESH_FORMAT, "failure codes");
 
 void clearLastFailure() { context().lastFailure = Failure::None; }
 

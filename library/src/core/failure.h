@@ -40,6 +40,8 @@ enum class Failure {
     EmitterText,       // detail: why objPasteEmitter refused the text
     Internal,          // detail: what an export met that it did not expect
     Cancelled,         // detail: which call the progress function stopped
+    MeshParse,         // detail: the path, what is wrong with an STL or OBJ file
+    MeshFormat,        // detail: the path, why objLoadMesh leaves the file to an importer
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

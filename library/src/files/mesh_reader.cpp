@@ -1,0 +1,326 @@
+#include "mesh_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "context.h"
+#include "progress.h"
+#include "textscan.h"
+
+namespace korvid {
+namespace {
+
+constexpr size_t kStlHeader = 84;
+constexpr size_t kStlRecord = 50;
+// A polygon of an OBJ file may have at most this many corners.
+constexpr size_t kMaxCorners = 4096;
+
+MeshFile refuse(Failure failure, std::string why) {
+    MeshFile out;
+    out.failure = failure;
+    out.why = std::move(why);
+    return out;
+}
+
+// One surface being gathered: its name and its triangles, 9 floats each.
+struct Group {
+    std::string name;
+    std::vector<float> triangles;
+};
+
+bool finite9(const float* v) {
+    for (int i = 0; i < 9; ++i)
+        if (!std::isfinite(v[i])) return false;
+    return true;
+}
+
+// The groups as a model, each group a surface.
+MeshFile commit(std::vector<Group>& groups, const std::string& fallback) {
+    if (groups.size() > size_t(KORVID_MAX_SURFACES))
+        return refuse(Failure::MeshParse, "more than 10 surfaces; a model holds at most 10");
+    MeshFile out;
+    out.model = newModel();
+    Model& model = *out.model;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        Surface& surface = model.surfaces[model.surfaceCount];
+        const std::string& wanted = groups[g].name.empty() ? fallback : groups[g].name;
+        if (safeName(wanted.c_str(), surface.name, sizeof surface.name) == 0)
+            copyName(surface.name, ("Surface" + std::to_string(g + 1)).c_str());
+        const int64_t n = int64_t(groups[g].triangles.size() / 9);
+        if (n > INT32_MAX / 9 || !surface.allocate(n))
+            return refuse(Failure::OutOfMemory, "not enough memory for " + std::to_string(n) + " triangles");
+        if (n > 0) std::memcpy(surface.vertices.get(), groups[g].triangles.data(), size_t(n) * 9 * sizeof(float));
+        std::vector<float>().swap(groups[g].triangles);
+        completeSurface(model, surface, n);
+    }
+    buildModelOutline(model);
+    return out;
+}
+
+bool startsWithWord(std::string_view text, std::string_view word) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+    if (text.size() - i < word.size()) return false;
+    for (size_t k = 0; k < word.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(text[i + k])) != word[k]) return false;
+    return i + word.size() == text.size() || std::isspace(static_cast<unsigned char>(text[i + word.size()]));
+}
+
+// Binary STL: an 80-byte header, a triangle count, then 50 bytes a triangle
+// (a normal, three corners, two attribute bytes). Read straight into the surface.
+MeshFile parseBinaryStl(std::string_view bytes, const std::string& name, Progress& progress) {
+    uint32_t count = 0;
+    std::memcpy(&count, bytes.data() + 80, 4);
+    if (uint64_t(count) * kStlRecord + kStlHeader != bytes.size())
+        return refuse(Failure::MeshParse, "the file holds " + std::to_string((bytes.size() - kStlHeader) / kStlRecord) +
+                                              " triangles, not the " + std::to_string(count) + " it declares");
+    if (count > uint32_t(INT32_MAX / 9)) return refuse(Failure::MeshParse, "too many triangles");
+    MeshFile out;
+    out.model = newModel();
+    Model& model = *out.model;
+    Surface& surface = model.surfaces[0];
+    if (safeName(name.c_str(), surface.name, sizeof surface.name) == 0) copyName(surface.name, "Surface1");
+    if (!surface.allocate(count))
+        return refuse(Failure::OutOfMemory, "not enough memory for " + std::to_string(count) + " triangles");
+    float* v = surface.vertices.get();
+    const char* record = bytes.data() + kStlHeader;
+    for (uint32_t k = 0; k < count; ++k, record += kStlRecord, v += 9) {
+        if (k % 65536 == 0 && !progress.goOn(float(k) / float(count)))
+            return refuse(Failure::Cancelled, "the load was stopped; the scene is as it was");
+        std::memcpy(v, record + 12, 36);
+        if (!finite9(v)) return refuse(Failure::MeshParse, "triangle " + std::to_string(k + 1) + " is not a number");
+    }
+    completeSurface(model, surface, count);
+    buildModelOutline(model);
+    return out;
+}
+
+// The text's lines one at a time, counted, ends of line and blanks trimmed.
+class Lines {
+public:
+    explicit Lines(std::string_view text) : text_(text) {}
+    bool next(std::string_view& line) {
+        if (pos_ >= text_.size()) return false;
+        const char* start = text_.data() + pos_;
+        const void* nl = std::memchr(start, '\n', text_.size() - pos_);
+        const size_t end = nl ? size_t(static_cast<const char*>(nl) - text_.data()) : text_.size();
+        line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        ++number_;
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.remove_suffix(1);
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.front()))) line.remove_prefix(1);
+        return true;
+    }
+    size_t number() const { return number_; }
+    float done() const { return float(double(pos_) / double(text_.size() + 1)); }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+    size_t number_ = 0;
+};
+
+// The first word of a line, and the rest after blanks.
+std::string_view firstWord(std::string_view line, std::string_view& rest) {
+    size_t end = 0;
+    while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
+    rest = line.substr(end);
+    while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front()))) rest.remove_prefix(1);
+    return line.substr(0, end);
+}
+
+bool is(std::string_view word, std::string_view lower) {
+    if (word.size() != lower.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(word[i])) != lower[i]) return false;
+    return true;
+}
+
+std::string at(const Lines& lines) { return "line " + std::to_string(lines.number()) + ": "; }
+
+// ASCII STL: solids of facets of three vertices each.
+MeshFile parseAsciiStl(std::string_view text, const std::string& name, Progress& progress) {
+    std::vector<Group> groups;
+    Lines lines(text);
+    std::string_view line, rest;
+    Group* solid = nullptr;
+    float corner[9];
+    int corners = -1;  // -1 outside a loop
+    while (lines.next(line)) {
+        if (lines.number() % 4096 == 0 && !progress.goOn(lines.done()))
+            return refuse(Failure::Cancelled, "the load was stopped; the scene is as it was");
+        if (line.empty()) continue;
+        const std::string_view word = firstWord(line, rest);
+        if (is(word, "solid")) {
+            if (solid) return refuse(Failure::MeshParse, at(lines) + "a solid inside a solid");
+            if (groups.size() == size_t(KORVID_MAX_SURFACES))
+                return refuse(Failure::MeshParse, "more than 10 solids; a model holds at most 10 surfaces");
+            groups.push_back({std::string(rest.substr(0, 27)), {}});
+            solid = &groups.back();
+        } else if (is(word, "endsolid")) {
+            if (!solid || corners >= 0) return refuse(Failure::MeshParse, at(lines) + "an end of a solid not begun");
+            solid = nullptr;
+        } else if (is(word, "facet") || is(word, "endfacet")) {
+            if (!solid) return refuse(Failure::MeshParse, at(lines) + "a facet outside a solid");
+        } else if (is(word, "outer")) {
+            if (!solid || corners >= 0) return refuse(Failure::MeshParse, at(lines) + "a loop outside a facet");
+            corners = 0;
+        } else if (is(word, "vertex")) {
+            if (corners < 0 || corners == 3) return refuse(Failure::MeshParse, at(lines) + "a vertex outside a loop");
+            if (scanFloats(rest, corner + 3 * corners, 3) < 3)
+                return refuse(Failure::MeshParse, at(lines) + "a vertex needs three numbers");
+            ++corners;
+        } else if (is(word, "endloop")) {
+            if (corners != 3) return refuse(Failure::MeshParse, at(lines) + "a loop of other than three vertices");
+            if (!finite9(corner)) return refuse(Failure::MeshParse, at(lines) + "a vertex is not a number");
+            solid->triangles.insert(solid->triangles.end(), corner, corner + 9);
+            corners = -1;
+        } else {
+            return refuse(Failure::MeshParse, at(lines) + "\"" + std::string(word.substr(0, 40)) + "\" is not STL");
+        }
+    }
+    if (solid || groups.empty()) return refuse(Failure::MeshParse, "the file ends inside a solid");
+    return commit(groups, name);
+}
+
+// An OBJ index: 1-based, or negative counting back from the last vertex read.
+bool objIndex(std::string_view token, size_t vertices, size_t& out) {
+    const size_t slash = token.find('/');
+    const std::string_view number = token.substr(0, slash);
+    const char* p = number.data();
+    int32_t i = 0;
+    if (!scanInt(p, number.data() + number.size(), i) || p != number.data() + number.size()) return false;
+    if (i > 0 && size_t(i) <= vertices) out = size_t(i) - 1;
+    else if (i < 0 && size_t(-int64_t(i)) <= vertices) out = vertices - size_t(-int64_t(i));
+    else return false;
+    return true;
+}
+
+// Wavefront OBJ: vertices, and faces split into fans, one surface a material.
+MeshFile parseObj(std::string_view text, const std::string& name, Progress& progress) {
+    std::vector<float> vertices;
+    std::vector<Group> groups;
+    Group* current = nullptr;
+    std::vector<size_t> polygon;
+    Lines lines(text);
+    std::string_view line, rest;
+    while (lines.next(line)) {
+        if (lines.number() % 4096 == 0 && !progress.goOn(lines.done()))
+            return refuse(Failure::Cancelled, "the load was stopped; the scene is as it was");
+        if (line.empty() || line.front() == '#') continue;
+        const std::string_view word = firstWord(line, rest);
+        if (word == "v") {
+            float v[3];
+            if (scanFloats(rest, v, 3) < 3) return refuse(Failure::MeshParse, at(lines) + "a vertex needs three numbers");
+            for (float c : v)
+                if (!std::isfinite(c)) return refuse(Failure::MeshParse, at(lines) + "a vertex is not a number");
+            vertices.insert(vertices.end(), v, v + 3);
+        } else if (word == "f") {
+            polygon.clear();
+            std::string_view tokens = rest, token;
+            while (!tokens.empty()) {
+                token = firstWord(tokens, tokens);
+                size_t index = 0;
+                if (!objIndex(token, vertices.size() / 3, index))
+                    return refuse(Failure::MeshParse, at(lines) + "a face names a vertex the file does not have");
+                if (polygon.size() == kMaxCorners)
+                    return refuse(Failure::MeshParse, at(lines) + "a face has more than 4096 corners");
+                polygon.push_back(index);
+            }
+            if (polygon.size() < 3) return refuse(Failure::MeshParse, at(lines) + "a face needs three corners");
+            if (!current) {
+                groups.push_back({std::string(), {}});
+                current = &groups.back();
+            }
+            for (size_t k = 1; k + 1 < polygon.size(); ++k)
+                for (size_t c : {polygon[0], polygon[k], polygon[k + 1]})
+                    current->triangles.insert(current->triangles.end(), &vertices[3 * c], &vertices[3 * c] + 3);
+        } else if (word == "usemtl") {
+            const std::string material(rest);
+            auto found = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.name == material; });
+            if (found == groups.end()) {
+                if (groups.size() == size_t(KORVID_MAX_SURFACES))
+                    return refuse(Failure::MeshFormat, "more than 10 materials");
+                groups.push_back({material, {}});
+                found = groups.end() - 1;
+            }
+            current = &*found;
+        } else if (word == "l" || word == "p" || word == "curv" || word == "curv2" || word == "surf" ||
+                   word == "cstype") {
+            return refuse(Failure::MeshFormat, "lines, points, curves and surfaces");
+        }
+        // Normals, texture coordinates, groups, objects, smoothing and
+        // material libraries say nothing about the triangles.
+    }
+    // Materials named but never given a face make no surface.
+    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const Group& g) { return g.triangles.empty(); }),
+                 groups.end());
+    if (groups.empty()) return refuse(Failure::MeshParse, "no faces");
+    return commit(groups, name);
+}
+
+}  // namespace
+
+MeshFile parseMesh(std::string_view bytes, MeshKind kind, const std::string& name, Progress& progress) {
+    try {
+        if (kind == MeshKind::Obj) return parseObj(bytes, name, progress);
+        // A binary file may begin with "solid" too: its size then decides.
+        if (bytes.size() >= kStlHeader) {
+            uint32_t count = 0;
+            std::memcpy(&count, bytes.data() + 80, 4);
+            if (uint64_t(count) * kStlRecord + kStlHeader == bytes.size() || !startsWithWord(bytes.substr(0, 512), "solid"))
+                return parseBinaryStl(bytes, name, progress);
+        }
+        if (startsWithWord(bytes.substr(0, 512), "solid")) return parseAsciiStl(bytes, name, progress);
+        return refuse(Failure::MeshParse, "shorter than an STL file's header");
+    } catch (const std::bad_alloc&) {
+        return refuse(Failure::OutOfMemory, "not enough memory for the model");
+    }
+}
+
+}  // namespace korvid
+
+using namespace korvid;
+
+KORVID_EXPORT bool objLoadMesh(const char* path) try {
+    simulationChanged();
+    Context& c = context();
+    if (!c.store) {
+        fail(Failure::NoModel);
+        return false;
+    }
+    if (!path) {
+        fail(Failure::FileNotFound);
+        return false;
+    }
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& ch : extension) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    const bool obj = extension == ".obj";
+    if (!obj && extension != ".stl") {
+        fail(Failure::MeshFormat, path, "only STL and OBJ files are read here");
+        return false;
+    }
+    FileText file(path);
+    if (!file.ok()) {
+        fail(Failure::FileNotFound);
+        return false;
+    }
+    Progress progress(c.progress);
+    MeshFile read = parseMesh(file.text(), obj ? MeshKind::Obj : MeshKind::Stl,
+                              std::filesystem::path(path).stem().string(), progress);
+    if (!read.model) {
+        if (read.failure == Failure::OutOfMemory || read.failure == Failure::Cancelled) fail(read.failure, read.why.c_str());
+        else fail(read.failure, path, read.why.c_str());
+        return false;
+    }
+    appendModel(*c.store, std::move(read.model));
+    selectModel(*c.store, c.store->count());
+    return true;
+} catch (...) {
+    return refusedByException<bool>(false);
+}
