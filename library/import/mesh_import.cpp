@@ -225,6 +225,9 @@ ImportResult addMesh(const MeshRead& read) {
 }
 
 bool readByLibrary(const std::string& path) {
+    // Folders and missing files get the reader's own answers.
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return false;
     std::string extension = fs::path(path).extension().string();
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension == ".stl" || extension == ".obj";

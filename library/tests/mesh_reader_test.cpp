@@ -83,7 +83,6 @@ TEST_F(MeshReaderTest, DamagedFilesAreRefusedAndTheSceneStays) {
     ASSERT_TRUE(objLoadMesh(writeFile("good.stl", binaryStl(kTwo)).c_str()));
     std::string shortBinary = binaryStl(kTwo);
     shortBinary.resize(shortBinary.size() - 10);
-    const float nan = std::nanf("");
     struct Case {
         const char* file;
         std::string content;
@@ -92,7 +91,6 @@ TEST_F(MeshReaderTest, DamagedFilesAreRefusedAndTheSceneStays) {
     const Case cases[] = {
         {"short.stl", shortBinary, KORVID_FAILURE_MESH_PARSE},
         {"header.stl", "binar", KORVID_FAILURE_MESH_PARSE},
-        {"nan.stl", binaryStl({0, 0, 0, 1, 0, 0, 0, nan, 0}), KORVID_FAILURE_MESH_PARSE},
         {"loop.stl", "solid a\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nendloop\nendfacet\nendsolid\n",
          KORVID_FAILURE_MESH_PARSE},
         {"open.stl", "solid a\nfacet normal 0 0 1\n", KORVID_FAILURE_MESH_PARSE},

@@ -33,12 +33,6 @@ struct Group {
     std::vector<float> triangles;
 };
 
-bool finite9(const float* v) {
-    for (int i = 0; i < 9; ++i)
-        if (!std::isfinite(v[i])) return false;
-    return true;
-}
-
 // The groups as a model, each group a surface.
 MeshFile commit(std::vector<Group>& groups, const std::string& fallback) {
     if (groups.size() > size_t(KORVID_MAX_SURFACES))
@@ -93,7 +87,6 @@ MeshFile parseBinaryStl(std::string_view bytes, const std::string& name, Progres
         if (k % 65536 == 0 && !progress.goOn(float(k) / float(count)))
             return refuse(Failure::Cancelled, "the load was stopped; the scene is as it was");
         std::memcpy(v, record + 12, 36);
-        if (!finite9(v)) return refuse(Failure::MeshParse, "triangle " + std::to_string(k + 1) + " is not a number");
     }
     completeSurface(model, surface, count);
     buildModelOutline(model);
@@ -177,7 +170,6 @@ MeshFile parseAsciiStl(std::string_view text, const std::string& name, Progress&
             ++corners;
         } else if (is(word, "endloop")) {
             if (corners != 3) return refuse(Failure::MeshParse, at(lines) + "a loop of other than three vertices");
-            if (!finite9(corner)) return refuse(Failure::MeshParse, at(lines) + "a vertex is not a number");
             solid->triangles.insert(solid->triangles.end(), corner, corner + 9);
             corners = -1;
         } else {
@@ -216,9 +208,9 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
         const std::string_view word = firstWord(line, rest);
         if (word == "v") {
             float v[3];
+            // Values past the float range read as infinite, as in RAW files;
+            // the drawing frames the finite ones.
             if (scanFloats(rest, v, 3) < 3) return refuse(Failure::MeshParse, at(lines) + "a vertex needs three numbers");
-            for (float c : v)
-                if (!std::isfinite(c)) return refuse(Failure::MeshParse, at(lines) + "a vertex is not a number");
             vertices.insert(vertices.end(), v, v + 3);
         } else if (word == "f") {
             polygon.clear();
