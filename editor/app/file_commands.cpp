@@ -99,6 +99,10 @@ bool FileCommands::importFile(const QString& path) {
     // The file is read on a worker while the window keeps drawing; the
     // model is added here, on the view's thread.
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (korvid::import::readByLibrary(absolute.toLocal8Bit().toStdString())) {
+        const vantor::Refusal refusal = m_document.loadMesh(absolute);
+        if (refusal.code != KORVID_FAILURE_MESH_FORMAT) return answer(absolute, refusal, QString());
+    }
     const korvid::import::MeshRead read = vantor::readMeshWithProgress(m_window, absolute);
     QString note;
     return answer(absolute, m_document.addImportedMesh(absolute, read, &note), note);

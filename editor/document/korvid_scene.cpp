@@ -38,6 +38,11 @@ Refusal KorvidScene::loadZob(const QString& absolutePath) {
     return objLoadZOB(absolutePath.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
 }
 
+Refusal KorvidScene::loadMesh(const QString& absolutePath) {
+    // The library reads STL and OBJ itself, straight into the model.
+    return objLoadMesh(absolutePath.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
+}
+
 Refusal KorvidScene::loadRaw(const QString& absolutePath) {
     makeCurrent();
     return objLoadRaw(absolutePath.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();

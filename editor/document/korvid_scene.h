@@ -32,6 +32,8 @@ public:
     Refusal loadZob(const QString& absolutePath);
     Refusal loadRaw(const QString& absolutePath);
     // Adds a model an importer read; `note` gets what the user should know of it.
+    // An STL or OBJ file read by the library; MESH_FORMAT for one it leaves to the importer.
+    Refusal loadMesh(const QString& absolutePath);
     Refusal addMesh(const korvid::import::MeshRead& read, QString* note);
     // Writes the edited model.
     Refusal saveZob(const QString& path);

@@ -60,6 +60,16 @@ Refusal CVantorDoc::openFile(const QString& path, QString* note) {
     return finishLoad(refusal, zob, false);
 }
 
+Refusal CVantorDoc::loadMesh(const QString& path) {
+    emit opening();
+    highlightSurface(KORVID_SELECT_NONE);
+    const Refusal refusal = m_scene.loadMesh(path);
+    // A file the library leaves to the importer changes nothing here.
+    if (refusal.code == KORVID_FAILURE_MESH_FORMAT) return refusal;
+    if (!refusal) setFile(path);
+    return finishLoad(refusal, false, true);
+}
+
 Refusal CVantorDoc::addImportedMesh(const QString& path, const korvid::import::MeshRead& read, QString* note) {
     emit opening();
     highlightSurface(KORVID_SELECT_NONE);

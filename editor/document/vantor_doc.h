@@ -43,6 +43,9 @@ public:
     // Reads a RAW or ZOB file as a new model; `note` gets what the user should
     // know of a file that was read.
     vantor::Refusal openFile(const QString& path, QString* note = nullptr);
+    // An STL or OBJ file read by the library itself, as an import adds it;
+    // KORVID_FAILURE_MESH_FORMAT, nothing changed, for one left to the importer.
+    vantor::Refusal loadMesh(const QString& path);
     // Adds a model read from a mesh file of another format (File > Import
     // Model...), shown as an opened file is; not added to the recent files.
     vantor::Refusal addImportedMesh(const QString& path, const korvid::import::MeshRead& read,

@@ -75,7 +75,12 @@ TEST_F(ImportDialogTest, CancelEndsTheImportAtOnce) {
         }
     });
     poll.start(20);
-    EXPECT_FALSE(files().importFile(QString::fromStdString(sample("lantern.obj"))));
+    // A format only the importer reads (STL and OBJ the library reads at once).
+    const auto ply = scratch() / "plate.ply";
+    std::ofstream(ply) << "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                          "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+                          "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
+    EXPECT_FALSE(files().importFile(QString::fromStdString(ply.string())));
     poll.stop();
     release->store(true);
     EXPECT_TRUE(sawDialog);

@@ -489,13 +489,14 @@ typedef struct MeshSurface {
  * becomes "Surface" and the surface's number. */
 KORVID_API bool objAddMesh(const MeshSurface* surfaces, int32_t surfaceCount);
 /* Reads a binary or ASCII STL file (each solid a surface) or a Wavefront OBJ
- * file (each material a surface, in the order first used; polygons split
- * into fans; normals, texture coordinates, groups and smoothing left out)
+ * file (each object or group, and each material within it, a surface in
+ * the order first used, named after the object, else the material; polygons
+ * split into fans; normals, texture coordinates and smoothing left out)
  * into a new current model, as objAddMesh builds one; the file is read whole
  * before the scene changes, and reports progress as objLoadRaw does. False,
  * the scene unchanged, with KORVID_FAILURE_FILE_NOT_FOUND, MESH_PARSE (a
  * damaged file: the path and what), OUT_OF_MEMORY, CANCELLED, or MESH_FORMAT
- * for a file that is neither, or an OBJ with more than 10 materials or with
+ * for a file that is neither, or an OBJ of more than 10 such surfaces or with
  * lines, points, curves or surfaces: importers read those instead. */
 KORVID_API bool objLoadMesh(const char* path);
 

@@ -66,17 +66,21 @@ TEST_F(MeshReaderTest, EveryFormGivesTheSameTrianglesAndSurfaces) {
         EXPECT_EQ(got[0].second, kTwo);
         EXPECT_EQ(got[0].first, name == "ascii.stl" ? "Plate" : "plate") << "the solid's name, else the file's";
     }
-    // Each material a surface, in the order first used; a material without faces makes none.
+    // Each object and each material in it a surface, in the order first used;
+    // a material without faces makes none.
     objNew();
     ASSERT_TRUE(objLoadMesh(writeFile("two.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nusemtl red\nf 1 2 3\n"
-                                                 "usemtl blue\nf 2 4 3\nusemtl red\nf 1 3 2\nusemtl unused\n")
+                                                 "usemtl blue\nf 2 4 3\nusemtl red\nf 1 3 2\nusemtl unused\n"
+                                                 "o Lid\nf 1 2 4\nusemtl blue\nf 4 2 1\n")
                                 .c_str()))
         << objGetLastError();
     const auto got = surfaces();
-    ASSERT_EQ(got.size(), 2u);
+    ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0].first, "red");
     EXPECT_EQ(got[0].second.size(), 18u);
     EXPECT_EQ(got[1].first, "blue");
+    EXPECT_EQ(got[2].first, "Lid");
+    EXPECT_EQ(got[3].first, "Lid");
 }
 
 TEST_F(MeshReaderTest, DamagedFilesAreRefusedAndTheSceneStays) {
@@ -110,8 +114,8 @@ TEST_F(MeshReaderTest, DamagedFilesAreRefusedAndTheSceneStays) {
         EXPECT_EQ(objGetLastFailure(), c.failure) << objGetLastError();
         EXPECT_EQ(objGetModelCount(), 1) << "nothing was added";
     }
-    std::string materials;
-    for (int i = 0; i < 11; ++i) materials += "usemtl m" + std::to_string(i) + "\n";
+    std::string materials = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    for (int i = 0; i < 11; ++i) materials += "o Piece" + std::to_string(i) + "\nf 1 2 3\n";
     EXPECT_FALSE(objLoadMesh(writeFile("many.obj", materials).c_str()));
     EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_MESH_FORMAT) << "left to the importer";
     EXPECT_FALSE(objLoadMesh((scratch() / "missing.stl").c_str()));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,7 @@ std::string at(const Lines& lines) { return "line " + std::to_string(lines.numbe
 // ASCII STL: solids of facets of three vertices each.
 MeshFile parseAsciiStl(std::string_view text, const std::string& name, Progress& progress) {
     std::vector<Group> groups;
+    groups.reserve(KORVID_MAX_SURFACES);  // `solid` stays valid
     Lines lines(text);
     std::string_view line, rest;
     Group* solid = nullptr;
@@ -193,11 +195,15 @@ bool objIndex(std::string_view token, size_t vertices, size_t& out) {
     return true;
 }
 
-// Wavefront OBJ: vertices, and faces split into fans, one surface a material.
+// Wavefront OBJ: vertices, and faces split into fans. Each object or group
+// (o, g) and each material within it is a surface, in the order first used,
+// named after the object, else its material, else the file.
 MeshFile parseObj(std::string_view text, const std::string& name, Progress& progress) {
     std::vector<float> vertices;
     std::vector<Group> groups;
-    Group* current = nullptr;
+    std::vector<std::pair<std::string, std::string>> keys;  // object and material of each group
+    std::string object, material;
+    size_t current = SIZE_MAX;  // the group faces go to; SIZE_MAX: found at the next face
     std::vector<size_t> polygon;
     Lines lines(text);
     std::string_view line, rest;
@@ -225,33 +231,33 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
                 polygon.push_back(index);
             }
             if (polygon.size() < 3) return refuse(Failure::MeshParse, at(lines) + "a face needs three corners");
-            if (!current) {
-                groups.push_back({std::string(), {}});
-                current = &groups.back();
+            if (current == SIZE_MAX) {
+                const auto key = std::make_pair(object, material);
+                current = size_t(std::find(keys.begin(), keys.end(), key) - keys.begin());
+                if (current == keys.size()) {
+                    if (keys.size() == size_t(KORVID_MAX_SURFACES))
+                        return refuse(Failure::MeshFormat, "more than 10 objects and materials");
+                    keys.push_back(key);
+                    groups.push_back({!object.empty() ? object : material, {}});
+                }
             }
+            std::vector<float>& triangles = groups[current].triangles;
             for (size_t k = 1; k + 1 < polygon.size(); ++k)
                 for (size_t c : {polygon[0], polygon[k], polygon[k + 1]})
-                    current->triangles.insert(current->triangles.end(), &vertices[3 * c], &vertices[3 * c] + 3);
+                    triangles.insert(triangles.end(), &vertices[3 * c], &vertices[3 * c] + 3);
+        } else if (word == "o" || word == "g") {
+            object = std::string(rest);
+            current = SIZE_MAX;
         } else if (word == "usemtl") {
-            const std::string material(rest);
-            auto found = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.name == material; });
-            if (found == groups.end()) {
-                if (groups.size() == size_t(KORVID_MAX_SURFACES))
-                    return refuse(Failure::MeshFormat, "more than 10 materials");
-                groups.push_back({material, {}});
-                found = groups.end() - 1;
-            }
-            current = &*found;
+            material = std::string(rest);
+            current = SIZE_MAX;
         } else if (word == "l" || word == "p" || word == "curv" || word == "curv2" || word == "surf" ||
                    word == "cstype") {
             return refuse(Failure::MeshFormat, "lines, points, curves and surfaces");
         }
-        // Normals, texture coordinates, groups, objects, smoothing and
-        // material libraries say nothing about the triangles.
+        // Normals, texture coordinates, smoothing and material libraries say
+        // nothing about the triangles.
     }
-    // Materials named but never given a face make no surface.
-    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const Group& g) { return g.triangles.empty(); }),
-                 groups.end());
     if (groups.empty()) return refuse(Failure::MeshParse, "no faces");
     return commit(groups, name);
 }
