@@ -162,6 +162,10 @@ int32_t dieAndBurst(Emitter& emitter) {
 
 // Curves over life set the colour and size of the emitter's own particles
 // from the age they reached; a burst's particles step as without curves.
+// A block at a time: the ages first, then each channel as one straight loop,
+// with LifeCurve::at's arithmetic.
+constexpr int64_t kCurveBlock = 1024;
+
 void followCurves(Emitter& emitter, int64_t begin, int64_t end) {
     ParticleStore& s = *emitter.store;
     const LifeCurve& colour = emitter.curves[KORVID_CURVE_COLOUR];
@@ -170,27 +174,36 @@ void followCurves(Emitter& emitter, int64_t begin, int64_t end) {
     const int32_t* fromBurst = s.integers(kFromBurst);
     const int32_t* life = s.integers(kLifeLeft);
     const int32_t* lifeTotal = s.integers(kLifeTotal);
-    float* rgba[4] = {s.column(kColor), s.column(kColor + 1), s.column(kColor + 2), s.column(kColor + 3)};
-    const float* var[4] = {s.column(kColorVar), s.column(kColorVar + 1), s.column(kColorVar + 2),
-                           s.column(kColorVar + 3)};
-    float* sizes = s.column(kSize);
-    const float* sizeVar = s.column(kSizeVar);
     const uint8_t* dying = emitter.dying.empty() ? nullptr : emitter.dying.data();
-    for (int64_t i = begin; i < end; ++i) {
-        if (fromBurst[i] || (dying && dying[i])) continue;
-        // The age reached, as a fraction of the life at birth.
-        const float f = lifeTotal[i] > 0
-                            ? 1.0f - static_cast<float>(life[i]) * (1.0f / static_cast<float>(lifeTotal[i]))
-                            : 1.0f;
-        float v[4];
-        if (colour.on()) {
-            colour.at(f, v);
-            for (int c = 0; c < 4; ++c) rgba[c][i] = v[c] + var[c][i];
+    bool skip[kCurveBlock];
+    int32_t cell[kCurveBlock];
+    float along[kCurveBlock];
+    for (int64_t at = begin; at < end; at += kCurveBlock) {
+        const int64_t n = std::min(kCurveBlock, end - at);
+        for (int64_t k = 0; k < n; ++k) {
+            const int64_t i = at + k;
+            skip[k] = fromBurst[i] != 0 || (dying && dying[i]);
+            // The age reached, as a fraction of the life at birth.
+            const float f = lifeTotal[i] > 0
+                                ? 1.0f - static_cast<float>(life[i]) * (1.0f / static_cast<float>(lifeTotal[i]))
+                                : 1.0f;
+            const float x = (f < 0.0f ? 0.0f : f > 1.0f ? 1.0f : f) * float(kCurveSamples);
+            const int c = static_cast<int>(x) < kCurveSamples ? static_cast<int>(x) : kCurveSamples - 1;
+            cell[k] = c;
+            along[k] = x - static_cast<float>(c);
         }
-        if (sized) {
-            size.at(f, v);
-            sizes[i] = v[0] + sizeVar[i];
-        }
+        auto apply = [&](const LifeCurve& curve, int channel, float* out, const float* var) {
+            const std::array<float, 4>* table = curve.table.data();
+            for (int64_t k = 0; k < n; ++k) {
+                if (skip[k]) continue;
+                const float a = table[cell[k]][size_t(channel)];
+                const float b = table[cell[k] + 1][size_t(channel)];
+                out[at + k] = (a + along[k] * (b - a)) + var[at + k];
+            }
+        };
+        if (colour.on())
+            for (int c = 0; c < 4; ++c) apply(colour, c, s.column(kColor + c), s.column(kColorVar + c));
+        if (sized) apply(size, 0, s.column(kSize), s.column(kSizeVar));
     }
 }
 
@@ -296,8 +309,16 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta) {
     const MotionStep step = motionStep(emitter, frameDelta);
     const bool curved = emitter.curves[KORVID_CURVE_COLOUR].on() || emitter.curves[KORVID_CURVE_SIZE].on();
     context().workers.forRanges(count, kParticlesAPiece, [&](int64_t begin, int64_t end) {
-        move(step, begin, end);
-        if (curved) followCurves(emitter, begin, end);
+        if (!curved) {
+            move(step, begin, end);
+            return;
+        }
+        // Curves read what the step just wrote: a block at a time, while it is in the cache.
+        for (int64_t at = begin; at < end; at += kCurveBlock) {
+            const int64_t stop = std::min(end, at + kCurveBlock);
+            move(step, at, stop);
+            followCurves(emitter, at, stop);
+        }
     });
     if (firstDying < count) s.compact(emitter.dying.data(), firstDying);
     emitter.dying.clear();
