@@ -1,6 +1,8 @@
 // Import of RAW triangle lists: named groups of triangles, nine numbers a line.
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "context.h"
 #include "normals.h"
@@ -8,6 +10,9 @@
 
 namespace korvid {
 namespace {
+
+// Lines of a group read as one piece of work.
+constexpr int64_t kLinesAPiece = 4096;
 
 bool isNameLine(std::string_view line) {
     if (line.empty()) return false;
@@ -25,6 +30,7 @@ static std::unique_ptr<Model> readRaw(const char* path, Progress& progress) {
         return nullptr;
     }
     auto model = newModel();
+    Context& c = context();
     LineReader reader(file.text());
     std::string_view line;
     bool have = reader.next(line);
@@ -43,28 +49,54 @@ static std::unique_ptr<Model> readRaw(const char* path, Progress& progress) {
         scanWord(p, p + line.size(), word, sizeof word);
         copyName(surface.name, word);
 
-        // Count the group's lines, then go back and read them.
+        // Count the group's lines, noting where every kLinesAPiece-th one
+        // starts, then read the pieces on the workers: each piece knows its
+        // first line and its place in the array, so any order gives the same.
         const size_t start = reader.position();
+        std::vector<size_t> pieces{start};
         int64_t n = 0;
-        while ((have = reader.next(line)) && !isNameLine(line)) ++n;
+        while ((have = reader.next(line)) && !isNameLine(line)) {
+            ++n;
+            if (n % kLinesAPiece == 0) pieces.push_back(reader.position());
+        }
         const size_t end = reader.position();
         const std::string_view next = line;  // the line that ended the group
         if (n > INT32_MAX / 9 || !surface.allocate(n)) {
             fail(Failure::RawParse, path, ("not enough memory for " + std::to_string(n) + " triangles").c_str());
             return nullptr;
         }
-        reader.seek(start);
         float* v = surface.vertices.get();
-        for (int64_t k = 0; k < n; ++k) {
-            if (k % 4096 == 0 && !progress.goOn(float(double(reader.position()) / double(file.text().size() + 1)))) {
+        const std::string_view text = file.text();
+        const int64_t pieceCount = (n + kLinesAPiece - 1) / kLinesAPiece;
+        std::vector<int64_t> badLine(size_t(pieceCount), -1);  // a piece's first unreadable line
+        // Waves of pieces, so that the progress is told (on this thread) as the work goes.
+        const int64_t wave = int64_t(c.workers.count());
+        for (int64_t first = 0; first < pieceCount; first += wave) {
+            if (!progress.goOn(float(double(pieces[size_t(first)]) / double(text.size() + 1)))) {
                 fail(Failure::Cancelled, "the load was stopped; the scene is as it was");
                 return nullptr;
             }
-            reader.next(line);
-            if (scanFloats(line, v + 9 * k, 9) < 9) {
-                fail(Failure::RawParse, path, ("vertex line " + std::to_string(k + 1)).c_str());
-                return nullptr;
-            }
+            const int64_t last = std::min(pieceCount, first + wave);
+            c.workers.forRanges(last - first, 1, [&](int64_t b, int64_t e) {
+                for (int64_t piece = first + b; piece < first + e; ++piece) {
+                    LineReader lines(text);
+                    lines.seek(pieces[size_t(piece)]);
+                    std::string_view l;
+                    const int64_t to = std::min(n, (piece + 1) * kLinesAPiece);
+                    for (int64_t k = piece * kLinesAPiece; k < to; ++k) {
+                        lines.next(l);
+                        if (scanFloats(l, v + 9 * k, 9) < 9) {
+                            badLine[size_t(piece)] = k;
+                            break;
+                        }
+                    }
+                }
+            });
+            for (int64_t piece = first; piece < last; ++piece)
+                if (badLine[size_t(piece)] >= 0) {
+                    fail(Failure::RawParse, path, ("vertex line " + std::to_string(badLine[size_t(piece)] + 1)).c_str());
+                    return nullptr;
+                }
         }
         reader.seek(end);
         line = next;
