@@ -135,7 +135,7 @@ const std::vector<int64_t> kCounts = {10000, 200000, 1000000};
 BENCHMARK(Update)->ArgsProduct({kCounts, {1, 2}});
 BENCHMARK(UpdateLinkedList)->ArgsProduct({kCounts});
 BENCHMARK(UpdatePackedLoop)->ArgsProduct({kCounts});
-BENCHMARK(UpdateWithCurves)->Arg(200000);
+BENCHMARK(UpdateWithCurves)->Arg(100000)->Arg(200000);
 // Frames: the step, the quads built and the draw. Polygons at 100,000
 // particles is the yardstick for the frame cost.
 BENCHMARK(UpdateAndDraw)

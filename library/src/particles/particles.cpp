@@ -192,18 +192,39 @@ void followCurves(Emitter& emitter, int64_t begin, int64_t end) {
             cell[k] = c;
             along[k] = x - static_cast<float>(c);
         }
-        auto apply = [&](const LifeCurve& curve, int channel, float* out, const float* var) {
-            const std::array<float, 4>* table = curve.table.data();
+        if (colour.on()) {
+            // The four channels of a particle from one pair of table rows.
+            const float* rows = colour.table.data()->data();
+            float* r = s.column(kColor);
+            float* g = s.column(kColor + 1);
+            float* b = s.column(kColor + 2);
+            float* a = s.column(kColor + 3);
+            const float* vr = s.column(kColorVar);
+            const float* vg = s.column(kColorVar + 1);
+            const float* vb = s.column(kColorVar + 2);
+            const float* va = s.column(kColorVar + 3);
             for (int64_t k = 0; k < n; ++k) {
                 if (skip[k]) continue;
-                const float a = table[cell[k]][size_t(channel)];
-                const float b = table[cell[k] + 1][size_t(channel)];
-                out[at + k] = (a + along[k] * (b - a)) + var[at + k];
+                const float* lo = rows + 4 * cell[k];
+                const float* hi = lo + 4;
+                const float t = along[k];
+                const int64_t i = at + k;
+                r[i] = (lo[0] + t * (hi[0] - lo[0])) + vr[i];
+                g[i] = (lo[1] + t * (hi[1] - lo[1])) + vg[i];
+                b[i] = (lo[2] + t * (hi[2] - lo[2])) + vb[i];
+                a[i] = (lo[3] + t * (hi[3] - lo[3])) + va[i];
             }
-        };
-        if (colour.on())
-            for (int c = 0; c < 4; ++c) apply(colour, c, s.column(kColor + c), s.column(kColorVar + c));
-        if (sized) apply(size, 0, s.column(kSize), s.column(kSizeVar));
+        }
+        if (sized) {
+            const float* rows = size.table.data()->data();
+            float* out = s.column(kSize);
+            const float* var = s.column(kSizeVar);
+            for (int64_t k = 0; k < n; ++k) {
+                if (skip[k]) continue;
+                const float* lo = rows + 4 * cell[k];
+                out[at + k] = (lo[0] + along[k] * (lo[4] - lo[0])) + var[at + k];
+            }
+        }
     }
 }
 
