@@ -460,8 +460,9 @@ KORVID_API bool objGetSurfaceArraysSized(int32_t index, float* vertices, int64_t
 
 /* ---- Files, names and models given in memory ---------------------------- */
 /* The memory objLoadZOB may take for a file's surfaces, mesh shapes and
- * particle pools (default 4 GiB); a file that needs more is refused with
- * KORVID_FAILURE_OUT_OF_MEMORY before the load passes the limit.
+ * particle pools, and objLoadMesh for its triangles (default 4 GiB); a file
+ * that needs more is refused with KORVID_FAILURE_OUT_OF_MEMORY before the
+ * load passes the limit.
  * Returns the limit in use; 0 or below restores the default. */
 KORVID_API int64_t objSetLoadMemoryLimit(int64_t bytes);
 /* The folder relative image paths are read from (objAddTexture, objLoadZOB, which

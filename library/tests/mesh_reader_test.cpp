@@ -122,6 +122,20 @@ TEST_F(MeshReaderTest, DamagedFilesAreRefusedAndTheSceneStays) {
     EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_FILE_NOT_FOUND);
     EXPECT_FALSE(objLoadMesh(nullptr));
     EXPECT_EQ(objGetModelCount(), 1);
+
+    // A few bytes a corner make a triangle each: the load limit holds.
+    std::string fan = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    for (int line = 0; line < 200; ++line) {
+        fan += "f";
+        for (int corner = 0; corner < 4000; ++corner) fan += corner % 2 ? " 2" : " 3";
+        fan += "\n";
+    }
+    objSetLoadMemoryLimit(int64_t(64) << 20);
+    EXPECT_FALSE(objLoadMesh(writeFile("fan.obj", fan).c_str()));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_OUT_OF_MEMORY) << objGetLastError();
+    objSetLoadMemoryLimit(0);
+    EXPECT_TRUE(objLoadMesh(writeFile("fan.obj", fan).c_str())) << "within the default limit";
+    EXPECT_EQ(objGetModelCount(), 2);
 }
 
 }  // namespace

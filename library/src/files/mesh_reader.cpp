@@ -20,6 +20,16 @@ constexpr size_t kStlHeader = 84;
 constexpr size_t kStlRecord = 50;
 // A polygon of an OBJ file may have at most this many corners.
 constexpr size_t kMaxCorners = 4096;
+// What a triangle takes while it is read and in the model: its corners as
+// read, then corners, a face normal and three vertex normals.
+constexpr int64_t kTriangleBytes = 36 + 36 + 12 + 36;
+
+MeshFile tooLarge(int64_t limit) {
+    MeshFile out;
+    out.failure = Failure::OutOfMemory;
+    out.why = "the model would need more than the " + std::to_string(limit >> 20) + " MiB a load may take";
+    return out;
+}
 
 MeshFile refuse(Failure failure, std::string why) {
     MeshFile out;
@@ -68,13 +78,14 @@ bool startsWithWord(std::string_view text, std::string_view word) {
 
 // Binary STL: an 80-byte header, a triangle count, then 50 bytes a triangle
 // (a normal, three corners, two attribute bytes). Read straight into the surface.
-MeshFile parseBinaryStl(std::string_view bytes, const std::string& name, Progress& progress) {
+MeshFile parseBinaryStl(std::string_view bytes, const std::string& name, Progress& progress, int64_t limit) {
     uint32_t count = 0;
     std::memcpy(&count, bytes.data() + 80, 4);
     if (uint64_t(count) * kStlRecord + kStlHeader != bytes.size())
         return refuse(Failure::MeshParse, "the file holds " + std::to_string((bytes.size() - kStlHeader) / kStlRecord) +
                                               " triangles, not the " + std::to_string(count) + " it declares");
     if (count > uint32_t(INT32_MAX / 9)) return refuse(Failure::MeshParse, "too many triangles");
+    if (int64_t(count) * kTriangleBytes > limit) return tooLarge(limit);
     MeshFile out;
     out.model = newModel();
     Model& model = *out.model;
@@ -198,12 +209,13 @@ bool objIndex(std::string_view token, size_t vertices, size_t& out) {
 // Wavefront OBJ: vertices, and faces split into fans. Each object or group
 // (o, g) and each material within it is a surface, in the order first used,
 // named after the object, else its material, else the file.
-MeshFile parseObj(std::string_view text, const std::string& name, Progress& progress) {
+MeshFile parseObj(std::string_view text, const std::string& name, Progress& progress, int64_t limit) {
     std::vector<float> vertices;
     std::vector<Group> groups;
     std::vector<std::pair<std::string, std::string>> keys;  // object and material of each group
     std::string object, material;
     size_t current = SIZE_MAX;  // the group faces go to; SIZE_MAX: found at the next face
+    int64_t triangles = 0;
     std::vector<size_t> polygon;
     Lines lines(text);
     std::string_view line, rest;
@@ -231,6 +243,8 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
                 polygon.push_back(index);
             }
             if (polygon.size() < 3) return refuse(Failure::MeshParse, at(lines) + "a face needs three corners");
+            triangles += int64_t(polygon.size()) - 2;
+            if (triangles * kTriangleBytes > limit) return tooLarge(limit);
             if (current == SIZE_MAX) {
                 const auto key = std::make_pair(object, material);
                 current = size_t(std::find(keys.begin(), keys.end(), key) - keys.begin());
@@ -241,10 +255,10 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
                     groups.push_back({!object.empty() ? object : material, {}});
                 }
             }
-            std::vector<float>& triangles = groups[current].triangles;
+            std::vector<float>& out = groups[current].triangles;
             for (size_t k = 1; k + 1 < polygon.size(); ++k)
                 for (size_t c : {polygon[0], polygon[k], polygon[k + 1]})
-                    triangles.insert(triangles.end(), &vertices[3 * c], &vertices[3 * c] + 3);
+                    out.insert(out.end(), &vertices[3 * c], &vertices[3 * c] + 3);
         } else if (word == "o" || word == "g") {
             object = std::string(rest);
             current = SIZE_MAX;
@@ -264,15 +278,16 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
 
 }  // namespace
 
-MeshFile parseMesh(std::string_view bytes, MeshKind kind, const std::string& name, Progress& progress) {
+MeshFile parseMesh(std::string_view bytes, MeshKind kind, const std::string& name, Progress& progress,
+                   int64_t memoryLimit) {
     try {
-        if (kind == MeshKind::Obj) return parseObj(bytes, name, progress);
+        if (kind == MeshKind::Obj) return parseObj(bytes, name, progress, memoryLimit);
         // A binary file may begin with "solid" too: its size then decides.
         if (bytes.size() >= kStlHeader) {
             uint32_t count = 0;
             std::memcpy(&count, bytes.data() + 80, 4);
             if (uint64_t(count) * kStlRecord + kStlHeader == bytes.size() || !startsWithWord(bytes.substr(0, 512), "solid"))
-                return parseBinaryStl(bytes, name, progress);
+                return parseBinaryStl(bytes, name, progress, memoryLimit);
         }
         if (startsWithWord(bytes.substr(0, 512), "solid")) return parseAsciiStl(bytes, name, progress);
         return refuse(Failure::MeshParse, "shorter than an STL file's header");
@@ -310,7 +325,7 @@ KORVID_EXPORT bool objLoadMesh(const char* path) try {
     }
     Progress progress(c.progress);
     MeshFile read = parseMesh(file.text(), obj ? MeshKind::Obj : MeshKind::Stl,
-                              std::filesystem::path(path).stem().string(), progress);
+                              std::filesystem::path(path).stem().string(), progress, c.loadMemoryLimit);
     if (!read.model) {
         if (read.failure == Failure::OutOfMemory || read.failure == Failure::Cancelled) fail(read.failure, read.why.c_str());
         else fail(read.failure, path, read.why.c_str());

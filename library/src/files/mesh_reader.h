@@ -21,7 +21,11 @@ struct MeshFile {
     std::string why;  // what is wrong, for the message
 };
 
-// `name` names a surface that the file leaves unnamed (the file's stem).
-MeshFile parseMesh(std::string_view bytes, MeshKind kind, const std::string& name, Progress& progress);
+// `name` names a surface that the file leaves unnamed (the file's stem). A
+// model that would take more than `memoryLimit` bytes is refused
+// (OutOfMemory) before it is built: an OBJ polygon of many corners makes
+// many triangles of a few bytes of text.
+MeshFile parseMesh(std::string_view bytes, MeshKind kind, const std::string& name, Progress& progress,
+                   int64_t memoryLimit);
 
 }  // namespace korvid
