@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "big_arrays.h"
 #include "context.h"
 #include "progress.h"
 #include "textscan.h"
@@ -206,11 +207,70 @@ bool objIndex(std::string_view token, size_t vertices, size_t& out) {
     return true;
 }
 
+// What the reading of an OBJ will store, counted first so that every array
+// is allocated once at its size: vertices, and the triangles of each object
+// and material in the order they come.
+struct ObjCounts {
+    size_t vertices = 0;
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::vector<int64_t> triangles;
+    int64_t total = 0;
+};
+
+ObjCounts countObj(std::string_view text) {
+    ObjCounts counts;
+    std::string object, material;
+    size_t current = SIZE_MAX;
+    Lines lines(text);
+    std::string_view line, rest;
+    while (lines.next(line)) {
+        if (line.empty() || line.front() == '#') continue;
+        const std::string_view word = firstWord(line, rest);
+        if (word == "v") {
+            ++counts.vertices;
+        } else if (word == "f") {
+            int64_t corners = 0;
+            std::string_view tokens = rest;
+            while (!tokens.empty()) {
+                firstWord(tokens, tokens);
+                ++corners;
+            }
+            if (current == SIZE_MAX) {
+                const auto key = std::make_pair(object, material);
+                current = size_t(std::find(counts.keys.begin(), counts.keys.end(), key) - counts.keys.begin());
+                if (current == counts.keys.size()) {
+                    counts.keys.push_back(key);
+                    counts.triangles.push_back(0);
+                }
+            }
+            const int64_t made = std::max<int64_t>(0, corners - 2);
+            counts.triangles[current] += made;
+            counts.total += made;
+        } else if (word == "o" || word == "g") {
+            object = std::string(rest);
+            current = SIZE_MAX;
+        } else if (word == "usemtl") {
+            material = std::string(rest);
+            current = SIZE_MAX;
+        }
+    }
+    return counts;
+}
+
+// Room for `count` floats, on huge pages when large, untouched until written.
+void reserveBig(std::vector<float>& v, size_t count) {
+    v.reserve(count);
+    adviseHugePages(v.data(), count * sizeof(float));
+}
+
 // Wavefront OBJ: vertices, and faces split into fans. Each object or group
 // (o, g) and each material within it is a surface, in the order first used,
 // named after the object, else its material, else the file.
 MeshFile parseObj(std::string_view text, const std::string& name, Progress& progress, int64_t limit) {
+    const ObjCounts counts = countObj(text);
+    if (counts.total > limit / kTriangleBytes) return tooLarge(limit);
     std::vector<float> vertices;
+    reserveBig(vertices, counts.vertices * 3);
     std::vector<Group> groups;
     std::vector<std::pair<std::string, std::string>> keys;  // object and material of each group
     std::string object, material;
@@ -253,6 +313,7 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
                         return refuse(Failure::MeshFormat, "more than 10 objects and materials");
                     keys.push_back(key);
                     groups.push_back({!object.empty() ? object : material, {}});
+                    reserveBig(groups.back().triangles, size_t(counts.triangles[current]) * 9);
                 }
             }
             std::vector<float>& out = groups[current].triangles;
