@@ -207,20 +207,53 @@ bool objIndex(std::string_view token, size_t vertices, size_t& out) {
     return true;
 }
 
+// Which surface an OBJ's faces go to: one for each object or group and
+// material within it, numbered in the order first used. Both passes over a
+// file follow it, so their numbers agree.
+class ObjSurfaces {
+public:
+    // Takes "o", "g" and "usemtl" lines; false for any other word.
+    bool follow(std::string_view word, std::string_view rest) {
+        if (word == "o" || word == "g") object_ = std::string(rest);
+        else if (word == "usemtl") material_ = std::string(rest);
+        else return false;
+        current_ = SIZE_MAX;
+        return true;
+    }
+    // The number of the surface of the next face; `added` when it is new.
+    size_t current(bool& added) {
+        added = false;
+        if (current_ == SIZE_MAX) {
+            const auto key = std::make_pair(object_, material_);
+            current_ = size_t(std::find(keys_.begin(), keys_.end(), key) - keys_.begin());
+            if (current_ == keys_.size()) {
+                keys_.push_back(key);
+                added = true;
+            }
+        }
+        return current_;
+    }
+    // The name of surface `n`: its object's, else its material's.
+    const std::string& name(size_t n) const { return keys_[n].first.empty() ? keys_[n].second : keys_[n].first; }
+
+private:
+    std::string object_, material_;
+    std::vector<std::pair<std::string, std::string>> keys_;
+    size_t current_ = SIZE_MAX;
+};
+
 // What the reading of an OBJ will store, counted first so that every array
 // is allocated once at its size: vertices, and the triangles of each object
 // and material in the order they come.
 struct ObjCounts {
     size_t vertices = 0;
-    std::vector<std::pair<std::string, std::string>> keys;
-    std::vector<int64_t> triangles;
+    std::vector<int64_t> triangles;  // for each surface
     int64_t total = 0;
 };
 
 ObjCounts countObj(std::string_view text) {
     ObjCounts counts;
-    std::string object, material;
-    size_t current = SIZE_MAX;
+    ObjSurfaces surfaces;
     Lines lines(text);
     std::string_view line, rest;
     while (lines.next(line)) {
@@ -235,23 +268,14 @@ ObjCounts countObj(std::string_view text) {
                 firstWord(tokens, tokens);
                 ++corners;
             }
-            if (current == SIZE_MAX) {
-                const auto key = std::make_pair(object, material);
-                current = size_t(std::find(counts.keys.begin(), counts.keys.end(), key) - counts.keys.begin());
-                if (current == counts.keys.size()) {
-                    counts.keys.push_back(key);
-                    counts.triangles.push_back(0);
-                }
-            }
+            bool added = false;
+            const size_t current = surfaces.current(added);
+            if (added) counts.triangles.push_back(0);
             const int64_t made = std::max<int64_t>(0, corners - 2);
             counts.triangles[current] += made;
             counts.total += made;
-        } else if (word == "o" || word == "g") {
-            object = std::string(rest);
-            current = SIZE_MAX;
-        } else if (word == "usemtl") {
-            material = std::string(rest);
-            current = SIZE_MAX;
+        } else {
+            surfaces.follow(word, rest);
         }
     }
     return counts;
@@ -272,9 +296,7 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
     std::vector<float> vertices;
     reserveBig(vertices, counts.vertices * 3);
     std::vector<Group> groups;
-    std::vector<std::pair<std::string, std::string>> keys;  // object and material of each group
-    std::string object, material;
-    size_t current = SIZE_MAX;  // the group faces go to; SIZE_MAX: found at the next face
+    ObjSurfaces surfaces;
     int64_t triangles = 0;
     std::vector<size_t> polygon;
     Lines lines(text);
@@ -305,27 +327,20 @@ MeshFile parseObj(std::string_view text, const std::string& name, Progress& prog
             if (polygon.size() < 3) return refuse(Failure::MeshParse, at(lines) + "a face needs three corners");
             triangles += int64_t(polygon.size()) - 2;
             if (triangles * kTriangleBytes > limit) return tooLarge(limit);
-            if (current == SIZE_MAX) {
-                const auto key = std::make_pair(object, material);
-                current = size_t(std::find(keys.begin(), keys.end(), key) - keys.begin());
-                if (current == keys.size()) {
-                    if (keys.size() == size_t(KORVID_MAX_SURFACES))
-                        return refuse(Failure::MeshFormat, "more than 10 objects and materials");
-                    keys.push_back(key);
-                    groups.push_back({!object.empty() ? object : material, {}});
-                    reserveBig(groups.back().triangles, size_t(counts.triangles[current]) * 9);
-                }
+            bool added = false;
+            const size_t current = surfaces.current(added);
+            if (added) {
+                if (current == size_t(KORVID_MAX_SURFACES))
+                    return refuse(Failure::MeshFormat, "more than 10 objects and materials");
+                groups.push_back({surfaces.name(current), {}});
+                reserveBig(groups.back().triangles, size_t(counts.triangles[current]) * 9);
             }
             std::vector<float>& out = groups[current].triangles;
             for (size_t k = 1; k + 1 < polygon.size(); ++k)
                 for (size_t c : {polygon[0], polygon[k], polygon[k + 1]})
                     out.insert(out.end(), &vertices[3 * c], &vertices[3 * c] + 3);
-        } else if (word == "o" || word == "g") {
-            object = std::string(rest);
-            current = SIZE_MAX;
-        } else if (word == "usemtl") {
-            material = std::string(rest);
-            current = SIZE_MAX;
+        } else if (surfaces.follow(word, rest)) {
+            // An object, group or material: the faces that follow go to its surface.
         } else if (word == "l" || word == "p" || word == "curv" || word == "curv2" || word == "surf" ||
                    word == "cstype") {
             return refuse(Failure::MeshFormat, "lines, points, curves and surfaces");
