@@ -2,8 +2,10 @@
 #include <QFileInfo>
 
 #include "app/vantor_app.h"
+#include "huge_page_malloc.h"
 
 int main(int argc, char** argv) {
+    korvid::support::restartWithHugePageMalloc(argv);
     setVantorSurfaceFormat();
     CVantorApp app(argc, argv);
     // A model named on the command line opens as File Open opens it; its

@@ -86,7 +86,9 @@ bool FileCommands::openFile(const QString& path) {
 
 void FileCommands::onFileImport() {
     if (!saveModified()) return;
-    const QString all = QString::fromStdString(korvid::import::supportedPatterns());
+    // Without the reader program only the formats the library reads itself.
+    QString all = QString::fromStdString(korvid::import::supportedPatterns());
+    if (all.isEmpty()) all = QStringLiteral("*.obj *.stl");
     const QString path = chooseFileToOpen(
         QStringLiteral("Import Model"),
         QStringLiteral("All supported (%1);;Wavefront OBJ (*.obj);;STL (*.stl);;PLY (*.ply);;glTF (*.gltf *.glb);;"

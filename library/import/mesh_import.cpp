@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "declared_counts.h"
-#include "mesh_read.h"
 #include "mesh_wire.h"
 #include "korvid.h"
 
@@ -202,6 +201,31 @@ MeshRead readMeshFromMemory(const void* data, size_t size, const std::string& hi
         return refused(ImportError::CountsPastSize, name, counts.why + ".");
     return readIsolated(name, limits, {"--memory", hint, name},
                         std::string_view(static_cast<const char*>(data), size));
+}
+
+std::string supportedPatterns() {
+    // Asked of the reader program once: Assimp's list does not change while
+    // we run, and the program that imports does not load Assimp itself.
+    static const std::string patterns = [] {
+        int output = -1;
+        const pid_t child = startReader({"--patterns"}, {}, output);
+        if (child < 0) return std::string();
+        Fd pipeEnd(output);
+        std::string text;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(pipeEnd.fd, buffer, sizeof buffer);
+            if (n > 0) text.append(buffer, static_cast<size_t>(n));
+            else if (n == 0 || errno != EINTR) break;
+        }
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::string();
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        return text;
+    }();
+    return patterns;
 }
 
 ImportResult addMesh(const MeshRead& read) {

@@ -96,7 +96,8 @@ bool readByLibrary(const std::string& path);
 // addMesh (GL thread).
 ImportResult importMesh(const std::string& path, const ImportLimits& limits = {});
 
-// The file patterns of every format Assimp reads, blank-separated ("*.obj *.stl ...").
+// The file patterns of every format Assimp reads, blank-separated ("*.obj *.stl ..."),
+// as the reader program reports them; empty when it cannot be started.
 std::string supportedPatterns();
 
 }  // namespace korvid::import

@@ -19,13 +19,6 @@
 namespace korvid::import {
 namespace fs = std::filesystem;
 
-MeshRead refused(ImportError code, const std::string& name, const std::string& what) {
-    MeshRead r;
-    r.code = code;
-    r.error = name + ": " + what;
-    return r;
-}
-
 namespace {
 
 // Lets a reader open the model file itself and files in its folder or below;
@@ -213,7 +206,7 @@ MeshRead readMemoryHere(const void* data, size_t size, const std::string& hint, 
     return readScene(importer, name, io, [&] { return importer.ReadFileFromMemory(data, size, 0, hint.c_str()); });
 }
 
-std::string supportedPatterns() {
+std::string patternsHere() {
     Assimp::Importer importer;
     std::string list;
     importer.GetExtensionList(list);  // "*.3ds;*.obj;..."

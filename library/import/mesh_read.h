@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mesh_import.h"
+#include "mesh_wire.h"
 
 namespace korvid::import {
 
@@ -13,8 +14,7 @@ namespace korvid::import {
 // folder or below; a buffer may refer to none.
 MeshRead readFileHere(const std::string& path, const std::string& name);
 MeshRead readMemoryHere(const void* data, size_t size, const std::string& hint, const std::string& name);
-
-// A refusal whose message is "NAME: WHAT".
-MeshRead refused(ImportError code, const std::string& name, const std::string& what);
+// The patterns of every format Assimp reads, blank-separated ("*.obj *.stl ...").
+std::string patternsHere();
 
 }  // namespace korvid::import

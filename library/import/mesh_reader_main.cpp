@@ -6,6 +6,8 @@
 //   korvid-mesh-reader --file PATH NAME     the file at PATH
 //   korvid-mesh-reader --memory HINT NAME   the bytes on standard input, in
 //                                           the format of extension HINT
+//   korvid-mesh-reader --patterns           the file patterns Assimp reads,
+//                                           blank-separated, on one line
 // NAME is how messages call the file. The exit status is 0 when an answer
 // (a read model or a refusal) was written, 2 for wrong arguments, 3 when the
 // answer could not be written.
@@ -53,8 +55,9 @@ MeshRead outOfMemory(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--patterns") == 0) return writeAll(korvid::import::patternsHere() + "\n") ? 0 : 3;
     if (argc != 4 || (std::strcmp(argv[1], "--file") != 0 && std::strcmp(argv[1], "--memory") != 0)) {
-        static const char usage[] = "usage: korvid-mesh-reader --file PATH NAME | --memory HINT NAME\n";
+        static const char usage[] = "usage: korvid-mesh-reader --file PATH NAME | --memory HINT NAME | --patterns\n";
         [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, usage, sizeof usage - 1);
         return 2;
     }

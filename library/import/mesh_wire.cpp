@@ -85,4 +85,11 @@ bool decodeMeshRead(std::string_view bytes, MeshRead& out) {
     return in.atEnd();
 }
 
+MeshRead refused(ImportError code, const std::string& name, const std::string& what) {
+    MeshRead r;
+    r.code = code;
+    r.error = name + ": " + what;
+    return r;
+}
+
 }  // namespace korvid::import

@@ -13,4 +13,7 @@ std::string encodeMeshRead(const MeshRead& read);
 // False, with `out` unspecified, when the bytes are damaged or cut short.
 bool decodeMeshRead(std::string_view bytes, MeshRead& out);
 
+// A refusal whose message is "NAME: WHAT".
+MeshRead refused(ImportError code, const std::string& name, const std::string& what);
+
 }  // namespace korvid::import

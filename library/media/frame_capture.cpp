@@ -11,14 +11,21 @@ support::Image grabFrame(int width, int height) {
     support::Image image;
     image.width = width;
     image.height = height;
-    image.rgba.resize(static_cast<size_t>(width) * height * 4);
-    std::vector<uint8_t> bottomUp(image.rgba.size());
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    image.rgba.resize(rowBytes * height);
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&image.rgba[static_cast<size_t>(y) * width * 4],
-                    &bottomUp[static_cast<size_t>(height - 1 - y) * width * 4], static_cast<size_t>(width) * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
+    // GL reads bottom row first: turn the rows over in place, so a frame
+    // touches one buffer of fresh memory, not two.
+    std::vector<uint8_t> row(rowBytes);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        uint8_t* a = &image.rgba[static_cast<size_t>(top) * rowBytes];
+        uint8_t* b = &image.rgba[static_cast<size_t>(bottom) * rowBytes];
+        std::memcpy(row.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, row.data(), rowBytes);
+    }
     for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
     return image;
 }

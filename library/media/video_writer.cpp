@@ -1,4 +1,7 @@
 // MP4 (H.264) and WebM (VP9, with alpha) through the FFmpeg libraries.
+// Built as a module of its own (korvid-video.so) that programs load when a
+// video is asked for: FFmpeg with its codecs takes longer to load than most
+// renders, so nothing else pays for it at start.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -9,6 +12,7 @@ extern "C" {
 #include <algorithm>
 
 #include "animation_writers.h"
+#include "video_module.h"
 
 namespace korvid::media {
 
@@ -130,12 +134,13 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AnimationWriter> openVideo(const std::string& path, AnimationFormat format, int width, int height,
-                                           const AnimationOptions& options, std::string* error) {
-    av_log_set_level(AV_LOG_ERROR);  // the encoders' chatter stays out of the tools' output
-    auto writer = std::make_unique<VideoWriter>();
-    if (!writer->open(path, format, width, height, options, error)) return nullptr;
-    return writer;
-}
-
 }  // namespace korvid::media
+
+extern "C" __attribute__((visibility("default"))) korvid::media::AnimationWriter* korvid_open_video(
+    const std::string& path, korvid::media::AnimationFormat format, int width, int height,
+    const korvid::media::AnimationOptions& options, std::string* error) {
+    av_log_set_level(AV_LOG_ERROR);  // the encoders' chatter stays out of the tools' output
+    auto writer = std::make_unique<korvid::media::VideoWriter>();
+    if (!writer->open(path, format, width, height, options, error)) return nullptr;
+    return writer.release();
+}

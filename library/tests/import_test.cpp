@@ -163,6 +163,15 @@ TEST_F(ImportTest, AReaderThatIsMissingOrDiesRefusesTheFile) {
     }
 }
 
+// The importing programs do not load Assimp: the file dialog's patterns
+// come from the reader program, and list what only Assimp reads.
+TEST_F(ImportTest, TheReaderNamesTheFormatsItReads) {
+    const std::string patterns = " " + korvid::import::supportedPatterns() + " ";
+    for (const char* pattern : {" *.ply ", " *.fbx ", " *.gltf ", " *.obj ", " *.stl "})
+        EXPECT_NE(patterns.find(pattern), std::string::npos) << pattern << " in" << patterns;
+    EXPECT_EQ(patterns.find('\n'), std::string::npos);
+}
+
 TEST(DeclaredCounts, PlyAndOffAgainstTheFileSize) {
     const std::string ascii =
         "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
