@@ -17,6 +17,7 @@
 #include "frame_queue.h"
 #include "gl_context.h"
 #include "korvid.h"
+#include "malloc_tuning.h"
 #include "png_io.h"
 
 namespace {
@@ -72,3 +73,12 @@ void Export(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(Export)->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(4)->UseRealTime();
+
+int main(int argc, char** argv) {
+    korvid::support::tuneMallocForLargeData(argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

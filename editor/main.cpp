@@ -2,10 +2,10 @@
 #include <QFileInfo>
 
 #include "app/vantor_app.h"
-#include "huge_page_malloc.h"
+#include "malloc_tuning.h"
 
 int main(int argc, char** argv) {
-    korvid::support::restartWithHugePageMalloc(argv);
+    korvid::support::tuneMallocForLargeData(argv);
     setVantorSurfaceFormat();
     CVantorApp app(argc, argv);
     // A model named on the command line opens as File Open opens it; its

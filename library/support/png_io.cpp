@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace korvid::support {
 
@@ -13,10 +14,24 @@ bool writePng(const std::string& path, const Image& image, std::string* error) {
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
-    png.format = PNG_FORMAT_RGBA;
     // Quick compression: frames of an export are written as fast as they render.
     png.flags = PNG_IMAGE_FLAG_FAST;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, image.rgba.data(), 0, nullptr)) {
+    // An opaque picture goes out without its alpha: a quarter less to
+    // compress, and libpng's quick mode is several times faster on three
+    // channels than on four.
+    const size_t pixels = size_t(image.width) * size_t(image.height);
+    bool opaque = image.rgba.size() >= pixels * 4;
+    for (size_t i = 3; opaque && i < pixels * 4; i += 4) opaque = image.rgba[i] == 255;
+    std::vector<uint8_t> rgb;
+    const uint8_t* data = image.rgba.data();
+    png.format = PNG_FORMAT_RGBA;
+    if (opaque) {
+        rgb.resize(pixels * 3);
+        for (size_t i = 0; i < pixels; ++i) std::memcpy(&rgb[i * 3], &image.rgba[i * 4], 3);
+        data = rgb.data();
+        png.format = PNG_FORMAT_RGB;
+    }
+    if (!png_image_write_to_file(&png, path.c_str(), 0, data, 0, nullptr)) {
         if (error) *error = png.message;
         return false;
     }

@@ -267,6 +267,75 @@ TEST(Animation, GifHasEveryFrameItsColoursAndTransparency) {
     std::filesystem::remove(path);
 }
 
+// Pictures round-trip through PNG to the byte; an opaque one is stored
+// without its alpha channel (colour type 2), one with any see-through pixel
+// keeps it (colour type 6).
+TEST(Png, OpaquePicturesDropTheirAlphaAndEveryPixelComesBack) {
+    for (const bool seeThrough : {false, true}) {
+        korvid::support::Image picture = frameOf(2);
+        for (size_t i = 3; i < picture.rgba.size(); i += 4) picture.rgba[i] = 255;
+        if (seeThrough) picture.rgba[7] = 128;
+        const std::string path = ownTempPath(seeThrough ? "see-through.png" : "opaque.png");
+        std::string error;
+        ASSERT_TRUE(korvid::support::writePng(path, picture, &error)) << error;
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_GT(bytes.size(), 26u);
+        EXPECT_EQ(int(bytes[25]), seeThrough ? 6 : 2) << "the IHDR colour type";
+        korvid::support::Image back;
+        ASSERT_TRUE(korvid::support::readPng(path, back, &error)) << error;
+        EXPECT_EQ(back.width, picture.width);
+        EXPECT_EQ(back.height, picture.height);
+        EXPECT_EQ(back.rgba, picture.rgba);
+    }
+}
+
+// The quick palette still follows smooth shading: a frame of two crossing
+// gradients (thousands of colours, as lit surfaces give) comes back from the
+// GIF within a few levels on average, and never far off anywhere.
+TEST(Animation, GifKeepsSmoothShadingClose) {
+    constexpr int w = 160, h = 120;
+    korvid::support::Image frame;
+    frame.width = w;
+    frame.height = h;
+    frame.rgba.resize(size_t(w) * h * 4);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = &frame.rgba[(size_t(y) * w + x) * 4];
+            p[0] = uint8_t(x * 255 / (w - 1));
+            p[1] = uint8_t(y * 255 / (h - 1));
+            p[2] = uint8_t((x + y) * 255 / (w + h - 2));
+            p[3] = 255;
+        }
+    const std::string path = ownTempPath("korvid-gradient.gif");
+    std::string error;
+    auto writer = korvid::media::openAnimation(path, w, h, {}, &error);
+    ASSERT_NE(writer, nullptr) << error;
+    ASSERT_TRUE(writer->add(frame, &error)) << error;
+    ASSERT_TRUE(writer->finish(&error)) << error;
+    int code = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &code);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    ASSERT_EQ(gif->ImageCount, 1);
+    const SavedImage& image = gif->SavedImages[0];
+    const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+    double total = 0;
+    int worst = 0;
+    for (size_t i = 0; i < size_t(w) * h; ++i) {
+        const GifColorType c = map->Colors[image.RasterBits[i]];
+        const int d[3] = {std::abs(c.Red - frame.rgba[i * 4]), std::abs(c.Green - frame.rgba[i * 4 + 1]),
+                          std::abs(c.Blue - frame.rgba[i * 4 + 2])};
+        for (int e : d) {
+            total += e;
+            worst = std::max(worst, e);
+        }
+    }
+    EXPECT_LT(total / (3.0 * w * h), 4.5);
+    EXPECT_LT(worst, 30);
+    DGifCloseFile(gif, &code);
+}
+
 // Frames are quantised side by side: the same frames always give the same
 // file, in their order, however the workers finish.
 TEST(Animation, GifQuantisedOnWorkersIsTheSameFileEveryTime) {

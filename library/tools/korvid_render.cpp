@@ -27,7 +27,7 @@
 #include "render_moments.h"
 #include "render_stop.h"
 #include "framing.h"
-#include "huge_page_malloc.h"
+#include "malloc_tuning.h"
 
 namespace {
 
@@ -683,7 +683,7 @@ int render(const Options& o) {
 }
 
 int main(int argc, char** argv) {
-    korvid::support::restartWithHugePageMalloc(argv);
+    korvid::support::tuneMallocForLargeData(argv);
     const Options o = parse(argc, argv);
     installStopSignals();
     try {
