@@ -381,6 +381,72 @@ KORVID_API bool objSetEmitterShape(const EmitterShape* shape);
 /* Copies the current emitter's shape; false for no current emitter or a null out. */
 KORVID_API bool objGetEmitterShape(EmitterShape* shape);
 
+/* ---- Motion of the current emitter's particles: force fields, colliders, hits ---- */
+#define KORVID_MAX_FIELDS 8
+enum { KORVID_FIELD_WIND = 0, KORVID_FIELD_DRAG = 1, KORVID_FIELD_ATTRACTOR = 2, KORVID_FIELD_VORTEX = 3, KORVID_FIELD_NOISE = 4 };
+typedef struct ForceField {
+    int32_t kind;
+    float position[3];   /* attractor and vortex centre */
+    float axis[3];       /* wind direction, vortex axis (normalised when taken) */
+    float strength;      /* per frame, like EmitterData.force: wind and attractor add it (negative repels), drag takes this fraction of the velocity, vortex turns at it, noise pushes by it */
+    float radius;        /* reach of attractor and vortex; 0 everywhere */
+    float frequency;     /* noise cells per unit */
+} ForceField;
+/* Sets the current emitter's force fields, applied in order after each step's
+ * motion to every particle's velocity (its burst's too); count 0 clears. False,
+ * with the last error (KORVID_FAILURE_FIELD_REFUSED), and nothing changed for
+ * no current emitter, more than KORVID_MAX_FIELDS, a null array with a count,
+ * an unknown kind, a NaN or infinite value, a wind or vortex axis of length 0,
+ * a negative radius or frequency. */
+KORVID_API bool objSetEmitterFields(const ForceField* fields, int32_t count);
+/* The current emitter's field count (0 none), writing min(count, capacity)
+ * fields to out; -1 for no current emitter. */
+KORVID_API int32_t objGetEmitterFields(ForceField* out, int32_t capacity);
+
+#define KORVID_MAX_COLLIDERS 8
+enum { KORVID_COLLIDER_PLANE = 0, KORVID_COLLIDER_SPHERE = 1, KORVID_COLLIDER_BOX = 2, KORVID_COLLIDER_MODEL = 3 };
+enum { KORVID_HIT_BOUNCE = 0, KORVID_HIT_STICK = 1, KORVID_HIT_DIE = 2, KORVID_HIT_BURST = 3 };
+typedef struct Collider {
+    int32_t kind;
+    int32_t model;       /* MODEL: the model whose triangles collide (its index in the scene) */
+    float position[3];   /* a point of the plane; sphere and box centre */
+    float axis[3];       /* the plane's normal (the free side) */
+    float size[3];       /* sphere radius in size[0]; box half extents */
+    float bounce;        /* 0..1 of the speed along the normal kept */
+    float friction;      /* 0..1 of the speed along the surface lost */
+    int32_t response;    /* KORVID_HIT_... ; BURST sets off the emitter's burst at the contact */
+} Collider;
+/* Sets the current emitter's colliders. After every step no particle of the
+ * emitter is on the far side of one: a particle whose step crosses a surface
+ * (a sphere's or box's from outside, a model's triangles from either side)
+ * is put back on it and responds: BOUNCE keeps `bounce` of its speed along
+ * the normal, turned round, and loses `friction` of the rest; STICK stays
+ * there (colour, size and life go on); DIE ends its life there; BURST ends
+ * it there and sets off the emitter's burst at the contact (a burst's own
+ * particles only die). Model colliders use the model's triangles where they
+ * stand; a collider whose model was removed since takes no part. False, with
+ * the last error (KORVID_FAILURE_COLLIDER_REFUSED), and nothing changed for no
+ * current emitter, more than KORVID_MAX_COLLIDERS, a null array with a count,
+ * an unknown kind or response, a NaN or infinite value, a plane without a
+ * normal, a negative size, bounce or friction outside 0..1, or a MODEL
+ * collider naming no model. */
+KORVID_API bool objSetEmitterColliders(const Collider* colliders, int32_t count);
+/* As objGetEmitterFields, for the colliders. */
+KORVID_API int32_t objGetEmitterColliders(Collider* out, int32_t capacity);
+
+/* A contact: the index of the emitter's model in the scene and of the emitter
+ * in it, where the particle met the surface, the surface's normal there (its
+ * free side) and the particle's speed into it, in units a frame. */
+typedef struct ParticleHit { int32_t model; int32_t emitter; float position[3]; float normal[3]; float speed; } ParticleHit;
+typedef void (*KorvidHitFn)(const ParticleHit* hit, void* user);
+/* Calls fn for each contact of frames drawn or stepped (not during seeks),
+ * after the step, in the order of the emitters and of their particles; the
+ * function must not call the library. Null stops the calls. */
+KORVID_API void objSetHitCallback(KorvidHitFn fn, void* user);
+/* Contacts of emitter index of the current model since its restart, -1 all;
+ * 0 for no model or no such emitter. Seeks count them as playing does. */
+KORVID_API int64_t objGetHits(int32_t index);
+
 /* The current emitter as text (docs/zob-extensions.md): a first line
  * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when
  * it bursts), then its curves and shape as the extension block of a
@@ -538,7 +604,9 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_INTERNAL,            /* what the call met that it did not expect, in the text */
     KORVID_FAILURE_CANCELLED,           /* the progress function asked a seek or load to stop */
     KORVID_FAILURE_MESH_PARSE,          /* objLoadMesh: a damaged STL or OBJ file; the path and what, in the text */
-    KORVID_FAILURE_MESH_FORMAT          /* objLoadMesh: not STL or OBJ, or OBJ beyond triangles and polygons */
+    KORVID_FAILURE_MESH_FORMAT,         /* objLoadMesh: not STL or OBJ, or OBJ beyond triangles and polygons */
+    KORVID_FAILURE_FIELD_REFUSED,       /* objSetEmitterFields: why, in the text */
+    KORVID_FAILURE_COLLIDER_REFUSED     /* objSetEmitterColliders: why, in the text */
 } KorvidFailure;
 /* No exception leaves an export: memory that cannot be had makes a call
  * refuse with KORVID_FAILURE_OUT_OF_MEMORY ("Out of memory: ..."), anything

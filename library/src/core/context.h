@@ -64,6 +64,8 @@ struct Context {
     SimulationClock simulation;
     Timeline timeline;
     ProgressHook progress;  // told how long seeks and loads get on
+    KorvidHitFn hitFunction = nullptr;  // told of contacts in frames drawn or stepped
+    void* hitUser = nullptr;
     Workers workers;        // share large particle steps
     int64_t loadMemoryLimit = kDefaultLoadMemoryLimit;
     std::string imageFolder;  // relative image paths are read from and written against it; empty: the working directory

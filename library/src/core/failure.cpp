@@ -52,6 +52,8 @@ constexpr FailureText kTexts[] = {
     {Failure::Cancelled, "Cancelled: %s"},
     {Failure::MeshParse, "Error Parsing file %s\n %s"},
     {Failure::MeshFormat, "Not read here: %s\n %s"},
+    {Failure::FieldRefused, "Force fields refused: %s"},
+    {Failure::ColliderRefused, "Colliders refused: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -133,6 +135,8 @@ static_assert(static_cast<int>(Failure::Internal) == KORVID_FAILURE_INTERNAL, "f
 static_assert(static_cast<int>(Failure::Cancelled) == KORVID_FAILURE_CANCELLED, "failure codes");
 static_assert(static_cast<int>(Failure::MeshParse) == KORVID_FAILURE_MESH_PARSE, "failure codes");
 static_assert(static_cast<int>(Failure::MeshFormat) == KORVID_FAILURE_MESH_FORMAT, "failure codes");
+static_assert(static_cast<int>(Failure::FieldRefused) == KORVID_FAILURE_FIELD_REFUSED, "failure codes");
+static_assert(static_cast<int>(Failure::ColliderRefused) == KORVID_FAILURE_COLLIDER_REFUSED, "failure codes");
 
 void clearLastFailure() { context().lastFailure = Failure::None; }
 

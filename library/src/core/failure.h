@@ -42,6 +42,8 @@ enum class Failure {
     Cancelled,         // detail: which call the progress function stopped
     MeshParse,         // detail: the path, what is wrong with an STL or OBJ file
     MeshFormat,        // detail: the path, why objLoadMesh leaves the file to an importer
+    FieldRefused,      // detail: why objSetEmitterFields refused
+    ColliderRefused,   // detail: why objSetEmitterColliders refused
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

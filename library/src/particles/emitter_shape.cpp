@@ -77,6 +77,11 @@ Failure makeShape(const EmitterShape& shape, Model* model, ShapeState& out, cons
     return Failure::None;
 }
 
+std::shared_ptr<const MeshTable> meshTableOf(Model& model) {
+    if (!model.meshTable) model.meshTable = buildMeshTable(model);
+    return model.meshTable;
+}
+
 void refreshMeshShapes(Model& model) {
     model.meshTable.reset();
     bool used = false;

@@ -40,6 +40,9 @@ struct ShapeState {
 Failure makeShape(const EmitterShape& shape, Model* model, ShapeState& out, const char** why,
                   bool keepEmpty = false);
 
+// The model's table, built when it has none yet.
+std::shared_ptr<const MeshTable> meshTableOf(Model& model);
+
 // Builds the model's table again and gives it to each of its emitters that
 // emits from the mesh, after its vertices changed. A model left without
 // triangles keeps the table its emitters had.

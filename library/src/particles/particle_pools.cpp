@@ -179,6 +179,8 @@ void restartEmitters(ParticleSystem& ps) {
         e->data.lifespanTime = e->startLifespanTime;
         e->data.emitCountdown = e->startCountdown;
         e->burstsFired = 0;
+        e->hits = 0;
+        e->elapsedMs = 0;
     }
 }
 

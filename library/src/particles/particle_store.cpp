@@ -49,6 +49,7 @@ void ParticleStore::append(const Birth& b) {
     integers(kLifeLeft)[i] = b.lifeLeft;
     integers(kFromBurst)[i] = b.fromBurst;
     integers(kLifeTotal)[i] = b.lifeTotal;
+    integers(kContact)[i] = b.contact;
     count_ += 1;
 }
 

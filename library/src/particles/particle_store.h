@@ -38,8 +38,12 @@ enum Column : int {
     kLifeTotal,                             // int32: the life at birth, for curves over life
     kColorVar,                              // r, g, b, a: the start colour's variation drawn at birth
     kSizeVar = kColorVar + 4,               // the start size's variation drawn at birth
+    kContact,                               // int32: kFree, kStuck or kBurstAtDeath (colliders)
     kColumnCount
 };
+
+// What a particle's last contact with a collider left it as.
+enum Contact : int32_t { kFree = 0, kStuck = 1, kBurstAtDeath = 2 };
 
 // Bytes the store takes for each particle of its capacity.
 constexpr int64_t kParticleBytes = int64_t(kColumnCount) * 4;
@@ -56,6 +60,7 @@ struct Birth {
     int32_t lifeTotal;
     float colorVar[4];
     float sizeVar;
+    int32_t contact;
 };
 
 // A copy of a store's live particles, for snapshots of the simulation.

@@ -5,8 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "context.h"
+#include "model.h"
 #include "particle_motion.h"
 #include "platform.h"
 
@@ -147,10 +149,11 @@ int32_t dieAndBurst(Emitter& emitter) {
     emitter.dying.assign(size_t(n), 0);
     Nursery nursery{s, &emitter.bursts, n, poolLimit(emitter)};
     const int32_t* burstBorn = s.integers(kFromBurst);
+    const int32_t* contact = s.integers(kContact);
     for (int32_t i = n - 1; i >= first; --i) {
         if (life[i] > 0) continue;
         emitter.dying[size_t(i)] = 1;
-        if (e.isBurst && !burstBorn[i]) {
+        if ((e.isBurst || contact[i] == kBurstAtDeath) && !burstBorn[i]) {
             for (int a = 0; a < 3; ++a) e.burst.origin[a] = s.position(0, a)[i];
             emitter.burstsFired += 1;
             emitMany(nursery, fromBurst(e.burst), e.burst.origin, true, e.burst.count);
@@ -307,9 +310,10 @@ Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int3
     return Failure::None;
 }
 
-void simulateEmitter(Emitter& emitter, int32_t frameDelta) {
+void simulateEmitter(Emitter& emitter, int32_t frameDelta, bool keepHits) {
     EmitterData& e = emitter.data;
     ParticleStore& s = *emitter.store;
+    emitter.elapsedMs = std::min<int64_t>(emitter.elapsedMs + std::max(0, frameDelta), INT32_MAX);
     if (e.isLifespan) e.lifespanTime = subtractSaturated(e.lifespanTime, frameDelta);
     if (e.lifespanTime > 0) {
         e.emitCountdown = subtractSaturated(e.emitCountdown, frameDelta);
@@ -329,18 +333,41 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta) {
     s.turnHistory();
     const MotionStep step = motionStep(emitter, frameDelta);
     const bool curved = emitter.curves[KORVID_CURVE_COLOUR].on() || emitter.curves[KORVID_CURVE_SIZE].on();
+    // Fields and colliders act on what the motion wrote, block by block.
+    const bool forced = !emitter.fields.empty() || !emitter.colliders.empty();
+    ForcePass forces;
+    if (forced) {
+        forces.fields = &emitter.fields;
+        forces.colliders = stepColliders(emitter.colliders, context().store.get());
+        forces.seconds = static_cast<float>(emitter.elapsedMs) * 0.001f;
+        forces.keepHits = keepHits;
+    }
+    emitter.foundHits.clear();
+    std::mutex found;
+    int64_t contacts = 0;
     context().workers.forRanges(count, kParticlesAPiece, [&](int64_t begin, int64_t end) {
-        if (!curved) {
+        if (!curved && !forced) {
             move(step, begin, end);
             return;
         }
         // Curves read what the step just wrote: a block at a time, while it is in the cache.
+        std::vector<FoundHit> hits;
+        int64_t met = 0;
         for (int64_t at = begin; at < end; at += kCurveBlock) {
             const int64_t stop = std::min(end, at + kCurveBlock);
             move(step, at, stop);
-            followCurves(emitter, at, stop);
+            if (curved) followCurves(emitter, at, stop);
+            if (forced) met += applyForces(forces, s, at, stop, &hits);
         }
+        if (met == 0) return;
+        std::lock_guard<std::mutex> lock(found);
+        contacts += met;
+        emitter.foundHits.insert(emitter.foundHits.end(), hits.begin(), hits.end());
     });
+    emitter.hits += contacts;
+    // Workers finish in any order: the contacts go out in the particles' order.
+    std::sort(emitter.foundHits.begin(), emitter.foundHits.end(),
+              [](const FoundHit& a, const FoundHit& b) { return a.particle < b.particle; });
     if (firstDying < count) s.compact(emitter.dying.data(), firstDying);
     emitter.dying.clear();
     // A burst's particles join as the newest, in the order they were born,
@@ -350,8 +377,17 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta) {
     syncLists(emitter);
 }
 
-void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta) {
-    for (const auto& e : ps.emitters) simulateEmitter(*e, frameDelta);
+void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta, const HitSink& sink) {
+    for (size_t k = 0; k < ps.emitters.size(); ++k) {
+        Emitter& e = *ps.emitters[k];
+        simulateEmitter(e, frameDelta, sink.fn != nullptr);
+        for (FoundHit& h : e.foundHits) {
+            h.hit.model = sink.model;
+            h.hit.emitter = int32_t(k);
+            sink.fn(&h.hit, sink.user);
+        }
+        e.foundHits.clear();
+    }
 }
 
 std::vector<ParticleView> liveParticles(const EmitterData& e) {

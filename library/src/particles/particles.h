@@ -9,6 +9,7 @@
 #include "emitter_shape.h"
 #include "failure.h"
 #include "korvid.h"
+#include "particle_forces.h"
 #include "particle_store.h"
 
 namespace korvid {
@@ -47,11 +48,24 @@ struct Emitter {
     int32_t startCountdown = 0;
     LifeCurve curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE
     ShapeState shape;
+    std::vector<ForceField> fields;        // applied in order after each step's motion
+    std::vector<HeldCollider> colliders;   // none of its particles passes one
+    int64_t hits = 0;                      // contacts with the colliders since the restart
+    int64_t elapsedMs = 0;                 // simulated since the restart: the noise's time
     bool hidden = false;  // not drawn and not counted in the scene; simulated all the same
     // Scratch of a step, kept to spare allocations: which particles die, and
     // the particles their bursts give birth to.
     std::vector<uint8_t> dying;
     std::vector<Birth> bursts;
+    std::vector<FoundHit> foundHits;
+};
+
+// Where a step's contacts are told: the function (null: only counted) and
+// the index of the system's model in the scene, for the hit records.
+struct HitSink {
+    KorvidHitFn fn = nullptr;
+    void* user = nullptr;
+    int32_t model = -1;
 };
 
 struct ParticleSystem {
@@ -94,8 +108,9 @@ bool buildParticlePool(Emitter& e);
 // Sets the record's lists and live count from the store.
 void syncLists(Emitter& e);
 
-// Emits, moves and ages every emitter of the system by one step.
-void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta);
+// Emits, moves and ages every emitter of the system by one step; the
+// contacts with colliders go to `sink`.
+void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta, const HitSink& sink = {});
 // Draws every emitter's live particles.
 void drawParticleSystem(const ParticleSystem& ps, const float cameraRotation[3]);
 // Every emitter drops its particles and starts again as when it was added.
@@ -104,7 +119,7 @@ void restartEmitters(ParticleSystem& ps);
 bool removeCurrentEmitter(ParticleSystem& ps);
 
 // Simulation without drawing (used by benchmarks and tests).
-void simulateEmitter(Emitter& e, int32_t frameDelta);
+void simulateEmitter(Emitter& e, int32_t frameDelta, bool keepHits = false);
 void drawEmitter(const Emitter& e, const float cameraRotation[3]);
 
 // One live particle as a plain value, for tests and tools.

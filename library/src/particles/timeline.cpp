@@ -21,6 +21,8 @@ struct EmitterState {
     int32_t capacity;
     EmitterData data;
     int64_t burstsFired;
+    int64_t hits;
+    int64_t elapsedMs;
     StoreCopy particles;
 };
 
@@ -83,7 +85,8 @@ std::unique_ptr<Timeline::Snapshot> Timeline::capture(const ModelStore& store) c
     snapshot->bytes = stateBytes(store) + static_cast<int64_t>(sizeof(Snapshot));
     for (const auto& m : store.models) {
         for (const auto& e : m->particles.emitters) {
-            EmitterState state{e.get(), e->store.get(), e->store->capacity(), e->data, e->burstsFired, {}};
+            EmitterState state{e.get(), e->store.get(), e->store->capacity(), e->data, e->burstsFired,
+                               e->hits, e->elapsedMs, {}};
             try {
                 e->store->copyTo(state.particles, context().workers);
             } catch (const std::bad_alloc&) {
@@ -127,6 +130,8 @@ bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
             const EmitterState& state = s.emitters[i++];
             e->data = state.data;
             e->burstsFired = state.burstsFired;
+            e->hits = state.hits;
+            e->elapsedMs = state.elapsedMs;
             e->store->copyFrom(state.particles, context().workers);
         }
     }

@@ -315,7 +315,9 @@ KORVID_EXPORT void objRender(const CameraData* camera) try {
     int32_t deltas[kMaxStepsPerFrame];
     const int steps = c.simulation.stepsForFrame(c.clock.delta, deltas);
     for (int i = 0; i < steps; ++i) {
-        for (const auto& m : c.store->models) simulateParticleSystem(m->particles, deltas[i]);
+        for (size_t k = 0; k < c.store->models.size(); ++k)
+            simulateParticleSystem(c.store->models[k]->particles, deltas[i],
+                                   HitSink{c.hitFunction, c.hitUser, int32_t(k)});
         c.timeline.stepped(*c.store, deltas[i]);
     }
     for (const auto& m : c.store->models) {

@@ -1,5 +1,7 @@
 #include "model.h"
 
+#include <atomic>
+
 #include <GL/gl.h>
 
 #include <cmath>
@@ -57,6 +59,11 @@ void completeSurface(Model& model, Surface& s, int64_t triangles) {
     buildOutline(s.vertices.get(), s.vertexFloatCount, *s.outline);
     model.polygonCount += s.polygonCount;
     model.surfaceCount += 1;
+}
+
+uint64_t Model::nextModelSerial() {
+    static std::atomic<uint64_t> next{1};
+    return next++;
 }
 
 std::unique_ptr<Model> newModel() { return std::make_unique<Model>(); }

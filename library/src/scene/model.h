@@ -39,6 +39,7 @@ struct Surface : SurfaceData {
 };
 
 struct MeshTable;
+class CollisionMesh;
 
 struct Model {
     int32_t surfaceCount = 0;
@@ -51,6 +52,12 @@ struct Model {
     // The triangles mesh shapes emit from, built when first needed and again
     // when the vertices change (emitter_shape.h).
     std::shared_ptr<const MeshTable> meshTable;
+    // The same triangles as colliders use them, built from meshTable when
+    // first needed and again when meshTable is rebuilt.
+    std::shared_ptr<const CollisionMesh> collisionMesh;
+    // Unique for the library's lifetime: colliders name models by it.
+    uint64_t serial = nextModelSerial();
+    static uint64_t nextModelSerial();
 };
 
 struct ModelStore {
