@@ -132,10 +132,71 @@ void UpdateAndDraw(benchmark::State& state) {
 }  // namespace
 
 const std::vector<int64_t> kCounts = {10000, 200000, 1000000};
+// Force fields on top of the plain update: a curl-noise field (range 1 = 1),
+// or none (0) as the yardstick in the same run; one worker, 200,000 Polygons.
+void UpdateWithNoise(benchmark::State& state) {
+    korvid::Emitter& e = fill(200000, 3);
+    e.data.lifespanTime = 0;
+    objSetWorkerThreads(1);
+    ForceField noise{};
+    noise.kind = KORVID_FIELD_NOISE;
+    noise.strength = 0.0001f;
+    noise.frequency = 2;
+    objSetEmitterPtr(0);
+    if (state.range(0) && !objSetEmitterFields(&noise, 1)) state.SkipWithError(objGetLastError());
+    for (auto _ : state) korvid::simulateEmitter(e, 1);
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    state.SetLabel(state.range(0) ? "noise field" : "no field");
+    objSetWorkerThreads(0);
+    objNew();
+}
+
+// 10,000 particles raining on a 100,000-triangle model (a wavy sheet under
+// them) with a model collider, one worker: a step's time, contacts included.
+void CollideWithModel(benchmark::State& state) {
+    korvid::Emitter& e = fill(10000, 0);
+    objSetWorkerThreads(1);
+    // The sheet: 224 x 224 squares of two triangles each, 4 units wide, a
+    // little below the particles, as a model of its own.
+    constexpr int n = 224;
+    std::vector<float> triangles;
+    triangles.reserve(size_t(n) * n * 18);
+    auto height = [](float x, float z) { return -0.05f + 0.02f * float(((int(x * 40) + int(z * 40)) % 5)) * 0.25f; };
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            const float x0 = -2 + 4.0f * i / n, x1 = -2 + 4.0f * (i + 1) / n;
+            const float z0 = -2 + 4.0f * j / n, z1 = -2 + 4.0f * (j + 1) / n;
+            const float a[3] = {x0, height(x0, z0), z0}, b[3] = {x1, height(x1, z0), z0};
+            const float c[3] = {x1, height(x1, z1), z1}, d[3] = {x0, height(x0, z1), z1};
+            for (const float* p : {a, b, c, a, c, d}) triangles.insert(triangles.end(), p, p + 3);
+        }
+    const MeshSurface sheet{"Sheet", triangles.data(), int32_t(triangles.size() / 9)};
+    objAddMesh(&sheet, 1);
+    const int32_t sheetModel = objGetModelCount() - 1;
+    objSetCurrentModel(0);
+    objSetEmitterPtr(0);
+    Collider c{};
+    c.kind = KORVID_COLLIDER_MODEL;
+    c.model = sheetModel;
+    c.bounce = 0.6f;
+    c.friction = 0.1f;
+    if (!objSetEmitterColliders(&c, 1)) state.SkipWithError(objGetLastError());
+    e.data.lifespanTime = 0;
+    e.data.force[1] = -0.0004f;
+    korvid::simulateEmitter(e, 1);  // the hierarchy is built at the first step
+    for (auto _ : state) korvid::simulateEmitter(e, 1);
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    state.SetLabel(std::to_string(objGetHits(0)) + " contacts, " + std::to_string(sheet.triangleCount) + " triangles");
+    objSetWorkerThreads(0);
+    objNew();
+}
+
 BENCHMARK(Update)->ArgsProduct({kCounts, {1, 2}});
 BENCHMARK(UpdateLinkedList)->ArgsProduct({kCounts});
 BENCHMARK(UpdatePackedLoop)->ArgsProduct({kCounts});
 BENCHMARK(UpdateWithCurves)->Arg(100000)->Arg(200000);
+BENCHMARK(UpdateWithNoise)->Arg(0)->Arg(1);
+BENCHMARK(CollideWithModel)->Unit(benchmark::kMillisecond);
 // Frames: the step, the quads built and the draw. Polygons at 100,000
 // particles is the yardstick for the frame cost.
 BENCHMARK(UpdateAndDraw)

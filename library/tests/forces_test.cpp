@@ -20,9 +20,18 @@ namespace {
 constexpr int32_t kStep = 15;
 const CameraData kCamera{0, -1, -8, 15, 0, 0};
 
-// A square floor of two triangles at height y, `half` units each way.
-std::vector<float> floorAt(float y, float half) {
-    return {-half, y, -half, half, y, -half, half, y, half, -half, y, -half, half, y, half, -half, y, half};
+// A square floor at height y, `half` units each way, of 2 * cells * cells
+// triangles (enough for a deep hierarchy).
+std::vector<float> floorAt(float y, float half, int cells = 1) {
+    std::vector<float> out;
+    const float step = 2 * half / float(cells);
+    for (int i = 0; i < cells; ++i)
+        for (int j = 0; j < cells; ++j) {
+            const float x0 = -half + step * float(i), x1 = x0 + step, z0 = -half + step * float(j), z1 = z0 + step;
+            const float square[18] = {x0, y, z0, x1, y, z0, x1, y, z1, x0, y, z0, x1, y, z1, x0, y, z1};
+            out.insert(out.end(), square, square + 18);
+        }
+    return out;
 }
 
 class ForcesTest : public LibraryTest {
@@ -237,7 +246,7 @@ TEST(CurlNoise, SmoothDivergenceFreeAndEvolving) {
 // beyond it, and each response leaves what it says.
 TEST_F(ForcesTest, NoParticleEndsAStepBeyondACollider) {
     const float floorY = -1.0f;
-    const std::vector<float> floorTriangles = floorAt(floorY, 50);
+    const std::vector<float> floorTriangles = floorAt(floorY, 50, 60);
     struct Case {
         Collider c;
         const char* what;
@@ -254,7 +263,7 @@ TEST_F(ForcesTest, NoParticleEndsAStepBeyondACollider) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         objNew();
-        const MeshSurface floor{"Floor", floorTriangles.data(), 2};
+        const MeshSurface floor{"Floor", floorTriangles.data(), int32_t(floorTriangles.size() / 9)};
         ASSERT_TRUE(objAddMesh(&floor, 1));
         emitter([](EmitterData& e) {
             e.totalParticles = 400;

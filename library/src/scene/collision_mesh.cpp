@@ -112,8 +112,9 @@ int32_t CollisionMesh::build(int32_t begin, int32_t end, std::vector<float>& cen
     node.count = 0;
     nodes_[size_t(index)] = node;
     const int32_t left = build(begin, middle, centres);
-    build(middle, end, centres);
+    const int32_t right = build(middle, end, centres);
     nodes_[size_t(index)].first = left;
+    nodes_[size_t(index)].right = right;
     return index;
 }
 
@@ -146,7 +147,7 @@ bool CollisionMesh::firstHit(const float from[3], const float to[3], SegmentHit&
                 }
             }
         } else if (depth + 2 <= 64) {
-            stack[depth++] = node.first + 1;
+            stack[depth++] = node.right;
             stack[depth++] = node.first;
         }
     }

@@ -32,8 +32,9 @@ public:
 private:
     struct Node {
         float lo[3], hi[3];
-        int32_t first;  // leaf: the first of `count` entries of order_; inner: the left child (the right follows it)
+        int32_t first;  // leaf: the first of `count` entries of order_; inner: the left child
         int32_t count;  // 0 for an inner node
+        int32_t right;  // inner: the right child
     };
     int32_t build(int32_t begin, int32_t end, std::vector<float>& centres);
 
