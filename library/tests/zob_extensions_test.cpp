@@ -130,6 +130,79 @@ TEST_F(ZobExtensionsTest, CurvesAndShapesReadBackBitForBit) {
     EXPECT_EQ(readAll(again), readAll(path));
 }
 
+// Fields and colliders of every kind read back bit for bit; a MODEL collider
+// naming the file's own model names the loaded model, one naming another
+// model of the scene names the model at that place when the file is read.
+TEST_F(ZobExtensionsTest, FieldsAndCollidersReadBackBitForBit) {
+    ASSERT_TRUE(addTriangle());  // model 0: stays in the scene
+    ASSERT_TRUE(addTriangle());  // model 1: saved
+    EmitterData e;
+    objInitEmitter(&e);
+    ASSERT_EQ(objAddEmitter(&e), 1);
+    ASSERT_EQ(objAddEmitter(&e), 2);
+    ForceField fields[5]{};
+    for (int k = 0; k < 5; ++k) {
+        fields[k].kind = k;
+        fields[k].position[0] = 0.1f * float(k) + 1e-7f;
+        fields[k].axis[0] = 1.0f / 3, fields[k].axis[1] = 2;
+        fields[k].strength = 1.0f / 7 - float(k);
+        fields[k].radius = 0.3f * float(k);
+        fields[k].frequency = 2.5f;
+    }
+    Collider colliders[5]{};
+    for (int k = 0; k < 5; ++k) {
+        colliders[k].kind = k % 4;
+        colliders[k].axis[2] = -1;
+        colliders[k].position[1] = 1.0f / 3;
+        colliders[k].size[0] = 0.25f, colliders[k].size[1] = 1e-3f, colliders[k].size[2] = 7;
+        colliders[k].bounce = 0.1f * float(k), colliders[k].friction = 1.0f / 9;
+        colliders[k].response = k % 4;
+    }
+    colliders[3].model = 1;  // its own model
+    colliders[4].kind = KORVID_COLLIDER_MODEL;
+    colliders[4].model = 0;  // the other model
+    ASSERT_TRUE(objSetEmitterPtr(1));
+    ASSERT_TRUE(objSetEmitterFields(fields, 5)) << objGetLastError();
+    ASSERT_TRUE(objSetEmitterColliders(colliders, 5)) << objGetLastError();
+    ForceField fieldsBefore[8];
+    Collider collidersBefore[8];
+    ASSERT_EQ(objGetEmitterFields(fieldsBefore, 8), 5);
+    ASSERT_EQ(objGetEmitterColliders(collidersBefore, 8), 5);
+
+    const std::string path = (scratch() / "forces.zob").string();
+    ASSERT_TRUE(objSaveZOB(path.c_str())) << objGetLastError();
+    ASSERT_TRUE(objRemoveModel(1));
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();  // model 1 again, beside model 0
+    ASSERT_EQ(objGetModelCount(), 2);
+    ASSERT_TRUE(objSetEmitterPtr(1));
+    ForceField fieldsAfter[8];
+    Collider collidersAfter[8];
+    ASSERT_EQ(objGetEmitterFields(fieldsAfter, 8), 5);
+    ASSERT_EQ(objGetEmitterColliders(collidersAfter, 8), 5);
+    EXPECT_EQ(std::memcmp(fieldsAfter, fieldsBefore, 5 * sizeof(ForceField)), 0);
+    EXPECT_EQ(std::memcmp(collidersAfter, collidersBefore, 5 * sizeof(Collider)), 0);
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    EXPECT_EQ(objGetEmitterFields(nullptr, 0), 0);
+    EXPECT_EQ(objGetEmitterColliders(nullptr, 0), 0);
+    // Saving again gives the same bytes.
+    const std::string again = (scratch() / "forces-again.zob").string();
+    ASSERT_TRUE(objSaveZOB(again.c_str()));
+    EXPECT_EQ(readAll(again), readAll(path));
+
+    // The same emitter pasted into model 0: its own-model collider names model 0 now.
+    ASSERT_TRUE(objSetEmitterPtr(1));
+    std::vector<char> text(size_t(objCopyEmitter(nullptr, 0)) + 1);
+    ASSERT_GT(objCopyEmitter(text.data(), int32_t(text.size())), 0);
+    objSetCurrentModel(0);
+    ASSERT_EQ(objPasteEmitter(text.data(), 0), 1) << objGetLastError();
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    ASSERT_EQ(objGetEmitterFields(fieldsAfter, 8), 5);
+    ASSERT_EQ(objGetEmitterColliders(collidersAfter, 8), 5);
+    EXPECT_EQ(std::memcmp(fieldsAfter, fieldsBefore, 5 * sizeof(ForceField)), 0);
+    EXPECT_EQ(collidersAfter[3].model, 0) << "its own model: the one pasted into";
+    EXPECT_EQ(collidersAfter[4].model, 0) << "model 0 of the scene";
+}
+
 TEST_F(ZobExtensionsTest, FilesWithoutCurvesOrShapesKeepTheirBytes) {
     // Image paths are written relative to the working directory.
     const std::filesystem::path home = std::filesystem::current_path();
@@ -222,6 +295,17 @@ TEST_F(ZobExtensionsTest, ADamagedBlockFailsTheLoadNamingItsLine) {
         {"minus infinite key", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n0 1 -inf 1 1\n[END_EXTENSIONS]\n", 7},
         {"text after a number", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1 and more\n0 1 1 1 1\n[END_EXTENSIONS]\n", 6},
         {"a sixth value", "[EXTENSIONS]\n1\n[CURVE]\n0\n0\n1\n0 1 1 1 1 7\n[END_EXTENSIONS]\n", 7},
+        {"unknown field", "[EXTENSIONS]\n1\n[FIELD]\n0\n5\n0 0 0\n0 1 0\n1 0 0\n[END_EXTENSIONS]\n", 5},
+        {"wind without axis", "[EXTENSIONS]\n1\n[FIELD]\n0\n0\n0 0 0\n0 0 0\n1 0 0\n[END_EXTENSIONS]\n", 8},
+        {"field radius -1", "[EXTENSIONS]\n1\n[FIELD]\n0\n2\n0 0 0\n0 1 0\n1 -1 0\n[END_EXTENSIONS]\n", 8},
+        {"field NaN", "[EXTENSIONS]\n1\n[FIELD]\n0\n4\nnan 0 0\n0 1 0\n1 0 1\n[END_EXTENSIONS]\n", 6},
+        {"field cut short", "[EXTENSIONS]\n1\n[FIELD]\n0\n4\n0 0 0\n0 1 0\n[END_EXTENSIONS]\n", 8},
+        {"unknown collider", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n4\n-1\n0 0 0\n0 1 0\n0 0 0\n0 0\n0\n[END_EXTENSIONS]\n", 5},
+        {"collider model -3", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n3\n-3\n0 0 0\n0 1 0\n0 0 0\n0 0\n0\n[END_EXTENSIONS]\n", 6},
+        {"plane without normal", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n0\n-1\n0 0 0\n0 0 0\n0 0 0\n0 0\n0\n[END_EXTENSIONS]\n", 11},
+        {"bounce 2", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n1\n-1\n0 0 0\n0 1 0\n1 0 0\n2 0\n0\n[END_EXTENSIONS]\n", 11},
+        {"unknown response", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n1\n-1\n0 0 0\n0 1 0\n1 0 0\n0 0\n4\n[END_EXTENSIONS]\n", 11},
+        {"negative collider size", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n2\n-1\n0 0 0\n0 1 0\n1 -1 1\n0 0\n0\n[END_EXTENSIONS]\n", 11},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

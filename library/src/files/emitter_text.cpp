@@ -12,7 +12,7 @@ KORVID_EXPORT int32_t objCopyEmitter(char* out, int32_t capacity) try {
         fail(Failure::NoEmitter);
         return -1;
     }
-    const std::string text = emitterText(*ps->current);
+    const std::string text = emitterText(*ps->current, currentModel());
     if (out && capacity > 0 && size_t(capacity) > text.size()) std::memcpy(out, text.c_str(), text.size() + 1);
     return static_cast<int32_t>(text.size());
 } catch (...) {
@@ -63,6 +63,8 @@ KORVID_EXPORT int32_t objPasteEmitter(const char* text, int32_t index) try {
                 setLifeCurve(added.curves[which], which, x->curves[which].data(),
                              static_cast<int32_t>(x->curves[which].size()), &ignored);
         if (x->hasShape) added.shape = std::move(shape);
+        added.fields = x->fields;
+        if (const Model* model = currentModel()) added.colliders = heldColliders(*x, *model, *context().store);
     }
     return count;
 } catch (...) {

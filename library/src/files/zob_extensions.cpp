@@ -1,4 +1,4 @@
-// Reading and writing of the ZOB block of curves and shapes.
+// Reading and writing of the ZOB block of curves, shapes, fields and colliders.
 #include "zob_extensions.h"
 
 #include <algorithm>
@@ -106,7 +106,55 @@ void readShape(BlockLines& in, ParsedExtensions& out) {
     extras.hasShape = true;
 }
 
+void readField(BlockLines& in, ParsedExtensions& out) {
+    const int32_t emitter = in.integer("an emitter number of the file is expected", 0, int32_t(out.emitters.size()) - 1);
+    EmitterExtras& extras = out.emitters[size_t(emitter)];
+    if (extras.fields.size() >= size_t(KORVID_MAX_FIELDS)) in.fail("an emitter has at most 8 force fields");
+    ForceField f{};
+    f.kind = in.integer("a field kind is 0 to 4", KORVID_FIELD_WIND, KORVID_FIELD_NOISE);
+    in.floats(f.position, 3, "a field has a position of three numbers");
+    in.floats(f.axis, 3, "a field has an axis of three numbers");
+    float values[3];
+    in.floats(values, 3, "a field has a strength, a radius and a frequency");
+    f.strength = values[0], f.radius = values[1], f.frequency = values[2];
+    if (const char* problem = fieldProblem(f)) in.fail(problem);
+    extras.fields.push_back(f);
+}
+
+void readCollider(BlockLines& in, ParsedExtensions& out) {
+    const int32_t emitter = in.integer("an emitter number of the file is expected", 0, int32_t(out.emitters.size()) - 1);
+    EmitterExtras& extras = out.emitters[size_t(emitter)];
+    if (extras.colliders.size() >= size_t(KORVID_MAX_COLLIDERS)) in.fail("an emitter has at most 8 colliders");
+    Collider c{};
+    c.kind = in.integer("a collider kind is 0 to 3", KORVID_COLLIDER_PLANE, KORVID_COLLIDER_MODEL);
+    c.model = in.integer("a collider's model is -2, -1 or a model's number", kNoModel, INT32_MAX);
+    in.floats(c.position, 3, "a collider has a position of three numbers");
+    in.floats(c.axis, 3, "a collider has an axis of three numbers");
+    in.floats(c.size, 3, "a collider has three sizes");
+    float values[2];
+    in.floats(values, 2, "a collider has a bounce and a friction");
+    c.bounce = values[0], c.friction = values[1];
+    c.response = in.integer("a response is 0 to 3", KORVID_HIT_BOUNCE, KORVID_HIT_BURST);
+    if (const char* problem = colliderProblem(c)) in.fail(problem);
+    extras.colliders.push_back(c);
+}
+
 }  // namespace
+
+std::vector<HeldCollider> heldColliders(const EmitterExtras& extras, const Model& own, const ModelStore& store) {
+    std::vector<HeldCollider> held;
+    for (const Collider& c : extras.colliders) {
+        HeldCollider h;
+        h.given = c;
+        if (c.kind == KORVID_COLLIDER_MODEL) {
+            if (c.model == kOwnModel) h.modelSerial = own.serial;
+            else if (c.model >= 0 && c.model < store.count()) h.modelSerial = store.models[size_t(c.model)]->serial;
+            h.given.model = modelIndexOf(&store, h.modelSerial);
+        }
+        held.push_back(h);
+    }
+    return held;
+}
 
 ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t emitterCount) {
     ParsedExtensions out;
@@ -123,7 +171,9 @@ ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t em
             if (tag == "[END_EXTENSIONS]") break;
             if (tag == "[CURVE]") readCurve(in, out);
             else if (tag == "[SHAPE]") readShape(in, out);
-            else in.fail("[CURVE], [SHAPE] or [END_EXTENSIONS] is expected");
+            else if (tag == "[FIELD]") readField(in, out);
+            else if (tag == "[COLLIDER]") readCollider(in, out);
+            else in.fail("[CURVE], [SHAPE], [FIELD], [COLLIDER] or [END_EXTENSIONS] is expected");
         }
     } catch (const BlockError& e) {
         out.failureLine = e.line;
@@ -134,9 +184,10 @@ ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t em
     return out;
 }
 
-std::string extensionsText(const std::vector<const Emitter*>& emitters) {
+std::string extensionsText(const std::vector<const Emitter*>& emitters, const Model* own, const ModelStore* store) {
     const bool any = std::any_of(emitters.begin(), emitters.end(), [](const auto& e) {
-        return e->curves[0].on() || e->curves[1].on() || !e->shape.point();
+        return e->curves[0].on() || e->curves[1].on() || !e->shape.point() || !e->fields.empty() ||
+               !e->colliders.empty();
     });
     if (!any) return {};
     platform::CLocaleScope cLocale;
@@ -179,6 +230,38 @@ std::string extensionsText(const std::vector<const Emitter*>& emitters) {
             put("[SHAPE]\n%zu //Emitter\n%d //Kind: %s\n", i, s.kind, kShapeNames[s.kind]);
             numbers(s.size, 3);
             put(" //Size\n%d //Shell\n\n", s.shell);
+        }
+        static const char* const kFieldNames[5] = {"Wind", "Drag", "Attractor", "Vortex", "Noise"};
+        for (const ForceField& f : e.fields) {
+            put("[FIELD]\n%zu //Emitter\n%d //Kind: %s\n", i, f.kind, kFieldNames[f.kind]);
+            numbers(f.position, 3);
+            out += " //Position\n";
+            numbers(f.axis, 3);
+            out += " //Axis\n";
+            const float values[3] = {f.strength, f.radius, f.frequency};
+            numbers(values, 3);
+            out += " //Strength, radius, frequency\n\n";
+        }
+        static const char* const kColliderNames[4] = {"Plane", "Sphere", "Box", "Model"};
+        static const char* const kResponseNames[4] = {"Bounce", "Stick", "Die", "Burst"};
+        for (const HeldCollider& h : e.colliders) {
+            const Collider& c = h.given;
+            int32_t model = c.model;
+            if (c.kind == KORVID_COLLIDER_MODEL) {
+                const int32_t index = modelIndexOf(store, h.modelSerial);
+                model = own && h.modelSerial == own->serial ? kOwnModel : index >= 0 ? index : kNoModel;
+            }
+            put("[COLLIDER]\n%zu //Emitter\n%d //Kind: %s\n%d //Model (-1 this file's, -2 none)\n", i, c.kind,
+                kColliderNames[c.kind], model);
+            numbers(c.position, 3);
+            out += " //Position\n";
+            numbers(c.axis, 3);
+            out += " //Axis\n";
+            numbers(c.size, 3);
+            out += " //Size\n";
+            const float values[2] = {c.bounce, c.friction};
+            numbers(values, 2);
+            put(" //Bounce, friction\n%d //Response: %s\n\n", c.response, kResponseNames[c.response]);
         }
     }
     out += "[END_EXTENSIONS]\n";

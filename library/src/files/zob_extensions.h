@@ -1,5 +1,5 @@
 // The block of a ZOB file that holds what the original format has no place
-// for: emitters' curves over life and their shapes. It follows the last
+// for: emitters' curves over life, their shapes, force fields and colliders. It follows the last
 // emitter, so a reader that stops there reads the rest of the file as if the
 // block were not there. The grammar is in docs/zob-extensions.md.
 #pragma once
@@ -12,6 +12,12 @@
 namespace korvid {
 
 struct Model;
+struct ModelStore;
+struct HeldCollider;
+
+// How a file names the model of a MODEL collider besides a scene index.
+inline constexpr int32_t kOwnModel = -1;  // the model the file (or the pasted emitter) belongs to
+inline constexpr int32_t kNoModel = -2;   // a model that was removed: the collider takes no part
 
 inline constexpr const char* kExtensionsTag = "[EXTENSIONS]";
 inline constexpr int32_t kExtensionsVersion = 1;
@@ -23,7 +29,13 @@ struct EmitterExtras {
     EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
     bool hasShape = false;
     int32_t shapeLine = 0;  // where the shape was given, for a commit that refuses it
+    std::vector<ForceField> fields;   // in the order given, axes normalised
+    std::vector<Collider> colliders;  // in the order given; MODEL: kOwnModel, kNoModel or a scene index
 };
+
+// The colliders of `extras` for an emitter of `own` in `store`: kOwnModel
+// names `own`, a scene index the model there (none: the collider takes no part).
+std::vector<HeldCollider> heldColliders(const EmitterExtras& extras, const Model& own, const ModelStore& store);
 
 struct ParsedExtensions {
     bool present = false;
@@ -39,9 +51,11 @@ struct ParsedExtensions {
 // on a model without triangles).
 ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t emitterCount);
 
-// The block for `emitters` (numbered from 0 in the order given), or "" when none has a curve or a shape
-// other than the point. Numbers are written with a dot in any locale and with
+// The block for `emitters` of model `own` in `store` (numbered from 0 in the
+// order given), or "" when none has a curve, a shape other than the point, a
+// field or a collider. Numbers are written with a dot in any locale and with
 // every digit a float needs to read back the same.
-std::string extensionsText(const std::vector<const struct Emitter*>& emitters);
+std::string extensionsText(const std::vector<const struct Emitter*>& emitters, const Model* own,
+                           const ModelStore* store);
 
 }  // namespace korvid

@@ -59,7 +59,7 @@ ParsedEntity parseZob(std::string_view text, const LoadLimits& limits = {});
 // are written exactly, so the text reads back bit for bit.
 inline constexpr const char* kEmitterTextHeader = "//Korvid emitter 1";
 struct Emitter;
-std::string emitterText(const Emitter& emitter);
+std::string emitterText(const Emitter& emitter, const Model* own);
 // Reads that text; false with `why` when it is not one (nothing else is set then).
 bool parseEmitterText(std::string_view text, ParsedEmitter& emitter, ParsedExtensions& extras, std::string& why);
 

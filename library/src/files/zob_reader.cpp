@@ -50,6 +50,8 @@ bool commitExtensions(const ParsedExtensions& parsed, Model& model) {
                 setLifeCurve(e.curves[which], which, extras.curves[which].data(),
                              static_cast<int32_t>(extras.curves[which].size()), &why);
         if (extras.hasShape) e.shape = std::move(shapes[i]);
+        e.fields = extras.fields;
+        e.colliders = heldColliders(extras, model, *context().store);
     }
     return true;
 }

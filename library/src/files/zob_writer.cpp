@@ -152,10 +152,11 @@ void writeEntity(ZobWriter& w, const Model& m, const std::vector<const TextureEn
     w.put("%d //Emitter Count\n", m.particles.count());
     w.put("\n");
     for (const auto& e : m.particles.emitters) writeEmitter(w, e->data);
-    // Curves and shapes come last, where a reader of the original format has stopped.
+    // Curves, shapes, fields and colliders come last, where a reader of the
+    // original format has stopped.
     std::vector<const Emitter*> emitters;
     for (const auto& e : m.particles.emitters) emitters.push_back(e.get());
-    const std::string extensions = extensionsText(emitters);
+    const std::string extensions = extensionsText(emitters, &m, context().store.get());
     if (!extensions.empty()) w.put("%s", extensions.c_str());
 }
 
@@ -237,7 +238,7 @@ bool saveZob(const char* path) {
 
 }  // namespace
 
-std::string emitterText(const Emitter& e) {
+std::string emitterText(const Emitter& e, const Model* own) {
     char* buffer = nullptr;
     size_t size = 0;
     FILE* f = ::open_memstream(&buffer, &size);
@@ -251,7 +252,7 @@ std::string emitterText(const Emitter& e) {
     std::fclose(f);
     std::string text(buffer, size);
     std::free(buffer);
-    return text + extensionsText({&e});
+    return text + extensionsText({&e}, own, context().store.get());
 }
 
 }  // namespace korvid

@@ -202,6 +202,29 @@ void applyField(const ForceField& f, const float p[3], float v[3], float seconds
 
 }  // namespace
 
+const char* fieldProblem(ForceField& f) {
+    if (f.kind < KORVID_FIELD_WIND || f.kind > KORVID_FIELD_NOISE) return "there is no such field";
+    if (!finite3(f.position) || !finite3(f.axis) || !finite(f.strength) || !finite(f.radius) || !finite(f.frequency))
+        return "a field's values are finite numbers";
+    if (f.radius < 0.0f) return "a field's radius is 0 or more";
+    if (f.frequency < 0.0f) return "a noise field's frequency is 0 or more";
+    if ((f.kind == KORVID_FIELD_WIND || f.kind == KORVID_FIELD_VORTEX) && !normalise(f.axis))
+        return "a wind or vortex needs an axis";
+    return nullptr;
+}
+
+const char* colliderProblem(Collider& c) {
+    if (c.kind < KORVID_COLLIDER_PLANE || c.kind > KORVID_COLLIDER_MODEL) return "there is no such collider";
+    if (c.response < KORVID_HIT_BOUNCE || c.response > KORVID_HIT_BURST) return "there is no such response";
+    if (!finite3(c.position) || !finite3(c.axis) || !finite3(c.size) || !finite(c.bounce) || !finite(c.friction))
+        return "a collider's values are finite numbers";
+    if (c.size[0] < 0.0f || c.size[1] < 0.0f || c.size[2] < 0.0f) return "a collider's sizes are 0 or more";
+    if (c.bounce < 0.0f || c.bounce > 1.0f || c.friction < 0.0f || c.friction > 1.0f)
+        return "bounce and friction lie from 0 to 1";
+    if (c.kind == KORVID_COLLIDER_PLANE && !normalise(c.axis)) return "a plane needs a normal";
+    return nullptr;
+}
+
 Failure takeFields(const ForceField* fields, int32_t count, std::vector<ForceField>& out, const char** why) {
     auto refuse = [why](const char* text) {
         *why = text;
@@ -210,16 +233,8 @@ Failure takeFields(const ForceField* fields, int32_t count, std::vector<ForceFie
     if (count < 0 || count > KORVID_MAX_FIELDS) return refuse("an emitter has 0 to 8 force fields");
     if (count > 0 && !fields) return refuse("the fields are missing");
     std::vector<ForceField> taken(fields, fields + count);
-    for (ForceField& f : taken) {
-        if (f.kind < KORVID_FIELD_WIND || f.kind > KORVID_FIELD_NOISE) return refuse("there is no such field");
-        if (!finite3(f.position) || !finite3(f.axis) || !finite(f.strength) || !finite(f.radius) ||
-            !finite(f.frequency))
-            return refuse("a field's values are finite numbers");
-        if (f.radius < 0.0f) return refuse("a field's radius is 0 or more");
-        if (f.frequency < 0.0f) return refuse("a noise field's frequency is 0 or more");
-        if ((f.kind == KORVID_FIELD_WIND || f.kind == KORVID_FIELD_VORTEX) && !normalise(f.axis))
-            return refuse("a wind or vortex needs an axis");
-    }
+    for (ForceField& f : taken)
+        if (const char* problem = fieldProblem(f)) return refuse(problem);
     out = std::move(taken);
     return Failure::None;
 }
@@ -236,18 +251,10 @@ Failure takeColliders(const Collider* colliders, int32_t count, const ModelStore
     for (int32_t i = 0; i < count; ++i) {
         HeldCollider h;
         h.given = colliders[i];
-        Collider& c = h.given;
-        if (c.kind < KORVID_COLLIDER_PLANE || c.kind > KORVID_COLLIDER_MODEL) return refuse("there is no such collider");
-        if (c.response < KORVID_HIT_BOUNCE || c.response > KORVID_HIT_BURST) return refuse("there is no such response");
-        if (!finite3(c.position) || !finite3(c.axis) || !finite3(c.size) || !finite(c.bounce) || !finite(c.friction))
-            return refuse("a collider's values are finite numbers");
-        if (c.size[0] < 0.0f || c.size[1] < 0.0f || c.size[2] < 0.0f) return refuse("a collider's sizes are 0 or more");
-        if (c.bounce < 0.0f || c.bounce > 1.0f || c.friction < 0.0f || c.friction > 1.0f)
-            return refuse("bounce and friction lie from 0 to 1");
-        if (c.kind == KORVID_COLLIDER_PLANE && !normalise(c.axis)) return refuse("a plane needs a normal");
-        if (c.kind == KORVID_COLLIDER_MODEL) {
-            if (!store || c.model < 0 || c.model >= store->count()) return refuse("there is no such model");
-            h.modelSerial = store->models[size_t(c.model)]->serial;
+        if (const char* problem = colliderProblem(h.given)) return refuse(problem);
+        if (h.given.kind == KORVID_COLLIDER_MODEL) {
+            if (!store || h.given.model < 0 || h.given.model >= store->count()) return refuse("there is no such model");
+            h.modelSerial = store->models[size_t(h.given.model)]->serial;
         }
         taken.push_back(h);
     }
@@ -255,13 +262,15 @@ Failure takeColliders(const Collider* colliders, int32_t count, const ModelStore
     return Failure::None;
 }
 
+int32_t modelIndexOf(const ModelStore* store, uint64_t serial) {
+    int32_t index = -1;
+    if (!modelBySerial(store, serial, &index)) return -1;
+    return index;
+}
+
 Collider reportedCollider(const HeldCollider& held, const ModelStore* store) {
     Collider c = held.given;
-    if (c.kind == KORVID_COLLIDER_MODEL) {
-        int32_t index = -1;
-        if (!modelBySerial(store, held.modelSerial, &index)) index = -1;
-        c.model = index;
-    }
+    if (c.kind == KORVID_COLLIDER_MODEL) c.model = modelIndexOf(store, held.modelSerial);
     return c;
 }
 

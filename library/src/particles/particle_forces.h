@@ -24,6 +24,11 @@ struct HeldCollider {
     uint64_t modelSerial = 0;
 };
 
+// What is wrong with one field or collider (null: nothing). A field's axis
+// is normalised in place; a MODEL collider's model is not looked at.
+const char* fieldProblem(ForceField& field);
+const char* colliderProblem(Collider& collider);
+
 // Checks `count` fields and copies them (axes normalised) into `out`;
 // Failure::None, or FieldRefused with `why` filled and `out` unchanged.
 Failure takeFields(const ForceField* fields, int32_t count, std::vector<ForceField>& out, const char** why);
@@ -32,6 +37,8 @@ Failure takeColliders(const Collider* colliders, int32_t count, const ModelStore
                       std::vector<HeldCollider>& out, const char** why);
 // A collider as the getters report it: its model's index now, -1 when it is gone.
 Collider reportedCollider(const HeldCollider& held, const ModelStore* store);
+// The index of the model with `serial` in `store`, or -1.
+int32_t modelIndexOf(const ModelStore* store, uint64_t serial);
 
 // One contact found by a step, with the particle's index, so that contacts
 // found by different workers can be put in order.
