@@ -421,9 +421,9 @@ typedef struct Collider {
  * (a sphere's or box's from outside, a model's triangles from either side)
  * is put back on it and responds: BOUNCE keeps `bounce` of its speed along
  * the normal, turned round, and loses `friction` of the rest; STICK stays
- * there (colour, size and life go on); DIE ends its life there; BURST ends
- * it there and sets off the emitter's burst at the contact (a burst's own
- * particles only die). Model colliders use the model's triangles where they
+ * there while the emitter has colliders (colour, size and life go on); DIE
+ * ends its life there; BURST ends it there and sets off the emitter's burst
+ * at the contact (a burst's own particles only die). Model colliders use the model's triangles where they
  * stand; a collider whose model was removed since takes no part. False, with
  * the last error (KORVID_FAILURE_COLLIDER_REFUSED), and nothing changed for no
  * current emitter, more than KORVID_MAX_COLLIDERS, a null array with a count,

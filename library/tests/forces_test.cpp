@@ -1,6 +1,8 @@
 // Force fields, colliders and the contacts they report: what each field does
 // to a particle, that no particle ends a step beyond a collider, what each
 // response leaves, refusals, and seeks that stay exact with all of it.
+#include <hwy/targets.h>
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -240,6 +242,38 @@ TEST(CurlNoise, SmoothDivergenceFreeAndEvolving) {
     float far[3];
     curlNoise(1e30f, -1e30f, NAN, 1e9f, far);
     for (float v : far) EXPECT_TRUE(std::isfinite(v));
+}
+
+// The noise flow is the same to the bit on every instruction set the machine
+// has (and on the scalar one), for every place in a vector.
+TEST(CurlNoise, EveryInstructionSetGivesTheSameFlow) {
+    constexpr int n = 999;
+    std::vector<float> x(n), y(n), z(n);
+    for (int i = 0; i < n; ++i) {
+        x[i] = -37.0f + 0.0731f * float(i);
+        y[i] = std::sin(float(i)) * 5.0f;
+        z[i] = float(i % 13) * 0.37f - 2.0f;
+    }
+    std::vector<float> expected;
+    for (const int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        SCOPED_TRACE(hwy::TargetName(target));
+        std::vector<float> out(3 * n);
+        // An odd count, so the last points go through the padded vector.
+        curlNoise(x.data(), y.data(), z.data(), n, 1.0f, 2.25f, out.data(), out.data() + n, out.data() + 2 * n);
+        // A point alone flows as it does among others.
+        for (int i : {0, 17, n - 1}) {
+            float one[3];
+            curlNoise(x[i], y[i], z[i], 2.25f, one);
+            EXPECT_EQ(one[0], out[i]);
+            EXPECT_EQ(one[1], out[n + i]);
+            EXPECT_EQ(one[2], out[2 * n + i]);
+        }
+        if (expected.empty()) expected = out;
+        else EXPECT_EQ(0, std::memcmp(out.data(), expected.data(), out.size() * sizeof(float)));
+    }
+    hwy::SetSupportedTargetsForTest(0);
+    EXPECT_GT(hwy::SupportedAndGeneratedTargets().size(), 1u) << "more than one instruction set compared";
 }
 
 // A spray aimed at each kind of collider: after every step no particle is

@@ -162,7 +162,8 @@ bool meet(const StepCollider& s, const float from[3], const float to[3], Contact
     }
 }
 
-void applyField(const ForceField& f, const float p[3], float v[3], float seconds) {
+// Every field but the noise, whose flow is computed for many particles at once.
+void applyField(const ForceField& f, const float p[3], float v[3]) {
     switch (f.kind) {
     case KORVID_FIELD_WIND:
         for (int a = 0; a < 3; ++a) v[a] = v[a] + f.strength * f.axis[a];
@@ -191,12 +192,7 @@ void applyField(const ForceField& f, const float p[3], float v[3], float seconds
         for (int a = 0; a < 3; ++a) v[a] = v[a] + k * t[a];
         break;
     }
-    default: {
-        float flow[3];
-        curlNoise(p[0] * f.frequency, p[1] * f.frequency, p[2] * f.frequency, seconds, flow);
-        for (int a = 0; a < 3; ++a) v[a] = v[a] + f.strength * flow[a];
-        break;
-    }
+    default: break;
     }
 }
 
@@ -313,7 +309,34 @@ int64_t applyForces(const ForcePass& pass, ParticleStore& store, int64_t begin, 
     int32_t* contact = store.integers(kContact);
     int32_t* life = store.integers(kLifeLeft);
     const int32_t* fromBurst = store.integers(kFromBurst);
+    // The fields first, one after another over the whole range: each
+    // particle's velocity takes them in their order, as one at a time would.
+    const int64_t n = end - begin;
+    if (pass.fields) {
+        thread_local std::vector<float> flow;
+        for (const ForceField& f : *pass.fields) {
+            if (f.kind == KORVID_FIELD_NOISE) {
+                flow.resize(3 * size_t(n));
+                curlNoise(to[0] + begin, to[1] + begin, to[2] + begin, n, f.frequency, pass.seconds, flow.data(),
+                          flow.data() + n, flow.data() + 2 * n);
+                for (int a = 0; a < 3; ++a) {
+                    float* v = velocity[a] + begin;
+                    const float* push = flow.data() + size_t(a) * size_t(n);
+                    for (int64_t k = 0; k < n; ++k) v[k] = v[k] + f.strength * push[k];
+                }
+                continue;
+            }
+            for (int64_t i = begin; i < end; ++i) {
+                const float p[3] = {to[0][i], to[1][i], to[2][i]};
+                float v[3] = {velocity[0][i], velocity[1][i], velocity[2][i]};
+                applyField(f, p, v);
+                for (int a = 0; a < 3; ++a) velocity[a][i] = v[a];
+            }
+        }
+    }
+    // Then stuck particles stay put, and the others meet the colliders.
     int64_t found = 0;
+    if (pass.colliders.empty()) return found;
     for (int64_t i = begin; i < end; ++i) {
         if (contact[i] == kStuck) {
             // Held where it stuck: the step's motion is undone.
@@ -323,60 +346,56 @@ int64_t applyForces(const ForcePass& pass, ParticleStore& store, int64_t begin, 
             }
             continue;
         }
+        if (life[i] <= 0) continue;
         float p[3] = {to[0][i], to[1][i], to[2][i]};
         float v[3] = {velocity[0][i], velocity[1][i], velocity[2][i]};
-        if (pass.fields)
-            for (const ForceField& f : *pass.fields) applyField(f, p, v, pass.seconds);
-        if (!pass.colliders.empty() && life[i] > 0) {
-            const float start[3] = {from[0][i], from[1][i], from[2][i]};
-            // The first collider along the step; on a tie, the first in the list.
-            Contact3 best{};
-            const StepCollider* which = nullptr;
-            for (const StepCollider& s : pass.colliders) {
-                Contact3 c{};
-                if (meet(s, start, p, c) && (!which || c.t < best.t)) {
-                    best = c;
-                    which = &s;
+        const float start[3] = {from[0][i], from[1][i], from[2][i]};
+        // The first collider along the step; on a tie, the first in the list.
+        Contact3 best{};
+        const StepCollider* which = nullptr;
+        for (const StepCollider& s : pass.colliders) {
+            Contact3 c{};
+            if (meet(s, start, p, c) && (!which || c.t < best.t)) {
+                best = c;
+                which = &s;
+            }
+        }
+        if (!which) continue;
+        const Collider& c = which->c;
+        const float* normal = best.normal;
+        const float moved[3] = {p[0] - start[0], p[1] - start[1], p[2] - start[2]};
+        const float into = -dot(moved, normal);
+        for (int a = 0; a < 3; ++a) p[a] = best.at[a] + kSkin * normal[a];
+        switch (c.response) {
+        case KORVID_HIT_BOUNCE: {
+            const float vn = dot(v, normal);
+            if (vn < 0.0f) {
+                const float keep = 1.0f - c.friction;
+                for (int a = 0; a < 3; ++a) {
+                    const float along = vn * normal[a];
+                    v[a] = keep * (v[a] - along) - c.bounce * along;
                 }
             }
-            if (which) {
-                const Collider& c = which->c;
-                const float* n = best.normal;
-                const float moved[3] = {p[0] - start[0], p[1] - start[1], p[2] - start[2]};
-                const float into = -dot(moved, n);
-                for (int a = 0; a < 3; ++a) p[a] = best.at[a] + kSkin * n[a];
-                switch (c.response) {
-                case KORVID_HIT_BOUNCE: {
-                    const float vn = dot(v, n);
-                    if (vn < 0.0f) {
-                        const float keep = 1.0f - c.friction;
-                        for (int a = 0; a < 3; ++a) {
-                            const float normal = vn * n[a];
-                            v[a] = keep * (v[a] - normal) - c.bounce * normal;
-                        }
-                    }
-                    break;
-                }
-                case KORVID_HIT_STICK:
-                    v[0] = v[1] = v[2] = 0.0f;
-                    contact[i] = kStuck;
-                    break;
-                case KORVID_HIT_DIE: life[i] = 0; break;
-                default:
-                    life[i] = 0;
-                    if (!fromBurst[i]) contact[i] = kBurstAtDeath;
-                    break;
-                }
-                found += 1;
-                if (pass.keepHits && hits) {
-                    FoundHit h{};
-                    h.particle = int32_t(i);
-                    std::memcpy(h.hit.position, best.at, sizeof h.hit.position);
-                    std::memcpy(h.hit.normal, n, sizeof h.hit.normal);
-                    h.hit.speed = into > 0.0f ? into : 0.0f;
-                    hits->push_back(h);
-                }
-            }
+            break;
+        }
+        case KORVID_HIT_STICK:
+            v[0] = v[1] = v[2] = 0.0f;
+            contact[i] = kStuck;
+            break;
+        case KORVID_HIT_DIE: life[i] = 0; break;
+        default:
+            life[i] = 0;
+            if (!fromBurst[i]) contact[i] = kBurstAtDeath;
+            break;
+        }
+        found += 1;
+        if (pass.keepHits && hits) {
+            FoundHit h{};
+            h.particle = int32_t(i);
+            std::memcpy(h.hit.position, best.at, sizeof h.hit.position);
+            std::memcpy(h.hit.normal, normal, sizeof h.hit.normal);
+            h.hit.speed = into > 0.0f ? into : 0.0f;
+            hits->push_back(h);
         }
         for (int a = 0; a < 3; ++a) {
             to[a][i] = p[a];
