@@ -315,6 +315,7 @@ public:
             d["name"] = std::string(readEmitter(i).name);
             d["live"] = objGetLiveParticles(i);
             d["bursts"] = objGetBurstsFired(i);
+            d["hits"] = objGetHits(i);
             out.push_back(d);
         }
         return out;
@@ -509,6 +510,118 @@ void writeShape(const EmitterProxy& p, const py::dict& d) {
     if (!objSetEmitterShape(&shape)) raiseRefusal();
 }
 
+// Force fields and colliders as lists of dicts, kinds and responses by name.
+constexpr const char* kFieldKinds[] = {"wind", "drag", "attractor", "vortex", "noise"};
+constexpr const char* kColliderKinds[] = {"plane", "sphere", "box", "model"};
+constexpr const char* kResponses[] = {"bounce", "stick", "die", "burst"};
+
+template <size_t N>
+int32_t nameToIndex(const char* const (&names)[N], const std::string& name, const char* what) {
+    for (size_t i = 0; i < N; ++i)
+        if (name == names[i]) return int32_t(i);
+    std::string list;
+    for (size_t i = 0; i < N; ++i) list += (i ? (i + 1 == N ? " or " : ", ") : "") + std::string(names[i]);
+    throw py::value_error(std::string(what) + " is " + list);
+}
+
+void vectorFrom(const py::dict& d, const char* key, float out[3]) {
+    if (!d.contains(key)) return;
+    const auto v = d[key].cast<std::vector<float>>();
+    if (v.size() != 3) throw py::value_error(std::string(key) + " is three numbers");
+    std::copy(v.begin(), v.end(), out);
+}
+
+py::list readFields(const EmitterProxy& p) {
+    const Use use;
+    p.select();
+    ForceField fields[KORVID_MAX_FIELDS];
+    const int32_t n = objGetEmitterFields(fields, KORVID_MAX_FIELDS);
+    if (n < 0) raiseRefusal();
+    py::list out;
+    for (int32_t i = 0; i < n; ++i) {
+        const ForceField& f = fields[i];
+        py::dict d;
+        d["kind"] = kFieldKinds[f.kind];
+        d["position"] = std::vector<float>(std::begin(f.position), std::end(f.position));
+        d["axis"] = std::vector<float>(std::begin(f.axis), std::end(f.axis));
+        d["strength"] = f.strength;
+        d["radius"] = f.radius;
+        d["frequency"] = f.frequency;
+        out.append(d);
+    }
+    return out;
+}
+
+void writeFields(const EmitterProxy& p, const py::object& value) {
+    const Use use;
+    p.select();
+    std::vector<ForceField> fields;
+    if (!value.is_none())
+        for (const py::handle item : value.cast<py::sequence>()) {
+            const py::dict d = item.cast<py::dict>();
+            ForceField f{};
+            f.kind = nameToIndex(kFieldKinds, d.contains("kind") ? d["kind"].cast<std::string>() : "", "kind");
+            f.axis[1] = 1;
+            vectorFrom(d, "position", f.position);
+            vectorFrom(d, "axis", f.axis);
+            if (d.contains("strength")) f.strength = d["strength"].cast<float>();
+            if (d.contains("radius")) f.radius = d["radius"].cast<float>();
+            if (d.contains("frequency")) f.frequency = d["frequency"].cast<float>();
+            fields.push_back(f);
+        }
+    if (!objSetEmitterFields(fields.data(), int32_t(fields.size()))) raiseRefusal();
+}
+
+py::list readColliders(const EmitterProxy& p) {
+    const Use use;
+    p.select();
+    Collider colliders[KORVID_MAX_COLLIDERS];
+    const int32_t n = objGetEmitterColliders(colliders, KORVID_MAX_COLLIDERS);
+    if (n < 0) raiseRefusal();
+    py::list out;
+    for (int32_t i = 0; i < n; ++i) {
+        const Collider& c = colliders[i];
+        py::dict d;
+        d["kind"] = kColliderKinds[c.kind];
+        d["model"] = c.model;
+        d["position"] = std::vector<float>(std::begin(c.position), std::end(c.position));
+        d["axis"] = std::vector<float>(std::begin(c.axis), std::end(c.axis));
+        d["size"] = std::vector<float>(std::begin(c.size), std::end(c.size));
+        d["bounce"] = c.bounce;
+        d["friction"] = c.friction;
+        d["response"] = kResponses[c.response];
+        out.append(d);
+    }
+    return out;
+}
+
+void writeColliders(const EmitterProxy& p, const py::object& value) {
+    const Use use;
+    p.select();
+    std::vector<Collider> colliders;
+    if (!value.is_none())
+        for (const py::handle item : value.cast<py::sequence>()) {
+            const py::dict d = item.cast<py::dict>();
+            Collider c{};
+            c.kind = nameToIndex(kColliderKinds, d.contains("kind") ? d["kind"].cast<std::string>() : "", "kind");
+            c.axis[1] = 1;
+            if (d.contains("model")) c.model = d["model"].cast<int32_t>();
+            vectorFrom(d, "position", c.position);
+            vectorFrom(d, "axis", c.axis);
+            if (d.contains("size")) {
+                const py::object size = d["size"];
+                if (py::isinstance<py::float_>(size) || py::isinstance<py::int_>(size)) c.size[0] = size.cast<float>();
+                else vectorFrom(d, "size", c.size);
+            }
+            if (d.contains("bounce")) c.bounce = d["bounce"].cast<float>();
+            if (d.contains("friction")) c.friction = d["friction"].cast<float>();
+            c.response = nameToIndex(kResponses, d.contains("response") ? d["response"].cast<std::string>() : "bounce",
+                                     "response");
+            colliders.push_back(c);
+        }
+    if (!objSetEmitterColliders(colliders.data(), int32_t(colliders.size()))) raiseRefusal();
+}
+
 // Writes an array of rows of RGB or RGBA bytes as a PNG file.
 void savePng(py::array_t<uint8_t, py::array::c_style | py::array::forcecast> pixels, const std::string& path) {
     if (pixels.ndim() != 3 || (pixels.shape(2) != 3 && pixels.shape(2) != 4))
@@ -585,6 +698,14 @@ PYBIND11_MODULE(_korvid, m) {
     emitter.def_property("shape", &readShape, &writeShape,
                          "Where particles are born: {'kind': 'point'|'sphere'|'box'|'disc'|'mesh', 'size': [..], "
                          "'shell': bool}.");
+    emitter.def_property("fields", &readFields, &writeFields,
+                         "Force fields, applied in order: [{'kind': 'wind'|'drag'|'attractor'|'vortex'|'noise', "
+                         "'position': [x, y, z], 'axis': [x, y, z], 'strength': s, 'radius': r, 'frequency': f}]; "
+                         "[] or None removes them.");
+    emitter.def_property("colliders", &readColliders, &writeColliders,
+                         "Colliders: [{'kind': 'plane'|'sphere'|'box'|'model', 'model': index, 'position': [..], "
+                         "'axis': [..], 'size': [..] or r, 'bounce': b, 'friction': f, "
+                         "'response': 'bounce'|'stick'|'die'|'burst'}]; [] or None removes them.");
 
     py::class_<Entity, std::shared_ptr<Entity>>(m, "Entity")
         .def_static("load", &Entity::load, py::arg("path"), "Reads a .zob or .raw file; it replaces any entity loaded before.")

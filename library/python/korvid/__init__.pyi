@@ -99,6 +99,9 @@ class Emitter:
     size_curve: List[Tuple[float, float]]
     # {"kind": "point" | "sphere" | "box" | "disc" | "mesh", "size": [x, y, z], "shell": bool}
     shape: Dict[str, Any]
+    # Force fields applied in order and colliders, as dicts (see help()).
+    fields: List[Dict[str, Any]]
+    colliders: List[Dict[str, Any]]
     @property
     def burst(self) -> Burst: ...
 

@@ -285,6 +285,34 @@ def test_curves_and_shapes_round_trip_through_a_file(tmp_path):
     assert again.size_curve == []
 
 
+def test_fields_colliders_and_hits(tmp_path):
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "sparks.zob"))
+    jet = entity.emitters[0]
+    jet.fields = [{"kind": "noise", "strength": 0.002, "frequency": 1.5},
+                  {"kind": "wind", "axis": [3, 0, 4], "strength": 0.001}]
+    jet.colliders = [{"kind": "plane", "position": [0, 0.05, 0], "bounce": 0.5, "response": "bounce"},
+                     {"kind": "sphere", "position": [0.5, 0.3, 0], "size": 0.2, "response": "die"}]
+    assert jet.fields[1]["axis"] == pytest.approx([0.6, 0.0, 0.8])
+    assert [c["response"] for c in jet.colliders] == ["bounce", "die"]
+    with pytest.raises(korvid.KorvidError, match="Colliders refused"):
+        jet.colliders = [{"kind": "plane", "axis": [0, 0, 0]}]
+    with pytest.raises(korvid.KorvidError, match="Force fields refused"):
+        jet.fields = [{"kind": "attractor", "radius": -1}]
+    with pytest.raises(ValueError):
+        jet.fields = [{"kind": "tornado"}]
+    hits = entity.stats(3000)[0]["hits"]
+    assert hits > 0
+    fields, colliders = jet.fields, jet.colliders
+    entity.save(str(tmp_path / "forces.zob"))
+    again = korvid.Entity.load(str(tmp_path / "forces.zob"))
+    assert again.emitters[0].fields == fields
+    assert again.emitters[0].colliders == colliders
+    assert again.stats(3000)[0]["hits"] == hits
+    again.emitters[0].colliders = None
+    assert again.emitters[0].colliders == []
+    assert again.stats(3000)[0]["hits"] == 0
+
+
 def test_save_png_writes_what_render_made(tmp_path):
     entity = korvid.Entity.load(os.path.join(SAMPLES, "fireworks.zob"))
     for transparent in (False, True):
