@@ -161,6 +161,27 @@ constexpr int IDC_PART_KEY_SIZE = 2025;      // and its size
 constexpr int IDC_PART_SHAPE = 2026;         // Point, Sphere, Box, Disc, Mesh
 constexpr int IDC_PART_SHAPE_SIZE_X = 2027;  // then Y, Z
 constexpr int IDC_PART_SHAPE_SHELL = 2030;
+// Force fields and colliders: a list, Add and Remove, and the chosen entry's values.
+constexpr int IDC_PART_FIELD_LIST = 2040;
+constexpr int IDC_PART_FIELD_ADD = 2041;
+constexpr int IDC_PART_FIELD_REMOVE = 2042;
+constexpr int IDC_PART_FIELD_KIND = 2043;       // Wind, Drag, Attractor, Vortex, Noise
+constexpr int IDC_PART_FIELD_POS_X = 2044;      // then Y, Z
+constexpr int IDC_PART_FIELD_AXIS_X = 2047;     // then Y, Z
+constexpr int IDC_PART_FIELD_STRENGTH = 2050;
+constexpr int IDC_PART_FIELD_RADIUS = 2051;
+constexpr int IDC_PART_FIELD_FREQUENCY = 2052;
+constexpr int IDC_PART_COLLIDER_LIST = 2060;
+constexpr int IDC_PART_COLLIDER_ADD = 2061;
+constexpr int IDC_PART_COLLIDER_REMOVE = 2062;
+constexpr int IDC_PART_COLLIDER_KIND = 2063;    // Plane, Sphere, Box, Model
+constexpr int IDC_PART_COLLIDER_MODEL = 2064;   // the scene's models, for a Model collider
+constexpr int IDC_PART_COLLIDER_POS_X = 2065;   // then Y, Z
+constexpr int IDC_PART_COLLIDER_AXIS_X = 2068;  // then Y, Z: a plane's normal
+constexpr int IDC_PART_COLLIDER_SIZE_X = 2071;  // then Y, Z: a sphere's radius, a box's half extents
+constexpr int IDC_PART_COLLIDER_BOUNCE = 2074;
+constexpr int IDC_PART_COLLIDER_FRICTION = 2075;
+constexpr int IDC_PART_COLLIDER_RESPONSE = 2076;  // Bounce, Stick, Die, Burst
 
 // ---- Light Properties dialog ------------------------------------------------
 constexpr int IDC_LIGHT_AMBIENT_R = 1023;  // each row: R, G, B, A

@@ -41,6 +41,8 @@ enum class Intent {
     EditBurst,
     EditCurve,
     EditShape,
+    EditFields,
+    EditColliders,
 };
 
 class DocumentCommand : public QUndoCommand {

@@ -73,6 +73,24 @@ Refusal CVantorDoc::editShape(const EmitterShape& shape, int field) {
     return record(QStringLiteral("Emitter Shape"), std::move(before), std::move(after), Intent::EditShape, field);
 }
 
+Refusal CVantorDoc::editFields(const std::vector<ForceField>& fields, int field) {
+    const int index = currentEmitter();
+    if (index < 0) return Refusal::because(Refusal::NothingToDo);
+    EntitySnapshot before = capture(EntityPart::Extras, index);
+    EntitySnapshot after = before;
+    after.extras.fields = fields;
+    return record(QStringLiteral("Force Fields"), std::move(before), std::move(after), Intent::EditFields, field);
+}
+
+Refusal CVantorDoc::editColliders(const std::vector<Collider>& colliders, int field) {
+    const int index = currentEmitter();
+    if (index < 0) return Refusal::because(Refusal::NothingToDo);
+    EntitySnapshot before = capture(EntityPart::Extras, index);
+    EntitySnapshot after = before;
+    after.extras.colliders = colliders;
+    return record(QStringLiteral("Colliders"), std::move(before), std::move(after), Intent::EditColliders, field);
+}
+
 void CVantorDoc::moveEmitter(const float position[3]) {
     std::copy(position, position + 3, m_emitter.position);
     m_scene.moveEmitter(currentEmitter(), m_emitter.position);

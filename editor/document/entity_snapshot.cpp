@@ -35,7 +35,10 @@ bool EmitterExtras::operator==(const EmitterExtras& o) const {
         if (a.size() != b.size()) return false;
         if (!a.empty() && std::memcmp(a.data(), b.data(), a.size() * sizeof(CurveKey)) != 0) return false;
     }
-    return std::memcmp(&shape, &o.shape, sizeof shape) == 0;
+    auto same = [](const auto& a, const auto& b) {
+        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
+    };
+    return std::memcmp(&shape, &o.shape, sizeof shape) == 0 && same(fields, o.fields) && same(colliders, o.colliders);
 }
 
 size_t EntitySnapshot::bytes() const {

@@ -40,6 +40,8 @@ struct SurfaceArrays {
 struct EmitterExtras {
     std::vector<CurveKey> curves[2];  // KORVID_CURVE_COLOUR, KORVID_CURVE_SIZE; empty: none
     EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    std::vector<ForceField> fields;  // applied in order
+    std::vector<Collider> colliders;
     bool operator==(const EmitterExtras& other) const;
 };
 

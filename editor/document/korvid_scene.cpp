@@ -241,6 +241,10 @@ Refusal KorvidScene::setExtras(int index, const EmitterExtras& x) {
             !refusal)
             refusal = fromLibrary();
     if (!objSetEmitterShape(&x.shape) && !refusal) refusal = fromLibrary();
+    if (!objSetEmitterFields(x.fields.data(), static_cast<int32_t>(x.fields.size())) && !refusal)
+        refusal = fromLibrary();
+    if (!objSetEmitterColliders(x.colliders.data(), static_cast<int32_t>(x.colliders.size())) && !refusal)
+        refusal = fromLibrary();
     return refusal;
 }
 

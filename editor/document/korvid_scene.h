@@ -133,6 +133,9 @@ public:
     void resumeClock();
     int64_t liveParticles();
     int64_t burstsFired();
+    // Contacts of the current emitter with its colliders since its restart;
+    // -1 when it has no colliders (or there is no current emitter).
+    int64_t currentEmitterHits();
 
     // ---- Snapshots for undo -----------------------------------------------------------------
     // Reads a part of the edited model; `position` is where the model stands,

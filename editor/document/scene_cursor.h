@@ -48,7 +48,7 @@ inline uint32_t idOf(const char* name, uint32_t id) {
     return current != 0 ? current : id;
 }
 
-// The current emitter's curves and shape.
+// The current emitter's curves, shape, fields and colliders.
 inline EmitterExtras currentExtras() {
     EmitterExtras x;
     for (int which = 0; which < 2; ++which) {
@@ -57,6 +57,11 @@ inline EmitterExtras currentExtras() {
         x.curves[which].resize(static_cast<size_t>(std::max(0, n)));
     }
     if (!objGetEmitterShape(&x.shape)) x.shape = EmitterShape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
+    x.fields.resize(KORVID_MAX_FIELDS);
+    x.fields.resize(static_cast<size_t>(std::max(0, objGetEmitterFields(x.fields.data(), KORVID_MAX_FIELDS))));
+    x.colliders.resize(KORVID_MAX_COLLIDERS);
+    x.colliders.resize(
+        static_cast<size_t>(std::max(0, objGetEmitterColliders(x.colliders.data(), KORVID_MAX_COLLIDERS))));
     return x;
 }
 

@@ -147,4 +147,11 @@ int64_t KorvidScene::burstsFired() {
     return objGetSceneBurstsFired();
 }
 
+int64_t KorvidScene::currentEmitterHits() {
+    makeCurrent();
+    const int32_t emitter = objGetCurrentEmitter();
+    if (emitter < 0 || objGetEmitterColliders(nullptr, 0) <= 0) return -1;
+    return objGetHits(emitter);
+}
+
 }  // namespace vantor

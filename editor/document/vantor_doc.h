@@ -146,6 +146,9 @@ public:
     vantor::Refusal editCurve(int which, const std::vector<CurveKey>& keys, int field = -1);
     // The current emitter's shape, as the command "Emitter Shape".
     vantor::Refusal editShape(const EmitterShape& shape, int field = -1);
+    // The current emitter's force fields or colliders, all of them as one change.
+    vantor::Refusal editFields(const std::vector<ForceField>& fields, int field = -1);
+    vantor::Refusal editColliders(const std::vector<Collider>& colliders, int field = -1);
     // Adds a copy of the current emitter (its burst, curves and shape) right
     // after it, named "<name>_copy" as names are kept, and makes it current,
     // as the command "Duplicate Emitter".

@@ -20,6 +20,7 @@
 #include "dialogs/name_dlg.h"
 #include "dialogs/particle_burst_dialog.h"
 #include "pages/particle_extras.h"
+#include "pages/particle_motion.h"
 #include "widgets/field_bindings.h"
 #include "widgets/page_layout.h"
 #include "document/vantor_doc.h"
@@ -157,6 +158,10 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
     layout->addWidget(m_lifeCurves);
     m_shape = new ShapeBox(m_doc, this);
     layout->addWidget(m_shape);
+    m_forces = new ForcesBox(m_doc, this);
+    layout->addWidget(m_forces);
+    m_colliders = new CollidersBox(m_doc, this);
+    layout->addWidget(m_colliders);
     layout->addStretch(1);
 
     m_emitterList->setEditText(m_emitterName);
@@ -391,6 +396,8 @@ void CParticlesPage::refreshFromEmitter(bool keepShown) {
     rebuildSwatches();
     m_lifeCurves->refresh(keepShown);
     m_shape->refresh(keepShown);
+    m_forces->refresh(keepShown);
+    m_colliders->refresh(keepShown);
     showCurveUse();
 }
 

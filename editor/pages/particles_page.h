@@ -15,6 +15,8 @@ struct DocumentChange;
 class CommitEdit;
 class LifeCurvesBox;
 class ShapeBox;
+class ForcesBox;
+class CollidersBox;
 class Swatch;
 }
 
@@ -88,5 +90,7 @@ private:
     QPushButton* m_endSelect;
     vantor::LifeCurvesBox* m_lifeCurves;
     vantor::ShapeBox* m_shape;
+    vantor::ForcesBox* m_forces;
+    vantor::CollidersBox* m_colliders;
 };
 

@@ -52,5 +52,6 @@ void SimulationClock::resume() { m_scene.resumeClock(); }
 int64_t SimulationClock::liveParticles() { return m_scene.liveParticles(); }
 
 int64_t SimulationClock::burstsFired() { return m_scene.burstsFired(); }
+int64_t SimulationClock::currentEmitterHits() { return m_scene.currentEmitterHits(); }
 
 }  // namespace vantor

@@ -40,6 +40,7 @@ public:
     // Over every model loaded.
     int64_t liveParticles();
     int64_t burstsFired();
+    int64_t currentEmitterHits();  // -1: the current emitter has no colliders
 
     class Hold {
     public:

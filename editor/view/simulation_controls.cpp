@@ -133,11 +133,17 @@ void SimulationControls::updateStatistics() {
     // Every model's particles draw and burst, not only the current model's.
     const int64_t live = m_view->clock().liveParticles();
     const int64_t bursts = m_view->clock().burstsFired();
-    m_statistics->setText(QStringLiteral("%1 %2   %3 %4   %5 ms (%6 fps)")
+    // The current emitter's contacts, when it has colliders.
+    const int64_t hits = m_view->clock().currentEmitterHits();
+    const QString contacts =
+        hits < 0 ? QString()
+                 : QStringLiteral("%1 %2   ").arg(hits).arg(hits == 1 ? QStringLiteral("hit") : QStringLiteral("hits"));
+    m_statistics->setText(QStringLiteral("%1 %2   %3 %4   %5%6 ms (%7 fps)")
                               .arg(live)
                               .arg(live == 1 ? QStringLiteral("particle") : QStringLiteral("particles"))
                               .arg(bursts)
                               .arg(bursts == 1 ? QStringLiteral("burst") : QStringLiteral("bursts"))
+                              .arg(contacts)
                               .arg(m_frameMs, 0, 'f', 1)
                               .arg(m_fps));
 }

@@ -474,7 +474,10 @@ KORVID_API void objShowModels(bool show);
 /* Draws the shape of the current model's current emitter as a wire outline
  * around its position (false at start): three circles for a sphere, the
  * edges of a box, a circle for a disc; nothing for a point or a mesh, whose
- * model shows where it emits. */
+ * model shows where it emits. Its colliders are drawn too (a plane as a
+ * square of 2 x 2 units with its normal, a sphere's circles, a box's edges;
+ * a model shows itself), and the centres of its attractors and vortices as
+ * small crosses (a vortex with its axis, either with a circle of its reach). */
 KORVID_API void objShowShapeOutline(bool show);
 /* The grid's state without toggling it: 1 drawn, 0 hidden (objOnGrid toggles). */
 KORVID_API int32_t objGetGrid(void);
