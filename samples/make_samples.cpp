@@ -473,6 +473,68 @@ std::string pyramid(const char* name, float y0, float apex, float r) {
 
 // Files of other formats, for the importers: an OBJ lantern (a base and a
 // roof, two meshes) and a PNG leaf whose outside is transparent.
+// Sparks from a grinder above a flight of steps: they bounce down the steps
+// (the stairs are their own model's triangles) and burst into smaller sparks
+// where they reach the floor, with a little wind.
+void sparksOnSteps() {
+    load("stairs.raw");
+    paint(0, 0.5f, 0.45f, 0.4f);
+    paint(1, 0.25f, 0.25f, 0.28f);
+    EmitterData e = baseEmitter("Grinder");
+    e.particleType = 2;
+    e.isAltAlpha = 1;
+    e.position[0] = -0.9f;
+    e.position[1] = 1.45f;
+    e.yaw = -1.5707964f;  // toward +x, down the steps
+    e.yawVar = 0.5f;
+    e.pitch = 0.2f;
+    e.pitchVar = 0.3f;
+    e.speed = 0.012f;
+    e.speedVar = 0.006f;
+    e.totalParticles = 3000;
+    e.emitterPerCycle = 5;
+    e.emitterPerCycleVar = 3;
+    e.emitterTime = 15;
+    e.life = 2600;
+    e.lifeVar = 600;
+    const float start[4] = {1, 0.95f, 0.6f, 1}, end[4] = {1, 0.3f, 0.05f, 0.2f};
+    std::memcpy(e.startColor, start, sizeof start);
+    std::memcpy(e.endColor, end, sizeof end);
+    e.startSize = 2;
+    e.force[1] = -0.0015f;
+    e.burst.count = 6;
+    e.burst.speed = 0.012f;
+    e.burst.speedVar = 0.008f;
+    e.burst.pitch = 0.8f;
+    e.burst.pitchVar = 0.7f;
+    e.burst.yawVar = kPi;
+    e.burst.life = 500;
+    e.burst.lifeVar = 200;
+    const float burstStart[4] = {1, 0.7f, 0.3f, 1}, burstEnd[4] = {0.9f, 0.15f, 0, 0};
+    std::memcpy(e.burst.startColor, burstStart, sizeof burstStart);
+    std::memcpy(e.burst.endColor, burstEnd, sizeof burstEnd);
+    objAddEmitter(&e);
+    objSetEmitterPtr(0);
+    ForceField wind{};
+    wind.kind = KORVID_FIELD_WIND;
+    wind.axis[2] = 1;
+    wind.strength = 0.00004f;
+    objSetEmitterFields(&wind, 1);
+    Collider steps{}, floor{};
+    steps.kind = KORVID_COLLIDER_MODEL;
+    steps.model = 0;
+    steps.bounce = 0.45f;
+    steps.friction = 0.25f;
+    steps.response = KORVID_HIT_BOUNCE;
+    floor.kind = KORVID_COLLIDER_PLANE;
+    floor.axis[1] = 1;
+    floor.position[1] = 0.001f;  // just above the floor's top
+    floor.response = KORVID_HIT_BURST;
+    const Collider colliders[2] = {floor, steps};
+    if (!objSetEmitterColliders(colliders, 2)) std::fprintf(stderr, "colliders: %s\n", objGetLastError());
+    save("sparks_on_steps.zob");
+}
+
 void importSamples() {
     std::string obj = "# A lantern for File > Import Model: two meshes.\n";
     const auto vertex = [&obj](float x, float y, float z) {
@@ -525,6 +587,16 @@ int main() {
                                   box("Field", -2.5f, -0.05f, -1.5f, 2.5f, 0.0f, 1.5f) +
                                   box("LeftMast", -2.45f, 0.0f, -0.05f, -2.35f, 3.0f, 0.05f) +
                                   box("RightMast", 2.35f, 0.0f, -0.05f, 2.45f, 3.0f, 0.05f));
+    {
+        // Four steps down toward +x, 0.3 deep and 0.3 high, on a floor.
+        std::string steps;
+        for (int i = 0; i < 4; ++i) {
+            const float x0 = -1.2f + 0.3f * float(i), top = 1.2f - 0.3f * float(i);
+            std::string step = box("Steps", x0, 0.0f, -0.5f, x0 + 0.3f, top, 0.5f);
+            steps += i == 0 ? step : step.substr(step.find('\n') + 1);
+        }
+        writeText("stairs.raw", steps + box("Floor", -1.5f, -0.05f, -1.0f, 1.5f, 0.0f, 1.0f));
+    }
     writeText("chimney.raw", box("Chimney", -0.15f, 0.0f, -0.15f, 0.15f, 1.0f, 0.15f) +
                                  box("Roof", -0.6f, 0.0f, -0.6f, 0.6f, 0.1f, 0.6f));
     writeText("campfire.raw", box("LogA", -0.45f, 0.0f, -0.07f, 0.45f, 0.12f, 0.07f) +
@@ -574,6 +646,7 @@ int main() {
     smoke();
     campfire();
     magic();
+    sparksOnSteps();
     importSamples();
     return 0;
 }
