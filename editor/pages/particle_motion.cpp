@@ -59,6 +59,26 @@ QHBoxLayout* row(QWidget* parent, const QString& caption, std::initializer_list<
     return r;
 }
 
+// The entries' list with Add and Remove beside it.
+QHBoxLayout* listWithButtons(QListWidget* list, QPushButton* add, QPushButton* remove) {
+    auto* top = new QHBoxLayout;
+    top->addWidget(list, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch(1);
+    top->addLayout(buttons);
+    return top;
+}
+
+// Calls `commit` with the id and the number of any of `box`'s fields committed.
+template <typename Commit>
+void onEveryCommit(QWidget* box, Commit commit) {
+    for (CommitEdit* edit : box->findChildren<CommitEdit*>())
+        QObject::connect(edit, &CommitEdit::committed, box,
+                         [edit, commit] { commit(controlId(edit), toFloat(edit->text())); });
+}
+
 // Shows `value` in `edit` when `shown`, else clears it; enables it when `on`.
 void showField(CommitEdit* edit, bool on, float value, bool keepShown) {
     edit->setEnabled(on);
@@ -102,14 +122,7 @@ ForcesBox::ForcesBox(CVantorDoc& document, QWidget* parent)
                                           "share of the speed, a vortex turns at it, noise pushes by it"));
 
     auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_list, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_add);
-    buttons->addWidget(m_remove);
-    buttons->addStretch(1);
-    top->addLayout(buttons);
-    layout->addLayout(top);
+    layout->addLayout(listWithButtons(m_list, m_add, m_remove));
     layout->addLayout(row(this, QStringLiteral("Kind:"), {m_kind}));
     layout->addLayout(row(this, QStringLiteral("Centre:"), {m_position[0], m_position[1], m_position[2]}));
     layout->addLayout(row(this, QStringLiteral("Axis:"), {m_axis[0], m_axis[1], m_axis[2]}));
@@ -148,21 +161,14 @@ ForcesBox::ForcesBox(CVantorDoc& document, QWidget* parent)
         if (kind == KORVID_FIELD_NOISE && f.frequency <= 0) f.frequency = 1;
         send(fields);
     });
-    for (CommitEdit* edit : {m_position[0], m_position[1], m_position[2], m_axis[0], m_axis[1], m_axis[2], m_strength,
-                             m_radius, m_frequency}) {
-        const int id = controlId(edit);
-        connect(edit, &CommitEdit::committed, this, [this, id] { commitNumber(id); });
-    }
+    onEveryCommit(this, [this](int id, float value) { commitNumber(id, value); });
 }
 
-void ForcesBox::commitNumber(int id) {
+void ForcesBox::commitNumber(int id, float value) {
     std::vector<ForceField> fields = m_doc.extras().fields;
     const int row = m_list->currentRow();
     if (row < 0 || row >= int(fields.size())) return;
     ForceField& f = fields[size_t(row)];
-    float value = 0;
-    for (CommitEdit* e : findChildren<CommitEdit*>())
-        if (controlId(e) == id) value = toFloat(e->text());
     if (id >= IDC_PART_FIELD_POS_X && id < IDC_PART_FIELD_POS_X + 3) f.position[id - IDC_PART_FIELD_POS_X] = value;
     else if (id >= IDC_PART_FIELD_AXIS_X && id < IDC_PART_FIELD_AXIS_X + 3) f.axis[id - IDC_PART_FIELD_AXIS_X] = value;
     else if (id == IDC_PART_FIELD_STRENGTH) f.strength = value;
@@ -230,14 +236,7 @@ CollidersBox::CollidersBox(CVantorDoc& document, QWidget* parent)
     m_response = list(this, IDC_PART_COLLIDER_RESPONSE, {"Bounce", "Stick", "Die", "Burst"});
 
     auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_list, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_add);
-    buttons->addWidget(m_remove);
-    buttons->addStretch(1);
-    top->addLayout(buttons);
-    layout->addLayout(top);
+    layout->addLayout(listWithButtons(m_list, m_add, m_remove));
     layout->addLayout(row(this, QStringLiteral("Kind:"), {m_kind, new QLabel(QStringLiteral("Model:"), this), m_model}));
     layout->addLayout(row(this, QStringLiteral("Position:"), {m_position[0], m_position[1], m_position[2]}));
     layout->addLayout(row(this, QStringLiteral("Normal:"), {m_axis[0], m_axis[1], m_axis[2]}));
@@ -285,20 +284,14 @@ CollidersBox::CollidersBox(CVantorDoc& document, QWidget* parent)
     connect(m_model, &QComboBox::activated, this, [change](int model) { change([model](Collider& c) { c.model = model; }); });
     connect(m_response, &QComboBox::activated, this,
             [change](int response) { change([response](Collider& c) { c.response = response; }); });
-    for (CommitEdit* edit : findChildren<CommitEdit*>()) {
-        const int id = controlId(edit);
-        connect(edit, &CommitEdit::committed, this, [this, id] { commitNumber(id); });
-    }
+    onEveryCommit(this, [this](int id, float value) { commitNumber(id, value); });
 }
 
-void CollidersBox::commitNumber(int id) {
+void CollidersBox::commitNumber(int id, float value) {
     std::vector<Collider> colliders = m_doc.extras().colliders;
     const int row = m_list->currentRow();
     if (row < 0 || row >= int(colliders.size())) return;
     Collider& c = colliders[size_t(row)];
-    float value = 0;
-    for (CommitEdit* e : findChildren<CommitEdit*>())
-        if (controlId(e) == id) value = toFloat(e->text());
     if (id >= IDC_PART_COLLIDER_POS_X && id < IDC_PART_COLLIDER_POS_X + 3) c.position[id - IDC_PART_COLLIDER_POS_X] = value;
     else if (id >= IDC_PART_COLLIDER_AXIS_X && id < IDC_PART_COLLIDER_AXIS_X + 3)
         c.axis[id - IDC_PART_COLLIDER_AXIS_X] = value;

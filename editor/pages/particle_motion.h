@@ -26,7 +26,7 @@ public:
 
 private:
     void send(std::vector<ForceField> fields, int field = -1);
-    void commitNumber(int id);
+    void commitNumber(int id, float value);
 
     CVantorDoc& m_doc;
     QListWidget* m_list;
@@ -48,7 +48,7 @@ public:
 
 private:
     void send(std::vector<Collider> colliders, int field = -1);
-    void commitNumber(int id);
+    void commitNumber(int id, float value);
 
     CVantorDoc& m_doc;
     QListWidget* m_list;
