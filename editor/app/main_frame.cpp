@@ -4,6 +4,7 @@
 #include "app/emitter_clipboard.h"
 #include "pages/outliner.h"
 
+#include <QTabBar>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -112,6 +113,11 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     host.view = m_view;
     host.emitterList = m_controlView->particlesPage()->emitterList();
     host.currentPage = [tabs = m_controlView->tabs()] { return tabs->currentIndex(); };
+    // Outlines of what the PARTICLES page edits show while it is shown.
+    constexpr int kParticlesPage = 3;
+    m_view->showEditOutlines(m_controlView->tabs()->currentIndex() == kParticlesPage);
+    connect(m_controlView->tabs(), &QTabBar::currentChanged, m_view,
+            [this](int page) { m_view->showEditOutlines(page == kParticlesPage); });
     host.addCommand = [this](int id, const QString& text, const QString& prompt) {
         return addCommand(id, text, prompt);
     };

@@ -83,11 +83,19 @@ void CVantorView::releaseRedraw() {
     startRedrawTimer(15);
 }
 
+void CVantorView::showEditOutlines(bool on) {
+    if (on == m_editOutlines) return;
+    m_editOutlines = on;
+    if (!m_ready) return;
+    scene().showShapeOutline(on);
+    update();
+}
+
 void CVantorView::initializeGL() {
     vantor::KorvidScene& library = scene();
     m_fieldOfView = library.startDrawing(width(), height(), 45);
-    // The current emitter's shape shows as a wire outline while it is edited.
-    library.showShapeOutline(true);
+    // The current emitter's outlines show while the PARTICLES page does.
+    library.showShapeOutline(m_editOutlines);
     m_doc.readLights();
     m_settings.dragLight = 0;
     library.setBoundingBox(m_settings.boundingBox);

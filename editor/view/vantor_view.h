@@ -25,6 +25,9 @@ public:
     void doneCurrent() override { QOpenGLWidget::doneCurrent(); }
 
     void startRedrawTimer(int milliseconds);
+    // The current emitter's shape, colliders and field centres as wire
+    // outlines: shown while the PARTICLES page is.
+    void showEditOutlines(bool on);
     void stopRedrawTimer();
     bool redrawTimerRunning() const { return m_timer.isActive(); }
     int redrawInterval() const { return m_timer.interval(); }
@@ -146,6 +149,7 @@ private:
     int m_holds = 0;
     bool m_dragChange = false;
     bool m_capture = false;
+    bool m_editOutlines = false;
     bool m_ready = false;
 };
 
