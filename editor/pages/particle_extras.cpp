@@ -33,16 +33,10 @@ std::vector<CurveKey> startingKeys(int which, const EmitterData& e) {
 }
 
 QCheckBox* checkBox(QWidget* parent, const QString& caption, int id) {
-    auto* box = new QCheckBox(caption, parent);
-    setControlId(box, id);
-    return box;
+    return controlWithId<QCheckBox>(id, caption, parent);
 }
 
-CommitEdit* numberField(QWidget* parent, int id) {
-    auto* edit = new CommitEdit(parent);
-    setControlId(edit, id);
-    return edit;
-}
+CommitEdit* numberField(QWidget* parent, int id) { return controlWithId<CommitEdit>(id, parent); }
 
 }  // namespace
 

@@ -25,28 +25,23 @@ const char* const kColliderKinds[] = {"Plane", "Sphere", "Box", "Model"};
 const char* const kResponses[] = {"Bounce", "Stick", "Die", "Burst"};
 
 CommitEdit* numberField(QWidget* parent, int id) {
-    auto* edit = new CommitEdit(parent);
-    setControlId(edit, id);
+    auto* edit = controlWithId<CommitEdit>(id, parent);
     edit->setMaximumWidth(70);
     return edit;
 }
 
 QComboBox* list(QWidget* parent, int id, std::initializer_list<const char*> items) {
-    auto* box = new QComboBox(parent);
-    setControlId(box, id);
+    auto* box = controlWithId<QComboBox>(id, parent);
     for (const char* item : items) box->addItem(QString::fromLatin1(item));
     return box;
 }
 
 QPushButton* button(QWidget* parent, const QString& caption, int id) {
-    auto* b = new QPushButton(caption, parent);
-    setControlId(b, id);
-    return b;
+    return controlWithId<QPushButton>(id, caption, parent);
 }
 
 QListWidget* entryList(QWidget* parent, int id) {
-    auto* l = new QListWidget(parent);
-    setControlId(l, id);
+    auto* l = controlWithId<QListWidget>(id, parent);
     l->setMaximumHeight(80);
     return l;
 }
@@ -221,8 +216,7 @@ CollidersBox::CollidersBox(CVantorDoc& document, QWidget* parent)
     m_add = button(this, QStringLiteral("Add"), IDC_PART_COLLIDER_ADD);
     m_remove = button(this, QStringLiteral("Remove"), IDC_PART_COLLIDER_REMOVE);
     m_kind = list(this, IDC_PART_COLLIDER_KIND, {"Plane", "Sphere", "Box", "Model"});
-    m_model = new QComboBox(this);
-    setControlId(m_model, IDC_PART_COLLIDER_MODEL);
+    m_model = controlWithId<QComboBox>(IDC_PART_COLLIDER_MODEL, this);
     for (int a = 0; a < 3; ++a) {
         m_position[a] = numberField(this, IDC_PART_COLLIDER_POS_X + a);
         m_axis[a] = numberField(this, IDC_PART_COLLIDER_AXIS_X + a);

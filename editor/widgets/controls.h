@@ -2,6 +2,7 @@
 // commit when they lose the focus, colour swatches, number conversions and
 // formats, and message boxes.
 #pragma once
+#include <utility>
 #include <QColor>
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,6 +23,13 @@ namespace vantor {
 
 // Every control with a numeric id carries it as the property "controlId".
 void setControlId(QWidget* control, int id);
+// A new control of type W, made from `args`, carrying `id`.
+template <typename W, typename... Args>
+W* controlWithId(int id, Args&&... args) {
+    auto* control = new W(std::forward<Args>(args)...);
+    setControlId(control, id);
+    return control;
+}
 int controlId(const QWidget* control);
 // The first control below `window` with the given id, or null.
 QWidget* findControl(const QWidget* window, int id);
