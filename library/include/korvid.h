@@ -447,6 +447,72 @@ KORVID_API void objSetHitCallback(KorvidHitFn fn, void* user);
  * 0 for no model or no such emitter. Seeks count them as playing does. */
 KORVID_API int64_t objGetHits(int32_t index);
 
+/* ---- Look of the current emitter's particles: flipbooks, spin and stretch, trails, sorting ---- */
+#define KORVID_MAX_FLIPBOOK_CELLS 4096
+typedef struct Flipbook {
+    int32_t columns, rows;  /* the emitter's image cut into cells, left to right, top to bottom; columns 0 turns it off */
+    int32_t frames;         /* cells used, 1..columns*rows */
+    float fps;              /* frames a second when overLife is 0 */
+    int32_t overLife;       /* 1: the frames spread over each particle's life */
+    int32_t randomStart;    /* 1: each particle starts at a random frame */
+    int32_t blend;          /* 1: cross-fade between neighbouring frames */
+} Flipbook;
+/* Plays the emitter's image as a sheet of cells on its Polygons particles (a
+ * burst's too). False, with the last error (KORVID_FAILURE_LOOK_REFUSED), and
+ * nothing changed for no current emitter, a null record, a negative count,
+ * more than KORVID_MAX_FLIPBOOK_CELLS cells, frames outside 1..columns*rows,
+ * a negative or NaN rate, or flags other than 0 and 1. */
+KORVID_API bool objSetEmitterFlipbook(const Flipbook* flipbook);
+/* Copies the current emitter's flipbook; false for no current emitter or a null out. */
+KORVID_API bool objGetEmitterFlipbook(Flipbook* out);
+
+typedef struct ParticleSpin {
+    float angle, angleVar;  /* rotation at birth, radians, and its spread */
+    float spin, spinVar;    /* radians a second, and its spread */
+    int32_t align;          /* 0 facing the camera, 1 facing the camera and stretched along the velocity */
+    float stretch;          /* align 1: length = size * (1 + stretch * speed in units a second) */
+} ParticleSpin;
+/* Turns and stretches the current emitter's particles: spin for Polygons,
+ * stretch for Polygons (the quad's length along the velocity) and Sparks (the
+ * streak). Speeds count a frame as 15 ms. False, with the last error
+ * (KORVID_FAILURE_LOOK_REFUSED), and nothing changed for no current emitter, a
+ * null record, a NaN or infinite value, a negative spread or stretch, or an
+ * align other than 0 and 1. */
+KORVID_API bool objSetEmitterSpin(const ParticleSpin* spin);
+/* Copies the current emitter's spin; false for no current emitter or a null out. */
+KORVID_API bool objGetEmitterSpin(ParticleSpin* out);
+
+#define KORVID_MAX_TRAIL_MS 60000
+typedef struct Trail {
+    int32_t enabled;
+    int32_t length;         /* ms of each particle's path kept */
+    float minDistance;      /* a new trail point only after moving this far; 0 every step */
+    float widthStart;       /* world units at the particle */
+    float widthEnd;         /* world units at the tail */
+    float alphaEnd;         /* alpha factor at the tail (the particle's colour at the head) */
+} Trail;
+/* Gives every particle of the current emitter (its burst's too) a trail of
+ * the places it passed, drawn as a camera-facing strip in its colour. A trail
+ * keeps at most one point a step and 2 + length / 15 points. Trails are part
+ * of the simulation: seeks and snapshots keep them. False, with the last
+ * error, and nothing changed for no current emitter, a null record, enabled
+ * other than 0 and 1, a length outside 0..KORVID_MAX_TRAIL_MS (1.. when
+ * enabled), a negative or NaN distance or width, an alpha outside 0..1
+ * (KORVID_FAILURE_LOOK_REFUSED), or points that cannot be allocated for the
+ * pool (KORVID_FAILURE_OUT_OF_MEMORY). */
+KORVID_API bool objSetEmitterTrail(const Trail* trail);
+/* Copies the current emitter's trail; false for no current emitter or a null out. */
+KORVID_API bool objGetEmitterTrail(Trail* out);
+
+#define KORVID_SORT_NONE 0          /* newest first, as born */
+#define KORVID_SORT_BACK_TO_FRONT 1 /* Polygons by depth from the camera, farthest first; equal depths newest first */
+/* Sets the order the current emitter's Polygons are drawn in. False, with
+ * the last error (KORVID_FAILURE_LOOK_REFUSED), for no current emitter or an
+ * unknown mode. */
+KORVID_API bool objSetEmitterSort(int32_t mode);
+/* The current emitter's sort mode; -1 for no current emitter. */
+KORVID_API int32_t objGetEmitterSort(void);
+
 /* The current emitter as text (docs/zob-extensions.md): a first line
  * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when
  * it bursts), then its curves and shape as the extension block of a
@@ -609,7 +675,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_MESH_PARSE,          /* objLoadMesh: a damaged STL or OBJ file; the path and what, in the text */
     KORVID_FAILURE_MESH_FORMAT,         /* objLoadMesh: not STL or OBJ, or OBJ beyond triangles and polygons */
     KORVID_FAILURE_FIELD_REFUSED,       /* objSetEmitterFields: why, in the text */
-    KORVID_FAILURE_COLLIDER_REFUSED     /* objSetEmitterColliders: why, in the text */
+    KORVID_FAILURE_COLLIDER_REFUSED,    /* objSetEmitterColliders: why, in the text */
+    KORVID_FAILURE_LOOK_REFUSED         /* objSetEmitterFlipbook, Spin, Trail or Sort: why, in the text */
 } KorvidFailure;
 /* No exception leaves an export: memory that cannot be had makes a call
  * refuse with KORVID_FAILURE_OUT_OF_MEMORY ("Out of memory: ..."), anything

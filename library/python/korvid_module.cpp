@@ -4,6 +4,7 @@
 // the context on its own thread for its duration and lets go of it after, so
 // any Python thread may use the module (the interpreter's lock keeps calls
 // one at a time); Ctrl+C stops a long seek or load with KeyboardInterrupt.
+#include <cstddef>
 #include <GL/gl.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -622,6 +623,80 @@ void writeColliders(const EmitterProxy& p, const py::object& value) {
     if (!objSetEmitterColliders(colliders.data(), int32_t(colliders.size()))) raiseRefusal();
 }
 
+// The look's records as dicts, through one table of keys a record: a dict
+// given changes the keys it names and keeps the others.
+struct LookKey {
+    const char* name;
+    size_t offset;
+    bool isFloat;
+};
+#define K(name, record, member, isFloat) LookKey{name, offsetof(record, member), isFloat}
+constexpr LookKey kFlipbookKeys[] = {K("columns", Flipbook, columns, false),
+                                     K("rows", Flipbook, rows, false),
+                                     K("frames", Flipbook, frames, false),
+                                     K("fps", Flipbook, fps, true),
+                                     K("over_life", Flipbook, overLife, false),
+                                     K("random_start", Flipbook, randomStart, false),
+                                     K("blend", Flipbook, blend, false)};
+constexpr LookKey kSpinKeys[] = {K("angle", ParticleSpin, angle, true),    K("angle_var", ParticleSpin, angleVar, true),
+                                 K("spin", ParticleSpin, spin, true),      K("spin_var", ParticleSpin, spinVar, true),
+                                 K("align", ParticleSpin, align, false),   K("stretch", ParticleSpin, stretch, true)};
+constexpr LookKey kTrailKeys[] = {K("enabled", Trail, enabled, false),        K("length", Trail, length, false),
+                                  K("min_distance", Trail, minDistance, true), K("width_start", Trail, widthStart, true),
+                                  K("width_end", Trail, widthEnd, true),      K("alpha_end", Trail, alphaEnd, true)};
+#undef K
+
+template <class R, size_t N>
+py::dict lookDict(const R& r, const LookKey (&keys)[N]) {
+    py::dict d;
+    const auto* base = reinterpret_cast<const unsigned char*>(&r);
+    for (const LookKey& k : keys) {
+        if (k.isFloat) d[k.name] = *reinterpret_cast<const float*>(base + k.offset);
+        else d[k.name] = *reinterpret_cast<const int32_t*>(base + k.offset);
+    }
+    return d;
+}
+
+template <class R, size_t N>
+void lookFrom(const py::dict& d, R& r, const LookKey (&keys)[N]) {
+    auto* base = reinterpret_cast<unsigned char*>(&r);
+    for (const auto& item : d) {
+        const std::string name = item.first.cast<std::string>();
+        const LookKey* key = nullptr;
+        for (const LookKey& k : keys)
+            if (name == k.name) key = &k;
+        if (!key) throw py::value_error("there is no key '" + name + "' here");
+        if (key->isFloat) *reinterpret_cast<float*>(base + key->offset) = item.second.cast<float>();
+        else *reinterpret_cast<int32_t*>(base + key->offset) = item.second.cast<int32_t>();
+    }
+}
+
+// A look property: the record read with `get`, changed by a dict, set with `set`.
+template <class R, size_t N>
+void lookProperty(py::class_<EmitterProxy>& c, const char* name, const LookKey (&keys)[N], bool (*get)(R*),
+                  bool (*set)(const R*), const char* doc) {
+    c.def_property(
+        name,
+        [get, &keys](EmitterProxy& p) {
+            const Use use;
+            p.select();
+            R r{};
+            if (!get(&r)) raiseRefusal();
+            return lookDict(r, keys);
+        },
+        [get, set, &keys](EmitterProxy& p, py::object value) {
+            const Use use;
+            p.select();
+            R r{};
+            if (!value.is_none()) {
+                if (!get(&r)) raiseRefusal();
+                lookFrom(value.cast<py::dict>(), r, keys);
+            }
+            if (!set(&r)) raiseRefusal();
+        },
+        doc);
+}
+
 // Writes an array of rows of RGB or RGBA bytes as a PNG file.
 void savePng(py::array_t<uint8_t, py::array::c_style | py::array::forcecast> pixels, const std::string& path) {
     if (pixels.ndim() != 3 || (pixels.shape(2) != 3 && pixels.shape(2) != 4))
@@ -706,6 +781,31 @@ PYBIND11_MODULE(_korvid, m) {
                          "Colliders: [{'kind': 'plane'|'sphere'|'box'|'model', 'model': index, 'position': [..], "
                          "'axis': [..], 'size': [..] or r, 'bounce': b, 'friction': f, "
                          "'response': 'bounce'|'stick'|'die'|'burst'}]; [] or None removes them.");
+    lookProperty(emitter, "flipbook", kFlipbookKeys, &objGetEmitterFlipbook, &objSetEmitterFlipbook,
+                 "The image played as a sheet of cells: {'columns', 'rows', 'frames', 'fps', 'over_life', "
+                 "'random_start', 'blend'}; keys given change, others stay; None turns it off.");
+    lookProperty(emitter, "spin", kSpinKeys, &objGetEmitterSpin, &objSetEmitterSpin,
+                 "Turn and stretch: {'angle', 'angle_var', 'spin', 'spin_var' (radians, a second), 'align' (0 camera, "
+                 "1 velocity), 'stretch'}; None resets it.");
+    lookProperty(emitter, "trail", kTrailKeys, &objGetEmitterTrail, &objSetEmitterTrail,
+                 "Trails: {'enabled', 'length' (ms), 'min_distance', 'width_start', 'width_end', 'alpha_end'}; None "
+                 "turns them off.");
+    emitter.def_property(
+        "sort",
+        [](EmitterProxy& p) {
+            const Use use;
+            p.select();
+            const int32_t mode = objGetEmitterSort();
+            if (mode < 0) raiseRefusal();
+            return std::string(mode == KORVID_SORT_BACK_TO_FRONT ? "back_to_front" : "none");
+        },
+        [](EmitterProxy& p, const std::string& mode) {
+            const Use use;
+            p.select();
+            constexpr const char* kSorts[] = {"none", "back_to_front"};
+            if (!objSetEmitterSort(nameToIndex(kSorts, mode, "sort"))) raiseRefusal();
+        },
+        "The order Polygons are drawn in: 'none' (newest first) or 'back_to_front'.");
 
     py::class_<Entity, std::shared_ptr<Entity>>(m, "Entity")
         .def_static("load", &Entity::load, py::arg("path"), "Reads a .zob or .raw file; it replaces any entity loaded before.")

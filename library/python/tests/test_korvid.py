@@ -313,6 +313,39 @@ def test_fields_colliders_and_hits(tmp_path):
     assert again.stats(3000)[0]["hits"] == 0
 
 
+def test_flipbook_spin_trail_and_sort(tmp_path):
+    entity = korvid.Entity.load(os.path.join(SAMPLES, "smoke.zob"))
+    puff = entity.emitters[0]
+    before = entity.render(size=(64, 48), time_ms=1500)
+    puff.flipbook = {"columns": 2, "rows": 2, "frames": 4, "over_life": 1, "blend": 1}
+    puff.spin = {"spin": 1.5, "spin_var": 0.5}
+    puff.trail = {"enabled": 1, "length": 300, "width_start": 0.05}
+    puff.sort = "back_to_front"
+    assert puff.flipbook["frames"] == 4 and puff.flipbook["fps"] == 0
+    assert puff.spin["spin_var"] == pytest.approx(0.5)
+    with pytest.raises(korvid.KorvidError, match="Particle look refused"):
+        puff.flipbook = {"frames": 5}
+    with pytest.raises(korvid.KorvidError, match="Particle look refused"):
+        puff.trail = {"alpha_end": 2}
+    with pytest.raises(ValueError):
+        puff.spin = {"turns": 1}
+    with pytest.raises(ValueError):
+        puff.sort = "front_to_back"
+    assert puff.flipbook["frames"] == 4, "a refusal changes nothing"
+    after = entity.render(size=(64, 48), time_ms=1500)
+    assert not np.array_equal(before, after)
+    look = (puff.flipbook, puff.spin, puff.trail, puff.sort)
+    entity.save(str(tmp_path / "look.zob"))
+    again = korvid.Entity.load(str(tmp_path / "look.zob"))
+    back = again.emitters[0]
+    assert (back.flipbook, back.spin, back.trail, back.sort) == look
+    assert np.array_equal(again.render(size=(64, 48), time_ms=1500), after)
+    back.flipbook = back.spin = back.trail = None
+    back.sort = "none"
+    assert back.trail["enabled"] == 0
+    assert np.array_equal(again.render(size=(64, 48), time_ms=1500), before)
+
+
 def test_save_png_writes_what_render_made(tmp_path):
     entity = korvid.Entity.load(os.path.join(SAMPLES, "fireworks.zob"))
     for transparent in (False, True):

@@ -48,6 +48,11 @@ struct RenderState {
     bool flatArrays = true;    // flat surfaces drawn from vertex arrays rather than one call a vertex
     std::vector<float> cornerNormals;                          // face normals for each corner
     std::vector<float> quadVertices, quadColours, quadCoords;  // the particle quads of one emitter
+    std::vector<float> depths;                                 // the particles' depths, for sorting
+    std::vector<uint32_t> order, orderScratch;                 // their drawing order when sorted
+    std::vector<float> trailVertices;                          // x, y, z of the trail strips
+    std::vector<uint8_t> trailColours;                         // r, g, b, a of each strip vertex
+    std::vector<int64_t> trailStarts;                          // where each particle's strip begins
 };
 
 struct Context {

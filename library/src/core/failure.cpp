@@ -54,6 +54,7 @@ constexpr FailureText kTexts[] = {
     {Failure::MeshFormat, "Not read here: %s\n %s"},
     {Failure::FieldRefused, "Force fields refused: %s"},
     {Failure::ColliderRefused, "Colliders refused: %s"},
+    {Failure::LookRefused, "Particle look refused: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -137,6 +138,7 @@ static_assert(static_cast<int>(Failure::MeshParse) == KORVID_FAILURE_MESH_PARSE,
 static_assert(static_cast<int>(Failure::MeshFormat) == KORVID_FAILURE_MESH_FORMAT, "failure codes");
 static_assert(static_cast<int>(Failure::FieldRefused) == KORVID_FAILURE_FIELD_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::ColliderRefused) == KORVID_FAILURE_COLLIDER_REFUSED, "failure codes");
+static_assert(static_cast<int>(Failure::LookRefused) == KORVID_FAILURE_LOOK_REFUSED, "failure codes");
 
 void clearLastFailure() { context().lastFailure = Failure::None; }
 

@@ -44,6 +44,7 @@ enum class Failure {
     MeshFormat,        // detail: the path, why objLoadMesh leaves the file to an importer
     FieldRefused,      // detail: why objSetEmitterFields refused
     ColliderRefused,   // detail: why objSetEmitterColliders refused
+    LookRefused,       // detail: why a flipbook, spin, trail or sort was refused
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

@@ -65,6 +65,15 @@ KORVID_EXPORT int32_t objPasteEmitter(const char* text, int32_t index) try {
         if (x->hasShape) added.shape = std::move(shape);
         added.fields = x->fields;
         if (const Model* model = currentModel()) added.colliders = heldColliders(*x, *model, *context().store);
+        if (setLook(added, x->look, &ignored) != Failure::None) {
+            // The trails' points could not be had: the emitter goes again.
+            Emitter* stays = ps->current;
+            ps->current = &added;
+            removeCurrentEmitter(*ps);
+            ps->current = stays;
+            fail(Failure::OutOfMemory, ignored);
+            return 0;
+        }
     }
     return count;
 } catch (...) {

@@ -139,6 +139,56 @@ void readCollider(BlockLines& in, ParsedExtensions& out) {
     extras.colliders.push_back(c);
 }
 
+// Which part of a look an entry gives, for the check that it comes once.
+enum LookPart { kFlipbookPart, kSpinPart, kTrailPart, kSortPart };
+
+EmitterExtras& lookEntry(BlockLines& in, ParsedExtensions& out, LookPart part, const char* twice) {
+    const int32_t emitter = in.integer("an emitter number of the file is expected", 0, int32_t(out.emitters.size()) - 1);
+    EmitterExtras& extras = out.emitters[size_t(emitter)];
+    if (extras.hasLook[part]) in.fail(twice);
+    extras.hasLook[part] = true;
+    return extras;
+}
+
+void readFlipbook(BlockLines& in, ParsedExtensions& out) {
+    Flipbook& f = lookEntry(in, out, kFlipbookPart, "the emitter's flipbook is given twice").look.flipbook;
+    f.columns = in.integer("a flipbook's columns are 0 to 4096", 0, KORVID_MAX_FLIPBOOK_CELLS);
+    f.rows = in.integer("a flipbook's rows are 0 to 4096", 0, KORVID_MAX_FLIPBOOK_CELLS);
+    f.frames = in.integer("a flipbook's frames are 0 to 4096", 0, KORVID_MAX_FLIPBOOK_CELLS);
+    in.floats(&f.fps, 1, "a flipbook's rate is a number");
+    f.overLife = in.integer("over life is 0 or 1", 0, 1);
+    f.randomStart = in.integer("random start is 0 or 1", 0, 1);
+    f.blend = in.integer("blend is 0 or 1", 0, 1);
+    if (const char* problem = flipbookProblem(f)) in.fail(problem);
+}
+
+void readSpin(BlockLines& in, ParsedExtensions& out) {
+    ParticleSpin& s = lookEntry(in, out, kSpinPart, "the emitter's spin is given twice").look.spin;
+    float values[2];
+    in.floats(values, 2, "an angle and its spread are expected");
+    s.angle = values[0], s.angleVar = values[1];
+    in.floats(values, 2, "a spin and its spread are expected");
+    s.spin = values[0], s.spinVar = values[1];
+    s.align = in.integer("align is 0 or 1", 0, 1);
+    in.floats(&s.stretch, 1, "a stretch is expected");
+    if (const char* problem = spinProblem(s)) in.fail(problem);
+}
+
+void readTrail(BlockLines& in, ParsedExtensions& out) {
+    Trail& t = lookEntry(in, out, kTrailPart, "the emitter's trail is given twice").look.trail;
+    t.enabled = in.integer("enabled is 0 or 1", 0, 1);
+    t.length = in.integer("a trail's length is 0 to 60000 ms", 0, KORVID_MAX_TRAIL_MS);
+    float values[4];
+    in.floats(values, 4, "a distance, two widths and an alpha are expected");
+    t.minDistance = values[0], t.widthStart = values[1], t.widthEnd = values[2], t.alphaEnd = values[3];
+    if (const char* problem = trailProblem(t)) in.fail(problem);
+}
+
+void readSort(BlockLines& in, ParsedExtensions& out) {
+    EmitterLook& look = lookEntry(in, out, kSortPart, "the emitter's sort is given twice").look;
+    look.sort = in.integer("a sort is 0 or 1", KORVID_SORT_NONE, KORVID_SORT_BACK_TO_FRONT);
+}
+
 }  // namespace
 
 std::vector<HeldCollider> heldColliders(const EmitterExtras& extras, const Model& own, const ModelStore& store) {
@@ -173,7 +223,11 @@ ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t em
             else if (tag == "[SHAPE]") readShape(in, out);
             else if (tag == "[FIELD]") readField(in, out);
             else if (tag == "[COLLIDER]") readCollider(in, out);
-            else in.fail("[CURVE], [SHAPE], [FIELD], [COLLIDER] or [END_EXTENSIONS] is expected");
+            else if (tag == "[FLIPBOOK]") readFlipbook(in, out);
+            else if (tag == "[SPIN]") readSpin(in, out);
+            else if (tag == "[TRAIL]") readTrail(in, out);
+            else if (tag == "[SORT]") readSort(in, out);
+            else in.fail("[CURVE], [SHAPE], [FIELD], [COLLIDER], [FLIPBOOK], [SPIN], [TRAIL], [SORT] or [END_EXTENSIONS] is expected");
         }
     } catch (const BlockError& e) {
         out.failureLine = e.line;
@@ -187,7 +241,7 @@ ParsedExtensions parseExtensions(std::string_view text, size_t start, int32_t em
 std::string extensionsText(const std::vector<const Emitter*>& emitters, const Model* own, const ModelStore* store) {
     const bool any = std::any_of(emitters.begin(), emitters.end(), [](const auto& e) {
         return e->curves[0].on() || e->curves[1].on() || !e->shape.point() || !e->fields.empty() ||
-               !e->colliders.empty();
+               !e->colliders.empty() || !e->look.isDefault();
     });
     if (!any) return {};
     platform::CLocaleScope cLocale;
@@ -263,6 +317,33 @@ std::string extensionsText(const std::vector<const Emitter*>& emitters, const Mo
             numbers(values, 2);
             put(" //Bounce, friction\n%d //Response: %s\n\n", c.response, kResponseNames[c.response]);
         }
+        const EmitterLook& look = e.look;
+        if (!look.flipbookDefault()) {
+            const Flipbook& f = look.flipbook;
+            put("[FLIPBOOK]\n%zu //Emitter\n%d //Columns\n%d //Rows\n%d //Frames\n", i, f.columns, f.rows, f.frames);
+            numbers(&f.fps, 1);
+            put(" //Frames a second\n%d //Over life\n%d //Random start\n%d //Blend\n\n", f.overLife, f.randomStart,
+                f.blend);
+        }
+        if (!look.spinDefault()) {
+            const ParticleSpin& sp = look.spin;
+            put("[SPIN]\n%zu //Emitter\n", i);
+            const float angle[2] = {sp.angle, sp.angleVar}, spin[2] = {sp.spin, sp.spinVar};
+            numbers(angle, 2);
+            out += " //Angle, spread (radians)\n";
+            numbers(spin, 2);
+            put(" //Spin, spread (radians a second)\n%d //Align: 0 camera, 1 velocity\n", sp.align);
+            numbers(&sp.stretch, 1);
+            out += " //Stretch\n\n";
+        }
+        if (!look.trailDefault()) {
+            const Trail& t = look.trail;
+            put("[TRAIL]\n%zu //Emitter\n%d //Enabled\n%d //Length (ms)\n", i, t.enabled, t.length);
+            const float values[4] = {t.minDistance, t.widthStart, t.widthEnd, t.alphaEnd};
+            numbers(values, 4);
+            out += " //Min distance, width start, width end, alpha end\n\n";
+        }
+        if (look.sort != KORVID_SORT_NONE) put("[SORT]\n%zu //Emitter\n%d //Sort: back to front\n\n", i, look.sort);
     }
     out += "[END_EXTENSIONS]\n";
     return out;

@@ -1,13 +1,15 @@
 // The block of a ZOB file that holds what the original format has no place
 // for: emitters' curves over life, their shapes, force fields and colliders. It follows the last
 // emitter, so a reader that stops there reads the rest of the file as if the
-// block were not there. The grammar is in docs/zob-extensions.md.
+// block were not there. It also holds how the particles look: flipbooks,
+// spin, trails and sorting. The grammar is in docs/zob-extensions.md.
 #pragma once
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "korvid.h"
+#include "particle_look.h"
 
 namespace korvid {
 
@@ -31,6 +33,8 @@ struct EmitterExtras {
     int32_t shapeLine = 0;  // where the shape was given, for a commit that refuses it
     std::vector<ForceField> fields;   // in the order given, axes normalised
     std::vector<Collider> colliders;  // in the order given; MODEL: kOwnModel, kNoModel or a scene index
+    EmitterLook look;                 // flipbook, spin, trail and sort, each checked as the library checks it
+    bool hasLook[4] = {false, false, false, false};  // which of them the block gave
 };
 
 // The colliders of `extras` for an emitter of `own` in `store`: kOwnModel

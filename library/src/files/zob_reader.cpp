@@ -52,6 +52,10 @@ bool commitExtensions(const ParsedExtensions& parsed, Model& model) {
         if (extras.hasShape) e.shape = std::move(shapes[i]);
         e.fields = extras.fields;
         e.colliders = heldColliders(extras, model, *context().store);
+        if (setLook(e, extras.look, &why) != Failure::None) {
+            fail(Failure::OutOfMemory, why);
+            return false;
+        }
     }
     return true;
 }

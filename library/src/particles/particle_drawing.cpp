@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -60,52 +61,192 @@ struct Columns {
     const float *x, *y, *z, *r, *g, *b, *a, *size;
 };
 
-void drawPolygonsEach(const ParticleStore& s, const float cam[3]) {
-    const Columns p(s);
-    for (int32_t i = s.count() - 1; i >= 0; --i) {
-        float colour[4];
-        p.color(i, colour);
-        glPushMatrix();
-        glTranslatef(p.x[i], p.y[i], p.z[i]);
-        glScalef(p.size[i], p.size[i], p.size[i]);
-        glRotatef(-cam[2], 0, 0, 1);
-        glRotatef(-cam[1], 0, 1, 0);
-        glRotatef(-cam[0], 1, 0, 0);
-        glBegin(GL_QUADS);
-        glColor4fv(colour);
-        glNormal3f(0, 0, 1);
-        glTexCoord2f(1, 0);
-        glVertex3fv(kCorners[0]);
-        glTexCoord2f(1, 1);
-        glVertex3fv(kCorners[1]);
-        glTexCoord2f(0, 1);
-        glVertex3fv(kCorners[2]);
-        glTexCoord2f(0, 0);
-        glVertex3fv(kCorners[3]);
-        glEnd();
-        glPopMatrix();
-    }
-}
-
-void drawPolygonsBatched(const ParticleStore& s, const float cam[3]) {
+// The camera's frame in the world as rows: right, up, and towards the viewer.
+void cameraFrame(const float cam[3], float frame[9]) {
     float rz[9], ry[9], rx[9], zy[9], m[9];
     rotation(-cam[2], 2, rz);
     rotation(-cam[1], 1, ry);
     rotation(-cam[0], 0, rx);
     multiply(rz, ry, zy);
     multiply(zy, rx, m);
+    for (int k = 0; k < 3; ++k) {
+        frame[k] = m[k * 3];
+        frame[3 + k] = m[k * 3 + 1];
+        frame[6 + k] = m[k * 3 + 2];
+    }
+}
+
+// Which particle each place in the drawing shows: newest first, or back to
+// front from the camera when the emitter sorts.
+struct DrawOrder {
+    const uint32_t* sorted = nullptr;
+    int32_t newest = -1;
+    int32_t particle(int64_t n) const { return newest - int32_t(sorted ? sorted[n] : uint32_t(n)); }
+};
+
+DrawOrder drawOrder(const Emitter& emitter, const float frame[9]) {
+    const ParticleStore& s = *emitter.store;
+    DrawOrder order;
+    order.newest = s.count() - 1;
+    if (emitter.look.sort != KORVID_SORT_BACK_TO_FRONT || s.count() < 2) return order;
+    RenderState& scratch = context().render;
+    const Columns p(s);
+    const float* t = frame + 6;
+    scratch.depths.resize(size_t(s.count()));
+    for (int32_t n = 0; n < s.count(); ++n) {
+        const int32_t i = order.newest - n;
+        scratch.depths[size_t(n)] = p.x[i] * t[0] + p.y[i] * t[1] + p.z[i] * t[2];
+    }
+    backToFront(scratch.depths.data(), s.count(), scratch.order, scratch.orderScratch);
+    order.sorted = scratch.order.data();
+    return order;
+}
+
+// What a Polygons particle with a flipbook, a spin or a stretch draws: one
+// quad, or two cross-faded cells.
+struct LookedQuads {
+    LookedQuads(const Emitter& emitter, const float frame[9])
+        : look(emitter.look), frame(frame), p(*emitter.store) {
+        const ParticleStore& s = *emitter.store;
+        for (int a = 0; a < 3; ++a) velocity[a] = s.column(kVelocity + a);
+        angleVar = s.column(kAngleVar);
+        spinVar = s.column(kSpinVar);
+        flipStart = s.column(kFlipStart);
+        life = s.integers(kLifeLeft);
+        lifeTotal = s.integers(kLifeTotal);
+    }
+    int quadsEach() const { return look.flipbookOn() && look.flipbook.blend ? 2 : 1; }
+    int32_t age(int32_t i) const { return lifeTotal[i] - life[i] > 0 ? lifeTotal[i] - life[i] : 0; }
+    float angle(int32_t i) const {
+        const float seconds = float(age(i)) * 0.001f;
+        return look.spin.angle + angleVar[i] + (look.spin.spin + spinVar[i]) * seconds;
+    }
+    void axes(int32_t i, float half, float right[3], float up[3]) const {
+        const float v[3] = {velocity[0][i], velocity[1][i], velocity[2][i]};
+        quadAxes(look.spin, frame, angle(i), v, half, right, up);
+    }
+    // The texture rectangles of the particle's quads and the second quad's weight.
+    float cells(int32_t i, float first[4], float second[4]) const {
+        static const float whole[4] = {0, 0, 1, 1};
+        if (!look.flipbookOn()) {
+            std::memcpy(first, whole, sizeof whole);
+            std::memcpy(second, whole, sizeof whole);
+            return 0.0f;
+        }
+        const FlipFrame f = flipFrame(look.flipbook, age(i), lifeTotal[i], flipStart[i]);
+        cellRect(look.flipbook, f.cell, first);
+        cellRect(look.flipbook, f.next, second);
+        return f.weight;
+    }
+    // Writes the particle's quads: 4 corners of x, y, z, of r, g, b, a and of s, t each.
+    void build(int32_t i, float* v, float* c, float* t) const {
+        const float at[3] = {p.x[i], p.y[i], p.z[i]};
+        float colour[4];
+        p.color(i, colour);
+        float right[3], up[3];
+        axes(i, 0.05f * p.size[i], right, up);
+        float rects[2][4];
+        const float weight = cells(i, rects[0], rects[1]);
+        const int quads = quadsEach();
+        for (int q = 0; q < quads; ++q) {
+            float shade[4] = {colour[0], colour[1], colour[2], colour[3]};
+            if (quads == 2) shade[3] *= q == 0 ? 1.0f - weight : weight;
+            for (int k = 0; k < 4; ++k) {
+                for (int r = 0; r < 3; ++r) v[3 * k + r] = at[r] + kSide[k][0] * right[r] + kSide[k][1] * up[r];
+                std::memcpy(c + 4 * k, shade, sizeof shade);
+                const float* cell = rects[q];
+                t[2 * k] = cell[0] + kTex[k][0] * (cell[2] - cell[0]);
+                t[2 * k + 1] = cell[1] + kTex[k][1] * (cell[3] - cell[1]);
+            }
+            v += 12;
+            c += 16;
+            t += 8;
+        }
+    }
+
+    // The corners' sides along right and up, and their texture coordinates, in drawing order.
+    static constexpr float kSide[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
+    static constexpr float kTex[4][2] = {{1, 0}, {1, 1}, {0, 1}, {0, 0}};
+
+    const EmitterLook& look;
+    const float* frame;
+    const Columns p;
+    const float* velocity[3];
+    const float *angleVar, *spinVar, *flipStart;
+    const int32_t *life, *lifeTotal;
+};
+
+bool plainQuads(const EmitterLook& look) { return look.spinDefault() && !look.flipbookOn(); }
+
+void drawPolygonsEach(const Emitter& emitter, const float cam[3]) {
+    const ParticleStore& s = *emitter.store;
+    const Columns p(s);
+    float frame[9];
+    cameraFrame(cam, frame);
+    const DrawOrder order = drawOrder(emitter, frame);
+    const bool plain = plainQuads(emitter.look);
+    const LookedQuads looked(emitter, frame);
+    for (int32_t n = 0; n < s.count(); ++n) {
+        const int32_t i = order.particle(n);
+        float colour[4];
+        p.color(i, colour);
+        glPushMatrix();
+        glTranslatef(p.x[i], p.y[i], p.z[i]);
+        glScalef(p.size[i], p.size[i], p.size[i]);
+        float rects[2][4] = {{0, 0, 1, 1}, {0, 0, 1, 1}};
+        float weight = 0.0f;
+        if (plain) {
+            glRotatef(-cam[2], 0, 0, 1);
+            glRotatef(-cam[1], 0, 1, 0);
+            glRotatef(-cam[0], 1, 0, 0);
+        } else {
+            // The quad's own axes as the columns of its matrix, so its normal scales as before.
+            float right[3], up[3];
+            looked.axes(i, 1.0f, right, up);
+            const float* t = frame + 6;
+            const float m[16] = {right[0], right[1], right[2], 0, up[0], up[1], up[2], 0,
+                                 t[0],     t[1],     t[2],     0, 0,     0,     0,     1};
+            glMultMatrixf(m);
+            weight = looked.cells(i, rects[0], rects[1]);
+        }
+        const int quads = plain ? 1 : looked.quadsEach();
+        for (int q = 0; q < quads; ++q) {
+            float shade[4] = {colour[0], colour[1], colour[2], colour[3]};
+            if (quads == 2) shade[3] *= q == 0 ? 1.0f - weight : weight;
+            const float* cell = rects[q];
+            glBegin(GL_QUADS);
+            glColor4fv(shade);
+            glNormal3f(0, 0, 1);
+            for (int k = 0; k < 4; ++k) {
+                glTexCoord2f(cell[0] + LookedQuads::kTex[k][0] * (cell[2] - cell[0]),
+                             cell[1] + LookedQuads::kTex[k][1] * (cell[3] - cell[1]));
+                glVertex3fv(kCorners[k]);
+            }
+            glEnd();
+        }
+        glPopMatrix();
+    }
+}
+
+void drawPolygonsBatched(const Emitter& emitter, const float cam[3]) {
+    const ParticleStore& s = *emitter.store;
+    float frame[9];
+    cameraFrame(cam, frame);
     float corner[4][3];
     for (int k = 0; k < 4; ++k)
         for (int r = 0; r < 3; ++r)
-            corner[k][r] = m[r * 3] * kCorners[k][0] + m[r * 3 + 1] * kCorners[k][1] + m[r * 3 + 2] * kCorners[k][2];
-    const float normal[3] = {m[2], m[5], m[8]};
+            corner[k][r] = frame[r] * kCorners[k][0] + frame[3 + r] * kCorners[k][1] + frame[6 + r] * kCorners[k][2];
+    const float normal[3] = {frame[6], frame[7], frame[8]};
     static const float tex[4][2] = {{1, 0}, {1, 1}, {0, 1}, {0, 0}};
+    const bool plain = plainQuads(emitter.look);
+    const LookedQuads looked(emitter, frame);
+    const size_t each = plain ? 1 : size_t(looked.quadsEach());
     // Reused between frames: grows to the largest pool drawn, never shrinks.
     RenderState& scratch = context().render;
     std::vector<float>& vertices = scratch.quadVertices;
     std::vector<float>& colours = scratch.quadColours;
     std::vector<float>& coords = scratch.quadCoords;
-    const size_t quads = static_cast<size_t>(s.count());
+    const size_t quads = static_cast<size_t>(s.count()) * each;
     if (quads == 0) return;
     if (vertices.size() < quads * 12) {
         try {
@@ -117,27 +258,31 @@ void drawPolygonsBatched(const ParticleStore& s, const float cam[3]) {
             std::vector<float>().swap(vertices);
             std::vector<float>().swap(colours);
             std::vector<float>().swap(coords);
-            drawPolygonsEach(s, cam);
+            drawPolygonsEach(emitter, cam);
             return;
         }
     }
-    // Quad n is the particle n places from the newest; the quads are built
-    // on the workers, each one from its own particle alone.
+    // Place n of the drawing is one particle (newest first unless sorted);
+    // the quads are built on the workers, each one from its own particle alone.
+    const DrawOrder order = drawOrder(emitter, frame);
     const Columns p(s);
-    const int32_t newest = s.count() - 1;
     float* vertexBase = vertices.data();
     float* colourBase = colours.data();
     float* coordBase = coords.data();
-    context().workers.forRanges(int64_t(quads), 8192, [&](int64_t begin, int64_t end) {
+    context().workers.forRanges(int64_t(s.count()), 8192, [&](int64_t begin, int64_t end) {
         for (int64_t n = begin; n < end; ++n) {
-            const int32_t i = newest - int32_t(n);
+            const int32_t i = order.particle(n);
+            float* v = vertexBase + n * 12 * int64_t(each);
+            float* c = colourBase + n * 16 * int64_t(each);
+            float* t = coordBase + n * 8 * int64_t(each);
+            if (!plain) {
+                looked.build(i, v, c, t);
+                continue;
+            }
             const float at[3] = {p.x[i], p.y[i], p.z[i]};
             float colour[4];
             p.color(i, colour);
             const float size = p.size[i];
-            float* v = vertexBase + n * 12;
-            float* c = colourBase + n * 16;
-            float* t = coordBase + n * 8;
             for (int k = 0; k < 4; ++k) {
                 for (int r = 0; r < 3; ++r) v[3 * k + r] = at[r] + size * corner[k][r];
                 std::memcpy(c + 4 * k, colour, sizeof colour);
@@ -159,6 +304,125 @@ void drawPolygonsBatched(const ParticleStore& s, const float cam[3]) {
     glDisableClientState(GL_VERTEX_ARRAY);
     // The current colour is the last particle's, as after drawing one by one.
     glColor4fv(colours.data() + (quads - 1) * 16);
+}
+
+// The trail of every particle as one triangle strip: a particle's strip runs
+// from where it is now back through its points, its width and alpha going
+// from the head's to the tail's with the points' ages; strips are joined by
+// repeated vertices, which draw nothing.
+void drawTrails(const Emitter& emitter, const float cam[3]) {
+    const ParticleStore& s = *emitter.store;
+    const int32_t ring = s.trailPoints();
+    if (ring == 0 || s.count() == 0) return;
+    const Trail& trail = emitter.look.trail;
+    float frame[9];
+    cameraFrame(cam, frame);
+    const float* towards = frame + 6;
+    const Columns p(s);
+    const int32_t* used = s.integers(kTrailUsed);
+    const int32_t* head = s.integers(kTrailHead);
+    const int32_t now = int32_t(emitter.elapsedMs);
+    const int32_t count = s.count();
+    // Places on each strip: the particle and its points, but the newest point
+    // when the particle still stands on it.
+    auto skipsNewest = [&](int32_t i) {
+        const TrailPoint& newest = s.trail(i)[head[i]];
+        return used[i] > 0 && newest.x == p.x[i] && newest.y == p.y[i] && newest.z == p.z[i];
+    };
+    RenderState& scratch = context().render;
+    scratch.trailStarts.assign(size_t(count) + 1, 0);
+    int64_t total = 0;
+    for (int32_t n = 0; n < count; ++n) {
+        const int32_t i = count - 1 - n;
+        const int32_t places = 1 + used[i] - (skipsNewest(i) ? 1 : 0);
+        scratch.trailStarts[size_t(n)] = total;
+        if (places >= 2) total += 2 * int64_t(places) + 2;  // and a repeated first and last vertex
+    }
+    scratch.trailStarts[size_t(count)] = total;
+    if (total == 0) return;
+    try {
+        if (scratch.trailVertices.size() < size_t(total) * 3) {
+            scratch.trailVertices.resize(size_t(total) * 3);
+            scratch.trailColours.resize(size_t(total) * 4);
+        }
+    } catch (const std::bad_alloc&) {
+        std::vector<float>().swap(scratch.trailVertices);
+        std::vector<uint8_t>().swap(scratch.trailColours);
+        return;  // no room this frame: the trails are left out
+    }
+    float* vertexBase = scratch.trailVertices.data();
+    uint8_t* colourBase = scratch.trailColours.data();
+    const int64_t* starts = scratch.trailStarts.data();
+    const float length = float(trail.length > 0 ? trail.length : 1);
+    context().workers.forRanges(count, 2048, [&](int64_t begin, int64_t end) {
+        std::vector<std::array<float, 4>> places;  // x, y, z and the age as a fraction of the length
+        for (int64_t n = begin; n < end; ++n) {
+            const int32_t i = count - 1 - int32_t(n);
+            const int64_t at = starts[n];
+            const int64_t stop = starts[n + 1];
+            if (stop == at) continue;
+            places.clear();
+            places.push_back({p.x[i], p.y[i], p.z[i], 0.0f});
+            const TrailPoint* points = s.trail(i);
+            for (int32_t k = skipsNewest(i) ? 1 : 0; k < used[i]; ++k) {
+                const TrailPoint& q = points[(head[i] - k + ring) % ring];
+                const float f = float(now - q.ms) / length;
+                places.push_back({q.x, q.y, q.z, f < 0 ? 0.0f : f > 1 ? 1.0f : f});
+            }
+            float colour[4];
+            p.color(i, colour);
+            float* v = vertexBase + at * 3;
+            uint8_t* c = colourBase + at * 4;
+            const size_t last = places.size() - 1;
+            for (size_t k = 0; k <= last; ++k) {
+                // Across the strip: perpendicular to its direction here and to the view.
+                const auto& a = places[k == 0 ? 0 : k - 1];
+                const auto& b = places[k == last ? last : k + 1];
+                const float d[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+                float side[3] = {d[1] * towards[2] - d[2] * towards[1], d[2] * towards[0] - d[0] * towards[2],
+                                 d[0] * towards[1] - d[1] * towards[0]};
+                const float norm = std::sqrt(side[0] * side[0] + side[1] * side[1] + side[2] * side[2]);
+                const float f = places[k][3];
+                const float half = 0.5f * (trail.widthStart + f * (trail.widthEnd - trail.widthStart));
+                for (float& x : side) x = norm > 0 ? x * half / norm : 0.0f;
+                const float alpha = colour[3] * (1.0f + f * (trail.alphaEnd - 1.0f));
+                const float shade[4] = {colour[0], colour[1], colour[2], alpha};
+                uint8_t bytes[4];
+                for (int ch = 0; ch < 4; ++ch) {
+                    const float x = shade[ch] < 0 ? 0.0f : shade[ch] > 1 ? 1.0f : shade[ch];
+                    bytes[ch] = uint8_t(x * 255.0f + 0.5f);
+                }
+                for (int e = 0; e < 2; ++e) {
+                    const float sign = e == 0 ? 1.0f : -1.0f;
+                    for (int r = 0; r < 3; ++r) v[r] = places[k][size_t(r)] + sign * side[r];
+                    std::memcpy(c, bytes, 4);
+                    v += 3;
+                    c += 4;
+                    // The strip's first and last vertices are doubled to join it to its neighbours.
+                    if ((k == 0 && e == 0) || (k == last && e == 1)) {
+                        std::memcpy(v, v - 3, 3 * sizeof(float));
+                        std::memcpy(c, c - 4, 4);
+                        v += 3;
+                        c += 4;
+                    }
+                }
+            }
+        }
+    });
+    const GLboolean culling = glIsEnabled(GL_CULL_FACE);
+    const GLboolean lighting = glIsEnabled(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertexBase);
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, colourBase);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, static_cast<GLsizei>(total));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (culling) glEnable(GL_CULL_FACE);
+    if (lighting) glEnable(GL_LIGHTING);
 }
 
 }  // namespace
@@ -184,6 +448,7 @@ void drawEmitter(const Emitter& emitter, const float cam[3]) {
     glDepthMask(GL_FALSE);
     if (!e.isLighting) glDisable(GL_LIGHTING);
     if (e.isAltAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    drawTrails(emitter, cam);
     const Columns p(s);
     float colour[4], at[3];
     switch (e.particleType) {
@@ -221,15 +486,23 @@ void drawEmitter(const Emitter& emitter, const float cam[3]) {
         const float* ox = s.position(2, 0);
         const float* oy = s.position(2, 1);
         const float* oz = s.position(2, 2);
+        const float* vx = s.column(kVelocity);
+        const float* vy = s.column(kVelocity + 1);
+        const float* vz = s.column(kVelocity + 2);
         glLineWidth(e.startSize);
         for (int32_t i = s.count() - 1; i >= 0; --i) {
             p.color(i, colour);
             p.position(i, at);
+            // A stretched spark's streak reaches further back the faster it goes.
+            const float v[3] = {vx[i], vy[i], vz[i]};
+            const float k = stretchFactor(emitter.look.spin, v);
             glBegin(GL_LINE_STRIP);
             glColor4f(colour[0], colour[1], colour[2], 0.0f);
-            glVertex3f(ox[i], oy[i], oz[i]);
+            if (k == 1.0f) glVertex3f(ox[i], oy[i], oz[i]);
+            else glVertex3f(at[0] + k * (ox[i] - at[0]), at[1] + k * (oy[i] - at[1]), at[2] + k * (oz[i] - at[2]));
             glColor4f(colour[0], colour[1], colour[2], 0.6f);
-            glVertex3f(px[i], py[i], pz[i]);
+            if (k == 1.0f) glVertex3f(px[i], py[i], pz[i]);
+            else glVertex3f(at[0] + k * (px[i] - at[0]), at[1] + k * (py[i] - at[1]), at[2] + k * (pz[i] - at[2]));
             glColor4fv(colour);
             glVertex3fv(at);
             glEnd();
@@ -242,8 +515,8 @@ void drawEmitter(const Emitter& emitter, const float cam[3]) {
             glBindTexture(GL_TEXTURE_2D, e.textureId);
         }
         // Lit quads need the per-particle matrix so their normals scale as before.
-        if (batchedPolygons && !e.isLighting) drawPolygonsBatched(s, cam);
-        else drawPolygonsEach(s, cam);
+        if (batchedPolygons && !e.isLighting) drawPolygonsBatched(emitter, cam);
+        else drawPolygonsEach(emitter, cam);
         glDisable(GL_TEXTURE_2D);
         break;
     default:

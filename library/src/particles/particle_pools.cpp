@@ -16,11 +16,11 @@ void relink(ParticleSystem& ps) {
         ps.emitters[i]->data.next = i + 1 < ps.emitters.size() ? &ps.emitters[i + 1]->data : nullptr;
 }
 
-// A store with room for `count` particles (none for a count of 0 or less);
-// null when it cannot be allocated.
-std::unique_ptr<ParticleStore> makePool(int32_t count) {
+// A store with room for `count` particles (none for a count of 0 or less)
+// and trails of `trailPoints`; null when it cannot be allocated.
+std::unique_ptr<ParticleStore> makePool(int32_t count, int32_t trailPoints) {
     auto store = std::make_unique<ParticleStore>();
-    if (!store->allocate(count)) return nullptr;
+    if (!store->setTrailPoints(trailPoints) || !store->allocate(count)) return nullptr;
     return store;
 }
 
@@ -88,7 +88,7 @@ void initEmitter(EmitterData& e) {
 }
 
 bool buildParticlePool(Emitter& emitter) {
-    std::unique_ptr<ParticleStore> store = makePool(emitter.data.totalParticles);
+    std::unique_ptr<ParticleStore> store = makePool(emitter.data.totalParticles, emitter.store->trailPoints());
     if (!store) return false;
     installPool(emitter, std::move(store));
     return true;
@@ -156,7 +156,7 @@ Failure setEmitter(ParticleSystem& ps, const EmitterData& s) {
     const bool newPool = s.totalParticles != e->totalParticles;
     // The new pool is made first, so that a refusal changes nothing.
     std::unique_ptr<ParticleStore> pool;
-    if (newPool && !(pool = makePool(s.totalParticles))) return Failure::OutOfMemory;
+    if (newPool && !(pool = makePool(s.totalParticles, ps.current->store->trailPoints()))) return Failure::OutOfMemory;
     copyFields<EmitterData>(*e, s, emitterFields(), kInput);
     ps.current->startLifespanTime = e->lifespanTime;
     if (newPool) installPool(*ps.current, std::move(pool));

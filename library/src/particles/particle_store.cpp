@@ -14,22 +14,55 @@ constexpr size_t kAlignment = 64;
 
 void ParticleStore::Free::operator()(unsigned char* p) const { std::free(p); }
 
+namespace {
+// Trail rings for `capacity` particles of `points` each; null when none are
+// wanted or the memory cannot be had (`ok` tells which).
+std::unique_ptr<TrailPoint[]> trailRings(int32_t capacity, int32_t points, bool& ok) {
+    ok = true;
+    if (capacity <= 0 || points <= 0) return nullptr;
+    std::unique_ptr<TrailPoint[]> rings(new (std::nothrow) TrailPoint[size_t(capacity) * size_t(points)]);
+    ok = rings != nullptr;
+    return rings;
+}
+}  // namespace
+
 bool ParticleStore::allocate(int32_t capacity) {
     if (capacity <= 0) {
         values_.reset();
+        trails_.reset();
         stride_ = 0;
         capacity_ = 0;
         clear();
         return true;
     }
+    bool ok = true;
+    auto rings = trailRings(capacity, trailPoints_, ok);
+    if (!ok) return false;
     const size_t stride = (size_t(capacity) + 15) / 16 * 16;
     const size_t bytes = stride * 4 * kColumnCount;
     auto* memory = static_cast<unsigned char*>(std::aligned_alloc(kAlignment, bytes));
     if (!memory) return false;
     values_.reset(memory);
+    trails_ = std::move(rings);
     stride_ = stride;
     capacity_ = capacity;
     clear();
+    return true;
+}
+
+bool ParticleStore::setTrailPoints(int32_t points) {
+    points = points > 0 ? points : 0;
+    if (points == trailPoints_) return true;
+    bool ok = true;
+    auto rings = trailRings(capacity_, points, ok);
+    if (!ok) return false;
+    trails_ = std::move(rings);
+    trailPoints_ = points;
+    // Every trail starts again from its particle.
+    for (int32_t i = 0; i < count_; ++i) {
+        integers(kTrailUsed)[i] = 0;
+        integers(kTrailHead)[i] = 0;
+    }
     return true;
 }
 
@@ -50,6 +83,13 @@ void ParticleStore::append(const Birth& b) {
     integers(kFromBurst)[i] = b.fromBurst;
     integers(kLifeTotal)[i] = b.lifeTotal;
     integers(kContact)[i] = b.contact;
+    column(kAngleVar)[i] = b.angleVar;
+    column(kSpinVar)[i] = b.spinVar;
+    column(kFlipStart)[i] = b.flipStart;
+    // A trail starts where its particle is born.
+    integers(kTrailHead)[i] = 0;
+    integers(kTrailUsed)[i] = trailPoints_ > 0 ? 1 : 0;
+    if (trailPoints_ > 0) trail(int32_t(i))[0] = {b.position[0], b.position[1], b.position[2], trailClock_};
     count_ += 1;
 }
 
@@ -68,6 +108,8 @@ void ParticleStore::compact(const uint8_t* dead, int32_t first) {
             uint32_t* values = reinterpret_cast<uint32_t*>(base(c));
             std::memmove(values + kept, values + i, n * 4);
         }
+        if (trailPoints_ > 0)
+            std::memmove(trail(kept), trail(i), n * size_t(trailPoints_) * sizeof(TrailPoint));
         kept += int32_t(n);
         i = end;
     }
@@ -97,8 +139,15 @@ void ParticleStore::copyTo(StoreCopy& out, Workers& workers) const {
             std::memcpy(to + size_t(c) * size_t(count_), base(c), size_t(count_) * 4);
         });
     }
+    out.trails.reset();
+    if (count_ > 0 && trailPoints_ > 0) {
+        const size_t points = size_t(count_) * size_t(trailPoints_);
+        out.trails.reset(new TrailPoint[points]);
+        std::memcpy(out.trails.get(), trails_.get(), points * sizeof(TrailPoint));
+    }
     out.count = count_;
     out.head = head_;
+    out.trailPoints = trailPoints_;
 }
 
 void ParticleStore::copyFrom(const StoreCopy& in, Workers& workers) {
@@ -109,6 +158,12 @@ void ParticleStore::copyFrom(const StoreCopy& in, Workers& workers) {
     eachColumn(count_, workers, [&](int c) {
         std::memcpy(base(c), from + size_t(c) * size_t(in.count), size_t(count_) * 4);
     });
+    if (trailPoints_ > 0 && in.trailPoints == trailPoints_ && in.trails) {
+        std::memcpy(trails_.get(), in.trails.get(), size_t(count_) * size_t(trailPoints_) * sizeof(TrailPoint));
+    } else {
+        // Trails of another length: they start again from their particles.
+        for (int32_t i = 0; i < count_; ++i) integers(kTrailUsed)[i] = integers(kTrailHead)[i] = 0;
+    }
 }
 
 }  // namespace korvid

@@ -39,6 +39,11 @@ enum Column : int {
     kColorVar,                              // r, g, b, a: the start colour's variation drawn at birth
     kSizeVar = kColorVar + 4,               // the start size's variation drawn at birth
     kContact,                               // int32: kFree, kStuck or kBurstAtDeath (colliders)
+    kAngleVar,                              // the angle's spread drawn at birth (radians)
+    kSpinVar,                               // the spin's spread drawn at birth (radians a second)
+    kFlipStart,                             // the flipbook's start drawn at birth, 0..1 of its frames
+    kTrailUsed,                             // int32: the points of its trail
+    kTrailHead,                             // int32: where its newest trail point is in its ring
     kColumnCount
 };
 
@@ -61,14 +66,26 @@ struct Birth {
     float colorVar[4];
     float sizeVar;
     int32_t contact;
+    float angleVar, spinVar, flipStart;
+};
+
+// A point of a particle's trail: where it was, and the emitter's simulated
+// time (ms) when it was there.
+struct TrailPoint {
+    float x, y, z;
+    int32_t ms;
 };
 
 // A copy of a store's live particles, for snapshots of the simulation.
 struct StoreCopy {
     std::unique_ptr<uint32_t[]> values;  // count values of each column, column after column
+    std::unique_ptr<TrailPoint[]> trails;  // count rings of trailPoints
     int32_t count = 0;
     int32_t head = 0;
-    int64_t bytes() const { return int64_t(count) * kParticleBytes; }
+    int32_t trailPoints = 0;
+    int64_t bytes() const {
+        return int64_t(count) * (kParticleBytes + int64_t(trailPoints) * int64_t(sizeof(TrailPoint)));
+    }
 };
 
 class ParticleStore {
@@ -77,9 +94,18 @@ public:
     ParticleStore(const ParticleStore&) = delete;
     ParticleStore& operator=(const ParticleStore&) = delete;
 
-    // Room for `capacity` particles, none live; false (the store unchanged)
-    // when the memory cannot be had.
+    // Room for `capacity` particles (and their trails), none live; false
+    // (the store unchanged) when the memory cannot be had.
     bool allocate(int32_t capacity);
+    // Rings of `points` trail points for every particle (0: no trails); every
+    // trail starts empty. False (the store unchanged) when they cannot be had.
+    bool setTrailPoints(int32_t points);
+    int32_t trailPoints() const { return trailPoints_; }
+    // The ring of particle i: trailPoints() points, the newest at integers(kTrailHead)[i].
+    TrailPoint* trail(int32_t i) { return trails_.get() + size_t(i) * size_t(trailPoints_); }
+    const TrailPoint* trail(int32_t i) const { return trails_.get() + size_t(i) * size_t(trailPoints_); }
+    // The simulated time births take as their first trail point.
+    void setTrailClock(int32_t ms) { trailClock_ = ms; }
     int32_t capacity() const { return capacity_; }
     int32_t count() const { return count_; }
     int32_t room() const { return capacity_ - count_; }
@@ -126,6 +152,9 @@ private:
         void operator()(unsigned char* p) const;
     };
     std::unique_ptr<unsigned char[], Free> values_;
+    std::unique_ptr<TrailPoint[]> trails_;
+    int32_t trailPoints_ = 0;
+    int32_t trailClock_ = 0;
     size_t stride_ = 0;  // values a column, a multiple of 16 for aligned columns
     int32_t capacity_ = 0;
     int32_t count_ = 0;

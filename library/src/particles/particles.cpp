@@ -72,7 +72,7 @@ struct Nursery {
 
 // Returns false when the pool was full and nothing was emitted.
 bool emit(Nursery& nursery, const EmissionSource& s, const float origin[3], bool burst,
-          const ShapeState* shape) {
+          const ShapeState* shape, const EmitterLook& look) {
     const float u = randomUnit();
     const float v = randomUnit();
     if (nursery.full()) return false;
@@ -113,6 +113,12 @@ bool emit(Nursery& nursery, const EmissionSource& s, const float origin[3], bool
         const bool world = shape->onTriangles();
         for (int i = 0; i < 3; ++i) p.position[i] = (world ? 0.0f : origin[i]) + at[i];
     }
+    // Its look's spreads come last, and only when set, so that effects
+    // without them draw the same numbers as before they existed.
+    const LookDraws drawn = drawLook(look);
+    p.angleVar = drawn.angleVar;
+    p.spinVar = drawn.spinVar;
+    p.flipStart = drawn.flipStart;
     nursery.add(p);
     return true;
 }
@@ -121,9 +127,9 @@ bool emit(Nursery& nursery, const EmissionSource& s, const float origin[3], bool
 // further one in this run, so the remaining tries only advance the generator
 // by their two draws each; that is done in one jump, however large the count.
 void emitMany(Nursery& nursery, const EmissionSource& s, const float origin[3], bool burst,
-              int64_t count, const ShapeState* shape = nullptr) {
+              int64_t count, const EmitterLook& look, const ShapeState* shape = nullptr) {
     for (int64_t i = 0; i < count; ++i) {
-        if (!emit(nursery, s, origin, burst, shape)) {
+        if (!emit(nursery, s, origin, burst, shape, look)) {
             platform::skipRandom(2 * static_cast<uint64_t>(count - i - 1));
             return;
         }
@@ -156,7 +162,7 @@ int32_t dieAndBurst(Emitter& emitter) {
         if ((e.isBurst || contact[i] == kBurstAtDeath) && !burstBorn[i]) {
             for (int a = 0; a < 3; ++a) e.burst.origin[a] = s.position(0, a)[i];
             emitter.burstsFired += 1;
-            emitMany(nursery, fromBurst(e.burst), e.burst.origin, true, e.burst.count);
+            emitMany(nursery, fromBurst(e.burst), e.burst.origin, true, e.burst.count, emitter.look);
         }
         nursery.live -= 1;
     }
@@ -257,6 +263,39 @@ MotionStep motionStep(Emitter& emitter, int32_t frameDelta) {
     return m;
 }
 
+// Each particle's trail after its step: points older than the trail's length
+// drop off its tail, and its place now becomes the newest point once it is
+// far enough from the last (every step for a distance of 0). `now` is the
+// emitter's simulated time.
+void layTrails(ParticleStore& s, const Trail& trail, int32_t now, int64_t begin, int64_t end) {
+    const int32_t points = s.trailPoints();
+    int32_t* used = s.integers(kTrailUsed);
+    int32_t* head = s.integers(kTrailHead);
+    const float* x = s.position(0, 0);
+    const float* y = s.position(0, 1);
+    const float* z = s.position(0, 2);
+    const float minSquared = trail.minDistance * trail.minDistance;
+    for (int64_t i = begin; i < end; ++i) {
+        TrailPoint* ring = s.trail(int32_t(i));
+        int32_t n = used[i];
+        // The oldest point is n - 1 places behind the head.
+        while (n > 0 && int64_t(now) - ring[(head[i] - (n - 1) + points) % points].ms > trail.length) --n;
+        bool lay = n == 0;
+        if (!lay) {
+            const TrailPoint& last = ring[head[i]];
+            const float dx = x[i] - last.x, dy = y[i] - last.y, dz = z[i] - last.z;
+            const float d = dx * dx + dy * dy + dz * dz;
+            lay = minSquared > 0 ? d >= minSquared : d > 0 || last.ms != now;
+        }
+        if (lay) {
+            head[i] = n == 0 ? 0 : (head[i] + 1) % points;
+            ring[head[i]] = {x[i], y[i], z[i], now};
+            n = n < points ? n + 1 : points;
+        }
+        used[i] = n;
+    }
+}
+
 // Particles a worker takes at a time: below two of these a step stays on
 // the calling thread.
 constexpr int64_t kParticlesAPiece = 16384;
@@ -314,13 +353,14 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta, bool keepHits) {
     EmitterData& e = emitter.data;
     ParticleStore& s = *emitter.store;
     emitter.elapsedMs = std::min<int64_t>(emitter.elapsedMs + std::max(0, frameDelta), INT32_MAX);
+    s.setTrailClock(int32_t(emitter.elapsedMs));
     if (e.isLifespan) e.lifespanTime = subtractSaturated(e.lifespanTime, frameDelta);
     if (e.lifespanTime > 0) {
         e.emitCountdown = subtractSaturated(e.emitCountdown, frameDelta);
         if (e.emitCountdown <= 0) {
             const int64_t n = truncated(randomUnit() * static_cast<float>(e.emitterPerCycleVar)) + e.emitterPerCycle;
             Nursery nursery{s, nullptr, s.count(), poolLimit(emitter)};
-            emitMany(nursery, fromEmitter(e), e.position, false, n, &emitter.shape);
+            emitMany(nursery, fromEmitter(e), e.position, false, n, emitter.look, &emitter.shape);
             e.emitCountdown = e.emitterTime;
         }
     } else {
@@ -342,12 +382,14 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta, bool keepHits) {
         forces.seconds = static_cast<float>(emitter.elapsedMs) * 0.001f;
         forces.keepHits = keepHits;
     }
+    const bool trailed = s.trailPoints() > 0;
     emitter.foundHits.clear();
     std::mutex found;
     int64_t contacts = 0;
     context().workers.forRanges(count, kParticlesAPiece, [&](int64_t begin, int64_t end) {
         if (!curved && !forced) {
             move(step, begin, end);
+            if (trailed) layTrails(s, emitter.look.trail, int32_t(emitter.elapsedMs), begin, end);
             return;
         }
         // Curves read what the step just wrote: a block at a time, while it is in the cache.
@@ -359,6 +401,7 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta, bool keepHits) {
             if (curved) followCurves(emitter, at, stop);
             if (forced) met += applyForces(forces, s, at, stop, &hits);
         }
+        if (trailed) layTrails(s, emitter.look.trail, int32_t(emitter.elapsedMs), begin, end);
         if (met == 0) return;
         std::lock_guard<std::mutex> lock(found);
         contacts += met;

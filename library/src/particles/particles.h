@@ -10,6 +10,7 @@
 #include "failure.h"
 #include "korvid.h"
 #include "particle_forces.h"
+#include "particle_look.h"
 #include "particle_store.h"
 
 namespace korvid {
@@ -51,7 +52,8 @@ struct Emitter {
     std::vector<ForceField> fields;        // applied in order after each step's motion
     std::vector<HeldCollider> colliders;   // none of its particles passes one
     int64_t hits = 0;                      // contacts with the colliders since the restart
-    int64_t elapsedMs = 0;                 // simulated since the restart: the noise's time
+    int64_t elapsedMs = 0;                 // simulated since the restart: the noise's and trails' time
+    EmitterLook look;                      // flipbook, spin, trail and sort
     bool hidden = false;  // not drawn and not counted in the scene; simulated all the same
     // Scratch of a step, kept to spare allocations: which particles die, and
     // the particles their bursts give birth to.
@@ -107,6 +109,11 @@ void setBurst(ParticleSystem& ps, const BurstData& burst);
 bool buildParticlePool(Emitter& e);
 // Sets the record's lists and live count from the store.
 void syncLists(Emitter& e);
+
+// Gives the emitter `look` after checking it: Failure::None, LookRefused
+// with `why` filled, or OutOfMemory when its trails cannot be had; nothing
+// changes when it is refused.
+Failure setLook(Emitter& e, const EmitterLook& look, const char** why);
 
 // Emits, moves and ages every emitter of the system by one step; the
 // contacts with colliders go to `sink`.
