@@ -203,6 +203,57 @@ TEST_F(ZobExtensionsTest, FieldsAndCollidersReadBackBitForBit) {
     EXPECT_EQ(collidersAfter[4].model, 0) << "model 0 of the scene";
 }
 
+// Flipbooks, spin, trails and sorting of two emitters read back as they were
+// set, in the file and in the clipboard text; a part left as it was is not written.
+TEST_F(ZobExtensionsTest, TheLookReadsBackBitForBit) {
+    ASSERT_TRUE(addTriangle());
+    EmitterData e;
+    objInitEmitter(&e);
+    ASSERT_EQ(objAddEmitter(&e), 1);
+    ASSERT_EQ(objAddEmitter(&e), 2);
+    const Flipbook flipbook{8, 4, 30, 1.0f / 3, 0, 1, 1};
+    const ParticleSpin spin{0.1f, 1e-7f, -2.5f, 1.0f / 7, 1, 0.3f};
+    const Trail trail{1, 1234, 0.05f, 0.2f, 1.0f / 9, 0.25f};
+    ASSERT_TRUE(objSetEmitterPtr(0));
+    ASSERT_TRUE(objSetEmitterFlipbook(&flipbook) && objSetEmitterSpin(&spin)) << objGetLastError();
+    ASSERT_TRUE(objSetEmitterPtr(1));
+    ASSERT_TRUE(objSetEmitterTrail(&trail) && objSetEmitterSort(KORVID_SORT_BACK_TO_FRONT)) << objGetLastError();
+    const std::string path = (scratch() / "look.zob").string();
+    ASSERT_TRUE(objSaveZOB(path.c_str())) << objGetLastError();
+    const std::string text = readAll(path);
+    EXPECT_EQ(text.find("[TRAIL]\n0"), std::string::npos) << "the first emitter's trail is not written";
+    objNew();
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
+    auto check = [&](int32_t first) {
+        Flipbook f{};
+        ParticleSpin s{};
+        Trail t{};
+        ASSERT_TRUE(objSetEmitterPtr(first));
+        ASSERT_TRUE(objGetEmitterFlipbook(&f) && objGetEmitterSpin(&s) && objGetEmitterTrail(&t));
+        EXPECT_EQ(std::memcmp(&f, &flipbook, sizeof f), 0);
+        EXPECT_EQ(std::memcmp(&s, &spin, sizeof s), 0);
+        EXPECT_EQ(t.enabled, 0);
+        EXPECT_EQ(objGetEmitterSort(), KORVID_SORT_NONE);
+        ASSERT_TRUE(objSetEmitterPtr(first + 1));
+        ASSERT_TRUE(objGetEmitterFlipbook(&f) && objGetEmitterTrail(&t));
+        EXPECT_EQ(f.columns, 0);
+        EXPECT_EQ(std::memcmp(&t, &trail, sizeof t), 0);
+        EXPECT_EQ(objGetEmitterSort(), KORVID_SORT_BACK_TO_FRONT);
+    };
+    check(0);
+    const std::string again = (scratch() / "look-again.zob").string();
+    ASSERT_TRUE(objSaveZOB(again.c_str()));
+    EXPECT_EQ(readAll(again), text);
+    // Copied and pasted after themselves, in order.
+    for (int32_t k = 0; k < 2; ++k) {
+        ASSERT_TRUE(objSetEmitterPtr(k));
+        std::vector<char> copied(size_t(objCopyEmitter(nullptr, 0)) + 1);
+        ASSERT_GT(objCopyEmitter(copied.data(), int32_t(copied.size())), 0);
+        ASSERT_EQ(objPasteEmitter(copied.data(), 2 + k), 3 + k) << objGetLastError();
+    }
+    check(2);
+}
+
 TEST_F(ZobExtensionsTest, FilesWithoutCurvesOrShapesKeepTheirBytes) {
     // Image paths are written relative to the working directory.
     const std::filesystem::path home = std::filesystem::current_path();
@@ -306,6 +357,18 @@ TEST_F(ZobExtensionsTest, ADamagedBlockFailsTheLoadNamingItsLine) {
         {"bounce 2", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n1\n-1\n0 0 0\n0 1 0\n1 0 0\n2 0\n0\n[END_EXTENSIONS]\n", 11},
         {"unknown response", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n1\n-1\n0 0 0\n0 1 0\n1 0 0\n0 0\n4\n[END_EXTENSIONS]\n", 11},
         {"negative collider size", "[EXTENSIONS]\n1\n[COLLIDER]\n0\n2\n-1\n0 0 0\n0 1 0\n1 -1 1\n0 0\n0\n[END_EXTENSIONS]\n", 11},
+        {"frames past the sheet", "[EXTENSIONS]\n1\n[FLIPBOOK]\n0\n2\n2\n5\n10\n0\n0\n0\n[END_EXTENSIONS]\n", 11},
+        {"flipbook rate NaN", "[EXTENSIONS]\n1\n[FLIPBOOK]\n0\n2\n2\n4\nnan\n0\n0\n0\n[END_EXTENSIONS]\n", 8},
+        {"flipbook blend 2", "[EXTENSIONS]\n1\n[FLIPBOOK]\n0\n2\n2\n4\n1\n0\n0\n2\n[END_EXTENSIONS]\n", 11},
+        {"flipbook of 2^32 columns", "[EXTENSIONS]\n1\n[FLIPBOOK]\n0\n4294967296\n1\n1\n1\n0\n0\n0\n[END_EXTENSIONS]\n", 5},
+        {"flipbook twice", "[EXTENSIONS]\n1\n[FLIPBOOK]\n0\n0\n0\n0\n0\n0\n0\n0\n[FLIPBOOK]\n0\n[END_EXTENSIONS]\n", 13},
+        {"negative spread", "[EXTENSIONS]\n1\n[SPIN]\n0\n0 -1\n0 0\n0\n0\n[END_EXTENSIONS]\n", 8},
+        {"align 2", "[EXTENSIONS]\n1\n[SPIN]\n0\n0 0\n0 0\n2\n0\n[END_EXTENSIONS]\n", 7},
+        {"spin cut short", "[EXTENSIONS]\n1\n[SPIN]\n0\n0 0\n[END_EXTENSIONS]\n", 6},
+        {"trail of 0 ms", "[EXTENSIONS]\n1\n[TRAIL]\n0\n1\n0\n0 0.1 0 0\n[END_EXTENSIONS]\n", 7},
+        {"trail longer than a minute", "[EXTENSIONS]\n1\n[TRAIL]\n0\n1\n60001\n0 0.1 0 0\n[END_EXTENSIONS]\n", 6},
+        {"trail alpha 2", "[EXTENSIONS]\n1\n[TRAIL]\n0\n1\n100\n0 0.1 0 2\n[END_EXTENSIONS]\n", 7},
+        {"unknown sort", "[EXTENSIONS]\n1\n[SORT]\n0\n2\n[END_EXTENSIONS]\n", 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

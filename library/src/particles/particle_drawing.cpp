@@ -106,7 +106,7 @@ DrawOrder drawOrder(const Emitter& emitter, const float frame[9]) {
 // quad, or two cross-faded cells.
 struct LookedQuads {
     LookedQuads(const Emitter& emitter, const float frame[9])
-        : look(emitter.look), frame(frame), p(*emitter.store) {
+        : look(emitter.look), frame(frame), p(*emitter.store), additive(emitter.data.isAltAlpha != 0) {
         const ParticleStore& s = *emitter.store;
         for (int a = 0; a < 3; ++a) velocity[a] = s.column(kVelocity + a);
         angleVar = s.column(kAngleVar);
@@ -116,6 +116,14 @@ struct LookedQuads {
         lifeTotal = s.integers(kLifeTotal);
     }
     int quadsEach() const { return look.flipbookOn() && look.flipbook.blend ? 2 : 1; }
+    // The alpha factor of quad q of a cross-fade whose second cell weighs
+    // `weight`: added light sums the two cells' shares; blended over, the
+    // first cell is drawn whole and the second over it with its weight.
+    float fadeOf(int q, float weight) const {
+        if (quadsEach() == 1) return 1.0f;
+        if (q == 1) return weight;
+        return additive ? 1.0f - weight : 1.0f;
+    }
     int32_t age(int32_t i) const { return lifeTotal[i] - life[i] > 0 ? lifeTotal[i] - life[i] : 0; }
     float angle(int32_t i) const {
         const float seconds = float(age(i)) * 0.001f;
@@ -150,7 +158,7 @@ struct LookedQuads {
         const int quads = quadsEach();
         for (int q = 0; q < quads; ++q) {
             float shade[4] = {colour[0], colour[1], colour[2], colour[3]};
-            if (quads == 2) shade[3] *= q == 0 ? 1.0f - weight : weight;
+            shade[3] *= fadeOf(q, weight);
             for (int k = 0; k < 4; ++k) {
                 for (int r = 0; r < 3; ++r) v[3 * k + r] = at[r] + kSide[k][0] * right[r] + kSide[k][1] * up[r];
                 std::memcpy(c + 4 * k, shade, sizeof shade);
@@ -171,6 +179,7 @@ struct LookedQuads {
     const EmitterLook& look;
     const float* frame;
     const Columns p;
+    const bool additive;
     const float* velocity[3];
     const float *angleVar, *spinVar, *flipStart;
     const int32_t *life, *lifeTotal;
@@ -212,7 +221,7 @@ void drawPolygonsEach(const Emitter& emitter, const float cam[3]) {
         const int quads = plain ? 1 : looked.quadsEach();
         for (int q = 0; q < quads; ++q) {
             float shade[4] = {colour[0], colour[1], colour[2], colour[3]};
-            if (quads == 2) shade[3] *= q == 0 ? 1.0f - weight : weight;
+            shade[3] *= looked.fadeOf(q, weight);
             const float* cell = rects[q];
             glBegin(GL_QUADS);
             glColor4fv(shade);
