@@ -191,12 +191,106 @@ void CollideWithModel(benchmark::State& state) {
     objNew();
 }
 
+// A frame (step, quads, draw) of 100,000 Polygons on two workers with a
+// flipbook of random starts and a spread spin (range 1 = 1), and without
+// them (0) as the yardstick in the same run.
+void FrameWithLook(benchmark::State& state) {
+    korvid::Emitter& e = fill(100000, 3);
+    e.data.lifespanTime = 0;
+    objSetWorkerThreads(2);
+    objSetEmitterPtr(0);
+    if (state.range(0)) {
+        const Flipbook flipbook{4, 4, 16, 24, 0, 1, 0};
+        const ParticleSpin spin{0.2f, 3.0f, 1.0f, 0.5f, 0, 0};
+        if (!objSetEmitterFlipbook(&flipbook) || !objSetEmitterSpin(&spin)) state.SkipWithError(objGetLastError());
+    }
+    const float camera[3] = {10, 20, 0};
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        glTranslatef(0, 0, -3);
+        glDisable(GL_CULL_FACE);
+        korvid::simulateEmitter(e, 1);
+        korvid::drawEmitter(e, camera);
+        glFinish();
+    }
+    state.SetLabel(state.range(0) ? "flipbook and spin" : "plain quads");
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    objSetWorkerThreads(0);
+    objNew();
+}
+
+// 10,000 moving Points with trails of 101 points each (full rings), two
+// workers: a step and the drawing of particles and trails.
+void FrameWithTrails(benchmark::State& state) {
+    korvid::Emitter& e = fill(10000, 0);
+    e.data.lifespanTime = 0;
+    e.data.speed = 0.001f;
+    objSetWorkerThreads(2);
+    objSetEmitterPtr(0);
+    const Trail trail{1, 1485, 0, 0.01f, 0, 0};
+    if (!objSetEmitterTrail(&trail)) state.SkipWithError(objGetLastError());
+    // Spread through the view, each moving its own way, so the trails cover
+    // the picture as an effect's would rather than piling onto a few lines.
+    auto spread = [](int32_t i, int axis) {
+        const uint32_t h = uint32_t(i) * 2654435761u + uint32_t(axis) * 40503u;
+        return float((h >> 8) & 0xffff) / 65535.0f * 2.0f - 1.0f;
+    };
+    korvid::ParticleStore& store = *e.store;
+    for (int a = 0; a < 3; ++a)
+        for (int32_t i = 0; i < store.count(); ++i) {
+            for (int age = 0; age < korvid::kHistory; ++age) store.position(age, a)[i] = spread(i, a);
+            store.column(korvid::kVelocity + a)[i] = 0.0004f * spread(i, a + 3);
+        }
+    store.setTrailPoints(0);
+    store.setTrailPoints(korvid::trailPoints(trail));
+    for (int i = 0; i < 1500; ++i) korvid::simulateEmitter(e, 1);  // every ring full
+    const float camera[3] = {10, 20, 0};
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        glTranslatef(0, 0, -3);
+        korvid::simulateEmitter(e, 1);
+        if (state.range(0)) korvid::drawEmitter(e, camera);
+        glFinish();
+    }
+    state.SetLabel(std::to_string(e.store->integers(korvid::kTrailUsed)[0]) + " points a trail" +
+                   (state.range(0) ? "" : ", not drawn"));
+    state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
+    objSetWorkerThreads(0);
+    objNew();
+}
+
+// Back-to-front order of 100,000 particles: their depths and the stable sort.
+void SortBackToFront(benchmark::State& state) {
+    korvid::Emitter& e = fill(int(state.range(0)), 3);
+    for (int i = 0; i < 20; ++i) korvid::simulateEmitter(e, 100);  // spread out
+    const korvid::ParticleStore& s = *e.store;
+    const float towards[3] = {0.3f, 0.5f, 0.81f};
+    std::vector<float> depth(size_t(s.count()));
+    std::vector<uint32_t> order, scratch;
+    for (auto _ : state) {
+        const float *x = s.position(0, 0), *y = s.position(0, 1), *z = s.position(0, 2);
+        for (int32_t n = 0; n < s.count(); ++n) {
+            const int32_t i = s.count() - 1 - n;
+            depth[size_t(n)] = x[i] * towards[0] + y[i] * towards[1] + z[i] * towards[2];
+        }
+        korvid::backToFront(depth.data(), s.count(), order, scratch);
+        benchmark::DoNotOptimize(order.data());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * s.count());
+    objNew();
+}
+
 BENCHMARK(Update)->ArgsProduct({kCounts, {1, 2}});
 BENCHMARK(UpdateLinkedList)->ArgsProduct({kCounts});
 BENCHMARK(UpdatePackedLoop)->ArgsProduct({kCounts});
 BENCHMARK(UpdateWithCurves)->Arg(100000)->Arg(200000);
 BENCHMARK(UpdateWithNoise)->Arg(0)->Arg(1);
 BENCHMARK(CollideWithModel)->Unit(benchmark::kMillisecond);
+BENCHMARK(FrameWithLook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(FrameWithTrails)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(SortBackToFront)->Arg(100000)->Unit(benchmark::kMillisecond);
 // Frames: the step, the quads built and the draw. Polygons at 100,000
 // particles is the yardstick for the frame cost.
 BENCHMARK(UpdateAndDraw)

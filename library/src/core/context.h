@@ -50,9 +50,11 @@ struct RenderState {
     std::vector<float> quadVertices, quadColours, quadCoords;  // the particle quads of one emitter
     std::vector<float> depths;                                 // the particles' depths, for sorting
     std::vector<uint32_t> order, orderScratch;                 // their drawing order when sorted
+    std::vector<float> trailPlaces;                            // each particle's trail places, merged
     std::vector<float> trailVertices;                          // x, y, z of the trail strips
     std::vector<uint8_t> trailColours;                         // r, g, b, a of each strip vertex
-    std::vector<int64_t> trailStarts;                          // where each particle's strip begins
+    std::vector<int64_t> trailStarts;                          // each particle's strip's vertices
+    std::vector<int64_t> trailAt;                              // where each particle's strip begins
 };
 
 struct Context {

@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -315,125 +314,6 @@ void drawPolygonsBatched(const Emitter& emitter, const float cam[3]) {
     glColor4fv(colours.data() + (quads - 1) * 16);
 }
 
-// The trail of every particle as one triangle strip: a particle's strip runs
-// from where it is now back through its points, its width and alpha going
-// from the head's to the tail's with the points' ages; strips are joined by
-// repeated vertices, which draw nothing.
-void drawTrails(const Emitter& emitter, const float cam[3]) {
-    const ParticleStore& s = *emitter.store;
-    const int32_t ring = s.trailPoints();
-    if (ring == 0 || s.count() == 0) return;
-    const Trail& trail = emitter.look.trail;
-    float frame[9];
-    cameraFrame(cam, frame);
-    const float* towards = frame + 6;
-    const Columns p(s);
-    const int32_t* used = s.integers(kTrailUsed);
-    const int32_t* head = s.integers(kTrailHead);
-    const int32_t now = int32_t(emitter.elapsedMs);
-    const int32_t count = s.count();
-    // Places on each strip: the particle and its points, but the newest point
-    // when the particle still stands on it.
-    auto skipsNewest = [&](int32_t i) {
-        const TrailPoint& newest = s.trail(i)[head[i]];
-        return used[i] > 0 && newest.x == p.x[i] && newest.y == p.y[i] && newest.z == p.z[i];
-    };
-    RenderState& scratch = context().render;
-    scratch.trailStarts.assign(size_t(count) + 1, 0);
-    int64_t total = 0;
-    for (int32_t n = 0; n < count; ++n) {
-        const int32_t i = count - 1 - n;
-        const int32_t places = 1 + used[i] - (skipsNewest(i) ? 1 : 0);
-        scratch.trailStarts[size_t(n)] = total;
-        if (places >= 2) total += 2 * int64_t(places) + 2;  // and a repeated first and last vertex
-    }
-    scratch.trailStarts[size_t(count)] = total;
-    if (total == 0) return;
-    try {
-        if (scratch.trailVertices.size() < size_t(total) * 3) {
-            scratch.trailVertices.resize(size_t(total) * 3);
-            scratch.trailColours.resize(size_t(total) * 4);
-        }
-    } catch (const std::bad_alloc&) {
-        std::vector<float>().swap(scratch.trailVertices);
-        std::vector<uint8_t>().swap(scratch.trailColours);
-        return;  // no room this frame: the trails are left out
-    }
-    float* vertexBase = scratch.trailVertices.data();
-    uint8_t* colourBase = scratch.trailColours.data();
-    const int64_t* starts = scratch.trailStarts.data();
-    const float length = float(trail.length > 0 ? trail.length : 1);
-    context().workers.forRanges(count, 2048, [&](int64_t begin, int64_t end) {
-        std::vector<std::array<float, 4>> places;  // x, y, z and the age as a fraction of the length
-        for (int64_t n = begin; n < end; ++n) {
-            const int32_t i = count - 1 - int32_t(n);
-            const int64_t at = starts[n];
-            const int64_t stop = starts[n + 1];
-            if (stop == at) continue;
-            places.clear();
-            places.push_back({p.x[i], p.y[i], p.z[i], 0.0f});
-            const TrailPoint* points = s.trail(i);
-            for (int32_t k = skipsNewest(i) ? 1 : 0; k < used[i]; ++k) {
-                const TrailPoint& q = points[(head[i] - k + ring) % ring];
-                const float f = float(now - q.ms) / length;
-                places.push_back({q.x, q.y, q.z, f < 0 ? 0.0f : f > 1 ? 1.0f : f});
-            }
-            float colour[4];
-            p.color(i, colour);
-            float* v = vertexBase + at * 3;
-            uint8_t* c = colourBase + at * 4;
-            const size_t last = places.size() - 1;
-            for (size_t k = 0; k <= last; ++k) {
-                // Across the strip: perpendicular to its direction here and to the view.
-                const auto& a = places[k == 0 ? 0 : k - 1];
-                const auto& b = places[k == last ? last : k + 1];
-                const float d[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-                float side[3] = {d[1] * towards[2] - d[2] * towards[1], d[2] * towards[0] - d[0] * towards[2],
-                                 d[0] * towards[1] - d[1] * towards[0]};
-                const float norm = std::sqrt(side[0] * side[0] + side[1] * side[1] + side[2] * side[2]);
-                const float f = places[k][3];
-                const float half = 0.5f * (trail.widthStart + f * (trail.widthEnd - trail.widthStart));
-                for (float& x : side) x = norm > 0 ? x * half / norm : 0.0f;
-                const float alpha = colour[3] * (1.0f + f * (trail.alphaEnd - 1.0f));
-                const float shade[4] = {colour[0], colour[1], colour[2], alpha};
-                uint8_t bytes[4];
-                for (int ch = 0; ch < 4; ++ch) {
-                    const float x = shade[ch] < 0 ? 0.0f : shade[ch] > 1 ? 1.0f : shade[ch];
-                    bytes[ch] = uint8_t(x * 255.0f + 0.5f);
-                }
-                for (int e = 0; e < 2; ++e) {
-                    const float sign = e == 0 ? 1.0f : -1.0f;
-                    for (int r = 0; r < 3; ++r) v[r] = places[k][size_t(r)] + sign * side[r];
-                    std::memcpy(c, bytes, 4);
-                    v += 3;
-                    c += 4;
-                    // The strip's first and last vertices are doubled to join it to its neighbours.
-                    if ((k == 0 && e == 0) || (k == last && e == 1)) {
-                        std::memcpy(v, v - 3, 3 * sizeof(float));
-                        std::memcpy(c, c - 4, 4);
-                        v += 3;
-                        c += 4;
-                    }
-                }
-            }
-        }
-    });
-    const GLboolean culling = glIsEnabled(GL_CULL_FACE);
-    const GLboolean lighting = glIsEnabled(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, vertexBase);
-    glColorPointer(4, GL_UNSIGNED_BYTE, 0, colourBase);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, static_cast<GLsizei>(total));
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    if (culling) glEnable(GL_CULL_FACE);
-    if (lighting) glEnable(GL_LIGHTING);
-}
-
 }  // namespace
 
 void setBatchedPolygons(bool on) { batchedPolygons = on; }
@@ -457,7 +337,11 @@ void drawEmitter(const Emitter& emitter, const float cam[3]) {
     glDepthMask(GL_FALSE);
     if (!e.isLighting) glDisable(GL_LIGHTING);
     if (e.isAltAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    drawTrails(emitter, cam);
+    if (s.trailPoints() > 0) {
+        float frame[9];
+        cameraFrame(cam, frame);
+        drawTrails(emitter, frame);
+    }
     const Columns p(s);
     float colour[4], at[3];
     switch (e.particleType) {

@@ -128,6 +128,9 @@ bool removeCurrentEmitter(ParticleSystem& ps);
 // Simulation without drawing (used by benchmarks and tests).
 void simulateEmitter(Emitter& e, int32_t frameDelta, bool keepHits = false);
 void drawEmitter(const Emitter& e, const float cameraRotation[3]);
+// Draws the trails of the emitter's particles; `cameraFrame` holds the
+// camera's right, up and towards-the-viewer directions in the world.
+void drawTrails(const Emitter& e, const float cameraFrame[9]);
 
 // One live particle as a plain value, for tests and tools.
 struct ParticleView {
