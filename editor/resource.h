@@ -182,6 +182,28 @@ constexpr int IDC_PART_COLLIDER_SIZE_X = 2071;  // then Y, Z: a sphere's radius,
 constexpr int IDC_PART_COLLIDER_BOUNCE = 2074;
 constexpr int IDC_PART_COLLIDER_FRICTION = 2075;
 constexpr int IDC_PART_COLLIDER_RESPONSE = 2076;  // Bounce, Stick, Die, Burst
+// The PARTICLES page's look: flipbook, spin and stretch, trail, draw order.
+constexpr int IDC_PART_FLIP_COLUMNS = 2080;
+constexpr int IDC_PART_FLIP_ROWS = 2081;
+constexpr int IDC_PART_FLIP_FRAMES = 2082;
+constexpr int IDC_PART_FLIP_FPS = 2083;
+constexpr int IDC_PART_FLIP_OVER_LIFE = 2084;     // check box
+constexpr int IDC_PART_FLIP_RANDOM_START = 2085;  // check box
+constexpr int IDC_PART_FLIP_BLEND = 2086;         // check box
+constexpr int IDC_PART_FLIP_PREVIEW = 2087;       // the image cut into its cells
+constexpr int IDC_PART_SPIN_ANGLE = 2100;         // degrees
+constexpr int IDC_PART_SPIN_ANGLE_VAR = 2101;
+constexpr int IDC_PART_SPIN_RATE = 2102;          // degrees a second
+constexpr int IDC_PART_SPIN_RATE_VAR = 2103;
+constexpr int IDC_PART_SPIN_ALIGN = 2104;         // check box: along the velocity
+constexpr int IDC_PART_SPIN_STRETCH = 2105;
+constexpr int IDC_PART_SORT = 2106;               // As born, Back to front
+constexpr int IDC_PART_TRAIL_ENABLED = 2120;      // check box
+constexpr int IDC_PART_TRAIL_LENGTH = 2121;       // ms
+constexpr int IDC_PART_TRAIL_DISTANCE = 2122;
+constexpr int IDC_PART_TRAIL_WIDTH_START = 2123;
+constexpr int IDC_PART_TRAIL_WIDTH_END = 2124;
+constexpr int IDC_PART_TRAIL_ALPHA_END = 2125;
 
 // ---- Light Properties dialog ------------------------------------------------
 constexpr int IDC_LIGHT_AMBIENT_R = 1023;  // each row: R, G, B, A

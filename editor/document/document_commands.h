@@ -43,6 +43,7 @@ enum class Intent {
     EditShape,
     EditFields,
     EditColliders,
+    EditLook,
 };
 
 class DocumentCommand : public QUndoCommand {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "document/vantor_doc.h"
+#include "resource.h"
 
 using namespace vantor;
 
@@ -89,6 +90,31 @@ Refusal CVantorDoc::editColliders(const std::vector<Collider>& colliders, int fi
     EntitySnapshot after = before;
     after.extras.colliders = colliders;
     return record(QStringLiteral("Colliders"), std::move(before), std::move(after), Intent::EditColliders, field);
+}
+
+Refusal CVantorDoc::editFlipbook(const Flipbook& flipbook, int field) {
+    return editLook(QStringLiteral("Flipbook"), field, [&](EmitterExtras& x) { x.flipbook = flipbook; });
+}
+
+Refusal CVantorDoc::editSpin(const ParticleSpin& spin, int field) {
+    return editLook(QStringLiteral("Spin and Stretch"), field, [&](EmitterExtras& x) { x.spin = spin; });
+}
+
+Refusal CVantorDoc::editTrail(const Trail& trail, int field) {
+    return editLook(QStringLiteral("Trail"), field, [&](EmitterExtras& x) { x.trail = trail; });
+}
+
+Refusal CVantorDoc::editSort(int32_t mode) {
+    return editLook(QStringLiteral("Draw Order"), IDC_PART_SORT, [&](EmitterExtras& x) { x.sort = mode; });
+}
+
+Refusal CVantorDoc::editLook(const QString& text, int field, const std::function<void(EmitterExtras&)>& change) {
+    const int index = currentEmitter();
+    if (index < 0) return Refusal::because(Refusal::NothingToDo);
+    EntitySnapshot before = capture(EntityPart::Extras, index);
+    EntitySnapshot after = before;
+    change(after.extras);
+    return record(text, std::move(before), std::move(after), Intent::EditLook, field);
 }
 
 void CVantorDoc::moveEmitter(const float position[3]) {

@@ -38,7 +38,9 @@ bool EmitterExtras::operator==(const EmitterExtras& o) const {
     auto same = [](const auto& a, const auto& b) {
         return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
     };
-    return std::memcmp(&shape, &o.shape, sizeof shape) == 0 && same(fields, o.fields) && same(colliders, o.colliders);
+    return std::memcmp(&shape, &o.shape, sizeof shape) == 0 && same(fields, o.fields) && same(colliders, o.colliders) &&
+           std::memcmp(&flipbook, &o.flipbook, sizeof flipbook) == 0 && std::memcmp(&spin, &o.spin, sizeof spin) == 0 &&
+           std::memcmp(&trail, &o.trail, sizeof trail) == 0 && sort == o.sort;
 }
 
 size_t EntitySnapshot::bytes() const {

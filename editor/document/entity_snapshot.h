@@ -42,6 +42,10 @@ struct EmitterExtras {
     EmitterShape shape{KORVID_SHAPE_POINT, {0, 0, 0}, 0};
     std::vector<ForceField> fields;  // applied in order
     std::vector<Collider> colliders;
+    Flipbook flipbook{};   // columns 0: none
+    ParticleSpin spin{};
+    Trail trail{};
+    int32_t sort = KORVID_SORT_NONE;
     bool operator==(const EmitterExtras& other) const;
 };
 

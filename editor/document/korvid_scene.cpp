@@ -245,6 +245,9 @@ Refusal KorvidScene::setExtras(int index, const EmitterExtras& x) {
         refusal = fromLibrary();
     if (!objSetEmitterColliders(x.colliders.data(), static_cast<int32_t>(x.colliders.size())) && !refusal)
         refusal = fromLibrary();
+    const bool look = objSetEmitterFlipbook(&x.flipbook) & objSetEmitterSpin(&x.spin) & objSetEmitterTrail(&x.trail) &
+                      objSetEmitterSort(x.sort);
+    if (!look && !refusal) refusal = fromLibrary();
     return refusal;
 }
 

@@ -48,7 +48,7 @@ inline uint32_t idOf(const char* name, uint32_t id) {
     return current != 0 ? current : id;
 }
 
-// The current emitter's curves, shape, fields and colliders.
+// The current emitter's curves, shape, fields, colliders and look.
 inline EmitterExtras currentExtras() {
     EmitterExtras x;
     for (int which = 0; which < 2; ++which) {
@@ -62,6 +62,10 @@ inline EmitterExtras currentExtras() {
     x.colliders.resize(KORVID_MAX_COLLIDERS);
     x.colliders.resize(
         static_cast<size_t>(std::max(0, objGetEmitterColliders(x.colliders.data(), KORVID_MAX_COLLIDERS))));
+    objGetEmitterFlipbook(&x.flipbook);
+    objGetEmitterSpin(&x.spin);
+    objGetEmitterTrail(&x.trail);
+    x.sort = std::max(0, objGetEmitterSort());
     return x;
 }
 

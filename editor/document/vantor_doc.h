@@ -149,6 +149,13 @@ public:
     // The current emitter's force fields or colliders, all of them as one change.
     vantor::Refusal editFields(const std::vector<ForceField>& fields, int field = -1);
     vantor::Refusal editColliders(const std::vector<Collider>& colliders, int field = -1);
+    // How the current emitter's particles look, one part at a time, as the
+    // command "Flipbook", "Spin and Stretch", "Trail" or "Draw Order"; commits
+    // from the same control `field` in a row merge.
+    vantor::Refusal editFlipbook(const Flipbook& flipbook, int field = -1);
+    vantor::Refusal editSpin(const ParticleSpin& spin, int field = -1);
+    vantor::Refusal editTrail(const Trail& trail, int field = -1);
+    vantor::Refusal editSort(int32_t mode);
     // Adds a copy of the current emitter (its burst, curves and shape) right
     // after it, named "<name>_copy" as names are kept, and makes it current,
     // as the command "Duplicate Emitter".
@@ -240,6 +247,8 @@ private:
     void announce(vantor::EntityPart kind, int index = -1, int field = -1, bool restored = false);
     // Pushes a command that sets `part` (index: a surface, emitter or light)
     // from the state read now to `after`; the refusal of its first redo.
+    // One part of the current emitter's look changed by `change`, as one command.
+    vantor::Refusal editLook(const QString& text, int field, const std::function<void(vantor::EmitterExtras&)>& change);
     vantor::Refusal record(const QString& name, vantor::EntitySnapshot before, vantor::EntitySnapshot after,
                            vantor::Intent intent = vantor::Intent::None, int field = -1);
     void editLight(int index, const LightData& light, const QString& name);

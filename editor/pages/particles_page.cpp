@@ -20,6 +20,7 @@
 #include "dialogs/name_dlg.h"
 #include "dialogs/particle_burst_dialog.h"
 #include "pages/particle_extras.h"
+#include "pages/particle_look.h"
 #include "pages/particle_motion.h"
 #include "widgets/field_bindings.h"
 #include "widgets/page_layout.h"
@@ -162,6 +163,12 @@ CParticlesPage::CParticlesPage(CVantorDoc& document, CVantorView& view, QWidget*
     layout->addWidget(m_forces);
     m_colliders = new CollidersBox(m_doc, this);
     layout->addWidget(m_colliders);
+    m_flipbook = new FlipbookBox(m_doc, this);
+    layout->addWidget(m_flipbook);
+    m_spin = new SpinStretchBox(m_doc, this);
+    layout->addWidget(m_spin);
+    m_trail = new TrailBox(m_doc, this);
+    layout->addWidget(m_trail);
     layout->addStretch(1);
 
     m_emitterList->setEditText(m_emitterName);
@@ -398,6 +405,9 @@ void CParticlesPage::refreshFromEmitter(bool keepShown) {
     m_shape->refresh(keepShown);
     m_forces->refresh(keepShown);
     m_colliders->refresh(keepShown);
+    m_flipbook->refresh(keepShown);
+    m_spin->refresh(keepShown);
+    m_trail->refresh(keepShown);
     showCurveUse();
 }
 

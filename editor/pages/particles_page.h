@@ -17,6 +17,9 @@ class LifeCurvesBox;
 class ShapeBox;
 class ForcesBox;
 class CollidersBox;
+class FlipbookBox;
+class SpinStretchBox;
+class TrailBox;
 class Swatch;
 }
 
@@ -92,5 +95,8 @@ private:
     vantor::ShapeBox* m_shape;
     vantor::ForcesBox* m_forces;
     vantor::CollidersBox* m_colliders;
+    vantor::FlipbookBox* m_flipbook;
+    vantor::SpinStretchBox* m_spin;
+    vantor::TrailBox* m_trail;
 };
 
