@@ -272,3 +272,4 @@ constexpr int IDC_TIME_IN = 2003;     // in point, ms
 constexpr int IDC_TIME_OUT = 2004;    // out point, ms
 constexpr int IDC_TIME_SEED = 2005;
 constexpr int IDC_EXPORT_LOOP = 2010;  // Export Frames: the loop range instead of a count
+constexpr int IDC_EXPORT_USE_AS_FLIPBOOK = 2011;  // Export Sprite Sheet: the sheet becomes the emitter's flipbook

@@ -41,6 +41,7 @@
 #include "pages/particles_page.h"
 #include "pages/surface_page.h"
 #include "export/effect_export.h"
+#include "export/sheet_flipbook.h"
 #include "app/file_commands.h"
 #include "app/toolbar_icons.h"
 #include "view/timeline_bar.h"
@@ -100,7 +101,12 @@ void CMainFrame::buildMenus() {
             look.outline = view.boundingBox;
             look.lights = view.showLights;
             look.models = drawnModels();
-            vantor::onExportEffect(this, m_view, m_timeline, asSheet, m_effectExport, look);
+            look.hasEmitter = m_document->currentEmitter() >= 0;
+            std::copy(m_document->emitter().position, m_document->emitter().position + 3, look.emitterOrigin);
+            vantor::onExportEffect(this, m_view, m_timeline, asSheet, m_effectExport, look,
+                                   [this](const QString& path, const vantor::EffectExport& settings) {
+                                       vantor::useSheetAsFlipbook(this, *m_document, path, settings);
+                                   });
         });
     file->addSeparator();
     m_recentMenu = file;

@@ -25,6 +25,7 @@
 #include "korvid.h"
 #include "export/picture_export.h"
 #include "sprite_sheet.h"
+#include "resource.h"
 #include "view/timeline_bar.h"
 #include "view/vantor_view.h"
 
@@ -81,6 +82,14 @@ CExportEffectDlg::CExportEffectDlg(QWidget* parent, const vantor::EffectExport& 
         form->addRow(QStringLiteral("Columns:"), m_cols);
         form->addRow(QStringLiteral("Rows:"), m_rows);
         form->addRow(QString(), m_fit);
+        m_useAsFlipbook = vantor::controlWithId<QCheckBox>(IDC_EXPORT_USE_AS_FLIPBOOK,
+                                                           QStringLiteral("Use as this emitter's flipbook"), this);
+        m_useAsFlipbook->setToolTip(QStringLiteral(
+            "The sheet, drawn over black, becomes the current emitter's image and plays as its flipbook "
+            "(with Alt Alpha, so the black adds nothing)"));
+        m_useAsFlipbook->setEnabled(look.hasEmitter);
+        m_useAsFlipbook->setChecked(look.hasEmitter && initial.useAsFlipbook);
+        form->addRow(QString(), m_useAsFlipbook);
     } else {
         m_lossy = new QCheckBox(QStringLiteral("Lossy WebP"), this);
         m_lossy->setChecked(initial.lossy);
@@ -126,6 +135,7 @@ vantor::EffectExport CExportEffectDlg::settings() const {
     s.width = m_width->value();
     s.height = m_height->value();
     if (m_format) s.format = m_format->currentData().toString();
+    s.useAsFlipbook = m_useAsFlipbook && m_useAsFlipbook->isChecked();
     s.allModels = m_currentOnly && !m_currentOnly->isChecked();
     // The choice is kept for formats with alpha; one without draws the background.
     s.transparent = m_transparent->isChecked() && (s.sheet || vantor::formatHasAlpha(s.format));
@@ -167,15 +177,10 @@ void showScene(KorvidScene& scene, bool on, const SceneLook& look) {
 }
 
 std::vector<int> momentsOf(const EffectExport& s) {
+    if (s.sheet) return korvid::media::sheetMoments(s.from, s.to, s.cols * s.rows, s.stepMs);
     std::vector<int> times;
     const int step = std::max(1, s.stepMs);
-    if (s.sheet) {
-        const int count = s.cols * s.rows;
-        for (int i = 0; i < count; ++i)
-            times.push_back(static_cast<int>((s.from + int64_t(s.to - s.from) * i / count) / step * step));
-    } else {
-        for (int t = s.from / step * step; t <= s.to; t += step) times.push_back(t);
-    }
+    for (int t = s.from / step * step; t <= s.to; t += step) times.push_back(t);
     return times;
 }
 
@@ -218,6 +223,8 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
         writer = korvid::media::openAnimation(QFile::encodeName(path).toStdString(), s.width, s.height, options, &error);
     }
     std::vector<Image> frames;
+    float pivot[2] = {0, 0};
+    bool pivotFound = false;
     bool ok = s.sheet || writer != nullptr;
     for (size_t i = 0; ok && i < times.size(); ++i) {
         progress.setValue(static_cast<int>(i));
@@ -229,6 +236,8 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
         view->makeCurrent();
         fbo.bind();
         Image frame = moment(view->camera(), times[i], s, look);
+        if (!pivotFound && look.hasEmitter)
+            pivotFound = korvid::media::pictureSpot(look.emitterOrigin, s.width, s.height, pivot);
         if (s.sheet) frames.push_back(std::move(frame));
         else ok = writer->add(frame, &error);
     }
@@ -248,10 +257,10 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
     if (ok && s.sheet) {
         const auto sheet = korvid::media::layOutSheet(frames, s.cols, s.rows, s.fit);
         const std::string file = QFile::encodeName(path).toStdString();
-        const double fps = s.to > s.from ? times.size() * 1000.0 / (s.to - s.from) : 0.0;
         const std::string json = korvid::media::describeSheet(sheet, QFileInfo(path).fileName().toStdString(), s.cols,
-                                                              s.rows, times, fps,
-                                                              !s.transparent ? "none" : s.premultiplied ? "premultiplied" : "straight");
+                                                              s.rows, times,
+                                                              !s.transparent ? "none" : s.premultiplied ? "premultiplied" : "straight",
+                                                              pivotFound ? pivot : nullptr);
         QFile description(QString::fromStdString(korvid::media::descriptionPathFor(file)));
         ok = korvid::support::writePng(file, sheet.image, &error) && description.open(QIODevice::WriteOnly) &&
              description.write(json.data(), qint64(json.size())) == qint64(json.size());
@@ -265,7 +274,7 @@ bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const
 }
 
 void onExportEffect(QWidget* parent, CVantorView* view, TimelineBar* timeline, bool sheet, EffectExport& remembered,
-                    const SceneLook& look) {
+                    const SceneLook& look, const UseAsFlipbook& useAsFlipbook) {
     EffectExport initial = remembered;
     initial.sheet = sheet;
     if (timeline && timeline->active()) {
@@ -286,8 +295,9 @@ void onExportEffect(QWidget* parent, CVantorView* view, TimelineBar* timeline, b
                                : chooseAnimation(parent, proposed);
     if (path.isEmpty()) return;
     const int shown = timeline ? timeline->time() : 0;
-    exportEffect(parent, view, path, settings, look);
+    const bool written = exportEffect(parent, view, path, settings, look);
     if (timeline && timeline->active()) timeline->resume(shown);
+    if (written && sheet && settings.useAsFlipbook && useAsFlipbook) useAsFlipbook(path, settings);
 }
 
 }  // namespace vantor

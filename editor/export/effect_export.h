@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
+
 #include "alpha_bake.h"
 #include "export/picture_export.h"
 
@@ -24,6 +26,8 @@ struct SceneLook {
     float clearColour[4] = {0, 0, 0, 1};
     bool grid = true, outline = false, lights = true;
     DrawnModels models;  // the edited model and the others shown
+    bool hasEmitter = false;           // an emitter is current: its place is the sheet's pivot
+    float emitterOrigin[3] = {0, 0, 0};
 };
 
 // The animation formats, by file extension; MP4 (H.264) has no alpha.
@@ -40,6 +44,7 @@ struct EffectExport {
     bool lossy = false;
     int quality = 80;
     bool allModels = false;             // every shown model, or the edited one only
+    bool useAsFlipbook = false;         // a sheet becomes the current emitter's image and flipbook
     QString format = QStringLiteral("webp");  // an animation's file extension
 };
 
@@ -59,6 +64,7 @@ private:
     QComboBox* m_format = nullptr;
     QSpinBox *m_from, *m_to, *m_step, *m_width, *m_height, *m_cols = nullptr, *m_rows = nullptr, *m_quality = nullptr;
     QCheckBox *m_transparent, *m_premultiplied, *m_particlesOnly, *m_fit = nullptr, *m_lossy = nullptr;
+    QCheckBox* m_useAsFlipbook = nullptr;
 };
 
 namespace vantor {
@@ -68,9 +74,13 @@ namespace vantor {
 bool exportEffect(QWidget* parent, CVantorView* view, const QString& path, const EffectExport& settings,
                   const SceneLook& look);
 
+// A sheet just written at `path` with `settings`, to be played by the current emitter.
+using UseAsFlipbook = std::function<void(const QString& path, const EffectExport& settings)>;
+
 // The menu commands: the dialog, the file name, the export. The timeline, when
 // shown, offers its in and out points and gets its moment back afterwards.
+// A sheet asked to be the emitter's flipbook goes to `useAsFlipbook` once written.
 void onExportEffect(QWidget* parent, CVantorView* view, TimelineBar* timeline, bool sheet, EffectExport& remembered,
-                    const SceneLook& look);
+                    const SceneLook& look, const UseAsFlipbook& useAsFlipbook = {});
 
 }  // namespace vantor

@@ -181,5 +181,63 @@ TEST_F(TimelineTest, ExportsASpriteSheetAndAnAnimation) {
     EXPECT_EQ(shown(), before) << "the view looks as before";
 }
 
+// A sheet exported for the current emitter becomes its image, drawn over
+// black, and plays as its flipbook at the rate it was taken; the description
+// spreads the moments evenly and tells engines each frame's box, duration and
+// the pivot; the changes undo.
+TEST_F(TimelineTest, ASpriteSheetBecomesTheEmittersFlipbook) {
+    bar().setRange(0, 1000);
+    const auto sheetPath = scratch() / "rocket.png";
+    whenModal<CExportEffectDlg>([](CExportEffectDlg* dialog) {
+        const auto spins = dialog->findChildren<QSpinBox*>();
+        ASSERT_GE(spins.size(), 7);
+        spins[3]->setValue(48);
+        spins[4]->setValue(48);
+        spins[5]->setValue(4);
+        spins[6]->setValue(2);
+        auto* use = control<QCheckBox>(dialog, IDC_EXPORT_USE_AS_FLIPBOOK);
+        ASSERT_TRUE(use->isEnabled()) << "an emitter is current";
+        use->setChecked(true);
+        dialog->accept();
+    });
+    setPictureFileHook([&sheetPath] { return QString::fromStdString(sheetPath.string()); });
+    for (QAction* a : frame().findChildren<QAction*>())
+        if (a->text() == QStringLiteral("&Sprite Sheet...")) a->trigger();
+    setPictureFileHook({});
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("; ")).toStdString();
+
+    std::ifstream json(scratch() / "rocket.json");
+    const std::string text((std::istreambuf_iterator<char>(json)), std::istreambuf_iterator<char>());
+    // 1000 ms over 8 frames is 125 ms: 120, eight whole 15 ms steps, apart.
+    for (int k = 0; k < 8; ++k)
+        EXPECT_NE(text.find("\"timeMs\": " + std::to_string(120 * k) + ","), std::string::npos) << k;
+    EXPECT_NE(text.find("\"durationMs\": 120}"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"loop\": true"), std::string::npos);
+    EXPECT_NE(text.find("\"pivot\": ["), std::string::npos);
+    EXPECT_NE(text.find("\"w\": "), std::string::npos);
+
+    view().makeCurrent();
+    Flipbook f{};
+    ASSERT_TRUE(objGetEmitterFlipbook(&f));
+    EXPECT_EQ(f.columns, 4);
+    EXPECT_EQ(f.rows, 2);
+    EXPECT_EQ(f.frames, 8);
+    EXPECT_NEAR(f.fps, 1000.0f / 120.0f, 1e-3f);
+    EmitterData e{};
+    objGetEmitter(&e);
+    EXPECT_STREQ(e.imageName, "rocket");
+    EXPECT_EQ(e.particleType, KORVID_PARTICLE_POLYGONS);
+    EXPECT_NE(e.textureId, 0u);
+    EXPECT_TRUE(std::filesystem::exists(scratch() / "rocket.bmp"));
+    QAction* undo = frame().action(ID_EDIT_UNDO);
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Flipbook"));
+    for (int i = 0; i < 3; ++i) undo->trigger();
+    view().makeCurrent();
+    ASSERT_TRUE(objGetEmitterFlipbook(&f));
+    EXPECT_EQ(f.columns, 0);
+    objGetEmitter(&e);
+    EXPECT_STRNE(e.imageName, "rocket");
+}
+
 }  // namespace
 }  // namespace vantor::testing

@@ -53,4 +53,20 @@ support::Image captureMoment(const CameraData& camera, int ms, const CaptureLook
     return captureFrame(camera, look);
 }
 
+bool pictureSpot(const float world[3], int width, int height, float out[2]) {
+    float model[16], projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, model);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    float eye[4], clip[4];
+    for (int r = 0; r < 4; ++r)
+        eye[r] = model[r] * world[0] + model[4 + r] * world[1] + model[8 + r] * world[2] + model[12 + r];
+    for (int r = 0; r < 4; ++r)
+        clip[r] = projection[r] * eye[0] + projection[4 + r] * eye[1] + projection[8 + r] * eye[2] +
+                  projection[12 + r] * eye[3];
+    if (!(clip[3] > 0)) return false;
+    out[0] = (clip[0] / clip[3] * 0.5f + 0.5f) * float(width);
+    out[1] = (0.5f - clip[1] / clip[3] * 0.5f) * float(height);  // pictures run top down
+    return true;
+}
+
 }  // namespace korvid::media

@@ -29,4 +29,9 @@ support::Image captureFrame(const CameraData& camera, const CaptureLook& look);
 // moment itself) and captures it.
 support::Image captureMoment(const CameraData& camera, int ms, const CaptureLook& look);
 
+// Where the world point `world` fell in the picture just drawn, `width` x
+// `height` (pixels from its top-left corner), from the matrices it was drawn
+// with; false for a point at or behind the camera.
+bool pictureSpot(const float world[3], int width, int height, float out[2]);
+
 }  // namespace korvid::media

@@ -1,6 +1,7 @@
 #include "sprite_sheet.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -53,9 +54,23 @@ std::string jsonString(const std::string& s) {
 }
 }  // namespace
 
+std::vector<int> sheetMoments(int from, int to, int count, int stepMs) {
+    std::vector<int> times;
+    const int step = std::max(1, stepMs);
+    if (count <= 0) return times;
+    const int64_t span = std::max<int64_t>(0, int64_t(to) - from);
+    const int64_t apart = std::max<int64_t>(1, span / count / step) * step;
+    const int64_t first = int64_t(from) / step * step;
+    for (int i = 0; i < count; ++i) times.push_back(int(std::min<int64_t>(first + apart * i, INT32_MAX)));
+    return times;
+}
+
 std::string describeSheet(const SpriteSheet& sheet, const std::string& imageName, int cols, int rows,
-                          const std::vector<int>& timesMs, double framesPerSecond, const char* alpha) {
-    char line[256];
+                          const std::vector<int>& timesMs, const char* alpha, const float* pivot) {
+    // Every frame lasts until the next; the last as long as the others, back to the first.
+    const int duration = timesMs.size() > 1 ? timesMs[1] - timesMs[0] : 0;
+    const double framesPerSecond = duration > 0 ? 1000.0 / duration : 0.0;
+    char line[320];
     std::string json = "{\n  \"image\": " + jsonString(imageName) + ",\n";
     std::snprintf(line, sizeof line, "  \"frameWidth\": %d,\n  \"frameHeight\": %d,\n", sheet.frameWidth,
                   sheet.frameHeight);
@@ -63,14 +78,24 @@ std::string describeSheet(const SpriteSheet& sheet, const std::string& imageName
     std::snprintf(line, sizeof line, "  \"columns\": %d,\n  \"rows\": %d,\n  \"frameCount\": %d,\n", cols, rows,
                   static_cast<int>(timesMs.size()));
     json += line;
-    std::snprintf(line, sizeof line, "  \"framesPerSecond\": %.6g,\n  \"alpha\": \"%s\",\n", framesPerSecond, alpha);
+    std::snprintf(line, sizeof line, "  \"framesPerSecond\": %.6g,\n  \"loop\": true,\n  \"alpha\": \"%s\",\n",
+                  framesPerSecond, alpha);
     json += line;
+    if (pivot) {
+        const double px = pivot[0] - sheet.offsetX, py = pivot[1] - sheet.offsetY;
+        std::snprintf(line, sizeof line, "  \"pivot\": [%.6g, %.6g],\n  \"pivotNormalized\": [%.6g, %.6g],\n", px, py,
+                      sheet.frameWidth > 0 ? px / sheet.frameWidth : 0.0,
+                      sheet.frameHeight > 0 ? py / sheet.frameHeight : 0.0);
+        json += line;
+    }
     std::snprintf(line, sizeof line, "  \"sourceOffset\": [%d, %d],\n  \"frames\": [\n", sheet.offsetX, sheet.offsetY);
     json += line;
     for (size_t i = 0; i < timesMs.size(); ++i) {
-        std::snprintf(line, sizeof line, "    {\"index\": %zu, \"x\": %d, \"y\": %d, \"timeMs\": %d}%s\n", i,
-                      int(i % size_t(cols)) * sheet.frameWidth, int(i / size_t(cols)) * sheet.frameHeight, timesMs[i],
-                      i + 1 < timesMs.size() ? "," : "");
+        std::snprintf(line, sizeof line,
+                      "    {\"index\": %zu, \"x\": %d, \"y\": %d, \"w\": %d, \"h\": %d, \"timeMs\": %d, "
+                      "\"durationMs\": %d}%s\n",
+                      i, int(i % size_t(cols)) * sheet.frameWidth, int(i / size_t(cols)) * sheet.frameHeight,
+                      sheet.frameWidth, sheet.frameHeight, timesMs[i], duration, i + 1 < timesMs.size() ? "," : "");
         json += line;
     }
     return json + "  ]\n}\n";

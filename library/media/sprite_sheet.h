@@ -20,10 +20,18 @@ struct SpriteSheet {
 // covered pixel of all of them, so that none is cut and no space is wasted.
 SpriteSheet layOutSheet(const std::vector<support::Image>& frames, int cols, int rows, bool fit);
 
+// The moments of a sheet of `count` frames from `from` towards `to` (ms),
+// evenly spread on whole steps of `stepMs`: each the interval (to - from) /
+// count rounded down to whole steps (at least one step) after the one before,
+// so that the last frame leads into the first as the effect loops.
+std::vector<int> sheetMoments(int from, int to, int count, int stepMs);
+
 // The description: the picture's file name, frame size, layout, count,
-// frames per second, alpha mode and each frame's place and time.
+// frames per second, alpha mode, the pivot (where the effect's origin falls
+// in a frame, in pixels from its top-left corner; none when `pivot` is null),
+// and each frame's place, size, moment and duration.
 std::string describeSheet(const SpriteSheet& sheet, const std::string& imageName, int cols, int rows,
-                          const std::vector<int>& timesMs, double framesPerSecond, const char* alpha);
+                          const std::vector<int>& timesMs, const char* alpha, const float* pivot);
 
 // `path` with its extension replaced by ".json".
 std::string descriptionPathFor(const std::string& path);

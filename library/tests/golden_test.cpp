@@ -275,6 +275,9 @@ TEST(CommandLine, ChunksOfAFrameListGiveTheSameFrames) {
     const std::string json = bytes(dir / "sheet.json");
     EXPECT_NE(json.find("\"frameCount\": 8"), std::string::npos) << json;
     EXPECT_NE(json.find("\"timeMs\": 1050"), std::string::npos) << "the last of eight moments over 1.2 s";
+    EXPECT_NE(json.find("\"w\": 96, \"h\": 72, \"timeMs\": 150, \"durationMs\": 150}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"loop\": true"), std::string::npos);
+    EXPECT_NE(json.find("\"pivot\": ["), std::string::npos) << "where the emitter sits in a frame";
     bool transparent = false;
     for (size_t i = 3; i < sheet.rgba.size(); i += 4) transparent = transparent || sheet.rgba[i] == 0;
     EXPECT_TRUE(transparent) << "a flipbook has alpha";

@@ -62,24 +62,25 @@ int frameFiles(const MomentOptions& o, const CameraData& camera) {
 
 int spriteSheet(const MomentOptions& o, const CameraData& camera) {
     const int count = o.cols * o.rows;
-    // Moments spread evenly over [from, to), on whole steps, so that the last
-    // frame leads back into the first when the effect loops.
-    std::vector<int> times;
+    const std::vector<int> times = korvid::media::sheetMoments(o.from, o.to, count, o.stepMs);
     std::vector<Image> frames;
-    for (int i = 0; i < count; ++i) {
-        const int64_t t = o.from + int64_t(o.to - o.from) * i / count;
-        times.push_back(static_cast<int>(t / o.stepMs * o.stepMs));
-        frames.push_back(moment(o, camera, times.back()));
+    // The pivot: where the first emitter of the effect sits in a frame.
+    EmitterData origin{};
+    const bool hasEmitter = objSetEmitterPtr(0) == 1 && objGetEmitter(&origin) != 0;
+    float pivot[2] = {0, 0};
+    bool pivotFound = false;
+    for (const int t : times) {
+        frames.push_back(moment(o, camera, t));
+        if (!pivotFound && hasEmitter) pivotFound = korvid::media::pictureSpot(origin.position, o.width, o.height, pivot);
         if (stopRequested()) return 1;
     }
     const auto sheet = korvid::media::layOutSheet(frames, o.cols, o.rows, o.fit);
     if (!write(o.output, sheet.image)) return 1;
     const size_t slash = o.output.rfind('/');
     const std::string name = o.output.substr(slash == std::string::npos ? 0 : slash + 1);
-    const double fps = o.to > o.from ? count * 1000.0 / (o.to - o.from) : 0.0;
     const char* alpha = !o.transparent ? "none" : o.alpha == korvid::media::AlphaMode::Straight ? "straight" : "premultiplied";
     const std::string json = korvid::media::descriptionPathFor(o.output);
-    const std::string text = korvid::media::describeSheet(sheet, name, o.cols, o.rows, times, fps, alpha);
+    const std::string text = korvid::media::describeSheet(sheet, name, o.cols, o.rows, times, alpha, pivotFound ? pivot : nullptr);
     FILE* f = std::fopen(json.c_str(), "w");
     const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fclose(f) == 0;
     if (!ok) std::fprintf(stderr, "korvid-render: %s: cannot write the description\n", json.c_str());
