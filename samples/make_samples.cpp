@@ -402,6 +402,11 @@ void campfire() {
     objSetEmitterPtr(2);
     shape(KORVID_SHAPE_DISC, 0.3f, 0, 0, 0);
     save("campfire.zob");
+    // Its flames alone, for the flipbook fire's sheet (removed once it is made).
+    objSetEmitterPtr(1);
+    objRemoveEmitter();
+    objRemoveEmitter();
+    save("fire_only.zob");
 }
 
 // A crystal that sheds glowing motes from its whole surface.
@@ -535,6 +540,120 @@ void sparksOnSteps() {
     save("sparks_on_steps.zob");
 }
 
+// Sparks off a grinding wheel, each with a trail that thins and fades, and
+// streaks stretched with their speed.
+void sparkTrails() {
+    load("anvil.raw");
+    paint(0, 0.35f, 0.35f, 0.38f);
+    paint(1, 0.25f, 0.22f, 0.2f);
+    paint(2, 0.3f, 0.3f, 0.32f);
+    EmitterData e = baseEmitter("Grind");
+    e.particleType = 2;
+    e.isAltAlpha = 1;
+    e.position[0] = 0.35f;
+    e.position[1] = 0.62f;
+    e.yaw = -1.5707964f;  // toward +x
+    e.yawVar = 0.35f;
+    e.pitch = 0.5f;
+    e.pitchVar = 0.35f;
+    e.speed = 0.025f;
+    e.speedVar = 0.01f;
+    e.totalParticles = 800;
+    e.emitterPerCycle = 3;
+    e.emitterPerCycleVar = 2;
+    e.emitterTime = 15;
+    e.life = 900;
+    e.lifeVar = 300;
+    const float start[4] = {1, 0.95f, 0.7f, 1}, end[4] = {1, 0.35f, 0.05f, 0.3f};
+    std::memcpy(e.startColor, start, sizeof start);
+    std::memcpy(e.endColor, end, sizeof end);
+    e.startSize = 2;
+    e.force[1] = -0.0012f;
+    e.isReflected = 1;
+    e.groundPosition = 0.0f;
+    objAddEmitter(&e);
+    objSetEmitterPtr(0);
+    const ParticleSpin stretch{0, 0, 0, 0, 1, 0.15f};
+    const Trail trail{1, 240, 0, 0.035f, 0.0f, 0.0f};
+    if (!objSetEmitterSpin(&stretch) || !objSetEmitterTrail(&trail))
+        std::fprintf(stderr, "spark trails: %s\n", objGetLastError());
+    save("spark_trails.zob");
+}
+
+// Braziers whose flames are a flipbook: the campfire's flames rendered by
+// korvid-render into a sheet of 4 x 4 moments (fire_sheet.png),
+// kept here as the bitmap the library reads, played by a few large, slow
+// particles each starting at a random frame and blending between frames.
+void flipbookFire() {
+    korvid::support::Image sheet;
+    if (!korvid::support::readPng("fire_sheet.png", sheet)) {
+        std::fprintf(stderr, "fire_sheet.png: run korvid-render first (scripts/make-samples does)\n");
+        return;
+    }
+    // Over black: the colour times its coverage, which added light shows as rendered.
+    std::vector<Rgb> rows(size_t(sheet.width) * sheet.height);
+    for (int y = 0; y < sheet.height; ++y)
+        for (int x = 0; x < sheet.width; ++x) {
+            const uint8_t* p = &sheet.rgba[(size_t(sheet.height - 1 - y) * sheet.width + x) * 4];
+            auto over = [p](int c) { return uint8_t((p[c] * p[3] + 127) / 255); };
+            rows[size_t(y) * sheet.width + x] = Rgb{over(0), over(1), over(2)};
+        }
+    writeText("fire_sheet.bmp", korvid::support::bitmap24(sheet.width, sheet.height, rows));
+    std::remove("fire_sheet.png");
+    std::remove("fire_sheet.json");
+    std::remove("fire_only.zob");
+
+    // Three bowls on stands, each kind one surface, on a floor.
+    const auto more = [](const std::string& b) { return b.substr(b.find('\n') + 1); };
+    std::string bowls, stands;
+    const float places[3] = {-0.95f, 0.0f, 0.95f};
+    for (int k = 0; k < 3; ++k) {
+        const float x = places[k];
+        const std::string bowl = box("Bowls", x - 0.2f, 0.5f, -0.2f, x + 0.2f, 0.62f, 0.2f);
+        const std::string stand = box("Stands", x - 0.05f, 0.0f, -0.05f, x + 0.05f, 0.5f, 0.05f);
+        bowls += k == 0 ? bowl : more(bowl);
+        stands += k == 0 ? stand : more(stand);
+    }
+    writeText("braziers.raw", bowls + stands + box("Floor", -1.6f, -0.05f, -0.8f, 1.6f, 0.0f, 0.8f));
+    load("braziers.raw");
+    paint(0, 0.3f, 0.28f, 0.26f);
+    paint(1, 0.22f, 0.2f, 0.2f);
+    paint(2, 0.35f, 0.33f, 0.3f);
+    addImage("fire_sheet.bmp", "FireSheet", 3);
+    for (int k = 0; k < 3; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Flame%d", k + 1);
+        EmitterData e = baseEmitter(name);
+        e.particleType = 3;
+        e.isAltAlpha = 1;
+        std::strcpy(e.imageName, "FireSheet");
+        e.textureId = objGetTextureId("FireSheet");
+        e.position[0] = places[k];
+        e.position[1] = 0.95f;
+        e.speed = 0.0004f;
+        e.pitch = kPi / 2;
+        e.totalParticles = 8;
+        e.emitterPerCycle = 1;
+        e.emitterTime = 300;
+        e.life = 1800;
+        e.lifeVar = 200;
+        const float glow[4] = {1, 1, 1, 0.55f}, gone[4] = {1, 1, 1, 0.0f};
+        std::memcpy(e.startColor, glow, sizeof glow);
+        std::memcpy(e.endColor, gone, sizeof gone);
+        e.startSize = 9;
+        e.endSize = 10;
+        objAddEmitter(&e);
+        objSetEmitterPtr(k);
+        curve(KORVID_CURVE_COLOUR, {{0.0f, {1, 1, 1, 0}}, {0.2f, {1, 1, 1, 0.6f}}, {0.75f, {1, 1, 1, 0.6f}},
+                                    {1.0f, {1, 1, 1, 0}}});
+        const Flipbook flipbook{4, 4, 16, 16.6667f, 0, 1, 1};
+        const ParticleSpin turn{0, 0.15f, 0, 0, 0, 0};
+        if (!objSetEmitterFlipbook(&flipbook) || !objSetEmitterSpin(&turn))
+            std::fprintf(stderr, "flipbook fire: %s\n", objGetLastError());
+    }
+    save("flipbook_fire.zob");
+}
+
 void importSamples() {
     std::string obj = "# A lantern for File > Import Model: two meshes.\n";
     const auto vertex = [&obj](float x, float y, float z) {
@@ -568,7 +687,7 @@ void importSamples() {
     korvid::support::writePng("leaf.png", leaf);
 }
 
-int main() {
+int main(int argc, char** argv) {
     korvid::support::HeadlessContext context(64, 64);
     if (!context.ok()) {
         std::fprintf(stderr, "no OpenGL context: %s\n", context.error().c_str());
@@ -576,6 +695,11 @@ int main() {
     }
     const WindowData window{64, 64, 45};
     objInitWin(&window);
+    // The second pass, after korvid-render made fire_sheet.png from campfire.zob.
+    if (argc > 1 && std::strcmp(argv[1], "--flipbook-fire") == 0) {
+        flipbookFire();
+        return 0;
+    }
 
     writeText("torus.raw", torus("Torus", 0.8f, 0.3f, 48, 24) + box("Plinth", -1.4f, -1.35f, -0.8f, 1.4f, -1.15f, 0.8f));
     writeText("basin.raw", box("Basin", -1.0f, 0.0f, -1.0f, 1.0f, 0.15f, 1.0f) +
@@ -647,6 +771,7 @@ int main() {
     campfire();
     magic();
     sparksOnSteps();
+    sparkTrails();
     importSamples();
     return 0;
 }
