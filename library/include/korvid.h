@@ -499,7 +499,7 @@ typedef struct Trail {
  * other than 0 and 1, a length outside 0..KORVID_MAX_TRAIL_MS (1.. when
  * enabled), a negative or NaN distance or width, an alpha outside 0..1
  * (KORVID_FAILURE_LOOK_REFUSED), or points that cannot be allocated for the
- * pool (KORVID_FAILURE_OUT_OF_MEMORY). */
+ * pool, or would take more than 2 GiB (KORVID_FAILURE_OUT_OF_MEMORY). */
 KORVID_API bool objSetEmitterTrail(const Trail* trail);
 /* Copies the current emitter's trail; false for no current emitter or a null out. */
 KORVID_API bool objGetEmitterTrail(Trail* out);

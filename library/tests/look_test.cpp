@@ -131,6 +131,14 @@ TEST_F(LookTest, RefusalsChangeNothingAndSayWhy) {
         EXPECT_FALSE(objSetEmitterTrail(&t));
         EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_LOOK_REFUSED);
     }
+    // A minute of trail on a pool of a million particles would take 64 GB: refused, not promised.
+    EmitterData big{};
+    objGetEmitter(&big);
+    big.totalParticles = 1000000;
+    ASSERT_TRUE(objSetEmitter(&big));
+    const Trail long_{1, KORVID_MAX_TRAIL_MS, 0, 0.1f, 0, 0};
+    EXPECT_FALSE(objSetEmitterTrail(&long_));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_OUT_OF_MEMORY);
     EXPECT_FALSE(objSetEmitterSort(2));
     EXPECT_FALSE(objSetEmitterSort(-1));
     EXPECT_NE(std::string(objGetLastError()).find("Particle look refused"), std::string::npos);

@@ -15,11 +15,17 @@ constexpr size_t kAlignment = 64;
 void ParticleStore::Free::operator()(unsigned char* p) const { std::free(p); }
 
 namespace {
+// Trails of a pool are refused beyond this, rather than promised by the
+// system and taken away when first touched.
+constexpr int64_t kMaxTrailBytes = int64_t(2) << 30;
+
 // Trail rings for `capacity` particles of `points` each; null when none are
 // wanted or the memory cannot be had (`ok` tells which).
 std::unique_ptr<TrailPoint[]> trailRings(int32_t capacity, int32_t points, bool& ok) {
     ok = true;
     if (capacity <= 0 || points <= 0) return nullptr;
+    ok = int64_t(capacity) * points * int64_t(sizeof(TrailPoint)) <= kMaxTrailBytes;
+    if (!ok) return nullptr;
     std::unique_ptr<TrailPoint[]> rings(new (std::nothrow) TrailPoint[size_t(capacity) * size_t(points)]);
     ok = rings != nullptr;
     return rings;
