@@ -67,4 +67,31 @@ Refusal ImageCommand::takeBack() {
     return {};
 }
 
+size_t CompoundCommand::bytes() const {
+    size_t total = 0;
+    for (const auto& part : m_parts) total += part->bytes();
+    return total;
+}
+
+Refusal CompoundCommand::apply(bool first) {
+    for (size_t i = 0; i < m_parts.size(); ++i) {
+        if (const Refusal refusal = m_parts[i]->apply(first)) {
+            while (i-- > 0) m_parts[i]->takeBack();
+            return refusal;
+        }
+    }
+    return {};
+}
+
+Refusal CompoundCommand::takeBack() {
+    Refusal first;
+    for (size_t i = m_parts.size(); i-- > 0;)
+        if (const Refusal refusal = m_parts[i]->takeBack(); refusal && !first) first = refusal;
+    return first;
+}
+
+void CompoundCommand::release() {
+    for (auto& part : m_parts) part->release();
+}
+
 }  // namespace vantor

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "document/entity_snapshot.h"
 #include "document/refusal.h"
@@ -72,6 +74,7 @@ protected:
     CommandTarget& m_doc;
 
 private:
+    friend class CompoundCommand;
     bool m_done = false;
     bool m_trimmed = false;
     Refusal m_refusal;
@@ -164,6 +167,23 @@ protected:
 private:
     TextureInfo m_info;   // as the user gave it
     TextureInfo m_again;  // with the path made absolute
+};
+
+// Several changes made as one: redo makes them in order (a refusal takes the
+// ones made back), undo takes them back in the opposite order.
+class CompoundCommand : public DocumentCommand {
+public:
+    CompoundCommand(CommandTarget& doc, const QString& text) : DocumentCommand(doc, text) {}
+    void add(DocumentCommand* part) { m_parts.emplace_back(part); }
+    size_t bytes() const override;
+
+protected:
+    Refusal apply(bool first) override;
+    Refusal takeBack() override;
+    void release() override;
+
+private:
+    std::vector<std::unique_ptr<DocumentCommand>> m_parts;
 };
 
 }  // namespace vantor

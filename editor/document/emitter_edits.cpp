@@ -1,4 +1,6 @@
 // The document's intents on emitters, their bursts, curves and shapes.
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstring>
 
@@ -115,6 +117,27 @@ Refusal CVantorDoc::editLook(const QString& text, int field, const std::function
     EntitySnapshot after = before;
     change(after.extras);
     return record(text, std::move(before), std::move(after), Intent::EditLook, field);
+}
+
+Refusal CVantorDoc::useImageAsFlipbook(TextureInfo& image, const EmitterData& record, const Flipbook& flipbook) {
+    const int index = currentEmitter();
+    if (index < 0) return Refusal::because(Refusal::NothingToDo);
+    auto* command = new CompoundCommand(*this, QStringLiteral("Use Sheet as Flipbook"));
+    TextureInfo again = image;
+    const QByteArray absolute = QFileInfo(QString::fromLocal8Bit(image.path)).absoluteFilePath().toLocal8Bit();
+    qstrncpy(again.path, absolute.constData(), sizeof again.path);
+    command->add(new ImageCommand(*this, QString(), image, again));
+    EntitySnapshot emitterBefore = capture(EntityPart::Emitter, index);
+    EntitySnapshot emitterAfter = emitterBefore;
+    emitterAfter.emitter = record;
+    command->add(new RecordCommand(*this, QString(), std::move(emitterBefore), std::move(emitterAfter)));
+    EntitySnapshot extrasBefore = capture(EntityPart::Extras, index);
+    EntitySnapshot extrasAfter = extrasBefore;
+    extrasAfter.extras.flipbook = flipbook;
+    command->add(new RecordCommand(*this, QString(), std::move(extrasBefore), std::move(extrasAfter)));
+    if (const Refusal refusal = push(command)) return refusal;
+    emit imageAdded(QString::fromLocal8Bit(image.name));
+    return {};
 }
 
 void CVantorDoc::moveEmitter(const float position[3]) {

@@ -156,6 +156,10 @@ public:
     vantor::Refusal editSpin(const ParticleSpin& spin, int field = -1);
     vantor::Refusal editTrail(const Trail& trail, int field = -1);
     vantor::Refusal editSort(int32_t mode);
+    // Adds `image` and makes it the current emitter's, with the emitter's
+    // record taking `record` and its flipbook `flipbook`, as the one command
+    // "Use Sheet as Flipbook".
+    vantor::Refusal useImageAsFlipbook(TextureInfo& image, const EmitterData& record, const Flipbook& flipbook);
     // Adds a copy of the current emitter (its burst, curves and shape) right
     // after it, named "<name>_copy" as names are kept, and makes it current,
     // as the command "Duplicate Emitter".

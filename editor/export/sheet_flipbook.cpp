@@ -48,23 +48,14 @@ bool useSheetAsFlipbook(QWidget* parent, CVantorDoc& doc, const QString& sheetPa
     copyText(image.path, sizeof image.path, bitmap);
     copyText(image.name, sizeof image.name, name);
     image.filter = KORVID_FILTER_BILINEAR;
-    if (const Refusal refusal = doc.addImage(image)) {
-        if (!refusal.text.isEmpty()) message(parent, refusal.text);
-        return false;
-    }
     EmitterData e = doc.emitter();
     copyText(e.imageName, sizeof e.imageName, name);
-    e.textureId = doc.scene().textureId(name);
     e.particleType = KORVID_PARTICLE_POLYGONS;
     e.isAltAlpha = 1;
-    if (const Refusal refusal = doc.editEmitter(e, QStringLiteral("Image")); refusal) {
-        if (!refusal.text.isEmpty()) message(parent, refusal.text);
-        return false;
-    }
     const std::vector<int> times = korvid::media::sheetMoments(s.from, s.to, s.cols * s.rows, s.stepMs);
     const int apart = times.size() > 1 ? times[1] - times[0] : std::max(1, s.stepMs);
     const Flipbook flipbook{s.cols, s.rows, s.cols * s.rows, 1000.0f / float(apart), 0, 0, 1};
-    if (const Refusal refusal = doc.editFlipbook(flipbook)) {
+    if (const Refusal refusal = doc.useImageAsFlipbook(image, e, flipbook)) {
         if (!refusal.text.isEmpty()) message(parent, refusal.text);
         return false;
     }

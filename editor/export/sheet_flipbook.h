@@ -1,7 +1,7 @@
 // A sprite sheet just exported, played by the current emitter: the sheet
 // drawn over black becomes an image of the entity, the emitter shows it as
 // Polygons with added light (so the black adds nothing) and plays it as a
-// flipbook at the rate it was taken.
+// flipbook at the rate it was taken, all as one undo step.
 #pragma once
 #include <QString>
 

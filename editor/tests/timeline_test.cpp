@@ -184,7 +184,7 @@ TEST_F(TimelineTest, ExportsASpriteSheetAndAnAnimation) {
 // A sheet exported for the current emitter becomes its image, drawn over
 // black, and plays as its flipbook at the rate it was taken; the description
 // spreads the moments evenly and tells engines each frame's box, duration and
-// the pivot; the changes undo.
+// the pivot; the change is one undo step.
 TEST_F(TimelineTest, ASpriteSheetBecomesTheEmittersFlipbook) {
     bar().setRange(0, 1000);
     const auto sheetPath = scratch() / "rocket.png";
@@ -230,13 +230,21 @@ TEST_F(TimelineTest, ASpriteSheetBecomesTheEmittersFlipbook) {
     EXPECT_NE(e.textureId, 0u);
     EXPECT_TRUE(std::filesystem::exists(scratch() / "rocket.bmp"));
     QAction* undo = frame().action(ID_EDIT_UNDO);
-    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Flipbook"));
-    for (int i = 0; i < 3; ++i) undo->trigger();
+    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Use Sheet as Flipbook"));
+    undo->trigger();
     view().makeCurrent();
     ASSERT_TRUE(objGetEmitterFlipbook(&f));
     EXPECT_EQ(f.columns, 0);
     objGetEmitter(&e);
     EXPECT_STRNE(e.imageName, "rocket");
+    EXPECT_EQ(objGetTextureId("rocket"), 0u) << "the image went with it";
+    frame().action(ID_EDIT_REDO)->trigger();
+    view().makeCurrent();
+    ASSERT_TRUE(objGetEmitterFlipbook(&f));
+    EXPECT_EQ(f.frames, 8);
+    objGetEmitter(&e);
+    EXPECT_STREQ(e.imageName, "rocket");
+    EXPECT_NE(objGetTextureId("rocket"), 0u);
 }
 
 }  // namespace
