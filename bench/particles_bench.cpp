@@ -104,6 +104,17 @@ void UpdateWithCurves(benchmark::State& state) {
     objNew();
 }
 
+// One frame: the step and the drawing, finished.
+void stepAndDraw(korvid::Emitter& e, const float camera[3]) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glTranslatef(0, 0, -3);
+    glDisable(GL_CULL_FACE);
+    korvid::simulateEmitter(e, 1);
+    korvid::drawEmitter(e, camera);
+    glFinish();
+}
+
 void UpdateAndDraw(benchmark::State& state) {
     const int type = static_cast<int>(state.range(1));
     korvid::Emitter& e = fill(static_cast<int>(state.range(0)), type);
@@ -111,15 +122,7 @@ void UpdateAndDraw(benchmark::State& state) {
     korvid::setBatchedPolygons(state.range(2) != 0);
     objSetWorkerThreads(static_cast<int32_t>(state.range(3)));
     const float camera[3] = {10, 20, 0};
-    for (auto _ : state) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        glTranslatef(0, 0, -3);
-        glDisable(GL_CULL_FACE);
-        korvid::simulateEmitter(e, 1);
-        korvid::drawEmitter(e, camera);
-        glFinish();
-    }
+    for (auto _ : state) stepAndDraw(e, camera);
     static const char* names[] = {"Points", "Lines", "Sparks", "Polygons"};
     state.SetLabel(std::string(names[type]) + (type == 3 ? (state.range(2) ? " batched" : " per particle") : "") + ", " +
                    std::to_string(state.range(3)) + " workers");
@@ -205,15 +208,7 @@ void FrameWithLook(benchmark::State& state) {
         if (!objSetEmitterFlipbook(&flipbook) || !objSetEmitterSpin(&spin)) state.SkipWithError(objGetLastError());
     }
     const float camera[3] = {10, 20, 0};
-    for (auto _ : state) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        glTranslatef(0, 0, -3);
-        glDisable(GL_CULL_FACE);
-        korvid::simulateEmitter(e, 1);
-        korvid::drawEmitter(e, camera);
-        glFinish();
-    }
+    for (auto _ : state) stepAndDraw(e, camera);
     state.SetLabel(state.range(0) ? "flipbook and spin" : "plain quads");
     state.SetItemsProcessed(int64_t(state.iterations()) * e.data.liveCount);
     objSetWorkerThreads(0);
@@ -247,12 +242,11 @@ void FrameWithTrails(benchmark::State& state) {
     for (int i = 0; i < 1500; ++i) korvid::simulateEmitter(e, 1);  // every ring full
     const float camera[3] = {10, 20, 0};
     for (auto _ : state) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        glTranslatef(0, 0, -3);
+        if (state.range(0)) {
+            stepAndDraw(e, camera);
+            continue;
+        }
         korvid::simulateEmitter(e, 1);
-        if (state.range(0)) korvid::drawEmitter(e, camera);
-        glFinish();
     }
     state.SetLabel(std::to_string(e.store->integers(korvid::kTrailUsed)[0]) + " points a trail" +
                    (state.range(0) ? "" : ", not drawn"));

@@ -53,25 +53,10 @@ protected:
         objSetWorkerThreads(0);
         LibraryTest::TearDown();
     }
-    // A model of its own with one emitter; `configure` adjusts the record.
+    // A model of its own with one still Points particle; `configure` adjusts the record.
     template <typename Fn>
     static void emitter(Fn configure) {
-        ASSERT_TRUE(objAddMesh(nullptr, 0)) << objGetLastError();
-        EmitterData e;
-        objInitEmitter(&e);
-        e.particleType = KORVID_PARTICLE_POINTS;
-        e.totalParticles = 1;
-        e.emitterPerCycle = 1;
-        e.emitterTime = 100000;
-        e.lifespanTime = 1;
-        e.life = 100000;
-        e.speed = 0;
-        e.speedVar = e.yawVar = e.pitchVar = 0;
-        e.force[0] = e.force[1] = e.force[2] = 0;
-        e.isReflected = 0;
-        configure(e);
-        ASSERT_EQ(objAddEmitter(&e), 1);
-        ASSERT_EQ(objSetEmitterPtr(0), 1);
+        addStillEmitter(KORVID_PARTICLE_POINTS, configure);
     }
     static Emitter& current() { return *context().store->current->particles.current; }
     static std::vector<ParticleView> particles() { return liveParticles(current().data); }

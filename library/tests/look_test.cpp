@@ -47,26 +47,14 @@ protected:
         setBatchedPolygons(true);
         LibraryTest::TearDown();
     }
-    // One emitter on a model of its own, giving one still particle unless
-    // `configure` says otherwise.
+    // One emitter on a model of its own, giving one still Polygons particle
+    // 2 units across unless `configure` says otherwise.
     template <typename Fn>
     static void emitter(Fn configure) {
-        ASSERT_TRUE(objAddMesh(nullptr, 0)) << objGetLastError();
-        EmitterData e;
-        objInitEmitter(&e);
-        e.particleType = KORVID_PARTICLE_POLYGONS;
-        e.totalParticles = 1;
-        e.emitterPerCycle = 1;
-        e.emitterTime = 100000;
-        e.lifespanTime = 1;
-        e.life = 100000;
-        e.speed = 0;
-        e.speedVar = e.yawVar = e.pitchVar = 0;
-        e.startSize = e.endSize = 20;  // a quad 2 units across
-        e.force[0] = e.force[1] = e.force[2] = 0;
-        configure(e);
-        ASSERT_EQ(objAddEmitter(&e), 1);
-        ASSERT_EQ(objSetEmitterPtr(0), 1);
+        addStillEmitter(KORVID_PARTICLE_POLYGONS, [&](EmitterData& e) {
+            e.startSize = e.endSize = 20;
+            configure(e);
+        });
     }
     static void frames(int n) {
         for (int i = 0; i < n; ++i) objRender(&kCamera);
