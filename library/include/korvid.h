@@ -513,6 +513,18 @@ KORVID_API bool objSetEmitterSort(int32_t mode);
 /* The current emitter's sort mode; -1 for no current emitter. */
 KORVID_API int32_t objGetEmitterSort(void);
 
+/* ---- Korvid in a game: its own clock ---- */
+#define KORVID_MAX_ADVANCE_MS 3600000
+/* Game time: advances every model by `milliseconds` of game time in whole
+ * fixed steps (the fixed frame time, 15 ms unless set), keeping the remainder
+ * for the next call, so any split of the same total time gives the same
+ * particles. Returns the steps taken (0 while the simulation is paused, the
+ * time then let go). objRender then draws without advancing while the game
+ * clock is in use (until objNew). Contacts go to the hit callback as frames'
+ * do. -1, with the last error (KORVID_FAILURE_GAME_REFUSED), for a negative
+ * time or more than KORVID_MAX_ADVANCE_MS, or before the library starts. */
+KORVID_API int32_t objAdvance(int32_t milliseconds);
+
 /* The current emitter as text (docs/zob-extensions.md): a first line
  * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when
  * it bursts), then its curves and shape as the extension block of a
@@ -676,7 +688,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_MESH_FORMAT,         /* objLoadMesh: not STL or OBJ, or OBJ beyond triangles and polygons */
     KORVID_FAILURE_FIELD_REFUSED,       /* objSetEmitterFields: why, in the text */
     KORVID_FAILURE_COLLIDER_REFUSED,    /* objSetEmitterColliders: why, in the text */
-    KORVID_FAILURE_LOOK_REFUSED         /* objSetEmitterFlipbook, Spin, Trail or Sort: why, in the text */
+    KORVID_FAILURE_LOOK_REFUSED,        /* objSetEmitterFlipbook, Spin, Trail or Sort: why, in the text */
+    KORVID_FAILURE_GAME_REFUSED         /* objAdvance and the other calls of a game: why, in the text */
 } KorvidFailure;
 /* No exception leaves an export: memory that cannot be had makes a call
  * refuse with KORVID_FAILURE_OUT_OF_MEMORY ("Out of memory: ..."), anything

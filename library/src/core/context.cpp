@@ -57,6 +57,7 @@ void startFresh(Context& c) {
     resetLights(*c.lights);
     c.timeline.invalidate();
     c.timeline.restarted();
+    c.game = GameClock{};
 }
 
 }  // namespace korvid

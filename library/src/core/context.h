@@ -32,6 +32,13 @@ struct FrameClock {
     void tick();
 };
 
+// A game's own clock (objAdvance): once in use, frames draw without
+// advancing, and the time not yet given to a whole step waits for the next call.
+struct GameClock {
+    bool inUse = false;
+    int64_t remainder = 0;  // ms, less than one step
+};
+
 // The particles' random numbers: one linear congruential generator.
 struct RandomState {
     uint32_t generator = 1;
@@ -68,6 +75,7 @@ struct Context {
     std::function<uint32_t()> clockSource;  // null: the system's monotonic clock
     RenderState render;
     FrameClock clock;
+    GameClock game;
     SimulationClock simulation;
     Timeline timeline;
     ProgressHook progress;  // told how long seeks and loads get on

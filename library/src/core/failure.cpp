@@ -55,6 +55,7 @@ constexpr FailureText kTexts[] = {
     {Failure::FieldRefused, "Force fields refused: %s"},
     {Failure::ColliderRefused, "Colliders refused: %s"},
     {Failure::LookRefused, "Particle look refused: %s"},
+    {Failure::GameRefused, "Game runtime refused: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -139,6 +140,7 @@ static_assert(static_cast<int>(Failure::MeshFormat) == KORVID_FAILURE_MESH_FORMA
 static_assert(static_cast<int>(Failure::FieldRefused) == KORVID_FAILURE_FIELD_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::ColliderRefused) == KORVID_FAILURE_COLLIDER_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::LookRefused) == KORVID_FAILURE_LOOK_REFUSED, "failure codes");
+static_assert(static_cast<int>(Failure::GameRefused) == KORVID_FAILURE_GAME_REFUSED, "failure codes");
 
 void clearLastFailure() { context().lastFailure = Failure::None; }
 

@@ -45,6 +45,7 @@ enum class Failure {
     FieldRefused,      // detail: why objSetEmitterFields refused
     ColliderRefused,   // detail: why objSetEmitterColliders refused
     LookRefused,       // detail: why a flipbook, spin, trail or sort was refused
+    GameRefused,       // detail: why a call of the game runtime refused
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "context.h"
+#include "timeline.h"
 #include "platform.h"
 
 using namespace korvid;
@@ -43,11 +44,37 @@ KORVID_EXPORT void objResumeClock(void) try {
 
 KORVID_EXPORT int32_t objGetFrameDelta(void) { return context().clock.delta; }
 
+KORVID_EXPORT int32_t objAdvance(int32_t milliseconds) try {
+    Context& c = context();
+    if (!c.store) {
+        fail(Failure::GameRefused, "the library has not been started");
+        return -1;
+    }
+    if (milliseconds < 0 || milliseconds > KORVID_MAX_ADVANCE_MS) {
+        fail(Failure::GameRefused, "game time advances by 0 to 3600000 ms a call");
+        return -1;
+    }
+    c.game.inUse = true;
+    if (c.simulation.paused()) return 0;
+    const int32_t step = c.clock.fixedStep > 0 ? c.clock.fixedStep : kDefaultSeekStep;
+    c.game.remainder += milliseconds;
+    int32_t steps = 0;
+    for (; c.game.remainder >= step; c.game.remainder -= step, ++steps) {
+        for (size_t k = 0; k < c.store->models.size(); ++k)
+            simulateParticleSystem(c.store->models[k]->particles, step, HitSink{c.hitFunction, c.hitUser, int32_t(k)});
+        c.timeline.stepped(*c.store, step);
+    }
+    return steps;
+} catch (...) {
+    return refusedByException<int32_t>(-1);
+}
+
 KORVID_EXPORT int32_t objSeekSimulation(int32_t milliseconds) try {
     Context& c = context();
     if (!c.store) return 0;
     Progress progress(c.progress);
     const int32_t reached = c.timeline.seek(*c.store, milliseconds, c.clock.fixedStep, platform::currentSeed(), progress);
+    if (reached >= 0) c.game.remainder = 0;  // the game's time starts again from the moment sought
     if (reached < 0) fail(Failure::Cancelled, "the seek was stopped; the simulation is as it was");
     return reached;
 } catch (...) {

@@ -313,7 +313,8 @@ KORVID_EXPORT void objRender(const CameraData* camera) try {
     // speed 1 that is one step of the frame's delta, as drawing draws no
     // random numbers and so may follow it.
     int32_t deltas[kMaxStepsPerFrame];
-    const int steps = c.simulation.stepsForFrame(c.clock.delta, deltas);
+    // A game that keeps its own clock advances the simulation with objAdvance.
+    const int steps = c.game.inUse ? 0 : c.simulation.stepsForFrame(c.clock.delta, deltas);
     for (int i = 0; i < steps; ++i) {
         for (size_t k = 0; k < c.store->models.size(); ++k)
             simulateParticleSystem(c.store->models[k]->particles, deltas[i],
