@@ -513,7 +513,7 @@ KORVID_API bool objSetEmitterSort(int32_t mode);
 /* The current emitter's sort mode; -1 for no current emitter. */
 KORVID_API int32_t objGetEmitterSort(void);
 
-/* ---- Korvid in a game: its own clock ---- */
+/* ---- Korvid in a game: its own clock, effects from memory ---- */
 #define KORVID_MAX_ADVANCE_MS 3600000
 /* Game time: advances every model by `milliseconds` of game time in whole
  * fixed steps (the fixed frame time, 15 ms unless set), keeping the remainder
@@ -524,6 +524,12 @@ KORVID_API int32_t objGetEmitterSort(void);
  * do. -1, with the last error (KORVID_FAILURE_GAME_REFUSED), for a negative
  * time or more than KORVID_MAX_ADVANCE_MS, or before the library starts. */
 KORVID_API int32_t objAdvance(int32_t milliseconds);
+/* As objLoadZOB, from `size` bytes of ZOB text in memory (no closing zero
+ * needed); a relative image path is looked up as objLoadZOB looks it up, with
+ * `imageFolder` (null or "": none) as the folder of the file. False, with the
+ * last error, as objLoadZOB refuses, and for a null text, a negative size or
+ * an image folder that is not a folder (KORVID_FAILURE_GAME_REFUSED). */
+KORVID_API bool objLoadZOBFromMemory(const char* text, int64_t size, const char* imageFolder);
 
 /* The current emitter as text (docs/zob-extensions.md): a first line
  * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when

@@ -1,6 +1,6 @@
 // A game's own clock: any split of the same game time gives the same
 // particles, frames draw without advancing once it is in use, and bad times
-// are refused with a message.
+// are refused with a message. Effects loaded from memory are the files'.
 #include <string>
 #include <vector>
 
@@ -111,6 +111,38 @@ TEST_F(GameClockTest, FramesDrawWithoutAdvancingAndBadTimesAreRefused) {
     now += 15;
     objRender(&kCamera);
     EXPECT_GT(objGetSimulationTime(), before);
+}
+
+// The same text from memory and from its file gives the same entity, images
+// found in the folder given; damaged text is refused as the file would be.
+TEST_F(GameClockTest, EffectsLoadFromMemoryAsFromTheirFiles) {
+    const std::string path = std::string(KORVID_SAMPLES) + "/smoke.zob";
+    const std::string text = readAll(path);
+    ASSERT_FALSE(text.empty());
+    ASSERT_TRUE(objLoadZOB(path.c_str())) << objGetLastError();
+    objSeedRandom(4);
+    objRestartEmitters();
+    objAdvance(900);
+    const auto fromFile = particles();
+    objNew();
+    // No closing zero: the bytes after the size are not read.
+    std::string padded = text + "[EXTENSIONS]\nthis is not read";
+    ASSERT_TRUE(objLoadZOBFromMemory(padded.data(), int64_t(text.size()), KORVID_SAMPLES)) << objGetLastError();
+    EXPECT_NE(objGetTextureId("Puff"), 0u) << "the image found in the folder given";
+    objSeedRandom(4);
+    objRestartEmitters();
+    objAdvance(900);
+    EXPECT_TRUE(particles() == fromFile);
+
+    objNew();
+    EXPECT_FALSE(objLoadZOBFromMemory(nullptr, 10, nullptr));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_GAME_REFUSED);
+    EXPECT_FALSE(objLoadZOBFromMemory(text.data(), -1, nullptr));
+    EXPECT_FALSE(objLoadZOBFromMemory(text.data(), int64_t(text.size()), "/no/such/folder"));
+    EXPECT_EQ(objGetLastFailure(), KORVID_FAILURE_GAME_REFUSED);
+    EXPECT_FALSE(objLoadZOBFromMemory(text.data(), int64_t(text.size()) / 2, KORVID_SAMPLES)) << "cut in half";
+    EXPECT_NE(objGetLastFailure(), KORVID_FAILURE_NONE);
+    EXPECT_FALSE(objLoadZOBFromMemory("", 0, nullptr));
 }
 
 }  // namespace

@@ -154,6 +154,33 @@ KORVID_EXPORT bool objLoadZOB(const char* path) try {
     return refusedByException<bool>(false);
 }
 
+KORVID_EXPORT bool objLoadZOBFromMemory(const char* text, int64_t size, const char* imageFolder) try {
+    simulationChanged();
+    if (!context().store) {
+        fail(Failure::NoModel);
+        return false;
+    }
+    if (!text || size < 0) {
+        fail(Failure::GameRefused, !text ? "the text is missing" : "a size cannot be negative");
+        return false;
+    }
+    std::string folder;
+    if (imageFolder && *imageFolder) {
+        std::error_code ec;
+        const std::filesystem::path path = std::filesystem::absolute(imageFolder, ec);
+        if (ec || !std::filesystem::is_directory(path, ec)) {
+            fail(Failure::GameRefused, "the image folder is not a folder");
+            return false;
+        }
+        folder = path.lexically_normal().string();
+    }
+    Progress progress(context().progress);
+    const LoadLimits limits{context().loadMemoryLimit, &progress};
+    return commitZob(parseZob(std::string_view(text, size_t(size)), limits), folder);
+} catch (...) {
+    return refusedByException<bool>(false);
+}
+
 KORVID_EXPORT bool objSetImageFolder(const char* folder) try {
     Context& c = context();
     if (!folder || !*folder) {
