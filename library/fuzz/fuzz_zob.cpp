@@ -1,4 +1,5 @@
-// Fuzz target: the ZOB entity reader, images and particle systems included.
+// Fuzz target: the ZOB entity reader, images and particle systems included,
+// from a file (inputs of even size) or from memory on a game's clock (odd).
 #include "fuzz_target.h"
 #include "korvid.h"
 #include "platform.h"
@@ -11,10 +12,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     korvid::platform::seedRandom(1);
     korvid::platform::lockRandomSeed(true);
     const std::string path = korvid::fuzz::writeInput(data, size, ".zob");
-    objLoadZOB(path.c_str());
+    const CameraData camera{0, 0, -5, 10, 20, 0};
+    if (size % 2 == 1) {
+        const std::string folder = path.substr(0, path.rfind('/') + 1);
+        objLoadZOBFromMemory(reinterpret_cast<const char*>(data), int64_t(size), folder.c_str());
+        for (int32_t ms : {15, 7, 40, 0}) objAdvance(ms);
+    } else {
+        objLoadZOB(path.c_str());
+    }
     // Whatever was loaded must also simulate, draw and save without harm:
     // a few ordinary frames, one very long one, and one more.
-    const CameraData camera{0, 0, -5, 10, 20, 0};
     for (uint32_t delta : {15u, 15u, 40u, 0x7fffffffu, 15u}) {
         now += delta;
         objRender(&camera);

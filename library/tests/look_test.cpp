@@ -191,6 +191,22 @@ TEST_F(LookTest, FlipbookShowsTheCellOfEachParticlesAge) {
     }
 }
 
+// A frame of 2^31 ms takes a particle's life far below zero before it is
+// drawn: its age saturates instead of overflowing.
+TEST_F(LookTest, AVeryLongFrameDrawsAFlipbookAndSpinWithoutOverflow) {
+    const std::string image = sheet("Cells", 2, 2, {kBlue, kWhite, kRed, kGreen});
+    emitter([&](EmitterData& e) { e.textureId = objGetTextureId(image.c_str()); });
+    const Flipbook flipbook{2, 2, 4, 10, 1, 1, 1};
+    const ParticleSpin spin{0, 0.5f, 3, 1, 1, 0.5f};
+    ASSERT_TRUE(objSetEmitterFlipbook(&flipbook) && objSetEmitterSpin(&spin));
+    frames(1);
+    objSetFixedFrameTime(0x7fffffff);
+    frames(1);
+    objSetFixedFrameTime(kStep);
+    frames(1);
+    EXPECT_EQ(objGetLiveParticles(-1), 0);
+}
+
 TEST_F(LookTest, SpinTurnsThePictureAndStretchLengthensAlongTheMotion) {
     // Red on the left of the image, blue on its right: drawn mirrored, so blue shows on the left.
     const std::string image = sheet("RedBlue", 2, 1, {kRed, kBlue});

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -123,7 +124,11 @@ struct LookedQuads {
         if (q == 1) return weight;
         return additive ? 1.0f - weight : 1.0f;
     }
-    int32_t age(int32_t i) const { return lifeTotal[i] - life[i] > 0 ? lifeTotal[i] - life[i] : 0; }
+    // Milliseconds lived; a life counted far below zero by a very long frame saturates.
+    int32_t age(int32_t i) const {
+        const int64_t lived = int64_t(lifeTotal[i]) - life[i];
+        return lived <= 0 ? 0 : lived >= INT32_MAX ? INT32_MAX : int32_t(lived);
+    }
     float angle(int32_t i) const {
         const float seconds = float(age(i)) * 0.001f;
         return look.spin.angle + angleVar[i] + (look.spin.spin + spinVar[i]) * seconds;
