@@ -530,6 +530,111 @@ KORVID_API int32_t objAdvance(int32_t milliseconds);
  * last error, as objLoadZOB refuses, and for a null text, a negative size or
  * an image folder that is not a folder (KORVID_FAILURE_GAME_REFUSED). */
 KORVID_API bool objLoadZOBFromMemory(const char* text, int64_t size, const char* imageFolder);
+/* Starts the library without OpenGL, instead of objInitWin, for a game that
+ * draws with its own renderer or a server that only simulates: load, edit,
+ * simulate, seek, save and read vertices as after objInitWin. Images are
+ * numbered instead of uploaded (their textureId is a number of the library,
+ * not a texture) and keep their pixels (objGetTexture) for the host to
+ * upload. objRender and objRenderScene draw nothing (objRenderScene returns
+ * false); lights and clear colours are kept but not programmed. Starts again
+ * from nothing when called again, as objInitWin does. True. */
+KORVID_API bool objStartHeadless(void);
+
+/* Instances: playing copies of a model's emitters, each with particles of its
+ * own, simulated with the models in every frame, objAdvance, seek and
+ * snapshot. They share the model's mesh and images (a hundred instances
+ * hold one copy of them) and take the model's emitters as they are when the
+ * instance is created. Removing the model, objNew and loading destroy them.
+ * An instance's contacts reach the hit callback with `model` = -(its id). */
+typedef int32_t KorvidInstance;  /* 0: none */
+#define KORVID_MAX_INSTANCES 4096
+/* A new playing copy of model's emitters, started from the beginning (its
+ * first emission at its first step), placed at the identity; its id (1 or
+ * more, never reused while it lives). 0, with the last error, for no such
+ * model, before the library starts, or with KORVID_MAX_INSTANCES playing
+ * (KORVID_FAILURE_GAME_REFUSED), or pools that cannot be allocated
+ * (KORVID_FAILURE_OUT_OF_MEMORY). */
+KORVID_API KorvidInstance objCreateInstance(int32_t model);
+/* False, with the last error (KORVID_FAILURE_GAME_REFUSED), for an unknown instance. */
+KORVID_API bool objDestroyInstance(KorvidInstance instance);
+/* Places the instance: a column-major affine matrix (last row 0 0 0 1).
+ * Particles born after it start at the emitters carried by it, moving along
+ * their directions turned by it; particles already flying keep going where
+ * they are (a burst starts where its particle dies, its directions turned);
+ * objRenderScene and objRender draw the model's mesh with it. Gravity, force
+ * fields and colliders keep acting in the world as authored. False, with
+ * the last error (KORVID_FAILURE_GAME_REFUSED), for an unknown instance, a
+ * null matrix, a value that is not finite, or a last row other than 0 0 0 1. */
+KORVID_API bool objSetInstanceTransform(KorvidInstance instance, const float matrix[16]);
+/* Copies the instance's matrix; false for an unknown instance or a null out. */
+KORVID_API bool objGetInstanceTransform(KorvidInstance instance, float out[16]);
+/* Drops the instance's particles and starts its emitters again; false for an unknown instance. */
+KORVID_API bool objRestartInstance(KorvidInstance instance);
+/* Shows or hides the instance (shown when created); a hidden one is
+ * simulated all the same. False for an unknown instance. */
+KORVID_API bool objSetInstanceVisible(KorvidInstance instance, bool visible);
+/* The instances playing; 0 before the library starts. */
+KORVID_API int32_t objGetInstanceCount(void);
+/* The live particles of the instance's emitters; -1 for an unknown instance. */
+KORVID_API int64_t objGetInstanceParticles(KorvidInstance instance);
+
+/* ---- Drawing into a game's frame, or handing the particles over ---- */
+#define KORVID_DRAW_CLEAR 1  /* clear colour and depth first, as objRender does */
+/* Draws every shown model and instance (meshes and particles; not the grid,
+ * the outline or the light markers, which are the editor's) into the current
+ * framebuffer and viewport with the caller's view and projection
+ * (column-major), without advancing the simulation and without clearing
+ * unless flags hold KORVID_DRAW_CLEAR. The library's lights are placed with
+ * the view. Every OpenGL state it changes is put back before it returns:
+ * matrices, switches, blending, depth, textures, arrays, the bound buffers,
+ * vertex array and program. False, with the last error
+ * (KORVID_FAILURE_GAME_REFUSED) and nothing drawn, before the library starts,
+ * when started headless, in a core-profile context (use
+ * objGetParticleVertices there), for a null matrix, a value that is not
+ * finite, or unknown flags. */
+KORVID_API bool objRenderScene(const float view[16], const float projection[16], uint32_t flags);
+
+/* One corner of a particle's triangles: where it is in the world, its
+ * texture coordinates (the emitter's image; for trails 0, 0) and its colour
+ * (r, g, b, a, 0..1, as the fixed-function path colours it). */
+typedef struct ParticleVertex { float position[3]; float uv[2]; float colour[4]; } ParticleVertex;
+/* The particles of emitter `emitter` of the current model (-1: every shown
+ * emitter of every shown model and instance, in the order objRender draws
+ * them) as a triangle list facing `camera` (a CameraData as objRender takes
+ * it): six vertices a quad; a particle is one quad (Polygons with a
+ * cross-fading flipbook two, Sparks two: their streak's two segments), in
+ * the order objRender draws the particles; an emitter's trails follow its
+ * particles, six vertices between neighbouring trail points. Points and
+ * Lines become quads as wide in the world as their pixels are at their
+ * distance in a window of the size objInitWin/objResizeWin gave (480 pixels
+ * high when headless) and its field of view. The same state and camera give
+ * the same bytes. Returns the vertices needed and writes them when capacity
+ * is enough (out may be null with capacity 0, to ask); -1, with the last
+ * error, for no such emitter, a null camera, a negative capacity
+ * (KORVID_FAILURE_GAME_REFUSED), or more than 2^31 - 1 vertices. */
+KORVID_API int32_t objGetParticleVertices(int32_t emitter, const CameraData* camera, ParticleVertex* out, int32_t capacity);
+/* As objGetParticleVertices, for emitter `emitter` of an instance (-1: all its shown emitters). */
+KORVID_API int32_t objGetInstanceVertices(KorvidInstance instance, int32_t emitter, const CameraData* camera,
+                                          ParticleVertex* out, int32_t capacity);
+
+#define KORVID_BLEND_OVER 0  /* source alpha, one minus source alpha */
+#define KORVID_BLEND_ADD 1   /* source alpha, one: added light (the emitter's isAltAlpha) */
+/* How to draw one emitter's vertices as objRender draws its particles: with
+ * the depth test on and depth writes off, without culling, blended as
+ * `blend` says, the colour multiplied by the image at uv when `textured`. */
+typedef struct ParticleDrawHint {
+    int32_t particleType;                      /* KORVID_PARTICLE_POINTS..POLYGONS */
+    int32_t blend;                             /* KORVID_BLEND_OVER or KORVID_BLEND_ADD */
+    int32_t textured;                          /* 1: Polygons with an image */
+    uint32_t textureId;                        /* the image's texture (its number when headless); 0 none */
+    char textureName[KORVID_IMAGE_NAME_SIZE];  /* the image's name for objGetTexture; "" none */
+    int32_t lit;                               /* 1: objRender lights them (vertices carry no normal) */
+    int32_t vertices;                          /* the emitter's vertices at this moment */
+    int32_t trailVertices;                     /* the last of them, its trails: drawn without the image */
+} ParticleDrawHint;
+/* The draw hint of emitter `emitter` of the current model; false, with the
+ * last error (KORVID_FAILURE_GAME_REFUSED), for no such emitter or a null out. */
+KORVID_API bool objGetParticleDrawHint(int32_t emitter, ParticleDrawHint* out);
 
 /* The current emitter as text (docs/zob-extensions.md): a first line
  * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when

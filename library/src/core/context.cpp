@@ -53,11 +53,32 @@ void startFresh(Context& c) {
     if (c.store) freeAllModels(*c.store);
     c.store = std::make_unique<ModelStore>();
     c.textures = std::make_unique<TextureLibrary>();
+    c.textures->headless = c.headless;
     c.lights = std::make_unique<LightSet>();
+    c.lights->headless = c.headless;
     resetLights(*c.lights);
     c.timeline.invalidate();
     c.timeline.restarted();
     c.game = GameClock{};
+}
+
+void startLibrary(Context& c, bool headless) {
+    c.headless = headless;
+    c.clock.fixedStep = -1;
+    c.clock.start();
+    c.simulation.reset();
+    std::strcpy(c.lastError, failureFormat(Failure::None));
+    // The context's extensions, probed once.
+    c.multitexture = headless ? Multitexture{} : probeMultitexture();
+    if (!headless) setUpPointParameters();
+    startFresh(c);
+    c.gridHalfSize = 4.0f;
+    c.gridStep = 0.4f;
+    c.gridHeight = 0.0f;
+    c.outlineVisible = 1;
+    c.gridVisible = 1;
+    c.modelsVisible = true;
+    c.shapeOutlineVisible = false;
 }
 
 }  // namespace korvid
@@ -82,6 +103,7 @@ KORVID_EXPORT void objClearLastError(void) try {
 }
 
 KORVID_EXPORT bool objTestGlError(void) try {
+    if (context().headless) return false;
     const GLenum code = glGetError();
     if (code == GL_NO_ERROR) return false;
     const GLubyte* text = gluErrorString(code);
@@ -151,12 +173,19 @@ KORVID_EXPORT int32_t objGetGrid(void) { return context().gridVisible ? 1 : 0; }
 
 KORVID_EXPORT void objSetBBox(int32_t visible) { context().outlineVisible = visible; }
 
-KORVID_EXPORT void objSetAntiAliasPoints(bool on) { on ? glEnable(GL_POINT_SMOOTH) : glDisable(GL_POINT_SMOOTH); }
-KORVID_EXPORT void objSetAntiAliasLines(bool on) { on ? glEnable(GL_LINE_SMOOTH) : glDisable(GL_LINE_SMOOTH); }
-KORVID_EXPORT void objSetAntiAliasPolys(bool on) { on ? glEnable(GL_POLYGON_SMOOTH) : glDisable(GL_POLYGON_SMOOTH); }
+namespace {
+void setSwitch(GLenum what, bool on) {
+    if (context().headless) return;
+    on ? glEnable(what) : glDisable(what);
+}
+}  // namespace
+
+KORVID_EXPORT void objSetAntiAliasPoints(bool on) { setSwitch(GL_POINT_SMOOTH, on); }
+KORVID_EXPORT void objSetAntiAliasLines(bool on) { setSwitch(GL_LINE_SMOOTH, on); }
+KORVID_EXPORT void objSetAntiAliasPolys(bool on) { setSwitch(GL_POLYGON_SMOOTH, on); }
 
 KORVID_EXPORT void objSetClearColor(const float rgba[4]) try {
-    if (rgba) glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+    if (rgba && !context().headless) glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
 } catch (...) {
     failFromException();
 }

@@ -92,6 +92,7 @@ struct Context {
     int32_t outlineVisible = 1;
     bool modelsVisible = true;
     bool shapeOutlineVisible = false;  // the current emitter's shape, for editors
+    bool headless = false;  // started without OpenGL (objStartHeadless): nothing is drawn or uploaded
     float cameraRotation[3] = {0, 0, 0};
 };
 
@@ -108,9 +109,16 @@ Model* currentModel();
 ParticleSystem* currentParticleSystem();
 
 
+// One step of `delta` ms of every model and instance, contacts told to the
+// hit function (an instance's as model -id), and the timeline told.
+void stepScene(Context& c, int32_t delta);
+
 // Drops every model, image and light and starts with fresh ones (the part of
 // starting the library that objNew repeats).
 void startFresh(Context& c);
 Multitexture probeMultitexture();
+// What starting the library sets, with OpenGL or without: the clocks, the
+// last error, fresh models, images and lights, and the view's switches.
+void startLibrary(Context& c, bool headless);
 
 }  // namespace korvid

@@ -1,5 +1,6 @@
 // Drawing an emitter's live particles, newest first.
 #include "particles.h"
+#include "particle_quads.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -17,10 +18,6 @@ namespace korvid {
 namespace {
 
 bool batchedPolygons = true;
-
-// The quad every Polygons particle is drawn as, before its size and the camera's turn.
-constexpr float kCorners[4][3] = {
-    {-0.05f, -0.05f, 0.0f}, {-0.05f, 0.05f, 0.0f}, {0.05f, 0.05f, 0.0f}, {0.05f, -0.05f, 0.0f}};
 
 // Row-major 3x3 rotation about a unit axis, as glRotatef builds it.
 void rotation(float degrees, int axis, float m[9]) {
@@ -41,161 +38,10 @@ void multiply(const float a[9], const float b[9], float out[9]) {
             out[r * 3 + c] = a[r * 3] * b[c] + a[r * 3 + 1] * b[3 + c] + a[r * 3 + 2] * b[6 + c];
 }
 
-// Reads one particle's values from the columns.
-struct Columns {
-    explicit Columns(const ParticleStore& s)
-        : x(s.position(0, 0)), y(s.position(0, 1)), z(s.position(0, 2)),
-          r(s.column(kColor)), g(s.column(kColor + 1)), b(s.column(kColor + 2)), a(s.column(kColor + 3)),
-          size(s.column(kSize)) {}
-    void position(int32_t i, float out[3]) const {
-        out[0] = x[i];
-        out[1] = y[i];
-        out[2] = z[i];
-    }
-    void color(int32_t i, float out[4]) const {
-        out[0] = r[i];
-        out[1] = g[i];
-        out[2] = b[i];
-        out[3] = a[i];
-    }
-    const float *x, *y, *z, *r, *g, *b, *a, *size;
-};
-
-// The camera's frame in the world as rows: right, up, and towards the viewer.
-void cameraFrame(const float cam[3], float frame[9]) {
-    float rz[9], ry[9], rx[9], zy[9], m[9];
-    rotation(-cam[2], 2, rz);
-    rotation(-cam[1], 1, ry);
-    rotation(-cam[0], 0, rx);
-    multiply(rz, ry, zy);
-    multiply(zy, rx, m);
-    for (int k = 0; k < 3; ++k) {
-        frame[k] = m[k * 3];
-        frame[3 + k] = m[k * 3 + 1];
-        frame[6 + k] = m[k * 3 + 2];
-    }
-}
-
-// Which particle each place in the drawing shows: newest first, or back to
-// front from the camera when the emitter sorts.
-struct DrawOrder {
-    const uint32_t* sorted = nullptr;
-    int32_t newest = -1;
-    int32_t particle(int64_t n) const { return newest - int32_t(sorted ? sorted[n] : uint32_t(n)); }
-};
-
-DrawOrder drawOrder(const Emitter& emitter, const float frame[9]) {
-    const ParticleStore& s = *emitter.store;
-    DrawOrder order;
-    order.newest = s.count() - 1;
-    if (emitter.look.sort != KORVID_SORT_BACK_TO_FRONT || s.count() < 2) return order;
-    RenderState& scratch = context().render;
-    const Columns p(s);
-    const float* t = frame + 6;
-    scratch.depths.resize(size_t(s.count()));
-    for (int32_t n = 0; n < s.count(); ++n) {
-        const int32_t i = order.newest - n;
-        scratch.depths[size_t(n)] = p.x[i] * t[0] + p.y[i] * t[1] + p.z[i] * t[2];
-    }
-    backToFront(scratch.depths.data(), s.count(), scratch.order, scratch.orderScratch);
-    order.sorted = scratch.order.data();
-    return order;
-}
-
-// What a Polygons particle with a flipbook, a spin or a stretch draws: one
-// quad, or two cross-faded cells.
-struct LookedQuads {
-    LookedQuads(const Emitter& emitter, const float frame[9])
-        : look(emitter.look), frame(frame), p(*emitter.store), additive(emitter.data.isAltAlpha != 0) {
-        const ParticleStore& s = *emitter.store;
-        for (int a = 0; a < 3; ++a) velocity[a] = s.column(kVelocity + a);
-        angleVar = s.column(kAngleVar);
-        spinVar = s.column(kSpinVar);
-        flipStart = s.column(kFlipStart);
-        life = s.integers(kLifeLeft);
-        lifeTotal = s.integers(kLifeTotal);
-    }
-    int quadsEach() const { return look.flipbookOn() && look.flipbook.blend ? 2 : 1; }
-    // The alpha factor of quad q of a cross-fade whose second cell weighs
-    // `weight`: added light sums the two cells' shares; blended over, the
-    // first cell is drawn whole and the second over it with its weight.
-    float fadeOf(int q, float weight) const {
-        if (quadsEach() == 1) return 1.0f;
-        if (q == 1) return weight;
-        return additive ? 1.0f - weight : 1.0f;
-    }
-    // Milliseconds lived; a life counted far below zero by a very long frame saturates.
-    int32_t age(int32_t i) const {
-        const int64_t lived = int64_t(lifeTotal[i]) - life[i];
-        return lived <= 0 ? 0 : lived >= INT32_MAX ? INT32_MAX : int32_t(lived);
-    }
-    float angle(int32_t i) const {
-        const float seconds = float(age(i)) * 0.001f;
-        return look.spin.angle + angleVar[i] + (look.spin.spin + spinVar[i]) * seconds;
-    }
-    void axes(int32_t i, float half, float right[3], float up[3]) const {
-        const float v[3] = {velocity[0][i], velocity[1][i], velocity[2][i]};
-        quadAxes(look.spin, frame, angle(i), v, half, right, up);
-    }
-    // The texture rectangles of the particle's quads and the second quad's weight.
-    float cells(int32_t i, float first[4], float second[4]) const {
-        static const float whole[4] = {0, 0, 1, 1};
-        if (!look.flipbookOn()) {
-            std::memcpy(first, whole, sizeof whole);
-            std::memcpy(second, whole, sizeof whole);
-            return 0.0f;
-        }
-        const FlipFrame f = flipFrame(look.flipbook, age(i), lifeTotal[i], flipStart[i]);
-        cellRect(look.flipbook, f.cell, first);
-        cellRect(look.flipbook, f.next, second);
-        return f.weight;
-    }
-    // Writes the particle's quads: 4 corners of x, y, z, of r, g, b, a and of s, t each.
-    void build(int32_t i, float* v, float* c, float* t) const {
-        const float at[3] = {p.x[i], p.y[i], p.z[i]};
-        float colour[4];
-        p.color(i, colour);
-        float right[3], up[3];
-        axes(i, 0.05f * p.size[i], right, up);
-        float rects[2][4];
-        const float weight = cells(i, rects[0], rects[1]);
-        const int quads = quadsEach();
-        for (int q = 0; q < quads; ++q) {
-            float shade[4] = {colour[0], colour[1], colour[2], colour[3]};
-            shade[3] *= fadeOf(q, weight);
-            for (int k = 0; k < 4; ++k) {
-                for (int r = 0; r < 3; ++r) v[3 * k + r] = at[r] + kSide[k][0] * right[r] + kSide[k][1] * up[r];
-                std::memcpy(c + 4 * k, shade, sizeof shade);
-                const float* cell = rects[q];
-                t[2 * k] = cell[0] + kTex[k][0] * (cell[2] - cell[0]);
-                t[2 * k + 1] = cell[1] + kTex[k][1] * (cell[3] - cell[1]);
-            }
-            v += 12;
-            c += 16;
-            t += 8;
-        }
-    }
-
-    // The corners' sides along right and up, and their texture coordinates, in drawing order.
-    static constexpr float kSide[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
-    static constexpr float kTex[4][2] = {{1, 0}, {1, 1}, {0, 1}, {0, 0}};
-
-    const EmitterLook& look;
-    const float* frame;
-    const Columns p;
-    const bool additive;
-    const float* velocity[3];
-    const float *angleVar, *spinVar, *flipStart;
-    const int32_t *life, *lifeTotal;
-};
-
-bool plainQuads(const EmitterLook& look) { return look.spinDefault() && !look.flipbookOn(); }
-
-void drawPolygonsEach(const Emitter& emitter, const float cam[3]) {
+void drawPolygonsEach(const Emitter& emitter, const CameraTurn& turn) {
     const ParticleStore& s = *emitter.store;
     const Columns p(s);
-    float frame[9];
-    cameraFrame(cam, frame);
+    const float* frame = turn.frame;
     const DrawOrder order = drawOrder(emitter, frame);
     const bool plain = plainQuads(emitter.look);
     const LookedQuads looked(emitter, frame);
@@ -208,10 +54,15 @@ void drawPolygonsEach(const Emitter& emitter, const float cam[3]) {
         glScalef(p.size[i], p.size[i], p.size[i]);
         float rects[2][4] = {{0, 0, 1, 1}, {0, 0, 1, 1}};
         float weight = 0.0f;
-        if (plain) {
+        if (plain && turn.angles) {
+            const float* cam = turn.angles;
             glRotatef(-cam[2], 0, 0, 1);
             glRotatef(-cam[1], 0, 1, 0);
             glRotatef(-cam[0], 1, 0, 0);
+        } else if (plain) {
+            const float m[16] = {frame[0], frame[1], frame[2], 0, frame[3], frame[4], frame[5], 0,
+                                 frame[6], frame[7], frame[8], 0, 0,        0,        0,        1};
+            glMultMatrixf(m);
         } else {
             // The quad's own axes as the columns of its matrix, so its normal scales as before.
             float right[3], up[3];
@@ -241,10 +92,9 @@ void drawPolygonsEach(const Emitter& emitter, const float cam[3]) {
     }
 }
 
-void drawPolygonsBatched(const Emitter& emitter, const float cam[3]) {
+void drawPolygonsBatched(const Emitter& emitter, const CameraTurn& turn) {
     const ParticleStore& s = *emitter.store;
-    float frame[9];
-    cameraFrame(cam, frame);
+    const float* frame = turn.frame;
     float corner[4][3];
     for (int k = 0; k < 4; ++k)
         for (int r = 0; r < 3; ++r)
@@ -271,7 +121,7 @@ void drawPolygonsBatched(const Emitter& emitter, const float cam[3]) {
             std::vector<float>().swap(vertices);
             std::vector<float>().swap(colours);
             std::vector<float>().swap(coords);
-            drawPolygonsEach(emitter, cam);
+            drawPolygonsEach(emitter, turn);
             return;
         }
     }
@@ -321,6 +171,39 @@ void drawPolygonsBatched(const Emitter& emitter, const float cam[3]) {
 
 }  // namespace
 
+DrawOrder drawOrder(const Emitter& emitter, const float frame[9]) {
+    const ParticleStore& s = *emitter.store;
+    DrawOrder order;
+    order.newest = s.count() - 1;
+    if (emitter.look.sort != KORVID_SORT_BACK_TO_FRONT || s.count() < 2) return order;
+    RenderState& scratch = context().render;
+    const Columns p(s);
+    const float* t = frame + 6;
+    scratch.depths.resize(size_t(s.count()));
+    for (int32_t n = 0; n < s.count(); ++n) {
+        const int32_t i = order.newest - n;
+        scratch.depths[size_t(n)] = p.x[i] * t[0] + p.y[i] * t[1] + p.z[i] * t[2];
+    }
+    backToFront(scratch.depths.data(), s.count(), scratch.order, scratch.orderScratch);
+    order.sorted = scratch.order.data();
+    return order;
+}
+
+// The camera's frame in the world as rows: right, up, and towards the viewer.
+void cameraFrame(const float cam[3], float frame[9]) {
+    float rz[9], ry[9], rx[9], zy[9], m[9];
+    rotation(-cam[2], 2, rz);
+    rotation(-cam[1], 1, ry);
+    rotation(-cam[0], 0, rx);
+    multiply(rz, ry, zy);
+    multiply(zy, rx, m);
+    for (int k = 0; k < 3; ++k) {
+        frame[k] = m[k * 3];
+        frame[3 + k] = m[k * 3 + 1];
+        frame[6 + k] = m[k * 3 + 2];
+    }
+}
+
 void setBatchedPolygons(bool on) { batchedPolygons = on; }
 
 void setUpPointParameters() {
@@ -335,6 +218,13 @@ void setUpPointParameters() {
 }
 
 void drawEmitter(const Emitter& emitter, const float cam[3]) {
+    CameraTurn turn;
+    cameraFrame(cam, turn.frame);
+    turn.angles = cam;
+    drawEmitter(emitter, turn);
+}
+
+void drawEmitter(const Emitter& emitter, const CameraTurn& turn) {
     const EmitterData& e = emitter.data;
     const ParticleStore& s = *emitter.store;
     glEnable(GL_COLOR_MATERIAL);
@@ -342,11 +232,7 @@ void drawEmitter(const Emitter& emitter, const float cam[3]) {
     glDepthMask(GL_FALSE);
     if (!e.isLighting) glDisable(GL_LIGHTING);
     if (e.isAltAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    if (s.trailPoints() > 0) {
-        float frame[9];
-        cameraFrame(cam, frame);
-        drawTrails(emitter, frame);
-    }
+    if (s.trailPoints() > 0) drawTrails(emitter, turn.frame);
     const Columns p(s);
     float colour[4], at[3];
     switch (e.particleType) {
@@ -413,8 +299,8 @@ void drawEmitter(const Emitter& emitter, const float cam[3]) {
             glBindTexture(GL_TEXTURE_2D, e.textureId);
         }
         // Lit quads need the per-particle matrix so their normals scale as before.
-        if (batchedPolygons && !e.isLighting) drawPolygonsBatched(emitter, cam);
-        else drawPolygonsEach(emitter, cam);
+        if (batchedPolygons && !e.isLighting) drawPolygonsBatched(emitter, turn);
+        else drawPolygonsEach(emitter, turn);
         glDisable(GL_TEXTURE_2D);
         break;
     default:
@@ -427,9 +313,9 @@ void drawEmitter(const Emitter& emitter, const float cam[3]) {
     glDisable(GL_COLOR_MATERIAL);
 }
 
-void drawParticleSystem(const ParticleSystem& ps, const float cameraRotation[3]) {
+void drawParticleSystem(const ParticleSystem& ps, const CameraTurn& turn) {
     for (const auto& e : ps.emitters)
-        if (!e->hidden) drawEmitter(*e, cameraRotation);
+        if (!e->hidden) drawEmitter(*e, turn);
 }
 
 }  // namespace korvid

@@ -184,6 +184,38 @@ void restartEmitters(ParticleSystem& ps) {
     }
 }
 
+std::unique_ptr<Emitter> copyEmitter(const Emitter& from) {
+    EmitterData record = from.data;
+    record.lifespanTime = from.startLifespanTime;
+    record.emitCountdown = from.startCountdown;
+    Failure refusal = Failure::None;
+    std::unique_ptr<Emitter> copy = newEmitter(record, refusal);
+    if (!copy) return nullptr;
+    copy->startLifespanTime = from.startLifespanTime;
+    copy->startCountdown = from.startCountdown;
+    copy->curves[0] = from.curves[0];
+    copy->curves[1] = from.curves[1];
+    copy->shape = from.shape;
+    copy->fields = from.fields;
+    copy->colliders = from.colliders;
+    copy->hidden = from.hidden;
+    const char* why = nullptr;
+    if (setLook(*copy, from.look, &why) != Failure::None) return nullptr;
+    return copy;
+}
+
+bool copyEmitters(const ParticleSystem& from, ParticleSystem& to) {
+    std::vector<std::unique_ptr<Emitter>> copies;
+    for (const auto& e : from.emitters) {
+        copies.push_back(copyEmitter(*e));
+        if (!copies.back()) return false;
+    }
+    to.emitters = std::move(copies);
+    to.current = to.emitters.empty() ? nullptr : to.emitters.front().get();
+    relink(to);
+    return true;
+}
+
 bool removeCurrentEmitter(ParticleSystem& ps) {
     const auto at = std::find_if(ps.emitters.begin(), ps.emitters.end(),
                                  [&ps](const auto& e) { return e.get() == ps.current; });

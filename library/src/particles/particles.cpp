@@ -72,7 +72,7 @@ struct Nursery {
 
 // Returns false when the pool was full and nothing was emitted.
 bool emit(Nursery& nursery, const EmissionSource& s, const float origin[3], bool burst,
-          const ShapeState* shape, const EmitterLook& look) {
+          const ShapeState* shape, const EmitterLook& look, const Placement* placement) {
     const float u = randomUnit();
     const float v = randomUnit();
     if (nursery.full()) return false;
@@ -115,6 +115,7 @@ bool emit(Nursery& nursery, const EmissionSource& s, const float origin[3], bool
     }
     // Its look's spreads come last, and only when set, so that effects
     // without them draw the same numbers as before they existed.
+    if (placement) placement->place(p.position, p.velocity, !burst);
     const LookDraws drawn = drawLook(look);
     p.angleVar = drawn.angleVar;
     p.spinVar = drawn.spinVar;
@@ -127,9 +128,10 @@ bool emit(Nursery& nursery, const EmissionSource& s, const float origin[3], bool
 // further one in this run, so the remaining tries only advance the generator
 // by their two draws each; that is done in one jump, however large the count.
 void emitMany(Nursery& nursery, const EmissionSource& s, const float origin[3], bool burst,
-              int64_t count, const EmitterLook& look, const ShapeState* shape = nullptr) {
+              int64_t count, const Emitter& emitter, const ShapeState* shape = nullptr) {
+    const Placement* placement = emitter.placement.placed ? &emitter.placement : nullptr;
     for (int64_t i = 0; i < count; ++i) {
-        if (!emit(nursery, s, origin, burst, shape, look)) {
+        if (!emit(nursery, s, origin, burst, shape, emitter.look, placement)) {
             platform::skipRandom(2 * static_cast<uint64_t>(count - i - 1));
             return;
         }
@@ -162,7 +164,7 @@ int32_t dieAndBurst(Emitter& emitter) {
         if ((e.isBurst || contact[i] == kBurstAtDeath) && !burstBorn[i]) {
             for (int a = 0; a < 3; ++a) e.burst.origin[a] = s.position(0, a)[i];
             emitter.burstsFired += 1;
-            emitMany(nursery, fromBurst(e.burst), e.burst.origin, true, e.burst.count, emitter.look);
+            emitMany(nursery, fromBurst(e.burst), e.burst.origin, true, e.burst.count, emitter);
         }
         nursery.live -= 1;
     }
@@ -360,7 +362,7 @@ void simulateEmitter(Emitter& emitter, int32_t frameDelta, bool keepHits) {
         if (e.emitCountdown <= 0) {
             const int64_t n = truncated(randomUnit() * static_cast<float>(e.emitterPerCycleVar)) + e.emitterPerCycle;
             Nursery nursery{s, nullptr, s.count(), poolLimit(emitter)};
-            emitMany(nursery, fromEmitter(e), e.position, false, n, emitter.look, &emitter.shape);
+            emitMany(nursery, fromEmitter(e), e.position, false, n, emitter, &emitter.shape);
             e.emitCountdown = e.emitterTime;
         }
     } else {

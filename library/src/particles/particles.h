@@ -38,6 +38,23 @@ void curveValue(const CurveKey* keys, int32_t count, float f, float out[4]);
 // Checks and bakes `keys` into `curve`; Failure::None or BadArgument with `why` filled.
 Failure setLifeCurve(LifeCurve& curve, int32_t which, const CurveKey* keys, int32_t count, const char** why);
 
+// Where an instance's emitter stands: its births are carried by an affine
+// transform (3 rows of 4, the matrix's last row left out). A burst's births
+// start where their particle died, so only their directions are turned.
+struct Placement {
+    bool placed = false;
+    float m[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    void place(float position[3], float velocity[3], bool move) const {
+        const float p[3] = {position[0], position[1], position[2]};
+        const float v[3] = {velocity[0], velocity[1], velocity[2]};
+        for (int r = 0; r < 3; ++r) {
+            const float* row = m + 4 * r;
+            if (move) position[r] = row[0] * p[0] + row[1] * p[1] + row[2] * p[2] + row[3];
+            velocity[r] = row[0] * v[0] + row[1] * v[1] + row[2] * v[2];
+        }
+    }
+};
+
 // One emitter: the exchanged record, whose `next`, lists and counts the
 // library keeps up to date, and the store of its particles.
 struct Emitter {
@@ -54,6 +71,7 @@ struct Emitter {
     int64_t hits = 0;                      // contacts with the colliders since the restart
     int64_t elapsedMs = 0;                 // simulated since the restart: the noise's and trails' time
     EmitterLook look;                      // flipbook, spin, trail and sort
+    Placement placement;                   // an instance's: where its births are carried
     bool hidden = false;  // not drawn and not counted in the scene; simulated all the same
     // Scratch of a step, kept to spare allocations: which particles die, and
     // the particles their bursts give birth to.
@@ -118,19 +136,50 @@ Failure setLook(Emitter& e, const EmitterLook& look, const char** why);
 // Emits, moves and ages every emitter of the system by one step; the
 // contacts with colliders go to `sink`.
 void simulateParticleSystem(ParticleSystem& ps, int32_t frameDelta, const HitSink& sink = {});
+// How the camera is turned, for particles that face it: its frame in the
+// world as rows (right, up, towards the viewer) and, when it was built from
+// a CameraData's angles, those angles in degrees (null for a view matrix).
+struct CameraTurn {
+    float frame[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    const float* angles = nullptr;
+};
+// The frame of a camera turned by `angles` (degrees about x, y, z, as objRender turns it).
+void cameraFrame(const float angles[3], float frame[9]);
 // Draws every emitter's live particles.
-void drawParticleSystem(const ParticleSystem& ps, const float cameraRotation[3]);
+void drawParticleSystem(const ParticleSystem& ps, const CameraTurn& turn);
 // Every emitter drops its particles and starts again as when it was added.
 void restartEmitters(ParticleSystem& ps);
+// A copy of `from` for an instance: the same record, curves, shape, forces,
+// colliders and look, with an empty pool of its own; null when the pool
+// cannot be allocated.
+std::unique_ptr<Emitter> copyEmitter(const Emitter& from);
+// Makes `to`'s emitters copies of `from`'s; false, with `to` unchanged, when
+// a pool cannot be allocated.
+bool copyEmitters(const ParticleSystem& from, ParticleSystem& to);
 // Removes the current emitter; the one after it becomes current, or none.
 bool removeCurrentEmitter(ParticleSystem& ps);
 
 // Simulation without drawing (used by benchmarks and tests).
 void simulateEmitter(Emitter& e, int32_t frameDelta, bool keepHits = false);
 void drawEmitter(const Emitter& e, const float cameraRotation[3]);
+void drawEmitter(const Emitter& e, const CameraTurn& turn);
 // Draws the trails of the emitter's particles; `cameraFrame` holds the
 // camera's right, up and towards-the-viewer directions in the world.
 void drawTrails(const Emitter& e, const float cameraFrame[9]);
+
+// The trail of particle i (every point kept, none merged) as a triangle
+// list, six vertices between neighbouring places; returns how many, and
+// writes them when `out` is not null. `scratch` is reused between calls.
+int64_t trailTriangles(const Emitter& emitter, int32_t i, const float towards[3], std::vector<float>& scratch,
+                       ParticleVertex* out);
+
+// The emitter's particles as a triangle list facing `camera`, then its
+// trails; writes them when `out` is not null. Returns how many vertices,
+// and how many of them (the last) are trails.
+struct EmitterVertices {
+    int64_t all = 0, trails = 0;
+};
+EmitterVertices emitterVertices(const Emitter& emitter, const CameraData& camera, ParticleVertex* out);
 
 // One live particle as a plain value, for tests and tools.
 struct ParticleView {

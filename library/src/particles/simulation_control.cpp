@@ -9,6 +9,18 @@
 #include "timeline.h"
 #include "platform.h"
 
+namespace korvid {
+
+void stepScene(Context& c, int32_t delta) {
+    for (size_t k = 0; k < c.store->models.size(); ++k)
+        simulateParticleSystem(c.store->models[k]->particles, delta, HitSink{c.hitFunction, c.hitUser, int32_t(k)});
+    for (const auto& instance : c.store->instances)
+        simulateParticleSystem(instance->particles, delta, HitSink{c.hitFunction, c.hitUser, -instance->id});
+    c.timeline.stepped(*c.store, delta);
+}
+
+}  // namespace korvid
+
 using namespace korvid;
 
 KORVID_EXPORT void objPauseSimulation(bool paused) { context().simulation.setPaused(paused); }
@@ -59,11 +71,7 @@ KORVID_EXPORT int32_t objAdvance(int32_t milliseconds) try {
     const int32_t step = c.clock.fixedStep > 0 ? c.clock.fixedStep : kDefaultSeekStep;
     c.game.remainder += milliseconds;
     int32_t steps = 0;
-    for (; c.game.remainder >= step; c.game.remainder -= step, ++steps) {
-        for (size_t k = 0; k < c.store->models.size(); ++k)
-            simulateParticleSystem(c.store->models[k]->particles, step, HitSink{c.hitFunction, c.hitUser, int32_t(k)});
-        c.timeline.stepped(*c.store, step);
-    }
+    for (; c.game.remainder >= step; c.game.remainder -= step, ++steps) stepScene(c, step);
     return steps;
 } catch (...) {
     return refusedByException<int32_t>(-1);

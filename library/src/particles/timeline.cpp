@@ -57,8 +57,8 @@ void Timeline::setBudget(int64_t bytes) {
 namespace {
 int64_t stateBytes(const ModelStore& store) {
     int64_t total = 0;
-    for (const auto& m : store.models)
-        for (const auto& e : m->particles.emitters)
+    for (ParticleSystem* ps : store.systems())
+        for (const auto& e : ps->emitters)
             total += static_cast<int64_t>(sizeof(EmitterState)) + int64_t(e->store->count()) * kParticleBytes;
     return total;
 }
@@ -83,8 +83,8 @@ std::unique_ptr<Timeline::Snapshot> Timeline::capture(const ModelStore& store) c
     snapshot->step = step_;
     snapshot->seed = seed_;
     snapshot->bytes = stateBytes(store) + static_cast<int64_t>(sizeof(Snapshot));
-    for (const auto& m : store.models) {
-        for (const auto& e : m->particles.emitters) {
+    for (ParticleSystem* ps : store.systems()) {
+        for (const auto& e : ps->emitters) {
             EmitterState state{e.get(), e->store.get(), e->store->capacity(), e->data, e->burstsFired,
                                e->hits, e->elapsedMs, {}};
             try {
@@ -115,8 +115,8 @@ void Timeline::keep(ModelStore& store) {
 bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
     // The snapshot must fit the emitters and pools as they are now.
     size_t i = 0;
-    for (const auto& m : store.models) {
-        for (const auto& e : m->particles.emitters) {
+    for (ParticleSystem* ps : store.systems()) {
+        for (const auto& e : ps->emitters) {
             if (i >= s.emitters.size()) return false;
             const EmitterState& state = s.emitters[i++];
             if (state.emitter != e.get() || state.store != e->store.get() || state.capacity != e->store->capacity())
@@ -125,8 +125,8 @@ bool Timeline::restore(ModelStore& store, const Snapshot& s) const {
     }
     if (i != s.emitters.size()) return false;
     i = 0;
-    for (const auto& m : store.models) {
-        for (const auto& e : m->particles.emitters) {
+    for (ParticleSystem* ps : store.systems()) {
+        for (const auto& e : ps->emitters) {
             const EmitterState& state = s.emitters[i++];
             e->data = state.data;
             e->burstsFired = state.burstsFired;
@@ -164,7 +164,7 @@ int32_t Timeline::seek(ModelStore& store, int32_t milliseconds, int32_t step, ui
     } else {
         if (from) invalidate();  // the emitters changed under the snapshots
         platform::setRandomState(seed);
-        for (const auto& m : store.models) restartEmitters(m->particles);
+        for (ParticleSystem* ps : store.systems()) restartEmitters(*ps);
         time_ = 0;
     }
     pure_ = true;
@@ -180,7 +180,7 @@ int32_t Timeline::seek(ModelStore& store, int32_t milliseconds, int32_t step, ui
             }
             return -1;
         }
-        for (const auto& m : store.models) simulateParticleSystem(m->particles, step);
+        for (ParticleSystem* ps : store.systems()) simulateParticleSystem(*ps, step);
         time_ += step;
         if (time_ % (kSnapshotInterval * step) == 0) keep(store);
     }

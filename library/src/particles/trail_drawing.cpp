@@ -33,6 +33,8 @@ struct Screen {
     float origin[2], size[2];
     float pixelsAtUnitDepth;  // pixels a world unit spans at clip w = 1, the larger way
 
+    // A screen on which nothing merges: every place is kept.
+    static Screen unmerged() { return Screen(0); }
     Screen() {
         float model[16], projection[16];
         int viewport[4];
@@ -49,6 +51,7 @@ struct Screen {
         size[0] = float(viewport[2]), size[1] = float(viewport[3]);
         pixelsAtUnitDepth = std::max(std::fabs(projection[0]) * size[0], std::fabs(projection[5]) * size[1]) * 0.5f;
     }
+    explicit Screen(int) : m{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, origin{0, 0}, size{1, 1}, pixelsAtUnitDepth(0) {}
     // The squared world distance that spans kMergePixels at the place's
     // depth; 0 at or behind the eye.
     float pixelReach(const Place& p) const {
@@ -140,30 +143,41 @@ Lies whereLies(const Place* places, size_t count, const Screen& screen, float ha
 // The strip's vertices for `places`: two a place, the first and last doubled.
 int64_t stripVertices(size_t places) { return places >= 2 ? 2 * int64_t(places) + 2 : 0; }
 
+// The two sides of a strip at place k and its colour there: across the
+// strip, perpendicular to its direction and to the view, half its width each way.
+void stripSides(const Place* places, size_t count, size_t k, const float colour[4], const Trail& trail,
+                const float towards[3], float left[3], float right[3], uint8_t bytes[4]) {
+    const size_t last = count - 1;
+    const Place& a = places[k == 0 ? 0 : k - 1];
+    const Place& b = places[k == last ? last : k + 1];
+    const float d[3] = {a.x - b.x, a.y - b.y, a.z - b.z};
+    float side[3] = {d[1] * towards[2] - d[2] * towards[1], d[2] * towards[0] - d[0] * towards[2],
+                     d[0] * towards[1] - d[1] * towards[0]};
+    const float norm = std::sqrt(side[0] * side[0] + side[1] * side[1] + side[2] * side[2]);
+    const float f = places[k].age;
+    const float half = 0.5f * (trail.widthStart + f * (trail.widthEnd - trail.widthStart));
+    for (float& x : side) x = norm > 0 ? x * half / norm : 0.0f;
+    const float shade[4] = {colour[0], colour[1], colour[2], colour[3] * (1.0f + f * (trail.alphaEnd - 1.0f))};
+    for (int ch = 0; ch < 4; ++ch) {
+        const float x = shade[ch] < 0 ? 0.0f : shade[ch] > 1 ? 1.0f : shade[ch];
+        bytes[ch] = uint8_t(x * 255.0f + 0.5f);
+    }
+    const float at[3] = {places[k].x, places[k].y, places[k].z};
+    for (int r = 0; r < 3; ++r) {
+        left[r] = at[r] + side[r];
+        right[r] = at[r] - side[r];
+    }
+}
+
 void writeStrip(const Place* places, size_t count, const float colour[4], const Trail& trail, const float towards[3],
                 float* v, uint8_t* c) {
     const size_t last = count - 1;
     for (size_t k = 0; k <= last; ++k) {
-        // Across the strip: perpendicular to its direction here and to the view.
-        const Place& a = places[k == 0 ? 0 : k - 1];
-        const Place& b = places[k == last ? last : k + 1];
-        const float d[3] = {a.x - b.x, a.y - b.y, a.z - b.z};
-        float side[3] = {d[1] * towards[2] - d[2] * towards[1], d[2] * towards[0] - d[0] * towards[2],
-                         d[0] * towards[1] - d[1] * towards[0]};
-        const float norm = std::sqrt(side[0] * side[0] + side[1] * side[1] + side[2] * side[2]);
-        const float f = places[k].age;
-        const float half = 0.5f * (trail.widthStart + f * (trail.widthEnd - trail.widthStart));
-        for (float& x : side) x = norm > 0 ? x * half / norm : 0.0f;
-        const float shade[4] = {colour[0], colour[1], colour[2], colour[3] * (1.0f + f * (trail.alphaEnd - 1.0f))};
+        float sides[2][3];
         uint8_t bytes[4];
-        for (int ch = 0; ch < 4; ++ch) {
-            const float x = shade[ch] < 0 ? 0.0f : shade[ch] > 1 ? 1.0f : shade[ch];
-            bytes[ch] = uint8_t(x * 255.0f + 0.5f);
-        }
-        const float at[3] = {places[k].x, places[k].y, places[k].z};
+        stripSides(places, count, k, colour, trail, towards, sides[0], sides[1], bytes);
         for (int e = 0; e < 2; ++e) {
-            const float sign = e == 0 ? 1.0f : -1.0f;
-            for (int r = 0; r < 3; ++r) v[r] = at[r] + sign * side[r];
+            std::memcpy(v, sides[e], sizeof sides[e]);
             std::memcpy(c, bytes, 4);
             v += 3;
             c += 4;
@@ -179,6 +193,40 @@ void writeStrip(const Place* places, size_t count, const float colour[4], const 
 }
 
 }  // namespace
+
+int64_t trailTriangles(const Emitter& emitter, int32_t i, const float towards[3], std::vector<float>& scratch,
+                       ParticleVertex* out) {
+    const ParticleStore& s = *emitter.store;
+    if (s.trailPoints() == 0) return 0;
+    const Trails trails(emitter);
+    scratch.resize((size_t(trails.ring()) + 1) * 4);
+    Place* places = reinterpret_cast<Place*>(scratch.data());
+    const size_t kept = trails.places(i, Screen::unmerged(), places);
+    if (kept < 2) return 0;
+    const int64_t vertices = 6 * int64_t(kept - 1);
+    if (!out) return vertices;
+    const float colour[4] = {s.column(kColor)[i], s.column(kColor + 1)[i], s.column(kColor + 2)[i],
+                             s.column(kColor + 3)[i]};
+    ParticleVertex pairs[2][2];  // the previous place's sides, then this one's
+    for (size_t k = 0; k < kept; ++k) {
+        float sides[2][3];
+        uint8_t bytes[4];
+        stripSides(places, kept, k, colour, emitter.look.trail, towards, sides[0], sides[1], bytes);
+        for (int e = 0; e < 2; ++e) {
+            ParticleVertex& v = pairs[1][e];
+            std::memcpy(v.position, sides[e], sizeof v.position);
+            v.uv[0] = v.uv[1] = 0.0f;
+            for (int ch = 0; ch < 4; ++ch) v.colour[ch] = float(bytes[ch]) / 255.0f;
+        }
+        if (k > 0) {
+            const ParticleVertex quad[6] = {pairs[0][0], pairs[0][1], pairs[1][0], pairs[0][1], pairs[1][1], pairs[1][0]};
+            std::memcpy(out, quad, sizeof quad);
+            out += 6;
+        }
+        std::memcpy(pairs[0], pairs[1], sizeof pairs[1]);
+    }
+    return vertices;
+}
 
 void drawTrails(const Emitter& emitter, const float frame[9]) {
     const ParticleStore& s = *emitter.store;

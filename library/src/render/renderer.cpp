@@ -2,13 +2,17 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <GL/glext.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "big_arrays.h"
+#include "lights.h"
+#include "platform.h"
 #include "context.h"
 #include "surfaces.h"
 
@@ -204,6 +208,24 @@ void drawModel(Model& m, const Multitexture& store, bool triangles = true) {
     glPopMatrix();
 }
 
+// Every shown model and instance: its mesh (an instance's carried by its
+// matrix), then its particles.
+void drawScene(Context& c, const CameraTurn& turn) {
+    for (const auto& m : c.store->models) {
+        if (m->hidden) continue;
+        drawModel(*m, c.multitexture, c.modelsVisible);
+        drawParticleSystem(m->particles, turn);
+    }
+    for (const auto& i : c.store->instances) {
+        if (!i->visible) continue;
+        glPushMatrix();
+        glMultMatrixf(i->matrix);
+        drawModel(*i->model, c.multitexture, c.modelsVisible);
+        glPopMatrix();
+        drawParticleSystem(i->particles, turn);
+    }
+}
+
 }  // namespace
 
 void setDisplayListCache(bool on) { context().render.displayLists = on; }
@@ -216,22 +238,7 @@ using namespace korvid;
 
 KORVID_EXPORT void objInitWin(const WindowData* window) try {
     Context& c = context();
-    // Library start.
-    c.clock.fixedStep = -1;
-    c.clock.start();
-    c.simulation.reset();
-    std::strcpy(c.lastError, failureFormat(Failure::None));
-    // The context's extensions, probed once.
-    c.multitexture = probeMultitexture();
-    setUpPointParameters();
-    startFresh(c);
-    c.gridHalfSize = 4.0f;
-    c.gridStep = 0.4f;
-    c.gridHeight = 0.0f;
-    c.outlineVisible = 1;
-    c.gridVisible = 1;
-    c.modelsVisible = true;
-    c.shapeOutlineVisible = false;
+    startLibrary(c, false);
 
     // OpenGL state.
     c.width = window ? window->width : 1;
@@ -262,10 +269,22 @@ KORVID_EXPORT void objInitWin(const WindowData* window) try {
     failFromException();
 }
 
+KORVID_EXPORT bool objStartHeadless(void) try {
+    Context& c = context();
+    startLibrary(c, true);
+    c.width = 640;
+    c.height = 480;
+    c.fieldOfView = 45;
+    return true;
+} catch (...) {
+    return refusedByException<bool>(false);
+}
+
 KORVID_EXPORT void objResizeWin(int32_t width, int32_t height) try {
     Context& c = context();
     c.width = width == 0 ? 1 : width;
     c.height = height == 0 ? 1 : height;  // a zero height would give an infinite aspect
+    if (c.headless) return;
     glViewport(0, 0, c.width, c.height);
     rebuildProjection();
 } catch (...) {
@@ -274,7 +293,7 @@ KORVID_EXPORT void objResizeWin(int32_t width, int32_t height) try {
 
 KORVID_EXPORT void objZoomWin(int32_t fieldOfView) try {
     context().fieldOfView = fieldOfView;
-    rebuildProjection();
+    if (!context().headless) rebuildProjection();
 } catch (...) {
     failFromException();
 }
@@ -287,7 +306,7 @@ KORVID_EXPORT bool objSetClipPlanes(float nearPlane, float farPlane) try {
     }
     c.nearPlane = nearPlane;
     c.farPlane = farPlane;
-    if (c.store) rebuildProjection();
+    if (c.store && !c.headless) rebuildProjection();
     return true;
 } catch (...) {
     return refusedByException<bool>(false);
@@ -295,7 +314,7 @@ KORVID_EXPORT bool objSetClipPlanes(float nearPlane, float farPlane) try {
 
 KORVID_EXPORT void objRender(const CameraData* camera) try {
     Context& c = context();
-    if (!c.store || !camera) return;
+    if (!c.store || !camera || c.headless) return;
     c.clock.tick();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -315,20 +334,199 @@ KORVID_EXPORT void objRender(const CameraData* camera) try {
     int32_t deltas[kMaxStepsPerFrame];
     // A game that keeps its own clock advances the simulation with objAdvance.
     const int steps = c.game.inUse ? 0 : c.simulation.stepsForFrame(c.clock.delta, deltas);
-    for (int i = 0; i < steps; ++i) {
-        for (size_t k = 0; k < c.store->models.size(); ++k)
-            simulateParticleSystem(c.store->models[k]->particles, deltas[i],
-                                   HitSink{c.hitFunction, c.hitUser, int32_t(k)});
-        c.timeline.stepped(*c.store, deltas[i]);
-    }
-    for (const auto& m : c.store->models) {
-        if (m->hidden) continue;
-        drawModel(*m, c.multitexture, c.modelsVisible);
-        drawParticleSystem(m->particles, c.cameraRotation);
-    }
+    for (int i = 0; i < steps; ++i) stepScene(c, deltas[i]);
+    CameraTurn turn;
+    cameraFrame(c.cameraRotation, turn.frame);
+    turn.angles = c.cameraRotation;
+    drawScene(c, turn);
     if (c.shapeOutlineVisible)
         if (const Model* m = currentModel(); m && m->particles.current) drawShapeOutline(*m->particles.current);
     glFlush();
 } catch (...) {
     failFromException();
+}
+
+namespace korvid {
+namespace {
+
+// Whether the current context is a core profile, in which the fixed-function
+// drawing draws nothing. Profiles exist from OpenGL 3.2 on.
+bool coreProfile() {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2) return false;
+    if (major < 3 || (major == 3 && minor < 2)) return false;
+    GLint mask = 0;
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
+    return (mask & GL_CONTEXT_CORE_PROFILE_BIT) != 0;
+}
+
+template <typename F>
+F glFunction(const char* name) {
+    return reinterpret_cast<F>(platform::glProcAddress(name));
+}
+
+// What objRenderScene finds bound and puts back: what the attribute stacks
+// do not keep (program, vertex array, buffers, texture units, matrices).
+class GameState {
+public:
+    explicit GameState(bool twoUnits) : twoUnits_(twoUnits) {
+        useProgram_ = glFunction<void (*)(GLuint)>("glUseProgram");
+        bindVertexArray_ = glFunction<void (*)(GLuint)>("glBindVertexArray");
+        bindBuffer_ = glFunction<void (*)(GLenum, GLuint)>("glBindBuffer");
+        activeTexture_ = glFunction<void (*)(GLenum)>("glActiveTexture");
+        clientActiveTexture_ = glFunction<void (*)(GLenum)>("glClientActiveTexture");
+        if (useProgram_) glGetIntegerv(GL_CURRENT_PROGRAM, &program_);
+        if (bindVertexArray_) glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray_);
+        if (bindBuffer_) {
+            glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer_);
+            glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elementBuffer_);
+            glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer_);
+        }
+        if (activeTexture_) glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit_);
+        if (clientActiveTexture_) glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &clientUnit_);
+        glGetIntegerv(GL_MATRIX_MODE, &matrixMode_);
+        // The library draws with client arrays, texture unit 0 and no program.
+        if (useProgram_) useProgram_(0);
+        if (bindVertexArray_) bindVertexArray_(0);
+        if (bindBuffer_) {
+            bindBuffer_(GL_ARRAY_BUFFER, 0);
+            bindBuffer_(GL_ELEMENT_ARRAY_BUFFER, 0);
+            bindBuffer_(GL_PIXEL_UNPACK_BUFFER, 0);
+        }
+        if (activeTexture_) activeTexture_(GL_TEXTURE0);
+        if (clientActiveTexture_) clientActiveTexture_(GL_TEXTURE0);
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+        pushMatrices();
+    }
+    ~GameState() {
+        popMatrices();
+        glPopClientAttrib();
+        glPopAttrib();
+        if (clientActiveTexture_) clientActiveTexture_(GLenum(clientUnit_));
+        if (activeTexture_) activeTexture_(GLenum(activeUnit_));
+        if (bindBuffer_) {
+            bindBuffer_(GL_PIXEL_UNPACK_BUFFER, GLuint(unpackBuffer_));
+            bindBuffer_(GL_ELEMENT_ARRAY_BUFFER, GLuint(elementBuffer_));
+            bindBuffer_(GL_ARRAY_BUFFER, GLuint(arrayBuffer_));
+        }
+        if (bindVertexArray_) bindVertexArray_(GLuint(vertexArray_));
+        if (useProgram_) useProgram_(GLuint(program_));
+        glMatrixMode(GLenum(matrixMode_));
+    }
+    GameState(const GameState&) = delete;
+    GameState& operator=(const GameState&) = delete;
+
+private:
+    void eachTextureMatrix(void (*action)()) {
+        const int units = twoUnits_ && activeTexture_ ? 2 : 1;
+        for (int u = units - 1; u >= 0; --u) {
+            if (activeTexture_) activeTexture_(GLenum(GL_TEXTURE0 + u));
+            glMatrixMode(GL_TEXTURE);
+            action();
+        }
+    }
+    void pushMatrices() {
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        eachTextureMatrix([] { glPushMatrix(); });
+        glMatrixMode(GL_MODELVIEW);
+    }
+    void popMatrices() {
+        eachTextureMatrix([] { glPopMatrix(); });
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+    }
+
+    const bool twoUnits_;
+    void (*useProgram_)(GLuint) = nullptr;
+    void (*bindVertexArray_)(GLuint) = nullptr;
+    void (*bindBuffer_)(GLenum, GLuint) = nullptr;
+    void (*activeTexture_)(GLenum) = nullptr;
+    void (*clientActiveTexture_)(GLenum) = nullptr;
+    GLint program_ = 0, vertexArray_ = 0, arrayBuffer_ = 0, elementBuffer_ = 0, unpackBuffer_ = 0;
+    GLint activeUnit_ = GL_TEXTURE0, clientUnit_ = GL_TEXTURE0, matrixMode_ = GL_MODELVIEW;
+};
+
+// The state objInitWin leaves, which the library's drawing starts from.
+void libraryState(const LightSet& lights) {
+    const GLenum off[] = {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_BLEND, GL_ALPHA_TEST,
+                          GL_FOG, GL_STENCIL_TEST, GL_COLOR_MATERIAL, GL_LIGHT0, GL_POLYGON_SMOOTH,
+                          GL_POLYGON_OFFSET_FILL, GL_COLOR_LOGIC_OP, GL_NORMALIZE};
+    for (GLenum e : off) glDisable(e);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_POINT_SMOOTH);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glLineWidth(1.5f);
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LIGHTING);
+    // The game may have set the library's lights' slots since they were programmed.
+    for (int k = 0; k < KORVID_LIGHT_COUNT; ++k) programLight(lights, k);
+}
+
+bool finiteMatrix(const float* m) {
+    if (!m) return false;
+    for (int k = 0; k < 16; ++k)
+        if (!std::isfinite(m[k])) return false;
+    return true;
+}
+
+// A view matrix's turn: the rows of its upper 3x3, made unit length.
+CameraTurn turnOfView(const float view[16]) {
+    CameraTurn turn;
+    for (int r = 0; r < 3; ++r) {
+        float row[3] = {view[r], view[4 + r], view[8 + r]};
+        const float length = std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
+        for (int k = 0; k < 3; ++k) turn.frame[r * 3 + k] = length > 0 ? row[k] / length : (r == k ? 1.0f : 0.0f);
+    }
+    return turn;
+}
+
+}  // namespace
+}  // namespace korvid
+
+KORVID_EXPORT bool objRenderScene(const float view[16], const float projection[16], uint32_t flags) try {
+    Context& c = context();
+    const char* why = !c.store                                          ? "the library has not been started"
+                      : c.headless                                      ? "the library was started without OpenGL"
+                      : !view || !projection                            ? "a matrix is null"
+                      : !finiteMatrix(view) || !finiteMatrix(projection) ? "a matrix holds a value that is not a finite number"
+                      : (flags & ~uint32_t(KORVID_DRAW_CLEAR)) != 0     ? "unknown flags"
+                                                                        : nullptr;
+    if (!why && coreProfile())
+        why = "a core-profile context has no fixed-function drawing; draw objGetParticleVertices with your shaders";
+    if (why) {
+        fail(Failure::GameRefused, why);
+        return false;
+    }
+    {
+        GameState saved(c.multitexture.available);
+        libraryState(*c.lights);
+        if (flags & KORVID_DRAW_CLEAR) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixf(projection);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixf(view);
+        LightSet lights = *c.lights;
+        lights.showMarkers = false;  // the markers are the editor's
+        drawLights(lights);
+        drawScene(c, turnOfView(view));
+    }
+    return true;
+} catch (...) {
+    return refusedByException<bool>(false);
 }

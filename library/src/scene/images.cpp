@@ -150,8 +150,12 @@ Failure addTexture(TextureLibrary& library, const TextureInfo& info) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
     entry->absolutePath = ec ? file.string() : absolute.lexically_normal().string();
-    glGenTextures(1, &entry->textureId);
-    uploadTexture(*entry, entry->pixels);
+    if (library.headless) {
+        entry->textureId = library.nextHeadlessId++;
+    } else {
+        glGenTextures(1, &entry->textureId);
+        uploadTexture(*entry, entry->pixels);
+    }
     library.entries.push_back(std::move(entry));
     return Failure::None;
 }
@@ -179,7 +183,8 @@ void markTextureReferenced(TextureLibrary& library, uint32_t textureId) {
 }
 
 void clearTextures(TextureLibrary& library) {
-    for (auto& e : library.entries) glDeleteTextures(1, &e->textureId);
+    if (!library.headless)
+        for (auto& e : library.entries) glDeleteTextures(1, &e->textureId);
     library.entries.clear();
 }
 
@@ -243,7 +248,7 @@ KORVID_EXPORT bool objDelTexture(const char* name) try {
     if (!library || !name) return false;
     for (auto it = library->entries.begin(); it != library->entries.end(); ++it) {
         if (std::strcmp((*it)->name, name) == 0) {
-            glDeleteTextures(1, &(*it)->textureId);
+            if (!library->headless) glDeleteTextures(1, &(*it)->textureId);
             library->entries.erase(it);
             return true;
         }

@@ -24,6 +24,10 @@ struct TextureEntry : TextureInfo {
 
 struct TextureLibrary {
     std::vector<std::unique_ptr<TextureEntry>> entries;  // in order of adding
+    // Without OpenGL images are numbered here instead of uploaded; their
+    // pixels stay in the entries for the host to upload.
+    bool headless = false;
+    uint32_t nextHeadlessId = 1;
     ~TextureLibrary();  // deletes every texture (clearTextures)
 };
 

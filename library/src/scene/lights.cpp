@@ -31,6 +31,7 @@ void resetLights(LightSet& set) {
 }
 
 void programLight(const LightSet& set, int k) {
+    if (set.headless) return;
     const LightData& l = set.lights[k];
     const GLenum light = GL_LIGHT1 + static_cast<GLenum>(k);
     glLightfv(light, GL_AMBIENT, l.ambient);
@@ -107,6 +108,7 @@ KORVID_EXPORT void objActivateLight(bool on, int32_t index) try {
     LightSet* set = lightSet(index);
     if (!set) return;
     set->lights[index].on = on;
+    if (set->headless) return;
     const GLenum light = GL_LIGHT1 + static_cast<GLenum>(index);
     if (on) glEnable(light); else glDisable(light);
 } catch (...) {
@@ -140,7 +142,7 @@ KORVID_EXPORT void objSetLightSizeFactor(float size) try {
 }
 
 KORVID_EXPORT void objSetGlobalAmb(const float rgba[4]) try {
-    if (rgba) glLightModelfv(GL_LIGHT_MODEL_AMBIENT, rgba);
+    if (rgba && !context().headless) glLightModelfv(GL_LIGHT_MODEL_AMBIENT, rgba);
 } catch (...) {
     failFromException();
 }

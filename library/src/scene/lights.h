@@ -8,6 +8,7 @@ struct LightSet {
     LightData lights[KORVID_LIGHT_COUNT];
     bool showMarkers = true;
     float markerSize = 0.1f;
+    bool headless = false;  // no OpenGL: the slots are kept but not programmed
 };
 
 // Reset values for every slot, programmed into OpenGL (light 0 on, 1..6 off).

@@ -89,7 +89,16 @@ void releaseDisplayLists(Model& model) {
     }
 }
 
+std::vector<ParticleSystem*> ModelStore::systems() const {
+    std::vector<ParticleSystem*> all;
+    all.reserve(models.size() + instances.size());
+    for (const auto& m : models) all.push_back(&m->particles);
+    for (const auto& i : instances) all.push_back(&i->particles);
+    return all;
+}
+
 void freeAllModels(ModelStore& store) {
+    store.instances.clear();
     for (auto& m : store.models) releaseDisplayLists(*m);
     store.models.clear();
     store.current = nullptr;

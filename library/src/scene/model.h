@@ -60,6 +60,17 @@ struct Model {
     static uint64_t nextModelSerial();
 };
 
+// A playing copy of a model's emitters (objCreateInstance): particles of its
+// own, born where its transform places the emitters; the model's mesh and
+// images are shared, never copied.
+struct Instance {
+    int32_t id = 0;
+    Model* model = nullptr;  // the model it copies; its instances go when it goes
+    ParticleSystem particles;
+    float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // column-major
+    bool visible = true;
+};
+
 struct ModelStore {
     ModelStore() = default;
     ModelStore(const ModelStore&) = delete;
@@ -67,7 +78,11 @@ struct ModelStore {
     ~ModelStore();  // releases the models' display lists
     std::vector<std::unique_ptr<Model>> models;  // in order of adding
     Model* current = nullptr;
+    std::vector<std::unique_ptr<Instance>> instances;  // in order of creating
+    int32_t nextInstanceId = 1;
     int32_t count() const { return static_cast<int32_t>(models.size()); }
+    // Every particle system that is simulated: the models' in order, then the instances'.
+    std::vector<ParticleSystem*> systems() const;
     Model* first() const { return models.empty() ? nullptr : models.front().get(); }
 };
 

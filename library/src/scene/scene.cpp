@@ -85,6 +85,10 @@ KORVID_EXPORT bool objRemoveModel(int32_t index) try {
     simulationChanged();
     const bool wasCurrent = c.store->current == m;
     releaseDisplayLists(*m);
+    // Its instances go with it: they share its mesh and images.
+    auto& instances = c.store->instances;
+    instances.erase(std::remove_if(instances.begin(), instances.end(), [m](const auto& i) { return i->model == m; }),
+                    instances.end());
     c.store->models.erase(c.store->models.begin() + index);
     if (c.store->models.empty()) c.store->current = nullptr;
     else if (wasCurrent) selectModel(*c.store, index);
