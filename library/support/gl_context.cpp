@@ -5,8 +5,12 @@
 #include <GL/gl.h>
 
 namespace korvid::support {
+namespace {
+// Contexts of the process share one EGL display, terminated with the last of them.
+int liveContexts = 0;
+}  // namespace
 
-HeadlessContext::HeadlessContext(int width, int height) : width_(width), height_(height) {
+HeadlessContext::HeadlessContext(int width, int height, Profile profile) : width_(width), height_(height) {
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     EGLDisplay display = EGL_NO_DISPLAY;
@@ -20,6 +24,7 @@ HeadlessContext::HeadlessContext(int width, int height) : width_(width), height_
         return;
     }
     display_ = display;
+    ++liveContexts;
     eglBindAPI(EGL_OPENGL_API);
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
@@ -37,9 +42,12 @@ HeadlessContext::HeadlessContext(int width, int height) : width_(width), height_
         return;
     }
     surface_ = surface;
-    const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
-                                        EGL_NONE};
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
+    const EGLint compatibility[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
+                                    EGL_NONE};
+    const EGLint core[] = {EGL_CONTEXT_MAJOR_VERSION,       3, EGL_CONTEXT_MINOR_VERSION, 3,
+                           EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    EGLContext context =
+        eglCreateContext(display, config, EGL_NO_CONTEXT, profile == Profile::Core33 ? core : compatibility);
     if (context == EGL_NO_CONTEXT) {
         error_ = "no EGL context";
         return;
@@ -66,7 +74,7 @@ HeadlessContext::~HeadlessContext() {
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (context_) eglDestroyContext(display_, context_);
     if (surface_) eglDestroySurface(display_, surface_);
-    eglTerminate(display_);
+    if (--liveContexts == 0) eglTerminate(display_);
 }
 
 std::vector<Rgba> readPixels(int width, int height) {

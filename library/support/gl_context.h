@@ -9,8 +9,11 @@ namespace korvid::support {
 
 class HeadlessContext {
 public:
-    // Creates and makes current a compatibility context with a pbuffer of the given size.
-    HeadlessContext(int width, int height);
+    enum class Profile { Compatibility, Core33 };
+    // Creates and makes current a context of `profile` (a compatibility
+    // context, or a core-profile OpenGL 3.3 one as games use) with a pbuffer
+    // of the given size.
+    HeadlessContext(int width, int height, Profile profile = Profile::Compatibility);
     ~HeadlessContext();
     bool ok() const { return ok_; }
     const std::string& error() const { return error_; }
