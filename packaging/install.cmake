@@ -42,3 +42,10 @@ if(TARGET vantor)
 endif()
 
 # The Debian packages are built from debian/ with dpkg-buildpackage (see scripts/check-install).
+
+# The example programs, as sources to build against the installed library.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/player ${PROJECT_SOURCE_DIR}/examples/game
+  ${PROJECT_SOURCE_DIR}/examples/pkgconfig DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvid/examples
+  COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/contact_sheet.py DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvid/examples
+  COMPONENT development)
