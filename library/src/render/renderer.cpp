@@ -208,6 +208,26 @@ void drawModel(Model& m, const Multitexture& store, bool triangles = true) {
     glPopMatrix();
 }
 
+// The switches and functions the library's drawing expects, set when it
+// starts on a context and again before it draws into a game's frame.
+void drawingState() {
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_POINT_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glLineWidth(1.5f);
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LIGHTING);
+}
+
 // Every shown model and instance: its mesh (an instance's carried by its
 // matrix), then its particles.
 void drawScene(Context& c, const CameraTurn& turn) {
@@ -246,25 +266,11 @@ KORVID_EXPORT void objInitWin(const WindowData* window) try {
     c.fieldOfView = window ? window->fieldOfView : 45;
     if (c.width == 0) c.width = 1;
     if (c.height == 0) c.height = 1;
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
-    glShadeModel(GL_SMOOTH);
-    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
-    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_POINT_SMOOTH);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    drawingState();
     glPolygonMode(GL_FRONT, GL_FILL);
-    glLineWidth(1.5f);
-    glAlphaFunc(GL_GREATER, 0.0f);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glViewport(0, 0, c.width, c.height);
     rebuildProjection();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_LIGHTING);
 } catch (...) {
     failFromException();
 }
@@ -453,27 +459,17 @@ private:
     GLint activeUnit_ = GL_TEXTURE0, clientUnit_ = GL_TEXTURE0, matrixMode_ = GL_MODELVIEW;
 };
 
-// The state objInitWin leaves, which the library's drawing starts from.
+// The state objInitWin leaves, which the library's drawing starts from,
+// over whatever a game has set.
 void libraryState(const LightSet& lights) {
     const GLenum off[] = {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_BLEND, GL_ALPHA_TEST,
                           GL_FOG, GL_STENCIL_TEST, GL_COLOR_MATERIAL, GL_LIGHT0, GL_POLYGON_SMOOTH,
                           GL_POLYGON_OFFSET_FILL, GL_COLOR_LOGIC_OP, GL_NORMALIZE};
     for (GLenum e : off) glDisable(e);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
+    drawingState();
     glDepthMask(GL_TRUE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_POINT_SMOOTH);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glLineWidth(1.5f);
-    glAlphaFunc(GL_GREATER, 0.0f);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_LIGHTING);
     // The game may have set the library's lights' slots since they were programmed.
     for (int k = 0; k < KORVID_LIGHT_COUNT; ++k) programLight(lights, k);
 }
