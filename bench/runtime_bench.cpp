@@ -67,7 +67,7 @@ void MillionParticles(benchmark::State& state) {
     e.totalParticles = 1000000;
     e.emitterPerCycle = 1000000;
     e.life = 1000000000;
-    e.lifespanTime = 2;
+    e.lifespanTime = 20;  // one step of emission, then none
     e.isLifespan = 1;
     e.speed = 0.0001f;
     e.yawVar = 3;
@@ -83,4 +83,4 @@ void MillionParticles(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(MillionParticles)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(InstancesOfFireworks)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(InstancesOfFireworks)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
