@@ -636,6 +636,51 @@ typedef struct ParticleDrawHint {
  * last error (KORVID_FAILURE_GAME_REFUSED), for no such emitter or a null out. */
 KORVID_API bool objGetParticleDrawHint(int32_t emitter, ParticleDrawHint* out);
 
+/* ---- Live link: an editor publishes its scene, running games take it at once ---- */
+/* Addresses: "unix:PATH" (a socket in a folder only its user may enter, mode
+ * 700; created with mode 600; only the same user connects) or
+ * "tcp:127.0.0.1:PORT?key=KEY" (loopback only; KEY 16 to 64 characters 0-9
+ * a-f, which both ends present before anything else is taken). Every call is
+ * non-blocking and may be called every frame. A message is each model's ZOB
+ * text with its extension block plus the images' decoded pixels, at most
+ * 256 MiB. */
+/* The editor's end: serves on `address` (a TCP port of 0 takes a free one; a
+ * TCP address without a key gets one made from random bytes). Closes any
+ * link open before. False, with the last error (KORVID_FAILURE_LIVE_LINK),
+ * for an address of another form, a folder others may enter, a path where
+ * another editor serves, or a socket that cannot be served. */
+KORVID_API bool objLiveLinkServe(const char* address);
+/* The served address as games are to be given it (with the key); copies it
+ * with a closing zero when capacity is larger than its length. Its length;
+ * -1 when nothing is served. */
+KORVID_API int32_t objLiveLinkAddress(char* out, int32_t capacity);
+/* Sends the scene as it is now (every model, its emitters and extensions,
+ * every image's pixels) to every connected game, and to games that connect
+ * later; a game still taking an older scene gets only the newest after it.
+ * False, with the last error, when nothing is served. */
+KORVID_API bool objLiveLinkPublish(void);
+/* The game's end: connects to an editor serving at `address` and sends its
+ * hello. Closes any link open before. False, with the last error
+ * (KORVID_FAILURE_LIVE_LINK), for a refused address, no editor there, or a
+ * Unix socket of another user. */
+KORVID_API bool objLiveLinkConnect(const char* address);
+/* Does what has arrived. On a game: applies the newest complete scene as one
+ * change, replacing its models and images (each model keeps whether the
+ * game shows it; instances of a model that is still there follow its new
+ * emitters with their id, place and visibility, and play again to the moment
+ * they were at, at most the last 60 s of it); 1 a scene applied, 0 nothing
+ * new, -1 with the last error and the scene unchanged for a message that is
+ * refused, or with the link closed for an editor that did not present the
+ * key, spoke otherwise or has gone. On an editor: takes new games, their
+ * hellos (letting go of any that does not present the key) and sends; 0.
+ * -1 when no link is open. */
+KORVID_API int32_t objLiveLinkPoll(void);
+/* On an editor, the games connected that presented the key; on a game, 1
+ * once the editor has; 0 otherwise. */
+KORVID_API int32_t objLiveLinkPeers(void);
+/* Closes the link (an editor's Unix socket is removed); nothing when none is open. */
+KORVID_API void objLiveLinkClose(void);
+
 /* The current emitter as text (docs/zob-extensions.md): a first line
  * "//Korvid emitter 1", its block as a ZOB file holds it (with its burst when
  * it bursts), then its curves and shape as the extension block of a
@@ -800,7 +845,8 @@ typedef enum KorvidFailure {
     KORVID_FAILURE_FIELD_REFUSED,       /* objSetEmitterFields: why, in the text */
     KORVID_FAILURE_COLLIDER_REFUSED,    /* objSetEmitterColliders: why, in the text */
     KORVID_FAILURE_LOOK_REFUSED,        /* objSetEmitterFlipbook, Spin, Trail or Sort: why, in the text */
-    KORVID_FAILURE_GAME_REFUSED         /* objAdvance and the other calls of a game: why, in the text */
+    KORVID_FAILURE_GAME_REFUSED,        /* objAdvance and the other calls of a game: why, in the text */
+    KORVID_FAILURE_LIVE_LINK            /* the live link refused an address, a peer or a message, or ended: why */
 } KorvidFailure;
 /* No exception leaves an export: memory that cannot be had makes a call
  * refuse with KORVID_FAILURE_OUT_OF_MEMORY ("Out of memory: ..."), anything

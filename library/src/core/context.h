@@ -19,6 +19,8 @@
 
 namespace korvid {
 
+struct LiveLink;
+
 // What a ZOB load may take for its model, shapes and pools unless a caller
 // sets its own limit: enough for the largest pools the library allows.
 inline constexpr int64_t kDefaultLoadMemoryLimit = int64_t(4) << 30;
@@ -94,6 +96,7 @@ struct Context {
     bool shapeOutlineVisible = false;  // the current emitter's shape, for editors
     bool headless = false;  // started without OpenGL (objStartHeadless): nothing is drawn or uploaded
     float cameraRotation[3] = {0, 0, 0};
+    std::shared_ptr<LiveLink> live;  // the live link's sockets, once one is served or connected
 };
 
 Context& context();

@@ -56,6 +56,7 @@ constexpr FailureText kTexts[] = {
     {Failure::ColliderRefused, "Colliders refused: %s"},
     {Failure::LookRefused, "Particle look refused: %s"},
     {Failure::GameRefused, "Game runtime refused: %s"},
+    {Failure::LiveLink, "Live link: %s"},
 };
 static_assert(KORVID_MAX_PARTICLES == 4000000, "the particle limit texts name the limit");
 
@@ -141,6 +142,7 @@ static_assert(static_cast<int>(Failure::FieldRefused) == KORVID_FAILURE_FIELD_RE
 static_assert(static_cast<int>(Failure::ColliderRefused) == KORVID_FAILURE_COLLIDER_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::LookRefused) == KORVID_FAILURE_LOOK_REFUSED, "failure codes");
 static_assert(static_cast<int>(Failure::GameRefused) == KORVID_FAILURE_GAME_REFUSED, "failure codes");
+static_assert(static_cast<int>(Failure::LiveLink) == KORVID_FAILURE_LIVE_LINK, "failure codes");
 
 void clearLastFailure() { context().lastFailure = Failure::None; }
 

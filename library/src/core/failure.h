@@ -46,6 +46,7 @@ enum class Failure {
     ColliderRefused,   // detail: why objSetEmitterColliders refused
     LookRefused,       // detail: why a flipbook, spin, trail or sort was refused
     GameRefused,       // detail: why a call of the game runtime refused
+    LiveLink,          // detail: why the live link refused or ended
 };
 
 // The printf-style text of a failure ("" for the silent ones; %s marks a detail).

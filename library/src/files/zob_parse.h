@@ -60,12 +60,16 @@ ParsedEntity parseZob(std::string_view text, const LoadLimits& limits = {});
 inline constexpr const char* kEmitterTextHeader = "//Korvid emitter 1";
 struct Emitter;
 std::string emitterText(const Emitter& emitter, const Model* own);
+// A model as the text of a ZOB file, floats written exactly, its images'
+// blocks included (their pixels are not).
+std::string entityText(const Model& model);
 // Reads that text; false with `why` when it is not one (nothing else is set then).
 bool parseEmitterText(std::string_view text, ParsedEmitter& emitter, ParsedExtensions& extras, std::string& why);
 
 // Applies a parse to the library; false with the last error set when the
 // parse or a stage of the commit failed. `folder` is the file's folder,
-// where images are looked for when the working directory lacks them.
-bool commitZob(ParsedEntity&& parsed, const std::string& folder);
+// where images are looked for when the working directory lacks them; with
+// `imagesGiven` the images are already in the library and none is read.
+bool commitZob(ParsedEntity&& parsed, const std::string& folder, bool imagesGiven = false);
 
 }  // namespace korvid

@@ -62,7 +62,7 @@ bool commitExtensions(const ParsedExtensions& parsed, Model& model) {
 
 }  // namespace
 
-bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
+bool commitZob(ParsedEntity&& parsed, const std::string& folder, bool imagesGiven) {
     Context& c = context();
     if (parsed.failure == Failure::Cancelled) {
         fail(Failure::Cancelled, "the load was stopped; the scene is as it was");
@@ -79,6 +79,7 @@ bool commitZob(ParsedEntity&& parsed, const std::string& folder) {
         return false;
     }
     for (const TextureInfo& info : parsed.images) {
+        if (imagesGiven) continue;  // already in the library, from their pixels
         const Failure code = addImage(*c.textures, info, folder);
         if (code != Failure::None) {
             fail(code);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -253,6 +254,22 @@ std::string emitterText(const Emitter& e, const Model* own) {
     std::string text(buffer, size);
     std::free(buffer);
     return text + extensionsText({&e}, own, context().store.get());
+}
+
+std::string entityText(const Model& model) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* f = ::open_memstream(&buffer, &size);
+    if (!f) throw std::bad_alloc();
+    {
+        platform::CLocaleScope cLocale;
+        ZobWriter w(f, true);
+        writeEntity(w, model, imagesToWrite(*context().textures, usedTextureIds(model)));
+    }
+    std::fclose(f);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
 }
 
 }  // namespace korvid

@@ -140,6 +140,19 @@ Failure readBitmap(TextureEntry& e, const char* path) {
 
 TextureLibrary::~TextureLibrary() { clearTextures(*this); }
 
+namespace {
+// Numbers or uploads a decoded image and adds it to the library.
+void install(TextureLibrary& library, std::unique_ptr<TextureEntry> entry) {
+    if (library.headless) {
+        entry->textureId = library.nextHeadlessId++;
+    } else {
+        glGenTextures(1, &entry->textureId);
+        uploadTexture(*entry, entry->pixels);
+    }
+    library.entries.push_back(std::move(entry));
+}
+}  // namespace
+
 Failure addTexture(TextureLibrary& library, const TextureInfo& info) {
     if (library.entries.size() >= KORVID_MAX_TEXTURES) return Failure::ImageLibraryFull;
     auto entry = std::make_unique<TextureEntry>();
@@ -150,13 +163,23 @@ Failure addTexture(TextureLibrary& library, const TextureInfo& info) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
     entry->absolutePath = ec ? file.string() : absolute.lexically_normal().string();
-    if (library.headless) {
-        entry->textureId = library.nextHeadlessId++;
-    } else {
-        glGenTextures(1, &entry->textureId);
-        uploadTexture(*entry, entry->pixels);
-    }
-    library.entries.push_back(std::move(entry));
+    install(library, std::move(entry));
+    return Failure::None;
+}
+
+Failure addTexturePixels(TextureLibrary& library, const TextureInfo& info, const unsigned char* pixels) {
+    if (library.entries.size() >= KORVID_MAX_TEXTURES) return Failure::ImageLibraryFull;
+    auto entry = std::make_unique<TextureEntry>();
+    copyFields<TextureInfo>(*entry, info, imageFields(), kInput);
+    entry->width = info.width;
+    entry->height = info.height;
+    entry->alpha = info.alpha;
+    const size_t bytes = pixelBufferBytes(info.width, info.height, info.alpha == 1);
+    entry->pixelData.assign(bytes, 0);
+    std::memcpy(entry->pixelData.data(), pixels, bytes - kPixelSlack);
+    entry->pixels = entry->pixelData.data();
+    entry->absolutePath = entry->path;
+    install(library, std::move(entry));
     return Failure::None;
 }
 

@@ -33,6 +33,9 @@ struct TextureLibrary {
 
 // Failure::None, or ImageNotFound, ImageLibraryFull, ImageNot24Bit, ImageDamaged.
 Failure addTexture(TextureLibrary& library, const TextureInfo& info);
+// As addTexture, from decoded pixels (width * height * (alpha ? 4 : 3)
+// bytes) instead of a file; ImageLibraryFull or None.
+Failure addTexturePixels(TextureLibrary& library, const TextureInfo& info, const unsigned char* pixels);
 uint32_t findTextureId(const TextureLibrary& library, const char* name);
 // The first image with that texture id, or null.
 const TextureEntry* findTextureById(const TextureLibrary& library, uint32_t textureId);

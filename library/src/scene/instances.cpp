@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "instances.h"
+
 #include "context.h"
 
 namespace korvid {
@@ -34,6 +36,8 @@ const char* matrixProblem(const float* m) {
     return nullptr;
 }
 
+}  // namespace
+
 void placeEmitters(Instance& instance) {
     Placement placement;
     placement.placed = true;
@@ -42,7 +46,18 @@ void placeEmitters(Instance& instance) {
     for (const auto& e : instance.particles.emitters) e->placement = placement;
 }
 
-}  // namespace
+Instance* addInstance(ModelStore& store, Model& model, int32_t id, const float* matrix) {
+    auto instance = std::make_unique<Instance>();
+    if (!copyEmitters(model.particles, instance->particles)) return nullptr;
+    instance->model = &model;
+    instance->id = id;
+    if (matrix) std::memcpy(instance->matrix, matrix, sizeof instance->matrix);
+    placeEmitters(*instance);
+    restartEmitters(instance->particles);
+    store.instances.push_back(std::move(instance));
+    return store.instances.back().get();
+}
+
 }  // namespace korvid
 
 using namespace korvid;
@@ -61,20 +76,14 @@ KORVID_EXPORT KorvidInstance objCreateInstance(int32_t model) try {
         fail(Failure::GameRefused, "KORVID_MAX_INSTANCES instances are playing already");
         return 0;
     }
-    Model& source = *c.store->models[size_t(model)];
-    auto instance = std::make_unique<Instance>();
-    if (!copyEmitters(source.particles, instance->particles)) {
+    Instance* instance = addInstance(*c.store, *c.store->models[size_t(model)], c.store->nextInstanceId, nullptr);
+    if (!instance) {
         fail(Failure::OutOfMemory, "the instance's particles");
         return 0;
     }
-    instance->model = &source;
-    instance->id = c.store->nextInstanceId;
-    placeEmitters(*instance);
-    restartEmitters(instance->particles);
     simulationChanged();
     c.store->nextInstanceId = c.store->nextInstanceId == INT32_MAX ? 1 : c.store->nextInstanceId + 1;
-    c.store->instances.push_back(std::move(instance));
-    return c.store->instances.back()->id;
+    return instance->id;
 } catch (...) {
     return refusedByException<KorvidInstance>(0);
 }
