@@ -21,6 +21,7 @@ constexpr int ID_PREV_PANE = 57681;
 constexpr int ID_VIEW_TOOLBAR = 59392;
 constexpr int ID_VIEW_STATUS_BAR = 59393;
 constexpr int ID_VIEW_HISTORY = 32800;  // View > History (the undo stack)
+constexpr int ID_FILE_LIVE_LINK = 32830;  // File > Live Link: running games take every edit
 constexpr int ID_RESET = 32773;
 constexpr int ID_ROTATE_X = 32774;
 constexpr int ID_ROTATE_Y = 32775;

@@ -2,6 +2,7 @@
 #include "app/command_host.h"
 #include "app/view_commands.h"
 #include "app/emitter_clipboard.h"
+#include "app/live_link.h"
 #include "pages/outliner.h"
 
 #include <QTabBar>
@@ -77,6 +78,11 @@ CMainFrame::CMainFrame(CVantorDoc* document, QWidget* parent)
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty()) statusBar()->showMessage(QStringLiteral("Ready"));
     });
+    // The live link's address and games, before the indicators while it serves.
+    auto* liveStatus = new QLabel(this);
+    liveStatus->setObjectName(QStringLiteral("liveLinkStatus"));
+    statusBar()->insertPermanentWidget(0, liveStatus);
+    m_liveLink = new vantor::LiveLinkControl(*m_document, action(ID_FILE_LIVE_LINK), liveStatus, this);
 
     // The splitter: the 3D view first, then the control view.
     m_splitter = new QSplitter(Qt::Horizontal, this);

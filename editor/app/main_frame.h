@@ -18,6 +18,9 @@ class CVantorDoc;
 class CVantorView;
 class FileCommands;
 class TimelineBar;
+namespace vantor {
+class LiveLinkControl;
+}
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -36,6 +39,8 @@ public:
     // The CAP, NUM and SCRL panes follow the lock keys.
     void updateIndicators();
     FileCommands& files() const { return *m_files; }
+    // File > Live Link.
+    vantor::LiveLinkControl& liveLink() const { return *m_liveLink; }
     void updateRecentFiles();
     void about();
     // The width of the control column (350 pixels at the 8-point dialog font).
@@ -79,6 +84,7 @@ private:
 
     CVantorDoc* m_document;
     FileCommands* m_files;
+    vantor::LiveLinkControl* m_liveLink = nullptr;
     QMap<int, QAction*> m_actions;
     QToolBar* m_toolBar = nullptr;
     QSplitter* m_splitter = nullptr;

@@ -108,6 +108,10 @@ void CMainFrame::buildMenus() {
                                        vantor::useSheetAsFlipbook(this, *m_document, path, settings);
                                    });
         });
+    QAction* live = addCommand(ID_FILE_LIVE_LINK, QStringLiteral("&Live Link"),
+                               QStringLiteral("Let running games that host Korvid take every edit at once\nLive Link"),
+                               true);
+    file->addAction(live);
     file->addSeparator();
     m_recentMenu = file;
     file->setToolTipsVisible(true);  // the recent files' full paths

@@ -63,6 +63,36 @@ Refusal KorvidScene::saveZob(const QString& path) {
     return objSaveZOB(path.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
 }
 
+Refusal KorvidScene::serveLiveLink(const QString& address) {
+    makeCurrent();
+    return objLiveLinkServe(address.toLocal8Bit().constData()) ? Refusal{} : fromLibrary();
+}
+
+QString KorvidScene::liveLinkAddress() {
+    makeCurrent();
+    const int32_t length = objLiveLinkAddress(nullptr, 0);
+    if (length < 0) return {};
+    QByteArray text(length + 1, '\0');
+    objLiveLinkAddress(text.data(), length + 1);
+    return QString::fromLocal8Bit(text.constData(), length);
+}
+
+Refusal KorvidScene::publishLiveLink() {
+    makeCurrent();
+    return objLiveLinkPublish() ? Refusal{} : fromLibrary();
+}
+
+int KorvidScene::pollLiveLink() {
+    makeCurrent();
+    objLiveLinkPoll();
+    return objLiveLinkPeers();
+}
+
+void KorvidScene::closeLiveLink() {
+    makeCurrent();
+    objLiveLinkClose();
+}
+
 int KorvidScene::modelCount() {
     makeCurrent();
     return objGetModelCount();

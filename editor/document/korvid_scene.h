@@ -37,6 +37,15 @@ public:
     Refusal addMesh(const korvid::import::MeshRead& read, QString* note);
     // Writes the edited model.
     Refusal saveZob(const QString& path);
+
+    // ---- The live link: running games take the scene as it is edited ------------------
+    Refusal serveLiveLink(const QString& address);
+    // The address games are given; empty when nothing is served.
+    QString liveLinkAddress();
+    Refusal publishLiveLink();
+    // Takes new games and sends what waits; the games connected.
+    int pollLiveLink();
+    void closeLiveLink();
     // The folder relative image paths are read from and written against.
     Refusal setImageFolder(const QString& folder);
     int modelCount();

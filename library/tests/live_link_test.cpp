@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "child_lines.h"
 #include "library_test.h"
 #include "live_message.h"
 
@@ -34,27 +35,7 @@ std::string sample(const char* name) { return std::string(KORVID_SAMPLES) + "/" 
 // lines are read while the editor's end keeps polling.
 class Game {
 public:
-    Game(const std::string& address, const std::string& effect) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            ::close(out[0]);
-            execl(KORVID_LIVE_GAME, KORVID_LIVE_GAME, address.c_str(), effect.c_str(), nullptr);
-            _exit(127);
-        }
-        ::close(out[1]);
-        fd_ = out[0];
-        fcntl(fd_, F_SETFL, O_NONBLOCK);
-    }
-    ~Game() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (fd_ >= 0) ::close(fd_);
-    }
+    Game(const std::string& address, const std::string& effect) : child_(KORVID_LIVE_GAME, {address, effect}) {}
     // The next line starting with `prefix`, polling the editor's end
     // meanwhile; "" when none comes within ten seconds (a hang, not a speed).
     std::string waitFor(const std::string& prefix) {
@@ -62,33 +43,16 @@ public:
         while (Clock::now() < end) {
             objLiveLinkPoll();
             std::string line;
-            while (nextLine(line))
+            while (child_.nextLine(line))
                 if (line.rfind(prefix, 0) == 0) return line;
-            pollfd p{fd_, POLLIN, 0};
-            ::poll(&p, 1, 1);
+            child_.wait(1);
         }
         return "";
     }
-    void kill9() {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    void kill9() { child_.kill(); }
 
 private:
-    bool nextLine(std::string& line) {
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) pending_.append(buffer, size_t(n));
-        const size_t end = pending_.find('\n');
-        if (end == std::string::npos) return false;
-        line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return true;
-    }
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    std::string pending_;
+    support::ChildLines child_;
 };
 
 class LiveLinkTest : public LibraryTest {
