@@ -32,6 +32,7 @@ LiveLinkControl::LiveLinkControl(CVantorDoc& document, QAction* toggle, QLabel* 
 }
 
 LiveLinkControl::~LiveLinkControl() {
+    if (serving()) m_document.scene().closeLiveLink();
     if (!m_madeFolder.isEmpty()) QDir(m_madeFolder).removeRecursively();
 }
 

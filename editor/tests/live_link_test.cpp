@@ -57,10 +57,14 @@ TEST_F(LiveLinkEditorTest, AGameTakesEveryEditAndUndoWhileTheLinkIsOn) {
     EXPECT_TRUE(status->text().endsWith(QStringLiteral("1 game"))) << status->text().toStdString();
 
     // An edit, then its undo and redo: each reaches the game.
+    // The time from the edit to the game's report is printed, not judged.
     EmitterData e = doc().emitter();
     std::strcpy(e.name, "LiveEdit");
+    const auto edited = std::chrono::steady_clock::now();
     ASSERT_FALSE(doc().editEmitter(e, QStringLiteral("Name")).refused());
     EXPECT_NE(waitFor(game, "applied").find("emitters=LiveEdit"), std::string::npos);
+    std::printf("live link: an edit in the editor to the game's report in %.1f ms\n",
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - edited).count());
     frame().action(ID_EDIT_UNDO)->trigger();
     EXPECT_NE(waitFor(game, "applied").find("emitters=" + name), std::string::npos);
     frame().action(ID_EDIT_REDO)->trigger();

@@ -4,9 +4,11 @@
 // vertices (the library started without OpenGL), or with objRenderScene over
 // a floor of its own in a compatibility context.
 //
-//   korvid-game EFFECT.zob [--scene] [--frame-ms MS] [--time MS --output OUT.png]
+//   korvid-game EFFECT.zob [--scene] [--live ADDRESS] [--frame-ms MS] [--time MS --output OUT.png]
 //
 //   --scene        draw with objRenderScene instead of the vertices
+//   --live ADDRESS take every edit from Vantor's File > Live Link at once
+//                  (the address its status bar shows)
 //   --frame-ms MS  give the game clock MS a frame instead of the real time
 //                  (a game at 60 frames a second gives about 16.7)
 //   --time MS      play MS of game time in frames of --frame-ms, write the
@@ -128,6 +130,12 @@ void main() { result = textured ? fragColour * texture(image, fragUv) : fragColo
         for (GLuint k = 0; k < 3; ++k) glEnableVertexAttribArray(k);
     }
 
+    // A new scene came: images of the same name may hold other pixels now.
+    void forgetImages() {
+        for (auto& [name, id] : textures_) glDeleteTextures(1, &id);
+        textures_.clear();
+    }
+
     // Every emitter of every instance, drawn as its hint says.
     void draw(const std::vector<KorvidInstance>& instances, const CameraData& camera, const Matrix& viewProjection) {
         glUseProgram(program_);
@@ -232,19 +240,21 @@ bool writePng(const char* path, int width, int height) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: korvid-game EFFECT.zob [--scene] [--frame-ms MS] [--time MS --output OUT.png]\n");
+    std::fprintf(stderr,
+                 "usage: korvid-game EFFECT.zob [--scene] [--live ADDRESS] [--frame-ms MS] [--time MS --output OUT.png]\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string effect, output;
+    std::string effect, output, live;
     bool scene = false;
     double frameMs = 0;  // 0: the real time between frames
     int totalMs = 0;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--scene")) scene = true;
+        else if (!std::strcmp(argv[i], "--live") && i + 1 < argc) live = argv[++i];
         else if (!std::strcmp(argv[i], "--frame-ms") && i + 1 < argc) frameMs = std::atof(argv[++i]);
         else if (!std::strcmp(argv[i], "--time") && i + 1 < argc) totalMs = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--output") && i + 1 < argc) output = argv[++i];
@@ -305,6 +315,11 @@ int main(int argc, char** argv) {
         instances.push_back(instance);
     }
 
+    // The live link: the editor's scene replaces the effect as it is edited;
+    // the instances keep their places and moments.
+    bool linked = !live.empty() && objLiveLinkConnect(live.c_str());
+    if (!live.empty() && !linked) std::fprintf(stderr, "korvid-game: %s\n", objGetLastError());
+
     CameraData camera{0, -1.5f, -10, 18, 0, 0};
     ParticleRenderer* renderer = scene ? nullptr : new ParticleRenderer();
     glfwSetKeyCallback(window, [](GLFWwindow* w, int key, int, int action, int) {
@@ -325,6 +340,14 @@ int main(int argc, char** argv) {
         objAdvance(int32_t(reached - advancedMs));
         advancedMs = reached;
 
+        if (linked) {
+            const int32_t result = objLiveLinkPoll();
+            if (result == 1 && renderer) renderer->forgetImages();
+            if (result < 0) {
+                std::fprintf(stderr, "korvid-game: %s\n", objGetLastError());
+                linked = objLiveLinkPeers() > 0;  // a refused scene keeps the link; an ended link is let go
+            }
+        }
         if (glfwGetKey(window, GLFW_KEY_LEFT) == GLFW_PRESS) camera.ry -= 1;
         if (glfwGetKey(window, GLFW_KEY_RIGHT) == GLFW_PRESS) camera.ry += 1;
         if (glfwGetKey(window, GLFW_KEY_R) == GLFW_PRESS)
