@@ -18,7 +18,7 @@ namespace vantor {
 
 namespace {
 
-QHBoxLayout* row(QWidget* parent, std::initializer_list<QWidget*> widgets) {
+QHBoxLayout* row(QWidget*, std::initializer_list<QWidget*> widgets) {
     auto* r = new QHBoxLayout;
     for (QWidget* w : widgets) r->addWidget(w);
     r->addStretch(1);

@@ -151,15 +151,20 @@ TEST_F(LiveLinkTest, AVanishedGameAndStrangersAreLetGo) {
     EXPECT_EQ(shown.size() - shown.find("?key=") - 5, 32u) << "a key of 128 random bits";
     ASSERT_TRUE(objLiveLinkPublish());
     {
+        // Two games at once; one vanishes, the other plays on.
         Game game(shown, sample("fireworks.zob"));
+        Game other(shown, sample("fountain.zob"));
         ASSERT_FALSE(game.waitFor("applied").empty());
-        EXPECT_EQ(objLiveLinkPeers(), 1);
+        ASSERT_FALSE(other.waitFor("applied").empty());
+        EXPECT_EQ(objLiveLinkPeers(), 2);
         game.kill9();
-        for (int k = 0; k < 200 && objLiveLinkPeers() > 0; ++k) {
+        for (int k = 0; k < 200 && objLiveLinkPeers() > 1; ++k) {
             objLiveLinkPoll();
             usleep(2000);
         }
-        EXPECT_EQ(objLiveLinkPeers(), 0) << "a vanished game is let go";
+        EXPECT_EQ(objLiveLinkPeers(), 1) << "a vanished game is let go";
+        ASSERT_TRUE(objLiveLinkPublish());
+        EXPECT_FALSE(other.waitFor("applied").empty()) << "the other still takes the scene";
     }
     // A game with the wrong key is let go before it is sent anything.
     std::string wrong = shown.substr(0, shown.find("?key=") + 5) + std::string(32, '0');
@@ -274,11 +279,21 @@ TEST_F(LiveLinkTest, HostileMessagesAreRefusedAndTheSceneIsKept) {
     EXPECT_EQ(pollResult(), 1) << objGetLastError();
     EXPECT_NE(objGetTextureId("Puff"), 0u);
     EXPECT_GT(objGetInstanceParticles(instance), -1);
-    // A frame that is not the link's ends it.
+    // A frame that is not the link's ends it, as an editor with a key where none belongs does.
     editor.send("HTTP/1.1 200 OK\r\n\r\n");
     EXPECT_EQ(pollResult(), -1);
     EXPECT_EQ(objLiveLinkPeers(), 0);
     EXPECT_EQ(objLiveLinkPoll(), -1) << "closed";
+
+    FakeEditor stranger((folder_ / "stranger.sock").string());
+    ASSERT_TRUE(objLiveLinkConnect(("unix:" + (folder_ / "stranger.sock").string()).c_str()));
+    stranger.accept();
+    stranger.send(liveFrame(LiveKind::Hello, "0123456789abcdef0123456789abcdef"));
+    stranger.send(sceneWith(smoke, true));
+    EXPECT_EQ(pollResult(), -1);
+    EXPECT_NE(std::string(objGetLastError()).find("did not present the link's key"), std::string::npos)
+        << objGetLastError();
+    EXPECT_EQ(objLiveLinkPeers(), 0);
 }
 
 TEST_F(LiveLinkTest, AddressesOtherThanLocalOnesAndOpenFoldersAreRefused) {

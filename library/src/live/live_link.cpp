@@ -205,23 +205,32 @@ const char* privateFolder(const std::string& path) {
     return nullptr;
 }
 
+// The socket address of a parsed address: the path's, or the port's on 127.0.0.1.
+struct SocketAddress {
+    explicit SocketAddress(const Address& a) {
+        if (a.unix) {
+            auto* at = reinterpret_cast<sockaddr_un*>(&storage);
+            at->sun_family = AF_UNIX;
+            std::memcpy(at->sun_path, a.path.c_str(), a.path.size() + 1);
+            size = sizeof(sockaddr_un);
+        } else {
+            auto* at = reinterpret_cast<sockaddr_in*>(&storage);
+            at->sin_family = AF_INET;
+            at->sin_port = htons(a.port);
+            at->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            size = sizeof(sockaddr_in);
+        }
+    }
+    sockaddr* get() { return reinterpret_cast<sockaddr*>(&storage); }
+    sockaddr_storage storage{};
+    socklen_t size = 0;
+};
+
 int connectTo(const Address& a) {
     const int fd = ::socket(a.unix ? AF_UNIX : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
-    int result = -1;
-    if (a.unix) {
-        sockaddr_un to{};
-        to.sun_family = AF_UNIX;
-        std::memcpy(to.sun_path, a.path.c_str(), a.path.size() + 1);
-        result = ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    } else {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(a.port);
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        result = ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    }
-    if (result != 0) {
+    SocketAddress to(a);
+    if (::connect(fd, to.get(), to.size) != 0) {
         ::close(fd);
         return -1;
     }
@@ -231,7 +240,6 @@ int connectTo(const Address& a) {
 bool serve(LiveLink& l, const Address& a) {
     const int fd = ::socket(a.unix ? AF_UNIX : AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return refuse(std::strerror(errno));
-    int bound = -1;
     uint16_t port = a.port;
     if (a.unix) {
         if (const char* why = privateFolder(a.path)) {
@@ -250,19 +258,13 @@ bool serve(LiveLink& l, const Address& a) {
             }
             ::unlink(a.path.c_str());
         }
-        sockaddr_un at{};
-        at.sun_family = AF_UNIX;
-        std::memcpy(at.sun_path, a.path.c_str(), a.path.size() + 1);
-        bound = ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        if (bound == 0) ::chmod(a.path.c_str(), 0600);
-    } else {
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_port = htons(a.port);
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bound = ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        socklen_t size = sizeof at;
-        if (bound == 0 && ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size) == 0) port = ntohs(at.sin_port);
+    }
+    SocketAddress at(a);
+    const int bound = ::bind(fd, at.get(), at.size);
+    if (bound == 0 && a.unix) ::chmod(a.path.c_str(), 0600);
+    if (bound == 0 && !a.unix) {
+        socklen_t size = at.size;
+        if (::getsockname(fd, at.get(), &size) == 0) port = ntohs(reinterpret_cast<sockaddr_in*>(&at.storage)->sin_port);
     }
     if (bound != 0 || ::listen(fd, 16) != 0) {
         const std::string why = std::string("the socket cannot be served: ") + std::strerror(errno);
