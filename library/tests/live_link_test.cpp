@@ -123,7 +123,8 @@ TEST_F(LiveLinkTest, AGameTakesTheSceneItsEditsAndNewImagesKeepingItsInstance) {
     TextureInfo haze{};
     std::snprintf(haze.path, sizeof haze.path, "%s", sample("haze.bmp").c_str());
     std::snprintf(haze.name, sizeof haze.name, "Haze");
-    haze.filter = 2;
+    haze.filter = 0;  // no filter of its own: sent as it is
+    haze.alpha = 7;   // read as no alpha
     ASSERT_TRUE(objAddTexture(&haze)) << objGetLastError();
     e.particleType = KORVID_PARTICLE_POLYGONS;
     std::snprintf(e.imageName, sizeof e.imageName, "Haze");

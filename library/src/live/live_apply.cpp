@@ -52,6 +52,7 @@ LiveScene currentLiveScene() {
         out.info = *image;
         out.info.pixels = nullptr;
         out.info.textureId = 0;
+        out.info.alpha = image->alpha == 1 ? 1 : 0;  // any other value is read as no alpha
         const size_t bytes = size_t(image->width) * size_t(image->height) * (image->alpha == 1 ? 4 : 3);
         out.pixels.assign(image->pixelData.begin(), image->pixelData.begin() + std::min(bytes, image->pixelData.size()));
         scene.images.push_back(std::move(out));
