@@ -656,7 +656,9 @@ KORVID_API bool objLiveLinkServe(const char* address);
 KORVID_API int32_t objLiveLinkAddress(char* out, int32_t capacity);
 /* Sends the scene as it is now (every model, its emitters and extensions,
  * every image's pixels) to every connected game, and to games that connect
- * later; a game still taking an older scene gets only the newest after it.
+ * later (with none connected, the scene is made when the first one comes,
+ * as it is then); a game still taking an older scene gets only the newest
+ * after it.
  * False, with the last error, when nothing is served. */
 KORVID_API bool objLiveLinkPublish(void);
 /* The game's end: connects to an editor serving at `address` and sends its

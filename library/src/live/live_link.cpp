@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -158,6 +159,7 @@ struct LiveLink {
     int listening = -1;
     std::vector<std::unique_ptr<Peer>> peers;
     std::string scene;  // the last published scene's frame, for games that connect later
+    bool stale = false; // published while no game was connected: made when one is
     std::string shown;  // the address as the serving end shows it
 
     ~LiveLink() { close(); }
@@ -171,6 +173,7 @@ struct LiveLink {
         listening = -1;
         role = Role::None;
         scene.clear();
+        stale = false;
         shown.clear();
     }
     std::string hello() const { return liveFrame(LiveKind::Hello, address.unix ? "" : address.key); }
@@ -309,6 +312,11 @@ void serverTurn(LiveLink& l) {
                 if (!alive) break;
                 p.greeted = true;
                 p.queue(l.hello());
+                if (l.stale) {
+                    const std::string payload = encodeScene(currentLiveScene());
+                    if (payload.size() <= kMaxLiveFrame) l.scene = liveFrame(LiveKind::Scene, payload);
+                    l.stale = false;
+                }
                 if (!l.scene.empty()) p.queue(l.scene);
             }
             // Games send nothing else the editor takes.
@@ -395,6 +403,15 @@ KORVID_EXPORT bool objLiveLinkPublish(void) try {
     Context& c = context();
     if (!c.live || c.live->role != Role::Server) return refuse("the library does not serve a live link");
     LiveLink& l = *c.live;
+    // With no game connected the scene is only made when one connects: an
+    // editor publishing every edit of a large model pays nothing meanwhile.
+    const bool anyGame = std::any_of(l.peers.begin(), l.peers.end(), [](const auto& p) { return p->greeted; });
+    if (!anyGame) {
+        l.scene.clear();
+        l.stale = true;
+        serverTurn(l);
+        return true;
+    }
     const std::string payload = encodeScene(currentLiveScene());
     if (payload.size() > kMaxLiveFrame) return refuse("the scene is larger than 256 MiB");
     l.scene = liveFrame(LiveKind::Scene, payload);
